@@ -1,0 +1,36 @@
+# Adds each listed folder that exists and has a CMakeLists.txt, so that areas can grow
+# one at a time without touching the root build.
+function(zrq_add_existing_subdirectories)
+  foreach(dir IN LISTS ARGN)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
+
+# zrq_test(NAME name SOURCES ... LIBS ... [LABELS ...])
+# One GoogleTest executable, registered as one CTest entry.
+function(zrq_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "ZRQ_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZRQ_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  if(T_LABELS)
+    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+    # Tests labelled "thread" run once more under ThreadSanitizer (zrq test).
+    if("thread" IN_LIST T_LABELS)
+      add_dependencies(thread_tests ${T_NAME})
+    endif()
+  endif()
+endfunction()
+
+# zrq_bench(NAME name SOURCES ... LIBS ...)
+# One Google Benchmark executable; `zrq bench` runs every bench_* program in bin/.
+function(zrq_bench)
+  cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${B_NAME} ${B_SOURCES})
+  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
+  target_include_directories(${B_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/bench)
+endfunction()

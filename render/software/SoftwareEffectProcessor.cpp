@@ -1,0 +1,1 @@
+#include "render/software/SoftwareEffectProcessor.h"
