@@ -122,3 +122,48 @@ typedef struct tagVARIANT {
 static_assert(sizeof(VARIANT) == 24, "VARIANT is 24 bytes");
 static_assert(offsetof(VARIANT, vt) == 0, "vt at 0");
 static_assert(offsetof(VARIANT, llVal) == 8, "value at 8");
+
+// IDispatch, the late-bound calling interface that automation interfaces derive from.
+typedef LONG DISPID;
+typedef DISPID MEMBERID;
+typedef DWORD LCID;
+
+#define DISPID_UNKNOWN (-1)
+#define DISPATCH_METHOD 0x1
+#define DISPATCH_PROPERTYGET 0x2
+#define DISPATCH_PROPERTYPUT 0x4
+#define DISPATCH_PROPERTYPUTREF 0x8
+
+typedef struct tagDISPPARAMS {
+  VARIANTARG *rgvarg;
+  DISPID *rgdispidNamedArgs;
+  UINT cArgs;
+  UINT cNamedArgs;
+} DISPPARAMS;
+
+typedef struct tagEXCEPINFO {
+  WORD wCode;
+  WORD wReserved;
+  BSTR bstrSource;
+  BSTR bstrDescription;
+  BSTR bstrHelpFile;
+  DWORD dwHelpContext;
+  PVOID pvReserved;
+  HRESULT(STDMETHODCALLTYPE *pfnDeferredFillIn)(struct tagEXCEPINFO *);
+  SCODE scode;
+} EXCEPINFO, *LPEXCEPINFO;
+
+struct ITypeInfo;
+
+// {00020400-0000-0000-C000-000000000046}
+DEFINE_GUID(IID_IDispatch, 0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+
+struct IDispatch : public IUnknown {
+  STDMETHOD(GetTypeInfoCount)(UINT *pctinfo) PURE;
+  STDMETHOD(GetTypeInfo)(UINT iTInfo, LCID lcid, ITypeInfo **ppTInfo) PURE;
+  STDMETHOD(GetIDsOfNames)(REFIID riid, LPOLESTR *rgszNames, UINT cNames, LCID lcid, DISPID *rgDispId) PURE;
+  STDMETHOD(Invoke)(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS *pDispParams,
+                    VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr) PURE;
+};
+typedef IDispatch *LPDISPATCH;
+ZRQ_DECLARE_UUID(IDispatch, 0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
