@@ -1,0 +1,5 @@
+// The D3DX umbrella header.
+#pragma once
+
+#include "d3d9.h"
+#include "d3dx9math.h"
