@@ -1,0 +1,75 @@
+// zrq-render: the distortion effects from the command line.
+#include "host/AtomicOutputFile.h"
+#include "host/CommandLine.h"
+#include "host/RenderJobs.h"
+
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+int Complain(int code, const std::string &message) {
+  std::fprintf(stderr, "zrq-render: %s\n", message.c_str());
+  return code;
+}
+
+Status Run(const RenderOptions &options) {
+  switch (options.mode) {
+  case RunMode::Picture:
+    return RunPictureJob(options);
+  case RunMode::RawStream:
+    return RunRawStreamJob(options);
+  case RunMode::Demo:
+    return RunDemoJob(options, stdout);
+  case RunMode::Help:
+    std::fputs(UsageText().c_str(), stdout);
+    return Status::Ok();
+  case RunMode::Version:
+    std::puts("zrq-render 0.1");
+    return Status::Ok();
+  }
+  return Status::Fail("unknown run mode");
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  // A reader that goes away (`| head`) shows up as EPIPE on the write, which is reported like
+  // any other write failure instead of killing the process mid-frame.
+  std::signal(SIGPIPE, SIG_IGN);
+  InstallInterruptCleanup();
+
+  std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  Result<RenderOptions> parsed = ParseCommandLine(arguments);
+  if (!parsed.ok())
+    return Complain(kExitUsage, parsed.message());
+  const RenderOptions &options = parsed.value();
+  if (options.mode == RunMode::RawStream) {
+    // Raw frames are binary: refuse to wait on a keyboard or to spray a terminal.
+    if (options.input.empty() && isatty(STDIN_FILENO))
+      return Complain(kExitUsage, "--raw: standard input is a terminal; pipe frames in or "
+                                  "give --input FILE");
+    if (options.output.empty() && isatty(STDOUT_FILENO))
+      return Complain(kExitUsage, "--raw: standard output is a terminal; pipe it on or give "
+                                  "--output FILE");
+  }
+
+  try {
+    Status status = Run(options);
+    if (!status.ok())
+      return Complain(kExitFailure, status.message());
+  } catch (const std::bad_alloc &) {
+    return Complain(kExitFailure, "out of memory");
+  } catch (const std::exception &error) {
+    return Complain(kExitFailure, error.what());
+  }
+  return 0;
+}
