@@ -1,5 +1,7 @@
 #include "render/software/SoftwareEffectProcessor.h"
 
+#include "render/software/CpuFeatures.h"
+
 #include "render/software/ReferenceProcessor.h"
 #include "render/software/SoftwareFrames.h"
 
@@ -71,6 +73,25 @@ TEST(SoftwareEffectProcessorMatchesReference, EveryEffectOnAFullHdFrameAcrossThe
   for (LONG id = kFirstEffect; id <= kLastEffect; ++id)
     for (double x : {0.1, 0.3, 0.75, 0.9, 1.0})
       ExpectMatchesReference(id, x, src, dst, __LINE__);
+}
+
+// The plain paths that machines without AVX2 take give the same bytes.
+TEST(SoftwareEffectProcessorMatchesReference, WithoutVectorInstructions) {
+  struct Restore {
+    ~Restore() { SetVectorPathsEnabled(true); }
+  } restore;
+  SetVectorPathsEnabled(false);
+  std::mt19937 rng(23);
+  for (LONG w : {1, 9, 131})
+    for (LONG h : {1, 70, 140}) {
+      TestPicture src(w, h, 4 * w + 4);
+      TestPicture dst(w, h, 4 * w);
+      src.FillRandom(rng);
+      dst.FillRandom(rng);
+      for (LONG id = kFirstEffect; id <= kLastEffect; ++id)
+        for (double x : {0.2, 0.75, 1.0})
+          ExpectMatchesReference(id, x, src, dst, __LINE__);
+    }
 }
 
 TEST(SoftwareEffectProcessorMatchesReference, PanelRotateAtManyAnglesAndOddCentres) {
