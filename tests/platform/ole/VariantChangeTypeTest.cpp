@@ -67,10 +67,15 @@ TEST(VariantChangeType, NumericTable) {
     EXPECT_EQ(VariantChangeType(&dest, &src, 0, c.to), c.expected);
     if (c.expected == S_OK) {
       EXPECT_EQ(dest.vt, c.to);
-      if (c.to == VT_UI1) EXPECT_EQ(dest.bVal, c.result);
-      else if (c.to == VT_UI2) EXPECT_EQ(dest.uiVal, c.result);
-      else if (c.to == VT_BOOL) EXPECT_EQ(dest.boolVal, c.result);
-      else EXPECT_EQ(NumberOf(dest), c.result);
+      if (c.to == VT_UI1) {
+        EXPECT_EQ(dest.bVal, c.result);
+      } else if (c.to == VT_UI2) {
+        EXPECT_EQ(dest.uiVal, c.result);
+      } else if (c.to == VT_BOOL) {
+        EXPECT_EQ(dest.boolVal, c.result);
+      } else {
+        EXPECT_EQ(NumberOf(dest), c.result);
+      }
     } else {
       EXPECT_EQ(dest.vt, VT_I4);  // a failed conversion leaves the destination alone
       EXPECT_EQ(dest.lVal, 424242);
@@ -161,10 +166,15 @@ TEST(VariantChangeType, TextToNumbers) {
     EXPECT_EQ(VariantChangeType(&dest, &src, 0, c.to), c.expected);
     if (c.expected == S_OK) {
       EXPECT_EQ(dest.vt, c.to);
-      if (c.to == VT_BOOL) EXPECT_EQ(dest.boolVal, c.result);
-      else if (c.to == VT_UI8) EXPECT_EQ(dest.ullVal, 18446744073709551615ull);
-      else if (c.to == VT_I8) EXPECT_EQ(dest.llVal, 9223372036854775807ll);
-      else EXPECT_EQ(NumberOf(dest), c.result);
+      if (c.to == VT_BOOL) {
+        EXPECT_EQ(dest.boolVal, c.result);
+      } else if (c.to == VT_UI8) {
+        EXPECT_EQ(dest.ullVal, 18446744073709551615ull);
+      } else if (c.to == VT_I8) {
+        EXPECT_EQ(dest.llVal, 9223372036854775807ll);
+      } else {
+        EXPECT_EQ(NumberOf(dest), c.result);
+      }
     }
   }
   // A null BSTR reads as empty text.
