@@ -1,0 +1,376 @@
+#include "params/EffectParameters.h"
+
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "params/CurveInterpolation.h"
+#include "params/ValueHandOut.h"
+
+namespace {
+
+// The group's own key-frame map at index 0, 1, 2 for codes 1, 2, 4, in that order.
+constexpr LONG kGroupCodes[3] = {StartOffset, EndOffset, Percentage};
+
+// Converts to VT_R8 when it can; otherwise the value keeps its own type.
+void ConvertToDouble(VARIANT *value) {
+  VARIANT converted;
+  VariantInit(&converted);
+  if (SUCCEEDED(VariantChangeType(&converted, value, 0, VT_R8))) {
+    VariantClear(value);
+    std::memcpy(static_cast<void *>(value), &converted, sizeof(VARIANT));
+  }
+}
+
+void MoveOut(VARIANT *from, VARIANT *to) {
+  std::memcpy(static_cast<void *>(to), from, sizeof(VARIANT));
+  VariantInit(from);
+}
+
+}  // namespace
+
+template <typename Operation>
+HRESULT EffectParameters::Locked(Operation &&operation) noexcept {
+  try {
+    std::lock_guard<std::mutex> lock(parametersLock);
+    return operation();
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+KeyFrameGroup *EffectParameters::GroupFor(std::array<KeyFrameGroup, 3> &groups, LONG code) noexcept {
+  for (size_t i = 0; i < 3; ++i)
+    if (kGroupCodes[i] == code) return &groups[i];
+  return nullptr;
+}
+
+// ---- The table ----
+
+HRESULT EffectParameters::GetParameterId(ULONG index, LONG *id) {
+  return Locked([&] { return table.GetParameterId(index, id); });
+}
+
+HRESULT EffectParameters::GetValues(ULONG count, LONG *ids, VARIANT **values) {
+  return Locked([&] {
+    if (ids == nullptr || values == nullptr) return E_POINTER;
+    ULONG held = 0;
+    table.GetCount(&held);
+    if (count > held) return E_INVALIDARG;
+    for (ULONG i = 0; i < count; ++i) {
+      const HRESULT hr = table.GetValue(ids[i], values[i]);
+      if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+  });
+}
+
+HRESULT EffectParameters::SetValues(ULONG count, LONG *ids, VARIANT *values) {
+  return Locked([&] {
+    if (ids == nullptr || values == nullptr) return E_POINTER;
+    HRESULT hr = S_OK;
+    VARIANT empty;
+    VariantInit(&empty);
+    for (ULONG i = 0; i < count; ++i) {
+      if (table.Find(ids[i]) != nullptr)
+        hr = table.SetValue(ids[i], values[i]);
+      else
+        hr = table.AddParameter(ids[i], values[i], empty, empty, empty, u"", u"", 0);
+      if (FAILED(hr)) return hr;
+    }
+    return hr;
+  });
+}
+
+HRESULT EffectParameters::GetParameterInfo(LONG id, VARIANT *value, VARIANT *valueMin, VARIANT *valueMax,
+                                           VARIANT *valueDef, BSTR *name, BSTR *desc, LONG *usage) {
+  return Locked([&] { return table.GetParameterInfo(id, value, valueMin, valueMax, valueDef, name, desc, usage); });
+}
+
+HRESULT EffectParameters::GetValue(LONG id, VARIANT *value) {
+  return Locked([&] { return table.GetValue(id, value); });
+}
+
+HRESULT EffectParameters::SetValue(LONG id, VARIANT value) {
+  return Locked([&] { return table.SetValue(id, value); });
+}
+
+HRESULT EffectParameters::InitializeParameters(const SharedString &rootName, const ParameterRecord *records,
+                                               ULONG count) {
+  return Locked([&] {
+    if (records == nullptr && count != 0) return E_POINTER;
+    rootElementName = rootName;
+    // Room for every record first, so that the appends cannot fail half-way.
+    std::vector<ParameterRecord> &held = table.Records();
+    held.reserve(held.size() + count);
+    for (ULONG i = 0; i < count; ++i) {
+      if (table.Find(records[i].ParamID) == nullptr) held.push_back(records[i]);
+    }
+    return S_OK;
+  });
+}
+
+SharedString EffectParameters::RootElementName() {
+  std::lock_guard<std::mutex> lock(parametersLock);
+  return rootElementName;
+}
+
+// ---- Key frames ----
+
+HRESULT EffectParameters::GetKeyFrameValue(double time, LONG code, LONG id, VARIANT *value) {
+  return Locked([&] { return GetKeyFrameValueLocked(time, code, id, value); });
+}
+
+HRESULT EffectParameters::GetKeyFrameValueLocked(double time, LONG code, LONG id, VARIANT *value) {
+  if (value == nullptr) return E_POINTER;
+  const KeyFrameGroup *group = GroupFor(code);
+  if (group == nullptr) return E_INVALIDARG;
+  // No key frame sits at NaN, and a map lookup of NaN would match any of them.
+  const auto frame = std::isnan(time) ? group->end() : group->find(time);
+  if (frame == group->end()) return TYPE_E_ELEMENTNOTFOUND;
+  const auto held = frame->second.find(static_cast<ULONG>(id));
+  if (held == frame->second.end()) return E_INVALIDARG;
+  HandOutValue(held->second, value);
+  return S_OK;
+}
+
+HRESULT EffectParameters::SetKeyFrameValue(double time, LONG code, LONG id, VARIANT value) {
+  return Locked([&] { return SetKeyFrameValueLocked(time, code, id, value); });
+}
+
+HRESULT EffectParameters::SetKeyFrameValueLocked(double time, LONG code, LONG id, const VARIANT &value) {
+  KeyFrameGroup *group = GroupFor(code);
+  if (group == nullptr || std::isnan(time)) return E_INVALIDARG;
+  const auto [frame, created] = group->try_emplace(time);
+  try {
+    frame->second.try_emplace(static_cast<ULONG>(id)).first->second.Assign(value);
+  } catch (...) {
+    if (created) group->erase(frame);  // no empty key frame is left behind
+    throw;
+  }
+  return S_OK;
+}
+
+HRESULT EffectParameters::MoveKeyFrameValue(LONG id, LONG code, double oldTime, double newTime) {
+  return Locked([&] {
+    KeyFrameGroup *group = GroupFor(code);
+    if (group == nullptr || std::isnan(oldTime) || std::isnan(newTime)) return E_INVALIDARG;
+    const auto frame = group->find(oldTime);
+    if (frame == group->end()) return TYPE_E_ELEMENTNOTFOUND;
+    const auto held = frame->second.find(static_cast<ULONG>(id));
+    if (held == frame->second.end()) return TYPE_E_ELEMENTNOTFOUND;
+    // Moving onto its own time would store the value and then remove it again.
+    if (newTime == oldTime) return S_OK;
+    const HRESULT hr = SetKeyFrameValueLocked(newTime, code, id, held->second);
+    if (FAILED(hr)) return hr;
+    return RemoveKeyFrameValueLocked(id, oldTime, code);
+  });
+}
+
+HRESULT EffectParameters::GetKeyFrameCount(LONG id, ULONG *count) {
+  return Locked([&] {
+    if (count == nullptr) return E_POINTER;
+    *count = KeyFrameCountLocked(id);
+    return S_OK;
+  });
+}
+
+ULONG EffectParameters::KeyFrameCountLocked(LONG id) const {
+  ULONG count = 0;
+  for (const KeyFrameGroup &group : groups)
+    for (const auto &[time, frame] : group) count += frame.contains(static_cast<ULONG>(id)) ? 1 : 0;
+  return count;
+}
+
+HRESULT EffectParameters::GetKeyFrameTimes(LONG id, double *times, LONG *codes) {
+  return Locked([&] {
+    if (times == nullptr || codes == nullptr) return E_POINTER;
+    KeyFrameTimesLocked(id, times, codes);
+    return S_OK;
+  });
+}
+
+void EffectParameters::KeyFrameTimesLocked(LONG id, double *times, LONG *codes) const {
+  size_t at = 0;
+  for (size_t g = 0; g < groups.size(); ++g) {
+    for (const auto &[time, frame] : groups[g]) {
+      if (!frame.contains(static_cast<ULONG>(id))) continue;
+      times[at] = time;
+      codes[at] = kGroupCodes[g];
+      ++at;
+    }
+  }
+}
+
+HRESULT EffectParameters::RemoveKeyFrameValue(LONG id, double time, LONG code) {
+  return Locked([&] { return RemoveKeyFrameValueLocked(id, time, code); });
+}
+
+HRESULT EffectParameters::RemoveKeyFrameValueLocked(LONG id, double time, LONG code) {
+  KeyFrameGroup *group = GroupFor(code);
+  if (group == nullptr) return E_INVALIDARG;
+  const auto frame = std::isnan(time) ? group->end() : group->find(time);
+  if (frame == group->end()) return TYPE_E_ELEMENTNOTFOUND;
+  frame->second.erase(static_cast<ULONG>(id));
+  if (frame->second.empty()) group->erase(frame);
+  return S_OK;
+}
+
+HRESULT EffectParameters::RemoveAllKeyFrameValues(LONG id, LONG codeMask) {
+  return Locked([&] {
+    if (codeMask != AllTimeBases && GroupFor(codeMask) == nullptr) return E_INVALIDARG;
+    for (size_t g = 0; g < groups.size(); ++g) {
+      if (codeMask != AllTimeBases && codeMask != kGroupCodes[g]) continue;
+      KeyFrameGroup &group = groups[g];
+      for (auto frame = group.begin(); frame != group.end();) {
+        frame->second.erase(static_cast<ULONG>(id));
+        frame = frame->second.empty() ? group.erase(frame) : std::next(frame);
+      }
+    }
+    return S_OK;
+  });
+}
+
+// ---- Evaluation ----
+
+HRESULT EffectParameters::CollectKeyFramesLocked(LONG id, CollectedKeyFrames *collected) const {
+  const ULONG count = KeyFrameCountLocked(id);
+  if (count == 0) return E_INVALIDARG;
+  try {
+    collected->times.resize(count);
+    collected->codes.resize(count);
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  }
+  KeyFrameTimesLocked(id, collected->times.data(), collected->codes.data());
+  return S_OK;
+}
+
+HRESULT EffectParameters::GetNeighbourKeyFrames(double time, LONG id, double *previous, double *next) {
+  return Locked([&] {
+    if (previous == nullptr || next == nullptr) return E_POINTER;
+    CollectedKeyFrames collected;
+    const HRESULT hr = CollectKeyFramesLocked(id, &collected);
+    if (FAILED(hr)) return hr;
+    // Key frames within 0.01 of the time are neither before nor after it.
+    double before = -0.1;
+    double after = 1.1;
+    for (const double k : collected.times) {
+      if (k < time - 0.01) {
+        if (time - before > time - k) before = k;
+      } else if (k > time + 0.01) {
+        if (after - time > k - time) after = k;
+      }
+    }
+    *previous = before;
+    *next = after;
+    return S_OK;
+  });
+}
+
+HRESULT EffectParameters::GetValueAtTime(double time, LONG id, VARIANT *value) {
+  return Locked([&] {
+    if (value == nullptr) return E_POINTER;
+    CollectedKeyFrames collected;
+    HRESULT hr = CollectKeyFramesLocked(id, &collected);
+    if (FAILED(hr)) return hr;
+
+    // The nearest key frame at or before the time, and the nearest after it; -0.1 and 1.1
+    // stand for none. Ties keep the one met first.
+    double leftTime = -0.1;
+    double rightTime = 1.1;
+    LONG leftCode = 0;
+    LONG rightCode = 0;
+    for (size_t i = 0; i < collected.times.size(); ++i) {
+      const double k = collected.times[i];
+      if (k <= time) {
+        if (time - leftTime > time - k) leftTime = k, leftCode = collected.codes[i];
+      } else {
+        if (rightTime - time > k - time) rightTime = k, rightCode = collected.codes[i];
+      }
+    }
+
+    // Every result is built in scratch and moved out whole, so a failure writes nothing.
+    VARIANT result;
+    VariantInit(&result);
+    if (leftCode == 0 || rightCode == 0) {
+      // Before the first key frame and after the last the value is held; with neither,
+      // the parameter's own value stands.
+      if (leftCode == 0 && rightCode == 0)
+        hr = table.GetValue(id, &result);
+      else if (leftCode == 0)
+        hr = GetKeyFrameValueLocked(rightTime, rightCode, id, &result);
+      else
+        hr = GetKeyFrameValueLocked(leftTime, leftCode, id, &result);
+      if (FAILED(hr)) return hr;
+      ConvertToDouble(&result);
+      MoveOut(&result, value);
+      return hr;
+    }
+
+    const double u = (time - leftTime) / (rightTime - leftTime);
+    VARIANT left, right, leftWeight, rightWeight, leftPart, rightPart;
+    for (VARIANT *v : {&left, &right, &leftWeight, &rightWeight, &leftPart, &rightPart}) VariantInit(v);
+    hr = GetKeyFrameValueLocked(rightTime, rightCode, id, &right);
+    if (SUCCEEDED(hr)) hr = GetKeyFrameValueLocked(leftTime, leftCode, id, &left);
+    if (SUCCEEDED(hr)) {
+      leftWeight.vt = VT_R8;
+      leftWeight.dblVal = 1.0 - u;
+      rightWeight.vt = VT_R8;
+      rightWeight.dblVal = u;
+      hr = VarMul(&left, &leftWeight, &leftPart);
+      if (SUCCEEDED(hr)) hr = VarMul(&right, &rightWeight, &rightPart);
+      if (SUCCEEDED(hr)) hr = VarAdd(&leftPart, &rightPart, &result);
+    }
+    for (VARIANT *v : {&left, &right, &leftWeight, &rightWeight, &leftPart, &rightPart}) VariantClear(v);
+    if (FAILED(hr)) {
+      VariantClear(&result);
+      return hr;
+    }
+    MoveOut(&result, value);
+    return hr;
+  });
+}
+
+HRESULT EffectParameters::GetCurveValueAtTime(double time, LONG id, BOOL spline, VARIANT *value) {
+  return Locked([&] {
+    if (value == nullptr) return E_POINTER;
+    CollectedKeyFrames collected;
+    HRESULT hr = CollectKeyFramesLocked(id, &collected);
+    if (FAILED(hr)) return hr;
+    const size_t n = collected.times.size();
+    std::vector<double> values, secondDerivatives, scratch;
+    try {
+      values.resize(n);
+      secondDerivatives.resize(n);
+      scratch.resize(n);
+    } catch (const std::bad_alloc &) {
+      return E_OUTOFMEMORY;
+    }
+
+    for (size_t i = 0; i < n; ++i) {
+      VARIANT held;
+      VariantInit(&held);
+      hr = GetKeyFrameValueLocked(collected.times[i], collected.codes[i], id, &held);
+      if (FAILED(hr)) return hr;
+      VARIANT number;
+      VariantInit(&number);
+      const HRESULT converted = VariantChangeType(&number, &held, 0, VT_R8);
+      VariantClear(&held);
+      // A value that is no number has no place on a curve.
+      if (FAILED(converted)) return converted;
+      values[i] = number.dblVal;
+    }
+
+    if (static_cast<BYTE>(spline) != 0)
+      NaturalSplineSecondDerivatives(collected.times.data(), values.data(), n, secondDerivatives.data(), scratch.data());
+    VARIANT result;
+    VariantInit(&result);
+    result.vt = VT_R8;
+    result.dblVal = EvaluateCurve(collected.times.data(), values.data(), secondDerivatives.data(), n, time);
+    MoveOut(&result, value);
+    return hr;
+  });
+}
