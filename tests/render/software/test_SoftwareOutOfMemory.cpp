@@ -1,0 +1,118 @@
+// The processor under allocation failure. This program replaces the global allocation functions
+// so that the non-throwing ones, which the processor uses for its working memory, can be made to
+// fail on purpose.
+#include "render/software/SoftwareEffectProcessor.h"
+
+#include "render/software/ReferenceProcessor.h"
+#include "render/software/SoftwareFrames.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// Number of non-throwing allocations still allowed to succeed; negative means no limit.
+int nothrowAllowance = -1;
+
+void *Allocate(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
+
+void *AllocateOrThrow(std::size_t size) {
+  if (void *p = Allocate(size))
+    return p;
+  throw std::bad_alloc();
+}
+
+void *AllocateNothrow(std::size_t size) noexcept {
+  if (nothrowAllowance == 0)
+    return nullptr;
+  if (nothrowAllowance > 0)
+    --nothrowAllowance;
+  return Allocate(size);
+}
+
+} // namespace
+
+void *operator new(std::size_t size) { return AllocateOrThrow(size); }
+void *operator new[](std::size_t size) { return AllocateOrThrow(size); }
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept { return AllocateNothrow(size); }
+void *operator new[](std::size_t size, const std::nothrow_t &) noexcept { return AllocateNothrow(size); }
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete[](void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
+void operator delete(void *p, const std::nothrow_t &) noexcept { std::free(p); }
+void operator delete[](void *p, const std::nothrow_t &) noexcept { std::free(p); }
+
+namespace {
+
+struct Limit {
+  explicit Limit(int allowance) { nothrowAllowance = allowance; }
+  ~Limit() { nothrowAllowance = -1; }
+};
+
+HRESULT Process(SoftwareEffectProcessor &processor, const TestPicture &src, TestPicture &dst) {
+  BYTE *sources[] = {const_cast<BYTE *>(src.Pixels())};
+  const LONG strides[] = {src.stride};
+  return processor.ProcessFrame(sources, 0, strides, 0, dst.Pixels(), 0, 0, 0, 0, dst.stride);
+}
+
+TEST(SoftwareEffectProcessorOutOfMemory, WaveWritesNothingUntilItsMemoryCanBeHad) {
+  std::mt19937 rng(29);
+  TestPicture src(48, 36, 48 * 4);
+  src.FillRandom(rng);
+  TestPicture expected(48, 36, 48 * 4);
+  expected.Fill(0x5A);
+  ReferenceProcess(2001, 0.8, 48, 36, src.Pixels(), src.stride, expected.Pixels(), expected.stride);
+
+  SoftwareEffectProcessor processor(2001);
+  processor.SetSize(48, 36);
+  const double x = 0.8;
+  processor.SetEffectValue(&x, sizeof x);
+  // Fail the first, then the second, ... allocation of a frame, tables included; every failed
+  // frame reports it and leaves the destination alone, and the processor recovers afterwards.
+  bool succeeded = false;
+  for (int allowance = 0; allowance < 10 && !succeeded; ++allowance) {
+    TestPicture dst(48, 36, 48 * 4);
+    dst.Fill(0x5A);
+    HRESULT hr;
+    {
+      Limit limit(allowance);
+      hr = Process(processor, src, dst);
+    }
+    if (hr == E_OUTOFMEMORY) {
+      for (BYTE b : dst.memory)
+        ASSERT_EQ(b, 0x5A) << "allowance " << allowance;
+      continue;
+    }
+    ASSERT_EQ(hr, S_OK);
+    EXPECT_EQ(dst.memory, expected.memory);
+    succeeded = true;
+  }
+  EXPECT_TRUE(succeeded);
+
+  TestPicture dst(48, 36, 48 * 4);
+  dst.Fill(0x5A);
+  ASSERT_EQ(Process(processor, src, dst), S_OK);
+  EXPECT_EQ(dst.memory, expected.memory);
+}
+
+TEST(SoftwareEffectProcessorOutOfMemory, PanelRotateStillWritesTheWholeFrame) {
+  std::mt19937 rng(31);
+  TestPicture src(53, 29, 53 * 4 + 8);
+  src.FillRandom(rng);
+  for (double x : {0.1, 0.3, 0.75}) {
+    TestPicture expected(53, 29, 53 * 4);
+    ReferenceProcess(2010, x, 53, 29, src.Pixels(), src.stride, expected.Pixels(), expected.stride);
+    SoftwareEffectProcessor processor(2010);
+    processor.SetSize(53, 29);
+    processor.SetEffectValue(&x, sizeof x);
+    TestPicture dst(53, 29, 53 * 4);
+    Limit limit(0);
+    ASSERT_EQ(Process(processor, src, dst), S_OK);
+    EXPECT_EQ(dst.memory, expected.memory) << x;
+  }
+}
+
+} // namespace
