@@ -16,11 +16,14 @@ public:
   HRESULT SetSize(LONG width, LONG height);
 
   // Takes the effect value (a 64-bit float, 0..1) that `value` points to; `size` is its size in
-  // bytes. The value is clamped to 0..1 and NaN becomes 0.
+  // bytes. The value is clamped to 0..1 and NaN becomes 0; a null `value` gives E_POINTER.
   HRESULT SetEffectValue(const void *value, INT size);
 
   // Writes the destination picture from the first source picture. Strides are in bytes and
-  // rows are in memory order. Arguments 2 and 4 and the rectangle are not read.
+  // rows are in memory order. Arguments 2 and 4 and the rectangle are not read. Null pictures,
+  // strides or source array give E_POINTER, a size below 1 x 1 or a stride below 4 x width
+  // E_INVALIDARG, missing working memory for the wave E_OUTOFMEMORY; nothing is written then.
+  // An identifier outside 2001..2010 writes nothing and gives S_OK.
   HRESULT ProcessFrame(BYTE *const *sources, ULONG_PTR reserved2, const LONG *sourceStrides,
                        ULONG_PTR reserved4, BYTE *destination, LONG left, LONG top, LONG right,
                        LONG bottom, LONG destinationStride);
