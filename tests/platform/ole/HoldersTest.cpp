@@ -15,7 +15,8 @@ TEST(CComPtr, CountsReferencesThroughCopyMoveAndOutParameter) {
     CComPtr<IUnknown> c = std::move(b);
     EXPECT_EQ(object.refs, 3);
     EXPECT_EQ(b.p, nullptr);
-    a = a;  // self-assignment keeps the reference
+    CComPtr<IUnknown> &alias = a;
+    a = alias;  // self-assignment keeps the reference
     EXPECT_EQ(object.refs, 3);
     IUnknown **out = &c;  // releases what c held
     EXPECT_EQ(object.refs, 2);
@@ -113,7 +114,8 @@ TEST(CComVariant, CopyMoveAndDetachKeepOneOwner) {
   EXPECT_EQ(c.vt, VT_EMPTY);
   EXPECT_EQ(std::u16string_view(out.bstrVal), u"shared?");
   VariantClear(&out);
-  a = a;
+  CComVariant &alias = a;
+  a = alias;
   EXPECT_EQ(std::u16string_view(a.bstrVal), u"shared?");
 }
 

@@ -83,6 +83,13 @@ TEST(VariantChangeType, NumericTable) {
   }
 }
 
+CComVariant MaxUi8() {
+  CComVariant v;
+  v.vt = VT_UI8;
+  v.ullVal = UINT64_MAX;
+  return v;
+}
+
 TEST(VariantChangeType, NumbersToText) {
   struct Case {
     CComVariant value;
@@ -97,7 +104,7 @@ TEST(VariantChangeType, NumbersToText) {
       {Typed(VT_R4, 0.1f), "0.1"},
       {Typed(VT_R4, 3.4028235e38f), "3.4028235E+38"},
       {Typed(VT_I4, -2147483648.0), "-2147483648"},
-      {Typed(VT_UI8, 18446744073709551615.0), "18446744073709551615"},
+      {MaxUi8(), "18446744073709551615"},
       {Typed(VT_BOOL, 1), "-1"},
       {Typed(VT_BOOL, 0), "0"},
       {CComVariant(), ""},
