@@ -1,0 +1,34 @@
+// One frame's evaluation of the key-framed effect value, as the render path makes it.
+#include <benchmark/benchmark.h>
+
+#include "params/EffectParameters.h"
+
+namespace {
+
+void GetValueAtTime(benchmark::State &state) {
+  const int keyFrames = static_cast<int>(state.range(0));
+  EffectParameters parameters;
+  for (int i = 0; i < keyFrames; ++i) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I2;
+    v.iVal = static_cast<SHORT>(i * 37 % 101);
+    parameters.SetKeyFrameValue(static_cast<double>(i) / (keyFrames - 1), 1, 21, v);
+  }
+  double time = 0.0;
+  for (auto _ : state) {
+    VARIANT out;
+    VariantInit(&out);
+    const HRESULT hr = parameters.GetValueAtTime(time, 21, &out);
+    benchmark::DoNotOptimize(hr);
+    benchmark::DoNotOptimize(out.dblVal);
+    time += 0.000123;
+    if (time > 1.0) time -= 1.0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(GetValueAtTime)->Arg(2)->Arg(10)->Arg(100);
+
+}  // namespace
+
+BENCHMARK_MAIN();
