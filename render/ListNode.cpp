@@ -1,0 +1,3 @@
+#include "render/ListNode.h"
+
+ListNode::~ListNode() = default;
