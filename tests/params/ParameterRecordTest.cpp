@@ -42,7 +42,8 @@ TEST(ParameterRecord, CopiesDuplicateValuesAndShareStrings) {
   ParameterRecord assigned;
   assigned = r;
   EXPECT_EQ(r.Name.UseCount(), 3);
-  assigned = assigned;
+  ParameterRecord &alias = assigned;
+  assigned = alias;
   EXPECT_EQ(r.Name.UseCount(), 3) << "self-assignment leaves the strings alone";
   EXPECT_EQ(assigned.Value.vt, VT_BSTR);
   EXPECT_EQ(assigned.ParamID, 3);
