@@ -1,0 +1,254 @@
+#include "platform/xml/XmlDocument.h"
+
+#include "platform/xml/XmlDocumentFile.h"
+#include "platform/xml/XmlNodeObject.h"
+#include "platform/xml/XmlSerializer.h"
+#include "platform/xml/XmlSupport.h"
+
+namespace {
+
+// Comments and processing instructions are kept, as the DOM shows them. A document type
+// declaration is read over and dropped: no DTD is loaded, internal or external, and no
+// entity is defined, so nothing a document says can make the parser fetch or expand
+// anything; only the predefined entities and character references are replaced.
+unsigned ParseOptions(bool preserveWhiteSpace) {
+  unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
+  if (preserveWhiteSpace) options |= pugi::parse_ws_pcdata;
+  return options;
+}
+
+// pugixml accepts more than a well-formed document; the DOM wants exactly one element and
+// no text beside it.
+bool HasDocumentShape(const pugi::xml_document &doc) {
+  int elements = 0;
+  for (pugi::xml_node child = doc.first_child(); child; child = child.next_sibling()) {
+    switch (child.type()) {
+      case pugi::node_element: ++elements; break;
+      case pugi::node_pcdata:
+      case pugi::node_cdata: return false;
+      case pugi::node_declaration:
+        if (child != doc.first_child()) return false;
+        break;
+      case pugi::node_comment:
+      case pugi::node_pi:
+      case pugi::node_doctype:
+      case pugi::node_document:
+      case pugi::node_null: break;
+    }
+  }
+  return elements == 1;
+}
+
+HRESULT PathFromVariant(const VARIANT &source, std::string &path) {
+  const VARIANT *value = &source;
+  if (source.vt == (VT_BYREF | VT_VARIANT) && source.pvarVal) value = source.pvarVal;
+  if (value->vt == VT_BSTR) {
+    path = XmlFromBstr(value->bstrVal);
+  } else if (value->vt == (VT_BYREF | VT_BSTR) && value->pbstrVal) {
+    path = XmlFromBstr(*value->pbstrVal);
+  } else {
+    return E_INVALIDARG;
+  }
+  // A path with an embedded zero would name a different file than the caller meant.
+  if (path.empty() || path.find('\0') != std::string::npos) return E_INVALIDARG;
+  return S_OK;
+}
+
+}  // namespace
+
+XmlDocument::XmlDocument(std::shared_ptr<XmlTree> tree) { UseTree(std::move(tree)); }
+
+void XmlDocument::UseTree(std::shared_ptr<XmlTree> tree) {
+  root.node = tree->doc;
+  root.tree = std::move(tree);
+}
+
+HRESULT XmlDocument::Create(REFIID riid, void **ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  std::shared_ptr<XmlTree> tree = XmlTree::CreateEmpty();
+  if (!tree) return E_OUTOFMEMORY;
+  auto *document = new (std::nothrow) XmlDocument(std::move(tree));
+  if (!document) return E_OUTOFMEMORY;
+  const HRESULT hr = document->QueryInterface(riid, ppv);
+  document->Release();
+  return hr;
+}
+
+HRESULT XmlDocument::WrapNode(const XmlNodeRef &ref, IXMLDOMNode **node) {
+  *node = nullptr;
+  if (!ref.isAttribute && ref.tree == root.tree && ref.node == root.node) {
+    *node = static_cast<IXMLDOMDocument *>(this);
+    AddRef();
+    return S_OK;
+  }
+  return XmlGuard([&] { return XmlNodeObject::Create(*this, ref, node); });
+}
+
+HRESULT XmlDocument::QueryInterface(REFIID riid, void **ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  if (QueryCommon(riid, ppv)) return S_OK;
+  if (riid == IID_IXMLDOMDocument) {
+    *ppv = static_cast<IXMLDOMDocument *>(this);
+    AddRef();
+    return S_OK;
+  }
+  return E_NOINTERFACE;
+}
+
+HRESULT XmlDocument::get_documentElement(IXMLDOMElement **element) {
+  if (!element) return E_INVALIDARG;
+  *element = nullptr;
+  const pugi::xml_node found = root.tree->DocumentElement();
+  if (!found) return S_FALSE;
+  CComPtr<IXMLDOMNode> node;
+  const HRESULT hr = WrapNode(XmlNodeRef{root.tree, found, false, {}}, &node);
+  if (FAILED(hr)) return hr;
+  return node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void **>(element));
+}
+
+HRESULT XmlDocument::putref_documentElement(IXMLDOMElement *element) {
+  if (!element) return E_INVALIDARG;
+  return XmlGuard([&] {
+    XmlNodeRef ref;
+    if (!XmlGetNodeRef(element, ref) || ref.tree != root.tree || !ref.IsElement()) return E_INVALIDARG;
+    const pugi::xml_node existing = root.tree->DocumentElement();
+    if (existing == ref.node) return S_OK;
+    // The new element takes the old one's place; the old one is kept for node objects that hold it.
+    const pugi::xml_node moved =
+        existing ? root.node.insert_move_after(ref.node, existing) : root.node.append_move(ref.node);
+    if (!moved) return E_FAIL;
+    if (existing && !root.tree->Hold(existing)) return E_FAIL;
+    return S_OK;
+  });
+}
+
+HRESULT XmlDocument::createElement(BSTR tagName, IXMLDOMElement **element) {
+  if (!element) return E_INVALIDARG;
+  *element = nullptr;
+  if (!tagName) return E_INVALIDARG;
+  return XmlGuard([&] {
+    const std::string name = XmlFromBstr(tagName);
+    if (!XmlIsValidName(name)) return E_FAIL;
+    // A new element belongs to no parent until it is appended somewhere.
+    pugi::xml_node created = root.tree->holding.append_child(name.c_str());
+    if (!created) return E_OUTOFMEMORY;
+    CComPtr<IXMLDOMNode> node;
+    const HRESULT hr = WrapNode(XmlNodeRef{root.tree, created, false, {}}, &node);
+    if (FAILED(hr)) return hr;
+    return node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void **>(element));
+  });
+}
+
+HRESULT XmlDocument::getElementsByTagName(BSTR tagName, IXMLDOMNodeList **list) {
+  return XmlNodeOps::GetElementsByTagName(*this, root, tagName, list);
+}
+
+HRESULT XmlDocument::LoadBuffer(const void *text, size_t size, bool utf8, VARIANT_BOOL *isSuccessful) {
+  if (isSuccessful) *isSuccessful = VARIANT_FALSE;
+  return XmlGuard([&] {
+    std::shared_ptr<XmlTree> tree = XmlTree::CreateEmpty();
+    if (!tree) return E_OUTOFMEMORY;
+    const pugi::xml_parse_result parsed = tree->doc.load_buffer(
+        text, size, ParseOptions(preserveWhiteSpace != VARIANT_FALSE), utf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
+    if (parsed.status == pugi::status_out_of_memory) return E_OUTOFMEMORY;
+    // Loading replaces the holding element with the parse; a new one goes in front.
+    const bool loaded = parsed && HasDocumentShape(tree->doc);
+    tree->holding = loaded ? tree->doc.prepend_child(pugi::node_element) : pugi::xml_node();
+    if (!loaded || !tree->holding) {
+      // As the platform's DOM does, a failed load leaves the document empty.
+      std::shared_ptr<XmlTree> empty = XmlTree::CreateEmpty();
+      if (!empty) return E_OUTOFMEMORY;
+      UseTree(std::move(empty));
+      return loaded ? E_OUTOFMEMORY : S_FALSE;
+    }
+    UseTree(std::move(tree));
+    if (isSuccessful) *isSuccessful = VARIANT_TRUE;
+    return S_OK;
+  });
+}
+
+HRESULT XmlDocument::loadXML(BSTR xml, VARIANT_BOOL *isSuccessful) {
+  return XmlGuard([&] {
+    const std::string text = XmlFromBstr(xml);
+    return LoadBuffer(text.data(), text.size(), true, isSuccessful);
+  });
+}
+
+HRESULT XmlDocument::load(VARIANT source, VARIANT_BOOL *isSuccessful) {
+  if (isSuccessful) *isSuccessful = VARIANT_FALSE;
+  return XmlGuard([&] {
+    std::string path;
+    HRESULT hr = PathFromVariant(source, path);
+    if (FAILED(hr)) return hr;
+    std::string contents;
+    hr = XmlReadFile(path, contents);
+    // A file that cannot be read is a failed load, as a file that does not parse is.
+    if (hr == E_OUTOFMEMORY) return hr;
+    if (FAILED(hr)) return LoadBuffer("", 0, true, isSuccessful);
+    // The file's own byte-order mark or declaration names its encoding.
+    return LoadBuffer(contents.data(), contents.size(), false, isSuccessful);
+  });
+}
+
+HRESULT XmlDocument::save(VARIANT destination) {
+  return XmlGuard([&] {
+    std::string path;
+    HRESULT hr = PathFromVariant(destination, path);
+    if (FAILED(hr)) return hr;
+    // A document without an element would be written as a file that cannot be loaded again.
+    if (!root.tree->DocumentElement()) return E_FAIL;
+    return XmlWriteFileAtomically(path, XmlSerializeDocumentFile(*root.tree));
+  });
+}
+
+HRESULT XmlDocument::get_readyState(LONG *value) {
+  if (!value) return E_INVALIDARG;
+  *value = 4;  // READYSTATE_COMPLETE: loading is always synchronous
+  return S_OK;
+}
+
+HRESULT XmlDocument::get_async(VARIANT_BOOL *isAsync) {
+  if (!isAsync) return E_INVALIDARG;
+  *isAsync = async;
+  return S_OK;
+}
+
+HRESULT XmlDocument::put_async(VARIANT_BOOL isAsync) {
+  async = isAsync ? VARIANT_TRUE : VARIANT_FALSE;  // kept for the caller; loads finish before returning
+  return S_OK;
+}
+
+HRESULT XmlDocument::get_validateOnParse(VARIANT_BOOL *isValidating) {
+  if (!isValidating) return E_INVALIDARG;
+  *isValidating = validateOnParse;
+  return S_OK;
+}
+
+HRESULT XmlDocument::put_validateOnParse(VARIANT_BOOL isValidating) {
+  validateOnParse = isValidating ? VARIANT_TRUE : VARIANT_FALSE;  // no DTD is read, so nothing to validate against
+  return S_OK;
+}
+
+HRESULT XmlDocument::get_resolveExternals(VARIANT_BOOL *isResolving) {
+  if (!isResolving) return E_INVALIDARG;
+  *isResolving = VARIANT_FALSE;
+  return S_OK;
+}
+
+HRESULT XmlDocument::put_resolveExternals(VARIANT_BOOL isResolving) {
+  // External definitions are never fetched.
+  return isResolving ? E_NOTIMPL : S_OK;
+}
+
+HRESULT XmlDocument::get_preserveWhiteSpace(VARIANT_BOOL *isPreserving) {
+  if (!isPreserving) return E_INVALIDARG;
+  *isPreserving = preserveWhiteSpace;
+  return S_OK;
+}
+
+HRESULT XmlDocument::put_preserveWhiteSpace(VARIANT_BOOL isPreserving) {
+  preserveWhiteSpace = isPreserving ? VARIANT_TRUE : VARIANT_FALSE;
+  return S_OK;
+}
