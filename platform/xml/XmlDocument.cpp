@@ -12,19 +12,32 @@ namespace {
 // entity is defined, so nothing a document says can make the parser fetch or expand
 // anything; only the predefined entities and character references are replaced.
 unsigned ParseOptions(bool preserveWhiteSpace) {
-  unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
+  unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi |
+                     pugi::parse_fragment;
   if (preserveWhiteSpace) options |= pugi::parse_ws_pcdata;
   return options;
 }
 
-// pugixml accepts more than a well-formed document; the DOM wants exactly one element and
-// no text beside it.
-bool HasDocumentShape(const pugi::xml_document &doc) {
+bool IsXmlSpace(const char *text) {
+  for (; *text; ++text) {
+    if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n') return false;
+  }
+  return true;
+}
+
+// pugixml accepts more than a well-formed document (it is asked to parse a fragment so that
+// text beside the element shows); the DOM wants exactly one element and no text beside it.
+// White space between the top-level nodes is dropped.
+bool HasDocumentShape(pugi::xml_document &doc) {
   int elements = 0;
-  for (pugi::xml_node child = doc.first_child(); child; child = child.next_sibling()) {
+  for (pugi::xml_node child = doc.first_child(), next; child; child = next) {
+    next = child.next_sibling();
     switch (child.type()) {
       case pugi::node_element: ++elements; break;
       case pugi::node_pcdata:
+        if (!IsXmlSpace(child.value())) return false;
+        doc.remove_child(child);
+        break;
       case pugi::node_cdata: return false;
       case pugi::node_declaration:
         if (child != doc.first_child()) return false;
