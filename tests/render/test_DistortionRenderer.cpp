@@ -72,8 +72,8 @@ TEST(DistortionRenderer, AttachHoldsOneReferenceAndResetsTheAspects) {
 }
 
 TEST(DistortionRenderer, SetInputAspectsFillsTheRestWithTheDefault) {
+  FakeDevice device;  // outlives the renderer that holds it
   TestRenderer r;
-  FakeDevice device;
   r.Attach(&device, 1.5f);
   const float given[5] = {1.0f, 2.0f, 3.0f, 4.0f, 5.0f};
 
@@ -101,11 +101,11 @@ TEST(DistortionRenderer, SetInputAspectsRefusesCountsItCannotHoldAndChangesNothi
 }
 
 TEST(DistortionRenderer, FrameCaptureIsAppliedOnceAndAnUnfinishedOneIsDropped) {
+  FakeDevice device;
   TestRenderer r;
   EXPECT_EQ(r.BeginFrame(), E_POINTER);
   EXPECT_EQ(r.EndFrame(), S_OK);
 
-  FakeDevice device;
   r.Attach(&device, 1.0f);
   ASSERT_EQ(r.BeginFrame(), S_OK);
   ASSERT_EQ(r.BeginFrame(), S_OK);  // the first capture goes unapplied
@@ -119,8 +119,8 @@ TEST(DistortionRenderer, FrameCaptureIsAppliedOnceAndAnUnfinishedOneIsDropped) {
 }
 
 TEST(DistortionRenderer, AFailedCaptureStillLetsTheFrameRun) {
+  FakeDevice device;  // outlives the renderer that holds it
   TestRenderer r;
-  FakeDevice device;
   r.Attach(&device, 1.0f);
   device.Fail("CreateStateBlock", E_OUTOFMEMORY);
   EXPECT_EQ(r.BeginFrame(), S_OK);
@@ -130,8 +130,8 @@ TEST(DistortionRenderer, AFailedCaptureStillLetsTheFrameRun) {
 }
 
 TEST(DistortionRenderer, CreateBuffersMakesWhatIsMissingWithTheSharedFormats) {
+  FakeDevice device;  // outlives the renderer that holds it
   TestRenderer r;
-  FakeDevice device;
   EXPECT_EQ(r.CreateBuffers(nullptr, 8, 12), E_FAIL);
   ASSERT_EQ(r.CreateBuffers(&device, 8, 12), S_OK);
   EXPECT_EQ(r.vertexCapacity, 8u);
@@ -176,8 +176,8 @@ TEST(DistortionRenderer, CreateBuffersSkipsTinyVertexBuffersAndReportsEitherFail
 }
 
 TEST(DistortionRenderer, CreateBuffersRefusesCountsWhoseByteLengthWouldWrap) {
+  FakeDevice device;  // outlives the renderer that holds it
   TestRenderer r;
-  FakeDevice device;
   EXPECT_EQ(r.CreateBuffers(&device, 0x08000000u, 0x80000000u), E_FAIL);
   EXPECT_TRUE(device.CallsOf({"CreateVertexBuffer", "CreateIndexBuffer"}).empty());
   EXPECT_EQ(r.vertexCapacity, 0u);
@@ -185,8 +185,8 @@ TEST(DistortionRenderer, CreateBuffersRefusesCountsWhoseByteLengthWouldWrap) {
 }
 
 TEST(DistortionRenderer, ReleasedBuffersCannotBeReachedThroughThePanels) {
+  FakeDevice device;  // outlives the renderer that holds it
   TestRenderer r;
-  FakeDevice device;
   r.Attach(&device, 1.0f);
   ASSERT_EQ(r.BuildPanels({{0, 2, 2, 0, 1, 1, 0}, {1, 2, 2, 0, 1, 1, 0}}), S_OK);
   ASSERT_EQ(r.ReleaseBuffers(), S_OK);
