@@ -29,7 +29,7 @@ typedef struct _ZRQ_D3D9_CALL {
   DWORD Args[ZRQ_D3D9_MAX_CALL_ARGS];
   const void *Object;
   HRESULT Result;
-  char Text[128];
+  char Text[256];
 } ZRQ_D3D9_CALL;
 
 // Sets the options of a device made by Direct3DCreate9 of this platform.

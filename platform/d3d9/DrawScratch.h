@@ -1,0 +1,15 @@
+// Memory a device reuses from draw to draw.
+#pragma once
+
+#include "platform/d3d9/Pipeline.h"
+
+#include <vector>
+
+namespace zrq::d3d9 {
+
+struct DrawScratch {
+  std::vector<int64_t> vertexNumbers;  // the vertices of each triangle, in order
+  std::vector<ClipVertex> vertices;    // processed vertices
+};
+
+}  // namespace zrq::d3d9

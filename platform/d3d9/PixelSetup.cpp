@@ -1,0 +1,146 @@
+// Resolves the render, texture-stage and sampler states into the pixel set-up of one draw.
+#include "platform/d3d9/DeviceImpl.h"
+#include "platform/d3d9/Pipeline.h"
+
+#include <algorithm>
+
+namespace zrq::d3d9 {
+namespace {
+
+bool IsTextureTimesDiffuse(DWORD op, DWORD arg1, DWORD arg2, bool *usesDiffuse) {
+  auto isColour = [](DWORD a) { return a == D3DTA_DIFFUSE || a == D3DTA_CURRENT; };
+  if (op == D3DTOP_SELECTARG1 && arg1 == D3DTA_TEXTURE) return *usesDiffuse = false, true;
+  if (op == D3DTOP_SELECTARG2 && arg2 == D3DTA_TEXTURE) return *usesDiffuse = false, true;
+  if (op == D3DTOP_MODULATE && ((arg1 == D3DTA_TEXTURE && isColour(arg2)) || (arg2 == D3DTA_TEXTURE && isColour(arg1))))
+    return *usesDiffuse = true, true;
+  return false;
+}
+
+void ResolveFastPath(PixelSetup *p) {
+  p->fastTextured = false;
+  p->fastAlphaBlend = false;
+  const StageSetup &s = p->stages[0];
+  if (p->stageCount != 1 || !s.hasTexture || p->alphaTest || p->depthTest || p->stencil || p->writeMask != 0xFFFFFFFFu)
+    return;
+  bool colourDiffuse = false, alphaDiffuse = false;
+  if (!IsTextureTimesDiffuse(s.colorOp, s.colorArg1, s.colorArg2, &colourDiffuse)) return;
+  if (!IsTextureTimesDiffuse(s.alphaOp, s.alphaArg1, s.alphaArg2, &alphaDiffuse)) return;
+  if (p->blend) {
+    const bool opaque = p->srcBlend == D3DBLEND_ONE && p->destBlend == D3DBLEND_ZERO;
+    const bool over = p->srcBlend == D3DBLEND_SRCALPHA && p->destBlend == D3DBLEND_INVSRCALPHA;
+    const bool sameAlpha = p->srcBlendAlpha == p->srcBlend && p->destBlendAlpha == p->destBlend &&
+                           p->blendOpAlpha == p->blendOp;
+    if (p->blendOp != D3DBLENDOP_ADD || !sameAlpha || !(opaque || over)) return;
+    p->fastAlphaBlend = over;
+  }
+  p->fastDiffuseMask = (colourDiffuse ? 0x00FFFFFFu : 0u) | (alphaDiffuse ? 0xFF000000u : 0u);
+  p->fastTextured = true;
+}
+
+}  // namespace
+
+void ResolvePixelSetup(const DeviceState &st, uint32_t *target, int targetPitch, int targetWidth, int targetHeight,
+                       bool targetHasAlpha, uint32_t *depth, int depthPitch, bool depthHasStencil, bool fastPaths,
+                       PixelSetup *p) {
+  const DWORD *rs = st.renderStates;
+  p->stageCount = 0;
+  for (int i = 0; i < kStageCount; ++i) {
+    const DWORD *ts = st.stageStates[i];
+    if (ts[D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
+    StageSetup &s = p->stages[i];
+    s.colorOp = ts[D3DTSS_COLOROP];
+    s.colorArg0 = ts[D3DTSS_COLORARG0];
+    s.colorArg1 = ts[D3DTSS_COLORARG1];
+    s.colorArg2 = ts[D3DTSS_COLORARG2];
+    s.alphaOp = ts[D3DTSS_ALPHAOP];
+    s.alphaArg0 = ts[D3DTSS_ALPHAARG0];
+    s.alphaArg1 = ts[D3DTSS_ALPHAARG1];
+    s.alphaArg2 = ts[D3DTSS_ALPHAARG2];
+    s.constant = ts[D3DTSS_CONSTANT];
+    s.hasTexture = false;
+    if (i < kTexturedStages && st.textures[i]) {
+      const Surface *level = st.textures[i]->Level(0);
+      const PixelBuffer &px = level->Pixels();
+      s.hasTexture = true;
+      s.texture.texels = reinterpret_cast<const uint32_t *>(px.bits.get());
+      s.texture.width = static_cast<int>(px.width);
+      s.texture.height = static_cast<int>(px.height);
+      s.texture.pitch = static_cast<int>(px.pitch / 4);
+      s.texture.alphaOr = px.format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0u;
+      const DWORD *ss = st.samplerStates[i];
+      s.sampler.addressU = ss[D3DSAMP_ADDRESSU];
+      s.sampler.addressV = ss[D3DSAMP_ADDRESSV];
+      s.sampler.magFilter = ss[D3DSAMP_MAGFILTER];
+      s.sampler.minFilter = ss[D3DSAMP_MINFILTER];
+      s.sampler.border = ss[D3DSAMP_BORDERCOLOR];
+    }
+    p->stageCount = i + 1;
+  }
+  p->textureFactor = rs[D3DRS_TEXTUREFACTOR];
+  p->flatShading = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
+
+  p->alphaTest = rs[D3DRS_ALPHATESTENABLE] != FALSE;
+  p->alphaFunc = rs[D3DRS_ALPHAFUNC];
+  p->alphaRef = rs[D3DRS_ALPHAREF] & 0xFF;
+
+  p->depth = depth;
+  p->depthPitch = depthPitch;
+  p->depthHasStencil = depth && depthHasStencil;
+  p->depthTest = depth && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
+  p->depthFunc = rs[D3DRS_ZFUNC];
+  p->depthWrite = rs[D3DRS_ZWRITEENABLE] != FALSE;
+
+  p->stencil = p->depthHasStencil && rs[D3DRS_STENCILENABLE] != FALSE;
+  p->stencilFunc = rs[D3DRS_STENCILFUNC];
+  p->stencilFail = rs[D3DRS_STENCILFAIL];
+  p->stencilZFail = rs[D3DRS_STENCILZFAIL];
+  p->stencilPass = rs[D3DRS_STENCILPASS];
+  p->twoSidedStencil = rs[D3DRS_TWOSIDEDSTENCILMODE] != FALSE;
+  p->ccwStencilFunc = rs[D3DRS_CCW_STENCILFUNC];
+  p->ccwStencilFail = rs[D3DRS_CCW_STENCILFAIL];
+  p->ccwStencilZFail = rs[D3DRS_CCW_STENCILZFAIL];
+  p->ccwStencilPass = rs[D3DRS_CCW_STENCILPASS];
+  p->stencilRef = rs[D3DRS_STENCILREF];
+  p->stencilMask = rs[D3DRS_STENCILMASK];
+  p->stencilWriteMask = rs[D3DRS_STENCILWRITEMASK];
+  // Without a depth-stencil surface there is nothing to test or write.
+  if (!depth) p->depthTest = p->stencil = false;
+
+  p->blend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
+  p->srcBlend = rs[D3DRS_SRCBLEND];
+  p->destBlend = rs[D3DRS_DESTBLEND];
+  p->blendOp = rs[D3DRS_BLENDOP];
+  const bool separate = rs[D3DRS_SEPARATEALPHABLENDENABLE] != FALSE;
+  p->srcBlendAlpha = separate ? rs[D3DRS_SRCBLENDALPHA] : p->srcBlend;
+  p->destBlendAlpha = separate ? rs[D3DRS_DESTBLENDALPHA] : p->destBlend;
+  p->blendOpAlpha = separate ? rs[D3DRS_BLENDOPALPHA] : p->blendOp;
+  p->blendFactor = rs[D3DRS_BLENDFACTOR];
+  const DWORD cw = rs[D3DRS_COLORWRITEENABLE];
+  p->writeMask = ((cw & D3DCOLORWRITEENABLE_RED) ? 0x00FF0000u : 0u) |
+                 ((cw & D3DCOLORWRITEENABLE_GREEN) ? 0x0000FF00u : 0u) |
+                 ((cw & D3DCOLORWRITEENABLE_BLUE) ? 0x000000FFu : 0u) |
+                 ((cw & D3DCOLORWRITEENABLE_ALPHA) ? 0xFF000000u : 0u);
+
+  p->target = target;
+  p->targetPitch = targetPitch;
+  p->targetHasAlpha = targetHasAlpha;
+
+  const D3DVIEWPORT9 &vp = st.viewport;
+  int64_t x0 = vp.X, y0 = vp.Y, x1 = static_cast<int64_t>(vp.X) + vp.Width, y1 = static_cast<int64_t>(vp.Y) + vp.Height;
+  x1 = std::min<int64_t>(x1, targetWidth);
+  y1 = std::min<int64_t>(y1, targetHeight);
+  if (rs[D3DRS_SCISSORTESTENABLE]) {
+    x0 = std::max<int64_t>(x0, st.scissor.left);
+    y0 = std::max<int64_t>(y0, st.scissor.top);
+    x1 = std::min<int64_t>(x1, st.scissor.right);
+    y1 = std::min<int64_t>(y1, st.scissor.bottom);
+  }
+  p->clipX0 = static_cast<int>(std::clamp<int64_t>(x0, 0, targetWidth));
+  p->clipY0 = static_cast<int>(std::clamp<int64_t>(y0, 0, targetHeight));
+  p->clipX1 = static_cast<int>(std::clamp<int64_t>(x1, 0, targetWidth));
+  p->clipY1 = static_cast<int>(std::clamp<int64_t>(y1, 0, targetHeight));
+  p->fastPaths = fastPaths;
+  ResolveFastPath(p);
+}
+
+}  // namespace zrq::d3d9
