@@ -4,7 +4,12 @@
 #include <cstring>
 #include <new>
 
+#include <atlcomcli.h>
+
 #include "params/CurveInterpolation.h"
+#include "params/ParameterSetMerge.h"
+#include "params/ParameterSetReader.h"
+#include "params/ParameterSetWriter.h"
 #include "params/ValueHandOut.h"
 
 namespace {
@@ -45,6 +50,45 @@ KeyFrameGroup *EffectParameters::GroupFor(std::array<KeyFrameGroup, 3> &groups, 
   for (size_t i = 0; i < 3; ++i)
     if (kGroupCodes[i] == code) return &groups[i];
   return nullptr;
+}
+
+// ---- The object ----
+
+EffectParameters::EffectParameters() noexcept { table.SetOwner(static_cast<IEffectParameters *>(this)); }
+
+EffectParameters::~EffectParameters() = default;
+
+HRESULT EffectParameters::Create(REFIID riid, void **ppv) noexcept {
+  if (ppv == nullptr) return E_POINTER;
+  *ppv = nullptr;
+  auto *created = new (std::nothrow) EffectParameters();
+  if (created == nullptr) return E_OUTOFMEMORY;
+  created->AddRef();
+  const HRESULT hr = created->QueryInterface(riid, ppv);
+  created->Release();
+  return hr;
+}
+
+HRESULT EffectParameters::QueryInterface(REFIID riid, void **ppvObject) {
+  if (ppvObject == nullptr) return E_POINTER;
+  if (riid == IID_IUnknown || riid == IID_IEffectParameters) {
+    *ppvObject = static_cast<IEffectParameters *>(this);
+  } else if (riid == IID_IParameterTable) {
+    *ppvObject = static_cast<IParameterTable *>(&table);
+  } else {
+    *ppvObject = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+ULONG EffectParameters::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&referenceCount)); }
+
+ULONG EffectParameters::Release() {
+  const LONG left = InterlockedDecrement(&referenceCount);
+  if (left == 0) delete this;
+  return static_cast<ULONG>(left);
 }
 
 // ---- The table ----
@@ -373,4 +417,51 @@ HRESULT EffectParameters::GetCurveValueAtTime(double time, LONG id, BOOL spline,
     MoveOut(&result, value);
     return hr;
   });
+}
+
+// ---- The XML form ----
+
+HRESULT EffectParameters::SaveParameters(IXMLDOMNode *node) {
+  if (node == nullptr) return E_POINTER;
+  ParameterSetSnapshot snapshot;
+  HRESULT hr = Locked([&] {
+    snapshot.records = table.Records();
+    snapshot.groups = groups;
+    snapshot.rootElementName = rootElementName;
+    return S_OK;
+  });
+  if (FAILED(hr)) return hr;
+  return WriteParameterSet(snapshot, node);
+}
+
+HRESULT EffectParameters::LoadParameters(IUnknown *node) {
+  if (node == nullptr) return S_OK;
+  // Only an element holds a parameter set; any other node loads nothing.
+  CComPtr<IXMLDOMElement> element;
+  if (FAILED(node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void **>(&element))) || !element)
+    return S_OK;
+  LoadedParameterSet loaded;
+  HRESULT hr = ReadParameterSet(element, RootElementName(), &loaded);
+  if (FAILED(hr)) return hr;
+  if (!loaded.found) return S_OK;
+  return ReplaceWithLoaded(loaded);
+}
+
+HRESULT EffectParameters::ReplaceWithLoaded(LoadedParameterSet &loaded) {
+  // Merged into copies taken under the lock, so that edits made while the document was read
+  // are merged with, not lost; the copies replace the set only when the merge succeeded.
+  std::vector<ParameterRecord> replacedRecords;
+  std::array<KeyFrameGroup, 3> replacedGroups;
+  const HRESULT hr = Locked([&] {
+    std::vector<ParameterRecord> records = table.Records();
+    std::array<KeyFrameGroup, 3> loadedGroups;
+    const HRESULT merged = MergeLoadedParameterSet(loaded, records, loadedGroups);
+    if (FAILED(merged)) return merged;
+    replacedRecords.swap(table.Records());
+    table.Records().swap(records);
+    replacedGroups.swap(groups);
+    groups.swap(loadedGroups);
+    return merged;
+  });
+  return hr;  // what was replaced is freed here, outside the lock
 }

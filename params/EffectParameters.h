@@ -3,50 +3,75 @@
 //
 // parametersLock serialises every operation, because the property page edits from its window
 // thread while the render path evaluates. It is the innermost lock: while it is held nothing
-// is called but the VARIANT and BSTR functions. Public operations take it and call the
+// is called but the VARIANT and BSTR functions; saving and loading copy what they need under
+// it and make their DOM calls after releasing it. Public operations take it and call the
 // private *Locked forms, which call each other freely. No operation throws.
+//
+// EffectParameters is a COM object of its own (IEffectParameters, and IParameterTable for
+// its table) and the base of the effect object, which supplies ApplyParameters and its own
+// IUnknown. Alone, an object made by Create lives until its last Release; one on the stack
+// or inside another object is never released to zero.
 #pragma once
 
 #include <array>
 #include <mutex>
 #include <vector>
 
+#include "params/IEffectParameters.h"
 #include "params/KeyFrameGroup.h"
 #include "params/ParameterTable.h"
 
-class EffectParameters {
+struct LoadedParameterSet;
+
+class EffectParameters : public IEffectParameters {
 public:
-  EffectParameters() = default;
+  EffectParameters() noexcept;
   EffectParameters(const EffectParameters &) = delete;
   EffectParameters &operator=(const EffectParameters &) = delete;
+  virtual ~EffectParameters();
+
+  // A new, empty parameter set on the heap, handed out as riid with the one reference.
+  [[nodiscard]] static HRESULT Create(REFIID riid, void **ppv) noexcept;
+
+  STDMETHODIMP QueryInterface(REFIID riid, void **ppvObject) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
 
   // The table.
-  HRESULT GetParameterId(ULONG index, LONG *id);
-  HRESULT GetValues(ULONG count, LONG *ids, VARIANT **values);
-  HRESULT SetValues(ULONG count, LONG *ids, VARIANT *values);
-  HRESULT GetParameterInfo(LONG id, VARIANT *value, VARIANT *valueMin, VARIANT *valueMax, VARIANT *valueDef,
-                           BSTR *name, BSTR *desc, LONG *usage);
-  HRESULT GetValue(LONG id, VARIANT *value);
-  HRESULT SetValue(LONG id, VARIANT value);
+  STDMETHODIMP GetParameterId(ULONG index, LONG *id) override;
+  STDMETHODIMP GetValues(ULONG count, LONG *ids, VARIANT **values) override;
+  STDMETHODIMP SetValues(ULONG count, LONG *ids, VARIANT *values) override;
+  STDMETHODIMP GetParameterInfo(LONG id, VARIANT *value, VARIANT *valueMin, VARIANT *valueMax, VARIANT *valueDef,
+                                BSTR *name, BSTR *desc, LONG *usage) override;
+  STDMETHODIMP GetValue(LONG id, VARIANT *value) override;
+  STDMETHODIMP SetValue(LONG id, VARIANT value) override;
   // Sets the root element name and appends a copy of each record whose id the table does
   // not hold yet.
   HRESULT InitializeParameters(const SharedString &rootName, const ParameterRecord *records, ULONG count);
 
   // Key frames. Codes are 1, 2 or 4 (RemoveAllKeyFrameValues also takes 7); times are
   // compared exactly.
-  HRESULT GetKeyFrameValue(double time, LONG code, LONG id, VARIANT *value);
-  HRESULT SetKeyFrameValue(double time, LONG code, LONG id, VARIANT value);
-  HRESULT MoveKeyFrameValue(LONG id, LONG code, double oldTime, double newTime);
-  HRESULT GetKeyFrameCount(LONG id, ULONG *count);
+  STDMETHODIMP GetKeyFrameValue(double time, LONG code, LONG id, VARIANT *value) override;
+  STDMETHODIMP SetKeyFrameValue(double time, LONG code, LONG id, VARIANT value) override;
+  STDMETHODIMP MoveKeyFrameValue(LONG id, LONG code, double oldTime, double newTime) override;
+  STDMETHODIMP GetKeyFrameCount(LONG id, ULONG *count) override;
   // The arrays must hold GetKeyFrameCount entries.
-  HRESULT GetKeyFrameTimes(LONG id, double *times, LONG *codes);
-  HRESULT RemoveKeyFrameValue(LONG id, double time, LONG code);
-  HRESULT RemoveAllKeyFrameValues(LONG id, LONG codeMask);
+  STDMETHODIMP GetKeyFrameTimes(LONG id, double *times, LONG *codes) override;
+  STDMETHODIMP RemoveKeyFrameValue(LONG id, double time, LONG code) override;
+  STDMETHODIMP RemoveAllKeyFrameValues(LONG id, LONG codeMask) override;
 
   // Evaluation over the key frames of one id in all groups, on one time axis.
-  HRESULT GetNeighbourKeyFrames(double time, LONG id, double *previous, double *next);
-  HRESULT GetValueAtTime(double time, LONG id, VARIANT *value);
-  HRESULT GetCurveValueAtTime(double time, LONG id, BOOL spline, VARIANT *value);
+  STDMETHODIMP GetNeighbourKeyFrames(double time, LONG id, double *previous, double *next) override;
+  STDMETHODIMP GetValueAtTime(double time, LONG id, VARIANT *value) override;
+  STDMETHODIMP GetCurveValueAtTime(double time, LONG id, BOOL spline, VARIANT *value) override;
+
+  // The XML form inside the host's document. A load reads the whole document first and
+  // changes the set only when all of it could be read: a failure leaves every record and
+  // key frame as it was. A null node loads nothing (S_OK); saving into one is E_POINTER.
+  STDMETHODIMP LoadParameters(IUnknown *node) override;
+  STDMETHODIMP SaveParameters(IXMLDOMNode *node) override;
+  // Rebuilding what the parameters drive is the effect object's; the set alone has nothing.
+  STDMETHODIMP ApplyParameters() override { return E_NOTIMPL; }
 
   SharedString RootElementName();
 
@@ -68,7 +93,9 @@ private:
   ULONG KeyFrameCountLocked(LONG id) const;
   void KeyFrameTimesLocked(LONG id, double *times, LONG *codes) const;
   HRESULT CollectKeyFramesLocked(LONG id, CollectedKeyFrames *collected) const;
+  HRESULT ReplaceWithLoaded(LoadedParameterSet &loaded);
 
+  LONG referenceCount = 0;
   std::mutex parametersLock;
   ParameterTable table;
   std::array<KeyFrameGroup, 3> groups;  // StartOffset, EndOffset, Percentage

@@ -6,6 +6,7 @@
 
 STDMETHODIMP ParameterTable::QueryInterface(REFIID riid, void **ppvObject) {
   if (ppvObject == nullptr) return E_POINTER;
+  if (owner != nullptr) return owner->QueryInterface(riid, ppvObject);
   if (riid == IID_IUnknown || riid == IID_IParameterTable) {
     *ppvObject = static_cast<IParameterTable *>(this);
     return S_OK;

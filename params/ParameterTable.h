@@ -9,10 +9,13 @@
 
 class ParameterTable final : public IParameterTable {
 public:
-  // The table lives inside its owner and has no lifetime of its own: the counts are fixed.
+  // The table lives inside its owner and has no lifetime of its own. Inside an owner that
+  // is a COM object, its IUnknown is the owner's, so a reference to the table keeps the
+  // owner alive and a query reaches the owner's interfaces; alone, the counts are fixed.
   STDMETHODIMP QueryInterface(REFIID riid, void **ppvObject) override;
-  STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP_(ULONG) AddRef() override { return owner != nullptr ? owner->AddRef() : 1; }
+  STDMETHODIMP_(ULONG) Release() override { return owner != nullptr ? owner->Release() : 1; }
+  void SetOwner(IUnknown *outer) noexcept { owner = outer; }
 
   STDMETHODIMP GetCount(ULONG *count) override;
   STDMETHODIMP GetValue(LONG id, VARIANT *value) override;
@@ -41,4 +44,5 @@ public:
 
 private:
   std::vector<ParameterRecord> records;
+  IUnknown *owner = nullptr;
 };

@@ -1,0 +1,177 @@
+#include "params/ParameterSetDocument.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atlcomcli.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <new>
+
+namespace {
+
+constexpr HRESULT kNotWellFormed = HRESULT_FROM_WIN32(13L);  // ERROR_INVALID_DATA
+
+std::string StatusText(HRESULT hr) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+  return text;
+}
+
+void Say(std::string *reason, std::string text) {
+  if (reason != nullptr) *reason = std::move(text);
+}
+
+// Why a file cannot be read, found before the DOM is asked, which tells a missing file and
+// a broken one apart only by a failed load.
+HRESULT CheckReadable(const std::string &path, std::string *reason) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    const int error = errno;
+    if (error == ENOENT) {
+      Say(reason, "cannot read " + path + ": no such file");
+      return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    }
+    if (error == ENOTDIR) {
+      Say(reason, "cannot read " + path + ": a folder on the way is not a folder");
+      return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    }
+    Say(reason, "cannot read " + path + ": access denied");
+    return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+  }
+  if (!S_ISREG(info.st_mode)) {
+    Say(reason, "cannot read " + path + ": not a regular file");
+    return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+  }
+  if (::access(path.c_str(), R_OK) != 0) {
+    Say(reason, "cannot read " + path + ": access denied");
+    return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+  }
+  return S_OK;
+}
+
+std::string LoadFailure(const std::string &path, HRESULT hr) {
+  switch (hr) {
+    case DISP_E_TYPEMISMATCH:
+      return "the parameter set in " + path + " holds a value whose text does not fit its type (" +
+             StatusText(hr) + "); nothing was loaded";
+    case DISP_E_OVERFLOW:
+      return "the parameter set in " + path + " holds a number out of range for its type (" + StatusText(hr) +
+             "); nothing was loaded";
+    case E_INVALIDARG:
+      return "the parameter set in " + path + " holds a key frame whose time is not a number; nothing was loaded";
+    case E_OUTOFMEMORY:
+      return "not enough memory to load the parameter set in " + path;
+    default:
+      return "the parameter set in " + path + " could not be loaded (" + StatusText(hr) + ")";
+  }
+}
+
+std::string WriteFailure(const std::string &path, HRESULT hr) {
+  if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND))
+    return "cannot write " + path + ": its folder does not exist";
+  if (hr == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)) return "cannot write " + path + ": access denied";
+  if (hr == E_OUTOFMEMORY) return "not enough memory to save the parameter set to " + path;
+  return "cannot write " + path + " (" + StatusText(hr) + ")";
+}
+
+HRESULT NewDocument(CComPtr<IXMLDOMDocument> &document) {
+  return ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document));
+}
+
+HRESULT Load(const std::string &path, IEffectParameters *parameters, std::string *reason) {
+  HRESULT hr = CheckReadable(path, reason);
+  if (FAILED(hr)) return hr;
+  CComPtr<IXMLDOMDocument> document;
+  hr = NewDocument(document);
+  if (FAILED(hr)) {
+    Say(reason, "cannot make an XML document (" + StatusText(hr) + ")");
+    return hr;
+  }
+  CComVariant source(path.c_str());
+  if (source.vt != VT_BSTR) return E_OUTOFMEMORY;
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  hr = document->load(source, &loaded);
+  if (hr == E_OUTOFMEMORY) {
+    Say(reason, "not enough memory to read " + path);
+    return hr;
+  }
+  if (FAILED(hr) || loaded != VARIANT_TRUE) {
+    Say(reason, path + " is not a well-formed XML document");
+    return kNotWellFormed;
+  }
+  CComPtr<IXMLDOMElement> element;
+  hr = document->get_documentElement(&element);
+  if (FAILED(hr) || !element) {
+    Say(reason, path + " has no document element");
+    return FAILED(hr) ? hr : kNotWellFormed;
+  }
+  hr = parameters->LoadParameters(element);
+  if (FAILED(hr)) {
+    Say(reason, LoadFailure(path, hr));
+  } else if (hr == S_FALSE) {
+    Say(reason, "a key-frame parameter in " + path + " names no parameter and was passed over");
+  }
+  return hr;
+}
+
+HRESULT Save(const std::string &path, IEffectParameters *parameters, const std::string &documentElementName,
+             std::string *reason) {
+  CComPtr<IXMLDOMDocument> document;
+  HRESULT hr = NewDocument(document);
+  if (FAILED(hr)) {
+    Say(reason, "cannot make an XML document (" + StatusText(hr) + ")");
+    return hr;
+  }
+  CComBSTR name(documentElementName.c_str());
+  if (!name) return E_OUTOFMEMORY;
+  CComPtr<IXMLDOMElement> element;
+  hr = document->createElement(name, &element);
+  if (hr == E_OUTOFMEMORY) return hr;
+  if (FAILED(hr) || !element) {
+    Say(reason, "\"" + documentElementName + "\" is not an XML element name");
+    return E_INVALIDARG;
+  }
+  hr = document->appendChild(element, nullptr);
+  if (SUCCEEDED(hr)) hr = parameters->SaveParameters(element);
+  if (FAILED(hr)) {
+    Say(reason, "the parameter set could not be written as XML (" + StatusText(hr) + ")");
+    return hr;
+  }
+  CComVariant destination(path.c_str());
+  if (destination.vt != VT_BSTR) return E_OUTOFMEMORY;
+  hr = document->save(destination);
+  if (FAILED(hr)) {
+    Say(reason, WriteFailure(path, hr));
+    return hr;
+  }
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT LoadParameterSetDocument(const std::string &path, IEffectParameters *parameters, std::string *reason) noexcept {
+  if (reason != nullptr) reason->clear();
+  if (parameters == nullptr) return E_POINTER;
+  try {
+    const HRESULT hr = Load(path, parameters, reason);
+    if (hr == E_OUTOFMEMORY && reason != nullptr && reason->empty()) *reason = "not enough memory to load " + path;
+    return hr;
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT SaveParameterSetDocument(const std::string &path, IEffectParameters *parameters,
+                                 const std::string &documentElementName, std::string *reason) noexcept {
+  if (reason != nullptr) reason->clear();
+  if (parameters == nullptr) return E_POINTER;
+  try {
+    const HRESULT hr = Save(path, parameters, documentElementName, reason);
+    if (hr == E_OUTOFMEMORY && reason != nullptr && reason->empty()) *reason = "not enough memory to save " + path;
+    return hr;
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  }
+}
