@@ -55,13 +55,15 @@ std::optional<Error> Refuse(const Given &given, std::string_view mode,
 
 Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &arguments) {
   RenderOptions options;
-  Given given;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    std::string_view argument = arguments[i];
+  // Asking for help is never a mistake, whatever else is on the line.
+  for (std::string_view argument : arguments)
     if (argument == "--help" || argument == "-h") {
       options.mode = RunMode::Help;
       return options;
     }
+  Given given;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    std::string_view argument = arguments[i];
     std::string_view written = argument;
     std::optional<std::string_view> attached;
     if (argument.starts_with("--")) {

@@ -1,0 +1,149 @@
+#include "HostTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "zrq-host-XXXXXX").string();
+  if (!mkdtemp(pattern.data()))
+    ADD_FAILURE() << "mkdtemp failed: " << std::strerror(errno);
+  path = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
+}
+
+std::vector<std::string> ScratchFolder::Names() const {
+  std::vector<std::string> names;
+  for (const auto &entry : std::filesystem::directory_iterator(path))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+Frame PatternFrame(FrameSize size, unsigned seed) {
+  Frame frame = std::move(Frame::Allocate(size).value());
+  unsigned state = seed * 2654435761u + 12345u;
+  for (size_t i = 0; i < frame.ByteCount(); ++i) {
+    state = state * 1103515245u + 12345u;
+    frame.Data()[i] = BYTE(state >> 16);
+  }
+  return frame;
+}
+
+bool SamePixels(const Frame &a, const Frame &b) {
+  return a.Size() == b.Size() && std::memcmp(a.Data(), b.Data(), a.ByteCount()) == 0;
+}
+
+std::string ReadWholeFile(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteWholeFile(const std::string &path, const std::string &bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+std::string RawBytes(const Frame &frame) {
+  std::string bytes;
+  for (int y = 0; y < frame.Height(); ++y)
+    bytes.append(reinterpret_cast<const char *>(frame.ViewRow(y)), frame.RowBytes());
+  return bytes;
+}
+
+namespace {
+
+std::string ToolPath() {
+  const char *binary = std::getenv("ZRQ_BINARY_DIR");
+  return std::string(binary ? binary : ".") + "/bin/zrq-render";
+}
+
+int ExitCodeOf(int status) {
+  if (WIFEXITED(status))
+    return WEXITSTATUS(status);
+  if (WIFSIGNALED(status))
+    return 128 + WTERMSIG(status);
+  return -1;
+}
+
+// Spawns the tool with standard input from a file, standard output to `outFd` and standard
+// error to a file; returns the pid.
+pid_t Spawn(const std::vector<std::string> &arguments, const std::string &stdinPath, int outFd,
+            const std::string &errPath) {
+  std::string tool = ToolPath();
+  std::vector<char *> argv;
+  argv.push_back(tool.data());
+  std::vector<std::string> copies(arguments);
+  for (std::string &argument : copies)
+    argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  pid_t pid = -1;
+  int spawned = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0)
+    ADD_FAILURE() << "cannot start " << tool << ": " << std::strerror(spawned);
+  return spawned == 0 ? pid : -1;
+}
+
+} // namespace
+
+ToolRun RunTool(const std::vector<std::string> &arguments, const std::string &stdinPath) {
+  ScratchFolder capture;
+  ToolRun run;
+  int out = open(capture.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = Spawn(arguments, stdinPath, out, capture.File("err"));
+  close(out);
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid)
+    run.exitCode = ExitCodeOf(status);
+  run.out = ReadWholeFile(capture.File("out"));
+  run.err = ReadWholeFile(capture.File("err"));
+  return run;
+}
+
+ToolRun RunToolIntoClosingPipe(const std::vector<std::string> &arguments,
+                               const std::string &stdinPath, size_t keepBytes) {
+  ScratchFolder capture;
+  ToolRun run;
+  int ends[2];
+  // Close-on-exec, so the tool does not hold the read end open itself.
+  if (pipe2(ends, O_CLOEXEC) != 0) {
+    ADD_FAILURE() << "pipe failed";
+    return run;
+  }
+  pid_t pid = Spawn(arguments, stdinPath, ends[1], capture.File("err"));
+  close(ends[1]);
+  char buffer[4096];
+  while (run.out.size() < keepBytes) {
+    ssize_t n = read(ends[0], buffer, std::min(sizeof buffer, keepBytes - run.out.size()));
+    if (n <= 0)
+      break;
+    run.out.append(buffer, size_t(n));
+  }
+  close(ends[0]);
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid)
+    run.exitCode = ExitCodeOf(status);
+  run.err = ReadWholeFile(capture.File("err"));
+  return run;
+}

@@ -1,0 +1,49 @@
+// Helpers shared by the host tests: scratch folders, small pictures, and running the tool.
+#pragma once
+
+#include "host/Frame.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class ScratchFolder {
+public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder &) = delete;
+  ScratchFolder &operator=(const ScratchFolder &) = delete;
+
+  std::string File(const std::string &name) const { return (path / name).string(); }
+  // The names of the files in the folder, sorted.
+  std::vector<std::string> Names() const;
+
+private:
+  std::filesystem::path path;
+};
+
+// A picture whose every byte depends on its place, so any move or flip shows.
+Frame PatternFrame(FrameSize size, unsigned seed = 1);
+
+bool SamePixels(const Frame &a, const Frame &b);
+
+std::string ReadWholeFile(const std::string &path);
+void WriteWholeFile(const std::string &path, const std::string &bytes);
+
+// The picture's bytes as a raw stream frame: rows top first.
+std::string RawBytes(const Frame &frame);
+
+struct ToolRun {
+  int exitCode = -1; // the signal number + 128 when a signal ended it
+  std::string out;
+  std::string err;
+};
+
+// Runs build/bin/zrq-render with `arguments`, standard input from `stdinPath`.
+ToolRun RunTool(const std::vector<std::string> &arguments,
+                const std::string &stdinPath = "/dev/null");
+
+// Runs the tool with standard output into a pipe that is closed after `keepBytes` bytes.
+ToolRun RunToolIntoClosingPipe(const std::vector<std::string> &arguments,
+                               const std::string &stdinPath, size_t keepBytes);
