@@ -1,0 +1,196 @@
+// Frames of the software device at 1920×1080 as a video host draws them: a fresh picture
+// uploaded into a texture each frame, then one full-picture quad (plain or alpha-blended) or
+// an 8×8 grid of quads, lit as the shared draw lights them. Each is also reported as a multiple
+// of a cold frame copy measured in the same run.
+#include <d3d9.h>
+
+#include <benchmark/benchmark.h>
+
+#include "host/common/ModelSpaceView.h"
+
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr UINT kW = 1920, kH = 1080;
+constexpr int kFrames = 8;  // 8 × 8 MB of sources and 8 of targets: none stays in cache
+constexpr size_t kFrameBytes = size_t{kW} * kH * 4;
+
+struct Frames {
+  std::vector<std::vector<uint8_t>> src, dst;
+  Frames() {
+    for (int i = 0; i < kFrames; ++i) {
+      src.emplace_back(kFrameBytes, static_cast<uint8_t>(i * 31 + 7));
+      dst.emplace_back(kFrameBytes, 0);
+    }
+  }
+};
+Frames &SharedFrames() {
+  static Frames f;
+  return f;
+}
+
+// Seconds per cold copy of one frame.
+double ColdCopySeconds() {
+  static double seconds = [] {
+    Frames &f = SharedFrames();
+    for (int i = 0; i < kFrames; ++i) std::memcpy(f.dst[i].data(), f.src[i].data(), kFrameBytes);
+    const int rounds = 64;
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < rounds; ++i) {
+      std::memcpy(f.dst[i % kFrames].data(), f.src[(i + 3) % kFrames].data(), kFrameBytes);
+      benchmark::ClobberMemory();
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / rounds;
+  }();
+  return seconds;
+}
+
+struct ModelVertex {
+  float x, y, z, nx, ny, nz, u, v;
+};
+
+enum class Scene { Quad, BlendedQuad, Grid };
+
+class Host {
+ public:
+  Host() {
+    d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS pp = {};
+    pp.BackBufferWidth = kW;
+    pp.BackBufferHeight = kH;
+    pp.BackBufferFormat = D3DFMT_A8R8G8B8;
+    pp.Windowed = TRUE;
+    d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &pp, &device_);
+    device_->CreateTexture(kW, kH, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture_, nullptr);
+    zrq::host::ApplyModelSpaceView(device_, kW, kH);
+    D3DMATERIAL9 m = {};
+    m.Diffuse = m.Ambient = m.Specular = {1, 1, 1, 1};
+    m.Emissive = {0, 0, 0, 1};
+    device_->SetMaterial(&m);
+    device_->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device_->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+    device_->SetFVF(0x112);
+  }
+  ~Host() {
+    device_->SetTexture(0, nullptr);
+    device_->SetStreamSource(0, nullptr, 0, 0);
+    device_->SetIndices(nullptr);
+    if (vb_) vb_->Release();
+    if (ib_) ib_->Release();
+    texture_->Release();
+    device_->Release();
+    d3d_->Release();
+  }
+
+  // n × n quads tiling the picture, each textured with its piece.
+  void Build(int n) {
+    std::vector<ModelVertex> v;
+    std::vector<WORD> idx;
+    const float half = static_cast<float>(kH) / kW;
+    for (int gy = 0; gy < n; ++gy)
+      for (int gx = 0; gx < n; ++gx) {
+        const float u0 = static_cast<float>(gx) / n, u1 = static_cast<float>(gx + 1) / n;
+        const float v0 = static_cast<float>(gy) / n, v1 = static_cast<float>(gy + 1) / n;
+        const WORD base = static_cast<WORD>(v.size());
+        for (int k = 0; k < 4; ++k) {
+          const float u = k & 1 ? u1 : u0, t = k & 2 ? v1 : v0;
+          v.push_back({-1 + 2 * u, half - 2 * half * t, 0, 0, 0, -1, u, t});
+        }
+        for (WORD i : {0, 1, 2, 1, 3, 2}) idx.push_back(static_cast<WORD>(base + i));
+      }
+    device_->CreateVertexBuffer(static_cast<UINT>(v.size() * sizeof(ModelVertex)), 0, 0x112, D3DPOOL_DEFAULT, &vb_, nullptr);
+    device_->CreateIndexBuffer(static_cast<UINT>(idx.size() * 2), D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib_,
+                               nullptr);
+    void *p;
+    vb_->Lock(0, 0, &p, 0);
+    std::memcpy(p, v.data(), v.size() * sizeof(ModelVertex));
+    vb_->Unlock();
+    ib_->Lock(0, 0, &p, 0);
+    std::memcpy(p, idx.data(), idx.size() * 2);
+    ib_->Unlock();
+    quads_ = n * n;
+    device_->SetStreamSource(0, vb_, 0, sizeof(ModelVertex));
+    device_->SetIndices(ib_);
+    device_->SetTexture(0, texture_);
+  }
+
+  bool Frame(const uint8_t *picture, bool blend) {
+    D3DLOCKED_RECT lr;
+    if (FAILED(texture_->LockRect(0, &lr, nullptr, D3DLOCK_DISCARD))) return false;
+    if (lr.Pitch == static_cast<INT>(kW * 4)) {
+      std::memcpy(lr.pBits, picture, kFrameBytes);
+    } else {
+      for (UINT y = 0; y < kH; ++y) std::memcpy(static_cast<uint8_t *>(lr.pBits) + y * lr.Pitch, picture + y * kW * 4, kW * 4);
+    }
+    texture_->UnlockRect(0);
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, blend);
+    device_->SetRenderState(D3DRS_SRCBLEND, blend ? D3DBLEND_SRCALPHA : D3DBLEND_ONE);
+    device_->SetRenderState(D3DRS_DESTBLEND, blend ? D3DBLEND_INVSRCALPHA : D3DBLEND_ZERO);
+    device_->BeginScene();
+    bool ok = true;
+    for (int q = 0; q < quads_; ++q) ok = ok && SUCCEEDED(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4 * quads_, 6 * q, 2));
+    device_->EndScene();
+    return ok;
+  }
+
+ private:
+  IDirect3D9 *d3d_ = nullptr;
+  IDirect3DDevice9 *device_ = nullptr;
+  IDirect3DTexture9 *texture_ = nullptr;
+  IDirect3DVertexBuffer9 *vb_ = nullptr;
+  IDirect3DIndexBuffer9 *ib_ = nullptr;
+  int quads_ = 0;
+};
+
+void Report(benchmark::State &state, double seconds, int64_t frames) {
+  const double perFrame = seconds / static_cast<double>(frames);
+  state.counters["fps"] = 1.0 / perFrame;
+  state.counters["ms"] = perFrame * 1e3;
+  state.counters["x_cold_copy"] = perFrame / ColdCopySeconds();
+}
+
+void BM_ColdFrameCopy(benchmark::State &state) {
+  Frames &f = SharedFrames();
+  int i = 0;
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    std::memcpy(f.dst[i % kFrames].data(), f.src[(i + 3) % kFrames].data(), kFrameBytes);
+    benchmark::ClobberMemory();
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    ++i;
+  }
+  Report(state, seconds, state.iterations());
+}
+
+void RunScene(benchmark::State &state, Scene scene) {
+  Frames &f = SharedFrames();
+  ColdCopySeconds();
+  Host host;
+  host.Build(scene == Scene::Grid ? 8 : 1);
+  int i = 0;
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    if (!host.Frame(f.src[i % kFrames].data(), scene == Scene::BlendedQuad)) state.SkipWithError("draw failed");
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    ++i;
+  }
+  Report(state, seconds, state.iterations());
+}
+
+void BM_TexturedQuad(benchmark::State &state) { RunScene(state, Scene::Quad); }
+void BM_BlendedQuad(benchmark::State &state) { RunScene(state, Scene::BlendedQuad); }
+void BM_Grid64Quads(benchmark::State &state) { RunScene(state, Scene::Grid); }
+
+BENCHMARK(BM_ColdFrameCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TexturedQuad)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BlendedQuad)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Grid64Quads)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
