@@ -189,6 +189,9 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
   }
 
   options.mode = RunMode::Picture;
+  if (options.input == "-" || options.output == "-")
+    return Usage("standard input and output carry raw frames only; add --raw WxH or name a "
+                 "PNG file");
   if (has("--size") && has("--input"))
     return Usage("--size sets the test card's size and cannot be used with --input");
   if (options.output.empty())

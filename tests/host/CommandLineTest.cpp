@@ -122,6 +122,8 @@ TEST(CommandLine, RefusesBadUsageWithAReasonNamingTheFlag) {
       {{"--output", "a_%n.png"}, "--output"},
       {{"--output", "50%.png"}, "--output"},
       {{"--input", "a.png", "--size", "8x8", "--output", "b.png"}, "--size"},
+      {{"--output", "-"}, "--raw"},
+      {{"--input", "-", "--output", "b.png"}, "--raw"},
       {{"--demo", "d", "--effect", "wave"}, "--effect"},
       {{"--demo", "d", "--raw", "4x4"}, "--raw"},
       {{"--quiet=yes", "--output", "a.png"}, "--quiet takes no value"},
