@@ -79,14 +79,3 @@ TEST_F(ParameterSetDocument, SaveFailuresLeaveNoFileBehind) {
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_EQ(SaveParameterSetDocument(path, nullptr, "Project", &reason), E_POINTER);
 }
-
-TEST_F(ParameterSetDocument, ASavedFileLoadsIntoANewSet) {
-  std::string reason;
-  const std::string path = (folder / "set.xml").string();
-  ASSERT_EQ(parameters->SetValue(0, I4(2009)), S_OK);
-  ASSERT_EQ(SaveParameterSetDocument(path, parameters, "Project", &reason), S_OK) << reason;
-  CComPtr<IEffectParameters> loaded = NewEffectParameters();
-  ASSERT_EQ(LoadParameterSetDocument(path, loaded, &reason), S_OK) << reason;
-  EXPECT_EQ(Describe(loaded), Describe(parameters));
-  EXPECT_TRUE(reason.empty());
-}
