@@ -18,9 +18,8 @@ bool ReadInteger(std::string_view text, int64_t &value) {
   return error == std::errc() && end == text.data() + text.size();
 }
 
-} // namespace
-
-Result<double> ParsePercent(std::string_view flag, std::string_view text) {
+// Whole-text read of a finite real number; the error names the flag and the text.
+Result<double> ReadReal(std::string_view flag, std::string_view text) {
   double value = 0.0;
   // from_chars reads in the C locale whatever the process locale is, and takes no leading
   // blanks or '+', so "50" means the same everywhere.
@@ -29,9 +28,46 @@ Result<double> ParsePercent(std::string_view flag, std::string_view text) {
     return Error{Prefix(flag) + Quoted(text) + " is not a number"};
   if (error == std::errc::result_out_of_range || !std::isfinite(value))
     return Error{Prefix(flag) + Quoted(text) + " is not a finite number"};
-  if (value < 0.0 || value > 100.0)
-    return Error{Prefix(flag) + Quoted(text) + " is outside 0..100 (percent)"};
   return value == 0.0 ? 0.0 : value; // no -0 in file names or messages
+}
+
+} // namespace
+
+Result<double> ParsePercent(std::string_view flag, std::string_view text) {
+  Result<double> value = ReadReal(flag, text);
+  if (value.ok() && (value.value() < 0.0 || value.value() > 100.0))
+    return Error{Prefix(flag) + Quoted(text) + " is outside 0..100 (percent)"};
+  return value;
+}
+
+Result<double> ParseTime(std::string_view flag, std::string_view text) {
+  Result<double> time = ReadReal(flag, text);
+  if (time.ok() && (time.value() < 0.0 || time.value() > 1.0))
+    return Error{Prefix(flag) + Quoted(text) +
+                 " is outside 0..1 (0 is the start of the clip, 1 its end)"};
+  return time;
+}
+
+Result<KeyFrameArgument> ParseKeyFrame(std::string_view flag, std::string_view text) {
+  size_t equals = text.find('=');
+  if (equals == std::string_view::npos)
+    return Error{Prefix(flag) + Quoted(text) + " is not a key frame T=V such as 0.5=80"};
+  Result<double> time = ParseTime(flag, text.substr(0, equals));
+  if (!time.ok())
+    return Error{time.message()};
+  Result<double> percent = ParsePercent(flag, text.substr(equals + 1));
+  if (!percent.ok())
+    return Error{percent.message()};
+  return KeyFrameArgument{time.value(), percent.value()};
+}
+
+Result<int> ParseSampleCount(std::string_view flag, std::string_view text) {
+  int64_t count = 0;
+  if (!ReadInteger(text, count))
+    return Error{Prefix(flag) + Quoted(text) + " is not a whole number"};
+  if (count < 2 || count > kMaxCurveSamples)
+    return Error{Prefix(flag) + Quoted(text) + " is outside 2.." + std::to_string(kMaxCurveSamples)};
+  return int(count);
 }
 
 Result<int64_t> ParseFrameCount(std::string_view flag, std::string_view text) {

@@ -9,26 +9,38 @@
 
 namespace {
 
+enum class FlagValue {
+  None,
+  Required,
+  Optional, // taken from "--flag=V", or from the next argument when that is not an option
+};
+
 struct FlagSpec {
   std::string_view name;
   std::string_view shortName;
-  bool takesValue;
+  FlagValue value;
+  bool repeatable;
 };
 
-constexpr std::array<FlagSpec, 13> kFlags = {{
-    {"--effect", "-e", true},
-    {"--value", "", true},
-    {"--input", "-i", true},
-    {"--output", "-o", true},
-    {"--size", "", true},
-    {"--raw", "", true},
-    {"--frames", "", true},
-    {"--from", "", true},
-    {"--to", "", true},
-    {"--demo", "", true},
-    {"--quiet", "-q", false},
-    {"--help", "-h", false},
-    {"--version", "", false},
+constexpr std::array<FlagSpec, 18> kFlags = {{
+    {"--effect", "-e", FlagValue::Required, false},
+    {"--value", "", FlagValue::Required, false},
+    {"--key", "-k", FlagValue::Required, true},
+    {"--time", "", FlagValue::Required, false},
+    {"--curve", "", FlagValue::Optional, false},
+    {"--params", "", FlagValue::Required, false},
+    {"--save-params", "", FlagValue::Required, false},
+    {"--input", "-i", FlagValue::Required, false},
+    {"--output", "-o", FlagValue::Required, false},
+    {"--size", "", FlagValue::Required, false},
+    {"--raw", "", FlagValue::Required, false},
+    {"--frames", "", FlagValue::Required, false},
+    {"--from", "", FlagValue::Required, false},
+    {"--to", "", FlagValue::Required, false},
+    {"--demo", "", FlagValue::Required, false},
+    {"--quiet", "-q", FlagValue::None, false},
+    {"--help", "-h", FlagValue::None, false},
+    {"--version", "", FlagValue::None, false},
 }};
 
 const FlagSpec *FindFlag(std::string_view written) {
@@ -38,7 +50,8 @@ const FlagSpec *FindFlag(std::string_view written) {
   return nullptr;
 }
 
-using Given = std::map<std::string_view, std::string_view>;
+// Every value given for each flag, in order (one entry per use; "" when none was given).
+using Given = std::map<std::string_view, std::vector<std::string_view>>;
 
 Error Usage(std::string message) { return Error{std::move(message)}; }
 
@@ -51,16 +64,11 @@ std::optional<Error> Refuse(const Given &given, std::string_view mode,
   return std::nullopt;
 }
 
-} // namespace
+bool LooksLikeOption(std::string_view argument) {
+  return argument.starts_with("-") && argument != "-";
+}
 
-Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &arguments) {
-  RenderOptions options;
-  // Asking for help is never a mistake, whatever else is on the line.
-  for (std::string_view argument : arguments)
-    if (argument == "--help" || argument == "-h") {
-      options.mode = RunMode::Help;
-      return options;
-    }
+Result<Given> Tokenize(const std::vector<std::string_view> &arguments) {
   Given given;
   for (size_t i = 0; i < arguments.size(); ++i) {
     std::string_view argument = arguments[i];
@@ -71,7 +79,7 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
         written = argument.substr(0, equals);
         attached = argument.substr(equals + 1);
       }
-    } else if (!argument.starts_with("-") || argument == "-") {
+    } else if (!LooksLikeOption(argument)) {
       return Usage("unexpected argument '" + std::string(argument) +
                    "' (options start with --; see --help)");
     }
@@ -79,24 +87,105 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
     if (!flag)
       return Usage("unknown option '" + std::string(written) + "' (see --help)");
     std::string_view name = flag->name;
-    if (given.count(name))
+    if (given.count(name) && !flag->repeatable)
       return Usage(std::string(name) + " is given more than once");
     std::string_view value;
-    if (flag->takesValue) {
-      if (attached) {
+    switch (flag->value) {
+    case FlagValue::Required:
+      if (attached)
         value = *attached;
-      } else if (i + 1 < arguments.size()) {
+      else if (i + 1 < arguments.size())
         value = arguments[++i];
-      } else {
+      else
         return Usage(std::string(name) + " needs a value (see --help)");
-      }
-    } else if (attached) {
-      return Usage(std::string(name) + " takes no value");
+      break;
+    case FlagValue::Optional:
+      if (attached)
+        value = *attached;
+      else if (i + 1 < arguments.size() && !LooksLikeOption(arguments[i + 1]))
+        value = arguments[++i];
+      break;
+    case FlagValue::None:
+      if (attached)
+        return Usage(std::string(name) + " takes no value");
+      break;
     }
-    given[name] = value;
+    given[name].push_back(value);
   }
+  return given;
+}
 
+// --key, or --value, --from and --to, as key frames of "Effect Value" (empty: none given).
+Result<std::vector<KeyFrameArgument>> KeyFramesOf(const Given &given) {
   auto has = [&](std::string_view name) { return given.count(name) != 0; };
+  auto first = [&](std::string_view name) { return given.at(name).front(); };
+  std::vector<KeyFrameArgument> keys;
+  if (has("--key")) {
+    if (auto refused = Refuse(given, "--key (write the key frames as --key T=V)",
+                              {"--value", "--from", "--to"}))
+      return *refused;
+    for (std::string_view text : given.at("--key")) {
+      Result<KeyFrameArgument> key = ParseKeyFrame("--key", text);
+      if (!key.ok())
+        return Usage(key.message());
+      for (const KeyFrameArgument &earlier : keys)
+        if (earlier.time == key.value().time)
+          return Usage("--key: two key frames at time " + std::string(text.substr(0, text.find('='))));
+      keys.push_back(key.value());
+    }
+    return keys;
+  }
+  std::optional<double> value;
+  if (has("--value")) {
+    Result<double> parsed = ParsePercent("--value", first("--value"));
+    if (!parsed.ok())
+      return Usage(parsed.message());
+    value = parsed.value();
+  }
+  if (!has("--from") && !has("--to")) {
+    if (value)
+      keys.push_back({0.0, *value});
+    return keys;
+  }
+  if (value && has("--from") && has("--to"))
+    return Usage("--value has no effect when both --from and --to are given");
+  // A ramp: --from at time 0 (default --value, else the parameter's default 50), --to at
+  // time 1 (default --from).
+  double from = value.value_or(50.0);
+  if (has("--from")) {
+    Result<double> parsed = ParsePercent("--from", first("--from"));
+    if (!parsed.ok())
+      return Usage(parsed.message());
+    from = parsed.value();
+  }
+  double to = from;
+  if (has("--to")) {
+    Result<double> parsed = ParsePercent("--to", first("--to"));
+    if (!parsed.ok())
+      return Usage(parsed.message());
+    to = parsed.value();
+  }
+  keys.push_back({0.0, from});
+  keys.push_back({1.0, to});
+  return keys;
+}
+
+} // namespace
+
+Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &arguments) {
+  RenderOptions options;
+  // Asking for help is never a mistake, whatever else is on the line.
+  for (std::string_view argument : arguments)
+    if (argument == "--help" || argument == "-h") {
+      options.mode = RunMode::Help;
+      return options;
+    }
+  Result<Given> tokens = Tokenize(arguments);
+  if (!tokens.ok())
+    return Error{tokens.message()};
+  const Given &given = tokens.value();
+  auto has = [&](std::string_view name) { return given.count(name) != 0; };
+  auto valueOf = [&](std::string_view name) { return given.at(name).front(); };
 
   if (has("--version")) {
     options.mode = RunMode::Version;
@@ -104,30 +193,24 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
   }
   options.quiet = has("--quiet");
   if (has("--input")) {
-    options.input = std::string(given["--input"]);
+    options.input = std::string(valueOf("--input"));
     if (options.input.empty())
       return Usage("--input needs a file name");
   }
   if (has("--output")) {
-    options.output = std::string(given["--output"]);
+    options.output = std::string(valueOf("--output"));
     if (options.output.empty())
       return Usage("--output needs a file name");
   }
   if (has("--effect")) {
-    std::optional<LONG> id = FindEffect(given["--effect"]);
+    std::optional<LONG> id = FindEffect(valueOf("--effect"));
     if (!id)
-      return Usage("--effect: unknown effect '" + std::string(given["--effect"]) +
+      return Usage("--effect: unknown effect '" + std::string(valueOf("--effect")) +
                    "'; choose one of " + EffectChoices());
     options.effectId = *id;
   }
-  if (has("--value")) {
-    Result<double> value = ParsePercent("--value", given["--value"]);
-    if (!value.ok())
-      return Usage(value.message());
-    options.value = value.value();
-  }
   if (has("--size")) {
-    Result<FrameSize> size = ParseFrameSize("--size", given["--size"]);
+    Result<FrameSize> size = ParseFrameSize("--size", valueOf("--size"));
     if (!size.ok())
       return Usage(size.message());
     options.cardSize = size.value();
@@ -135,47 +218,60 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
 
   if (has("--demo")) {
     options.mode = RunMode::Demo;
-    options.demoFolder = std::string(given["--demo"]);
+    options.demoFolder = std::string(valueOf("--demo"));
     if (options.demoFolder.empty())
       return Usage("--demo needs a folder");
     if (auto refused = Refuse(given, "--demo",
-                              {"--effect", "--value", "--output", "--raw", "--frames", "--from",
-                               "--to"}))
+                              {"--effect", "--value", "--key", "--time", "--curve", "--params",
+                               "--save-params", "--output", "--raw", "--frames", "--from", "--to"}))
       return *refused;
     if (has("--size") && has("--input"))
       return Usage("--size sets the test card's size and cannot be used with --input");
     return options;
   }
 
+  Result<std::vector<KeyFrameArgument>> keys = KeyFramesOf(given);
+  if (!keys.ok())
+    return Error{keys.message()};
+  options.keys = std::move(keys.value());
+  if (has("--params")) {
+    options.paramsFile = std::string(valueOf("--params"));
+    if (options.paramsFile.empty())
+      return Usage("--params needs a file name");
+  }
+  if (has("--save-params")) {
+    options.saveParamsFile = std::string(valueOf("--save-params"));
+    if (options.saveParamsFile.empty())
+      return Usage("--save-params needs a file name");
+  }
+  if (has("--curve")) {
+    options.curveSamples = kDefaultCurveSamples;
+    if (!valueOf("--curve").empty()) {
+      Result<int> samples = ParseSampleCount("--curve", valueOf("--curve"));
+      if (!samples.ok())
+        return Usage(samples.message());
+      options.curveSamples = samples.value();
+    }
+  }
   if (has("--frames")) {
-    Result<int64_t> frames = ParseFrameCount("--frames", given["--frames"]);
+    Result<int64_t> frames = ParseFrameCount("--frames", valueOf("--frames"));
     if (!frames.ok())
       return Usage(frames.message());
     options.frames = frames.value();
-    if (has("--value") && has("--from") && has("--to"))
-      return Usage("--value has no effect when both --from and --to are given");
-    options.from = options.value;
-    if (has("--from")) {
-      Result<double> from = ParsePercent("--from", given["--from"]);
-      if (!from.ok())
-        return Usage(from.message());
-      options.from = from.value();
-    }
-    options.to = options.from;
-    if (has("--to")) {
-      Result<double> to = ParsePercent("--to", given["--to"]);
-      if (!to.ok())
-        return Usage(to.message());
-      options.to = to.value();
-    }
-  } else if (auto refused = Refuse(given, "a single value; add --frames N for a ramp",
-                                   {"--from", "--to"})) {
-    return *refused;
+  }
+  if (has("--time")) {
+    Result<double> time = ParseTime("--time", valueOf("--time"));
+    if (!time.ok())
+      return Usage(time.message());
+    options.time = time.value();
+    if (options.frames.value_or(1) > 1)
+      return Usage("--time is the time of a single frame; --frames N spreads its frames "
+                   "over times 0 to 1");
   }
 
   if (has("--raw")) {
     options.mode = RunMode::RawStream;
-    Result<FrameSize> size = ParseFrameSize("--raw", given["--raw"]);
+    Result<FrameSize> size = ParseFrameSize("--raw", valueOf("--raw"));
     if (!size.ok())
       return Usage(size.message());
     options.rawSize = size.value();
@@ -185,17 +281,28 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
       options.input.clear();
     if (options.output == "-")
       options.output.clear();
+    if (options.curveSamples && options.output.empty())
+      return Usage("--curve prints on standard output, which carries the frames here; give "
+                   "--output FILE");
     return options;
   }
 
-  options.mode = RunMode::Picture;
   if (options.input == "-" || options.output == "-")
     return Usage("standard input and output carry raw frames only; add --raw WxH or name a "
                  "PNG file");
   if (has("--size") && has("--input"))
     return Usage("--size sets the test card's size and cannot be used with --input");
-  if (options.output.empty())
-    return Usage("--output is missing: say which PNG file to write");
+  if (options.output.empty()) {
+    if (!options.curveSamples && options.saveParamsFile.empty())
+      return Usage("--output is missing: say which PNG file to write");
+    // Only the curve and the parameter set: flags about pictures would be silently ignored.
+    options.mode = RunMode::NoPicture;
+    if (auto refused = Refuse(given, "no --output (nothing is rendered)",
+                              {"--input", "--size", "--frames", "--time"}))
+      return *refused;
+    return options;
+  }
+  options.mode = RunMode::Picture;
   Result<OutputPattern> pattern = OutputPattern::Parse(options.output);
   if (!pattern.ok())
     return Usage("--output: " + pattern.message());

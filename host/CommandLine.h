@@ -1,6 +1,7 @@
 // The command line of zrq-render: what to render, from where, to where.
 #pragma once
 
+#include "host/ArgumentValues.h"
 #include "host/EffectNames.h"
 #include "host/Frame.h"
 #include "host/Status.h"
@@ -15,18 +16,28 @@ enum class RunMode {
   Picture,   // one picture (a PNG or the test card) to one PNG or a numbered PNG sequence
   RawStream, // raw BGRA frames in, raw BGRA frames out, until the input ends
   Demo,      // every effect at a few values, plus a contact sheet
+  NoPicture, // nothing rendered: only --curve and/or --save-params
   Help,
   Version,
 };
 
+inline constexpr int kDefaultCurveSamples = 11;
+
 struct RenderOptions {
   RunMode mode = RunMode::Picture;
-  LONG effectId = kDefaultEffectId;
-  double value = 50.0; // percent
-  // A ramp over a fixed number of frames; without it every frame gets `value`.
+  // --effect; without it the project's "Effect ID" (Replicate, 2002, for a new one).
+  std::optional<LONG> effectId;
+  // Key frames of "Effect Value" (--key, or --value, --from and --to turned into key frames).
+  // Non-empty, they replace the project's start-offset key frames; empty, the project's
+  // stand, and a new project holds the parameter's own value (50) from time 0.
+  std::vector<KeyFrameArgument> keys;
+  // Frame i of N is rendered at normalised time i / (N - 1); without N (or with N = 1) every
+  // frame is rendered at `time`.
   std::optional<int64_t> frames;
-  double from = 50.0;
-  double to = 50.0;
+  double time = 0.0;
+  std::optional<int> curveSamples; // --curve: print the curve at this many times
+  std::string paramsFile;          // --params: the project document to start from
+  std::string saveParamsFile;      // --save-params: where to write the parameters used
   std::string input;  // empty: the test card (picture, demo) or standard input (raw)
   std::string output; // empty: standard output (raw)
   FrameSize cardSize{1280, 720};

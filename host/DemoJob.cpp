@@ -45,6 +45,12 @@ Status RunDemoJob(const RenderOptions &options, FILE *report) {
   if (!destination.ok())
     return destination.status();
 
+  // The values go through a parameter set as every other run's do: one key frame each.
+  Result<ProjectParameters> project = ProjectParameters::Create();
+  if (!project.ok())
+    return project.status();
+  EffectValueSchedule schedule(project.value().Interface(), std::nullopt, 0.0);
+
   std::vector<std::string> rowLabels;
   for (LONG id = kFirstEffectId; id <= kLastEffectId; ++id)
     rowLabels.emplace_back(EffectDisplayName(id));
@@ -60,7 +66,14 @@ Status RunDemoJob(const RenderOptions &options, FILE *report) {
     EffectRenderer renderer(id);
     for (size_t column = 0; column < kDemoValues.size(); ++column) {
       int value = kDemoValues[column];
-      if (Status rendered = renderer.Render(picture, destination.value(), value); !rendered.ok())
+      const KeyFrameArgument key{0.0, double(value)};
+      if (Status set = project.value().ReplaceKeyFrames({&key, 1}); !set.ok())
+        return set;
+      Result<double> effectValue = schedule.ValueAt(0);
+      if (!effectValue.ok())
+        return effectValue.status();
+      if (Status rendered = renderer.Render(picture, destination.value(), effectValue.value());
+          !rendered.ok())
         return rendered;
       if (Status written = WritePngFile((folder / DemoFileName(id, value)).string(),
                                         destination.value(), channels);

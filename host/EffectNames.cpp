@@ -1,22 +1,31 @@
 #include "host/EffectNames.h"
 
+#include <winuser.h>
+#include <zrqresource.h>
+
 #include <array>
+#include <atlcomcli.h>
 #include <charconv>
 
 namespace {
 
-constexpr std::array<std::string_view, kLastEffectId - kFirstEffectId + 1> kDisplayNames = {
-    "Wave",
-    "Replicate",
-    "Mirror from Top",
-    "Mirror from Bottom",
-    "Mirror from Left",
-    "Mirror from Right",
-    "Color Shift Horizontal",
-    "Color Shift Vertical",
-    "Color Shift Diagonal",
-    "Panel Rotate",
-};
+using NameTable = std::array<std::string, kLastEffectId - kFirstEffectId + 1>;
+
+// Read once from the string table of this program's own resources.
+const NameTable &DisplayNames() {
+  static const NameTable names = [] {
+    NameTable table;
+    for (LONG id = kFirstEffectId; id <= kLastEffectId; ++id) {
+      // With no buffer size LoadStringW hands out a pointer to the stored text itself.
+      LPCWSTR text = nullptr;
+      int length = LoadStringW(ZrqThisModule(), UINT(id), reinterpret_cast<LPWSTR>(&text), 0);
+      if (length > 0 && text)
+        table[size_t(id - kFirstEffectId)] = ZrqToUtf8(text, size_t(length));
+    }
+    return table;
+  }();
+  return names;
+}
 
 char Folded(char c) {
   if (c >= 'A' && c <= 'Z')
@@ -40,7 +49,7 @@ bool SameName(std::string_view a, std::string_view b) {
 std::string_view EffectDisplayName(LONG effectId) {
   if (effectId < kFirstEffectId || effectId > kLastEffectId)
     return {};
-  return kDisplayNames[size_t(effectId - kFirstEffectId)];
+  return DisplayNames()[size_t(effectId - kFirstEffectId)];
 }
 
 std::string EffectSlug(LONG effectId) {
@@ -56,7 +65,7 @@ std::optional<LONG> FindEffect(std::string_view nameOrId) {
   if (error == std::errc() && end == nameOrId.data() + nameOrId.size() && !nameOrId.empty())
     return id >= kFirstEffectId && id <= kLastEffectId ? std::optional<LONG>(id) : std::nullopt;
   for (LONG candidate = kFirstEffectId; candidate <= kLastEffectId; ++candidate)
-    if (SameName(nameOrId, EffectDisplayName(candidate)))
+    if (!EffectDisplayName(candidate).empty() && SameName(nameOrId, EffectDisplayName(candidate)))
       return candidate;
   return std::nullopt;
 }

@@ -1,6 +1,9 @@
-// The ten effects' identifiers and display names. This is the one place they live until the
-// module's string table supplies the names.
+// The ten effects' identifiers and display names. The names are the module's string table
+// (the string id is the effect's identifier), linked into the tool with the module's
+// resources, so the tool and the module never disagree about them.
 #pragma once
+
+#include "effect/EffectCatalog.h"
 
 #include <windows.h>
 
@@ -8,11 +11,12 @@
 #include <string>
 #include <string_view>
 
-inline constexpr LONG kFirstEffectId = 2001;
-inline constexpr LONG kLastEffectId = 2010;
+inline constexpr LONG kFirstEffectId = FirstEffectId;
+inline constexpr LONG kLastEffectId = LastEffectId;
 inline constexpr LONG kDefaultEffectId = 2002;
 
-// The display name of an identifier 2001..2010, or an empty view for any other.
+// The display name of an identifier 2001..2010, or an empty view for any other (and for
+// any whose string the resources lack).
 std::string_view EffectDisplayName(LONG effectId);
 
 // A file-name-friendly form of the display name: "Mirror from Top" gives "mirror-from-top".

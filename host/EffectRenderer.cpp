@@ -3,15 +3,14 @@
 #include <cstdio>
 #include <cstring>
 
-Status EffectRenderer::Render(const Frame &source, Frame &destination, double valuePercent) {
+Status EffectRenderer::Render(const Frame &source, Frame &destination, double effectValue) {
   if (source.Size() != destination.Size())
     return Status::Fail("source and destination pictures differ in size");
   if (source.Size() != processorSize) {
     processor.SetSize(source.Width(), source.Height());
     processorSize = source.Size();
   }
-  double value = valuePercent * 0.01;
-  processor.SetEffectValue(&value, sizeof value);
+  processor.SetEffectValue(&effectValue, sizeof effectValue);
 
   std::memcpy(destination.Data(), source.Data(), source.ByteCount());
   BYTE *sources[1] = {const_cast<BYTE *>(source.Data())};

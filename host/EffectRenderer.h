@@ -10,8 +10,9 @@ class EffectRenderer {
 public:
   explicit EffectRenderer(LONG effectId) : processor(effectId) {}
 
-  // Renders `source` into `destination` (same size) at `valuePercent` (0..100).
-  Status Render(const Frame &source, Frame &destination, double valuePercent);
+  // Renders `source` into `destination` (same size) at `effectValue`, the percentage times
+  // 0.01 as the processor takes it (it keeps the value within 0..1 itself).
+  Status Render(const Frame &source, Frame &destination, double effectValue);
 
 private:
   SoftwareEffectProcessor processor;

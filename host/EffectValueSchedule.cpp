@@ -1,20 +1,48 @@
 #include "host/EffectValueSchedule.h"
 
-#include <cmath>
+#include "effect/EffectParameterTable.h"
+#include "host/ProjectParameters.h"
 
-EffectValueSchedule EffectValueSchedule::Constant(double percent) {
-  return EffectValueSchedule(percent, percent, 1);
+#include <cstdio>
+
+namespace {
+
+std::string TimeText(double time) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", time);
+  return text;
 }
 
-EffectValueSchedule EffectValueSchedule::Ramp(double first, double last, int64_t frames) {
-  return EffectValueSchedule(first, last, frames);
-}
+} // namespace
 
-double EffectValueSchedule::ValueAt(int64_t frame) const {
-  if (frames <= 1 || frame <= 0)
-    return first;
+double EffectValueSchedule::TimeOf(int64_t frame) const {
+  if (frames <= 1)
+    return time;
   if (frame >= frames - 1)
-    return last;
-  // lerp is exact at both ends and stays within them.
-  return std::lerp(first, last, double(frame) / double(frames - 1));
+    return 1.0;
+  return frame <= 0 ? 0.0 : double(frame) / double(frames - 1);
+}
+
+Result<double> EffectValueSchedule::ValueAt(int64_t frame) const {
+  Result<double> percent = Evaluate(parameters, TimeOf(frame));
+  if (!percent.ok())
+    return percent;
+  return percent.value() * 0.01;
+}
+
+Result<double> EffectValueSchedule::Evaluate(IEffectParameters *parameters, double time,
+                                             bool spline) {
+  CComVariant value;
+  HRESULT hr = spline ? parameters->GetCurveValueAtTime(time, EffectValueParameter, TRUE, &value)
+                      : parameters->GetValueAtTime(time, EffectValueParameter, &value);
+  if (FAILED(hr))
+    return Error{"\"Effect Value\" cannot be evaluated at time " + TimeText(time) + " (" +
+                 StatusCode(hr) + ")"};
+  // A held value that does not convert to a number keeps its own type; reading it as a
+  // 64-bit float would read another member of the variant.
+  if (value.vt != VT_R8)
+    return Error{"\"Effect Value\" at time " + TimeText(time) +
+                 " is not a number (a key frame holds a value of type " +
+                 std::to_string(value.vt) + ")"};
+  return value.dblVal;
 }

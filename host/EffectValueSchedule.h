@@ -1,23 +1,35 @@
-// The effect value of each frame of a run, in percent. Every job asks this one place, so a
-// later schedule (key frames over time) only has to replace it.
+// The effect value of each frame of a run. Every job asks this one place, and it computes
+// the value as the effect's own render entry does: "Effect Value" evaluated with the
+// straight-line law at the frame's normalised time, times 0.01.
 #pragma once
 
+#include "host/Status.h"
+#include "params/IEffectParameters.h"
+
+#include <atlcomcli.h>
+
 #include <cstdint>
+#include <optional>
 
 class EffectValueSchedule {
 public:
-  // The same value for every frame.
-  static EffectValueSchedule Constant(double percent);
-  // A straight line from `first` at frame 0 to `last` at frame frames - 1 (one frame: first).
-  static EffectValueSchedule Ramp(double first, double last, int64_t frames);
+  // With a frame count N > 1, frame i is at time i / (N - 1), so the first frame is the
+  // start of the clip and the last its end; otherwise every frame is at `time`.
+  EffectValueSchedule(IEffectParameters *parameters, std::optional<int64_t> frames, double time)
+      : parameters(parameters), frames(frames.value_or(1)), time(time) {}
 
-  double ValueAt(int64_t frame) const;
+  // The normalised time of a frame.
+  double TimeOf(int64_t frame) const;
+  // The effect value of a frame as the processor takes it (nominally 0..1).
+  Result<double> ValueAt(int64_t frame) const;
+
+  // "Effect Value" in percent at a normalised time: the straight-line law with held ends,
+  // which is what a frame there renders with, or with `spline` the natural spline through
+  // the key frames (continued past the end ones).
+  static Result<double> Evaluate(IEffectParameters *parameters, double time, bool spline = false);
 
 private:
-  EffectValueSchedule(double first, double last, int64_t frames)
-      : first(first), last(last), frames(frames) {}
-
-  double first;
-  double last;
+  CComPtr<IEffectParameters> parameters;
   int64_t frames;
+  double time;
 };

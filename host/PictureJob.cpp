@@ -3,7 +3,7 @@
 #include "host/ProgressLine.h"
 #include "host/RenderJobs.h"
 
-Status RunPictureJob(const RenderOptions &options) {
+Status RunPictureJob(const RenderOptions &options, const RenderPlan &plan) {
   Result<OutputPattern> pattern = OutputPattern::Parse(options.output);
   if (!pattern.ok())
     return pattern.status();
@@ -15,12 +15,14 @@ Status RunPictureJob(const RenderOptions &options) {
   if (!destination.ok())
     return destination.status();
 
-  EffectValueSchedule schedule = ScheduleOf(options);
   int64_t count = options.frames.value_or(1);
-  EffectRenderer renderer(options.effectId);
+  EffectRenderer renderer(plan.effectId);
   ProgressLine progress(!options.quiet && count > 1, count);
   for (int64_t i = 0; i < count; ++i) {
-    if (Status rendered = renderer.Render(picture, destination.value(), schedule.ValueAt(i));
+    Result<double> value = plan.schedule.ValueAt(i);
+    if (!value.ok())
+      return value.status();
+    if (Status rendered = renderer.Render(picture, destination.value(), value.value());
         !rendered.ok())
       return rendered;
     if (Status written = WritePngFile(pattern.value().Name(i), destination.value(),

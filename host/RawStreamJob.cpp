@@ -20,7 +20,7 @@ std::string Frames(int64_t count) {
 
 } // namespace
 
-Status RunRawStreamJob(const RenderOptions &options) {
+Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan) {
   std::unique_ptr<FILE, FileCloser> inputFile;
   FILE *input = stdin;
   if (!options.input.empty()) {
@@ -48,8 +48,7 @@ Status RunRawStreamJob(const RenderOptions &options) {
   if (!destination.ok())
     return destination.status();
 
-  EffectValueSchedule schedule = ScheduleOf(options);
-  EffectRenderer renderer(options.effectId);
+  EffectRenderer renderer(plan.effectId);
   RawFrameReader reader(input, options.rawSize);
   RawFrameWriter writer(output);
   ProgressLine progress(!options.quiet, options.frames.value_or(0));
@@ -75,8 +74,10 @@ Status RunRawStreamJob(const RenderOptions &options) {
       return Status::Fail(std::string("cannot read the input: ") +
                           std::strerror(reader.ErrorNumber()));
     }
-    if (Status rendered =
-            renderer.Render(source.value(), destination.value(), schedule.ValueAt(done));
+    Result<double> value = plan.schedule.ValueAt(done);
+    if (!value.ok())
+      return value.status();
+    if (Status rendered = renderer.Render(source.value(), destination.value(), value.value());
         !rendered.ok())
       return rendered;
     if (Status written = writer.Write(destination.value()); !written.ok())

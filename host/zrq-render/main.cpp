@@ -21,12 +21,30 @@ int Complain(int code, const std::string &message) {
   return code;
 }
 
+Status Render(const RenderOptions &options) {
+  Result<RenderPlan> plan = PrepareRun(options, stdout, stderr);
+  if (!plan.ok())
+    return plan.status();
+  switch (options.mode) {
+  case RunMode::Picture:
+    return RunPictureJob(options, plan.value());
+  case RunMode::RawStream:
+    return RunRawStreamJob(options, plan.value());
+  case RunMode::NoPicture:
+  case RunMode::Demo:
+  case RunMode::Help:
+  case RunMode::Version:
+    break;
+  }
+  return Status::Ok();
+}
+
 Status Run(const RenderOptions &options) {
   switch (options.mode) {
   case RunMode::Picture:
-    return RunPictureJob(options);
   case RunMode::RawStream:
-    return RunRawStreamJob(options);
+  case RunMode::NoPicture:
+    return Render(options);
   case RunMode::Demo:
     return RunDemoJob(options, stdout);
   case RunMode::Help:

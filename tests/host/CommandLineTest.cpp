@@ -1,7 +1,6 @@
 #include "host/ArgumentValues.h"
 #include "host/CommandLine.h"
 #include "host/EffectNames.h"
-#include "host/EffectValueSchedule.h"
 #include "host/OutputPattern.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +20,11 @@ TEST(CommandLine, DefaultsRenderReplicateAtHalfFromTheTestCard) {
   ASSERT_TRUE(parsed.ok()) << parsed.message();
   const RenderOptions &options = parsed.value();
   EXPECT_EQ(options.mode, RunMode::Picture);
-  EXPECT_EQ(options.effectId, 2002);
-  EXPECT_EQ(options.value, 50.0);
+  EXPECT_FALSE(options.effectId); // the project's, 2002 for a new one
+  EXPECT_TRUE(options.keys.empty());
+  EXPECT_EQ(options.time, 0.0);
+  EXPECT_FALSE(options.curveSamples);
+  EXPECT_TRUE(options.paramsFile.empty());
   EXPECT_TRUE(options.input.empty());
   EXPECT_EQ(options.cardSize, (FrameSize{1280, 720}));
   EXPECT_FALSE(options.frames);
@@ -45,8 +47,10 @@ TEST(CommandLine, AcceptsEveryWayOfWritingTheFlags) {
     Result<RenderOptions> parsed = Parse(c.arguments);
     ASSERT_TRUE(parsed.ok()) << c.arguments[0] << ": " << parsed.message();
     EXPECT_EQ(parsed.value().effectId, c.effectId) << c.arguments[0];
-    EXPECT_EQ(parsed.value().value, c.value) << c.arguments[0];
-    EXPECT_FALSE(std::signbit(parsed.value().value));
+    // --value is one key frame at the start, held over the whole clip.
+    ASSERT_EQ(parsed.value().keys.size(), 1u) << c.arguments[0];
+    EXPECT_EQ(parsed.value().keys[0], (KeyFrameArgument{0.0, c.value})) << c.arguments[0];
+    EXPECT_FALSE(std::signbit(parsed.value().keys[0].percent));
   }
 }
 
@@ -62,14 +66,18 @@ TEST(CommandLine, ReadsRawStreamsRampsAndTheDemo) {
       Parse({"--frames", "5", "--from", "10", "--to", "90", "--output", "f_%03d.png"});
   ASSERT_TRUE(ramp.ok()) << ramp.message();
   EXPECT_EQ(*ramp.value().frames, 5);
-  EXPECT_EQ(ramp.value().from, 10.0);
-  EXPECT_EQ(ramp.value().to, 90.0);
+  EXPECT_EQ(ramp.value().keys, (std::vector<KeyFrameArgument>{{0.0, 10.0}, {1.0, 90.0}}));
 
-  // --from defaults to --value and --to to --from.
-  Result<RenderOptions> held = Parse({"--frames", "3", "--value", "30", "--raw", "4x4"});
-  ASSERT_TRUE(held.ok()) << held.message();
-  EXPECT_EQ(held.value().from, 30.0);
-  EXPECT_EQ(held.value().to, 30.0);
+  // --from defaults to --value (else 50) and --to to --from.
+  Result<RenderOptions> up = Parse({"--frames", "3", "--value", "30", "--to", "90", "--raw", "4x4"});
+  ASSERT_TRUE(up.ok()) << up.message();
+  EXPECT_EQ(up.value().keys, (std::vector<KeyFrameArgument>{{0.0, 30.0}, {1.0, 90.0}}));
+  Result<RenderOptions> flat = Parse({"--from", "20", "--raw", "4x4"});
+  ASSERT_TRUE(flat.ok()) << flat.message();
+  EXPECT_EQ(flat.value().keys, (std::vector<KeyFrameArgument>{{0.0, 20.0}, {1.0, 20.0}}));
+  Result<RenderOptions> down = Parse({"--to", "0", "--raw", "4x4"});
+  ASSERT_TRUE(down.ok()) << down.message();
+  EXPECT_EQ(down.value().keys, (std::vector<KeyFrameArgument>{{0.0, 50.0}, {1.0, 0.0}}));
 
   Result<RenderOptions> demo = Parse({"--demo", "out/demo", "--size", "64x36"});
   ASSERT_TRUE(demo.ok()) << demo.message();
@@ -78,6 +86,45 @@ TEST(CommandLine, ReadsRawStreamsRampsAndTheDemo) {
 
   // --help wins over anything else on the line, even mistakes.
   EXPECT_EQ(Parse({"--bogus", "--help"}).value().mode, RunMode::Help);
+}
+
+TEST(CommandLine, ReadsKeyFramesTimesCurvesAndProjects) {
+  Result<RenderOptions> keys =
+      Parse({"--key", "0.75=80.5", "-k", "0.25=40", "--key=1=0", "--output", "a.png"});
+  ASSERT_TRUE(keys.ok()) << keys.message();
+  // In the order given: the parameter set orders them by time.
+  EXPECT_EQ(keys.value().keys,
+            (std::vector<KeyFrameArgument>{{0.75, 80.5}, {0.25, 40.0}, {1.0, 0.0}}));
+
+  Result<RenderOptions> single = Parse({"--key", "0=0", "--key", "1=100", "--time", "0.25",
+                                        "--frames", "1", "--output", "a.png"});
+  ASSERT_TRUE(single.ok()) << single.message();
+  EXPECT_EQ(single.value().time, 0.25);
+
+  // --curve alone renders nothing; beside --output it does both.
+  Result<RenderOptions> curve = Parse({"--curve"});
+  ASSERT_TRUE(curve.ok()) << curve.message();
+  EXPECT_EQ(curve.value().mode, RunMode::NoPicture);
+  EXPECT_EQ(curve.value().curveSamples, kDefaultCurveSamples);
+  Result<RenderOptions> both = Parse({"--curve=5", "--output", "a.png"});
+  ASSERT_TRUE(both.ok()) << both.message();
+  EXPECT_EQ(both.value().mode, RunMode::Picture);
+  EXPECT_EQ(both.value().curveSamples, 5);
+  Result<RenderOptions> raw = Parse({"--curve", "21", "--raw", "4x4", "--output", "o.raw"});
+  ASSERT_TRUE(raw.ok()) << raw.message();
+  EXPECT_EQ(raw.value().curveSamples, 21);
+
+  Result<RenderOptions> project =
+      Parse({"--params", "in.xml", "--save-params", "out.xml", "--output", "a.png"});
+  ASSERT_TRUE(project.ok()) << project.message();
+  EXPECT_EQ(project.value().paramsFile, "in.xml");
+  EXPECT_EQ(project.value().saveParamsFile, "out.xml");
+  EXPECT_TRUE(project.value().keys.empty()); // the project's key frames stand
+  EXPECT_FALSE(project.value().effectId);
+  Result<RenderOptions> saveOnly = Parse({"--params", "in.xml", "--key", "0=5", "--save-params",
+                                          "out.xml"});
+  ASSERT_TRUE(saveOnly.ok()) << saveOnly.message();
+  EXPECT_EQ(saveOnly.value().mode, RunMode::NoPicture);
 }
 
 TEST(CommandLine, RefusesBadUsageWithAReasonNamingTheFlag) {
@@ -114,7 +161,6 @@ TEST(CommandLine, RefusesBadUsageWithAReasonNamingTheFlag) {
       {{"--frames", "-3", "--raw", "4x4"}, "--frames"},
       {{"--frames", "2.5", "--raw", "4x4"}, "--frames"},
       {{"--frames", "9223372036854775808", "--raw", "4x4"}, "--frames"},
-      {{"--from", "10", "--raw", "4x4"}, "--from"},
       {{"--frames", "2", "--value", "5", "--from", "1", "--to", "2", "--raw", "4x4"}, "--value"},
       {{"--frames", "2", "--output", "a.png"}, "numbered file name"},
       {{"--frames", "2", "--output", "a_%d_%d.png"}, "more than one"},
@@ -126,6 +172,30 @@ TEST(CommandLine, RefusesBadUsageWithAReasonNamingTheFlag) {
       {{"--input", "-", "--output", "b.png"}, "--raw"},
       {{"--demo", "d", "--effect", "wave"}, "--effect"},
       {{"--demo", "d", "--raw", "4x4"}, "--raw"},
+      {{"--key", "1.5=10", "--output", "a.png"}, "0..1"},
+      {{"--key", "-0.1=10", "--output", "a.png"}, "0..1"},
+      {{"--key", "nan=10", "--output", "a.png"}, "finite"},
+      {{"--key", "inf=10", "--output", "a.png"}, "finite"},
+      {{"--key", "0.5=nan", "--output", "a.png"}, "finite"},
+      {{"--key", "0.5=101", "--output", "a.png"}, "0..100"},
+      {{"--key", "0.5", "--output", "a.png"}, "T=V"},
+      {{"--key", "0.5=", "--output", "a.png"}, "--key"},
+      {{"--key", "=5", "--output", "a.png"}, "--key"},
+      {{"--key", "0.5=1", "-k", "0.50=2", "--output", "a.png"}, "two key frames at time 0.50"},
+      {{"--key", "0=1", "--value", "5", "--output", "a.png"}, "--value cannot be used with --key"},
+      {{"--from", "5", "--key", "0=1", "--output", "a.png"}, "--from cannot be used with --key"},
+      {{"--time", "nan", "--output", "a.png"}, "--time"},
+      {{"--time", "1.01", "--output", "a.png"}, "0..1"},
+      {{"--time", "0.5", "--frames", "3", "--output", "a_%d.png"}, "--time"},
+      {{"--curve", "1"}, "2..10001"},
+      {{"--curve", "many"}, "--curve"},
+      {{"--curve", "--raw", "4x4"}, "--output FILE"},
+      {{"--curve", "--input", "a.png"}, "--input cannot be used with no --output"},
+      {{"--save-params", "p.xml", "--frames", "3"}, "--frames"},
+      {{"--params", "", "--output", "a.png"}, "--params"},
+      {{"--save-params=", "--output", "a.png"}, "--save-params"},
+      {{"--demo", "d", "--key", "0=1"}, "--key"},
+      {{"--demo", "d", "--params", "p.xml"}, "--params"},
       {{"--quiet=yes", "--output", "a.png"}, "--quiet takes no value"},
       {{"--colour", "red"}, "unknown option '--colour'"},
       {{"stray.png"}, "unexpected argument 'stray.png'"},
@@ -178,17 +248,6 @@ TEST(OutputPattern, ExpandsOneFrameNumberAndKeepsLiteralPercents) {
   }
   for (std::string_view bad : {"a%", "a%0", "a%-4d", "a%ld", "a%99999999999d", "%x%d"})
     EXPECT_FALSE(OutputPattern::Parse(bad).ok()) << bad;
-}
-
-TEST(EffectValueSchedule, RampsInAStraightLineAndHitsBothEndsExactly) {
-  EffectValueSchedule ramp = EffectValueSchedule::Ramp(0.1, 0.7, 7);
-  EXPECT_EQ(ramp.ValueAt(0), 0.1);
-  EXPECT_EQ(ramp.ValueAt(6), 0.7);
-  EXPECT_DOUBLE_EQ(ramp.ValueAt(3), 0.4);
-  EffectValueSchedule down = EffectValueSchedule::Ramp(100, 0, 5);
-  EXPECT_EQ(down.ValueAt(1), 75.0);
-  EXPECT_EQ(EffectValueSchedule::Ramp(20, 80, 1).ValueAt(0), 20.0);
-  EXPECT_EQ(EffectValueSchedule::Constant(33).ValueAt(1000), 33.0);
 }
 
 } // namespace

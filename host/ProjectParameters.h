@@ -1,0 +1,57 @@
+// The parameter set a run renders with, held the way a host holds an effect's: a new set
+// with the effect's four parameters, a project document loaded over it, then the overrides
+// of the command line. Frames read "Effect ID" and the key frames of "Effect Value" from it.
+#pragma once
+
+#include "host/ArgumentValues.h"
+#include "host/CommandLine.h"
+#include "host/Status.h"
+#include "params/IEffectParameters.h"
+
+#include <atlcomcli.h>
+
+#include <span>
+#include <string>
+#include <vector>
+
+// The document element of the projects zrq-render writes.
+inline constexpr const char *kProjectElementName = "ZrqRenderProject";
+
+class ProjectParameters {
+public:
+  // A new set holding the effect's four parameters and no key frames.
+  static Result<ProjectParameters> Create();
+
+  // Loads a project document over the set. On failure nothing changed and the message
+  // carries the status and the reason; a load that passed something over succeeds and
+  // leaves its reason in *warning.
+  Status Load(const std::string &path, std::string *warning);
+  Status SetEffectId(LONG effectId);
+  // The start-offset key frames of "Effect Value" become `keys`; other groups are kept.
+  Status ReplaceKeyFrames(std::span<const KeyFrameArgument> keys);
+  // "Effect ID", checked against the catalogue.
+  Result<LONG> EffectId() const;
+  // How many key frames hold "Effect Value", over all groups.
+  Result<ULONG> KeyFrameCount() const;
+  // The normalised times of the key frames of "Effect Value", ascending, each once.
+  Result<std::vector<double>> KeyFrameTimes() const;
+  // Writes the set as a project document, replacing the file in one step.
+  Status Save(const std::string &path) const;
+
+  IEffectParameters *Interface() const { return parameters; }
+
+private:
+  explicit ProjectParameters(CComPtr<IEffectParameters> parameters)
+      : parameters(std::move(parameters)) {}
+
+  CComPtr<IEffectParameters> parameters;
+};
+
+// "0x80020005" for messages.
+std::string StatusCode(HRESULT hr);
+
+// The set a run uses: --params loaded over a new set, then --effect and the key frames of
+// the flags. A new set without key frames from the flags holds the parameter's own value
+// from time 0. Fails when the result cannot render: an "Effect ID" outside the catalogue, or
+// no key frame of "Effect Value". Warnings of the load land in *warning.
+Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options, std::string *warning);
