@@ -319,16 +319,34 @@ Applies one of the ten distortion effects to a picture or to a stream of raw vid
 
 What to render
   --effect NAME|ID   the effect, by name (any case; '-' may stand for a space) or by
-                     identifier; default Replicate (2002). The effects:
+                     identifier; default Replicate (2002), or the project's. The effects:
                        2001 Wave                  2006 Mirror from Right
                        2002 Replicate             2007 Color Shift Horizontal
                        2003 Mirror from Top       2008 Color Shift Vertical
                        2004 Mirror from Bottom    2009 Color Shift Diagonal
                        2005 Mirror from Left      2010 Panel Rotate
-  --value V          effect value in percent, 0 to 100 (a real number); default 50
-  --frames N         render N frames with the value running in a straight line...
-  --from V0          ...from V0 at the first frame (default: --value)...
-  --to V1            ...to V1 at the last frame (default: V0)
+
+The effect value (percent, 0 to 100) is key-framed over the clip's time, which runs from 0
+(start) to 1 (end). A frame's value is the straight line between the key frames around its
+time, held before the first and after the last. Default: 50 throughout.
+  --key T=V          a key frame: value V at time T (repeat for more: --key 0=0 --key 1=100)
+  --value V          a single value for the whole clip (one key frame at time 0)
+  --from V0 --to V1  a ramp: key frames V0 at time 0 and V1 at time 1 (--from defaults to
+                     --value or 50, --to to V0); not together with --key
+  --frames N         render N frames at times 0, 1/(N-1), ..., 1 (N = 1: at --time)
+  --time T           the time of a single frame; default 0 (with a raw stream and no
+                     --frames, every frame is rendered at T)
+  --curve [N]        print the value at N evenly spaced times (default 11): 'straight' as
+                     frames render it, and the natural spline through the key frames.
+                     Renders nothing unless --output (or --raw with --output FILE) is given
+
+Projects
+  --params FILE.xml  start from a parameter set saved by --save-params or by a host: its
+                     "Effect ID" and its key frames of "Effect Value". --effect replaces the
+                     effect; --key, --value, --from/--to replace its key frames
+  --save-params FILE.xml
+                     write the parameter set used (after those overrides), so the run can
+                     be repeated with --params; without --output nothing is rendered
 
 Pictures (PNG)
   --input FILE.png   the picture to distort; default: the built-in test card
@@ -360,6 +378,10 @@ Examples
   zrq-render --effect wave --value 40 --output wave.png
   zrq-render --input photo.png --effect "Mirror from Left" --value 100 --output mirrored.png
   zrq-render --effect 2010 --frames 50 --from 0 --to 100 --output spin_%04d.png
+  zrq-render --key 0=0 --key 0.5=100 --key 1=0 --curve
+  zrq-render --effect wave --key 0.2=0 --key 0.8=60 --frames 25 --output w_%02d.png \
+             --save-params wave.xml
+  zrq-render --params wave.xml --effect 2007 --frames 25 --output c_%02d.png
   ffmpeg -i in.mp4 -f rawvideo -pix_fmt bgra - |
     zrq-render --raw 1920x1080 --effect wave --value 40 |
     ffmpeg -f rawvideo -pix_fmt bgra -s 1920x1080 -r 25 -i - out.mp4

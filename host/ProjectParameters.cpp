@@ -144,12 +144,14 @@ Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options, std::
   if (!created.ok())
     return created;
   ProjectParameters &project = created.value();
-  if (!options.paramsFile.empty())
+  if (!options.paramsFile.empty()) {
     if (Status loaded = project.Load(options.paramsFile, warning); !loaded.ok())
       return Error{loaded.message()};
-  if (options.effectId)
+  }
+  if (options.effectId) {
     if (Status set = project.SetEffectId(*options.effectId); !set.ok())
       return Error{set.message()};
+  }
   if (!options.keys.empty()) {
     if (Status set = project.ReplaceKeyFrames(options.keys); !set.ok())
       return Error{set.message()};

@@ -48,9 +48,10 @@ Result<RenderPlan> PrepareRun(const RenderOptions &options, FILE *report, FILE *
     std::fflush(report);
   }
   // Written before the frames, so a bad path fails before a long run rather than after it.
-  if (!options.saveParamsFile.empty())
+  if (!options.saveParamsFile.empty()) {
     if (Status saved = project.value().Save(options.saveParamsFile); !saved.ok())
       return Error{saved.message()};
+  }
 
   EffectValueSchedule schedule(project.value().Interface(), options.frames, options.time);
   return RenderPlan{std::move(project.value()), effectId, std::move(schedule)};

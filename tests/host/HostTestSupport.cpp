@@ -1,5 +1,8 @@
 #include "HostTestSupport.h"
 
+#include "host/PngFile.h"
+#include "render/software/SoftwareEffectProcessor.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +16,28 @@
 #include <unistd.h>
 
 extern char **environ;
+
+Frame ProcessDirectly(LONG effectId, double percent, const Frame &source) {
+  Frame destination = std::move(source.Clone().value());
+  SoftwareEffectProcessor processor(effectId);
+  processor.SetSize(source.Width(), source.Height());
+  double value = percent * 0.01;
+  processor.SetEffectValue(&value, sizeof value);
+  BYTE *sources[1] = {const_cast<BYTE *>(source.Data())};
+  LONG strides[1] = {source.Stride()};
+  EXPECT_EQ(processor.ProcessFrame(sources, 0, strides, 0, destination.Data(), 0, 0,
+                                   source.Width(), source.Height(), destination.Stride()),
+            S_OK);
+  return destination;
+}
+
+Frame ReadPicture(const std::string &path) {
+  Result<PngPicture> read = ReadPngFile(path);
+  EXPECT_TRUE(read.ok()) << path << ": " << read.message();
+  return read.ok() ? std::move(read.value().frame) : PatternFrame({1, 1});
+}
+
+int LineCount(const std::string &text) { return int(std::count(text.begin(), text.end(), '\n')); }
 
 ScratchFolder::ScratchFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "zrq-host-XXXXXX").string();

@@ -3,6 +3,8 @@
 
 #include "host/Frame.h"
 
+#include <windows.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,6 +29,15 @@ private:
 Frame PatternFrame(FrameSize size, unsigned seed = 1);
 
 bool SamePixels(const Frame &a, const Frame &b);
+
+// What the processor makes of `source` at `percent` when called directly, the destination
+// starting as a copy of the source.
+Frame ProcessDirectly(LONG effectId, double percent, const Frame &source);
+
+// A PNG file's picture (a 1x1 picture, and a test failure, when it cannot be read).
+Frame ReadPicture(const std::string &path);
+
+int LineCount(const std::string &text);
 
 std::string ReadWholeFile(const std::string &path);
 void WriteWholeFile(const std::string &path, const std::string &bytes);

@@ -3,7 +3,6 @@
 
 #include "host/PngFile.h"
 #include "host/TestCard.h"
-#include "render/software/SoftwareEffectProcessor.h"
 
 #include <gtest/gtest.h>
 
@@ -11,30 +10,6 @@
 #include <cstring>
 
 namespace {
-
-// What the processor makes of `source` when called directly, the destination starting as a
-// copy of the source.
-Frame ProcessDirectly(LONG effectId, double percent, const Frame &source) {
-  Frame destination = std::move(source.Clone().value());
-  SoftwareEffectProcessor processor(effectId);
-  processor.SetSize(source.Width(), source.Height());
-  double value = percent * 0.01;
-  processor.SetEffectValue(&value, sizeof value);
-  BYTE *sources[1] = {const_cast<BYTE *>(source.Data())};
-  LONG strides[1] = {source.Stride()};
-  EXPECT_EQ(processor.ProcessFrame(sources, 0, strides, 0, destination.Data(), 0, 0,
-                                   source.Width(), source.Height(), destination.Stride()),
-            S_OK);
-  return destination;
-}
-
-Frame ReadPicture(const std::string &path) {
-  Result<PngPicture> read = ReadPngFile(path);
-  EXPECT_TRUE(read.ok()) << read.message();
-  return read.ok() ? std::move(read.value().frame) : PatternFrame({1, 1});
-}
-
-int LineCount(const std::string &text) { return int(std::count(text.begin(), text.end(), '\n')); }
 
 TEST(ZrqRender, RendersTheTestCardWithMirrorFromTopActingOnTheVisibleTop) {
   ScratchFolder folder;
@@ -165,7 +140,8 @@ TEST(ZrqRender, ExitsWithTwoAndOneLineForBadUsage) {
   ToolRun help = RunTool({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char *flag : {"--effect", "--value", "--input", "--size", "--output", "--raw",
-                           "--frames", "--from", "--to", "--quiet", "--demo", "ffmpeg"})
+                           "--frames", "--from", "--to", "--quiet", "--demo", "ffmpeg", "--key",
+                           "--time", "--curve", "--params", "--save-params"})
     EXPECT_NE(help.out.find(flag), std::string::npos) << flag;
 }
 
