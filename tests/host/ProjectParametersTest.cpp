@@ -160,6 +160,23 @@ TEST(Projects, StartFromTheEffectsOwnParametersOrFromADocument) {
   EXPECT_EQ(KeyValue(overridden, 1.0, Percentage).iVal, 0);
 }
 
+TEST(Projects, LoadWithAWarningWhenAKeyFrameValueNamesNoParameter) {
+  ScratchFolder folder;
+  WriteWholeFile(folder.File("p.xml"),
+                 Document("2004", "<StartOffsetElements>" + KeyFrame("0", "i2", "5") +
+                                      "</StartOffsetElements><PercentageElements>"
+                                      "<KeyFrame><Time dt:dt=\"r8\">1</Time><Parameter>"
+                                      "<Value dt:dt=\"i2\">9</Value></Parameter></KeyFrame>"
+                                      "</PercentageElements>"));
+  RenderOptions options;
+  options.paramsFile = folder.File("p.xml");
+  std::string warning;
+  Result<ProjectParameters> project = ProjectFromOptions(options, &warning);
+  ASSERT_TRUE(project.ok()) << project.message();
+  EXPECT_NE(warning.find("p.xml"), std::string::npos) << warning;
+  EXPECT_EQ(project.value().EffectId().value(), 2004);
+}
+
 TEST(Projects, SetTheEffectWhateverIntegerTypeTheDocumentGaveIt) {
   ScratchFolder folder;
   WriteWholeFile(folder.File("p.xml"),

@@ -130,12 +130,19 @@ TEST(ZrqRenderProjects, ABrokenProjectExitsWithOneAndWritesNothing) {
                  "<StartOffsetElements><KeyFrame><Time dt:dt=\"r8\">0</Time><Parameter>"
                  "<Value dt:dt=\"i2\">5</Value><Name dt:dt=\"string\">Effect Value</Name>"
                  "</Parameter></KeyFrame></StartOffsetElements></ZrqRenderProject>");
+  // Loads, but a frame's value would be read from text.
+  WriteWholeFile(folder.File("text.xml"),
+                 "<ZrqRenderProject xmlns:dt=\"urn:schemas-microsoft-com:datatypes\">"
+                 "<StartOffsetElements><KeyFrame><Time dt:dt=\"r8\">0.5</Time><Parameter>"
+                 "<Value>strong</Value><Name dt:dt=\"string\">Effect Value</Name>"
+                 "</Parameter></KeyFrame></StartOffsetElements></ZrqRenderProject>");
   struct Case {
     const char *file;
     std::vector<const char *> mentions;
   };
   const Case cases[] = {
       {"torn.xml", {"torn.xml", "well-formed", "0x8007000D"}},
+      {"text.xml", {"text.xml", "not a number"}},
       {"badid.xml", {"badid.xml", "0x80020005"}},
       {"missing.xml", {"missing.xml", "0x80070002"}},
       {"outside.xml", {"outside.xml", "2011"}},
@@ -152,6 +159,14 @@ TEST(ZrqRenderProjects, ABrokenProjectExitsWithOneAndWritesNothing) {
     for (const char *mention : c.mentions)
       EXPECT_NE(run.err.find(mention), std::string::npos) << run.err;
   }
+  EXPECT_EQ(folder.Names(), before);
+
+  // A project that cannot be saved stops the run before its frames too.
+  ToolRun unsaved = RunTool(Joined({"--save-params", folder.File("no/folder/p.xml"), "--output",
+                                    folder.File("o.png")},
+                                   source));
+  EXPECT_EQ(unsaved.exitCode, 1);
+  EXPECT_NE(unsaved.err.find("p.xml"), std::string::npos) << unsaved.err;
   EXPECT_EQ(folder.Names(), before);
 }
 
