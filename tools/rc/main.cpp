@@ -52,7 +52,9 @@ int main(int argc, char **argv) {
   }
   if (argc == 5) {
     std::ostringstream deps;
-    deps << DepfilePath(argv[2]) << ":";
+    // The script itself is always listed: an empty list reads as a missing depfile and
+    // would make every build run the compiler again.
+    deps << DepfilePath(argv[2]) << ": " << DepfilePath(std::filesystem::absolute(argv[1]));
     for (const auto &r : script->resources) deps << " " << DepfilePath(std::filesystem::absolute(r.source));
     deps << "\n";
     if (!WriteIfChanged(argv[4], deps.str())) {
