@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "common/ColdFramePool.h"
 #include "host/common/ModelSpaceView.h"
 
 #include <chrono>
@@ -15,37 +16,11 @@
 namespace {
 
 constexpr UINT kW = 1920, kH = 1080;
-constexpr int kFrames = 8;  // 8 × 8 MB of sources and 8 of targets: none stays in cache
 constexpr size_t kFrameBytes = size_t{kW} * kH * 4;
 
-struct Frames {
-  std::vector<std::vector<uint8_t>> src, dst;
-  Frames() {
-    for (int i = 0; i < kFrames; ++i) {
-      src.emplace_back(kFrameBytes, static_cast<uint8_t>(i * 31 + 7));
-      dst.emplace_back(kFrameBytes, 0);
-    }
-  }
-};
-Frames &SharedFrames() {
-  static Frames f;
-  return f;
-}
-
-// Seconds per cold copy of one frame.
-double ColdCopySeconds() {
-  static double seconds = [] {
-    Frames &f = SharedFrames();
-    for (int i = 0; i < kFrames; ++i) std::memcpy(f.dst[i].data(), f.src[i].data(), kFrameBytes);
-    const int rounds = 64;
-    const auto t0 = std::chrono::steady_clock::now();
-    for (int i = 0; i < rounds; ++i) {
-      std::memcpy(f.dst[i % kFrames].data(), f.src[(i + 3) % kFrames].data(), kFrameBytes);
-      benchmark::ClobberMemory();
-    }
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / rounds;
-  }();
-  return seconds;
+ColdFramePool &SharedFrames() {
+  static ColdFramePool frames(kFrameBytes);
+  return frames;
 }
 
 struct ModelVertex {
@@ -149,17 +124,16 @@ void Report(benchmark::State &state, double seconds, int64_t frames) {
   const double perFrame = seconds / static_cast<double>(frames);
   state.counters["fps"] = 1.0 / perFrame;
   state.counters["ms"] = perFrame * 1e3;
-  state.counters["x_cold_copy"] = perFrame / ColdCopySeconds();
+  state.counters["x_cold_copy"] = perFrame / SharedFrames().ColdCopySeconds();
 }
 
 void BM_ColdFrameCopy(benchmark::State &state) {
-  Frames &f = SharedFrames();
+  ColdFramePool &f = SharedFrames();
   int i = 0;
   double seconds = 0;
   for (auto _ : state) {
     const auto t0 = std::chrono::steady_clock::now();
-    std::memcpy(f.dst[i % kFrames].data(), f.src[(i + 3) % kFrames].data(), kFrameBytes);
-    benchmark::ClobberMemory();
+    f.Copy(i);
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     ++i;
   }
@@ -167,15 +141,15 @@ void BM_ColdFrameCopy(benchmark::State &state) {
 }
 
 void RunScene(benchmark::State &state, Scene scene) {
-  Frames &f = SharedFrames();
-  ColdCopySeconds();
+  ColdFramePool &f = SharedFrames();
+  f.ColdCopySeconds();
   Host host;
   host.Build(scene == Scene::Grid ? 8 : 1);
   int i = 0;
   double seconds = 0;
   for (auto _ : state) {
     const auto t0 = std::chrono::steady_clock::now();
-    if (!host.Frame(f.src[i % kFrames].data(), scene == Scene::BlendedQuad)) state.SkipWithError("draw failed");
+    if (!host.Frame(f.Source(i), scene == Scene::BlendedQuad)) state.SkipWithError("draw failed");
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     ++i;
   }
