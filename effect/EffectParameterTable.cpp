@@ -1,32 +1,10 @@
 #include "effect/EffectParameterTable.h"
 
+#include <atlcomcli.h>
+
 #include <array>
 
 namespace {
-
-VARIANT MakeI4(LONG v) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_I4;
-  value.lVal = v;
-  return value;
-}
-
-VARIANT MakeI2(SHORT v) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_I2;
-  value.iVal = v;
-  return value;
-}
-
-VARIANT MakeR8(double v) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = VT_R8;
-  value.dblVal = v;
-  return value;
-}
 
 struct BuiltRecords {
   HRESULT status = S_OK;
@@ -36,15 +14,15 @@ struct BuiltRecords {
   BuiltRecords() {
     struct Part {
       LONG id;
-      VARIANT value, valueMin, valueMax, valueDef;
+      CComVariant value, valueMin, valueMax, valueDef;
       LPCOLESTR name, desc;
       LONG usage;
     };
     const Part parts[] = {
-        {InputsParameter, MakeI4(1), MakeI4(1), MakeI4(1), MakeI4(1), u"Inputs", u"number of inputs", 0},
-        {EffectIdParameter, MakeI4(2002), MakeI4(0), MakeI4(0), MakeI4(2002), u"Effect ID", u"Effect ID", 0},
-        {EffectValueParameter, MakeI2(50), MakeI2(0), MakeI2(100), MakeI2(50), u"Effect Value", u"Effect Value", 1},
-        {CurrentTimeParameter, MakeR8(0.0), MakeR8(0.0), MakeR8(100.0), MakeR8(0.0), u"Current Time", u"Current Time", 1},
+        {InputsParameter, LONG{1}, LONG{1}, LONG{1}, LONG{1}, u"Inputs", u"number of inputs", 0},
+        {EffectIdParameter, LONG{2002}, LONG{0}, LONG{0}, LONG{2002}, u"Effect ID", u"Effect ID", 0},
+        {EffectValueParameter, SHORT{50}, SHORT{0}, SHORT{100}, SHORT{50}, u"Effect Value", u"Effect Value", 1},
+        {CurrentTimeParameter, 0.0, 0.0, 100.0, 0.0, u"Current Time", u"Current Time", 1},
     };
     for (size_t i = 0; i < records.size() && SUCCEEDED(status); ++i) {
       const Part &p = parts[i];
