@@ -1,7 +1,8 @@
 // The fast path for the common case of video drawing: a point-sampled texture times a
-// constant colour on an affine triangle, written over or blended with source alpha onto the
-// target. Texel coordinates step in 32.32 fixed point; colour maths uses 16-bit SSE2 lanes and
-// gives the same bytes as the general path (Mul8 rounding).
+// constant colour on an affine triangle, written over, laid over with source alpha, or blended
+// with any factors onto the target. Texel coordinates step in 32.32 fixed point; colour maths
+// uses 16-bit SSE2 lanes and gives the same bytes as the general path: every product is Mul8's
+// round(a × b ÷ 255), sums saturate at 255 and differences at 0, as in the output merger.
 #include "platform/d3d9/Pipeline.h"
 
 #include <cmath>
@@ -16,8 +17,29 @@ namespace {
 
 constexpr double kFixedOne = 4294967296.0;  // 2^32
 
+// One span's texel walk and target.
+struct SpanJob {
+  const uint32_t *tex;
+  int pitch;                 // in texels
+  int64_t u, v, du, dv;      // 32.32 texel coordinates and their steps
+  uint32_t *dst;
+  int count;
+  uint32_t alphaOr;          // forced into every texel (formats without alpha)
+  uint32_t dstOr;            // forced into every target pixel read (targets without alpha)
+  uint32_t k;                // the constant colour texels are multiplied by
+};
+
+// The next texel of the walk.
+inline uint32_t NextTexel(const SpanJob &j, int64_t &cu, int64_t &cv) {
+  const uint32_t t = j.tex[(cv >> 32) * j.pitch + (cu >> 32)];
+  cu += j.du;
+  cv += j.dv;
+  return t;
+}
+
 #if defined(__SSE2__)
-// round(a × b ÷ 255) on eight 16-bit lanes holding bytes.
+// round(a × b ÷ 255) on eight 16-bit lanes holding bytes; exact in 16 bits, as a × b + 128
+// plus its high byte stays below 65536.
 inline __m128i Mul8x8(__m128i a, __m128i b) {
   const __m128i t = _mm_add_epi16(_mm_mullo_epi16(a, b), _mm_set1_epi16(128));
   return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
@@ -29,40 +51,129 @@ inline __m128i SpreadAlpha(__m128i px16) {
   return _mm_shufflehi_epi16(lo, _MM_SHUFFLE(3, 3, 3, 3));
 }
 
-// Four texels times the constant k16 (16-bit lanes, two pixels' worth), optionally over dst.
-inline __m128i Shade4(__m128i texels, __m128i k16, bool modulate, bool blend, __m128i dst) {
+// The per-draw constants of the blend, in 16-bit lanes (two pixels' worth).
+struct BlendTerms {
+  __m128i k16;          // constant colour
+  __m128i factor16;     // D3DRS_BLENDFACTOR
+  __m128i alphaLanes;   // 0xFFFF on the alpha lanes
+  DWORD srcColour, destColour, srcAlpha, destAlpha, opColour, opAlpha;
+  bool sameAlpha;
+};
+
+inline __m128i Factor16(DWORD f, __m128i s, __m128i d, const BlendTerms &t) {
+  const __m128i full = _mm_set1_epi16(255);
+  switch (f) {
+    case D3DBLEND_ZERO: return _mm_setzero_si128();
+    case D3DBLEND_SRCCOLOR: return s;
+    case D3DBLEND_INVSRCCOLOR: return _mm_sub_epi16(full, s);
+    case D3DBLEND_SRCALPHA: return SpreadAlpha(s);
+    case D3DBLEND_INVSRCALPHA: return _mm_sub_epi16(full, SpreadAlpha(s));
+    case D3DBLEND_DESTALPHA: return SpreadAlpha(d);
+    case D3DBLEND_INVDESTALPHA: return _mm_sub_epi16(full, SpreadAlpha(d));
+    case D3DBLEND_DESTCOLOR: return d;
+    case D3DBLEND_INVDESTCOLOR: return _mm_sub_epi16(full, d);
+    case D3DBLEND_SRCALPHASAT: {
+      // min(As, 1 − Ad) on colour, one on alpha.
+      const __m128i m = _mm_min_epi16(SpreadAlpha(s), _mm_sub_epi16(full, SpreadAlpha(d)));
+      return _mm_or_si128(_mm_andnot_si128(t.alphaLanes, m), _mm_and_si128(t.alphaLanes, full));
+    }
+    case D3DBLEND_BLENDFACTOR: return t.factor16;
+    case D3DBLEND_INVBLENDFACTOR: return _mm_sub_epi16(full, t.factor16);
+    default: return full;  // ONE; the set-up resolves every other value to a plain factor
+  }
+}
+
+inline __m128i Operate16(DWORD op, DWORD sf, DWORD df, __m128i s, __m128i d, const BlendTerms &t) {
+  switch (op) {
+    case D3DBLENDOP_MIN: return _mm_min_epi16(s, d);
+    case D3DBLENDOP_MAX: return _mm_max_epi16(s, d);
+    default: break;
+  }
+  const __m128i a = Mul8x8(s, Factor16(sf, s, d, t)), b = Mul8x8(d, Factor16(df, s, d, t));
+  switch (op) {
+    case D3DBLENDOP_SUBTRACT: return _mm_subs_epu16(a, b);
+    case D3DBLENDOP_REVSUBTRACT: return _mm_subs_epu16(b, a);
+    default: return _mm_add_epi16(a, b);  // ADD; the pack saturates at 255
+  }
+}
+
+inline __m128i Mixed16(__m128i s, __m128i d, const BlendTerms &t) {
+  const __m128i colour = Operate16(t.opColour, t.srcColour, t.destColour, s, d, t);
+  if (t.sameAlpha) return colour;
+  const __m128i alpha = Operate16(t.opAlpha, t.srcAlpha, t.destAlpha, s, d, t);
+  return _mm_or_si128(_mm_andnot_si128(t.alphaLanes, colour), _mm_and_si128(t.alphaLanes, alpha));
+}
+
+// Four texels, shaded and combined with four target pixels (dst, already read as opaque
+// where the target has no alpha; unused when the pixels are written).
+template <bool Modulate, FastBlend Kind>
+inline __m128i Shade4(__m128i texels, __m128i dst, const BlendTerms &t) {
   const __m128i zero = _mm_setzero_si128();
   __m128i lo = _mm_unpacklo_epi8(texels, zero), hi = _mm_unpackhi_epi8(texels, zero);
-  if (modulate) {
-    lo = Mul8x8(lo, k16);
-    hi = Mul8x8(hi, k16);
+  if constexpr (Modulate) {
+    lo = Mul8x8(lo, t.k16);
+    hi = Mul8x8(hi, t.k16);
   }
-  if (blend) {
+  if constexpr (Kind == FastBlend::Over) {
     const __m128i full = _mm_set1_epi16(255);
     const __m128i dlo = _mm_unpacklo_epi8(dst, zero), dhi = _mm_unpackhi_epi8(dst, zero);
     const __m128i alo = SpreadAlpha(lo), ahi = SpreadAlpha(hi);
     lo = _mm_add_epi16(Mul8x8(lo, alo), Mul8x8(dlo, _mm_sub_epi16(full, alo)));
     hi = _mm_add_epi16(Mul8x8(hi, ahi), Mul8x8(dhi, _mm_sub_epi16(full, ahi)));
+  } else if constexpr (Kind == FastBlend::Mixed) {
+    lo = Mixed16(lo, _mm_unpacklo_epi8(dst, zero), t);
+    hi = Mixed16(hi, _mm_unpackhi_epi8(dst, zero), t);
   }
   return _mm_packus_epi16(lo, hi);
 }
-#endif
 
-inline uint32_t Modulate(uint32_t t, uint32_t k) {
-  uint32_t out = 0;
-  for (int i = 0; i < 32; i += 8) out |= Mul8((t >> i) & 0xFF, (k >> i) & 0xFF) << i;
-  return out;
-}
-
-inline uint32_t Over(uint32_t s, uint32_t d) {
-  const uint32_t a = s >> 24;
-  uint32_t out = 0;
-  for (int i = 0; i < 32; i += 8) {
-    const uint32_t v = Mul8((s >> i) & 0xFF, a) + Mul8((d >> i) & 0xFF, 255 - a);
-    out |= (v > 255 ? 255 : v) << i;
+template <bool Modulate, FastBlend Kind>
+void RunSpan(const SpanJob &j, const BlendTerms &t) {
+  const __m128i alpha4 = _mm_set1_epi32(static_cast<int>(j.alphaOr));
+  const __m128i dstAlpha4 = _mm_set1_epi32(static_cast<int>(j.dstOr));
+  // One texel per pixel along a row: the texels load as they lie.
+  const bool contiguous = j.dv == 0 && j.du == (int64_t{1} << 32);
+  const uint32_t *row = j.tex + (j.v >> 32) * j.pitch + (j.u >> 32);
+  int64_t cu = j.u, cv = j.v;
+  int i = 0;
+  for (; i + 4 <= j.count; i += 4) {
+    __m128i texels;
+    if (contiguous) {
+      texels = _mm_loadu_si128(reinterpret_cast<const __m128i *>(row + i));
+    } else {
+      // Built in registers: four stores and a wide load would stall on store forwarding.
+      const uint32_t a = NextTexel(j, cu, cv), b = NextTexel(j, cu, cv);
+      const uint32_t c = NextTexel(j, cu, cv), d = NextTexel(j, cu, cv);
+      texels = _mm_set_epi32(static_cast<int>(d), static_cast<int>(c), static_cast<int>(b), static_cast<int>(a));
+    }
+    texels = _mm_or_si128(texels, alpha4);
+    __m128i *out = reinterpret_cast<__m128i *>(j.dst + i);
+    __m128i d = _mm_setzero_si128();
+    if constexpr (Kind != FastBlend::Write) d = _mm_or_si128(_mm_loadu_si128(out), dstAlpha4);
+    _mm_storeu_si128(out, Shade4<Modulate, Kind>(texels, d, t));
   }
-  return out;
+  if (i == j.count) return;
+  // The last one to three pixels go through the same arithmetic in a scratch block.
+  if (contiguous) cu = j.u + (int64_t{i} << 32);
+  const int rest = j.count - i;
+  alignas(16) uint32_t tex[4] = {}, dst[4] = {};
+  for (int r = 0; r < rest; ++r) tex[r] = NextTexel(j, cu, cv);
+  std::memcpy(dst, j.dst + i, static_cast<size_t>(rest) * 4);
+  const __m128i texels = _mm_or_si128(_mm_load_si128(reinterpret_cast<const __m128i *>(tex)), alpha4);
+  const __m128i d = _mm_or_si128(_mm_load_si128(reinterpret_cast<const __m128i *>(dst)), dstAlpha4);
+  _mm_store_si128(reinterpret_cast<__m128i *>(dst), Shade4<Modulate, Kind>(texels, d, t));
+  std::memcpy(j.dst + i, dst, static_cast<size_t>(rest) * 4);
 }
+
+template <bool Modulate>
+void RunSpanFor(FastBlend kind, const SpanJob &j, const BlendTerms &t) {
+  switch (kind) {
+    case FastBlend::Write: return RunSpan<Modulate, FastBlend::Write>(j, t);
+    case FastBlend::Over: return RunSpan<Modulate, FastBlend::Over>(j, t);
+    case FastBlend::Mixed: return RunSpan<Modulate, FastBlend::Mixed>(j, t);
+  }
+}
+#endif
 
 }  // namespace
 
@@ -90,47 +201,35 @@ bool DrawFastSpan(const PixelSetup &s, const TriangleGradients &g, int y, int x0
 
   const uint32_t k = (g.diffuse & s.fastDiffuseMask) | ~s.fastDiffuseMask;
   const bool modulate = k != 0xFFFFFFFFu;
-  const bool blend = s.fastAlphaBlend;
-  const uint32_t alphaOr = st.texture.alphaOr;
-  const uint32_t *tex = st.texture.texels;
-  const int pitch = st.texture.pitch;
-  uint32_t *dst = s.target + static_cast<ptrdiff_t>(y) * s.targetPitch + x0;
-  const uint32_t dstOr = s.targetHasAlpha ? 0u : 0xFF000000u;
+  SpanJob j{st.texture.texels, st.texture.pitch, U, V, dU, dV,
+            s.target + static_cast<ptrdiff_t>(y) * s.targetPitch + x0, n + 1, st.texture.alphaOr,
+            s.targetHasAlpha ? 0u : 0xFF000000u, k};
 
   // One texel per pixel along a texture row: the span is a copy.
-  if (!modulate && !blend && alphaOr == 0 && dV == 0 && dU == (int64_t{1} << 32)) {
-    std::memcpy(dst, tex + (V >> 32) * pitch + (U >> 32), static_cast<size_t>(n + 1) * 4);
+  if (!modulate && s.fastBlend == FastBlend::Write && j.alphaOr == 0 && dV == 0 && dU == (int64_t{1} << 32)) {
+    std::memcpy(j.dst, j.tex + (V >> 32) * j.pitch + (U >> 32), static_cast<size_t>(j.count) * 4);
     return true;
   }
-
-  int64_t cu = U, cv = V;
-  int i = 0;
 #if defined(__SSE2__)
-  const __m128i k8 = _mm_set1_epi32(static_cast<int>(k));
-  const __m128i k16 = _mm_unpacklo_epi8(k8, _mm_setzero_si128());
-  const __m128i alpha4 = _mm_set1_epi32(static_cast<int>(alphaOr));
-  const __m128i dstAlpha4 = _mm_set1_epi32(static_cast<int>(dstOr));
-  for (; i + 4 <= n + 1; i += 4) {
-    alignas(16) uint32_t t[4];
-    for (int j = 0; j < 4; ++j) {
-      t[j] = tex[(cv >> 32) * pitch + (cu >> 32)];
-      cu += dU;
-      cv += dV;
-    }
-    const __m128i texels = _mm_or_si128(_mm_load_si128(reinterpret_cast<const __m128i *>(t)), alpha4);
-    __m128i d = _mm_setzero_si128();
-    if (blend) d = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(dst + i)), dstAlpha4);
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), Shade4(texels, k16, modulate, blend, d));
-  }
-#endif
-  for (; i <= n; ++i) {
-    uint32_t t = tex[(cv >> 32) * pitch + (cu >> 32)] | alphaOr;
-    cu += dU;
-    cv += dV;
-    if (modulate) t = Modulate(t, k);
-    dst[i] = blend ? Over(t, dst[i] | dstOr) : t;
-  }
+  BlendTerms t;
+  t.k16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(k)), _mm_setzero_si128());
+  t.factor16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(s.blendFactor)), _mm_setzero_si128());
+  t.alphaLanes = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
+  t.srcColour = s.fastSrcColour;
+  t.destColour = s.fastDestColour;
+  t.srcAlpha = s.fastSrcAlpha;
+  t.destAlpha = s.fastDestAlpha;
+  t.opColour = s.fastOpColour;
+  t.opAlpha = s.fastOpAlpha;
+  t.sameAlpha = t.srcAlpha == t.srcColour && t.destAlpha == t.destColour && t.opAlpha == t.opColour;
+  if (modulate)
+    RunSpanFor<true>(s.fastBlend, j, t);
+  else
+    RunSpanFor<false>(s.fastBlend, j, t);
   return true;
+#else
+  return false;
+#endif
 }
 
 }  // namespace zrq::d3d9

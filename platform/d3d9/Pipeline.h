@@ -50,6 +50,13 @@ struct StageSetup {
   SamplerSetup sampler;
 };
 
+// How the fast path combines a shaded pixel with the target.
+enum class FastBlend {
+  Write,  // no blending, or ONE/ZERO with ADD: the pixel replaces the target
+  Over,   // SRCALPHA/INVSRCALPHA with ADD on all four channels
+  Mixed,  // any other factors and operations, resolved per channel
+};
+
 // Everything the pixel stages need, resolved once per draw.
 struct PixelSetup {
   StageSetup stages[8];
@@ -88,11 +95,15 @@ struct PixelSetup {
   int clipX0, clipY0, clipX1, clipY1;  // x0 <= x < x1, y0 <= y < y1
   bool fastPaths;
 
-  // The fast path's terms (see FastSpans.cpp): texel × constant colour, optionally blended
-  // with source alpha over the target.
+  // The fast path's terms (see FastSpans.cpp): texel × constant colour, written, laid over
+  // the target with source alpha, or blended with any other factors and operations.
   bool fastTextured;
   uint32_t fastDiffuseMask;  // channels taken from the vertex colour; the others are 255
-  bool fastAlphaBlend;
+  FastBlend fastBlend;
+  // For FastBlend::Mixed: the factors with BOTHSRCALPHA, BOTHINVSRCALPHA and unknown values
+  // already turned into the plain factors they stand for, and the operations (unknown ones ADD).
+  DWORD fastSrcColour, fastDestColour, fastSrcAlpha, fastDestAlpha;
+  DWORD fastOpColour, fastOpAlpha;
 };
 
 // Resolves the pixel set-up from the state; false when nothing can be drawn (no target).

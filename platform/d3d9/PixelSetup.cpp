@@ -16,9 +16,43 @@ bool IsTextureTimesDiffuse(DWORD op, DWORD arg1, DWORD arg2, bool *usesDiffuse) 
   return false;
 }
 
+// The plain factor a blend value stands for, as the general blend reads it: the BOTH values
+// set the destination factor from the source one, and unknown values read as ONE (source) or
+// ZERO (destination).
+DWORD PlainFactor(DWORD blend, bool isSource) {
+  switch (blend) {
+    case D3DBLEND_ZERO:
+    case D3DBLEND_ONE:
+    case D3DBLEND_SRCCOLOR:
+    case D3DBLEND_INVSRCCOLOR:
+    case D3DBLEND_SRCALPHA:
+    case D3DBLEND_INVSRCALPHA:
+    case D3DBLEND_DESTALPHA:
+    case D3DBLEND_INVDESTALPHA:
+    case D3DBLEND_DESTCOLOR:
+    case D3DBLEND_INVDESTCOLOR:
+    case D3DBLEND_SRCALPHASAT:
+    case D3DBLEND_BLENDFACTOR:
+    case D3DBLEND_INVBLENDFACTOR: return blend;
+    case D3DBLEND_BOTHSRCALPHA: return isSource ? D3DBLEND_SRCALPHA : D3DBLEND_INVSRCALPHA;
+    case D3DBLEND_BOTHINVSRCALPHA: return isSource ? D3DBLEND_INVSRCALPHA : D3DBLEND_SRCALPHA;
+    default: return isSource ? D3DBLEND_ONE : D3DBLEND_ZERO;
+  }
+}
+
+void PlainFactors(DWORD src, DWORD dest, DWORD *plainSrc, DWORD *plainDest) {
+  *plainSrc = PlainFactor(src, true);
+  const bool both = src == D3DBLEND_BOTHSRCALPHA || src == D3DBLEND_BOTHINVSRCALPHA;
+  *plainDest = PlainFactor(both ? src : dest, false);
+}
+
+DWORD PlainOp(DWORD op) {
+  return op >= D3DBLENDOP_ADD && op <= D3DBLENDOP_MAX ? op : DWORD{D3DBLENDOP_ADD};
+}
+
 void ResolveFastPath(PixelSetup *p) {
   p->fastTextured = false;
-  p->fastAlphaBlend = false;
+  p->fastBlend = FastBlend::Write;
   const StageSetup &s = p->stages[0];
   if (p->stageCount != 1 || !s.hasTexture || p->alphaTest || p->depthTest || p->stencil || p->writeMask != 0xFFFFFFFFu)
     return;
@@ -26,12 +60,19 @@ void ResolveFastPath(PixelSetup *p) {
   if (!IsTextureTimesDiffuse(s.colorOp, s.colorArg1, s.colorArg2, &colourDiffuse)) return;
   if (!IsTextureTimesDiffuse(s.alphaOp, s.alphaArg1, s.alphaArg2, &alphaDiffuse)) return;
   if (p->blend) {
-    const bool opaque = p->srcBlend == D3DBLEND_ONE && p->destBlend == D3DBLEND_ZERO;
-    const bool over = p->srcBlend == D3DBLEND_SRCALPHA && p->destBlend == D3DBLEND_INVSRCALPHA;
-    const bool sameAlpha = p->srcBlendAlpha == p->srcBlend && p->destBlendAlpha == p->destBlend &&
-                           p->blendOpAlpha == p->blendOp;
-    if (p->blendOp != D3DBLENDOP_ADD || !sameAlpha || !(opaque || over)) return;
-    p->fastAlphaBlend = over;
+    PlainFactors(p->srcBlend, p->destBlend, &p->fastSrcColour, &p->fastDestColour);
+    PlainFactors(p->srcBlendAlpha, p->destBlendAlpha, &p->fastSrcAlpha, &p->fastDestAlpha);
+    p->fastOpColour = PlainOp(p->blendOp);
+    p->fastOpAlpha = PlainOp(p->blendOpAlpha);
+    const bool sameAlpha = p->fastSrcAlpha == p->fastSrcColour && p->fastDestAlpha == p->fastDestColour &&
+                           p->fastOpAlpha == p->fastOpColour;
+    const bool add = p->fastOpColour == D3DBLENDOP_ADD;
+    if (sameAlpha && add && p->fastSrcColour == D3DBLEND_ONE && p->fastDestColour == D3DBLEND_ZERO)
+      p->fastBlend = FastBlend::Write;
+    else if (sameAlpha && add && p->fastSrcColour == D3DBLEND_SRCALPHA && p->fastDestColour == D3DBLEND_INVSRCALPHA)
+      p->fastBlend = FastBlend::Over;
+    else
+      p->fastBlend = FastBlend::Mixed;
   }
   p->fastDiffuseMask = (colourDiffuse ? 0x00FFFFFFu : 0u) | (alphaDiffuse ? 0xFF000000u : 0u);
   p->fastTextured = true;
