@@ -35,7 +35,8 @@ uint32_t Factor(DWORD blend, int i, uint32_t src, uint32_t dst, uint32_t blendFa
     case D3DBLEND_DESTCOLOR: return dc;
     case D3DBLEND_INVDESTCOLOR: return 255 - dc;
     case D3DBLEND_SRCALPHASAT: return i == 3 ? 255 : std::min(sa, 255 - da);
-    // As a source factor these set both factors; as a destination factor they are ignored.
+    // As a source factor these set both factors (the blend overrides the destination one);
+    // given as a destination factor they read as the destination half of the pair.
     case D3DBLEND_BOTHSRCALPHA: return isSource ? sa : 255 - sa;
     case D3DBLEND_BOTHINVSRCALPHA: return isSource ? 255 - sa : sa;
     case D3DBLEND_BLENDFACTOR: return bf;
