@@ -46,6 +46,21 @@ DEFINE_GUID(IID_IXMLDOMDocument, 0x2933BF81, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0
 DEFINE_GUID(IID_IXMLDOMNodeList, 0x2933BF82, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60);
 // {2933BF86-7B36-11D2-B20E-00C04F983E60}
 DEFINE_GUID(IID_IXMLDOMElement, 0x2933BF86, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60);
+// {3EFAA426-272F-11D2-836F-0000F87A7782}
+DEFINE_GUID(IID_IXMLDOMParseError, 0x3EFAA426, 0x272F, 0x11D2, 0x83, 0x6F, 0x00, 0x00, 0xF8, 0x7A, 0x77, 0x82);
+
+// What the last load or loadXML of a document found wrong: errorCode is 0 after a load that
+// succeeded; line and linepos count from 1, filepos from 0.
+struct IXMLDOMParseError : public IDispatch {
+  STDMETHOD(get_errorCode)(LONG *errorCode) PURE;
+  STDMETHOD(get_url)(BSTR *urlString) PURE;
+  STDMETHOD(get_reason)(BSTR *reasonString) PURE;
+  STDMETHOD(get_srcText)(BSTR *sourceString) PURE;
+  STDMETHOD(get_line)(LONG *lineNumber) PURE;
+  STDMETHOD(get_linepos)(LONG *linePosition) PURE;
+  STDMETHOD(get_filepos)(LONG *filePosition) PURE;
+};
+ZRQ_DECLARE_UUID(IXMLDOMParseError, 0x3EFAA426, 0x272F, 0x11D2, 0x83, 0x6F, 0x00, 0x00, 0xF8, 0x7A, 0x77, 0x82);
 
 // The document classes. DOMDocument is the version-independent class, DOMDocument60 the
 // one a host asks for by version.

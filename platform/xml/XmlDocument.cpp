@@ -1,7 +1,10 @@
 #include "platform/xml/XmlDocument.h"
 
+#include <algorithm>
+
 #include "platform/xml/XmlDocumentFile.h"
 #include "platform/xml/XmlNodeObject.h"
+#include "platform/xml/XmlParseError.h"
 #include "platform/xml/XmlSerializer.h"
 #include "platform/xml/XmlSupport.h"
 
@@ -25,22 +28,49 @@ bool IsXmlSpace(const char *text) {
   return true;
 }
 
+// Where a node starts in the parse buffer: pugixml remembers where its name or value starts.
+ptrdiff_t MarkupOffset(pugi::xml_node node, ptrdiff_t before) {
+  const ptrdiff_t offset = node.offset_debug();
+  return offset < 0 ? -1 : std::max<ptrdiff_t>(0, offset - before);
+}
+
+ptrdiff_t TextOffset(pugi::xml_node text) {
+  const ptrdiff_t offset = text.offset_debug();
+  if (offset < 0) return -1;
+  const char *value = text.value();
+  ptrdiff_t skipped = 0;
+  while (value[skipped] == ' ' || value[skipped] == '\t' || value[skipped] == '\r' || value[skipped] == '\n') ++skipped;
+  return offset + skipped;
+}
+
+// What is wrong with the shape of a parsed document, and where (-1: at its end).
+struct ShapeFault {
+  const char *reason = nullptr;
+  ptrdiff_t offset = -1;
+};
+
 // pugixml accepts more than a well-formed document (it is asked to parse a fragment so that
 // text beside the element shows); the DOM wants exactly one element and no text beside it.
 // White space between the top-level nodes is dropped.
-bool HasDocumentShape(pugi::xml_document &doc) {
-  int elements = 0;
+ShapeFault CheckDocumentShape(pugi::xml_document &doc) {
+  pugi::xml_node element;
   for (pugi::xml_node child = doc.first_child(), next; child; child = next) {
     next = child.next_sibling();
     switch (child.type()) {
-      case pugi::node_element: ++elements; break;
+      case pugi::node_element:
+        if (element) return {"Only one top-level element is allowed in a document.", MarkupOffset(child, 1)};
+        element = child;
+        break;
       case pugi::node_pcdata:
-        if (!IsXmlSpace(child.value())) return false;
+        if (!IsXmlSpace(child.value())) return {"Text is not allowed outside the document element.", TextOffset(child)};
         doc.remove_child(child);
         break;
-      case pugi::node_cdata: return false;
+      case pugi::node_cdata:
+        return {"A CDATA section is not allowed outside the document element.", MarkupOffset(child, 9)};
       case pugi::node_declaration:
-        if (child != doc.first_child()) return false;
+        if (child != doc.first_child()) {
+          return {"The XML declaration is allowed only at the start of the document.", MarkupOffset(child, 2)};
+        }
         break;
       case pugi::node_comment:
       case pugi::node_pi:
@@ -49,7 +79,8 @@ bool HasDocumentShape(pugi::xml_document &doc) {
       case pugi::node_null: break;
     }
   }
-  return elements == 1;
+  if (!element) return {"The document has no element.", -1};
+  return {};
 }
 
 HRESULT PathFromVariant(const VARIANT &source, std::string &path) {
@@ -158,51 +189,99 @@ HRESULT XmlDocument::getElementsByTagName(BSTR tagName, IXMLDOMNodeList **list) 
   return XmlNodeOps::GetElementsByTagName(*this, root, tagName, list);
 }
 
-HRESULT XmlDocument::LoadBuffer(const void *text, size_t size, bool utf8, VARIANT_BOOL *isSuccessful) {
+HRESULT XmlDocument::get_parseError(IXMLDOMParseError **error) {
+  if (!error) return E_INVALIDARG;
+  return XmlParseError::Create(lastError, error);
+}
+
+void XmlDocument::Fail(XmlParseErrorInfo error) {
+  lastError = std::move(error);
+  // As the platform's DOM does, a failed load leaves the document empty. Should even an empty
+  // tree not fit in memory, the old content stays; the load still reports its failure.
+  if (std::shared_ptr<XmlTree> empty = XmlTree::CreateEmpty()) UseTree(std::move(empty));
+}
+
+HRESULT XmlDocument::LoadBuffer(const void *text, size_t size, bool utf8, const std::string &url,
+                                VARIANT_BOOL *isSuccessful) {
   if (isSuccessful) *isSuccessful = VARIANT_FALSE;
-  return XmlGuard([&] {
+  const HRESULT hr = XmlGuard([&] {
+    XmlParseErrorInfo error;
+    error.url = url;
     std::shared_ptr<XmlTree> tree = XmlTree::CreateEmpty();
     if (!tree) return E_OUTOFMEMORY;
     const pugi::xml_parse_result parsed = tree->doc.load_buffer(
         text, size, ParseOptions(preserveWhiteSpace != VARIANT_FALSE), utf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
     if (parsed.status == pugi::status_out_of_memory) return E_OUTOFMEMORY;
-    // Loading replaces the holding element with the parse; a new one goes in front.
-    const bool loaded = parsed && HasDocumentShape(tree->doc);
-    tree->holding = loaded ? tree->doc.prepend_child(pugi::node_element) : pugi::xml_node();
-    if (!loaded || !tree->holding) {
-      // As the platform's DOM does, a failed load leaves the document empty.
-      std::shared_ptr<XmlTree> empty = XmlTree::CreateEmpty();
-      if (!empty) return E_OUTOFMEMORY;
-      UseTree(std::move(empty));
-      return loaded ? E_OUTOFMEMORY : S_FALSE;
+    ShapeFault fault;
+    if (!parsed) {
+      fault = {XmlParseStatusReason(parsed), parsed.offset};
+    } else {
+      fault = CheckDocumentShape(tree->doc);
     }
+    if (fault.reason) {
+      error.errorCode = XmlNotWellFormed;
+      error.reason = fault.reason;
+      XmlLocateParseError(text, size, parsed.encoding, fault.offset, error);
+      Fail(std::move(error));
+      return S_FALSE;
+    }
+    // Loading replaces the holding element with the parse; a new one goes in front.
+    tree->holding = tree->doc.prepend_child(pugi::node_element);
+    if (!tree->holding) return E_OUTOFMEMORY;
     UseTree(std::move(tree));
+    lastError = std::move(error);
     if (isSuccessful) *isSuccessful = VARIANT_TRUE;
     return S_OK;
   });
+  if (hr == E_OUTOFMEMORY) {
+    XmlParseErrorInfo error;
+    error.errorCode = E_OUTOFMEMORY;
+    Fail(std::move(error));
+  }
+  return hr;
 }
 
 HRESULT XmlDocument::loadXML(BSTR xml, VARIANT_BOOL *isSuccessful) {
-  return XmlGuard([&] {
-    const std::string text = XmlFromBstr(xml);
-    return LoadBuffer(text.data(), text.size(), true, isSuccessful);
+  if (isSuccessful) *isSuccessful = VARIANT_FALSE;
+  std::string text;
+  const HRESULT hr = XmlGuard([&] {
+    text = XmlFromBstr(xml);
+    return S_OK;
   });
+  if (FAILED(hr)) {
+    Fail(XmlParseErrorInfo{hr, {}, {}, {}, 0, 0, 0});
+    return hr;
+  }
+  return LoadBuffer(text.data(), text.size(), true, std::string(), isSuccessful);
 }
 
 HRESULT XmlDocument::load(VARIANT source, VARIANT_BOOL *isSuccessful) {
   if (isSuccessful) *isSuccessful = VARIANT_FALSE;
-  return XmlGuard([&] {
-    std::string path;
-    HRESULT hr = PathFromVariant(source, path);
-    if (FAILED(hr)) return hr;
-    std::string contents;
-    hr = XmlReadFile(path, contents);
-    // A file that cannot be read is a failed load, as a file that does not parse is.
-    if (hr == E_OUTOFMEMORY) return hr;
-    if (FAILED(hr)) return LoadBuffer("", 0, true, isSuccessful);
-    // The file's own byte-order mark or declaration names its encoding.
-    return LoadBuffer(contents.data(), contents.size(), false, isSuccessful);
+  std::string path;
+  std::string contents;
+  HRESULT hr = XmlGuard([&] {
+    const HRESULT found = PathFromVariant(source, path);
+    if (FAILED(found)) return found;
+    return XmlReadFile(path, contents);
   });
+  // A bad argument loads nothing and leaves the document and its last error as they were.
+  if (hr == E_INVALIDARG) return hr;
+  if (FAILED(hr)) {
+    // A file that cannot be read is a failed load, as a file that does not parse is.
+    XmlParseErrorInfo error;
+    error.errorCode = hr;
+    if (hr != E_OUTOFMEMORY) {
+      XmlGuard([&] {
+        error.reason = XmlFileErrorReason(hr);
+        error.url = path;
+        return S_OK;
+      });
+    }
+    Fail(std::move(error));
+    return hr == E_OUTOFMEMORY ? hr : S_FALSE;
+  }
+  // The file's own byte-order mark or declaration names its encoding.
+  return LoadBuffer(contents.data(), contents.size(), false, path, isSuccessful);
 }
 
 HRESULT XmlDocument::save(VARIANT destination) {

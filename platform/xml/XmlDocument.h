@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/xml/XmlNodeBase.h"
+#include "platform/xml/XmlParseErrorInfo.h"
 
 class XmlDocument final : public XmlNodeBase<IXMLDOMDocument> {
  public:
@@ -36,7 +37,7 @@ class XmlDocument final : public XmlNodeBase<IXMLDOMDocument> {
   STDMETHODIMP nodeFromID(BSTR, IXMLDOMNode **) override { return E_NOTIMPL; }
   STDMETHODIMP load(VARIANT source, VARIANT_BOOL *isSuccessful) override;
   STDMETHODIMP get_readyState(LONG *value) override;
-  STDMETHODIMP get_parseError(IXMLDOMParseError **) override { return E_NOTIMPL; }
+  STDMETHODIMP get_parseError(IXMLDOMParseError **error) override;
   STDMETHODIMP get_url(BSTR *) override { return E_NOTIMPL; }
   STDMETHODIMP get_async(VARIANT_BOOL *isAsync) override;
   STDMETHODIMP put_async(VARIANT_BOOL isAsync) override;
@@ -60,13 +61,18 @@ class XmlDocument final : public XmlNodeBase<IXMLDOMDocument> {
  private:
   explicit XmlDocument(std::shared_ptr<XmlTree> tree);
 
-  // Replaces the content with the parse of text (UTF-8 unless it says otherwise); on failure
-  // the document is left empty. S_OK, S_FALSE for text that is not a well-formed document.
-  HRESULT LoadBuffer(const void *text, size_t size, bool utf8, VARIANT_BOOL *isSuccessful);
+  // Replaces the content with the parse of text (UTF-8 unless it says otherwise; url is the
+  // file it came from, if any); on failure the document is left empty. Either way lastError
+  // describes the outcome. S_OK, S_FALSE for text that is not a well-formed document.
+  HRESULT LoadBuffer(const void *text, size_t size, bool utf8, const std::string &url, VARIANT_BOOL *isSuccessful);
+  // Records a failed load and empties the document.
+  void Fail(XmlParseErrorInfo error);
   void UseTree(std::shared_ptr<XmlTree> tree);
 
   // The root of the current tree; node objects of earlier content keep their own tree.
   XmlNodeRef root;
+  // What the last load or loadXML found; get_parseError hands out a copy.
+  XmlParseErrorInfo lastError;
   VARIANT_BOOL async = VARIANT_TRUE;
   VARIANT_BOOL validateOnParse = VARIANT_TRUE;
   VARIANT_BOOL preserveWhiteSpace = VARIANT_FALSE;
