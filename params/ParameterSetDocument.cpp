@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -76,6 +77,29 @@ std::string WriteFailure(const std::string &path, HRESULT hr) {
   return "cannot write " + path + " (" + StatusText(hr) + ")";
 }
 
+// Where the DOM found the document broken and why, as ": line 4, column 5: the end tag does
+// not match the start tag"; empty when the DOM does not say.
+std::string WhereBroken(IXMLDOMDocument *document) {
+  CComPtr<IXMLDOMParseError> error;
+  LONG code = 0, line = 0, column = 0;
+  CComBSTR reasonText;
+  if (FAILED(document->get_parseError(&error)) || !error || FAILED(error->get_errorCode(&code)) || code == 0 ||
+      FAILED(error->get_line(&line)) || FAILED(error->get_linepos(&column)) ||
+      FAILED(error->get_reason(&reasonText))) {
+    return {};
+  }
+  std::string why = ZrqToUtf8(reasonText, reasonText.Length());
+  // The DOM's reason is a sentence of its own; here it ends ours.
+  while (!why.empty() && (why.back() == '.' || why.back() == '\n' || why.back() == '\r' || why.back() == ' ')) {
+    why.pop_back();
+  }
+  if (!why.empty() && why.front() >= 'A' && why.front() <= 'Z') why.front() = static_cast<char>(why.front() - 'A' + 'a');
+  std::string where;
+  if (line > 0) where = ": line " + std::to_string(line) + ", column " + std::to_string(column);
+  if (!why.empty()) where += ": " + why;
+  return where;
+}
+
 HRESULT NewDocument(CComPtr<IXMLDOMDocument> &document) {
   return ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document));
 }
@@ -98,7 +122,7 @@ HRESULT Load(const std::string &path, IEffectParameters *parameters, std::string
     return hr;
   }
   if (FAILED(hr) || loaded != VARIANT_TRUE) {
-    Say(reason, path + " is not a well-formed XML document");
+    Say(reason, path + " is not a well-formed XML document" + WhereBroken(document));
     return kNotWellFormed;
   }
   CComPtr<IXMLDOMElement> element;

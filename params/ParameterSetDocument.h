@@ -12,7 +12,7 @@
 // parameter without id or name was passed over (reason says so, the load still counts);
 // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND or ERROR_ACCESS_DENIED) when
 // the file cannot be read; HRESULT_FROM_WIN32(ERROR_INVALID_DATA) when it is not a
-// well-formed XML document; otherwise LoadParameters' own failure (DISP_E_TYPEMISMATCH,
+// well-formed XML document (reason then says at which line and column, and why); otherwise LoadParameters' own failure (DISP_E_TYPEMISMATCH,
 // DISP_E_OVERFLOW, E_INVALIDARG, E_OUTOFMEMORY, ...). On anything but S_OK, *reason (when
 // given) is one sentence for the user naming the file.
 HRESULT LoadParameterSetDocument(const std::string &path, IEffectParameters *parameters, std::string *reason) noexcept;

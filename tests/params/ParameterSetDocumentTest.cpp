@@ -46,6 +46,11 @@ TEST_F(ParameterSetDocument, LoadFailuresSayWhatWentWrongAndChangeNothing) {
   const std::string broken = Write("broken.xml", "<Host><ParameterSet>");
   EXPECT_EQ(LoadParameterSetDocument(broken, parameters, &reason), HRESULT_FROM_WIN32(13L));
   EXPECT_NE(reason.find("not a well-formed XML document"), std::string::npos) << reason;
+  const std::string mismatched =
+      Write("mismatched.xml", "<Host>\n  <ParameterSet>\n    <Value>1</Value>\n  </Parameters>\n</Host>\n");
+  EXPECT_EQ(LoadParameterSetDocument(mismatched, parameters, &reason), HRESULT_FROM_WIN32(13L));
+  EXPECT_EQ(reason, mismatched +
+                        " is not a well-formed XML document: line 4, column 5: the end tag does not match the start tag");
 
   EXPECT_EQ(LoadParameterSetDocument(folder.string(), parameters, &reason), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
 
