@@ -34,19 +34,13 @@ ptrdiff_t MarkupOffset(pugi::xml_node node, ptrdiff_t before) {
   return offset < 0 ? -1 : std::max<ptrdiff_t>(0, offset - before);
 }
 
-ptrdiff_t TextOffset(pugi::xml_node text) {
-  const ptrdiff_t offset = text.offset_debug();
-  if (offset < 0) return -1;
-  const char *value = text.value();
-  ptrdiff_t skipped = 0;
-  while (value[skipped] == ' ' || value[skipped] == '\t' || value[skipped] == '\r' || value[skipped] == '\n') ++skipped;
-  return offset + skipped;
-}
-
 // What is wrong with the shape of a parsed document, and where (-1: at its end).
 struct ShapeFault {
   const char *reason = nullptr;
   ptrdiff_t offset = -1;
+  // Text is placed at its first visible character; its value cannot tell where that is,
+  // since line ends in it were already normalised.
+  bool skipSpace = false;
 };
 
 // pugixml accepts more than a well-formed document (it is asked to parse a fragment so that
@@ -62,7 +56,9 @@ ShapeFault CheckDocumentShape(pugi::xml_document &doc) {
         element = child;
         break;
       case pugi::node_pcdata:
-        if (!IsXmlSpace(child.value())) return {"Text is not allowed outside the document element.", TextOffset(child)};
+        if (!IsXmlSpace(child.value())) {
+          return {"Text is not allowed outside the document element.", MarkupOffset(child, 0), true};
+        }
         doc.remove_child(child);
         break;
       case pugi::node_cdata:
@@ -221,7 +217,7 @@ HRESULT XmlDocument::LoadBuffer(const void *text, size_t size, bool utf8, const 
     if (fault.reason) {
       error.errorCode = XmlNotWellFormed;
       error.reason = fault.reason;
-      XmlLocateParseError(text, size, parsed.encoding, fault.offset, error);
+      XmlLocateParseError(text, size, parsed.encoding, fault.offset, fault.skipSpace, error);
       Fail(std::move(error));
       return S_FALSE;
     }

@@ -88,7 +88,7 @@ LONG Saturated(size_t value) { return value >= LONG_MAX ? LONG_MAX : static_cast
 }  // namespace
 
 void XmlLocateParseError(const void *text, size_t size, pugi::xml_encoding encoding, ptrdiff_t offset,
-                         XmlParseErrorInfo &info) {
+                         bool skipSpace, XmlParseErrorInfo &info) {
   const auto *bytes = static_cast<const unsigned char *>(text);
   std::string converted;
   std::string_view utf8(reinterpret_cast<const char *>(bytes), size);
@@ -99,6 +99,9 @@ void XmlLocateParseError(const void *text, size_t size, pugi::xml_encoding encod
   const size_t start = utf8.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   size_t at = offset < 0 ? utf8.size() : std::min(static_cast<size_t>(offset), utf8.size());
   if (at < start) at = start;
+  while (skipSpace && at < utf8.size() && (utf8[at] == ' ' || utf8[at] == '\t' || utf8[at] == '\r' || utf8[at] == '\n')) {
+    ++at;
+  }
 
   size_t line = 1, filepos = 0, column = 0, lineStart = start;
   for (size_t i = start; i < at; i = NextCharacter(utf8, i)) {

@@ -31,8 +31,9 @@ constexpr size_t kMaxSourceText = 256;
 // buffer of the text (size bytes in encoding; an offset beyond the text means its end).
 // pugixml parses UTF-8 in place and converts any other encoding to UTF-8 first, byte-order
 // mark included, so the offset is a byte offset into the UTF-8 form of the text.
+// With skipSpace, the place is the first character after any white space at offset.
 void XmlLocateParseError(const void *text, size_t size, pugi::xml_encoding encoding, ptrdiff_t offset,
-                         XmlParseErrorInfo &info);
+                         bool skipSpace, XmlParseErrorInfo &info);
 
 // One sentence saying what a failed pugixml parse found.
 const char *XmlParseStatusReason(const pugi::xml_parse_result &result);

@@ -68,6 +68,7 @@ TEST(XmlParseError, BrokenTextIsPlacedByLineAndColumn) {
       {"<a>\n  <b", 2, 4, 7, "start tag", "  <b"},
       {"<a/>\n<b/>", 2, 1, 5, "one top-level element", "<b/>"},
       {"<a/>\n  junk", 2, 3, 7, "Text is not allowed", "  junk"},
+      {"<a/>\r\n\r\n junk", 3, 2, 9, "Text is not allowed", " junk"},
       {"", 1, 1, 0, "no element", ""},
       {"<!-- only -->\n", 2, 1, 14, "no element", ""},
       // Columns count UTF-16 units: 'é' is one, the clef beyond the BMP two.
