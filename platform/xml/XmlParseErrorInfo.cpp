@@ -1,8 +1,8 @@
 #include "platform/xml/XmlParseErrorInfo.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 namespace {
@@ -83,7 +83,10 @@ bool IsLineBreak(std::string_view text, size_t i) {
   return text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'));
 }
 
-LONG Saturated(size_t value) { return value >= LONG_MAX ? LONG_MAX : static_cast<LONG>(value); }
+LONG Saturated(size_t value) {
+  constexpr auto kMost = std::numeric_limits<LONG>::max();
+  return value >= static_cast<size_t>(kMost) ? kMost : static_cast<LONG>(value);
+}
 
 }  // namespace
 
