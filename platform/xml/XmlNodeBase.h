@@ -1,7 +1,9 @@
-// The shared implementation of IUnknown, IDispatch and IXMLDOMNode behind the document object
-// and the node objects: one interlocked reference count, dispatch slots that are not
-// supported, and node slots that forward to XmlNodeOps.
+// The shared implementation of IUnknown and IXMLDOMNode behind the document object
+// and the node objects: one interlocked reference count, no late binding
+// (XmlWithoutDispatch), and node slots that forward to XmlNodeOps.
 #pragma once
+
+#include "platform/xml/XmlWithoutDispatch.h"
 
 #include <objbase.h>
 
@@ -9,7 +11,7 @@
 #include "platform/xml/XmlNodeOps.h"
 
 template <class Interface>
-class XmlNodeBase : public Interface, public XmlNodeAccess {
+class XmlNodeBase : public XmlWithoutDispatch<Interface>, public XmlNodeAccess {
  public:
   XmlNodeBase(const XmlNodeBase &) = delete;
   XmlNodeBase &operator=(const XmlNodeBase &) = delete;
@@ -19,13 +21,6 @@ class XmlNodeBase : public Interface, public XmlNodeAccess {
     const LONG count = InterlockedDecrement(&refCount);
     if (count == 0) delete this;
     return static_cast<ULONG>(count);
-  }
-
-  STDMETHODIMP GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override {
-    return E_NOTIMPL;
   }
 
   STDMETHODIMP get_nodeName(BSTR *name) override { return XmlNodeOps::GetNodeName(Ref(), name); }

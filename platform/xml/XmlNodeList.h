@@ -2,26 +2,21 @@
 // a selection, or the children at that moment), walked by index or with nextNode.
 #pragma once
 
+#include "platform/xml/XmlWithoutDispatch.h"
+
 #include <vector>
 
 #include <atlcomcli.h>
 
 #include "platform/xml/XmlDocument.h"
 
-class XmlNodeList final : public IXMLDOMNodeList {
+class XmlNodeList final : public XmlWithoutDispatch<IXMLDOMNodeList> {
  public:
   static HRESULT Create(XmlDocument &owner, std::vector<XmlNodeRef> items, IXMLDOMNodeList **list);
 
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
   STDMETHODIMP_(ULONG) AddRef() override;
   STDMETHODIMP_(ULONG) Release() override;
-
-  STDMETHODIMP GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override {
-    return E_NOTIMPL;
-  }
 
   STDMETHODIMP get_item(LONG index, IXMLDOMNode **item) override;
   STDMETHODIMP get_length(LONG *length) override;

@@ -2,24 +2,19 @@
 // caller asked. It is a snapshot, so a later load does not change an object already handed out.
 #pragma once
 
+#include "platform/xml/XmlWithoutDispatch.h"
+
 #include "platform/xml/XmlParseErrorInfo.h"
 
 #include <msxml2.h>
 
-class XmlParseError final : public IXMLDOMParseError {
+class XmlParseError final : public XmlWithoutDispatch<IXMLDOMParseError> {
  public:
   static HRESULT Create(const XmlParseErrorInfo &info, IXMLDOMParseError **error);
 
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
   STDMETHODIMP_(ULONG) AddRef() override;
   STDMETHODIMP_(ULONG) Release() override;
-
-  STDMETHODIMP GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *, EXCEPINFO *, UINT *) override {
-    return E_NOTIMPL;
-  }
 
   // Strings are handed out as fresh BSTRs, empty (not null) when there is nothing to say.
   STDMETHODIMP get_errorCode(LONG *errorCode) override;
