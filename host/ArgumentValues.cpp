@@ -61,22 +61,25 @@ Result<KeyFrameArgument> ParseKeyFrame(std::string_view flag, std::string_view t
   return KeyFrameArgument{time.value(), percent.value()};
 }
 
-Result<int> ParseSampleCount(std::string_view flag, std::string_view text) {
+// A whole number from least to most, or the one-line reason it is not one.
+Result<int64_t> ParseCount(std::string_view flag, std::string_view text, int64_t least, int64_t most) {
   int64_t count = 0;
   if (!ReadInteger(text, count))
     return Error{Prefix(flag) + Quoted(text) + " is not a whole number"};
-  if (count < 2 || count > kMaxCurveSamples)
-    return Error{Prefix(flag) + Quoted(text) + " is outside 2.." + std::to_string(kMaxCurveSamples)};
-  return int(count);
+  if (count < least || count > most)
+    return Error{Prefix(flag) + Quoted(text) + " is outside " + std::to_string(least) + ".." + std::to_string(most)};
+  return count;
+}
+
+Result<int> ParseSampleCount(std::string_view flag, std::string_view text) {
+  Result<int64_t> count = ParseCount(flag, text, 2, kMaxCurveSamples);
+  if (!count.ok())
+    return Error{count.message()};
+  return int(count.value());
 }
 
 Result<int64_t> ParseFrameCount(std::string_view flag, std::string_view text) {
-  int64_t count = 0;
-  if (!ReadInteger(text, count))
-    return Error{Prefix(flag) + Quoted(text) + " is not a whole number"};
-  if (count < 1 || count > kMaxFrameCount)
-    return Error{Prefix(flag) + Quoted(text) + " is outside 1.." + std::to_string(kMaxFrameCount)};
-  return count;
+  return ParseCount(flag, text, 1, kMaxFrameCount);
 }
 
 Result<FrameSize> ParseFrameSize(std::string_view flag, std::string_view text) {

@@ -38,21 +38,9 @@ public:
     return Value(parent, tag, value);
   }
 
-  HRESULT Long(IXMLDOMNode *parent, LPCOLESTR tag, LONG number) {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_I4;
-    value.lVal = number;
-    return Value(parent, tag, value);
-  }
+  HRESULT Long(IXMLDOMNode *parent, LPCOLESTR tag, LONG number) { return Value(parent, tag, CComVariant(number)); }
 
-  HRESULT Double(IXMLDOMNode *parent, LPCOLESTR tag, double number) {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_R8;
-    value.dblVal = number;
-    return Value(parent, tag, value);
-  }
+  HRESULT Double(IXMLDOMNode *parent, LPCOLESTR tag, double number) { return Value(parent, tag, CComVariant(number)); }
 
   HRESULT ParameterSet(const std::vector<ParameterRecord> &records, CComPtr<IXMLDOMElement> &set) {
     HRESULT hr = NewElement(Names::ParameterSet, set);
