@@ -42,26 +42,31 @@ HRESULT BufferStorage::Unlock() {
   return D3D_OK;
 }
 
-VertexBuffer::VertexBuffer(Device *device, DWORD usage, DWORD fvf, D3DPOOL pool)
-    : ResourceBase(device, Owner::Self), usage_(usage), fvf_(fvf), pool_(pool) {}
-
-STDMETHODIMP VertexBuffer::QueryInterface(REFIID riid, void **ppv) {
+template <class Interface, D3DRESOURCETYPE kType>
+STDMETHODIMP BufferResource<Interface, kType>::QueryInterface(REFIID riid, void **ppv) {
   if (!ppv) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDirect3DResource9 || riid == IID_IDirect3DVertexBuffer9) {
-    AddRef();
-    *ppv = static_cast<IDirect3DVertexBuffer9 *>(this);
+  if (riid == IID_IUnknown || riid == IID_IDirect3DResource9 || riid == ZRQ_IID_OF(Interface)) {
+    this->AddRef();
+    *ppv = static_cast<Interface *>(this);
     return S_OK;
   }
   *ppv = nullptr;
   return E_NOINTERFACE;
 }
 
-STDMETHODIMP VertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void **ppbData, DWORD) {
+template <class Interface, D3DRESOURCETYPE kType>
+STDMETHODIMP BufferResource<Interface, kType>::Lock(UINT OffsetToLock, UINT SizeToLock, void **ppbData, DWORD) {
   const HRESULT hr = storage_.Lock(OffsetToLock, SizeToLock, ppbData);
-  OwningDevice()->Recorder().Record("VertexBuffer::Lock", {OffsetToLock, SizeToLock}, this, hr, "%u, %u",
-                                    OffsetToLock, SizeToLock);
+  this->OwningDevice()->Recorder().Record(lockCallName_, {OffsetToLock, SizeToLock}, this, hr, "%u, %u", OffsetToLock,
+                                          SizeToLock);
   return hr;
 }
+
+template class BufferResource<IDirect3DVertexBuffer9, D3DRTYPE_VERTEXBUFFER>;
+template class BufferResource<IDirect3DIndexBuffer9, D3DRTYPE_INDEXBUFFER>;
+
+VertexBuffer::VertexBuffer(Device *device, DWORD usage, DWORD fvf, D3DPOOL pool)
+    : BufferResource(device, usage, pool, "VertexBuffer::Lock"), fvf_(fvf) {}
 
 STDMETHODIMP VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC *pDesc) {
   if (!pDesc) return D3DERR_INVALIDCALL;
@@ -70,25 +75,7 @@ STDMETHODIMP VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC *pDesc) {
 }
 
 IndexBuffer::IndexBuffer(Device *device, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : ResourceBase(device, Owner::Self), usage_(usage), format_(format), pool_(pool) {}
-
-STDMETHODIMP IndexBuffer::QueryInterface(REFIID riid, void **ppv) {
-  if (!ppv) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDirect3DResource9 || riid == IID_IDirect3DIndexBuffer9) {
-    AddRef();
-    *ppv = static_cast<IDirect3DIndexBuffer9 *>(this);
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP IndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, void **ppbData, DWORD) {
-  const HRESULT hr = storage_.Lock(OffsetToLock, SizeToLock, ppbData);
-  OwningDevice()->Recorder().Record("IndexBuffer::Lock", {OffsetToLock, SizeToLock}, this, hr, "%u, %u",
-                                    OffsetToLock, SizeToLock);
-  return hr;
-}
+    : BufferResource(device, usage, pool, "IndexBuffer::Lock"), format_(format) {}
 
 STDMETHODIMP IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC *pDesc) {
   if (!pDesc) return D3DERR_INVALIDCALL;

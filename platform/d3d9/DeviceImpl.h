@@ -217,47 +217,50 @@ class BufferStorage {
   std::atomic<UINT> lockCount_{0};
 };
 
-class VertexBuffer final : public ResourceBase<IDirect3DVertexBuffer9> {
+// What vertex and index buffers share: their bytes with nested locks, the calls on them and
+// the interfaces they answer. They differ only in how they describe themselves.
+template <class Interface, D3DRESOURCETYPE kType>
+class BufferResource : public ResourceBase<Interface> {
  public:
-  VertexBuffer(Device *device, DWORD usage, DWORD fvf, D3DPOOL pool);
-  HRESULT Init(UINT size) { return storage_.Init(OwningDevice(), size); }
+  BufferResource(Device *device, DWORD usage, D3DPOOL pool, const char *lockCallName)
+      : ResourceBase<Interface>(device, DeviceChild::Owner::Self), usage_(usage), pool_(pool), lockCallName_(lockCallName) {}
+  HRESULT Init(UINT size) { return storage_.Init(this->OwningDevice(), size); }
 
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-  STDMETHODIMP_(D3DRESOURCETYPE) GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+  STDMETHODIMP_(D3DRESOURCETYPE) GetType() override { return kType; }
   STDMETHODIMP Lock(UINT OffsetToLock, UINT SizeToLock, void **ppbData, DWORD Flags) override;
   STDMETHODIMP Unlock() override { return storage_.Unlock(); }
-  STDMETHODIMP GetDesc(D3DVERTEXBUFFER_DESC *pDesc) override;
 
-  static VertexBuffer *From(IDirect3DVertexBuffer9 *p) { return dynamic_cast<VertexBuffer *>(p); }
   const BufferStorage &Storage() const { return storage_; }
 
- private:
+ protected:
   DWORD usage_;
-  DWORD fvf_;
   D3DPOOL pool_;
   BufferStorage storage_;
+
+ private:
+  const char *lockCallName_;
 };
 
-class IndexBuffer final : public ResourceBase<IDirect3DIndexBuffer9> {
+class VertexBuffer final : public BufferResource<IDirect3DVertexBuffer9, D3DRTYPE_VERTEXBUFFER> {
+ public:
+  VertexBuffer(Device *device, DWORD usage, DWORD fvf, D3DPOOL pool);
+  STDMETHODIMP GetDesc(D3DVERTEXBUFFER_DESC *pDesc) override;
+  static VertexBuffer *From(IDirect3DVertexBuffer9 *p) { return dynamic_cast<VertexBuffer *>(p); }
+
+ private:
+  DWORD fvf_;
+};
+
+class IndexBuffer final : public BufferResource<IDirect3DIndexBuffer9, D3DRTYPE_INDEXBUFFER> {
  public:
   IndexBuffer(Device *device, DWORD usage, D3DFORMAT format, D3DPOOL pool);
-  HRESULT Init(UINT size) { return storage_.Init(OwningDevice(), size); }
-
-  STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-  STDMETHODIMP_(D3DRESOURCETYPE) GetType() override { return D3DRTYPE_INDEXBUFFER; }
-  STDMETHODIMP Lock(UINT OffsetToLock, UINT SizeToLock, void **ppbData, DWORD Flags) override;
-  STDMETHODIMP Unlock() override { return storage_.Unlock(); }
   STDMETHODIMP GetDesc(D3DINDEXBUFFER_DESC *pDesc) override;
-
   static IndexBuffer *From(IDirect3DIndexBuffer9 *p) { return dynamic_cast<IndexBuffer *>(p); }
-  const BufferStorage &Storage() const { return storage_; }
   D3DFORMAT Format() const { return format_; }
 
  private:
-  DWORD usage_;
   D3DFORMAT format_;
-  D3DPOOL pool_;
-  BufferStorage storage_;
 };
 
 // ---- Vertex layouts --------------------------------------------------------------------------
