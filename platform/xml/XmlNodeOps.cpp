@@ -444,20 +444,10 @@ HRESULT GetElementsByTagName(XmlDocument &owner, const XmlNodeRef &ref, BSTR tag
     const std::string name = XmlFromBstr(tagName);
     const bool any = name == "*";
     std::vector<XmlNodeRef> found;
-    const pugi::xml_node top = ref.node;
-    pugi::xml_node current = ref.isAttribute ? pugi::xml_node() : top.first_child();
-    while (current) {
-      const bool skip = current == ref.tree->holding;
-      if (!skip && current.type() == pugi::node_element && (any || name == current.name())) {
-        found.push_back(RefTo(ref, current));
-      }
-      if (!skip && current.first_child()) {
-        current = current.first_child();
-        continue;
-      }
-      while (current != top && !current.next_sibling()) current = current.parent();
-      if (current == top) break;
-      current = current.next_sibling();
+    if (!ref.isAttribute) {
+      ref.tree->ForEachVisibleDescendant(ref.node, [&](pugi::xml_node node) {
+        if (node.type() == pugi::node_element && (any || name == node.name())) found.push_back(RefTo(ref, node));
+      });
     }
     return XmlNodeList::Create(owner, std::move(found), list);
   });

@@ -66,21 +66,9 @@ std::string XmlNodeText(const XmlNodeRef &ref) {
   if (ref.isAttribute) return ref.Attribute().value();
   const pugi::xml_node top = ref.node;
   if (top.type() != pugi::node_element && top.type() != pugi::node_document) return top.value();
-  // Walked without recursion: documents may nest deeper than the stack would allow.
   std::string text;
-  pugi::xml_node current = top.first_child();
-  while (current) {
-    const bool skip = current == ref.tree->holding;
-    if (!skip && (current.type() == pugi::node_pcdata || current.type() == pugi::node_cdata)) {
-      text += current.value();
-    }
-    if (!skip && current.first_child()) {
-      current = current.first_child();
-      continue;
-    }
-    while (current != top && !current.next_sibling()) current = current.parent();
-    if (current == top) break;
-    current = current.next_sibling();
-  }
+  ref.tree->ForEachVisibleDescendant(top, [&](pugi::xml_node node) {
+    if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) text += node.value();
+  });
   return text;
 }

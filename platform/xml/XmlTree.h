@@ -29,6 +29,25 @@ struct XmlTree {
   pugi::xml_node DocumentElement() const;
   // The parent as the DOM sees it: empty for held nodes and for the root.
   pugi::xml_node VisibleParent(pugi::xml_node node) const;
+
+  // Calls visit for each node below top in document order, passing over the holding element
+  // and everything under it. Walked without recursion: documents may nest deeper than the
+  // stack would allow.
+  template <class Visit>
+  void ForEachVisibleDescendant(pugi::xml_node top, Visit &&visit) const {
+    pugi::xml_node current = top.first_child();
+    while (current) {
+      const bool skip = current == holding;
+      if (!skip) visit(current);
+      if (!skip && current.first_child()) {
+        current = current.first_child();
+        continue;
+      }
+      while (current != top && !current.next_sibling()) current = current.parent();
+      if (current == top) break;
+      current = current.next_sibling();
+    }
+  }
 };
 
 // One node of a tree: an element, text, comment and so on, or the attribute attributeName of
