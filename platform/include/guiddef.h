@@ -1,7 +1,7 @@
 // GUIDs and the references to them that interfaces take.
 #pragma once
 
-#include <cstring>
+#include <string.h>
 
 #include "wtypes.h"
 
@@ -18,6 +18,8 @@ typedef GUID IID;
 typedef GUID CLSID;
 typedef IID *LPIID;
 typedef CLSID *LPCLSID;
+#ifdef __cplusplus
+
 typedef const GUID &REFGUID;
 typedef const IID &REFIID;
 typedef const CLSID &REFCLSID;
@@ -26,7 +28,7 @@ typedef const CLSID &REFCLSID;
 #define IID_NULL GUID_NULL
 #define CLSID_NULL GUID_NULL
 
-inline bool IsEqualGUID(REFGUID a, REFGUID b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
+inline bool IsEqualGUID(REFGUID a, REFGUID b) { return memcmp(&a, &b, sizeof(GUID)) == 0; }
 inline bool IsEqualIID(REFIID a, REFIID b) { return IsEqualGUID(a, b); }
 inline bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return IsEqualGUID(a, b); }
 inline bool operator==(REFGUID a, REFGUID b) { return IsEqualGUID(a, b); }
@@ -37,7 +39,8 @@ inline bool operator!=(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
 #define DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
   inline constexpr GUID name = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
 
-// The IID of an interface type, for holders that query: an interface declares its IID with ZRQ_DECLARE_UUID after its definition.
+// The IID of an interface type, for holders that query: an interface declares its IID with
+// ZRQ_DECLARE_UUID after its definition.
 template <typename T>
 struct ZrqUuidOf;
 #define ZRQ_DECLARE_UUID(type, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
@@ -46,3 +49,19 @@ struct ZrqUuidOf;
     static constexpr GUID value = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}; \
   }
 #define ZRQ_IID_OF(type) (ZrqUuidOf<type>::value)
+
+#else  // C: references become pointers, as in the C form of every interface.
+
+typedef const GUID *REFGUID;
+typedef const IID *REFIID;
+typedef const CLSID *REFCLSID;
+
+#define IsEqualGUID(a, b) (memcmp((a), (b), sizeof(GUID)) == 0)
+#define IsEqualIID(a, b) IsEqualGUID(a, b)
+#define IsEqualCLSID(a, b) IsEqualGUID(a, b)
+
+#define DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
+  static const GUID name __attribute__((unused)) = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
+#define ZRQ_DECLARE_UUID(type, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8)
+
+#endif

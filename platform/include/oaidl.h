@@ -48,8 +48,8 @@ enum VARENUM {
   VT_TYPEMASK = 0xfff
 };
 
-struct IDispatch;
-struct IRecordInfo;
+typedef struct IDispatch IDispatch;
+typedef struct IRecordInfo IRecordInfo;
 
 typedef struct tagVARIANT {
   VARTYPE vt;
@@ -153,11 +153,12 @@ typedef struct tagEXCEPINFO {
   SCODE scode;
 } EXCEPINFO, *LPEXCEPINFO;
 
-struct ITypeInfo;
+typedef struct ITypeInfo ITypeInfo;
 
 // {00020400-0000-0000-C000-000000000046}
 DEFINE_GUID(IID_IDispatch, 0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
 
+#ifdef __cplusplus
 struct IDispatch : public IUnknown {
   STDMETHOD(GetTypeInfoCount)(UINT *pctinfo) PURE;
   STDMETHOD(GetTypeInfo)(UINT iTInfo, LCID lcid, ITypeInfo **ppTInfo) PURE;
@@ -167,3 +168,4 @@ struct IDispatch : public IUnknown {
 };
 typedef IDispatch *LPDISPATCH;
 ZRQ_DECLARE_UUID(IDispatch, 0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+#endif

@@ -3,8 +3,7 @@
 // the same slots as on Windows.
 #pragma once
 
-#include <type_traits>
-
+#include "basetyps.h"
 #include "guiddef.h"
 #include "winerror.h"
 
@@ -12,6 +11,8 @@
 DEFINE_GUID(IID_IUnknown, 0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
 // {00000001-0000-0000-C000-000000000046}
 DEFINE_GUID(IID_IClassFactory, 0x00000001, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+
+#ifdef __cplusplus
 
 struct IUnknown {
   STDMETHOD(QueryInterface)(REFIID riid, void **ppvObject) PURE;
@@ -27,3 +28,32 @@ struct IClassFactory : public IUnknown {
 };
 typedef IClassFactory *LPCLASSFACTORY;
 ZRQ_DECLARE_UUID(IClassFactory, 0x00000001, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+
+#else  // C: each interface is a pointer to its table of functions, first argument `This`.
+
+typedef struct IUnknown IUnknown;
+typedef struct IUnknownVtbl {
+  HRESULT(STDMETHODCALLTYPE *QueryInterface)(IUnknown *This, REFIID riid, void **ppvObject);
+  ULONG(STDMETHODCALLTYPE *AddRef)(IUnknown *This);
+  ULONG(STDMETHODCALLTYPE *Release)(IUnknown *This);
+} IUnknownVtbl;
+struct IUnknown {
+  CONST_VTBL IUnknownVtbl *lpVtbl;
+};
+typedef IUnknown *LPUNKNOWN;
+
+typedef struct IClassFactory IClassFactory;
+typedef struct IClassFactoryVtbl {
+  HRESULT(STDMETHODCALLTYPE *QueryInterface)(IClassFactory *This, REFIID riid, void **ppvObject);
+  ULONG(STDMETHODCALLTYPE *AddRef)(IClassFactory *This);
+  ULONG(STDMETHODCALLTYPE *Release)(IClassFactory *This);
+  HRESULT(STDMETHODCALLTYPE *CreateInstance)(IClassFactory *This, IUnknown *pUnkOuter, REFIID riid,
+                                             void **ppvObject);
+  HRESULT(STDMETHODCALLTYPE *LockServer)(IClassFactory *This, BOOL fLock);
+} IClassFactoryVtbl;
+struct IClassFactory {
+  CONST_VTBL IClassFactoryVtbl *lpVtbl;
+};
+typedef IClassFactory *LPCLASSFACTORY;
+
+#endif

@@ -81,7 +81,13 @@
 #define ERROR_CANTWRITE 1013L
 #define ERROR_KEY_DELETED 1018L
 
-inline constexpr HRESULT HRESULT_FROM_WIN32(long x) {
+#ifdef __cplusplus
+inline constexpr
+#else
+static inline
+#endif
+    HRESULT
+    HRESULT_FROM_WIN32(long x) {
   return (HRESULT)(x) <= 0 ? (HRESULT)(x)
                            : (HRESULT)(((ULONG)(x) & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000);
 }

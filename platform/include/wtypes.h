@@ -2,8 +2,15 @@
 // are 32-bit on every platform we build for, and OLECHAR is a UTF-16 code unit.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
+
+// C sources (hosts written in C) include these headers too: char16_t and static_assert come
+// from the C library there.
+#ifndef __cplusplus
+#include <assert.h>
+#include <uchar.h>
+#endif
 
 #ifdef __cplusplus
 #define EXTERN_C extern "C"
