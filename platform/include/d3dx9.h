@@ -1,5 +1,21 @@
-// The D3DX umbrella header.
+// The D3DX umbrella header: the status codes, the math routines and the shader routines.
 #pragma once
 
 #include "d3d9.h"
 #include "d3dx9math.h"
+
+// D3DX reports its own failures in the Direct3D facility.
+#define _FACDD 0x876
+#define MAKE_DDHRESULT(code) MAKE_HRESULT(1, _FACDD, code)
+
+#define D3DXERR_CANNOTMODIFYINDEXBUFFER MAKE_DDHRESULT(2900)
+#define D3DXERR_INVALIDMESH MAKE_DDHRESULT(2901)
+#define D3DXERR_CANNOTATTRSORT MAKE_DDHRESULT(2902)
+#define D3DXERR_SKINNINGNOTSUPPORTED MAKE_DDHRESULT(2903)
+#define D3DXERR_TOOMANYINFLUENCES MAKE_DDHRESULT(2904)
+#define D3DXERR_INVALIDDATA MAKE_DDHRESULT(2905)
+#define D3DXERR_LOADEDMESHASNODATA MAKE_DDHRESULT(2906)
+#define D3DXERR_DUPLICATENAMEDFRAGMENT MAKE_DDHRESULT(2907)
+#define D3DXERR_CANNOTREMOVELASTITEM MAKE_DDHRESULT(2908)
+
+#include "d3dx9shader.h"
