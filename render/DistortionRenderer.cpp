@@ -1,5 +1,7 @@
 #include "render/DistortionRenderer.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -153,4 +155,10 @@ HRESULT DistortionRenderer::ReleaseBuffers() {
 
 void DistortionRenderer::ClearPanels() {
   for (PanelList &list : panelLists) list.Clear();
+}
+
+HRESULT DistortionRenderer::ReadEffectValue(const double *value, double &out) {
+  if (!value) return E_POINTER;
+  out = std::isnan(*value) ? 0.0 : std::clamp(*value, 0.0, 1.0);
+  return S_OK;
 }

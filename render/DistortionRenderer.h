@@ -85,6 +85,21 @@ protected:
   // backdrop, and lists 0 and 2 blended over it. S_OK, or the failure of the step that stopped.
   HRESULT DrawPanels(IDirect3DTexture9 *const *textures, INT textureCount);
 
+  // Every visible panel of the list, under the states already set; the status of the last draw,
+  // or `last` when nothing was drawn. For a renderer's further passes after DrawPanels.
+  HRESULT DrawListPanels(const PanelList &list, HRESULT last);
+
+  // Texture `index` of a Render call's textures, or null when there is none at that index.
+  static IDirect3DTexture9 *InputTexture(INT index, IDirect3DTexture9 *const *textures, INT textureCount);
+
+  // Takes the effect value for SetEffectValue: E_POINTER (nothing written) for a null value;
+  // otherwise S_OK with the value held to 0..1, NaN read as 0. The effect object already sends
+  // 0..1; holding it here keeps any other double from reaching sizes, counts and angles.
+  static HRESULT ReadEffectValue(const double *value, double &out);
+
+  // Height of the picture in model space: it is 2.0 wide, so 2.0 divided by its width over height.
+  float ModelHeight() const { return 2.0f / inputAspects[0]; }
+
   PanelList panelLists[3];
   CComPtr<IDirect3DVertexBuffer9> vertexBuffer;
   CComPtr<IDirect3DIndexBuffer9> indexBuffer;
@@ -105,6 +120,4 @@ protected:
 private:
   // List 1 under layeredDraw, drawn under the host's depth state before the depth clear.
   HRESULT DrawBackdropList(IDirect3DTexture9 *const *textures, INT textureCount);
-  // Every visible panel of the list; the status of the last draw, or `last` when nothing was drawn.
-  HRESULT DrawListPanels(const PanelList &list, HRESULT last);
 };

@@ -17,10 +17,6 @@ D3DMATERIAL9 ResetMaterial() {
   return m;
 }
 
-IDirect3DTexture9 *TextureFor(int list, IDirect3DTexture9 *const *textures, INT textureCount) {
-  return textures && list < textureCount ? textures[list] : nullptr;
-}
-
 }  // namespace
 
 HRESULT DistortionRenderer::DrawPanels(IDirect3DTexture9 *const *textures, INT textureCount) {
@@ -72,7 +68,7 @@ HRESULT DistortionRenderer::DrawPanels(IDirect3DTexture9 *const *textures, INT t
   for (int g = 0; g < 3; ++g) {
     if (layered && g == 1) continue;
     if (const HRESULT hr = d->SetMaterial(&panelLists[g].material); FAILED(hr)) return hr;
-    if (const HRESULT hr = d->SetTexture(0, TextureFor(g, textures, textureCount)); FAILED(hr)) return hr;
+    if (const HRESULT hr = d->SetTexture(0, InputTexture(g, textures, textureCount)); FAILED(hr)) return hr;
     DrawListPanels(panelLists[g], S_OK);  // a failed draw leaves the other panels to be drawn
   }
 
@@ -89,7 +85,7 @@ HRESULT DistortionRenderer::DrawBackdropList(IDirect3DTexture9 *const *textures,
   SetRenderStateIfNeeded(d, D3DRS_DESTBLEND, D3DBLEND_ZERO);
   SetRenderStateIfNeeded(d, D3DRS_SRCBLEND, D3DBLEND_ONE);
   if (const HRESULT hr = d->SetMaterial(&panelLists[1].material); FAILED(hr)) return hr;
-  const HRESULT hr = d->SetTexture(0, TextureFor(1, textures, textureCount));
+  const HRESULT hr = d->SetTexture(0, InputTexture(1, textures, textureCount));
   if (FAILED(hr)) return hr;
   return DrawListPanels(panelLists[1], hr);
 }
@@ -104,4 +100,9 @@ HRESULT DistortionRenderer::DrawListPanels(const PanelList &list, HRESULT last) 
                                    p->startIndex, p->indexCount / 3);
   }
   return last;
+}
+
+IDirect3DTexture9 *DistortionRenderer::InputTexture(INT index, IDirect3DTexture9 *const *textures,
+                                                    INT textureCount) {
+  return textures && index >= 0 && index < textureCount ? textures[index] : nullptr;
 }
