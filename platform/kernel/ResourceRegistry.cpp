@@ -66,6 +66,9 @@ HRESULT ResourceRegistry::Unregister(HMODULE module, const ZRQ_RESOURCE_DIRECTOR
     });
     if (found == registrations.end()) return S_FALSE;
     registrations.erase(found);
+    // The registry outlives every image but is never destroyed; when the last image has gone
+    // it holds no memory, so unloading a module (and this library with it) leaks nothing.
+    if (registrations.empty()) std::vector<Registration>().swap(registrations);
     return S_OK;
   } catch (...) {
     return E_FAIL;
