@@ -86,9 +86,11 @@ HRESULT ZRQDistortion2DEffect::GetInputInfo(ULONG index, LONG *value) {
 
 HRESULT ZRQDistortion2DEffect::LoadParameters(IUnknown *node) {
   std::lock_guard<std::recursive_mutex> guard(renderLock);
-  const HRESULT hr = EffectParameters::LoadParameters(node);
-  if (FAILED(hr)) return hr;
-  return Reapply();
+  const HRESULT loaded = EffectParameters::LoadParameters(node);
+  if (FAILED(loaded)) return loaded;
+  const HRESULT applied = Reapply();
+  // S_FALSE says the load passed something over; it is kept unless the Reapply failed.
+  return FAILED(applied) ? applied : loaded;
 }
 
 HRESULT ZRQDistortion2DEffect::SaveParameters(IXMLDOMNode *node) { return EffectParameters::SaveParameters(node); }

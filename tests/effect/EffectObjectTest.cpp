@@ -140,6 +140,18 @@ TEST(EffectObject, BothLoadSlotsLoadAndReapply) {
   }
 }
 
+// A load that passed something over says so (S_FALSE) and still rebuilds what it drives.
+TEST(EffectObject, ALoadKeepsItsWarningAfterTheReapply) {
+  const std::string key = Typed("Value", "i2", "1");
+  const std::string passedOver = "<Host><PercentageElements><KeyFrame><Time>0.5</Time><Parameter>" + key +
+                                 "<ParamID>21</ParamID></Parameter><Parameter>" + key +
+                                 "</Parameter></KeyFrame></PercentageElements></Host>";
+  EffectObject e;
+  ASSERT_EQ(e.software->SetFrameSize(4, 4, 0, 0), S_OK);
+  EXPECT_EQ(LoadXml(e.parameters, passedOver), S_FALSE);
+  EXPECT_EQ(e.software->PrepareSoftwareFrame(0.0, 0, 0), S_OK) << "the processor was made";
+}
+
 TEST(EffectObject, SaveSlotsWriteTheSameSet) {
   EffectObject e;
   ASSERT_EQ(e.Key(0.5, 75), S_OK);
