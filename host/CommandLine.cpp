@@ -22,8 +22,11 @@ struct FlagSpec {
   bool repeatable;
 };
 
-constexpr std::array<FlagSpec, 18> kFlags = {{
+constexpr std::array<FlagSpec, 21> kFlags = {{
     {"--effect", "-e", FlagValue::Required, false},
+    {"--path", "", FlagValue::Required, false},
+    {"--compare", "", FlagValue::None, false},
+    {"--module", "", FlagValue::Required, false},
     {"--value", "", FlagValue::Required, false},
     {"--key", "-k", FlagValue::Required, true},
     {"--time", "", FlagValue::Required, false},
@@ -170,6 +173,14 @@ Result<std::vector<KeyFrameArgument>> KeyFramesOf(const Given &given) {
   return keys;
 }
 
+Result<RenderPath> ParsePath(std::string_view text) {
+  for (RenderPath path : {RenderPath::Software, RenderPath::Device})
+    if (text == RenderPathName(path))
+      return path;
+  return Error{"--path: '" + std::string(text) + "' is not a render path; choose software or "
+                                                 "device"};
+}
+
 } // namespace
 
 Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &arguments) {
@@ -202,13 +213,20 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
     if (options.output.empty())
       return Usage("--output needs a file name");
   }
-  if (has("--effect")) {
-    std::optional<LONG> id = FindEffect(valueOf("--effect"));
-    if (!id)
-      return Usage("--effect: unknown effect '" + std::string(valueOf("--effect")) +
-                   "'; choose one of " + EffectChoices());
-    options.effectId = *id;
+  if (has("--effect"))
+    options.effectName = std::string(valueOf("--effect"));
+  if (has("--module")) {
+    options.modulePath = std::string(valueOf("--module"));
+    if (options.modulePath.empty())
+      return Usage("--module needs a file name");
   }
+  if (has("--path")) {
+    Result<RenderPath> path = ParsePath(valueOf("--path"));
+    if (!path.ok())
+      return Usage(path.message());
+    options.path = path.value();
+  }
+  options.compare = has("--compare");
   if (has("--size")) {
     Result<FrameSize> size = ParseFrameSize("--size", valueOf("--size"));
     if (!size.ok())
@@ -221,9 +239,11 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
     options.demoFolder = std::string(valueOf("--demo"));
     if (options.demoFolder.empty())
       return Usage("--demo needs a folder");
+    // The demo renders every effect on both paths itself.
     if (auto refused = Refuse(given, "--demo",
                               {"--effect", "--value", "--key", "--time", "--curve", "--params",
-                               "--save-params", "--output", "--raw", "--frames", "--from", "--to"}))
+                               "--save-params", "--output", "--raw", "--frames", "--from", "--to",
+                               "--path", "--compare"}))
       return *refused;
     if (has("--size") && has("--input"))
       return Usage("--size sets the test card's size and cannot be used with --input");
@@ -281,9 +301,10 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
       options.input.clear();
     if (options.output == "-")
       options.output.clear();
-    if (options.curveSamples && options.output.empty())
-      return Usage("--curve prints on standard output, which carries the frames here; give "
-                   "--output FILE");
+    for (std::string_view flag : {"--curve", "--compare"})
+      if (has(flag) && options.output.empty())
+        return Usage(std::string(flag) + " prints on standard output, which carries the frames "
+                                         "here; give --output FILE");
     return options;
   }
 
@@ -292,17 +313,20 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
                  "PNG file");
   if (has("--size") && has("--input"))
     return Usage("--size sets the test card's size and cannot be used with --input");
-  if (options.output.empty()) {
+  // With --compare and no --output the frames are rendered and measured but not written.
+  if (options.output.empty() && !options.compare) {
     if (!options.curveSamples && options.saveParamsFile.empty())
       return Usage("--output is missing: say which PNG file to write");
     // Only the curve and the parameter set: flags about pictures would be silently ignored.
     options.mode = RunMode::NoPicture;
     if (auto refused = Refuse(given, "no --output (nothing is rendered)",
-                              {"--input", "--size", "--frames", "--time"}))
+                              {"--input", "--size", "--frames", "--time", "--path"}))
       return *refused;
     return options;
   }
   options.mode = RunMode::Picture;
+  if (options.output.empty())
+    return options;
   Result<OutputPattern> pattern = OutputPattern::Parse(options.output);
   if (!pattern.ok())
     return Usage("--output: " + pattern.message());
@@ -310,6 +334,17 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
     return Usage("--output: " + std::to_string(*options.frames) +
                  " frames need a numbered file name such as out_%04d.png");
   return options;
+}
+
+Status ResolveEffect(RenderOptions &options, const EffectNames &names) {
+  if (!options.effectName)
+    return Status::Ok();
+  std::optional<LONG> id = names.Find(*options.effectName);
+  if (!id)
+    return Status::Fail("--effect: unknown effect '" + *options.effectName + "'; choose one of " +
+                        names.Choices());
+  options.effectId = *id;
+  return Status::Ok();
 }
 
 std::string UsageText() {
@@ -363,9 +398,22 @@ Raw video frames
   --output FILE      write the frames to FILE; default (or -): standard output
                      With --frames N exactly N frames are read and written.
 
+The effect module
+  --path software|device
+                     how the module renders: 'software' (default) computes each frame on
+                     pixel memory; 'device' draws it with the software Direct3D 9 device,
+                     where the effect leaves the picture the output is transparent black
+  --compare          render every frame on both paths and print, per frame, how many pixels
+                     differ and the largest difference of a channel, then a summary; the
+                     frames written are those of --path. Without --output nothing is
+                     written; with --raw it needs --output FILE
+  --module FILE.so   the effect module to load; default: ZRQDistortion2D9.so beside this
+                     program
+
 Other
   --demo FOLDER      render every effect from the test card (or --input) at values 25, 50
-                     and 100 into FOLDER, with a contact sheet of them all
+                     and 100 into FOLDER, with a contact sheet of them all and a second one
+                     with the device path beside the software path
   --quiet, -q        no progress display (shown on a terminal for runs of several frames)
   --help, -h         this text
   --version          the version
@@ -385,6 +433,8 @@ Examples
   ffmpeg -i in.mp4 -f rawvideo -pix_fmt bgra - |
     zrq-render --raw 1920x1080 --effect wave --value 40 |
     ffmpeg -f rawvideo -pix_fmt bgra -s 1920x1080 -r 25 -i - out.mp4
+  zrq-render --path device --effect wave --value 40 --output wave-device.png
+  zrq-render --effect wave --frames 5 --from 0 --to 100 --compare
   zrq-render --demo out/demo
 )";
 }

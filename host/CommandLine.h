@@ -4,6 +4,7 @@
 #include "host/ArgumentValues.h"
 #include "host/EffectNames.h"
 #include "host/Frame.h"
+#include "host/FrameRenderer.h"
 #include "host/Status.h"
 
 #include <cstdint>
@@ -25,8 +26,17 @@ inline constexpr int kDefaultCurveSamples = 11;
 
 struct RenderOptions {
   RunMode mode = RunMode::Picture;
+  // --effect as written; the names are the module's, so ResolveEffect reads it once the
+  // module is loaded.
+  std::optional<std::string> effectName;
   // --effect; without it the project's "Effect ID" (Replicate, 2002, for a new one).
   std::optional<LONG> effectId;
+  // --path: which of the effect's render paths makes the frames that are written.
+  RenderPath path = RenderPath::Software;
+  // --compare: every frame on the other path too, and how far the two lie apart.
+  bool compare = false;
+  // --module: the effect module to load; empty: the one beside the program.
+  std::string modulePath;
   // Key frames of "Effect Value" (--key, or --value, --from and --to turned into key frames).
   // Non-empty, they replace the project's start-offset key frames; empty, the project's
   // stand, and a new project holds the parameter's own value (50) from time 0.
@@ -39,7 +49,7 @@ struct RenderOptions {
   std::string paramsFile;          // --params: the project document to start from
   std::string saveParamsFile;      // --save-params: where to write the parameters used
   std::string input;  // empty: the test card (picture, demo) or standard input (raw)
-  std::string output; // empty: standard output (raw)
+  std::string output; // empty: standard output (raw), or no file (a picture with --compare)
   FrameSize cardSize{1280, 720};
   FrameSize rawSize;
   bool quiet = false;
@@ -49,6 +59,9 @@ struct RenderOptions {
 // Reads the arguments after the program name. A failure is a usage error whose message is
 // one line naming the flag at fault.
 Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &arguments);
+
+// Sets effectId from effectName with the module's names; an unknown name is a usage error.
+Status ResolveEffect(RenderOptions &options, const EffectNames &names);
 
 // The --help text.
 std::string UsageText();

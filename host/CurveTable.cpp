@@ -1,12 +1,12 @@
 #include "host/CurveTable.h"
 
-#include "host/EffectNames.h"
 #include "host/EffectValueSchedule.h"
 
 #include <cstdio>
 
-Result<std::string> CurveTable(IEffectParameters *parameters, LONG effectId, int samples) {
-  std::string table = "# \"Effect Value\" of " + std::string(EffectDisplayName(effectId)) +
+Result<std::string> CurveTable(IEffectParameters *parameters, const EffectNames &names,
+                               LONG effectId, int samples) {
+  std::string table = "# \"Effect Value\" of " + std::string(names.DisplayName(effectId)) +
                       " (" + std::to_string(effectId) +
                       "): 'straight' is what a frame at that time renders with\n"
                       "    time  straight    spline\n";

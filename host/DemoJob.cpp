@@ -1,6 +1,5 @@
 #include "host/ContactSheet.h"
-#include "host/EffectNames.h"
-#include "host/EffectRenderer.h"
+#include "host/FrameRenderer.h"
 #include "host/ProgressLine.h"
 #include "host/RenderJobs.h"
 
@@ -13,17 +12,59 @@
 namespace {
 
 constexpr std::array<int, 3> kDemoValues = {25, 50, 100};
+constexpr std::array<RenderPath, 2> kDemoPaths = {RenderPath::Software, RenderPath::Device};
 constexpr int kThumbnailWidth = 320;
 
-std::string DemoFileName(LONG effectId, int value) {
+std::string DemoFileName(const EffectNames &names, LONG effectId, int value) {
   char number[8];
   std::snprintf(number, sizeof number, "%03d", value);
-  return std::to_string(effectId) + "-" + EffectSlug(effectId) + "-" + number + ".png";
+  return std::to_string(effectId) + "-" + names.Slug(effectId) + "-" + number + ".png";
+}
+
+// One effect of the module on one render path, with the picture it last rendered. The values
+// go through the effect's parameter set as every other run's do: one key frame each.
+struct DemoPath {
+  ProjectParameters project;
+  std::unique_ptr<FrameRenderer> renderer;
+  Frame picture;
+
+  static Result<DemoPath> Create(const EffectModule &module, RenderPath path, FrameSize size) {
+    Result<ProjectParameters> project = ProjectParameters::Create(module);
+    if (!project.ok())
+      return Error{project.message()};
+    Result<std::unique_ptr<FrameRenderer>> renderer =
+        MakeFrameRenderer(path, project.value().Interface(), size);
+    if (!renderer.ok())
+      return Error{renderer.message()};
+    Result<Frame> picture = Frame::Allocate(size);
+    if (!picture.ok())
+      return Error{picture.message()};
+    return DemoPath{std::move(project.value()), std::move(renderer.value()),
+                    std::move(picture.value())};
+  }
+
+  Status Render(const Frame &source, LONG effectId, int value) {
+    if (Status set = project.SetEffectId(effectId); !set.ok())
+      return set;
+    if (Status applied = project.Apply(); !applied.ok())
+      return applied;
+    const KeyFrameArgument key{0.0, double(value)};
+    if (Status set = project.ReplaceKeyFrames({&key, 1}); !set.ok())
+      return set;
+    return renderer->Render(source, picture, 0.0);
+  }
+};
+
+Status WriteSheet(const ContactSheet &sheet, const std::filesystem::path &path) {
+  Result<Frame> composed = sheet.Compose();
+  if (!composed.ok())
+    return composed.status();
+  return WritePngFile(path.string(), composed.value(), PngChannels::Rgb);
 }
 
 } // namespace
 
-Status RunDemoJob(const RenderOptions &options, FILE *report) {
+Status RunDemoJob(const RenderOptions &options, const EffectModule &module, FILE *report) {
   namespace fs = std::filesystem;
   fs::path folder(options.demoFolder);
   std::error_code error;
@@ -41,64 +82,69 @@ Status RunDemoJob(const RenderOptions &options, FILE *report) {
       !written.ok())
     return written;
 
-  Result<Frame> destination = Frame::Allocate(picture.Size());
-  if (!destination.ok())
-    return destination.status();
+  std::vector<DemoPath> paths;
+  for (RenderPath path : kDemoPaths) {
+    Result<DemoPath> made = DemoPath::Create(module, path, picture.Size());
+    if (!made.ok())
+      return Status::Fail(std::string(RenderPathName(path)) + " path: " + made.message());
+    paths.push_back(std::move(made.value()));
+  }
+  DemoPath &software = paths[0];
 
-  // The values go through a parameter set as every other run's do: one key frame each.
-  Result<ProjectParameters> project = ProjectParameters::Create();
-  if (!project.ok())
-    return project.status();
-  EffectValueSchedule schedule(project.value().Interface(), std::nullopt, 0.0);
-
+  const EffectNames &names = module.Names();
   std::vector<std::string> rowLabels;
   for (LONG id = kFirstEffectId; id <= kLastEffectId; ++id)
-    rowLabels.emplace_back(EffectDisplayName(id));
+    rowLabels.emplace_back(names.DisplayName(id));
   std::vector<std::string> columnLabels;
-  for (int value : kDemoValues)
+  std::vector<std::string> pathColumnLabels;
+  for (int value : kDemoValues) {
     columnLabels.push_back(std::to_string(value));
+    for (RenderPath path : kDemoPaths)
+      pathColumnLabels.push_back(std::to_string(value) + " " + std::string(RenderPathName(path)));
+  }
   ContactSheet sheet(rowLabels, columnLabels, kThumbnailWidth);
+  ContactSheet pathSheet(rowLabels, pathColumnLabels, kThumbnailWidth);
 
-  int64_t total = int64_t(rowLabels.size() * kDemoValues.size());
+  int64_t total = int64_t(rowLabels.size() * kDemoValues.size() * kDemoPaths.size());
   ProgressLine progress(!options.quiet, total);
   int64_t done = 0;
   for (LONG id = kFirstEffectId; id <= kLastEffectId; ++id) {
-    EffectRenderer renderer(id);
+    size_t row = size_t(id - kFirstEffectId);
     for (size_t column = 0; column < kDemoValues.size(); ++column) {
       int value = kDemoValues[column];
-      const KeyFrameArgument key{0.0, double(value)};
-      if (Status set = project.value().ReplaceKeyFrames({&key, 1}); !set.ok())
-        return set;
-      Result<double> effectValue = schedule.ValueAt(0);
-      if (!effectValue.ok())
-        return effectValue.status();
-      if (Status rendered = renderer.Render(picture, destination.value(), effectValue.value());
-          !rendered.ok())
-        return rendered;
-      if (Status written = WritePngFile((folder / DemoFileName(id, value)).string(),
-                                        destination.value(), channels);
+      for (size_t p = 0; p < paths.size(); ++p) {
+        if (Status rendered = paths[p].Render(picture, id, value); !rendered.ok())
+          return Status::Fail(std::string(RenderPathName(kDemoPaths[p])) +
+                              " path: " + rendered.message());
+        if (Status placed =
+                pathSheet.Place(row, column * kDemoPaths.size() + p, paths[p].picture);
+            !placed.ok())
+          return placed;
+        progress.Done(++done);
+      }
+      if (Status written = WritePngFile((folder / DemoFileName(names, id, value)).string(),
+                                        software.picture, channels);
           !written.ok())
         return written;
-      if (Status placed = sheet.Place(size_t(id - kFirstEffectId), column, destination.value());
-          !placed.ok())
+      if (Status placed = sheet.Place(row, column, software.picture); !placed.ok())
         return placed;
-      progress.Done(++done);
     }
   }
   progress.Finish();
 
-  Result<Frame> composed = sheet.Compose();
-  if (!composed.ok())
-    return composed.status();
   fs::path sheetPath = folder / "contact-sheet.png";
-  if (Status written = WritePngFile(sheetPath.string(), composed.value(), PngChannels::Rgb);
-      !written.ok())
+  fs::path pathSheetPath = folder / "contact-sheet-paths.png";
+  if (Status written = WriteSheet(sheet, sheetPath); !written.ok())
+    return written;
+  if (Status written = WriteSheet(pathSheet, pathSheetPath); !written.ok())
     return written;
 
   std::fprintf(report,
-               "zrq-render: wrote %lld pictures (%zu effects at 25, 50 and 100) and %s to %s\n"
-               "zrq-render: contact sheet: %s\n",
-               static_cast<long long>(done), rowLabels.size(), sourceName.c_str(),
-               folder.string().c_str(), sheetPath.string().c_str());
+               "zrq-render: wrote %zu pictures (%zu effects at 25, 50 and 100) and %s to %s\n"
+               "zrq-render: contact sheet: %s\n"
+               "zrq-render: the device path beside the software path: %s\n",
+               rowLabels.size() * kDemoValues.size(), rowLabels.size(), sourceName.c_str(),
+               folder.string().c_str(), sheetPath.string().c_str(),
+               pathSheetPath.string().c_str());
   return Status::Ok();
 }

@@ -1,7 +1,7 @@
 #include "host/EffectValueSchedule.h"
 
-#include "effect/EffectParameterTable.h"
-#include "host/ProjectParameters.h"
+#include "host/EffectParameterIds.h"
+#include "host/StatusCode.h"
 
 #include <cstdio>
 
@@ -33,8 +33,9 @@ Result<double> EffectValueSchedule::ValueAt(int64_t frame) const {
 Result<double> EffectValueSchedule::Evaluate(IEffectParameters *parameters, double time,
                                              bool spline) {
   CComVariant value;
-  HRESULT hr = spline ? parameters->GetCurveValueAtTime(time, EffectValueParameter, TRUE, &value)
-                      : parameters->GetValueAtTime(time, EffectValueParameter, &value);
+  HRESULT hr = spline
+                   ? parameters->GetCurveValueAtTime(time, kEffectValueParameter, TRUE, &value)
+                   : parameters->GetValueAtTime(time, kEffectValueParameter, &value);
   if (FAILED(hr))
     return Error{"\"Effect Value\" cannot be evaluated at time " + TimeText(time) + " (" +
                  StatusCode(hr) + ")"};

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "host/Status.h"
-#include "params/IEffectParameters.h"
+#include <ZRQDistortion2D.h>
 
 #include <atlcomcli.h>
 

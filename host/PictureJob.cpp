@@ -1,12 +1,19 @@
-#include "host/EffectRenderer.h"
 #include "host/OutputPattern.h"
 #include "host/ProgressLine.h"
 #include "host/RenderJobs.h"
+#include "host/RunRenderer.h"
 
-Status RunPictureJob(const RenderOptions &options, const RenderPlan &plan) {
-  Result<OutputPattern> pattern = OutputPattern::Parse(options.output);
-  if (!pattern.ok())
-    return pattern.status();
+#include <optional>
+
+Status RunPictureJob(const RenderOptions &options, const RenderPlan &plan, FILE *report) {
+  // Without --output (only with --compare) the frames are rendered and measured, not written.
+  std::optional<OutputPattern> pattern;
+  if (!options.output.empty()) {
+    Result<OutputPattern> parsed = OutputPattern::Parse(options.output);
+    if (!parsed.ok())
+      return parsed.status();
+    pattern = parsed.value();
+  }
   Result<SourcePicture> source = LoadSourcePicture(options);
   if (!source.ok())
     return source.status();
@@ -14,22 +21,25 @@ Status RunPictureJob(const RenderOptions &options, const RenderPlan &plan) {
   Result<Frame> destination = Frame::Allocate(picture.Size());
   if (!destination.ok())
     return destination.status();
+  Result<RunRenderer> renderer = RunRenderer::Create(options, plan, picture.Size(), report);
+  if (!renderer.ok())
+    return renderer.status();
 
   int64_t count = options.frames.value_or(1);
-  EffectRenderer renderer(plan.effectId);
-  ProgressLine progress(!options.quiet && count > 1, count);
+  ProgressLine progress(RunRenderer::WantsProgressLine(options) && count > 1, count);
   for (int64_t i = 0; i < count; ++i) {
-    Result<double> value = plan.schedule.ValueAt(i);
-    if (!value.ok())
-      return value.status();
-    if (Status rendered = renderer.Render(picture, destination.value(), value.value());
+    if (Status rendered = renderer.value().Render(i, picture, destination.value());
         !rendered.ok())
       return rendered;
-    if (Status written = WritePngFile(pattern.value().Name(i), destination.value(),
-                                      source.value().channels);
-        !written.ok())
-      return written;
+    if (pattern) {
+      if (Status written =
+              WritePngFile(pattern->Name(i), destination.value(), source.value().channels);
+          !written.ok())
+        return written;
+    }
     progress.Done(i + 1);
   }
+  progress.Finish();
+  renderer.value().Finish();
   return Status::Ok();
 }

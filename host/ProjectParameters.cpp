@@ -1,13 +1,12 @@
 #include "host/ProjectParameters.h"
 
-#include "effect/EffectParameterTable.h"
-#include "params/EffectParameters.h"
-#include "params/KeyFrameGroup.h"
+#include "host/EffectParameterIds.h"
 #include "params/ParameterSetDocument.h"
+
+#include <msxml2.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -26,21 +25,45 @@ Status Failed(const std::string &what, HRESULT hr) {
 
 } // namespace
 
-std::string StatusCode(HRESULT hr) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", unsigned(hr));
-  return text;
+Result<ProjectParameters> ProjectParameters::Create(const EffectModule &module) {
+  Result<CComPtr<IUnknown>> effect = module.CreateEffect();
+  if (!effect.ok())
+    return Error{effect.message()};
+  CComPtr<IEffectParameters> parameters;
+  HRESULT hr = effect.value().QueryInterface(&parameters);
+  // Until a render path takes the effect it waits on the software path, where a load's
+  // Reapply only makes the pixel processor, whatever "Effect ID" says. On the device path it
+  // would build a renderer with no device to attach it to, and refuse an identifier outside
+  // the catalogue before --effect could replace it. The size is replaced by the render path.
+  CComPtr<ISoftwareEffect> software;
+  if (SUCCEEDED(hr))
+    hr = effect.value().QueryInterface(&software);
+  if (SUCCEEDED(hr))
+    hr = software->SetFrameSize(1, 1, 0, 0);
+  if (FAILED(hr))
+    return Error{Failed("the module's effect offers no usable parameter set", hr).message()};
+  return ProjectParameters(std::move(parameters));
 }
 
-Result<ProjectParameters> ProjectParameters::Create() {
-  CComPtr<IEffectParameters> parameters;
-  HRESULT hr =
-      EffectParameters::Create(IID_IEffectParameters, reinterpret_cast<void **>(&parameters));
+Result<ProjectParameters> ProjectParameters::Copy(const EffectModule &module) const {
+  Result<ProjectParameters> copy = Create(module);
+  if (!copy.ok())
+    return copy;
+  CComPtr<IXMLDOMDocument> document;
+  HRESULT hr = ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document));
+  CComBSTR name("ParameterSetCopy");
+  CComPtr<IXMLDOMElement> element;
   if (SUCCEEDED(hr))
-    hr = RegisterEffectParameters(*static_cast<EffectParameters *>(parameters.p));
+    hr = name ? document->createElement(name, &element) : E_OUTOFMEMORY;
+  if (SUCCEEDED(hr))
+    hr = document->appendChild(element, nullptr);
+  if (SUCCEEDED(hr))
+    hr = parameters->SaveParameters(element);
+  if (SUCCEEDED(hr))
+    hr = copy.value().parameters->LoadParameters(element);
   if (FAILED(hr))
-    return Error{Failed("cannot make the effect's parameter set", hr).message()};
-  return ProjectParameters(std::move(parameters));
+    return Error{Failed("cannot copy the parameter set to a second effect", hr).message()};
+  return copy;
 }
 
 Status ProjectParameters::Load(const std::string &path, std::string *warning) {
@@ -63,31 +86,39 @@ Status ProjectParameters::SetEffectId(LONG effectId) {
   // A document may have given "Effect ID" another integer type; the new identifier takes
   // whatever type the parameter has now, since the set refuses a change of type.
   CComVariant current;
-  HRESULT hr = parameters->GetValue(EffectIdParameter, &current);
+  HRESULT hr = parameters->GetValue(kEffectIdParameter, &current);
   CComVariant given(static_cast<int>(effectId));
   CComVariant wanted(given);
   if (SUCCEEDED(hr) && current.vt != VT_I4)
     hr = VariantChangeType(&wanted, &given, 0, current.vt);
   if (SUCCEEDED(hr))
-    hr = parameters->SetValue(EffectIdParameter, wanted);
+    hr = parameters->SetValue(kEffectIdParameter, wanted);
   if (FAILED(hr))
     return Failed("cannot set \"Effect ID\" to " + std::to_string(effectId), hr);
   return Status::Ok();
 }
 
 Status ProjectParameters::ReplaceKeyFrames(std::span<const KeyFrameArgument> keys) {
-  HRESULT hr = parameters->RemoveAllKeyFrameValues(EffectValueParameter, StartOffset);
+  HRESULT hr =
+      parameters->RemoveAllKeyFrameValues(kEffectValueParameter, kStartOffsetKeyFrames);
   for (size_t i = 0; SUCCEEDED(hr) && i < keys.size(); ++i)
-    hr = parameters->SetKeyFrameValue(keys[i].time, StartOffset, EffectValueParameter,
+    hr = parameters->SetKeyFrameValue(keys[i].time, kStartOffsetKeyFrames, kEffectValueParameter,
                                       KeyFrameValue(keys[i].percent));
   if (FAILED(hr))
     return Failed("cannot set the key frames of \"Effect Value\"", hr);
   return Status::Ok();
 }
 
+Status ProjectParameters::Apply() const {
+  HRESULT hr = parameters->ApplyParameters();
+  if (FAILED(hr))
+    return Failed("the effect cannot take up its parameters", hr);
+  return Status::Ok();
+}
+
 Result<LONG> ProjectParameters::EffectId() const {
   CComVariant value;
-  HRESULT hr = parameters->GetValue(EffectIdParameter, &value);
+  HRESULT hr = parameters->GetValue(kEffectIdParameter, &value);
   if (FAILED(hr))
     return Error{Failed("cannot read \"Effect ID\"", hr).message()};
   // Read as a number whatever type a document gave it, never as the wrong union member.
@@ -103,7 +134,7 @@ Result<LONG> ProjectParameters::EffectId() const {
 
 Result<ULONG> ProjectParameters::KeyFrameCount() const {
   ULONG count = 0;
-  HRESULT hr = parameters->GetKeyFrameCount(EffectValueParameter, &count);
+  HRESULT hr = parameters->GetKeyFrameCount(kEffectValueParameter, &count);
   if (FAILED(hr))
     return Error{Failed("cannot count the key frames of \"Effect Value\"", hr).message()};
   return count;
@@ -116,7 +147,7 @@ Result<std::vector<double>> ProjectParameters::KeyFrameTimes() const {
   std::vector<double> times(count.value());
   std::vector<LONG> codes(count.value());
   if (!times.empty()) {
-    HRESULT hr = parameters->GetKeyFrameTimes(EffectValueParameter, times.data(), codes.data());
+    HRESULT hr = parameters->GetKeyFrameTimes(kEffectValueParameter, times.data(), codes.data());
     if (FAILED(hr))
       return Error{Failed("cannot list the key frames of \"Effect Value\"", hr).message()};
   }
@@ -139,8 +170,9 @@ Status ProjectParameters::Save(const std::string &path) const {
   return Status::Ok();
 }
 
-Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options, std::string *warning) {
-  Result<ProjectParameters> created = ProjectParameters::Create();
+Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options,
+                                             const EffectModule &module, std::string *warning) {
+  Result<ProjectParameters> created = ProjectParameters::Create(module);
   if (!created.ok())
     return created;
   ProjectParameters &project = created.value();
@@ -158,9 +190,10 @@ Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options, std::
   } else if (options.paramsFile.empty()) {
     // A new project holds the parameter's own value (50) from the start.
     CComVariant value;
-    HRESULT hr = project.Interface()->GetValue(EffectValueParameter, &value);
+    HRESULT hr = project.Interface()->GetValue(kEffectValueParameter, &value);
     if (SUCCEEDED(hr))
-      hr = project.Interface()->SetKeyFrameValue(0.0, StartOffset, EffectValueParameter, value);
+      hr = project.Interface()->SetKeyFrameValue(0.0, kStartOffsetKeyFrames,
+                                                 kEffectValueParameter, value);
     if (FAILED(hr))
       return Error{Failed("cannot set the key frames of \"Effect Value\"", hr).message()};
   }

@@ -1,12 +1,16 @@
-// The parameter set a run renders with, held the way a host holds an effect's: a new set
-// with the effect's four parameters, a project document loaded over it, then the overrides
-// of the command line. Frames read "Effect ID" and the key frames of "Effect Value" from it.
+// The parameter set a run renders with, held the way a host holds an effect's: it is the
+// effect object's own set, reached through IEffectParameters; a project document is loaded
+// over it, then the overrides of the command line. Frames read "Effect ID" and the key frames
+// of "Effect Value" from it, and a project saved is exactly what the effect holds.
 #pragma once
 
 #include "host/ArgumentValues.h"
 #include "host/CommandLine.h"
+#include "host/EffectModule.h"
 #include "host/Status.h"
-#include "params/IEffectParameters.h"
+#include "host/StatusCode.h"
+
+#include <ZRQDistortion2D.h>
 
 #include <atlcomcli.h>
 
@@ -19,8 +23,12 @@ inline constexpr const char *kProjectElementName = "ZrqRenderProject";
 
 class ProjectParameters {
 public:
-  // A new set holding the effect's four parameters and no key frames.
-  static Result<ProjectParameters> Create();
+  // A new effect of `module`: its set holds the effect's four parameters and no key frames.
+  // The effect waits on the software path until a render path takes it (see the .cpp).
+  [[nodiscard]] static Result<ProjectParameters> Create(const EffectModule &module);
+  // A new effect of `module` holding a copy of this set, as a host copies an effect's
+  // settings: saved into an XML element and loaded from it.
+  [[nodiscard]] Result<ProjectParameters> Copy(const EffectModule &module) const;
 
   // Loads a project document over the set. On failure nothing changed and the message
   // carries the status and the reason; a load that passed something over succeeds and
@@ -37,7 +45,10 @@ public:
   Result<std::vector<double>> KeyFrameTimes() const;
   // Writes the set as a project document, replacing the file in one step.
   Status Save(const std::string &path) const;
+  // ApplyParameters: the effect takes up a changed "Effect ID".
+  Status Apply() const;
 
+  // The effect's parameter interface; the effect's other interfaces are queried from it.
   IEffectParameters *Interface() const { return parameters; }
 
 private:
@@ -47,11 +58,9 @@ private:
   CComPtr<IEffectParameters> parameters;
 };
 
-// "0x80020005" for messages.
-std::string StatusCode(HRESULT hr);
-
 // The set a run uses: --params loaded over a new set, then --effect and the key frames of
 // the flags. A new set without key frames from the flags holds the parameter's own value
 // from time 0. Fails when the result cannot render: an "Effect ID" outside the catalogue, or
 // no key frame of "Effect Value". Warnings of the load land in *warning.
-Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options, std::string *warning);
+Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options,
+                                             const EffectModule &module, std::string *warning);

@@ -1,8 +1,8 @@
 #include "host/AtomicOutputFile.h"
-#include "host/EffectRenderer.h"
 #include "host/ProgressLine.h"
 #include "host/RawFrameStream.h"
 #include "host/RenderJobs.h"
+#include "host/RunRenderer.h"
 
 #include <cerrno>
 #include <cstring>
@@ -18,9 +18,23 @@ std::string Frames(int64_t count) {
   return std::to_string(count) + (count == 1 ? " frame" : " frames");
 }
 
+// The end of a stream that was read to its end: the frames flushed, the file (if any) put in
+// place, and the comparison summed up.
+Status Finish(RawFrameWriter &writer, AtomicOutputFile *outputFile, RunRenderer &renderer,
+              int64_t done) {
+  if (Status flushed = writer.Flush(); !flushed.ok())
+    return Status::Fail(flushed.message() + " after " + Frames(done));
+  if (outputFile) {
+    if (Status committed = outputFile->Commit(); !committed.ok())
+      return committed;
+  }
+  renderer.Finish();
+  return Status::Ok();
+}
+
 } // namespace
 
-Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan) {
+Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan, FILE *report) {
   std::unique_ptr<FILE, FileCloser> inputFile;
   FILE *input = stdin;
   if (!options.input.empty()) {
@@ -48,10 +62,12 @@ Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan) {
   if (!destination.ok())
     return destination.status();
 
-  EffectRenderer renderer(plan.effectId);
+  Result<RunRenderer> renderer = RunRenderer::Create(options, plan, options.rawSize, report);
+  if (!renderer.ok())
+    return renderer.status();
   RawFrameReader reader(input, options.rawSize);
   RawFrameWriter writer(output);
-  ProgressLine progress(!options.quiet, options.frames.value_or(0));
+  ProgressLine progress(RunRenderer::WantsProgressLine(options), options.frames.value_or(0));
   int64_t done = 0;
   while (!options.frames || done < *options.frames) {
     RawFrameReader::Outcome outcome = reader.Read(source.value());
@@ -62,9 +78,7 @@ Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan) {
       if (options.frames)
         return Status::Fail("the input ended after " + Frames(done) + " of the " +
                             Frames(*options.frames) + " asked for");
-      if (Status flushed = writer.Flush(); !flushed.ok())
-        return Status::Fail(flushed.message() + " after " + Frames(done));
-      return outputFile ? outputFile->Commit() : Status::Ok();
+      return Finish(writer, outputFile.get(), renderer.value(), done);
     case RawFrameReader::Outcome::Short:
       return Status::Fail("the input ended inside frame " + std::to_string(done + 1) + ": " +
                           std::to_string(reader.MissingBytes()) + " of its " +
@@ -74,17 +88,12 @@ Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan) {
       return Status::Fail(std::string("cannot read the input: ") +
                           std::strerror(reader.ErrorNumber()));
     }
-    Result<double> value = plan.schedule.ValueAt(done);
-    if (!value.ok())
-      return value.status();
-    if (Status rendered = renderer.Render(source.value(), destination.value(), value.value());
+    if (Status rendered = renderer.value().Render(done, source.value(), destination.value());
         !rendered.ok())
       return rendered;
     if (Status written = writer.Write(destination.value()); !written.ok())
       return Status::Fail(written.message() + " after " + Frames(done));
     progress.Done(++done);
   }
-  if (Status flushed = writer.Flush(); !flushed.ok())
-    return Status::Fail(flushed.message() + " after " + Frames(done));
-  return outputFile ? outputFile->Commit() : Status::Ok();
+  return Finish(writer, outputFile.get(), renderer.value(), done);
 }

@@ -27,9 +27,10 @@ Status CheckEvaluation(const ProjectParameters &project) {
 
 } // namespace
 
-Result<RenderPlan> PrepareRun(const RenderOptions &options, FILE *report, FILE *warnings) {
+Result<RenderPlan> PrepareRun(const RenderOptions &options, const EffectModule &module,
+                              FILE *report, FILE *warnings) {
   std::string warning;
-  Result<ProjectParameters> project = ProjectFromOptions(options, &warning);
+  Result<ProjectParameters> project = ProjectFromOptions(options, module, &warning);
   if (!project.ok())
     return Error{project.message()};
   if (!warning.empty())
@@ -41,7 +42,7 @@ Result<RenderPlan> PrepareRun(const RenderOptions &options, FILE *report, FILE *
 
   if (options.curveSamples) {
     Result<std::string> table =
-        CurveTable(project.value().Interface(), effectId, *options.curveSamples);
+        CurveTable(project.value().Interface(), module.Names(), effectId, *options.curveSamples);
     if (!table.ok())
       return Error{table.message()};
     std::fputs(table.value().c_str(), report);
@@ -54,7 +55,7 @@ Result<RenderPlan> PrepareRun(const RenderOptions &options, FILE *report, FILE *
   }
 
   EffectValueSchedule schedule(project.value().Interface(), options.frames, options.time);
-  return RenderPlan{std::move(project.value()), effectId, std::move(schedule)};
+  return RenderPlan{std::move(project.value()), effectId, std::move(schedule), &module};
 }
 
 Result<SourcePicture> LoadSourcePicture(const RenderOptions &options) {

@@ -1,8 +1,10 @@
 // The runs zrq-render can make. Each returns the reason for a failure; none prints except
-// the progress line, the --curve table and the closing notes on `report`.
+// the progress line and, on `report`, the --curve table, the --compare table and the
+// closing notes.
 #pragma once
 
 #include "host/CommandLine.h"
+#include "host/EffectModule.h"
 #include "host/EffectValueSchedule.h"
 #include "host/Frame.h"
 #include "host/PngFile.h"
@@ -11,26 +13,32 @@
 
 #include <cstdio>
 
-// What a run renders with: its parameter set, the effect it names and each frame's value.
+// What a run renders with: its effect (through its parameter set), the effect it names, each
+// frame's time and value, and the module that made it.
 struct RenderPlan {
   ProjectParameters project;
   LONG effectId;
   EffectValueSchedule schedule;
+  const EffectModule *module;
 };
 
 // Builds the run's parameter set (ProjectFromOptions), checks that every frame can be
 // evaluated, prints the --curve table on `report` and writes --save-params; a warning of
 // the load goes to `warnings`. Nothing is rendered or written when it fails.
-Result<RenderPlan> PrepareRun(const RenderOptions &options, FILE *report, FILE *warnings);
+Result<RenderPlan> PrepareRun(const RenderOptions &options, const EffectModule &module,
+                              FILE *report, FILE *warnings);
 
-// One picture (a PNG or the test card) rendered once, or N times along the key frames.
-Status RunPictureJob(const RenderOptions &options, const RenderPlan &plan);
+// One picture (a PNG or the test card) rendered once, or N times along the key frames, on
+// --path; with --compare also on the other path, the difference printed on `report`.
+Status RunPictureJob(const RenderOptions &options, const RenderPlan &plan, FILE *report);
 
-// Raw BGRA frames from a file or standard input to a file or standard output.
-Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan);
+// Raw BGRA frames from a file or standard input to a file or standard output, as the picture
+// job renders them.
+Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan, FILE *report);
 
-// Every effect at 25, 50 and 100 into a folder, with a contact sheet.
-Status RunDemoJob(const RenderOptions &options, FILE *report);
+// Every effect at 25, 50 and 100 into a folder, with a contact sheet, and a second sheet with
+// the device path beside the software path.
+Status RunDemoJob(const RenderOptions &options, const EffectModule &module, FILE *report);
 
 struct SourcePicture {
   Frame frame;

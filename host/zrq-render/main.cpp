@@ -1,6 +1,7 @@
 // zrq-render: the distortion effects from the command line.
 #include "host/AtomicOutputFile.h"
 #include "host/CommandLine.h"
+#include "host/EffectModule.h"
 #include "host/RenderJobs.h"
 
 #include <csignal>
@@ -21,15 +22,15 @@ int Complain(int code, const std::string &message) {
   return code;
 }
 
-Status Render(const RenderOptions &options) {
-  Result<RenderPlan> plan = PrepareRun(options, stdout, stderr);
+Status Render(const RenderOptions &options, const EffectModule &module) {
+  Result<RenderPlan> plan = PrepareRun(options, module, stdout, stderr);
   if (!plan.ok())
     return plan.status();
   switch (options.mode) {
   case RunMode::Picture:
-    return RunPictureJob(options, plan.value());
+    return RunPictureJob(options, plan.value(), stdout);
   case RunMode::RawStream:
-    return RunRawStreamJob(options, plan.value());
+    return RunRawStreamJob(options, plan.value(), stdout);
   case RunMode::NoPicture:
   case RunMode::Demo:
   case RunMode::Help:
@@ -39,22 +40,34 @@ Status Render(const RenderOptions &options) {
   return Status::Ok();
 }
 
-Status Run(const RenderOptions &options) {
+Status Run(const RenderOptions &options, const EffectModule &module) {
   switch (options.mode) {
   case RunMode::Picture:
   case RunMode::RawStream:
   case RunMode::NoPicture:
-    return Render(options);
+    return Render(options, module);
   case RunMode::Demo:
-    return RunDemoJob(options, stdout);
+    return RunDemoJob(options, module, stdout);
   case RunMode::Help:
-    std::fputs(UsageText().c_str(), stdout);
-    return Status::Ok();
   case RunMode::Version:
-    std::puts("zrq-render 0.1");
-    return Status::Ok();
+    break;
   }
   return Status::Fail("unknown run mode");
+}
+
+// Loads the module, reads --effect with its names and runs. The module outlives everything
+// made of it: it is unloaded only after the run's effects are gone.
+int LoadAndRun(RenderOptions &options) {
+  Result<std::unique_ptr<EffectModule>> module = EffectModule::Load(
+      options.modulePath.empty() ? EffectModule::DefaultPath() : options.modulePath);
+  if (!module.ok())
+    return Complain(kExitFailure, module.message());
+  if (Status resolved = ResolveEffect(options, module.value()->Names()); !resolved.ok())
+    return Complain(kExitUsage, resolved.message());
+  Status status = Run(options, *module.value());
+  if (!status.ok())
+    return Complain(kExitFailure, status.message());
+  return 0;
 }
 
 } // namespace
@@ -69,8 +82,19 @@ int main(int argc, char **argv) {
   Result<RenderOptions> parsed = ParseCommandLine(arguments);
   if (!parsed.ok())
     return Complain(kExitUsage, parsed.message());
-  const RenderOptions &options = parsed.value();
-  if (options.mode == RunMode::RawStream) {
+  RenderOptions &options = parsed.value();
+  switch (options.mode) {
+  case RunMode::Help:
+    std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  case RunMode::Version:
+    std::puts("zrq-render 0.1");
+    return 0;
+  case RunMode::Picture:
+  case RunMode::NoPicture:
+  case RunMode::Demo:
+    break;
+  case RunMode::RawStream:
     // Raw frames are binary: refuse to wait on a keyboard or to spray a terminal.
     if (options.input.empty() && isatty(STDIN_FILENO))
       return Complain(kExitUsage, "--raw: standard input is a terminal; pipe frames in or "
@@ -78,16 +102,14 @@ int main(int argc, char **argv) {
     if (options.output.empty() && isatty(STDOUT_FILENO))
       return Complain(kExitUsage, "--raw: standard output is a terminal; pipe it on or give "
                                   "--output FILE");
+    break;
   }
 
   try {
-    Status status = Run(options);
-    if (!status.ok())
-      return Complain(kExitFailure, status.message());
+    return LoadAndRun(options);
   } catch (const std::bad_alloc &) {
     return Complain(kExitFailure, "out of memory");
   } catch (const std::exception &error) {
     return Complain(kExitFailure, error.what());
   }
-  return 0;
 }

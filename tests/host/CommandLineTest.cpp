@@ -1,3 +1,6 @@
+#include "HostTestSupport.h"
+
+#include "effect/EffectIds.h"
 #include "host/ArgumentValues.h"
 #include "host/CommandLine.h"
 #include "host/EffectNames.h"
@@ -11,8 +14,13 @@
 
 namespace {
 
+// The arguments read as zrq-render reads them: --effect by the module's names.
 Result<RenderOptions> Parse(std::vector<std::string_view> arguments) {
-  return ParseCommandLine(arguments);
+  Result<RenderOptions> parsed = ParseCommandLine(arguments);
+  if (parsed.ok())
+    if (Status resolved = ResolveEffect(parsed.value(), TestModule().Names()); !resolved.ok())
+      return Error{resolved.message()};
+  return parsed;
 }
 
 TEST(CommandLine, DefaultsRenderReplicateAtHalfFromTheTestCard) {
@@ -28,6 +36,29 @@ TEST(CommandLine, DefaultsRenderReplicateAtHalfFromTheTestCard) {
   EXPECT_TRUE(options.input.empty());
   EXPECT_EQ(options.cardSize, (FrameSize{1280, 720}));
   EXPECT_FALSE(options.frames);
+  EXPECT_EQ(options.path, RenderPath::Software);
+  EXPECT_FALSE(options.compare);
+  EXPECT_TRUE(options.modulePath.empty()); // the one beside the program
+}
+
+TEST(CommandLine, ReadsTheRenderPathTheComparisonAndTheModule) {
+  Result<RenderOptions> device =
+      Parse({"--path", "device", "--module", "lib/m.so", "--output", "a.png"});
+  ASSERT_TRUE(device.ok()) << device.message();
+  EXPECT_EQ(device.value().path, RenderPath::Device);
+  EXPECT_EQ(device.value().modulePath, "lib/m.so");
+
+  // Compared frames need not be written; with --output they are those of --path.
+  Result<RenderOptions> measured = Parse({"--compare", "--frames", "4", "--effect", "wave"});
+  ASSERT_TRUE(measured.ok()) << measured.message();
+  EXPECT_EQ(measured.value().mode, RunMode::Picture);
+  EXPECT_TRUE(measured.value().compare);
+  EXPECT_TRUE(measured.value().output.empty());
+  Result<RenderOptions> raw = Parse({"--compare", "--path=device", "--raw", "8x8", "-o", "o.raw"});
+  ASSERT_TRUE(raw.ok()) << raw.message();
+  EXPECT_EQ(raw.value().mode, RunMode::RawStream);
+  EXPECT_EQ(raw.value().path, RenderPath::Device);
+  EXPECT_TRUE(Parse({"--demo", "d", "--module", "m.so"}).ok());
 }
 
 TEST(CommandLine, AcceptsEveryWayOfWritingTheFlags) {
@@ -196,6 +227,13 @@ TEST(CommandLine, RefusesBadUsageWithAReasonNamingTheFlag) {
       {{"--save-params=", "--output", "a.png"}, "--save-params"},
       {{"--demo", "d", "--key", "0=1"}, "--key"},
       {{"--demo", "d", "--params", "p.xml"}, "--params"},
+      {{"--path", "gpu", "--output", "a.png"}, "choose software or device"},
+      {{"--path", "Device", "--output", "a.png"}, "--path"},
+      {{"--path", "device", "--curve"}, "--path cannot be used with no --output"},
+      {{"--compare", "--raw", "4x4"}, "--compare prints on standard output"},
+      {{"--demo", "d", "--compare"}, "--compare cannot be used with --demo"},
+      {{"--demo", "d", "--path", "device"}, "--path"},
+      {{"--module", "", "--output", "a.png"}, "--module needs a file name"},
       {{"--quiet=yes", "--output", "a.png"}, "--quiet takes no value"},
       {{"--colour", "red"}, "unknown option '--colour'"},
       {{"stray.png"}, "unexpected argument 'stray.png'"},
@@ -212,19 +250,29 @@ TEST(CommandLine, RefusesBadUsageWithAReasonNamingTheFlag) {
   }
 }
 
-TEST(EffectNames, FindsEveryEffectByNameSlugAndIdentifier) {
+TEST(EffectNames, FindsEveryEffectOfTheModulesStringTableByNameSlugAndIdentifier) {
+  const EffectNames &names = TestModule().Names();
   for (LONG id = kFirstEffectId; id <= kLastEffectId; ++id) {
-    EXPECT_EQ(FindEffect(EffectDisplayName(id)), id);
-    EXPECT_EQ(FindEffect(EffectSlug(id)), id);
-    EXPECT_EQ(FindEffect(std::to_string(id)), id);
+    EXPECT_FALSE(names.DisplayName(id).empty()) << id;
+    EXPECT_EQ(names.Find(names.DisplayName(id)), id);
+    EXPECT_EQ(names.Find(names.Slug(id)), id);
+    EXPECT_EQ(names.Find(std::to_string(id)), id);
   }
-  EXPECT_EQ(EffectSlug(2007), "color-shift-horizontal");
-  EXPECT_EQ(FindEffect("mIrRoR fRoM lEfT"), 2005);
-  EXPECT_FALSE(FindEffect(""));
-  EXPECT_FALSE(FindEffect("Mirror"));
-  EXPECT_FALSE(FindEffect("Wave "));
-  EXPECT_FALSE(FindEffect("+2001"));
-  EXPECT_TRUE(EffectDisplayName(2000).empty());
+  EXPECT_EQ(names.DisplayName(WaveEffectId), "Wave");
+  EXPECT_EQ(names.DisplayName(PanelRotateEffectId), "Panel Rotate");
+  EXPECT_EQ(names.Slug(ColorShiftHorizontalEffectId), "color-shift-horizontal");
+  EXPECT_EQ(names.Find("mIrRoR fRoM lEfT"), MirrorFromLeftEffectId);
+  EXPECT_FALSE(names.Find(""));
+  EXPECT_FALSE(names.Find("Mirror"));
+  EXPECT_FALSE(names.Find("Wave "));
+  EXPECT_FALSE(names.Find("+2001"));
+  EXPECT_TRUE(names.DisplayName(2000).empty());
+  EXPECT_TRUE(names.DisplayName(2011).empty());
+  // A handle without a string table gives no names, and finds effects by number only.
+  EffectNames none = EffectNames::FromStringTable(nullptr);
+  EXPECT_TRUE(none.DisplayName(WaveEffectId).empty());
+  EXPECT_FALSE(none.Find("wave"));
+  EXPECT_EQ(none.Find("2001"), WaveEffectId);
 }
 
 TEST(OutputPattern, ExpandsOneFrameNumberAndKeepsLiteralPercents) {

@@ -1,6 +1,7 @@
 #include "HostTestSupport.h"
 
 #include "host/PngFile.h"
+#include "host/ProjectParameters.h"
 #include "render/software/SoftwareEffectProcessor.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,38 @@
 #include <unistd.h>
 
 extern char **environ;
+
+const EffectModule &TestModule() {
+  static const std::unique_ptr<EffectModule> module = [] {
+    Result<std::unique_ptr<EffectModule>> loaded = EffectModule::Load(EffectModule::DefaultPath());
+    if (!loaded.ok()) {
+      // Nothing here can run without it.
+      std::fprintf(stderr, "%s\n", loaded.message().c_str());
+      std::abort();
+    }
+    return std::move(loaded.value());
+  }();
+  return *module;
+}
+
+Frame RenderOnPath(RenderPath path, LONG effectId, double percent, const Frame &source) {
+  Frame destination = std::move(Frame::Allocate(source.Size()).value());
+  Result<ProjectParameters> project = ProjectParameters::Create(TestModule());
+  EXPECT_TRUE(project.ok()) << project.message();
+  if (!project.ok())
+    return destination;
+  const KeyFrameArgument key{0.0, percent};
+  EXPECT_TRUE(project.value().SetEffectId(effectId).ok());
+  EXPECT_TRUE(project.value().ReplaceKeyFrames({&key, 1}).ok());
+  Result<std::unique_ptr<FrameRenderer>> renderer =
+      MakeFrameRenderer(path, project.value().Interface(), source.Size());
+  EXPECT_TRUE(renderer.ok()) << renderer.message();
+  if (renderer.ok()) {
+    Status rendered = renderer.value()->Render(source, destination, 0.0);
+    EXPECT_TRUE(rendered.ok()) << rendered.message();
+  }
+  return destination;
+}
 
 Frame ProcessDirectly(LONG effectId, double percent, const Frame &source) {
   Frame destination = std::move(source.Clone().value());

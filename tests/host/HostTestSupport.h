@@ -1,7 +1,9 @@
 // Helpers shared by the host tests: scratch folders, small pictures, and running the tool.
 #pragma once
 
+#include "host/EffectModule.h"
 #include "host/Frame.h"
+#include "host/FrameRenderer.h"
 
 #include <windows.h>
 
@@ -30,9 +32,16 @@ Frame PatternFrame(FrameSize size, unsigned seed = 1);
 
 bool SamePixels(const Frame &a, const Frame &b);
 
+// The module beside the test programs, loaded once for the whole test program.
+const EffectModule &TestModule();
+
 // What the processor makes of `source` at `percent` when called directly, the destination
 // starting as a copy of the source.
 Frame ProcessDirectly(LONG effectId, double percent, const Frame &source);
+
+// What a fresh effect of the module makes of `source` on `path` with "Effect Value" `percent`
+// held from the start of the clip.
+Frame RenderOnPath(RenderPath path, LONG effectId, double percent, const Frame &source);
 
 // A PNG file's picture (a 1x1 picture, and a test failure, when it cannot be read).
 Frame ReadPicture(const std::string &path);

@@ -5,6 +5,7 @@
 #include "effect/EffectParameterTable.h"
 #include "host/CommandLine.h"
 #include "host/CurveTable.h"
+#include "host/EffectParameterIds.h"
 #include "host/EffectValueSchedule.h"
 #include "host/ProjectParameters.h"
 #include "params/KeyFrameGroup.h"
@@ -16,9 +17,18 @@
 
 namespace {
 
+// The host names parameters and groups by the numbers the module publishes.
+static_assert(kEffectIdParameter == EffectIdParameter);
+static_assert(kEffectValueParameter == EffectValueParameter);
+static_assert(kStartOffsetKeyFrames == StartOffset);
+
+Result<ProjectParameters> FromOptions(const RenderOptions &options, std::string *warning) {
+  return ProjectFromOptions(options, TestModule(), warning);
+}
+
 ProjectParameters Project(const RenderOptions &options) {
   std::string warning;
-  Result<ProjectParameters> project = ProjectFromOptions(options, &warning);
+  Result<ProjectParameters> project = FromOptions(options, &warning);
   EXPECT_TRUE(project.ok()) << project.message();
   EXPECT_EQ(warning, "");
   return std::move(project.value());
@@ -118,7 +128,7 @@ TEST(FrameValues, RefuseAValueThatIsNotANumberInsteadOfReadingIt) {
                                       KeyFrame("0.75", "i2", "10") + "</StartOffsetElements>"));
   RenderOptions options;
   options.paramsFile = folder.File("p.xml");
-  Result<ProjectParameters> project = ProjectFromOptions(options, nullptr);
+  Result<ProjectParameters> project = FromOptions(options, nullptr);
   ASSERT_TRUE(project.ok()) << project.message();
   Result<double> held = EffectValueSchedule::Evaluate(project.value().Interface(), 0.25);
   ASSERT_FALSE(held.ok());
@@ -160,6 +170,26 @@ TEST(Projects, StartFromTheEffectsOwnParametersOrFromADocument) {
   EXPECT_EQ(KeyValue(overridden, 1.0, Percentage).iVal, 0);
 }
 
+TEST(Projects, CopyToASecondEffectWithEveryGroupAndTheEffect) {
+  ScratchFolder folder;
+  WriteWholeFile(folder.File("p.xml"),
+                 Document("2009", "<StartOffsetElements>" + KeyFrame("0.2", "i2", "30") +
+                                      KeyFrame("0.6", "r8", "90.5") + "</StartOffsetElements>"
+                                      "<EndOffsetElements>" + KeyFrame("0.1", "i2", "7") +
+                                      "</EndOffsetElements>"));
+  RenderOptions options;
+  options.paramsFile = folder.File("p.xml");
+  ProjectParameters original = Project(options);
+  Result<ProjectParameters> copy = original.Copy(TestModule());
+  ASSERT_TRUE(copy.ok()) << copy.message();
+  EXPECT_NE(copy.value().Interface(), original.Interface());
+  ASSERT_TRUE(original.Save(folder.File("original.xml")).ok());
+  ASSERT_TRUE(copy.value().Save(folder.File("copy.xml")).ok());
+  EXPECT_EQ(ReadWholeFile(folder.File("copy.xml")), ReadWholeFile(folder.File("original.xml")));
+  EXPECT_EQ(copy.value().EffectId().value(), 2009);
+  EXPECT_EQ(KeyValue(copy.value(), 0.1, EndOffset).iVal, 7);
+}
+
 TEST(Projects, LoadWithAWarningWhenAKeyFrameValueNamesNoParameter) {
   ScratchFolder folder;
   WriteWholeFile(folder.File("p.xml"),
@@ -171,7 +201,7 @@ TEST(Projects, LoadWithAWarningWhenAKeyFrameValueNamesNoParameter) {
   RenderOptions options;
   options.paramsFile = folder.File("p.xml");
   std::string warning;
-  Result<ProjectParameters> project = ProjectFromOptions(options, &warning);
+  Result<ProjectParameters> project = FromOptions(options, &warning);
   ASSERT_TRUE(project.ok()) << project.message();
   EXPECT_NE(warning.find("p.xml"), std::string::npos) << warning;
   EXPECT_EQ(project.value().EffectId().value(), 2004);
@@ -212,7 +242,7 @@ TEST(Projects, RefuseDocumentsThatCannotRenderAndSayWhy) {
     WriteWholeFile(folder.File(c.name), c.text);
     RenderOptions options;
     options.paramsFile = folder.File(c.name);
-    Result<ProjectParameters> project = ProjectFromOptions(options, nullptr);
+    Result<ProjectParameters> project = FromOptions(options, nullptr);
     ASSERT_FALSE(project.ok()) << c.name;
     for (const char *mention : c.mentions)
       EXPECT_NE(project.message().find(mention), std::string::npos)
@@ -220,7 +250,7 @@ TEST(Projects, RefuseDocumentsThatCannotRenderAndSayWhy) {
   }
   RenderOptions missing;
   missing.paramsFile = folder.File("missing.xml");
-  Result<ProjectParameters> project = ProjectFromOptions(missing, nullptr);
+  Result<ProjectParameters> project = FromOptions(missing, nullptr);
   ASSERT_FALSE(project.ok());
   EXPECT_NE(project.message().find("0x80070002"), std::string::npos) << project.message();
 
@@ -228,12 +258,12 @@ TEST(Projects, RefuseDocumentsThatCannotRenderAndSayWhy) {
   RenderOptions fixed;
   fixed.paramsFile = folder.File("outside.xml");
   fixed.effectId = 2001;
-  EXPECT_TRUE(ProjectFromOptions(fixed, nullptr).ok());
+  EXPECT_TRUE(FromOptions(fixed, nullptr).ok());
 }
 
 TEST(CurveTable, ListsTheRenderedLineAndTheSplineAtEvenTimes) {
   Result<std::string> table = CurveTable(WithKeys({{0, 0}, {0.5, 100}, {1, 0}}).Interface(),
-                                         2001, 5);
+                                         TestModule().Names(), 2001, 5);
   ASSERT_TRUE(table.ok()) << table.message();
   // The natural spline through (0, 0), (0.5, 100), (1, 0) has y'' = -1200 in the middle,
   // which lifts the quarter points by 1200 * 3/8 * 0.25 / 6 = 18.75.
@@ -247,7 +277,8 @@ TEST(CurveTable, ListsTheRenderedLineAndTheSplineAtEvenTimes) {
             "  0.7500    50.000    68.750\n"
             "  1.0000     0.000     0.000\n");
   // Past the end key frames the line is held while the spline runs on.
-  Result<std::string> ends = CurveTable(WithKeys({{0.25, 40}, {0.75, 80}}).Interface(), 2002, 2);
+  Result<std::string> ends =
+      CurveTable(WithKeys({{0.25, 40}, {0.75, 80}}).Interface(), TestModule().Names(), 2002, 2);
   ASSERT_TRUE(ends.ok()) << ends.message();
   EXPECT_NE(ends.value().find("  0.0000    40.000    20.000\n  1.0000    80.000   100.000\n"),
             std::string::npos)
