@@ -38,6 +38,10 @@ Result<std::unique_ptr<DeviceTarget>> DeviceTarget::Create(FrameSize size) {
     return Error{"the Direct3D 9 device cannot be made for " + SizeText(size) + " (" +
                  StatusCode(hr) + ")"};
   hr = zrq::host::ApplyModelSpaceView(target->device, UINT(size.width), UINT(size.height));
+  // Pictures are drawn unlit: the renderers that light their panels set up and undo their own
+  // lights, and the wave draws with the host's state, on vertices that carry no normal.
+  if (SUCCEEDED(hr))
+    hr = target->device->SetRenderState(D3DRS_LIGHTING, FALSE);
   if (SUCCEEDED(hr))
     hr = target->device->CreateTexture(UINT(size.width), UINT(size.height), 1, 0,
                                        D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &target->texture,

@@ -1,6 +1,6 @@
 // The software Direct3D 9 device a host draws the effect with, made as a host makes one: a
-// W x H A8R8G8B8 back buffer with an automatic D24S8 depth-stencil buffer, and view and
-// projection that lay the module's model space on it texel for pixel. Beside it, the texture
+// W x H A8R8G8B8 back buffer with an automatic D24S8 depth-stencil buffer, view and projection
+// that lay the module's model space on it texel for pixel, and lighting off. Beside it, the texture
 // each picture is uploaded into and the system-memory surface the target is read back through.
 #pragma once
 

@@ -54,6 +54,26 @@ TEST(DevicePath, ReplicateAtZeroReproducesThePictureExactly) {
         << source.Width() << "x" << source.Height();
 }
 
+int64_t TransparentBlackPixels(const Frame &frame) {
+  int64_t count = 0;
+  for (size_t i = 0; i < frame.ByteCount(); i += 4)
+    count += frame.Data()[i] == 0 && frame.Data()[i + 1] == 0 && frame.Data()[i + 2] == 0 &&
+             frame.Data()[i + 3] == 0;
+  return count;
+}
+
+// The wave draws with the host's lighting on vertices without normals: it shows the picture
+// only on an unlit device, and where it moves the picture away the target stays cleared.
+TEST(DevicePath, WaveShowsThePictureAndLeavesTransparentBlackWhereItMovesAway) {
+  Frame card = std::move(MakeTestCard({96, 54}).value());
+  ASSERT_EQ(TransparentBlackPixels(card), 0);
+  EXPECT_TRUE(SamePixels(RenderOnPath(RenderPath::Device, WaveEffectId, 0, card), card));
+  Frame waved = RenderOnPath(RenderPath::Device, WaveEffectId, 100, card);
+  int64_t cleared = TransparentBlackPixels(waved);
+  EXPECT_GT(cleared, 96);
+  EXPECT_LT(cleared, 96 * 54 / 2);
+}
+
 // At 100 a mirror shows the far half reflected on the side it mirrors from, as a viewer sees
 // the picture: a path that turned its picture upside down or round would show it elsewhere.
 TEST(BothPaths, MirrorOnTheSideTheViewerSees) {
