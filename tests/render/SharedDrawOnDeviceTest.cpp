@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 
 #include "host/common/ModelSpaceView.h"
+#include "render/RecordedWrites.h"
 #include "render/SoftwareDevice.h"
 #include "render/TestRenderer.h"
 
@@ -37,30 +37,10 @@ protected:
 
   // Recorded calls that change something, with buffers and textures by name.
   std::vector<std::string> Writes() {
-    const std::map<const void *, std::string> names = {{nullptr, "null"},
-                                                       {renderer.vertexBuffer.p, "vb"},
-                                                       {renderer.indexBuffer.p, "ib"},
-                                                       {picture.p, "picture"}};
-    std::vector<std::string> out;
-    for (const ZRQ_D3D9_CALL &c : sw.Calls()) {
-      const std::string method = c.Method;
-      if (method.rfind("Get", 0) == 0) continue;
-      std::ostringstream line;
-      if (method == "SetMaterial") {
-        line << c.Text;
-      } else {
-        line << method << "(";
-        for (UINT i = 0; i < c.ArgCount; ++i) line << (i ? "," : "") << c.Args[i];
-        if (method == "SetTexture" || method == "SetIndices" || method == "SetStreamSource" ||
-            method == "SetVertexShader") {
-          const auto name = names.find(c.Object);
-          line << (c.ArgCount ? "," : "") << (name == names.end() ? "?" : name->second);
-        }
-        line << ")";
-      }
-      out.push_back(line.str());
-    }
-    return out;
+    return zrq::test::RecordedWrites(sw, {{nullptr, "null"},
+                                          {renderer.vertexBuffer.p, "vb"},
+                                          {renderer.indexBuffer.p, "ib"},
+                                          {picture.p, "picture"}});
   }
 
   std::vector<uint32_t> DrawFrame(IDirect3DTexture9 *const *textures, INT count) {
