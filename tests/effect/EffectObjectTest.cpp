@@ -1,16 +1,12 @@
 // The effect object's interfaces, its one reference count, and its parameters as a host meets
 // them.
+#include "ReferenceCount.h"
 #include "effect/EffectObjectFixture.h"
 #include "module/ModuleLockCount.h"
 #include "params/XmlTestDocuments.h"
 
 namespace zrq::test {
 namespace {
-
-ULONG CountOf(IUnknown *object) {
-  object->AddRef();
-  return object->Release();
-}
 
 TEST(EffectObject, EveryInterfaceSharesOneIdentityAndCount) {
   EffectObject e;
@@ -26,9 +22,9 @@ TEST(EffectObject, EveryInterfaceSharesOneIdentityAndCount) {
   EXPECT_EQ(back.p, e.unknown.p);
 
   // Five holders in the fixture, `own`, `pages` and `back`: one count for all of them.
-  EXPECT_EQ(CountOf(e.software), 8u);
+  EXPECT_EQ(ReferenceCount(e.software), 8u);
   back.Release();
-  EXPECT_EQ(CountOf(e.parameters), 7u);
+  EXPECT_EQ(ReferenceCount(e.parameters), 7u);
 }
 
 TEST(EffectObject, RefusesUnknownInterfacesAndTheParameterTable) {

@@ -1,5 +1,6 @@
 // The render entry on both paths: when a renderer or processor exists, which value and time a
 // frame is drawn with, and what bad host input gets.
+#include "ReferenceCount.h"
 #include "effect/EffectObjectFixture.h"
 #include "host/common/ModelSpaceView.h"
 #include "params/XmlTestDocuments.h"
@@ -14,11 +15,6 @@ namespace {
 
 constexpr int kW = 32;
 constexpr int kH = 24;
-
-ULONG CountOf(IUnknown *object) {
-  object->AddRef();
-  return object->Release();
-}
 
 // One frame through ISoftwareEffect at `time`.
 std::vector<uint32_t> SoftwareFrame(EffectObject &e, double time, HRESULT *prepared = nullptr) {
@@ -115,8 +111,8 @@ protected:
     ASSERT_EQ(zrq::host::ApplyModelSpaceView(target.device, kW, kH), S_OK);
     texture = target.Texture(kW, kH, PatternPicture(kW, kH));
     ASSERT_TRUE(texture);
-    deviceCount = CountOf(target.device);
-    textureCount = CountOf(texture);
+    deviceCount = ReferenceCount(target.device);
+    textureCount = ReferenceCount(texture);
   }
 
   HRESULT Frame(EffectObject &e, double time) {
@@ -212,15 +208,15 @@ TEST_F(DevicePath, DeviceReferencesFollowTheHost) {
     EffectObject e;
     ASSERT_EQ(e.Key(0.0, 30), S_OK);
     ASSERT_EQ(e.device->SetDevice(target.device, kW, kH), S_OK);
-    EXPECT_EQ(CountOf(target.device), deviceCount + 1);
+    EXPECT_EQ(ReferenceCount(target.device), deviceCount + 1);
     // The same device again: the reference is taken before the old one goes.
     ASSERT_EQ(e.device->SetDevice(target.device, kW, kH), S_OK);
-    EXPECT_EQ(CountOf(target.device), deviceCount + 1);
+    EXPECT_EQ(ReferenceCount(target.device), deviceCount + 1);
     ASSERT_EQ(e.device->ResetDevice(target.device), S_OK);
-    EXPECT_EQ(CountOf(target.device), deviceCount + 1);
+    EXPECT_EQ(ReferenceCount(target.device), deviceCount + 1);
     // A bad size is refused without touching the device held.
     EXPECT_EQ(e.device->SetDevice(nullptr, 0, kH), E_INVALIDARG);
-    EXPECT_EQ(CountOf(target.device), deviceCount + 1);
+    EXPECT_EQ(ReferenceCount(target.device), deviceCount + 1);
 
     ASSERT_EQ(e.parameters->ApplyParameters(), S_OK);
     ASSERT_EQ(Frame(e, 0.0), S_OK);
@@ -228,11 +224,11 @@ TEST_F(DevicePath, DeviceReferencesFollowTheHost) {
     ASSERT_EQ(e.software->SetFrameSize(kW, kH, 0, 0), S_OK);
     EXPECT_EQ(e.device->ReleaseDevice(), E_FAIL);
     EXPECT_EQ(e.device->ResetDevice(target.device), E_FAIL);
-    EXPECT_GT(CountOf(target.device), deviceCount);
+    EXPECT_GT(ReferenceCount(target.device), deviceCount);
   }
   // The last release destroys the renderer and lets go of the device and the texture.
-  EXPECT_EQ(CountOf(target.device), deviceCount);
-  EXPECT_EQ(CountOf(texture), textureCount);
+  EXPECT_EQ(ReferenceCount(target.device), deviceCount);
+  EXPECT_EQ(ReferenceCount(texture), textureCount);
 }
 
 TEST_F(DevicePath, ReleasingTheDeviceKeepsTheRendererForALaterDevice) {
@@ -242,7 +238,7 @@ TEST_F(DevicePath, ReleasingTheDeviceKeepsTheRendererForALaterDevice) {
   ASSERT_EQ(e.device->SetDevice(target.device, kW, kH), S_OK);
   ASSERT_EQ(e.parameters->ApplyParameters(), S_OK);
   ASSERT_EQ(e.device->ReleaseDevice(), S_OK);
-  EXPECT_EQ(CountOf(target.device), deviceCount);
+  EXPECT_EQ(ReferenceCount(target.device), deviceCount);
   EXPECT_EQ(Frame(e, 0.0), E_POINTER);
 
   ASSERT_EQ(e.device->SetDevice(target.device, kW, kH), S_OK);

@@ -1,5 +1,6 @@
 // Every effect drawn on a device through the loaded module, the way a host drives it; the host
 // gets every reference back when it lets go.
+#include "ReferenceCount.h"
 #include <gtest/gtest.h>
 
 #include <atlcomcli.h>
@@ -15,13 +16,10 @@
 
 namespace {
 
+using zrq::test::ReferenceCount;
+
 constexpr UINT kW = 40;
 constexpr UINT kH = 30;
-
-ULONG CountOf(IUnknown *object) {
-  object->AddRef();
-  return object->Release();
-}
 
 std::vector<uint32_t> Picture() {
   std::vector<uint32_t> pixels(kW * kH);
@@ -43,8 +41,8 @@ TEST(ModuleOnDevice, EveryEffectDrawsAndTheHostGetsItsReferencesBack) {
   const std::vector<uint32_t> picture = Picture();
   CComPtr<IDirect3DTexture9> texture = target.Texture(kW, kH, picture);
   ASSERT_TRUE(texture);
-  const ULONG deviceCount = CountOf(target.device);
-  const ULONG textureCount = CountOf(texture);
+  const ULONG deviceCount = ReferenceCount(target.device);
+  const ULONG textureCount = ReferenceCount(texture);
   {
     CComPtr<IClassFactory> factory;
     ASSERT_EQ(getClassObject(CLSID_ZRQDistortion2DEffect, IID_IClassFactory, reinterpret_cast<void **>(&factory)),
@@ -75,8 +73,8 @@ TEST(ModuleOnDevice, EveryEffectDrawsAndTheHostGetsItsReferencesBack) {
       EXPECT_EQ(canUnloadNow(), S_FALSE);
     }
   }
-  EXPECT_EQ(CountOf(target.device), deviceCount);
-  EXPECT_EQ(CountOf(texture), textureCount);
+  EXPECT_EQ(ReferenceCount(target.device), deviceCount);
+  EXPECT_EQ(ReferenceCount(texture), textureCount);
   EXPECT_EQ(canUnloadNow(), S_OK);
   dlclose(module);
 }

@@ -4,6 +4,7 @@
 // that draws its pictures unlit, point-sampled, with a view that puts picture texels on pixels.
 #pragma once
 
+#include "ReferenceCount.h"
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -80,10 +81,7 @@ public:
   }
 
   // The device's reference count, as far as others hold it.
-  ULONG DeviceRefs() {
-    sw.device->AddRef();
-    return sw.device->Release();
-  }
+  ULONG DeviceRefs() { return ReferenceCount(sw.device); }
 
   uint32_t At(UINT x, UINT y) const { return pixels[y * sw.width + x]; }
 
