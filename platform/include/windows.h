@@ -8,3 +8,5 @@
 #include "objbase.h"
 #include "oaidl.h"
 #include "oleauto.h"
+#include "winbase.h"
+#include "winreg.h"
