@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/ole/NumberFormat.h"
+#include "platform/ole/NumberParse.h"
 #include "platform/ole/VarTypeRules.h"
 #include "platform/ole/VariantConvert.h"
 #include "platform/ole/VariantNumber.h"
@@ -20,7 +22,7 @@ HRESULT Dereference(const VARIANT &src, VARIANT *plain) {
     return S_OK;
   }
   const VARTYPE base = src.vt & VT_TYPEMASK;
-  if (!src.byref) return E_INVALIDARG;
+  if (!src.byref) return DISP_E_TYPEMISMATCH;
   if (base == VT_VARIANT) {
     if ((src.pvarVal->vt & VT_BYREF) || FAILED(ValidateVarType(src.pvarVal->vt))) return DISP_E_BADVARTYPE;
     std::memcpy(static_cast<void *>(plain), src.pvarVal, sizeof(VARIANT));
@@ -60,38 +62,60 @@ HRESULT ToText(const VARIANT &src, USHORT flags, VARIANT *out) {
   return S_OK;
 }
 
-bool EqualsIgnoringCase(const OLECHAR *text, size_t length, const char *word) {
-  if (std::strlen(word) != length) return false;
-  for (size_t i = 0; i < length; ++i) {
-    OLECHAR c = text[i];
-    if (c >= u'A' && c <= u'Z') c = static_cast<OLECHAR>(c - u'A' + u'a');
-    if (c != static_cast<OLECHAR>(word[i])) return false;
+// Whether the NUL-terminated text is word, ignoring the case of ASCII letters.
+bool IsWord(const OLECHAR *text, const char *word, bool ignoreCase) {
+  for (; *word; ++text, ++word) {
+    OLECHAR c = *text;
+    if (ignoreCase && c >= u'A' && c <= u'Z') c = static_cast<OLECHAR>(c - u'A' + u'a');
+    if (c != static_cast<OLECHAR>(*word)) return false;
   }
-  return true;
+  return *text == 0;
+}
+
+// A Boolean from text: True or False in any case, the literals #TRUE# and #FALSE#, or a
+// number, which is true unless zero.
+HRESULT TextToBool(const OLECHAR *text, VARIANT *out) {
+  if (text && (IsWord(text, "true", true) || IsWord(text, "#TRUE#", false))) {
+    out->boolVal = VARIANT_TRUE;
+  } else if (text && (IsWord(text, "false", true) || IsWord(text, "#FALSE#", false))) {
+    out->boolVal = VARIANT_FALSE;
+  } else {
+    ParsedNumber number;
+    VARIANT real;
+    HRESULT hr = ParseNumberText(text, &number);
+    if (SUCCEEDED(hr)) hr = StoreParsedNumber(number, VT_R8, &real);
+    if (FAILED(hr)) return hr;
+    out->boolVal = real.dblVal != 0.0 ? VARIANT_TRUE : VARIANT_FALSE;
+  }
+  out->vt = VT_BOOL;
+  return S_OK;
 }
 
 HRESULT TextToNumber(BSTR text, VARTYPE vt, VARIANT *out) {
-  const size_t length = SysStringLen(text);
-  if (vt == VT_BOOL && text) {
-    size_t begin = 0, end = length;
-    while (begin < end && text[begin] == u' ') ++begin;
-    while (end > begin && text[end - 1] == u' ') --end;
-    if (EqualsIgnoringCase(text + begin, end - begin, "true") ||
-        EqualsIgnoringCase(text + begin, end - begin, "false")) {
-      out->vt = VT_BOOL;
-      out->boolVal = (text[begin] == u't' || text[begin] == u'T') ? VARIANT_TRUE : VARIANT_FALSE;
-      return S_OK;
-    }
-  }
-  if (vt == VT_DATE) return DISP_E_TYPEMISMATCH;
-  Number n;
-  const HRESULT hr = ParseNumber(text, length, &n);
+  if (vt == VT_DATE) return DISP_E_TYPEMISMATCH;  // dates have no text form here
+  if (vt == VT_BOOL) return TextToBool(text, out);
+  ParsedNumber number;
+  const HRESULT hr = ParseNumberText(text, &number);
   if (FAILED(hr)) return hr;
-  return StoreNumber(n, vt, out);
+  return StoreParsedNumber(number, vt, out);
 }
 
 bool IsUnsignedInteger(VARTYPE vt) {
   return vt == VT_UI1 || vt == VT_UI2 || vt == VT_UI4 || vt == VT_UINT || vt == VT_UI8;
+}
+
+// Integers of one width carry their bits over whatever their signs: I1 -1 is UI1 255.
+bool SameWidthIntegers(VARTYPE from, VARTYPE to) {
+  return IsIntegerType(from) && IsIntegerType(to) && IntegerSize(from) == IntegerSize(to);
+}
+
+// The types a conversion may name as its target without DISP_E_BADVARTYPE; those it cannot
+// produce (by-reference types, arrays, VARIANT) are a type mismatch instead.
+bool IsNameableTarget(VARTYPE vt) {
+  if (vt & (VT_VECTOR | VT_RESERVED)) return false;
+  const VARTYPE base = vt & VT_TYPEMASK;
+  if ((vt & (VT_BYREF | VT_ARRAY)) && base <= VT_NULL) return false;
+  return (base < VT_VOID && base != 15) || base == VT_RECORD;
 }
 
 }  // namespace
@@ -108,13 +132,10 @@ HRESULT ConvertVariant(const VARIANT &source, VARTYPE vt, USHORT flags, VARIANT 
     if (SUCCEEDED(hr)) std::memcpy(static_cast<void *>(out), &copy, sizeof(VARIANT));
     return hr;
   }
-  if (vt == VT_EMPTY) {
-    out->vt = VT_EMPTY;
-    return S_OK;
-  }
-  if (vt == VT_NULL) {
-    if (src.vt != VT_EMPTY) return DISP_E_TYPEMISMATCH;
-    out->vt = VT_NULL;
+  // Anything but null and errors can be emptied, and anything but errors nulled.
+  if (vt == VT_EMPTY || vt == VT_NULL) {
+    if (src.vt == VT_ERROR || (vt == VT_EMPTY && src.vt == VT_NULL)) return DISP_E_TYPEMISMATCH;
+    out->vt = vt;
     return S_OK;
   }
   if (src.vt == VT_NULL || src.vt == VT_ERROR || vt == VT_ERROR) return DISP_E_TYPEMISMATCH;
@@ -125,10 +146,18 @@ HRESULT ConvertVariant(const VARIANT &source, VARTYPE vt, USHORT flags, VARIANT 
   if (src.vt == VT_BSTR) return TextToNumber(src.bstrVal, vt, out);
   if (!IsNumericType(src.vt)) return DISP_E_TYPEMISMATCH;
   // A BOOL widens bit for bit into the unsigned types: VARIANT_TRUE is their largest value.
-  if (src.vt == VT_BOOL && IsUnsignedInteger(vt)) {
-    // The value is sign-extended and cut to the target's width; on this little-endian
-    // target the narrower arms of the union are the low bytes of ullVal.
-    out->ullVal = static_cast<uint64_t>(static_cast<int64_t>(src.boolVal));
+  // Both are sign-extended and cut to the target's width; on this little-endian target the
+  // narrower arms of the union are the low bytes of ullVal.
+  // Only integers and R8 are held to the calendar on their way to a date; R4 and currency
+  // pass as they are.
+  if (vt == VT_DATE && (src.vt == VT_R4 || src.vt == VT_CY)) {
+    out->vt = VT_DATE;
+    out->date = ReadNumber(src).AsDouble();
+    return S_OK;
+  }
+  if (SameWidthIntegers(src.vt, vt) || (src.vt == VT_BOOL && IsUnsignedInteger(vt))) {
+    const Number n = ReadNumber(src);
+    out->ullVal = n.kind == Number::Kind::Unsigned ? n.u : static_cast<uint64_t>(n.s);
     out->vt = vt;
     return S_OK;
   }
@@ -141,7 +170,7 @@ STDAPI VariantChangeType(VARIANTARG *pvargDest, const VARIANTARG *pvarSrc, USHOR
   if (!pvargDest || !pvarSrc) return E_INVALIDARG;
   HRESULT hr = zrq::ole::ValidateVarType(pvarSrc->vt);
   if (FAILED(hr)) return hr;
-  if ((vt & VT_BYREF) || FAILED(zrq::ole::ValidateVarType(vt))) return DISP_E_BADVARTYPE;
+  if (!zrq::ole::IsNameableTarget(vt)) return DISP_E_BADVARTYPE;
 
   // Converted into a temporary first: the destination may be the source, and a failed
   // conversion leaves the destination as it was.

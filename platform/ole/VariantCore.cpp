@@ -63,7 +63,8 @@ STDAPI VariantCopy(VARIANTARG *pvargDest, const VARIANTARG *pvargSrc) {
   VARIANT copy;
   std::memcpy(static_cast<void *>(&copy), pvargSrc, sizeof(VARIANT));
   if (!(copy.vt & VT_BYREF)) {
-    if (copy.vt == VT_BSTR && pvargSrc->bstrVal) {
+    if (copy.vt == VT_BSTR) {
+      // A null string copies as an empty one, byte for byte otherwise (odd lengths too).
       copy.bstrVal = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(pvargSrc->bstrVal),
                                            SysStringByteLen(pvargSrc->bstrVal));
       if (!copy.bstrVal) return E_OUTOFMEMORY;

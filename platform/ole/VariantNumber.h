@@ -1,6 +1,6 @@
 // The numeric side of VARIANT conversion, shared by VariantChangeType and the arithmetic:
-// a value read out of a VARIANT into one of three exact forms, written back into a target
-// type with range checks, and read from or written as text in the C locale.
+// a value read out of a VARIANT into one of four exact forms, and written back into a
+// target type with that type's range checks.
 #pragma once
 
 #include <oaidl.h>
@@ -10,20 +10,27 @@
 namespace zrq::ole {
 
 struct Number {
-  enum class Kind { Signed, Unsigned, Real };
+  // Currency is kept as its count of ten-thousandths, so that it converts exactly.
+  enum class Kind { Signed, Unsigned, Real, Currency };
   Kind kind = Kind::Signed;
-  int64_t s = 0;
+  int64_t s = 0;  // Signed, and Currency's ten-thousandths
   uint64_t u = 0;
   double r = 0.0;
 
   static Number FromSigned(int64_t v) { return {Kind::Signed, v, 0, 0.0}; }
   static Number FromUnsigned(uint64_t v) { return {Kind::Unsigned, 0, v, 0.0}; }
   static Number FromReal(double v) { return {Kind::Real, 0, 0, v}; }
+  static Number FromCurrency(int64_t units) { return {Kind::Currency, units, 0, 0.0}; }
   double AsDouble() const;
+  bool IsZero() const;
 };
 
 // True for the types that hold a number: BOOL, the integers, R4, R8, CY and DATE.
 bool IsNumericType(VARTYPE vt);
+// True for I1 to UI8, INT and UINT.
+bool IsIntegerType(VARTYPE vt);
+// The size in bytes of an integer type's value.
+size_t IntegerSize(VARTYPE vt);
 
 // Reads the value of a numeric VARIANT (IsNumericType(v.vt) must hold). BOOL reads as its
 // stored value, so VARIANT_TRUE is -1.
@@ -33,14 +40,9 @@ Number ReadNumber(const VARIANT &v);
 // half to even; a value that does not fit gives DISP_E_OVERFLOW and leaves out alone.
 HRESULT StoreNumber(const Number &n, VARTYPE vt, VARIANT *out);
 
-// Reads a number from text: surrounding blanks allowed, a full stop as decimal separator, an
-// optional exponent. Integer text stays exact. DISP_E_TYPEMISMATCH when it is not a number,
-// DISP_E_OVERFLOW when it is beyond a double.
-HRESULT ParseNumber(const OLECHAR *text, size_t length, Number *out);
-
-// Writes the numeric VARIANT v as text: integers in decimal, R8 in the shortest form that
-// reads back to the same double, R4 in the shortest form for a float.
-HRESULT FormatNumber(const VARIANT &v, BSTR *out);
+// The currency (ten-thousandths) nearest to d, half to even, computed from d's exact binary
+// value; DISP_E_OVERFLOW for NaN and for values beyond the currency range.
+HRESULT CurrencyFromDouble(double d, int64_t *units);
 
 double RoundHalfToEven(double x);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/ole/VariantTestSupport.h"
 
 namespace {
@@ -59,7 +61,8 @@ TEST(VarMul, ResultTypeTable) {
 }
 
 TEST(VarMul, OverflowMovesToAWiderType) {
-  MUL_CASE(Typed(VT_UI1, 16), Typed(VT_UI1, 16), S_OK, VT_I4, 256);
+  MUL_CASE(Typed(VT_UI1, 16), Typed(VT_UI1, 16), S_OK, VT_I2, 256);
+  MUL_CASE(Typed(VT_UI1, 200), Typed(VT_UI1, 200), S_OK, VT_I4, 40000);
   MUL_CASE(Typed(VT_I2, 300), Typed(VT_I2, 300), S_OK, VT_I4, 90000);
   MUL_CASE(Typed(VT_I2, -32768), Typed(VT_BOOL, 1), S_OK, VT_I4, 32768);
   MUL_CASE(Typed(VT_I4, 65536), Typed(VT_I4, 65536), S_OK, VT_R8, 4294967296.0);
@@ -76,8 +79,26 @@ TEST(VarMul, NullPropagatesAfterTheTypeCheck) {
     MUL_CASE(Null(), Typed(unsupported, 1), DISP_E_BADVARTYPE, VT_EMPTY, 0);
     MUL_CASE(Typed(unsupported, 1), Typed(VT_I4, 1), DISP_E_BADVARTYPE, VT_EMPTY, 0);
   }
-  MUL_CASE(Typed(VT_ERROR, 1), Typed(VT_I4, 1), DISP_E_TYPEMISMATCH, VT_EMPTY, 0);
+  MUL_CASE(Typed(VT_ERROR, 1), Typed(VT_I4, 1), DISP_E_BADVARTYPE, VT_EMPTY, 0);
+  MUL_CASE(Null(), Typed(VT_ERROR, 1), DISP_E_BADVARTYPE, VT_EMPTY, 0);
   MUL_CASE(Text("abc"), Typed(VT_I4, 1), DISP_E_TYPEMISMATCH, VT_EMPTY, 0);
+}
+
+// Currency is worked out exactly, and what cannot be currency is an overflow.
+TEST(VarMul, CurrencyStaysExact) {
+  CComVariant largest;
+  largest.vt = VT_CY;
+  largest.cyVal.int64 = std::numeric_limits<LONGLONG>::max();
+  CComVariant minusOne = Typed(VT_BOOL, 1), result;
+  ASSERT_EQ(VarMul(&largest, &minusOne, &result), S_OK);
+  ASSERT_EQ(result.vt, VT_CY);
+  EXPECT_EQ(result.cyVal.int64, -std::numeric_limits<LONGLONG>::max());
+  CComVariant one = Typed(VT_I2, -1);
+  ASSERT_EQ(VarAdd(&largest, &one, &result), S_OK);
+  EXPECT_EQ(result.cyVal.int64, std::numeric_limits<LONGLONG>::max() - 10000);
+  CComVariant big = Typed(VT_I8, 1e15);
+  EXPECT_EQ(VarMul(&largest, &big, &result), DISP_E_OVERFLOW);
+  EXPECT_EQ(VarAdd(&largest, &largest, &result), DISP_E_OVERFLOW);
 }
 
 TEST(VarAdd, ResultTypeTable) {
@@ -88,6 +109,10 @@ TEST(VarAdd, ResultTypeTable) {
   ADD_CASE(Typed(VT_UI1, 200), Typed(VT_UI1, 55), S_OK, VT_UI1, 255);
   ADD_CASE(Typed(VT_DATE, 2), Typed(VT_I2, 3), S_OK, VT_DATE, 5);
   ADD_CASE(Text("1.5"), Typed(VT_I4, 2), S_OK, VT_R8, 3.5);
+  // A sum ranks currency above the reals and text, below dates.
+  ADD_CASE(Typed(VT_R8, 0.25), Typed(VT_CY, 1.5), S_OK, VT_CY, 1.75);
+  ADD_CASE(Text("12"), Typed(VT_CY, 1.5), S_OK, VT_CY, 13.5);
+  ADD_CASE(Typed(VT_DATE, 2), Text("&H10"), S_OK, VT_DATE, 18);
   ADD_CASE(Null(), Text("x"), S_OK, VT_NULL, 0);
   ADD_CASE(CComVariant(), CComVariant(), S_OK, VT_I2, 0);
 }
@@ -97,6 +122,9 @@ TEST(VarAdd, OverflowMovesToAWiderType) {
   ADD_CASE(Typed(VT_I2, 32767), Typed(VT_I2, 1), S_OK, VT_I4, 32768);
   ADD_CASE(Typed(VT_I4, 2147483647), Typed(VT_I4, 1), S_OK, VT_R8, 2147483648.0);
   ADD_CASE(Typed(VT_I8, 9.2e18), Typed(VT_I8, 9.2e18), DISP_E_OVERFLOW, VT_EMPTY, 0);
+  ADD_CASE(Typed(VT_R8, 1e308), Typed(VT_R8, 1e308), DISP_E_OVERFLOW, VT_EMPTY, 0);
+  // A date beyond the calendar has no type to move to.
+  ADD_CASE(Typed(VT_DATE, 2958465), Typed(VT_I2, 1), DISP_E_OVERFLOW, VT_EMPTY, 0);
 }
 
 TEST(VarAdd, StringsConcatenate) {

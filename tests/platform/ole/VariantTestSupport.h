@@ -24,6 +24,7 @@ inline CComVariant Typed(VARTYPE vt, double value) {
     case VT_DATE: v.date = value; break;
     case VT_BOOL: v.boolVal = value != 0 ? VARIANT_TRUE : VARIANT_FALSE; break;
     case VT_ERROR: v.scode = static_cast<SCODE>(value); break;
+    case VT_CY: v.cyVal.int64 = static_cast<LONGLONG>(value * 10000); break;
     default: break;
   }
   return v;
