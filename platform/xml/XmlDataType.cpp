@@ -64,16 +64,18 @@ void AppendNumber(std::string &text, T value) {
   text.append(buffer, result.ptr);
 }
 
-// The XML Schema spellings, which every XML tool reads.
+// The shortest text that reads back to the same value, with the exponent written as the
+// data type documentation writes it (1.7976931348623157E+308). The float types have no
+// infinities and no NaN: such a value is refused rather than written in a form no reader
+// of the type takes.
 template <class T>
-void AppendFloating(std::string &text, T value) {
-  if (std::isnan(value)) {
-    text += "NaN";
-  } else if (std::isinf(value)) {
-    text += value < 0 ? "-INF" : "INF";
-  } else {
-    AppendNumber(text, value);
-  }
+HRESULT AppendFloating(std::string &text, T value) {
+  if (!std::isfinite(value)) return DISP_E_OVERFLOW;
+  const size_t start = text.size();
+  AppendNumber(text, value);
+  const size_t e = text.find('e', start);
+  if (e != std::string::npos) text[e] = 'E';
+  return S_OK;
 }
 
 // An optional sign and decimal digits, nothing else. magnitude saturates; overflowed tells.
@@ -121,11 +123,12 @@ HRESULT ParseUnsigned(std::string_view text, uint64_t maximum, uint64_t &value) 
   return S_OK;
 }
 
-// Decimal or exponent notation, INF, -INF and NaN; hexadecimal forms are not numbers here.
-// A value too small to represent reads as the nearest one (zero or a denormal), a value too
-// large is an overflow.
+// Decimal or exponent notation only: the float types have no INF or NaN, and hexadecimal
+// forms are not numbers here. A value too small to represent reads as the nearest one (zero
+// or a denormal), a value too large is an overflow.
 template <class T>
 HRESULT ParseFloating(std::string_view text, T &value) {
+  if (text.find_first_not_of("0123456789+-.eE") != std::string_view::npos) return DISP_E_TYPEMISMATCH;
   // from_chars takes no plus sign; one is allowed in front of an unsigned number.
   if (!text.empty() && text.front() == '+') {
     text.remove_prefix(1);
@@ -196,13 +199,11 @@ HRESULT XmlFormatTypedText(XmlDataType type, const VARIANT &value, std::string &
       AppendNumber(text, value.ullVal);
       return S_OK;
     case XmlDataType::R4:
-      AppendFloating(text, value.fltVal);
-      return S_OK;
+      return AppendFloating(text, value.fltVal);
     case XmlDataType::R8:
     case XmlDataType::Float:
     case XmlDataType::Number:
-      AppendFloating(text, value.dblVal);
-      return S_OK;
+      return AppendFloating(text, value.dblVal);
   }
   return E_UNEXPECTED;
 }

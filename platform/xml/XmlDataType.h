@@ -35,8 +35,9 @@ const char *XmlDataTypeName(XmlDataType type);
 VARTYPE XmlDataTypeStorageVarType(XmlDataType type);
 
 // The text form of value, which must already have the storage VARTYPE of type: integers in
-// decimal, floating point in the shortest form that reads back to the same value (C locale),
-// boolean as "1" or "0", strings as they are.
+// decimal, floating point in the shortest form that reads back to the same value (C locale,
+// exponent as E+308), boolean as "1" or "0", strings as they are. A NaN or infinite value of
+// a float type has no text form: DISP_E_OVERFLOW.
 HRESULT XmlFormatTypedText(XmlDataType type, const VARIANT &value, std::string &text);
 
 // Reads text as type into out (which is overwritten, not cleared). Surrounding white space is

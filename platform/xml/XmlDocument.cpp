@@ -99,6 +99,7 @@ HRESULT PathFromVariant(const VARIANT &source, std::string &path) {
 XmlDocument::XmlDocument(std::shared_ptr<XmlTree> tree) { UseTree(std::move(tree)); }
 
 void XmlDocument::UseTree(std::shared_ptr<XmlTree> tree) {
+  tree->preserveWhiteSpace = preserveWhiteSpace != VARIANT_FALSE;
   root.node = tree->doc;
   root.tree = std::move(tree);
 }
@@ -338,5 +339,6 @@ HRESULT XmlDocument::get_preserveWhiteSpace(VARIANT_BOOL *isPreserving) {
 
 HRESULT XmlDocument::put_preserveWhiteSpace(VARIANT_BOOL isPreserving) {
   preserveWhiteSpace = isPreserving ? VARIANT_TRUE : VARIANT_FALSE;
+  root.tree->preserveWhiteSpace = preserveWhiteSpace != VARIANT_FALSE;
   return S_OK;
 }

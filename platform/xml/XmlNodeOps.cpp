@@ -1,5 +1,6 @@
 #include "platform/xml/XmlNodeOps.h"
 
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "platform/xml/XmlNodeList.h"
 #include "platform/xml/XmlSerializer.h"
 #include "platform/xml/XmlSupport.h"
+#include "platform/xml/XmlTextContent.h"
 
 namespace {
 
@@ -100,6 +102,15 @@ HRESULT Select(const XmlNodeRef &ref, BSTR query, std::vector<XmlNodeRef> &resul
     }
   }
   return S_OK;
+}
+
+// The data type an element names that this DOM reads and writes; nothing for other nodes,
+// untyped elements and names it does not know.
+std::optional<XmlDataType> DataTypeOf(const XmlNodeRef &ref) {
+  if (!ref.IsElement()) return std::nullopt;
+  const pugi::xml_attribute typeAttribute = FindDataTypeAttribute(*ref.tree, ref.node);
+  if (!typeAttribute) return std::nullopt;
+  return XmlDataTypeFromName(typeAttribute.value());
 }
 
 }  // namespace
@@ -317,7 +328,7 @@ HRESULT GetOwnerDocument(XmlDocument &owner, const XmlNodeRef &ref, IXMLDOMDocum
 HRESULT GetText(const XmlNodeRef &ref, BSTR *text) {
   if (!text) return E_INVALIDARG;
   *text = nullptr;
-  return XmlGuard([&] { return XmlMakeBstr(XmlNodeText(ref), text); });
+  return XmlGuard([&] { return XmlMakeBstr(XmlTextContent(ref), text); });
 }
 
 HRESULT PutText(const XmlNodeRef &ref, BSTR text) {
@@ -336,28 +347,22 @@ HRESULT PutText(const XmlNodeRef &ref, BSTR text) {
 HRESULT GetNodeTypedValue(const XmlNodeRef &ref, VARIANT *value) {
   if (!value) return E_INVALIDARG;
   return XmlGuard([&] {
-    const std::string text = XmlNodeText(ref);
-    if (ref.IsElement()) {
-      if (const pugi::xml_attribute typeAttribute = FindDataTypeAttribute(*ref.tree, ref.node)) {
-        // A type this DOM does not know reads as text, as an untyped element does.
-        if (const auto type = XmlDataTypeFromName(typeAttribute.value())) {
-          return XmlParseTypedText(*type, text, value);
-        }
-      }
+    // The document has no value of its own.
+    if (ref.IsDocument()) {
+      value->vt = VT_NULL;
+      return S_FALSE;
     }
-    return XmlParseTypedText(XmlDataType::String, text, value);
+    // A typed element reads its text as it stands (its parser allows white space around a
+    // number); anything else reads as get_text gives it.
+    if (const auto type = DataTypeOf(ref)) return XmlParseTypedText(*type, XmlNodeText(ref), value);
+    return XmlParseTypedText(XmlDataType::String, XmlTextContent(ref), value);
   });
 }
 
 HRESULT PutNodeTypedValue(const XmlNodeRef &ref, const VARIANT &value) {
   return XmlGuard([&] {
     if (ref.IsDocument()) return E_FAIL;
-    XmlDataType type = XmlDataType::String;
-    if (ref.IsElement()) {
-      if (const pugi::xml_attribute typeAttribute = FindDataTypeAttribute(*ref.tree, ref.node)) {
-        type = XmlDataTypeFromName(typeAttribute.value()).value_or(XmlDataType::String);
-      }
-    }
+    const XmlDataType type = DataTypeOf(ref).value_or(XmlDataType::String);
     CComVariant converted;
     HRESULT hr = VariantChangeType(&converted, &value, 0, XmlDataTypeStorageVarType(type));
     if (FAILED(hr)) return hr;
@@ -376,20 +381,14 @@ HRESULT PutNodeTypedValue(const XmlNodeRef &ref, const VARIANT &value) {
 HRESULT GetDataType(const XmlNodeRef &ref, VARIANT *typeName) {
   if (!typeName) return E_INVALIDARG;
   return XmlGuard([&] {
-    const char *name = nullptr;
-    if (ref.IsElement()) {
-      if (const pugi::xml_attribute typeAttribute = FindDataTypeAttribute(*ref.tree, ref.node)) {
-        name = typeAttribute.value();
-      }
-    } else if (!ref.isAttribute && !ref.IsDocument()) {
-      name = "string";  // text, comments and the like are always strings
-    }
-    if (!name) {
+    // Text is the default, so a "string" element reports no type, as do all other nodes.
+    const auto type = DataTypeOf(ref);
+    if (!type || *type == XmlDataType::String) {
       typeName->vt = VT_NULL;
       return S_FALSE;
     }
     BSTR copy = nullptr;
-    const HRESULT hr = XmlMakeBstr(name, &copy);
+    const HRESULT hr = XmlMakeBstr(XmlDataTypeName(*type), &copy);
     if (FAILED(hr)) return hr;
     typeName->vt = VT_BSTR;
     typeName->bstrVal = copy;

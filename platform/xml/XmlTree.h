@@ -16,6 +16,8 @@
 struct XmlTree {
   pugi::xml_document doc;
   pugi::xml_node holding;
+  // The owning document's preserveWhiteSpace, which the text of the nodes follows.
+  bool preserveWhiteSpace = false;
 
   // A tree with nothing but the holding element; null when memory ran out.
   static std::shared_ptr<XmlTree> CreateEmpty();

@@ -61,9 +61,14 @@ std::string NameOf(IXMLDOMNode *node) {
 }
 
 std::string DataTypeOf(IXMLDOMNode *node) {
+  // The attribute as written: get_dataType reports no type for "string", as it is the default.
+  CComPtr<IXMLDOMElement> element;
   CComVariant type;
-  const HRESULT hr = node->get_dataType(&type);
-  return hr == S_OK && type.vt == VT_BSTR ? Utf8(type.bstrVal) : "";
+  if (FAILED(node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void **>(&element))) ||
+      element->getAttribute(CComBSTR("dt:dt"), &type) != S_OK) {
+    return "";
+  }
+  return type.vt == VT_BSTR ? Utf8(type.bstrVal) : "";
 }
 
 std::vector<CComPtr<IXMLDOMNode>> ChildElements(IXMLDOMNode *node) {

@@ -26,7 +26,7 @@ std::string Typed(const std::string &tag, const std::string &type, const std::st
 std::string XmlOf(IXMLDOMNode *node);
 std::string TextOf(IXMLDOMNode *node);
 std::string NameOf(IXMLDOMNode *node);
-// The data type of an element, or "" when it has none.
+// The data type an element is written with (its dt:dt attribute), or "" when it has none.
 std::string DataTypeOf(IXMLDOMNode *node);
 std::vector<CComPtr<IXMLDOMNode>> ChildElements(IXMLDOMNode *node);
 std::vector<std::string> ChildNames(IXMLDOMNode *node);

@@ -134,26 +134,40 @@ TEST(XmlTypedValue, DoublesUseTheShortestExactForm) {
     const char *text;
   } cases[] = {
       {0.1, "0.1"},
-      {1e-300, "1e-300"},
-      {1.7976931348623157e308, "1.7976931348623157e+308"},
+      {1e-300, "1E-300"},
+      {1.7976931348623157e308, "1.7976931348623157E+308"},
       {-0.0, "-0"},
-      {5e-324, "5e-324"},
-      {2.2250738585072009e-308, "2.225073858507201e-308"},
-      {std::numeric_limits<double>::infinity(), "INF"},
-      {-std::numeric_limits<double>::infinity(), "-INF"},
-      {std::nan(""), "NaN"},
+      {5e-324, "5E-324"},
+      {2.2250738585072009e-308, "2.225073858507201E-308"},
   };
   for (const auto &c : cases) {
     CComPtr<IXMLDOMElement> element = TypedElement(doc, "r8", CComVariant(c.value));
     EXPECT_EQ(c.text, TextOf(element));
     const CComVariant back = ReadTyped(element);
     ASSERT_EQ(VT_R8, back.vt);
-    if (std::isnan(c.value)) {
-      EXPECT_TRUE(std::isnan(back.dblVal));
-    } else {
-      EXPECT_EQ(0, std::memcmp(&c.value, &back.dblVal, sizeof(double))) << c.text;
+    EXPECT_EQ(0, std::memcmp(&c.value, &back.dblVal, sizeof(double))) << c.text;
+  }
+}
+
+// The float types have no infinities and no NaN: such a value is refused and the old text
+// stays, and such text does not read as a value.
+TEST(XmlTypedValue, NonFiniteRealsAreNeitherWrittenNorRead) {
+  CComPtr<IXMLDOMDocument> doc = NewDocument();
+  const double kInf = std::numeric_limits<double>::infinity();
+  for (const char *type : {"r8", "float", "number"}) {
+    for (double value : {kInf, -kInf, std::nan("")}) {
+      CComPtr<IXMLDOMElement> element = TypedElement(doc, type, CComVariant(0.5));
+      EXPECT_EQ(DISP_E_OVERFLOW, element->put_nodeTypedValue(CComVariant(value))) << type;
+      EXPECT_EQ("0.5", TextOf(element)) << type;
     }
   }
+  CComPtr<IXMLDOMElement> single = TypedElement(doc, "r4", CComVariant(0.5f));
+  EXPECT_EQ(DISP_E_OVERFLOW, single->put_nodeTypedValue(CComVariant(std::numeric_limits<float>::infinity())));
+  EXPECT_EQ("0.5", TextOf(single));
+  CComPtr<IXMLDOMDocument> loaded = LoadDocument(
+      "<P xmlns:dt='urn:schemas-microsoft-com:datatypes'><A dt:dt='r8'>NaN</A><B dt:dt='r8'>-INF</B>"
+      "<C dt:dt='r4'>INF</C><D dt:dt='r8'>infinity</D></P>");
+  for (const char *query : {"P/A", "P/B", "P/C", "P/D"}) ReadTyped(SelectOne(loaded, query), DISP_E_TYPEMISMATCH);
 }
 
 TEST(XmlTypedValue, ReadsTheTextOfLoadedDocuments) {
@@ -183,7 +197,8 @@ TEST(XmlTypedValue, ReadsTheTextOfLoadedDocuments) {
     value = ReadTyped(SelectOne(doc, query));
     EXPECT_EQ(VT_BSTR, value.vt) << query;
   }
-  EXPECT_EQ(u" as is ", std::u16string(ReadTyped(SelectOne(doc, "P/Plain")).bstrVal));
+  // Untyped text is trimmed, as get_text gives it with white space not preserved.
+  EXPECT_EQ(u"as is", std::u16string(ReadTyped(SelectOne(doc, "P/Plain")).bstrVal));
   VARIANT type;
   type.vt = VT_I4;
   EXPECT_EQ(S_FALSE, SelectOne(doc, "P/Plain")->get_dataType(&type));
@@ -206,4 +221,45 @@ TEST(XmlTypedValue, RefusesUnknownTypesAndValuesThatDoNotConvert) {
   CComPtr<IXMLDOMElement> plain = CreateElement(doc, "Plain");
   ASSERT_EQ(S_OK, plain->put_nodeTypedValue(CComVariant(12)));
   EXPECT_EQ("12", TextOf(plain));
+}
+
+TEST(XmlTypedValue, DataTypesAreReportedByTheirCanonicalNames) {
+  CComPtr<IXMLDOMDocument> doc = LoadDocument(
+      "<P xmlns:dt='urn:schemas-microsoft-com:datatypes'><A dt:dt='NUMbEr'>1</A><B dt:dt='I4'>1</B>"
+      "<S dt:dt='string'> s </S><U dt:dt='foo'>1</U><E dt:dt=''>1</E><W dt:dt=' i4 '>1</W>"
+      "<T>text<![CDATA[c]]><!--c--><?p d?></T></P>");
+  auto typeOf = [&](IXMLDOMNode *node, HRESULT expect) {
+    VARIANT type;
+    type.vt = VT_I4;
+    EXPECT_EQ(expect, node->get_dataType(&type));
+    std::string name = type.vt == VT_BSTR ? ZrqToUtf8(type.bstrVal, SysStringLen(type.bstrVal)) : "";
+    if (type.vt != VT_BSTR) {
+      EXPECT_EQ(VT_NULL, type.vt);
+    }
+    VariantClear(&type);
+    return name;
+  };
+  EXPECT_EQ("number", typeOf(SelectOne(doc, "P/A"), S_OK));
+  EXPECT_EQ("i4", typeOf(SelectOne(doc, "P/B"), S_OK));
+  // Text is the default: a "string" element reports no type, but keeps its text as written.
+  EXPECT_EQ("", typeOf(SelectOne(doc, "P/S"), S_FALSE));
+  EXPECT_EQ(u" s ", std::u16string(ReadTyped(SelectOne(doc, "P/S")).bstrVal));
+  for (const char *unknown : {"P/U", "P/E", "P/W"}) {
+    EXPECT_EQ("", typeOf(SelectOne(doc, unknown), S_FALSE)) << unknown;
+  }
+  // Nodes that are no element carry no type, nor does the document.
+  CComPtr<IXMLDOMNode> child;
+  ASSERT_EQ(S_OK, SelectOne(doc, "P/T")->get_firstChild(&child));
+  while (child) {
+    EXPECT_EQ("", typeOf(child, S_FALSE));
+    CComPtr<IXMLDOMNode> next;
+    child->get_nextSibling(&next);
+    child = next;
+  }
+  EXPECT_EQ("", typeOf(doc, S_FALSE));
+  // The document has no typed value of its own.
+  VARIANT value;
+  value.vt = VT_I4;
+  EXPECT_EQ(S_FALSE, doc->get_nodeTypedValue(&value));
+  EXPECT_EQ(VT_NULL, value.vt);
 }
