@@ -25,3 +25,12 @@ STDAPI_(LSTATUS) ZrqRegExportKey(HKEY hKey, LPCSTR file);
 // read fails with ERROR_BADDB, the problem (with its line) in ZrqRegGetLastProblem, and
 // changes nothing.
 STDAPI_(LSTATUS) ZrqRegImportFile(LPCSTR file);
+
+// Holds this thread's registry changes until ZrqRegEndBatch: the writers' lock is taken at
+// the start (other processes' changes wait), every change until the end is made in memory and
+// seen by this thread's reads, and the end writes them all in one step; a process that dies
+// before the end changes nothing. Batches nest; the outermost end writes. Registration tools
+// use it so that a registration is one change however many calls it makes.
+STDAPI_(LSTATUS) ZrqRegBeginBatch(void);
+// ERROR_INVALID_PARAMETER without a batch; otherwise the write's result.
+STDAPI_(LSTATUS) ZrqRegEndBatch(void);

@@ -74,3 +74,11 @@ STDAPI_(LSTATUS) ZrqRegImportFile(LPCSTR file) {
     });
   });
 }
+
+STDAPI_(LSTATUS) ZrqRegBeginBatch(void) {
+  return RegistryCall([]() -> LSTATUS { return RegistryStore::BeginBatch(); });
+}
+
+STDAPI_(LSTATUS) ZrqRegEndBatch(void) {
+  return RegistryCall([]() -> LSTATUS { return RegistryStore::EndBatch(); });
+}

@@ -147,6 +147,52 @@ class WritersLock {
   int error = 0;
 };
 
+// This thread's batch of changes, while one is open.
+struct Batch {
+  std::string path;
+  std::unique_ptr<WritersLock> lock;
+  RegistryTree tree;
+  bool changed = false;
+  int depth = 1;
+};
+
+thread_local std::unique_ptr<Batch> batch;
+
+LSTATUS WriteTree(const std::string &path, RegistryTree tree) {
+  std::string text = WriteRegFile(tree);
+  RemoveLeftovers(path);
+  std::string reason;
+  if (const LSTATUS status = ReplaceFile(path, text, &reason); status != ERROR_SUCCESS) {
+    RegistryStore::SetProblem(reason);
+    return status;
+  }
+  ReadCache &cache = Cache();
+  std::lock_guard<std::mutex> guard(cache.lock);
+  cache.path = path;
+  cache.content = std::move(text);
+  cache.tree = std::make_shared<const RegistryTree>(std::move(tree));
+  return ERROR_SUCCESS;
+}
+
+// The path to change, with its folders made when it is the default one.
+LSTATUS PathToChange(std::string *path) {
+  *path = RegistryStore::Path();
+  if (path->empty()) {
+    RegistryStore::SetProblem("no place for the registry: neither ZRQ_REGISTRY nor a home directory is set");
+    return ERROR_PATH_NOT_FOUND;
+  }
+  return Environment("ZRQ_REGISTRY").empty() ? MakeDirectories(*path) : ERROR_SUCCESS;
+}
+
+// Takes the writers' lock for `path`; null (with the problem set) when it cannot be had.
+std::unique_ptr<WritersLock> LockForWriting(const std::string &path, LSTATUS *status) {
+  auto lock = std::make_unique<WritersLock>(path);
+  if (lock->Error() == 0) return lock;
+  RegistryStore::SetProblem(path + ".lock: " + std::strerror(lock->Error()));
+  *status = FileError(lock->Error(), ERROR_CANTWRITE);
+  return nullptr;
+}
+
 }  // namespace
 
 std::string RegistryStore::Path() {
@@ -162,6 +208,10 @@ std::string RegistryStore::Path() {
 }
 
 LSTATUS RegistryStore::Read(std::shared_ptr<const RegistryTree> *tree) {
+  if (batch) {
+    *tree = std::shared_ptr<const RegistryTree>(std::shared_ptr<void>(), &batch->tree);
+    return ERROR_SUCCESS;
+  }
   const std::string path = Path();
   if (path.empty()) {
     SetProblem("no place for the registry: neither ZRQ_REGISTRY nor a home directory is set");
@@ -171,38 +221,46 @@ LSTATUS RegistryStore::Read(std::shared_ptr<const RegistryTree> *tree) {
 }
 
 LSTATUS RegistryStore::Modify(const Change &change) {
-  const std::string path = Path();
-  if (path.empty()) {
-    SetProblem("no place for the registry: neither ZRQ_REGISTRY nor a home directory is set");
-    return ERROR_PATH_NOT_FOUND;
-  }
-  if (Environment("ZRQ_REGISTRY").empty()) {
-    if (const LSTATUS status = MakeDirectories(path); status != ERROR_SUCCESS) return status;
-  }
-  WritersLock lock(path);
-  if (lock.Error() != 0) {
-    SetProblem(path + ".lock: " + std::strerror(lock.Error()));
-    return FileError(lock.Error(), ERROR_CANTWRITE);
-  }
-  std::shared_ptr<const RegistryTree> current;
-  if (const LSTATUS status = ReadFrom(path, &current); status != ERROR_SUCCESS) return status;
-  RegistryTree tree(*current);
-  bool changed = false;
-  if (const LSTATUS status = change(tree, &changed); status != ERROR_SUCCESS || !changed) return status;
-
-  std::string text = WriteRegFile(tree);
-  RemoveLeftovers(path);
-  std::string reason;
-  if (const LSTATUS status = ReplaceFile(path, text, &reason); status != ERROR_SUCCESS) {
-    SetProblem(reason);
+  if (batch) {
+    bool changed = false;
+    const LSTATUS status = change(batch->tree, &changed);
+    batch->changed |= changed;
     return status;
   }
-  ReadCache &cache = Cache();
-  std::lock_guard<std::mutex> guard(cache.lock);
-  cache.path = path;
-  cache.content = std::move(text);
-  cache.tree = std::make_shared<const RegistryTree>(std::move(tree));
+  std::string path;
+  if (const LSTATUS status = PathToChange(&path); status != ERROR_SUCCESS) return status;
+  LSTATUS status = ERROR_SUCCESS;
+  const std::unique_ptr<WritersLock> lock = LockForWriting(path, &status);
+  if (!lock) return status;
+  std::shared_ptr<const RegistryTree> current;
+  if (const LSTATUS read = ReadFrom(path, &current); read != ERROR_SUCCESS) return read;
+  RegistryTree tree(*current);
+  bool changed = false;
+  if (status = change(tree, &changed); status != ERROR_SUCCESS || !changed) return status;
+  return WriteTree(path, std::move(tree));
+}
+
+LSTATUS RegistryStore::BeginBatch() {
+  if (batch) {
+    ++batch->depth;
+    return ERROR_SUCCESS;
+  }
+  std::string path;
+  if (const LSTATUS status = PathToChange(&path); status != ERROR_SUCCESS) return status;
+  LSTATUS status = ERROR_SUCCESS;
+  std::unique_ptr<WritersLock> lock = LockForWriting(path, &status);
+  if (!lock) return status;
+  std::shared_ptr<const RegistryTree> current;
+  if (const LSTATUS read = ReadFrom(path, &current); read != ERROR_SUCCESS) return read;
+  batch = std::make_unique<Batch>(Batch{path, std::move(lock), RegistryTree(*current)});
   return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryStore::EndBatch() {
+  if (!batch) return ERROR_INVALID_PARAMETER;
+  if (--batch->depth > 0) return ERROR_SUCCESS;
+  const std::unique_ptr<Batch> ended = std::move(batch);
+  return ended->changed ? WriteTree(ended->path, std::move(ended->tree)) : ERROR_SUCCESS;
 }
 
 const std::string &RegistryStore::Problem() { return problem; }

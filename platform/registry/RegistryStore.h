@@ -27,6 +27,12 @@ class RegistryStore {
   // that fails writes nothing.
   static LSTATUS Modify(const Change &change);
 
+  // Between BeginBatch and EndBatch this thread's changes are made on a tree held under the
+  // writers' lock (and its reads see them); EndBatch writes them in one step. Batches nest:
+  // the outermost end writes.
+  static LSTATUS BeginBatch();
+  static LSTATUS EndBatch();
+
   // What went wrong with the file in this thread's last registry call.
   static const std::string &Problem();
   static void SetProblem(std::string problem);

@@ -164,6 +164,51 @@ TEST(RegistryStore, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(registry.Folder()), {}), 2);
 }
 
+TEST(RegistryStore, ABatchIsOneChange) {
+  TemporaryRegistry registry;
+  EXPECT_EQ(ZrqRegEndBatch(), ERROR_INVALID_PARAMETER) << "no batch is open";
+  ASSERT_EQ(ZrqRegBeginBatch(), ERROR_SUCCESS);
+  ASSERT_EQ(ZrqRegBeginBatch(), ERROR_SUCCESS);
+  WriteValues(u"Batch", u"v", 0, 3);
+  EXPECT_EQ(ValueNames(u"Batch").size(), 3u) << "this thread sees its changes";
+  ASSERT_EQ(ZrqRegEndBatch(), ERROR_SUCCESS);
+  EXPECT_EQ(registry.Text(), "") << "the inner end writes nothing";
+  // Another process neither sees the batch nor gets to change the registry before its end.
+  // (A fresh program: a forked one would share this thread's batch.)
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    execl("/proc/self/exe", "/proc/self/exe", "--gtest_filter=BatchOutsider.DISABLED_SeesNothingThenWrites",
+          "--gtest_also_run_disabled_tests", static_cast<char *>(nullptr));
+    _exit(127);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(registry.Text(), "");
+  ASSERT_EQ(ZrqRegEndBatch(), ERROR_SUCCESS);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(ValueNames(u"Batch"), (std::set<std::u16string>{u"v000", u"v001", u"v002", u"w000"}));
+
+  // A process that dies inside a batch changes nothing.
+  const std::string before = registry.Text();
+  const pid_t killed = fork();
+  ASSERT_GE(killed, 0);
+  if (killed == 0) {
+    if (ZrqRegBeginBatch() != ERROR_SUCCESS) _exit(1);
+    WriteValues(u"Batch", u"x", 0, 5);
+    raise(SIGKILL);
+  }
+  waitpid(killed, &status, 0);
+  EXPECT_EQ(registry.Text(), before);
+}
+
+// Run by ABatchIsOneChange in a program of its own, while the batch is open.
+TEST(BatchOutsider, DISABLED_SeesNothingThenWrites) {
+  EXPECT_TRUE(ValueNames(u"Batch").empty());
+  WriteValues(u"Batch", u"w", 0, 1);
+}
+
 TEST(RegistryStore, WritersInSeveralProcessesLoseNothing) {
   TemporaryRegistry registry;
   std::vector<pid_t> children;
