@@ -1,10 +1,13 @@
 // The module's exported entry points. The module state (the class table, the lock that
 // serialises the making of class objects) lives as long as the image; unloading releases the
 // class objects it made.
+#include <olectl.h>
+
 #include <mutex>
 
 #include "module/ClassTable.h"
 #include "module/ModuleLockCount.h"
+#include "module/ModuleRegistration.h"
 
 namespace {
 
@@ -58,3 +61,7 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID *ppv) {
 }
 
 STDAPI DllCanUnloadNow(void) { return ModuleLockCount() == 0 ? S_OK : S_FALSE; }
+
+STDAPI DllRegisterServer(void) { return ModuleRegistration::RegisterServer(); }
+
+STDAPI DllUnregisterServer(void) { return ModuleRegistration::UnregisterServer(); }
