@@ -1,35 +1,21 @@
-// Compiling high-level shader source held in a module's resources. This build has no shader
-// compiler yet: the arguments are checked and the source is looked up as a real compile would,
-// and then the caller hears, as a status and in words, that it cannot be compiled here. The
-// renderers take their path without shaders on any failure.
+// D3DXCompileShader and its resource forms: high-level shader source to tokens and a constant
+// table.
 #include <d3dx9.h>
 #include <winbase.h>
 #include <winuser.h>
 
-#include <cstdio>
 #include <new>
 #include <string>
 
+#include "platform/d3dx9/ConstantTable.h"
+#include "platform/d3dx9/OutputBuffers.h"
+#include "platform/d3dx9/shader/ConstantTableReader.h"
+#include "platform/d3dx9/shader/ShaderBuild.h"
+#include "platform/d3dx9/shader/TokenReader.h"
+
+using namespace zrq::d3dx9;
+
 namespace {
-
-// E_NOTIMPL rather than D3DXERR_INVALIDDATA: the source was found and nothing is wrong with the
-// request; what is missing is the compiler. D3DXERR_INVALIDDATA stays for what it means with a
-// real compiler (source missing or not compilable), so the two causes remain distinguishable.
-constexpr HRESULT kNoCompiler = E_NOTIMPL;
-
-// The compiler's message as a NUL-terminated text in a new buffer; null when there is no memory
-// for it (the status then still says why nothing was compiled).
-LPD3DXBUFFER NoCompilerMessage(LPCSTR entry, LPCSTR profile) {
-  static const char kFormat[] =
-      "the shader compiler is not available in this build: entry point \"%s\" for profile %s was not compiled\n";
-  const int length = std::snprintf(nullptr, 0, kFormat, entry, profile);
-  if (length < 0) return nullptr;
-  LPD3DXBUFFER buffer = nullptr;
-  if (FAILED(D3DXCreateBuffer(static_cast<DWORD>(length) + 1, &buffer))) return nullptr;
-  std::snprintf(static_cast<char *>(buffer->GetBufferPointer()), static_cast<size_t>(length) + 1, kFormat, entry,
-                profile);
-  return buffer;
-}
 
 void ClearOutputs(LPD3DXBUFFER *shader, LPD3DXBUFFER *errors, LPD3DXCONSTANTTABLE *table) {
   if (shader) *shader = nullptr;
@@ -37,40 +23,99 @@ void ClearOutputs(LPD3DXBUFFER *shader, LPD3DXBUFFER *errors, LPD3DXCONSTANTTABL
   if (table) *table = nullptr;
 }
 
-bool ArgumentsUsable(const void *resource, LPCSTR entry, LPCSTR profile, LPD3DXBUFFER *shader) {
-  return resource && entry && profile && shader;
+// The table object over the constant-table comment the compiler wrote into the tokens.
+HRESULT TableOf(const std::vector<uint32_t> &tokens, LPD3DXCONSTANTTABLE *table) {
+  DecodedShader shader;
+  std::string error;
+  if (!DecodeShader(tokens.data(), tokens.size(), shader, error)) return E_FAIL;
+  const Instruction *comment = FindConstantTableComment(shader);
+  if (!comment) return E_FAIL;
+  return CreateConstantTable(reinterpret_cast<const uint8_t *>(comment->comment.data() + 1),
+                             (comment->comment.size() - 1) * 4, table);
 }
 
-// Finds and loads the source, then compiles it (which this build cannot do).
-HRESULT CompileResource(HMODULE module, LPCWSTR resource, LPCSTR entry, LPCSTR profile, LPD3DXBUFFER *errors) {
+HRESULT Compile(std::string_view text, std::string name, const D3DXMACRO *defines, LPD3DXINCLUDE include,
+                LPCSTR entry, LPCSTR profile, DWORD flags, LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
+                LPD3DXCONSTANTTABLE *ppConstantTable) {
+  try {
+    const BuildResult result = CompileShaderSource({text, std::move(name), defines, include}, entry, profile, flags);
+    if (ppErrorMsgs && !result.messages.empty()) TextBuffer(result.messages, ppErrorMsgs);
+    if (FAILED(result.status)) return result.status;
+    if (ppConstantTable)
+      if (const HRESULT hr = TableOf(result.tokens, ppConstantTable); FAILED(hr)) return hr;
+    if (const HRESULT hr = TokenBuffer(result.tokens, ppShader); FAILED(hr)) {
+      if (ppConstantTable && *ppConstantTable) {
+        (*ppConstantTable)->Release();
+        *ppConstantTable = nullptr;
+      }
+      return hr;
+    }
+    return D3D_OK;
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+bool ArgumentsUsable(const void *source, LPCSTR entry, LPCSTR profile, LPD3DXBUFFER *shader) {
+  return source && entry && profile && shader;
+}
+
+// Finds and loads the source, then compiles it; messages call it by its resource name.
+HRESULT CompileResource(HMODULE module, LPCWSTR resource, std::string name, const D3DXMACRO *defines,
+                        LPD3DXINCLUDE include, LPCSTR entry, LPCSTR profile, DWORD flags, LPD3DXBUFFER *ppShader,
+                        LPD3DXBUFFER *ppErrorMsgs, LPD3DXCONSTANTTABLE *ppConstantTable) {
   const HRSRC found = FindResourceW(module, resource, RT_RCDATA);
   if (!found) return D3DXERR_INVALIDDATA;
   const HGLOBAL loaded = LoadResource(module, found);
-  if (!loaded || !LockResource(loaded)) return D3DXERR_INVALIDDATA;
-  if (errors) *errors = NoCompilerMessage(entry, profile);
-  return kNoCompiler;
+  const void *data = loaded ? LockResource(loaded) : nullptr;
+  if (!data) return D3DXERR_INVALIDDATA;
+  const DWORD size = SizeofResource(module, found);
+  return Compile({static_cast<const char *>(data), size}, std::move(name), defines, include, entry, profile, flags,
+                 ppShader, ppErrorMsgs, ppConstantTable);
 }
 
 }  // namespace
 
 ZRQ_D3DX_API(HRESULT)
-D3DXCompileShaderFromResourceW(HMODULE hSrcModule, LPCWSTR pSrcResource, const D3DXMACRO *, LPD3DXINCLUDE,
-                               LPCSTR pFunctionName, LPCSTR pProfile, DWORD, LPD3DXBUFFER *ppShader,
-                               LPD3DXBUFFER *ppErrorMsgs, LPD3DXCONSTANTTABLE *ppConstantTable) {
+D3DXCompileShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMACRO *pDefines, LPD3DXINCLUDE pInclude,
+                  LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER *ppShader,
+                  LPD3DXBUFFER *ppErrorMsgs, LPD3DXCONSTANTTABLE *ppConstantTable) {
   ClearOutputs(ppShader, ppErrorMsgs, ppConstantTable);
-  if (!ArgumentsUsable(pSrcResource, pFunctionName, pProfile, ppShader)) return D3DERR_INVALIDCALL;
-  return CompileResource(hSrcModule, pSrcResource, pFunctionName, pProfile, ppErrorMsgs);
+  if (!ArgumentsUsable(pSrcData, pFunctionName, pProfile, ppShader)) return D3DERR_INVALIDCALL;
+  return Compile({pSrcData, SrcDataLen}, "memory", pDefines, pInclude, pFunctionName, pProfile, Flags, ppShader,
+                 ppErrorMsgs, ppConstantTable);
 }
 
 ZRQ_D3DX_API(HRESULT)
-D3DXCompileShaderFromResourceA(HMODULE hSrcModule, LPCSTR pSrcResource, const D3DXMACRO *, LPD3DXINCLUDE,
-                               LPCSTR pFunctionName, LPCSTR pProfile, DWORD, LPD3DXBUFFER *ppShader,
-                               LPD3DXBUFFER *ppErrorMsgs, LPD3DXCONSTANTTABLE *ppConstantTable) {
+D3DXCompileShaderFromResourceW(HMODULE hSrcModule, LPCWSTR pSrcResource, const D3DXMACRO *pDefines,
+                               LPD3DXINCLUDE pInclude, LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags,
+                               LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
+                               LPD3DXCONSTANTTABLE *ppConstantTable) {
+  ClearOutputs(ppShader, ppErrorMsgs, ppConstantTable);
+  if (!ArgumentsUsable(pSrcResource, pFunctionName, pProfile, ppShader)) return D3DERR_INVALIDCALL;
+  std::string name;
+  if (IS_INTRESOURCE(pSrcResource)) {
+    name = "#" + std::to_string(reinterpret_cast<ULONG_PTR>(pSrcResource));
+  } else {
+    for (LPCWSTR c = pSrcResource; *c; ++c) name.push_back(*c < 0x80 ? static_cast<char>(*c) : '?');
+  }
+  return CompileResource(hSrcModule, pSrcResource, std::move(name), pDefines, pInclude, pFunctionName, pProfile,
+                         Flags, ppShader, ppErrorMsgs, ppConstantTable);
+}
+
+ZRQ_D3DX_API(HRESULT)
+D3DXCompileShaderFromResourceA(HMODULE hSrcModule, LPCSTR pSrcResource, const D3DXMACRO *pDefines,
+                               LPD3DXINCLUDE pInclude, LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags,
+                               LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
+                               LPD3DXCONSTANTTABLE *ppConstantTable) {
   ClearOutputs(ppShader, ppErrorMsgs, ppConstantTable);
   if (!ArgumentsUsable(pSrcResource, pFunctionName, pProfile, ppShader)) return D3DERR_INVALIDCALL;
   if (IS_INTRESOURCE(pSrcResource)) {
     const LPCWSTR id = MAKEINTRESOURCEW(reinterpret_cast<ULONG_PTR>(pSrcResource));
-    return CompileResource(hSrcModule, id, pFunctionName, pProfile, ppErrorMsgs);
+    return D3DXCompileShaderFromResourceW(hSrcModule, id, pDefines, pInclude, pFunctionName, pProfile, Flags,
+                                          ppShader, ppErrorMsgs, ppConstantTable);
   }
   // Resource names are ASCII words; a name with any other byte names no resource.
   std::u16string name;
@@ -82,5 +127,6 @@ D3DXCompileShaderFromResourceA(HMODULE hSrcModule, LPCSTR pSrcResource, const D3
   } catch (const std::bad_alloc &) {
     return E_OUTOFMEMORY;
   }
-  return CompileResource(hSrcModule, name.c_str(), pFunctionName, pProfile, ppErrorMsgs);
+  return D3DXCompileShaderFromResourceW(hSrcModule, name.c_str(), pDefines, pInclude, pFunctionName, pProfile, Flags,
+                                        ppShader, ppErrorMsgs, ppConstantTable);
 }

@@ -172,14 +172,22 @@ typedef ID3DXInclude *LPD3DXINCLUDE;
 // E_OUTOFMEMORY when the bytes cannot be had.
 ZRQ_D3DX_API(HRESULT) D3DXCreateBuffer(DWORD NumBytes, LPD3DXBUFFER *ppBuffer);
 
+// Compiles high-level shader source (SrcDataLen bytes, no terminator needed) for the profile
+// "vs_1_1", "vs_2_0" or "ps_2_0", starting at the function pFunctionName. Every out-pointer
+// given is set to null first. On success *ppShader holds the tokens (with the constant table
+// as a comment), *ppConstantTable the table, and *ppErrorMsgs any warnings; on failure
+// *ppErrorMsgs holds the messages as "file(line,col): error Xnnnn: text" lines (the file of
+// the source itself is "memory") and the status is D3DXERR_INVALIDDATA. D3DERR_INVALIDCALL
+// for a null source, entry point, profile or ppShader, or for contradicting flags.
+ZRQ_D3DX_API(HRESULT)
+D3DXCompileShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMACRO *pDefines, LPD3DXINCLUDE pInclude,
+                  LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER *ppShader,
+                  LPD3DXBUFFER *ppErrorMsgs, LPD3DXCONSTANTTABLE *ppConstantTable);
+
 // Compiles the high-level shader source held as an RT_RCDATA resource of hSrcModule (null: the
-// program's own image) with the entry point and profile given. Every out-pointer given is set
-// to null first. D3DERR_INVALIDCALL for a null resource, entry point, profile or ppShader;
-// D3DXERR_INVALIDDATA when the resource cannot be found or loaded.
-//
-// This build has no shader compiler yet: for source that was found the result is E_NOTIMPL,
-// with a message saying so in *ppErrorMsgs when that is asked for. Callers take their path
-// without shaders.
+// program's own image), as D3DXCompileShader does; messages name the source "#<id>" for an
+// integer id and by its name otherwise. D3DXERR_INVALIDDATA also when the resource cannot be
+// found or loaded.
 ZRQ_D3DX_API(HRESULT)
 D3DXCompileShaderFromResourceW(HMODULE hSrcModule, LPCWSTR pSrcResource, const D3DXMACRO *pDefines,
                                LPD3DXINCLUDE pInclude, LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags,
@@ -193,3 +201,25 @@ D3DXCompileShaderFromResourceA(HMODULE hSrcModule, LPCSTR pSrcResource, const D3
                                LPD3DXCONSTANTTABLE *ppConstantTable);
 // The platform is wide-character throughout, as a Windows build with UNICODE defined.
 #define D3DXCompileShaderFromResource D3DXCompileShaderFromResourceW
+
+// Assembles shader assembly text (the disassembler's spelling: a version line such as vs_1_1,
+// then one declaration, definition or instruction a line; ';' and '//' start comments) after
+// the same preprocessing as the compiler's. Messages and statuses as for D3DXCompileShader.
+ZRQ_D3DX_API(HRESULT)
+D3DXAssembleShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMACRO *pDefines, LPD3DXINCLUDE pInclude, DWORD Flags,
+                   LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs);
+
+// The assembly text of shader tokens, NUL-terminated, with the constant table listed as a
+// comment and pComments (when not null) heading it. Colour coding is not offered:
+// EnableColorCode is ignored. D3DXERR_INVALIDDATA for tokens that do not decode.
+ZRQ_D3DX_API(HRESULT)
+D3DXDisassembleShader(const DWORD *pShader, BOOL EnableColorCode, LPCSTR pComments, LPD3DXBUFFER *ppDisassembly);
+
+// The version token of a shader (0 for null), and its size in bytes up to and including the
+// end token (0 when none is found).
+ZRQ_D3DX_API(DWORD) D3DXGetShaderVersion(const DWORD *pFunction);
+ZRQ_D3DX_API(UINT) D3DXGetShaderSize(const DWORD *pFunction);
+
+// A constant table object over the shader's constant-table comment. D3DXERR_INVALIDDATA when
+// there is none or it is damaged.
+ZRQ_D3DX_API(HRESULT) D3DXGetShaderConstantTable(const DWORD *pFunction, LPD3DXCONSTANTTABLE *ppConstantTable);
