@@ -130,7 +130,8 @@ void PanelRotate(const SourcePicture &src, const DestinationPicture &dst, Pictur
   }
   const RotateFrame f{w, h, cx, cy, cosTheta, sinTheta, columns.get(), columns.get() + w};
   // The gather addresses the source with 32-bit byte offsets.
-  const bool gather = UseAvx2() && std::int64_t(h) * src.stride <= std::numeric_limits<std::int32_t>::max();
+  const bool gather = VariantFor(VariantRoutine::kPanelRotate) == RoutineVariant::kGather &&
+                      std::int64_t(h) * src.stride <= std::numeric_limits<std::int32_t>::max();
 
   for (LONG r = 0; r < h; ++r) {
     const LONG dy = r - cy;

@@ -1,6 +1,8 @@
 // Frames per second of the ten software effects at 1920 x 1080 on one thread, each against a
 // plain copy of one frame measured the same way: the frames cycle through more memory than any
-// cache holds, as a video stream does.
+// cache holds, as a video stream does. The effects whose routines come in several forms are
+// measured in the form chosen for this processor and then in each form.
+#include "render/software/CpuFeatures.h"
 #include "render/software/SoftwareEffectProcessor.h"
 
 #include "common/ColdFramePool.h"
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +28,11 @@ struct EffectInfo {
   LONG id;
   const char *name;
   double target; // allowed time as a multiple of the cold copy
+  std::optional<VariantRoutine> routine = std::nullopt; // when it comes in several forms
 };
 
-constexpr EffectInfo kEffects[] = {
-    {2001, "Wave", 4.0},
+const EffectInfo kEffects[] = {
+    {2001, "Wave", 4.0, VariantRoutine::kWave},
     {2002, "Replicate", 2.5},
     {2003, "Mirror from Top", 1.5},
     {2004, "Mirror from Bottom", 1.5},
@@ -37,8 +41,17 @@ constexpr EffectInfo kEffects[] = {
     {2007, "Color Shift Horizontal", 2.5},
     {2008, "Color Shift Vertical", 2.5},
     {2009, "Color Shift Diagonal", 2.5},
-    {2010, "Panel Rotate", 4.0},
+    {2010, "Panel Rotate", 4.0, VariantRoutine::kPanelRotate},
 };
+
+// Argument 1 of an effect's benchmark: the form it is forced into, or this for the chosen one.
+constexpr int kChosenForm = -1;
+
+std::string Label(const EffectInfo &effect, int form) {
+  if (form == kChosenForm)
+    return effect.name;
+  return std::string(effect.name) + " [" + VariantName(static_cast<RoutineVariant>(form)) + "]";
+}
 
 ColdFramePool &TheFrames() {
   static ColdFramePool frames(kFrameBytes);
@@ -56,6 +69,11 @@ void BM_Copy(benchmark::State &state) {
 
 void BM_Effect(benchmark::State &state) {
   const EffectInfo &effect = kEffects[state.range(0)];
+  const int form = int(state.range(1));
+  if (form != kChosenForm && !ForceVariant(*effect.routine, static_cast<RoutineVariant>(form))) {
+    state.SkipWithError("this processor cannot run the form");
+    return;
+  }
   ColdFramePool &frames = TheFrames();
   SoftwareEffectProcessor processor(effect.id);
   processor.SetSize(kWidth, kHeight);
@@ -72,7 +90,9 @@ void BM_Effect(benchmark::State &state) {
     benchmark::ClobberMemory();
     ++pair;
   }
-  state.SetLabel(effect.name);
+  if (form != kChosenForm)
+    UnforceVariant(*effect.routine);
+  state.SetLabel(Label(effect, form));
   state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
@@ -93,11 +113,18 @@ public:
 
 int main(int argc, char **argv) {
   benchmark::RegisterBenchmark("copy", BM_Copy)->Unit(benchmark::kMillisecond)->MinTime(0.5);
-  for (int i = 0; i < int(std::size(kEffects)); ++i)
-    benchmark::RegisterBenchmark(("effect/" + std::to_string(kEffects[i].id)).c_str(), BM_Effect)
-        ->Arg(i)
-        ->Unit(benchmark::kMillisecond)
-        ->MinTime(0.5);
+  for (int i = 0; i < int(std::size(kEffects)); ++i) {
+    const EffectInfo &effect = kEffects[i];
+    const std::string name = "effect/" + std::to_string(effect.id);
+    benchmark::RegisterBenchmark(name.c_str(), BM_Effect)->Args({i, kChosenForm})->Unit(benchmark::kMillisecond)->MinTime(0.5);
+    if (!effect.routine)
+      continue;
+    for (RoutineVariant variant : VariantsOf(*effect.routine))
+      benchmark::RegisterBenchmark((name + "/" + VariantName(variant)).c_str(), BM_Effect)
+          ->Args({i, int(variant)})
+          ->Unit(benchmark::kMillisecond)
+          ->MinTime(0.5);
+  }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;
@@ -113,11 +140,22 @@ int main(int argc, char **argv) {
   std::printf("%-24s %9.3f %8.0f %9s %7s\n", "memcpy copy", copy->second * 1e3, 1.0 / copy->second, "1.00", "");
   for (const EffectInfo &effect : kEffects) {
     const auto found = reporter.seconds.find(effect.name);
-    if (found == reporter.seconds.end())
+    if (found != reporter.seconds.end()) {
+      const double ratio = found->second / copy->second;
+      std::printf("%-24s %9.3f %8.0f %9.2f %6.1fx %s", effect.name, found->second * 1e3, 1.0 / found->second, ratio,
+                  effect.target, ratio <= effect.target ? "met" : "MISSED");
+      if (effect.routine)
+        std::printf(" (%s form)", VariantName(PreferredVariant(*effect.routine)));
+      std::printf("\n");
+    }
+    if (!effect.routine)
       continue;
-    const double ratio = found->second / copy->second;
-    std::printf("%-24s %9.3f %8.0f %9.2f %6.1fx %s\n", effect.name, found->second * 1e3, 1.0 / found->second, ratio,
-                effect.target, ratio <= effect.target ? "met" : "MISSED");
+    for (RoutineVariant variant : VariantsOf(*effect.routine)) {
+      const auto form = reporter.seconds.find(Label(effect, int(variant)));
+      if (form != reporter.seconds.end())
+        std::printf("  %-22s %9.3f %8.0f %9.2f\n", VariantName(variant), form->second * 1e3, 1.0 / form->second,
+                    form->second / copy->second);
+    }
   }
   return 0;
 }

@@ -9,6 +9,10 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -75,25 +79,6 @@ TEST(SoftwareEffectProcessorMatchesReference, EveryEffectOnAFullHdFrameAcrossThe
       ExpectMatchesReference(id, x, src, dst, __LINE__);
 }
 
-// The plain paths that machines without AVX2 take give the same bytes.
-TEST(SoftwareEffectProcessorMatchesReference, WithoutVectorInstructions) {
-  struct Restore {
-    ~Restore() { SetVectorPathsEnabled(true); }
-  } restore;
-  SetVectorPathsEnabled(false);
-  std::mt19937 rng(23);
-  for (LONG w : {1, 9, 131})
-    for (LONG h : {1, 70, 140}) {
-      TestPicture src(w, h, 4 * w + 4);
-      TestPicture dst(w, h, 4 * w);
-      src.FillRandom(rng);
-      dst.FillRandom(rng);
-      for (LONG id = kFirstEffect; id <= kLastEffect; ++id)
-        for (double x : {0.2, 0.75, 1.0})
-          ExpectMatchesReference(id, x, src, dst, __LINE__);
-    }
-}
-
 TEST(SoftwareEffectProcessorMatchesReference, PanelRotateAtManyAnglesAndOddCentres) {
   std::mt19937 rng(3);
   for (LONG w : {1, 2, 3, 17, 64, 301})
@@ -106,6 +91,73 @@ TEST(SoftwareEffectProcessorMatchesReference, PanelRotateAtManyAnglesAndOddCentr
         ExpectMatchesReference(2010, step / 64.0, src, dst, __LINE__);
     }
 }
+
+// --- Every form of the routines that come in several ------------------------------------------
+
+struct Form {
+  VariantRoutine routine;
+  LONG effectId;
+  RoutineVariant variant;
+};
+
+std::vector<Form> EveryForm() {
+  std::vector<Form> forms;
+  for (const auto &[routine, effectId] : {std::pair{VariantRoutine::kWave, LONG(2001)},
+                                          std::pair{VariantRoutine::kPanelRotate, LONG(2010)}})
+    for (RoutineVariant variant : VariantsOf(routine))
+      forms.push_back({routine, effectId, variant});
+  return forms;
+}
+
+void PrintTo(const Form &form, std::ostream *out) {
+  *out << "effect " << form.effectId << ", " << VariantName(form.variant) << " form";
+}
+
+class SoftwareEffectProcessorForm : public ::testing::TestWithParam<Form> {
+protected:
+  void SetUp() override {
+    if (!ForceVariant(GetParam().routine, GetParam().variant))
+      GTEST_SKIP() << "this processor cannot run the " << VariantName(GetParam().variant) << " form";
+  }
+  void TearDown() override { UnforceVariant(GetParam().routine); }
+};
+
+TEST_P(SoftwareEffectProcessorForm, MatchesTheReferenceOnOddSizesAndStrides) {
+  std::mt19937 rng(41);
+  const double values[] = {0.0, 0.25, 0.5, 0.75, 1.0, 0.0625, 0.31830988, 0.8711};
+  const struct {
+    LONG w, h, sourcePadding, destinationPadding;
+  } shapes[] = {
+      {1, 1, 0, 0},     {1, 1, 12, 4},    {1, 29, 4, 0},    {29, 1, 0, 8},   {7, 5, 3, 1},
+      {33, 65, 0, 0},   {130, 67, 5, 0},  // rows far outside the wave's reach, blocks cut short
+      {257, 131, 8, 4}, // more than one rotate block each way
+      {1100, 70, 4, 0}, // three wave strips, the last partial; five rotate block columns
+  };
+  for (const auto &shape : shapes) {
+    TestPicture src(shape.w, shape.h, 4 * shape.w + shape.sourcePadding);
+    TestPicture dst(shape.w, shape.h, 4 * shape.w + shape.destinationPadding);
+    src.FillRandom(rng);
+    dst.FillRandom(rng);
+    for (double x : values)
+      ExpectMatchesReference(GetParam().effectId, x, src, dst, __LINE__);
+  }
+}
+
+TEST_P(SoftwareEffectProcessorForm, MatchesTheReferenceOnAFullHdFrame) {
+  std::mt19937 rng(43);
+  TestPicture src(1920, 1080, 1920 * 4);
+  TestPicture dst(1920, 1080, 1920 * 4);
+  src.FillRandom(rng);
+  dst.FillRandom(rng);
+  for (double x : {0.1, 0.75})
+    ExpectMatchesReference(GetParam().effectId, x, src, dst, __LINE__);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryForm, SoftwareEffectProcessorForm, ::testing::ValuesIn(EveryForm()),
+                         [](const ::testing::TestParamInfo<Form> &info) {
+                           return std::string(info.param.effectId == 2001 ? "Wave_" : "PanelRotate_") +
+                                  VariantName(info.param.variant);
+                         });
 
 // --- Behaviour a viewer sees --------------------------------------------------------------
 
