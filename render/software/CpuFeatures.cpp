@@ -9,7 +9,8 @@
 namespace {
 
 constexpr RoutineVariant kWaveVariants[] = {RoutineVariant::kPlain, RoutineVariant::kGather};
-constexpr RoutineVariant kPanelRotateVariants[] = {RoutineVariant::kPlain, RoutineVariant::kGather};
+constexpr RoutineVariant kPanelRotateVariants[] = {RoutineVariant::kPlain, RoutineVariant::kVector,
+                                                   RoutineVariant::kGather};
 constexpr int kRoutineCount = 2;
 constexpr int kNotForced = -1;
 
@@ -78,11 +79,17 @@ std::span<const RoutineVariant> VariantsOf(VariantRoutine routine) {
   return {};
 }
 
-RoutineVariant PreferredVariant(VariantRoutine) {
+RoutineVariant PreferredVariant(VariantRoutine routine) {
   if (!HasAvx2())
     return RoutineVariant::kPlain;
   if (GathersAreFast())
     return RoutineVariant::kGather;
+  switch (routine) {
+  case VariantRoutine::kWave:
+    return RoutineVariant::kPlain; // its plain form already stores four pixels at once
+  case VariantRoutine::kPanelRotate:
+    return RoutineVariant::kVector;
+  }
   return RoutineVariant::kPlain;
 }
 
