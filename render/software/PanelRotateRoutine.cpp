@@ -29,8 +29,8 @@
 namespace {
 
 // A block's source is its 64 x 256 pixels turned, some 64 KB on at most 268 source rows: it
-// stays in the second-level cache while the block is drawn. Block rows of 1 KB are written as
-// whole lines.
+// stays in the second-level cache while the block is drawn, and each block row writes 1 KB in
+// one run.
 constexpr LONG kBlockRows = 64;
 constexpr LONG kBlockColumns = 256;
 static_assert(kBlockRows + kBlockColumns + 4 <= RotateFootprint::kMaxSourceRows);
