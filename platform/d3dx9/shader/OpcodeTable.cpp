@@ -93,4 +93,18 @@ uint8_t SourceCount(const OpcodeInfo &info, uint32_t major) {
   return info.sources;
 }
 
+uint8_t SourcePositions(Opcode op, int index, uint8_t writeMask) {
+  if (op == Opcode::Dp3 || op == Opcode::Crs || op == Opcode::Nrm) return 0x7;
+  if (op == Opcode::Dp4) return 0xF;
+  if (op == Opcode::Tex || op == Opcode::TexLdl || op == Opcode::TexLdd) return index == 0 ? 0xF : 0x1;
+  if (op == Opcode::Dp2Add) return index < 2 ? 0x3 : 0x1;
+  if (op == Opcode::Rcp || op == Opcode::Rsq || op == Opcode::Exp || op == Opcode::Log || op == Opcode::Expp ||
+      op == Opcode::Logp || op == Opcode::Pow)
+    return 0x1;
+  if (op == Opcode::SinCos) return index == 0 ? 0x1 : 0xF;
+  if (op == Opcode::M4x4 || op == Opcode::M4x3) return 0xF;
+  if (op == Opcode::M3x4 || op == Opcode::M3x3 || op == Opcode::M3x2) return 0x7;
+  return writeMask;
+}
+
 }  // namespace zrq::d3dx9

@@ -26,5 +26,9 @@ const OpcodeInfo *FindOpcode(std::string_view name);
 // Sources of the opcode in a shader of the given major version (sincos takes its two
 // constants only before 3.0).
 uint8_t SourceCount(const OpcodeInfo &info, uint32_t major);
+// The positions of source `index` an instruction writing `writeMask` reads (a bit per
+// position before the swizzle): its mask for component-wise arithmetic, .xyz for dp3, the
+// first position for rcp and the other scalar instructions, all four for a texture read.
+uint8_t SourcePositions(Opcode opcode, int index, uint8_t writeMask);
 
 }  // namespace zrq::d3dx9
