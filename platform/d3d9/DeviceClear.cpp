@@ -27,26 +27,30 @@ STDMETHODIMP Device::Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DC
       y1 = std::min(y1, state_.scissor.bottom);
     }
     const uint32_t z24 = static_cast<uint32_t>(static_cast<double>(Z) * 16777215.0 + 0.5);
+    const uint32_t depthMask = ((Flags & D3DCLEAR_ZBUFFER) ? 0xFFFFFF00u : 0u) | ((Flags & D3DCLEAR_STENCIL) ? 0xFFu : 0u);
+    const uint32_t depthValue = (z24 << 8) | (Stencil & 0xFF);
     auto fill = [&](LONG ax, LONG ay, LONG bx, LONG by) {
       ax = std::max(ax, x0), ay = std::max(ay, y0), bx = std::min(bx, x1), by = std::min(by, y1);
-      for (LONG y = ay; y < by; ++y) {
-        if (Flags & D3DCLEAR_TARGET) {
+      if (ax >= bx || ay >= by) return;
+      if (Flags & D3DCLEAR_TARGET) {
+        for (LONG y = ay; y < by; ++y) {
           auto *row = reinterpret_cast<uint32_t *>(rt->Pixels().Row(static_cast<UINT>(y)));
           std::fill(row + ax, row + bx, Color);
         }
-        if (Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) {
-          // The depth surface may be smaller than the target.
-          if (static_cast<UINT>(y) >= ds->Pixels().height) continue;
-          auto *row = reinterpret_cast<uint32_t *>(ds->Pixels().Row(static_cast<UINT>(y)));
-          const LONG end = std::min(bx, static_cast<LONG>(ds->Pixels().width));
-          for (LONG x = ax; x < end; ++x) {
-            uint32_t w = row[x];
-            if (Flags & D3DCLEAR_ZBUFFER) w = (z24 << 8) | (w & 0xFF);
-            if (Flags & D3DCLEAR_STENCIL) w = (w & ~0xFFu) | (Stencil & 0xFF);
-            row[x] = w;
-          }
-        }
       }
+      if (!depthMask) return;
+      // The depth surface may be smaller than the target.
+      const PixelBuffer &words = ds->Pixels();
+      const int dx1 = static_cast<int>(std::min<LONG>(bx, static_cast<LONG>(words.width)));
+      const int dy1 = static_cast<int>(std::min<LONG>(by, static_cast<LONG>(words.height)));
+      DeferredClear &held = ds->HeldClears();
+      // Whole rows are held back until a draw reads them; a part of a row is cleared at once,
+      // over what is held for it.
+      if (ax == 0 && dx1 == static_cast<int>(words.width) && held.Defer(ay, dy1, depthValue, depthMask)) return;
+      held.Settle(ay, dy1);
+      for (int y = ay; y < dy1; ++y)
+        DeferredClear::ClearWords(reinterpret_cast<uint32_t *>(words.Row(static_cast<UINT>(y))), ax, dx1, depthValue,
+                                  depthMask);
     };
     if (Count == 0) {
       fill(x0, y0, x1, y1);

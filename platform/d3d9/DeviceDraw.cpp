@@ -1,6 +1,7 @@
 // The draw methods: gather the triangles' vertices, process them, clip, cull and rasterise.
 #include "platform/d3d9/Device.h"
 #include "platform/d3d9/TransformLighting.h"
+#include "platform/d3d9/TriangleBatch.h"
 
 #include <algorithm>
 #include <cstring>
@@ -132,14 +133,21 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
 
   Surface *rt = renderTarget_.get();
   if (!rt) return D3DERR_INVALIDCALL;
-  PixelBuffer &target = rt->Pixels();
-  Surface *ds = depthStencil_.get();
+  const PixelBuffer &target = rt->Pixels();
+  DrawSurfaces surfaces{reinterpret_cast<uint32_t *>(target.bits.get()), static_cast<int>(target.pitch / 4),
+                        static_cast<int>(target.width), static_cast<int>(target.height),
+                        target.format == D3DFMT_A8R8G8B8, nullptr, 0, 0, 0, false, nullptr};
+  if (Surface *ds = depthStencil_.get()) {
+    const PixelBuffer &words = ds->Pixels();
+    surfaces.depth = reinterpret_cast<uint32_t *>(words.bits.get());
+    surfaces.depthPitch = static_cast<int>(words.pitch / 4);
+    surfaces.depthWidth = static_cast<int>(words.width);
+    surfaces.depthHeight = static_cast<int>(words.height);
+    surfaces.depthHasStencil = HasStencil(words.format);
+    surfaces.depthClears = &ds->HeldClears();
+  }
   PixelSetup setup;
-  ResolvePixelSetup(st, reinterpret_cast<uint32_t *>(target.bits.get()), static_cast<int>(target.pitch / 4),
-                    static_cast<int>(target.width), static_cast<int>(target.height),
-                    target.format == D3DFMT_A8R8G8B8, ds ? reinterpret_cast<uint32_t *>(ds->Pixels().bits.get()) : nullptr,
-                    ds ? static_cast<int>(ds->Pixels().pitch / 4) : 0, ds && HasStencil(ds->Pixels().format),
-                    !disableFastPaths_, &setup);
+  ResolvePixelSetup(st, surfaces, !disableFastPaths_, &setup);
 
   // Process each vertex once when the range is compact; otherwise each corner on its own.
   const VertexProcessor processor(st, layout);
@@ -171,12 +179,13 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
 
   const DWORD cull = st.renderStates[D3DRS_CULLMODE];
   const D3DVIEWPORT9 &vp = st.viewport;
+  TriangleBatch batch(setup, scratch_.triangles);
   auto drawScreen = [&](const ScreenVertex &a, const ScreenVertex &b, const ScreenVertex &c) {
     const float area = (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
     // y points down: a positive area is a clockwise triangle on screen.
     if (cull == D3DCULL_CCW && area < 0.0f) return;
     if (cull == D3DCULL_CW && area > 0.0f) return;
-    RasterizeTriangle(setup, a, b, c, area < 0.0f);
+    batch.Add(a, b, c, area < 0.0f);
   };
   for (UINT t = 0; t < primitiveCount; ++t) {
     ClipVertex corner[3];
@@ -197,6 +206,7 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
     for (int i = 0; i < count; ++i) screen[i] = Project(polygon[i], vp);
     for (int i = 1; i + 1 < count; ++i) drawScreen(screen[0], screen[i], screen[i + 1]);
   }
+  batch.Flush();
   return D3D_OK;
 }
 

@@ -10,6 +10,8 @@
 #include <d3d9.h>
 #include <zrqd3d9ext.h>
 
+#include "platform/d3d9/DeferredClear.h"
+
 #include <atomic>
 #include <bitset>
 #include <cstdint>
@@ -158,12 +160,15 @@ class Surface final : public ResourceBase<IDirect3DSurface9> {
   DWORD Usage() const { return usage_; }
   D3DPOOL Pool() const { return pool_; }
   bool Locked() const { return locked_; }
+  // The clears held back for a depth-stencil surface's words.
+  DeferredClear &HeldClears() { return heldClears_; }
 
  private:
   Texture *container_;
   DWORD usage_;
   D3DPOOL pool_;
   PixelBuffer pixels_;
+  DeferredClear heldClears_{pixels_};
   bool locked_ = false;
 };
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/d3d9/Pipeline.h"
+#include "platform/d3d9/TriangleRows.h"
 
 #include <vector>
 
@@ -10,6 +11,7 @@ namespace zrq::d3d9 {
 struct DrawScratch {
   std::vector<int64_t> vertexNumbers;  // the vertices of each triangle, in order
   std::vector<ClipVertex> vertices;    // processed vertices
+  std::vector<TriangleRows> triangles; // triangles set up, drawn a band at a time
 };
 
 }  // namespace zrq::d3d9

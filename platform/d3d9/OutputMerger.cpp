@@ -57,12 +57,6 @@ uint32_t BlendChannel(DWORD op, uint32_t s, uint32_t sf, uint32_t d, uint32_t df
   }
 }
 
-uint32_t ToDepth24(float z) {
-  if (!(z > 0.0f)) return 0;
-  if (z >= 1.0f) return 0xFFFFFF;
-  return static_cast<uint32_t>(static_cast<double>(z) * 16777215.0 + 0.5);
-}
-
 }  // namespace
 
 bool CompareValues(DWORD func, uint32_t value, uint32_t reference) {

@@ -8,6 +8,7 @@
 
 namespace zrq::d3d9 {
 
+class DeferredClear;
 struct DeviceState;
 struct VertexLayout;
 
@@ -52,9 +53,18 @@ struct StageSetup {
 
 // How the fast path combines a shaded pixel with the target.
 enum class FastBlend {
-  Write,  // no blending, or ONE/ZERO with ADD: the pixel replaces the target
+  Write,  // no blending, or factors that leave the source as it is: the pixel replaces the target
+  Add,    // ONE/ONE with ADD on all four channels: a saturating sum
   Over,   // SRCALPHA/INVSRCALPHA with ADD on all four channels
   Mixed,  // any other factors and operations, resolved per channel
+};
+
+// What stage 0 makes of the texel and the (constant) vertex colour, for colour or alpha.
+enum class FastTerm {
+  Texture,   // the texel
+  Constant,  // the vertex colour
+  Modulate,  // texel × vertex colour
+  Add,       // texel + vertex colour, saturating
 };
 
 // Everything the pixel stages need, resolved once per draw.
@@ -87,29 +97,41 @@ struct PixelSetup {
   uint32_t *target;
   int targetPitch;  // in pixels
   bool targetHasAlpha;
-  uint32_t *depth;  // null when there is no depth-stencil surface
+  // Null when there is no depth-stencil surface, or neither the depth nor the stencil test is
+  // on: the pixels then leave it alone.
+  uint32_t *depth;
   int depthPitch;
   bool depthHasStencil;
+  DeferredClear *depthClears;  // held-back clears, settled for a triangle's rows before it reads them
 
   // Pixels that may be written: the viewport, the target and the scissor rectangle.
   int clipX0, clipY0, clipX1, clipY1;  // x0 <= x < x1, y0 <= y < y1
   bool fastPaths;
 
-  // The fast path's terms (see FastSpans.cpp): texel × constant colour, written, laid over
-  // the target with source alpha, or blended with any other factors and operations.
+  // The fast path's terms (see FastSpans.cpp): a point-sampled texel shaded with the constant
+  // vertex colour, depth tested or not, written or blended onto the target.
   bool fastTextured;
-  uint32_t fastDiffuseMask;  // channels taken from the vertex colour; the others are 255
-  FastBlend fastBlend;
-  // For FastBlend::Mixed: the factors with BOTHSRCALPHA, BOTHINVSRCALPHA and unknown values
-  // already turned into the plain factors they stand for, and the operations (unknown ones ADD).
+  FastTerm fastColour, fastAlpha;
+  // The factors with BOTHSRCALPHA, BOTHINVSRCALPHA and unknown values already turned into the
+  // plain factors they stand for, and the operations (unknown ones ADD); ONE/ZERO with ADD when
+  // blending is off.
   DWORD fastSrcColour, fastDestColour, fastSrcAlpha, fastDestAlpha;
   DWORD fastOpColour, fastOpAlpha;
 };
 
-// Resolves the pixel set-up from the state; false when nothing can be drawn (no target).
-void ResolvePixelSetup(const DeviceState &state, uint32_t *target, int targetPitch, int targetWidth,
-                       int targetHeight, bool targetHasAlpha, uint32_t *depth, int depthPitch, bool depthHasStencil,
-                       bool fastPaths, PixelSetup *setup);
+// The surfaces a draw writes (pitches in pixels).
+struct DrawSurfaces {
+  uint32_t *target;
+  int targetPitch, targetWidth, targetHeight;
+  bool targetHasAlpha;
+  uint32_t *depth;  // null when no depth-stencil surface is bound
+  int depthPitch, depthWidth, depthHeight;
+  bool depthHasStencil;
+  DeferredClear *depthClears;
+};
+
+// Resolves the pixel set-up of a draw from the state.
+void ResolvePixelSetup(const DeviceState &state, const DrawSurfaces &surfaces, bool fastPaths, PixelSetup *setup);
 
 // Clips a triangle in homogeneous space to the near and far planes and to a guard band around
 // the viewport; writes up to kMaxClipped vertices of a convex polygon and returns their count.
@@ -117,12 +139,6 @@ inline constexpr int kMaxClipped = 12;
 int ClipTriangle(const ClipVertex &a, const ClipVertex &b, const ClipVertex &c, ClipVertex *out);
 // True when all three vertices lie inside every clip plane.
 bool InsideClipVolume(const ClipVertex &v);
-
-// Rasterises one triangle with the top-left rule, pixel centres on integer coordinates, and
-// calls the pixel stages for every covered pixel inside the setup's clip rectangle.
-// ccwFacing selects the counter-clockwise stencil operations in two-sided stencil mode.
-void RasterizeTriangle(const PixelSetup &setup, const ScreenVertex &a, const ScreenVertex &b,
-                       const ScreenVertex &c, bool ccwFacing);
 
 // ---- Pixel stages (8 bits per channel, A8R8G8B8 words) -----------------------------------------
 
@@ -140,6 +156,13 @@ uint32_t CombineStages(const PixelSetup &setup, uint32_t diffuse, const uint32_t
 
 bool CompareValues(DWORD func, uint32_t value, uint32_t reference);
 
+// A depth value as the 24 bits a depth word holds.
+inline uint32_t ToDepth24(float z) {
+  if (!(z > 0.0f)) return 0;
+  if (z >= 1.0f) return 0xFFFFFF;
+  return static_cast<uint32_t>(static_cast<double>(z) * 16777215.0 + 0.5);
+}
+
 // Depth, stencil, blending and the write of one pixel; returns false when it was discarded.
 void MergePixel(const PixelSetup &setup, int x, int y, uint32_t source, float z, bool ccwFacing);
 
@@ -156,7 +179,8 @@ struct TriangleGradients {
   bool ccw;
 };
 
-// The fast path for a span, when it applies; returns false to leave the span to the general path.
-bool DrawFastSpan(const PixelSetup &setup, const TriangleGradients &g, int y, int x0, int x1);
+struct FastTriangle;
+// The fast path's terms for one triangle; false when the triangle cannot take it.
+bool PrepareFastTriangle(const PixelSetup &setup, const TriangleGradients &g, FastTriangle *t);
 
 }  // namespace zrq::d3d9

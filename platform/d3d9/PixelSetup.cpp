@@ -7,13 +7,24 @@
 namespace zrq::d3d9 {
 namespace {
 
-bool IsTextureTimesDiffuse(DWORD op, DWORD arg1, DWORD arg2, bool *usesDiffuse) {
+// What stage 0's operation makes of the texel and the vertex colour (which CURRENT also is at
+// stage 0); false for anything the fast path does not do.
+bool StageTerm(DWORD op, DWORD arg1, DWORD arg2, FastTerm *term) {
+  auto isTexture = [](DWORD a) { return a == D3DTA_TEXTURE; };
   auto isColour = [](DWORD a) { return a == D3DTA_DIFFUSE || a == D3DTA_CURRENT; };
-  if (op == D3DTOP_SELECTARG1 && arg1 == D3DTA_TEXTURE) return *usesDiffuse = false, true;
-  if (op == D3DTOP_SELECTARG2 && arg2 == D3DTA_TEXTURE) return *usesDiffuse = false, true;
-  if (op == D3DTOP_MODULATE && ((arg1 == D3DTA_TEXTURE && isColour(arg2)) || (arg2 == D3DTA_TEXTURE && isColour(arg1))))
-    return *usesDiffuse = true, true;
-  return false;
+  auto select = [&](DWORD a) {
+    if (isTexture(a)) return *term = FastTerm::Texture, true;
+    if (isColour(a)) return *term = FastTerm::Constant, true;
+    return false;
+  };
+  const bool textureAndColour = (isTexture(arg1) && isColour(arg2)) || (isColour(arg1) && isTexture(arg2));
+  switch (op) {
+    case D3DTOP_SELECTARG1: return select(arg1);
+    case D3DTOP_SELECTARG2: return select(arg2);
+    case D3DTOP_MODULATE: return textureAndColour && (*term = FastTerm::Modulate, true);
+    case D3DTOP_ADD: return textureAndColour && (*term = FastTerm::Add, true);
+    default: return false;
+  }
 }
 
 // The plain factor a blend value stands for, as the general blend reads it: the BOTH values
@@ -52,37 +63,30 @@ DWORD PlainOp(DWORD op) {
 
 void ResolveFastPath(PixelSetup *p) {
   p->fastTextured = false;
-  p->fastBlend = FastBlend::Write;
   const StageSetup &s = p->stages[0];
-  if (p->stageCount != 1 || !s.hasTexture || p->alphaTest || p->depthTest || p->stencil || p->writeMask != 0xFFFFFFFFu)
+  if (p->stageCount != 1 || !s.hasTexture || p->alphaTest || p->stencil) return;
+  if (!StageTerm(s.colorOp, s.colorArg1, s.colorArg2, &p->fastColour)) return;
+  // Without an alpha operation the stage passes the vertex colour's alpha on.
+  if (s.alphaOp == D3DTOP_DISABLE)
+    p->fastAlpha = FastTerm::Constant;
+  else if (!StageTerm(s.alphaOp, s.alphaArg1, s.alphaArg2, &p->fastAlpha))
     return;
-  bool colourDiffuse = false, alphaDiffuse = false;
-  if (!IsTextureTimesDiffuse(s.colorOp, s.colorArg1, s.colorArg2, &colourDiffuse)) return;
-  if (!IsTextureTimesDiffuse(s.alphaOp, s.alphaArg1, s.alphaArg2, &alphaDiffuse)) return;
   if (p->blend) {
     PlainFactors(p->srcBlend, p->destBlend, &p->fastSrcColour, &p->fastDestColour);
     PlainFactors(p->srcBlendAlpha, p->destBlendAlpha, &p->fastSrcAlpha, &p->fastDestAlpha);
     p->fastOpColour = PlainOp(p->blendOp);
     p->fastOpAlpha = PlainOp(p->blendOpAlpha);
-    const bool sameAlpha = p->fastSrcAlpha == p->fastSrcColour && p->fastDestAlpha == p->fastDestColour &&
-                           p->fastOpAlpha == p->fastOpColour;
-    const bool add = p->fastOpColour == D3DBLENDOP_ADD;
-    if (sameAlpha && add && p->fastSrcColour == D3DBLEND_ONE && p->fastDestColour == D3DBLEND_ZERO)
-      p->fastBlend = FastBlend::Write;
-    else if (sameAlpha && add && p->fastSrcColour == D3DBLEND_SRCALPHA && p->fastDestColour == D3DBLEND_INVSRCALPHA)
-      p->fastBlend = FastBlend::Over;
-    else
-      p->fastBlend = FastBlend::Mixed;
+  } else {
+    p->fastSrcColour = p->fastSrcAlpha = D3DBLEND_ONE;
+    p->fastDestColour = p->fastDestAlpha = D3DBLEND_ZERO;
+    p->fastOpColour = p->fastOpAlpha = D3DBLENDOP_ADD;
   }
-  p->fastDiffuseMask = (colourDiffuse ? 0x00FFFFFFu : 0u) | (alphaDiffuse ? 0xFF000000u : 0u);
   p->fastTextured = true;
 }
 
 }  // namespace
 
-void ResolvePixelSetup(const DeviceState &st, uint32_t *target, int targetPitch, int targetWidth, int targetHeight,
-                       bool targetHasAlpha, uint32_t *depth, int depthPitch, bool depthHasStencil, bool fastPaths,
-                       PixelSetup *p) {
+void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, bool fastPaths, PixelSetup *p) {
   const DWORD *rs = st.renderStates;
   p->stageCount = 0;
   for (int i = 0; i < kStageCount; ++i) {
@@ -124,10 +128,9 @@ void ResolvePixelSetup(const DeviceState &st, uint32_t *target, int targetPitch,
   p->alphaFunc = rs[D3DRS_ALPHAFUNC];
   p->alphaRef = rs[D3DRS_ALPHAREF] & 0xFF;
 
-  p->depth = depth;
-  p->depthPitch = depthPitch;
-  p->depthHasStencil = depth && depthHasStencil;
-  p->depthTest = depth && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
+  const bool hasDepth = surfaces.depth != nullptr;
+  p->depthHasStencil = hasDepth && surfaces.depthHasStencil;
+  p->depthTest = hasDepth && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
   p->depthFunc = rs[D3DRS_ZFUNC];
   p->depthWrite = rs[D3DRS_ZWRITEENABLE] != FALSE;
 
@@ -144,8 +147,11 @@ void ResolvePixelSetup(const DeviceState &st, uint32_t *target, int targetPitch,
   p->stencilRef = rs[D3DRS_STENCILREF];
   p->stencilMask = rs[D3DRS_STENCILMASK];
   p->stencilWriteMask = rs[D3DRS_STENCILWRITEMASK];
-  // Without a depth-stencil surface there is nothing to test or write.
-  if (!depth) p->depthTest = p->stencil = false;
+  // With neither test on, a pixel would write back the word it read: the words are left alone.
+  const bool usesDepth = p->depthTest || p->stencil;
+  p->depth = usesDepth ? surfaces.depth : nullptr;
+  p->depthPitch = surfaces.depthPitch;
+  p->depthClears = usesDepth ? surfaces.depthClears : nullptr;
 
   p->blend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
   p->srcBlend = rs[D3DRS_SRCBLEND];
@@ -162,24 +168,30 @@ void ResolvePixelSetup(const DeviceState &st, uint32_t *target, int targetPitch,
                  ((cw & D3DCOLORWRITEENABLE_BLUE) ? 0x000000FFu : 0u) |
                  ((cw & D3DCOLORWRITEENABLE_ALPHA) ? 0xFF000000u : 0u);
 
-  p->target = target;
-  p->targetPitch = targetPitch;
-  p->targetHasAlpha = targetHasAlpha;
+  p->target = surfaces.target;
+  p->targetPitch = surfaces.targetPitch;
+  p->targetHasAlpha = surfaces.targetHasAlpha;
 
   const D3DVIEWPORT9 &vp = st.viewport;
   int64_t x0 = vp.X, y0 = vp.Y, x1 = static_cast<int64_t>(vp.X) + vp.Width, y1 = static_cast<int64_t>(vp.Y) + vp.Height;
-  x1 = std::min<int64_t>(x1, targetWidth);
-  y1 = std::min<int64_t>(y1, targetHeight);
+  x1 = std::min<int64_t>(x1, surfaces.targetWidth);
+  y1 = std::min<int64_t>(y1, surfaces.targetHeight);
+  // A depth-stencil surface smaller than the target (which Direct3D 9 leaves undefined) keeps
+  // the pixels it has no words for from being drawn, rather than reading past its end.
+  if (usesDepth) {
+    x1 = std::min<int64_t>(x1, surfaces.depthWidth);
+    y1 = std::min<int64_t>(y1, surfaces.depthHeight);
+  }
   if (rs[D3DRS_SCISSORTESTENABLE]) {
     x0 = std::max<int64_t>(x0, st.scissor.left);
     y0 = std::max<int64_t>(y0, st.scissor.top);
     x1 = std::min<int64_t>(x1, st.scissor.right);
     y1 = std::min<int64_t>(y1, st.scissor.bottom);
   }
-  p->clipX0 = static_cast<int>(std::clamp<int64_t>(x0, 0, targetWidth));
-  p->clipY0 = static_cast<int>(std::clamp<int64_t>(y0, 0, targetHeight));
-  p->clipX1 = static_cast<int>(std::clamp<int64_t>(x1, 0, targetWidth));
-  p->clipY1 = static_cast<int>(std::clamp<int64_t>(y1, 0, targetHeight));
+  p->clipX0 = static_cast<int>(std::clamp<int64_t>(x0, 0, surfaces.targetWidth));
+  p->clipY0 = static_cast<int>(std::clamp<int64_t>(y0, 0, surfaces.targetHeight));
+  p->clipX1 = static_cast<int>(std::clamp<int64_t>(x1, 0, surfaces.targetWidth));
+  p->clipY1 = static_cast<int>(std::clamp<int64_t>(y1, 0, surfaces.targetHeight));
   p->fastPaths = fastPaths;
   ResolveFastPath(p);
 }

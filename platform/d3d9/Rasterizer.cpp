@@ -1,10 +1,13 @@
 // Triangle set-up and scan conversion. Vertices are snapped to 1/256 pixel; coverage is
 // decided exactly in integers on pixel centres (integer coordinates) with the top-left rule,
 // so that triangles sharing an edge never both draw, nor both miss, a pixel on it.
-#include "platform/d3d9/Pipeline.h"
+#include "platform/d3d9/TriangleRows.h"
+
+#include "platform/d3d9/DeferredClear.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace zrq::d3d9 {
@@ -18,11 +21,6 @@ int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
   return q;
 }
 int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
-
-struct Edge {
-  int64_t dx, dy, xa, ya;
-  int64_t bias;  // 0 on top and left edges, which own the pixels lying exactly on them
-};
 
 uint32_t ToByte(double c) {
   if (!(c > 0.0)) return 0;
@@ -79,20 +77,48 @@ void ShadeSpan(const PixelSetup &s, const TriangleGradients &g, int y, int x0, i
 
 }  // namespace
 
-void RasterizeTriangle(const PixelSetup &s, const ScreenVertex &a, const ScreenVertex &b, const ScreenVertex &c,
-                       bool ccwFacing) {
+// An edge's limit on the pixels of a row: inside the edge E(i, y) − bias ≥ 0, with
+// E(i, y) = A·i + R(y) and R growing by a fixed step per row. For A > 0 that bounds i from below
+// by ceil(−R ÷ A), for A < 0 from above by floor(R ÷ −A); the quotient is stepped with its
+// remainder, so every row gets the exact bound without a division.
+TriangleRows::EdgeLimit TriangleRows::EdgeLimit::None(int64_t limit) {
+  EdgeLimit e;
+  e.q_ = limit;
+  return e;
+}
+
+TriangleRows::EdgeLimit TriangleRows::EdgeLimit::Left(int64_t A, int64_t R, int64_t step) {
+  return Quotient(-R + A - 1, -step, A);  // ceil(−R ÷ A) = floor((−R + A − 1) ÷ A)
+}
+
+TriangleRows::EdgeLimit TriangleRows::EdgeLimit::Right(int64_t A, int64_t R, int64_t step) {
+  return Quotient(R, step, -A);
+}
+
+TriangleRows::EdgeLimit TriangleRows::EdgeLimit::Quotient(int64_t value, int64_t step, int64_t divisor) {
+  EdgeLimit e;
+  e.divisor_ = divisor;
+  e.q_ = FloorDiv(value, divisor);
+  e.r_ = value - e.q_ * divisor;
+  e.qStep_ = FloorDiv(step, divisor);
+  e.rStep_ = step - e.qStep_ * divisor;
+  return e;
+}
+
+bool TriangleRows::Start(const PixelSetup &s, const ScreenVertex &a, const ScreenVertex &b, const ScreenVertex &c,
+                         bool ccwFacing) {
   const ScreenVertex *v[3] = {&a, &b, &c};
   int64_t X[3], Y[3];
   for (int i = 0; i < 3; ++i) {
     // The clipper keeps vertices within a guard band, so these stay far from overflow.
     if (!std::isfinite(v[i]->x) || !std::isfinite(v[i]->y) || std::fabs(v[i]->x) > 1048576.0f ||
         std::fabs(v[i]->y) > 1048576.0f)
-      return;
+      return false;
     X[i] = std::llround(static_cast<double>(v[i]->x) * kSubPixels);
     Y[i] = std::llround(static_cast<double>(v[i]->y) * kSubPixels);
   }
   const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
-  if (area == 0) return;
+  if (area == 0) return false;
   if (area < 0) {
     std::swap(v[1], v[2]);
     std::swap(X[1], X[2]);
@@ -101,28 +127,49 @@ void RasterizeTriangle(const PixelSetup &s, const ScreenVertex &a, const ScreenV
 
   const int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
   const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
-  const int yStart = static_cast<int>(std::max<int64_t>(s.clipY0, CeilDiv(minY, kSubPixels)));
-  const int yEnd = static_cast<int>(std::min<int64_t>(s.clipY1 - 1, FloorDiv(maxY, kSubPixels)));
-  const int64_t xLo = std::max<int64_t>(s.clipX0, CeilDiv(minX, kSubPixels));
-  const int64_t xHi = std::min<int64_t>(s.clipX1 - 1, FloorDiv(maxX, kSubPixels));
-  if (yStart > yEnd || xLo > xHi) return;
+  next_ = static_cast<int>(std::max<int64_t>(s.clipY0, CeilDiv(minY, kSubPixels)));
+  last_ = static_cast<int>(std::min<int64_t>(s.clipY1 - 1, FloorDiv(maxY, kSubPixels)));
+  const int firstRow = next_;
+  xLo_ = std::max<int64_t>(s.clipX0, CeilDiv(minX, kSubPixels));
+  xHi_ = std::min<int64_t>(s.clipX1 - 1, FloorDiv(maxX, kSubPixels));
+  if (next_ > last_ || xLo_ > xHi_) return false;
 
   // With positive area the inside of every edge a→b is where
-  // E(p) = (b.x − a.x)(p.y − a.y) − (b.y − a.y)(p.x − a.x) > 0, y pointing down.
-  Edge edges[3];
+  // E(p) = (b.x − a.x)(p.y − a.y) − (b.y − a.y)(p.x − a.x) > 0, y pointing down; top and left
+  // edges own the pixels lying exactly on them. For pixel i of row y, E(i, y) − bias ≥ 0 with
+  // E(i, y) = A·i + R(y).
+  struct Sloped {
+    int64_t A, R, step;
+  } lefts[3], rights[3];
+  int leftCount = 0, rightCount = 0;
   for (int k = 0; k < 3; ++k) {
     const int n = (k + 1) % 3;
-    Edge &e = edges[k];
-    e.dx = X[n] - X[k];
-    e.dy = Y[n] - Y[k];
-    e.xa = X[k];
-    e.ya = Y[k];
-    const bool top = e.dy == 0 && e.dx > 0;
-    const bool left = e.dy < 0;
-    e.bias = (top || left) ? 0 : 1;
+    const int64_t dx = X[n] - X[k], dy = Y[n] - Y[k];
+    const int64_t bias = (dy < 0 || (dy == 0 && dx > 0)) ? 0 : 1;
+    const int64_t A = -dy * kSubPixels;
+    const int64_t R = dx * (static_cast<int64_t>(firstRow) * kSubPixels - Y[k]) + dy * X[k] - bias;
+    const int64_t step = dx * kSubPixels;
+    if (A > 0) {
+      lefts[leftCount++] = {A, R, step};
+    } else if (A < 0) {
+      rights[rightCount++] = {A, R, step};
+    } else if (step > 0) {
+      // A horizontal edge keeps the rows firstRow + j where R + j·step ≥ 0.
+      next_ = static_cast<int>(std::max<int64_t>(next_, firstRow + CeilDiv(-R, step)));
+    } else {
+      last_ = static_cast<int>(std::min<int64_t>(last_, firstRow + FloorDiv(R, -step)));
+    }
+  }
+  if (next_ > last_ || leftCount > 2 || rightCount > 2) return false;
+  for (int k = 0; k < 2; ++k) {
+    left_[k] = k < leftCount ? EdgeLimit::Left(lefts[k].A, lefts[k].R + (next_ - firstRow) * lefts[k].step, lefts[k].step)
+                             : EdgeLimit::None(std::numeric_limits<int64_t>::min());
+    right_[k] = k < rightCount ? EdgeLimit::Right(rights[k].A, rights[k].R + (next_ - firstRow) * rights[k].step,
+                                                  rights[k].step)
+                               : EdgeLimit::None(std::numeric_limits<int64_t>::max());
   }
 
-  TriangleGradients g;
+  TriangleGradients &g = g_;
   const double x0 = X[0] / 256.0, y0 = Y[0] / 256.0;
   const double x1 = X[1] / 256.0, y1 = Y[1] / 256.0;
   const double x2 = X[2] / 256.0, y2 = Y[2] / 256.0;
@@ -153,25 +200,65 @@ void RasterizeTriangle(const PixelSetup &s, const ScreenVertex &a, const ScreenV
   for (int st = 0; st < kTexturedStages; ++st)
     g.magnified[st] = st < s.stageCount && s.stages[st].hasTexture ? Magnified(g, s.stages[st], st, cx, cy) : true;
 
-  const bool tryFast = s.fastPaths && s.fastTextured && g.affine && g.constantDiffuse;
-  for (int y = yStart; y <= yEnd; ++y) {
-    int64_t lo = xLo, hi = xHi;
-    const int64_t py = static_cast<int64_t>(y) * kSubPixels;
-    for (const Edge &e : edges) {
-      // E(i, y) − bias ≥ 0 with E(i, y) = A·i + R.
-      const int64_t A = -e.dy * kSubPixels;
-      const int64_t R = e.dx * (py - e.ya) + e.dy * e.xa - e.bias;
-      if (A > 0)
-        lo = std::max(lo, CeilDiv(-R, A));
-      else if (A < 0)
-        hi = std::min(hi, FloorDiv(R, -A));
-      else if (R < 0)
-        hi = lo - 1;
+  tryFast_ = s.fastPaths && s.fastTextured && g.affine && g.constantDiffuse && PrepareFastTriangle(s, g, &fast_);
+  return true;
+}
+
+void TriangleRows::PrefetchTexels(int y0, int y1) const {
+  if (!tryFast_) return;
+  y0 = std::max(y0, next_);
+  y1 = std::min(y1, last_);
+  if (y0 > y1) return;
+  const FastTriangle &t = fast_;
+  // The texels of the rectangle around the rows: the planes are linear, so their corners bound them.
+  double uMin = 1e30, uMax = -1e30, vMin = 1e30, vMax = -1e30;
+  for (const int64_t x : {xLo_, xHi_})
+    for (const int y : {y0, y1}) {
+      const double fx = static_cast<double>(x) - t.refX, fy = y - t.refY;
+      const double u = (t.u0 + t.dudx * fx + t.dudy * fy) * t.width, v = (t.v0 + t.dvdx * fx + t.dvdy * fy) * t.height;
+      uMin = std::min(uMin, u), uMax = std::max(uMax, u), vMin = std::min(vMin, v), vMax = std::max(vMax, v);
     }
+  const int u0 = static_cast<int>(std::clamp(uMin, 0.0, t.width - 1)), u1 = static_cast<int>(std::clamp(uMax, 0.0, t.width - 1));
+  const int v0 = static_cast<int>(std::clamp(vMin, 0.0, t.height - 1)), v1 = static_cast<int>(std::clamp(vMax, 0.0, t.height - 1));
+  // Large boxes are read row after row, which the processor prefetches by itself.
+  if ((v1 - v0 + 1) * ((u1 - u0) / 16 + 1) > 256) return;
+  for (int v = v0; v <= v1; ++v) {
+    const uint32_t *row = t.texels + static_cast<ptrdiff_t>(v) * t.texPitch;
+    for (int u = u0 & ~15; u <= u1; u += 16) __builtin_prefetch(row + u);
+  }
+}
+
+void TriangleRows::DrawTo(const PixelSetup &s, int y) {
+  // Spans are gathered for the fast path and drawn together; what it leaves of a span the
+  // general path draws after it, which changes nothing, as no two spans share a pixel.
+  constexpr int kRows = 64;
+  FastRow rows[kRows];
+  int count = 0;
+  auto drawFast = [&] {
+    fast_.kernel(fast_, rows, count);
+    for (int k = 0; k < count; ++k) {
+      const FastRow &r = rows[k];
+      if (r.drawn < r.count) ShadeSpan(s, g_, r.y, r.x0 + r.drawn, r.x0 + r.count - 1);
+    }
+    count = 0;
+  };
+  for (const int end = std::min(y, last_); next_ <= end; ++next_) {
+    const int64_t lo = std::max({xLo_, left_[0].Limit(), left_[1].Limit()});
+    const int64_t hi = std::min({xHi_, right_[0].Limit(), right_[1].Limit()});
+    for (EdgeLimit &e : left_) e.Step();
+    for (EdgeLimit &e : right_) e.Step();
     if (lo > hi) continue;
     const int sx0 = static_cast<int>(lo), sx1 = static_cast<int>(hi);
-    if (!(tryFast && DrawFastSpan(s, g, y, sx0, sx1))) ShadeSpan(s, g, y, sx0, sx1);
+    // The span's depth words are read below: what clears held back for them is written first.
+    if (s.depthClears) s.depthClears->Settle(next_, sx0, sx1 + 1);
+    if (!tryFast_) {
+      ShadeSpan(s, g_, next_, sx0, sx1);
+      continue;
+    }
+    rows[count++] = FastRow{next_, sx0, sx1 - sx0 + 1, 0};
+    if (count == kRows) drawFast();
   }
+  if (count) drawFast();
 }
 
 }  // namespace zrq::d3d9

@@ -1,0 +1,62 @@
+// One triangle set up for scan conversion and drawn row by row, so that the triangles of a draw
+// can be drawn together a band of rows at a time (see TriangleBatch).
+#pragma once
+
+#include "platform/d3d9/FastSpan.h"
+#include "platform/d3d9/Pipeline.h"
+
+#include <cstdint>
+
+namespace zrq::d3d9 {
+
+class TriangleRows {
+ public:
+  // Sets up the triangle; false when it covers no pixel inside the setup's clip rectangle.
+  // ccwFacing selects the counter-clockwise stencil operations in two-sided stencil mode.
+  bool Start(const PixelSetup &setup, const ScreenVertex &a, const ScreenVertex &b, const ScreenVertex &c,
+             bool ccwFacing);
+  int NextRow() const { return next_; }
+  int LastRow() const { return last_; }
+  // Draws the rows not drawn yet, up to row `y`.
+  void DrawTo(const PixelSetup &setup, int y);
+  // Asks the cache for the texels rows y0 .. y1 of the triangle will read, when the fast path
+  // draws it.
+  void PrefetchTexels(int y0, int y1) const;
+
+ private:
+  // One edge's limit on the pixels of each row, stepped from row to row (see Rasterizer.cpp):
+  // the first pixel inside for a left edge, the last for a right edge.
+  class EdgeLimit {
+   public:
+    // A limit that never binds.
+    static EdgeLimit None(int64_t limit);
+    // The edge's limit at row y, for E(i, y) = A·i + R(y) with R growing by `step` per row.
+    static EdgeLimit Left(int64_t A, int64_t R, int64_t step);
+    static EdgeLimit Right(int64_t A, int64_t R, int64_t step);
+    int64_t Limit() const { return q_; }
+    void Step() {
+      // Without a branch: the carry follows the edge's slope, which no predictor learns.
+      r_ += rStep_;
+      const int64_t carry = r_ >= divisor_;
+      q_ += qStep_ + carry;
+      r_ -= carry * divisor_;
+    }
+
+   private:
+    // q_ = floor(value ÷ divisor) for a value growing by `step` per row, with 0 ≤ r_ < divisor.
+    static EdgeLimit Quotient(int64_t value, int64_t step, int64_t divisor);
+
+    int64_t q_ = 0, r_ = 0, divisor_ = 1, qStep_ = 0, rStep_ = 0;
+  };
+
+  TriangleGradients g_;
+  FastTriangle fast_;
+  bool tryFast_ = false;
+  // A triangle has one or two edges on either side (a horizontal one only bounds its rows);
+  // unused slots never bind.
+  EdgeLimit left_[2], right_[2];
+  int64_t xLo_ = 0, xHi_ = -1;
+  int next_ = 0, last_ = -1;
+};
+
+}  // namespace zrq::d3d9
