@@ -3,10 +3,10 @@
 #include <cctype>
 #include <charconv>
 #include <cstring>
-#include <limits>
 
 #include "platform/d3dx9/shader/AssemblyNames.h"
 #include "platform/d3dx9/shader/ErrorCodes.h"
+#include "platform/d3dx9/shader/FloatText.h"
 #include "platform/d3dx9/shader/OpcodeTable.h"
 
 namespace zrq::d3dx9 {
@@ -68,6 +68,7 @@ public:
     return tokens[position++];
   }
   void Expect(const char *spelling) {
+    if (AtEnd()) Fail(tokens.back(), std::string("'") + spelling + "' expected at the end of the line");
     const Token &t = Take(spelling);
     if (!t.Is(spelling)) Fail(t, std::string("'") + spelling + "' expected, not '" + t.text + "'");
   }
@@ -156,12 +157,8 @@ public:
     }
     std::string digits = t.text;
     if (!digits.empty() && (digits.back() == 'f' || digits.back() == 'F')) digits.pop_back();
-    double parsed = 0;
-    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
-    if (ec != std::errc() || end != digits.data() + digits.size()) Fail(t, "'" + t.text + "' is not a number");
-    // Beyond the float range the value is infinite, as the float conversion would make it.
-    float value = parsed > std::numeric_limits<float>::max() ? std::numeric_limits<float>::infinity()
-                                                                : static_cast<float>(parsed);
+    float value = 0;
+    if (!ParseFloat(digits, value)) Fail(t, "'" + t.text + "' is not a number");
     if (negative) value = -value;
     uint32_t bits;
     std::memcpy(&bits, &value, 4);

@@ -270,17 +270,21 @@ Components CodeEmitter::Emit(Opcode op, uint8_t mask, const std::vector<Componen
 
   // Read ports: one constant, one colour input and one texture coordinate register per
   // instruction (sincos's own two constants apart); later sources move to temporaries.
+  // Beyond that, a profile may limit how many sources name such a register at all.
   const int checked = op == Opcode::SinCos ? 1 : count;
   for (vreg::PortClass portClass :
        {vreg::PortClass::Constant, vreg::PortClass::ColorInput, vreg::PortClass::TextureInput}) {
+    const uint32_t limit = portClass == vreg::PortClass::Constant       ? profile.constantReads
+                           : portClass == vreg::PortClass::TextureInput ? profile.textureReads
+                                                                        : 0;
     const SourceParameter *first = nullptr;
+    uint32_t sources = 0;
     for (int i = 0; i < checked; ++i) {
       if (vreg::ClassOf(in.src[i].type) != portClass) continue;
-      if (!first) {
-        first = &in.src[i];
-      } else if (in.src[i].type != first->type || in.src[i].number != first->number) {
+      if (!first) first = &in.src[i];
+      const bool otherRegister = in.src[i].type != first->type || in.src[i].number != first->number;
+      if (otherRegister || (limit && ++sources > limit))
         in.src[i] = Operand(Materialize(reads[i]), op == Opcode::Tex && i == 0);
-      }
     }
   }
 

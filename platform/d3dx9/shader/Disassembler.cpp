@@ -3,27 +3,26 @@
 #include <d3dx9.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/d3dx9/shader/ConstantTableReader.h"
+#include "platform/d3dx9/shader/FloatText.h"
 #include "platform/d3dx9/shader/OpcodeTable.h"
 
 namespace zrq::d3dx9 {
 namespace {
 
-std::string FloatText(uint32_t bits) {
+std::string DefinedFloat(uint32_t bits) {
   float f;
   std::memcpy(&f, &bits, 4);
-  char text[32];
   // Values that have no decimal spelling keep their bits, which the assembler reads back.
   if (f != f || f - f != 0.0f) {
+    char text[16];
     std::snprintf(text, sizeof text, "0x%08x", bits);
     return text;
   }
-  const auto result = std::to_chars(text, text + sizeof text, f);
-  return std::string(text, result.ptr);
+  return FloatText(f);
 }
 
 std::string SourceText(const SourceParameter &s, ShaderKind kind) {
@@ -235,7 +234,7 @@ std::string InstructionText(const Instruction &in, ShaderKind kind) {
     for (int i = 0; i < (in.opcode == Opcode::DefB ? 1 : 4); ++i) {
       text += ", ";
       if (in.opcode == Opcode::Def)
-        text += FloatText(in.values[i]);
+        text += DefinedFloat(in.values[i]);
       else if (in.opcode == Opcode::DefI)
         text += std::to_string(static_cast<int32_t>(in.values[i]));
       else

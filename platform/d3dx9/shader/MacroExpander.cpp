@@ -171,6 +171,7 @@ std::vector<Token> MacroExpander::Substitute(const Token &name, const MacroDefin
 
   for (Token &t : out) {
     t.location = name.location;
+    t.atLineStart = false;  // an argument's tokens may have started lines of the invocation
     t.hidden.insert(t.hidden.end(), name.hidden.begin(), name.hidden.end());
     t.hidden.push_back(macro.id);
     std::sort(t.hidden.begin(), t.hidden.end());

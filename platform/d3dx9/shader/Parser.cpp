@@ -2,9 +2,9 @@
 
 #include <cctype>
 #include <charconv>
-#include <limits>
 
 #include "platform/d3dx9/shader/ErrorCodes.h"
+#include "platform/d3dx9/shader/FloatText.h"
 
 namespace zrq::d3dx9 {
 namespace {
@@ -20,13 +20,6 @@ constexpr const char *kAssignments[] = {"=", "+=", "-=", "*=", "/=", "%="};
 // Keywords that qualify a declaration and that the subset takes without effect.
 constexpr const char *kIgnoredModifiers[] = {"extern", "inline", "volatile", "precise", "shared", "nointerpolation",
                                              "linear", "centroid", "noperspective"};
-
-// Beyond the float range a literal is infinite, as a float computation would make it.
-float ToFloat(double value) {
-  if (value > std::numeric_limits<float>::max()) return std::numeric_limits<float>::infinity();
-  if (value < -std::numeric_limits<float>::max()) return -std::numeric_limits<float>::infinity();
-  return static_cast<float>(value);
-}
 
 ExpressionPtr Node(ExpressionKind kind, const Token &at) {
   auto e = std::make_unique<Expression>();
@@ -657,11 +650,10 @@ ExpressionPtr Parser::Literal(const Token &t) {
     text.pop_back();
   }
   if (isFloat) {
-    double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) Fail(t, "'" + t.text + "' is not a number");
+    float value = 0;
+    if (!ParseFloat(text, value)) Fail(t, "'" + t.text + "' is not a number");
     e->type = HlslType::Scalar(BaseType::Float);
-    e->number = ToFloat(value);
+    e->number = value;
     return e;
   }
   uint64_t value = 0;

@@ -1,5 +1,6 @@
 #include "platform/d3dx9/shader/RegisterAllocator.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -7,6 +8,18 @@
 #include "platform/d3dx9/shader/VirtualRegisters.h"
 
 namespace zrq::d3dx9 {
+namespace {
+
+// Single instructions, which may write a register they read; the macros (sincos, lrp, crs,
+// nrm, pow, vs_1_1's frc, the matrix products) may not.
+bool ReadsBeforeWriting(Opcode op) {
+  return op == Opcode::Mov || op == Opcode::Add || op == Opcode::Sub || op == Opcode::Mul || op == Opcode::Mad ||
+         op == Opcode::Min || op == Opcode::Max || op == Opcode::Slt || op == Opcode::Sge || op == Opcode::Abs ||
+         op == Opcode::Cmp || op == Opcode::Dp3 || op == Opcode::Dp4 || op == Opcode::Dp2Add || op == Opcode::Rcp ||
+         op == Opcode::Rsq || op == Opcode::Exp || op == Opcode::Log || op == Opcode::Tex;
+}
+
+}  // namespace
 
 uint32_t AllocateTemporaries(std::vector<Instruction> &code, const ShaderProfile &profile, Diagnostics &diagnostics,
                              const SourceLocation &where) {
@@ -33,7 +46,11 @@ uint32_t AllocateTemporaries(std::vector<Instruction> &code, const ShaderProfile
   std::set<uint32_t> free;
   uint32_t used = 0;
   for (const auto &[start, number] : byStart) {
-    while (!busyUntil.empty() && busyUntil.begin()->first < start) {
+    // Registers read for the last time by the instruction that first writes this temporary
+    // may take its result, where the instruction reads all its sources before writing.
+    const bool reuse = ReadsBeforeWriting(code[start].opcode);
+    while (!busyUntil.empty() &&
+           (busyUntil.begin()->first < start || (reuse && busyUntil.begin()->first == start))) {
       free.insert(busyUntil.begin()->second);
       busyUntil.erase(busyUntil.begin());
     }
@@ -62,6 +79,19 @@ uint32_t AllocateTemporaries(std::vector<Instruction> &code, const ShaderProfile
         in.src[s].number = assigned[in.src[s].number];
       }
   }
+  // A move whose temporaries share a register now may move nothing.
+  code.erase(std::remove_if(code.begin(), code.end(),
+                            [](const Instruction &in) {
+                              if (in.opcode != Opcode::Mov || in.dst.type != RegisterType::Temp || in.dst.modifiers ||
+                                  in.src[0].type != RegisterType::Temp || in.src[0].number != in.dst.number ||
+                                  in.src[0].modifier != SourceModifier::None)
+                                return false;
+                              for (unsigned p = 0; p < 4; ++p)
+                                if ((in.dst.writeMask & (1u << p)) && SwizzleLane(in.src[0].swizzle, p) != p)
+                                  return false;
+                              return true;
+                            }),
+             code.end());
   return used;
 }
 

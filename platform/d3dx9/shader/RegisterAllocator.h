@@ -1,7 +1,7 @@
 // Gives every virtual temporary a temporary register of the profile. Code is straight-line,
-// so a temporary lives from its first write to its last read; a register freed by one
-// instruction's last read is taken again only by a later instruction, never by the
-// instruction that reads it (which keeps macro instructions such as sincos safe).
+// so a temporary lives from its first write to its last read; a register freed by an
+// instruction's last read may take that instruction's result unless the instruction is a
+// macro (sincos, lrp, crs...), whose destination must differ from its sources.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "platform/d3dx9/shader/CodeOptimizer.h"
 #include "platform/d3dx9/shader/ConstantTableWriter.h"
 #include "platform/d3dx9/shader/ErrorCodes.h"
 #include "platform/d3dx9/shader/OpcodeTable.h"
@@ -125,8 +126,10 @@ public:
       def.opcode = Opcode::Def;
       def.hasDestination = true;
       def.dst = {RegisterType::Const, constant, 0xF, 0, 0};
+      // Lanes no instruction reads (their readers were dropped as dead code) hold zero.
+      const ConstantPool::Register &values = pool.Registers()[reg];
       for (int lane = 0; lane < 4; ++lane)
-        def.values[lane] = Bits(lane < pool.Registers()[reg].used ? pool.Registers()[reg].values[lane] : 0.0f);
+        def.values[lane] = Bits((literalLanes[reg] & (1u << lane)) ? values.values[lane] : 0.0f);
       out.instructions.push_back(def);
     }
     for (const auto &[index, reg] : inputRegister) {
@@ -167,7 +170,10 @@ private:
   void Collect(const std::vector<Instruction> &code) {
     for (const Instruction &in : code) {
       if (in.hasDestination) Use(in.dst.type, in.dst.number);
-      for (int s = 0; s < in.sourceCount; ++s) Use(in.src[s].type, in.src[s].number);
+      for (int s = 0; s < in.sourceCount; ++s) {
+        Use(in.src[s].type, in.src[s].number);
+        if (in.src[s].type == vreg::Literal) literalLanes[in.src[s].number] |= LanesRead(in, s);
+      }
     }
   }
 
@@ -331,6 +337,7 @@ private:
   SourceLocation where;
   std::set<uint32_t> usedUniforms, usedSamplers;
   std::map<uint32_t, uint32_t> uniformBase, samplerRegister, literalRegister, inputRegister;
+  std::map<uint32_t, uint8_t> literalLanes;
 };
 
 }  // namespace

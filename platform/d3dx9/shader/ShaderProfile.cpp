@@ -36,6 +36,7 @@ std::optional<ShaderProfile> ShaderProfile::Find(std::string_view name) {
     p.minor = 0;
     p.constants = 256;
     p.slots = 256;
+    p.constantReads = 2;
     return p;
   }
   if (name == "ps_2_0") {
@@ -45,6 +46,8 @@ std::optional<ShaderProfile> ShaderProfile::Find(std::string_view name) {
     p.constants = 32;
     p.slots = 64;
     p.textureSlots = 32;
+    p.constantReads = 2;
+    p.textureReads = 1;
     return p;
   }
   return std::nullopt;

@@ -26,6 +26,10 @@ struct ShaderProfile {
   uint32_t slots = 128;         // vertex: every slot; pixel: arithmetic slots
   uint32_t textureSlots = 0;    // pixel: texture instructions
   uint32_t dependentReads = 4;  // pixel: texture reads that depend on texture reads
+  // Sources of one instruction that may name a constant register (all the same one: there
+  // is one read port) and a texture coordinate register; 0 for no limit.
+  uint32_t constantReads = 0;
+  uint32_t textureReads = 0;
 
   // vs_1_1, vs_2_0 and ps_2_0; nothing for any other name.
   static std::optional<ShaderProfile> Find(std::string_view name);

@@ -1,0 +1,4 @@
+float4 main(float4 colour : COLOR0) : COLOR
+{
+    return colour * undefinedFactor;
+}
