@@ -15,6 +15,11 @@ bool AllLiteral(const Components &a, float v) {
   return !a.empty() && std::all_of(a.begin(), a.end(), [v](const Component &c) { return c.IsLiteral(v); });
 }
 
+// Adding a zero of either sign leaves a value as it is (up to the sign of a zero result).
+bool AllZero(const Components &a) {
+  return !a.empty() && std::all_of(a.begin(), a.end(), [](const Component &c) { return c.IsLiteral() && c.value == 0.0f; });
+}
+
 bool AllLiterals(const Components &a) {
   return std::all_of(a.begin(), a.end(), [](const Component &c) { return c.IsLiteral(); });
 }
@@ -79,8 +84,8 @@ Components MathBuilder::Neg(const Components &a) {
 }
 
 Components MathBuilder::Add(const Components &a, const Components &b) {
-  if (AllLiteral(b, 0.0f) && a.size() >= b.size()) return a;
-  if (AllLiteral(a, 0.0f) && b.size() >= a.size()) return b;
+  if (AllZero(b) && a.size() >= b.size()) return a;
+  if (AllZero(a) && b.size() >= a.size()) return b;
   return Map(Opcode::Add, {a, b});
 }
 

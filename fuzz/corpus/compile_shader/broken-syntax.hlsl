@@ -1,0 +1,3 @@
+0float4 main(float4 p : POSITION) : POSITION {
+  float4 x = (p + ;
+  return x;

@@ -1,0 +1,1 @@
+2float4 main(float4 c : COLOR0) : COLOR { return c * missing; }
