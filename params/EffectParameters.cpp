@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include <atlcomcli.h>
@@ -46,10 +47,15 @@ HRESULT EffectParameters::Locked(Operation &&operation) noexcept {
   }
 }
 
-KeyFrameGroup *EffectParameters::GroupFor(std::array<KeyFrameGroup, 3> &groups, LONG code) noexcept {
-  for (size_t i = 0; i < 3; ++i)
-    if (kGroupCodes[i] == code) return &groups[i];
-  return nullptr;
+size_t EffectParameters::GroupIndex(LONG code) noexcept {
+  size_t g = 0;
+  while (g < std::size(kGroupCodes) && kGroupCodes[g] != code) ++g;
+  return g;
+}
+
+KeyFrameGroup *EffectParameters::GroupFor(LONG code) noexcept {
+  const size_t g = GroupIndex(code);
+  return g < groups.size() ? &groups[g] : nullptr;
 }
 
 // ---- The object ----
@@ -185,13 +191,23 @@ HRESULT EffectParameters::SetKeyFrameValue(double time, LONG code, LONG id, VARI
 }
 
 HRESULT EffectParameters::SetKeyFrameValueLocked(double time, LONG code, LONG id, const VARIANT &value) {
-  KeyFrameGroup *group = GroupFor(code);
-  if (group == nullptr || std::isnan(time)) return E_INVALIDARG;
-  const auto [frame, created] = group->try_emplace(time);
+  const size_t g = GroupIndex(code);
+  if (g >= groups.size() || std::isnan(time)) return E_INVALIDARG;
+  KeyFrameGroup &group = groups[g];
+  const auto [frame, createdFrame] = group.try_emplace(time);
   try {
-    frame->second.try_emplace(static_cast<ULONG>(id)).first->second.Assign(value);
+    const auto [held, createdValue] = frame->second.try_emplace(static_cast<ULONG>(id));
+    if (createdValue) {
+      try {
+        index.Insert(static_cast<ULONG>(id), g, time);
+      } catch (...) {
+        frame->second.erase(held);
+        throw;
+      }
+    }
+    held->second.Assign(value);
   } catch (...) {
-    if (created) group->erase(frame);  // no empty key frame is left behind
+    if (createdFrame) group.erase(frame);  // no empty key frame is left behind
     throw;
   }
   return S_OK;
@@ -221,12 +237,7 @@ HRESULT EffectParameters::GetKeyFrameCount(LONG id, ULONG *count) {
   });
 }
 
-ULONG EffectParameters::KeyFrameCountLocked(LONG id) const {
-  ULONG count = 0;
-  for (const KeyFrameGroup &group : groups)
-    for (const auto &[time, frame] : group) count += frame.contains(static_cast<ULONG>(id)) ? 1 : 0;
-  return count;
-}
+ULONG EffectParameters::KeyFrameCountLocked(LONG id) const { return index.Count(static_cast<ULONG>(id)); }
 
 HRESULT EffectParameters::GetKeyFrameTimes(LONG id, double *times, LONG *codes) {
   return Locked([&] {
@@ -237,10 +248,11 @@ HRESULT EffectParameters::GetKeyFrameTimes(LONG id, double *times, LONG *codes) 
 }
 
 void EffectParameters::KeyFrameTimesLocked(LONG id, double *times, LONG *codes) const {
+  const KeyFrameIndex::GroupTimes *held = index.Find(static_cast<ULONG>(id));
+  if (held == nullptr) return;
   size_t at = 0;
-  for (size_t g = 0; g < groups.size(); ++g) {
-    for (const auto &[time, frame] : groups[g]) {
-      if (!frame.contains(static_cast<ULONG>(id))) continue;
+  for (size_t g = 0; g < held->size(); ++g) {
+    for (const double time : (*held)[g]) {
       times[at] = time;
       codes[at] = kGroupCodes[g];
       ++at;
@@ -253,12 +265,13 @@ HRESULT EffectParameters::RemoveKeyFrameValue(LONG id, double time, LONG code) {
 }
 
 HRESULT EffectParameters::RemoveKeyFrameValueLocked(LONG id, double time, LONG code) {
-  KeyFrameGroup *group = GroupFor(code);
-  if (group == nullptr) return E_INVALIDARG;
-  const auto frame = std::isnan(time) ? group->end() : group->find(time);
-  if (frame == group->end()) return TYPE_E_ELEMENTNOTFOUND;
-  frame->second.erase(static_cast<ULONG>(id));
-  if (frame->second.empty()) group->erase(frame);
+  const size_t g = GroupIndex(code);
+  if (g >= groups.size()) return E_INVALIDARG;
+  KeyFrameGroup &group = groups[g];
+  const auto frame = std::isnan(time) ? group.end() : group.find(time);
+  if (frame == group.end()) return TYPE_E_ELEMENTNOTFOUND;
+  if (frame->second.erase(static_cast<ULONG>(id)) != 0) index.Erase(static_cast<ULONG>(id), g, time);
+  if (frame->second.empty()) group.erase(frame);
   return S_OK;
 }
 
@@ -268,10 +281,12 @@ HRESULT EffectParameters::RemoveAllKeyFrameValues(LONG id, LONG codeMask) {
     for (size_t g = 0; g < groups.size(); ++g) {
       if (codeMask != AllTimeBases && codeMask != kGroupCodes[g]) continue;
       KeyFrameGroup &group = groups[g];
+      // Key frames left empty go too, also those a document brought in empty.
       for (auto frame = group.begin(); frame != group.end();) {
         frame->second.erase(static_cast<ULONG>(id));
         frame = frame->second.empty() ? group.erase(frame) : std::next(frame);
       }
+      index.EraseGroup(static_cast<ULONG>(id), g);
     }
     return S_OK;
   });
@@ -292,24 +307,36 @@ HRESULT EffectParameters::CollectKeyFramesLocked(LONG id, CollectedKeyFrames *co
   return S_OK;
 }
 
+void EffectParameters::NearestLocked(LONG id, double time, double previousEdge, bool inclusive, double nextEdge,
+                                     Neighbour *previous, Neighbour *next) const {
+  const KeyFrameIndex::GroupTimes *held = index.Find(static_cast<ULONG>(id));
+  if (held == nullptr) return;
+  for (size_t g = 0; g < held->size(); ++g) {
+    const KeyFrameIndex::Times &times = (*held)[g];
+    const auto below = inclusive ? times.upper_bound(previousEdge) : times.lower_bound(previousEdge);
+    if (below != times.begin()) {
+      const double k = *std::prev(below);
+      if (time - previous->time > time - k) *previous = {k, kGroupCodes[g]};
+    }
+    const auto above = times.upper_bound(nextEdge);
+    if (above != times.end()) {
+      const double k = *above;
+      if (next->time - time > k - time) *next = {k, kGroupCodes[g]};
+    }
+  }
+}
+
 HRESULT EffectParameters::GetNeighbourKeyFrames(double time, LONG id, double *previous, double *next) {
   return Locked([&] {
     if (previous == nullptr || next == nullptr) return E_POINTER;
-    CollectedKeyFrames collected;
-    const HRESULT hr = CollectKeyFramesLocked(id, &collected);
-    if (FAILED(hr)) return hr;
-    // Key frames within 0.01 of the time are neither before nor after it.
-    double before = -0.1;
-    double after = 1.1;
-    for (const double k : collected.times) {
-      if (k < time - 0.01) {
-        if (time - before > time - k) before = k;
-      } else if (k > time + 0.01) {
-        if (after - time > k - time) after = k;
-      }
-    }
-    *previous = before;
-    *next = after;
+    if (KeyFrameCountLocked(id) == 0) return E_INVALIDARG;
+    // Key frames within 0.01 of the time are neither before nor after it; -0.1 and 1.1 stand
+    // for none and are handed out as they are.
+    Neighbour before{-0.1};
+    Neighbour after{1.1};
+    NearestLocked(id, time, time - 0.01, false, time + 0.01, &before, &after);
+    *previous = before.time;
+    *next = after.time;
     return S_OK;
   });
 }
@@ -317,58 +344,49 @@ HRESULT EffectParameters::GetNeighbourKeyFrames(double time, LONG id, double *pr
 HRESULT EffectParameters::GetValueAtTime(double time, LONG id, VARIANT *value) {
   return Locked([&] {
     if (value == nullptr) return E_POINTER;
-    CollectedKeyFrames collected;
-    HRESULT hr = CollectKeyFramesLocked(id, &collected);
-    if (FAILED(hr)) return hr;
+    if (KeyFrameCountLocked(id) == 0) return E_INVALIDARG;
 
     // The nearest key frame at or before the time, and the nearest after it; -0.1 and 1.1
-    // stand for none. Ties keep the one met first.
-    double leftTime = -0.1;
-    double rightTime = 1.1;
-    LONG leftCode = 0;
-    LONG rightCode = 0;
-    for (size_t i = 0; i < collected.times.size(); ++i) {
-      const double k = collected.times[i];
-      if (k <= time) {
-        if (time - leftTime > time - k) leftTime = k, leftCode = collected.codes[i];
-      } else {
-        if (rightTime - time > k - time) rightTime = k, rightCode = collected.codes[i];
-      }
-    }
+    // stand for none, so key frames outside them are never neighbours. Ties keep the group
+    // met first.
+    Neighbour left{-0.1};
+    Neighbour right{1.1};
+    NearestLocked(id, time, time, true, time, &left, &right);
 
     // Every result is built in scratch and moved out whole, so a failure writes nothing.
+    HRESULT hr = S_OK;
     VARIANT result;
     VariantInit(&result);
-    if (leftCode == 0 || rightCode == 0) {
+    if (left.code == 0 || right.code == 0) {
       // Before the first key frame and after the last the value is held; with neither,
       // the parameter's own value stands.
-      if (leftCode == 0 && rightCode == 0)
+      if (left.code == 0 && right.code == 0)
         hr = table.GetValue(id, &result);
-      else if (leftCode == 0)
-        hr = GetKeyFrameValueLocked(rightTime, rightCode, id, &result);
+      else if (left.code == 0)
+        hr = GetKeyFrameValueLocked(right.time, right.code, id, &result);
       else
-        hr = GetKeyFrameValueLocked(leftTime, leftCode, id, &result);
+        hr = GetKeyFrameValueLocked(left.time, left.code, id, &result);
       if (FAILED(hr)) return hr;
       ConvertToDouble(&result);
       MoveOut(&result, value);
       return hr;
     }
 
-    const double u = (time - leftTime) / (rightTime - leftTime);
-    VARIANT left, right, leftWeight, rightWeight, leftPart, rightPart;
-    for (VARIANT *v : {&left, &right, &leftWeight, &rightWeight, &leftPart, &rightPart}) VariantInit(v);
-    hr = GetKeyFrameValueLocked(rightTime, rightCode, id, &right);
-    if (SUCCEEDED(hr)) hr = GetKeyFrameValueLocked(leftTime, leftCode, id, &left);
+    const double u = (time - left.time) / (right.time - left.time);
+    VARIANT leftValue, rightValue, leftWeight, rightWeight, leftPart, rightPart;
+    for (VARIANT *v : {&leftValue, &rightValue, &leftWeight, &rightWeight, &leftPart, &rightPart}) VariantInit(v);
+    hr = GetKeyFrameValueLocked(right.time, right.code, id, &rightValue);
+    if (SUCCEEDED(hr)) hr = GetKeyFrameValueLocked(left.time, left.code, id, &leftValue);
     if (SUCCEEDED(hr)) {
       leftWeight.vt = VT_R8;
       leftWeight.dblVal = 1.0 - u;
       rightWeight.vt = VT_R8;
       rightWeight.dblVal = u;
-      hr = VarMul(&left, &leftWeight, &leftPart);
-      if (SUCCEEDED(hr)) hr = VarMul(&right, &rightWeight, &rightPart);
+      hr = VarMul(&leftValue, &leftWeight, &leftPart);
+      if (SUCCEEDED(hr)) hr = VarMul(&rightValue, &rightWeight, &rightPart);
       if (SUCCEEDED(hr)) hr = VarAdd(&leftPart, &rightPart, &result);
     }
-    for (VARIANT *v : {&left, &right, &leftWeight, &rightWeight, &leftPart, &rightPart}) VariantClear(v);
+    for (VARIANT *v : {&leftValue, &rightValue, &leftWeight, &rightWeight, &leftPart, &rightPart}) VariantClear(v);
     if (FAILED(hr)) {
       VariantClear(&result);
       return hr;
@@ -452,15 +470,18 @@ HRESULT EffectParameters::ReplaceWithLoaded(LoadedParameterSet &loaded) {
   // are merged with, not lost; the copies replace the set only when the merge succeeded.
   std::vector<ParameterRecord> replacedRecords;
   std::array<KeyFrameGroup, 3> replacedGroups;
+  KeyFrameIndex replacedIndex;
   const HRESULT hr = Locked([&] {
     std::vector<ParameterRecord> records = table.Records();
     std::array<KeyFrameGroup, 3> loadedGroups;
     const HRESULT merged = MergeLoadedParameterSet(loaded, records, loadedGroups);
     if (FAILED(merged)) return merged;
+    replacedIndex = KeyFrameIndex::Of(loadedGroups);
     replacedRecords.swap(table.Records());
     table.Records().swap(records);
     replacedGroups.swap(groups);
     groups.swap(loadedGroups);
+    index.swap(replacedIndex);
     return merged;
   });
   return hr;  // what was replaced is freed here, outside the lock

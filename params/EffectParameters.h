@@ -19,6 +19,7 @@
 
 #include "params/IEffectParameters.h"
 #include "params/KeyFrameGroup.h"
+#include "params/KeyFrameIndex.h"
 #include "params/ParameterTable.h"
 
 struct LoadedParameterSet;
@@ -60,7 +61,9 @@ public:
   STDMETHODIMP RemoveKeyFrameValue(LONG id, double time, LONG code) override;
   STDMETHODIMP RemoveAllKeyFrameValues(LONG id, LONG codeMask) override;
 
-  // Evaluation over the key frames of one id in all groups, on one time axis.
+  // Evaluation over the key frames of one id in all groups, on one time axis. Finding the
+  // neighbours of a time costs O(log n) in the number of key frames; only the spline, which
+  // is shaped by every key frame, reads them all.
   STDMETHODIMP GetNeighbourKeyFrames(double time, LONG id, double *previous, double *next) override;
   STDMETHODIMP GetValueAtTime(double time, LONG id, VARIANT *value) override;
   STDMETHODIMP GetCurveValueAtTime(double time, LONG id, BOOL spline, VARIANT *value) override;
@@ -80,12 +83,18 @@ private:
     std::vector<double> times;
     std::vector<LONG> codes;
   };
+  // A neighbour of a time among one id's key frames; code 0 when there is none.
+  struct Neighbour {
+    double time;
+    LONG code = 0;
+  };
 
   template <typename Operation>
   HRESULT Locked(Operation &&operation) noexcept;
 
-  static KeyFrameGroup *GroupFor(std::array<KeyFrameGroup, 3> &groups, LONG code) noexcept;
-  KeyFrameGroup *GroupFor(LONG code) noexcept { return GroupFor(groups, code); }
+  // The group's place in groups (0, 1, 2) for a code, or groups.size() for no group.
+  static size_t GroupIndex(LONG code) noexcept;
+  KeyFrameGroup *GroupFor(LONG code) noexcept;
 
   HRESULT GetKeyFrameValueLocked(double time, LONG code, LONG id, VARIANT *value);
   HRESULT SetKeyFrameValueLocked(double time, LONG code, LONG id, const VARIANT &value);
@@ -93,11 +102,19 @@ private:
   ULONG KeyFrameCountLocked(LONG id) const;
   void KeyFrameTimesLocked(LONG id, double *times, LONG *codes) const;
   HRESULT CollectKeyFramesLocked(LONG id, CollectedKeyFrames *collected) const;
+  // The key frames of id nearest to time: *previous among those below previousEdge (or at it,
+  // when inclusive), *next among those above nextEdge. Each group's candidate is found in the
+  // index and the groups are taken in order, a candidate replacing the one held only when it
+  // is strictly nearer to time, as a scan of every key frame would choose; the times held on
+  // entry stand for none and bound the search.
+  void NearestLocked(LONG id, double time, double previousEdge, bool inclusive, double nextEdge, Neighbour *previous,
+                     Neighbour *next) const;
   HRESULT ReplaceWithLoaded(LoadedParameterSet &loaded);
 
   LONG referenceCount = 0;
   std::mutex parametersLock;
   ParameterTable table;
   std::array<KeyFrameGroup, 3> groups;  // StartOffset, EndOffset, Percentage
+  KeyFrameIndex index;                  // always describes groups
   SharedString rootElementName;
 };

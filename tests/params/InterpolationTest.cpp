@@ -1,4 +1,7 @@
+#include <cmath>
 #include <limits>
+#include <random>
+#include <vector>
 
 #include "ParameterSetFixture.h"
 
@@ -119,6 +122,122 @@ TEST_F(InterpolationTest, NeighboursSkipKeyFramesWithinOneHundredth) {
 TEST_F(InterpolationTest, NaNTimeFallsBackToTheParameter) {
   parameters.SetKeyFrameValue(0.25, StartOffset, 21, I2(40));
   EXPECT_EQ(At(std::numeric_limits<double>::quiet_NaN()), 50.0);
+}
+
+// What evaluation must find, worked out by reading every key frame of the id through the
+// interface: the nearest at or before the time and the nearest after it, only those after -0.1
+// and before 1.1 counting, the group met first keeping a tie.
+struct Scan {
+  double leftTime = -0.1, rightTime = 1.1;
+  LONG leftCode = 0, rightCode = 0;
+};
+
+Scan ScanKeyFrames(EffectParameters &parameters, LONG id, double time) {
+  Scan scan;
+  ULONG count = 0;
+  parameters.GetKeyFrameCount(id, &count);
+  std::vector<double> times(count);
+  std::vector<LONG> codes(count);
+  if (count > 0) parameters.GetKeyFrameTimes(id, times.data(), codes.data());
+  for (ULONG i = 0; i < count; ++i) {
+    const double k = times[i];
+    if (k <= time) {
+      if (time - scan.leftTime > time - k) scan.leftTime = k, scan.leftCode = codes[i];
+    } else if (scan.rightTime - time > k - time) {
+      scan.rightTime = k, scan.rightCode = codes[i];
+    }
+  }
+  return scan;
+}
+
+double Held(EffectParameters &parameters, double time, LONG code, LONG id) {
+  Owned v;
+  EXPECT_EQ(parameters.GetKeyFrameValue(time, code, id, &v), S_OK);
+  Owned number;
+  EXPECT_EQ(VariantChangeType(&number, &v, 0, VT_R8), S_OK);
+  return number.dblVal;
+}
+
+// Many key frames of several ids in all three groups, edited at random: after every edit the
+// value and the neighbours at each time are those a scan of every key frame finds.
+TEST_F(InterpolationTest, EvaluationAgreesWithAScanOfEveryKeyFrameThroughEdits) {
+  std::mt19937 rng(20241208);
+  const LONG codes[] = {StartOffset, EndOffset, Percentage};
+  const LONG ids[] = {21, 20, 1000};
+  // Times on a grid that reaches past both sentinels, so ties across groups happen.
+  auto gridTime = [&] { return -0.25 + static_cast<double>(rng() % 49) / 32.0; };
+  const double probes[] = {-1.0,
+                           -0.1,
+                           0.0,
+                           0.3,
+                           0.5,
+                           1.0,
+                           1.1,
+                           2.0,
+                           std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity()};
+  for (int edit = 0; edit < 600; ++edit) {
+    const LONG id = ids[rng() % 3];
+    const LONG code = codes[rng() % 3];
+    switch (rng() % 6) {
+      case 0:
+      case 1:
+      case 2:
+        ASSERT_EQ(parameters.SetKeyFrameValue(gridTime(), code, id, I2(static_cast<SHORT>(rng() % 101))), S_OK);
+        break;
+      case 3:
+        parameters.MoveKeyFrameValue(id, code, gridTime(), gridTime());
+        break;
+      case 4:
+        parameters.RemoveKeyFrameValue(id, gridTime(), code);
+        break;
+      case 5:
+        if (rng() % 8 == 0) {
+          ASSERT_EQ(parameters.RemoveAllKeyFrameValues(id, rng() % 2 ? code : AllTimeBases), S_OK);
+        }
+        break;
+    }
+    for (const LONG probeId : ids) {
+      ULONG count = 0;
+      ASSERT_EQ(parameters.GetKeyFrameCount(probeId, &count), S_OK);
+      if (count == 0) continue;
+      std::vector<double> times = {gridTime(), gridTime() + 1.0 / 64.0};
+      times.insert(times.end(), std::begin(probes), std::end(probes));
+      for (const double t : times) {
+        SCOPED_TRACE(testing::Message() << "edit " << edit << ", id " << probeId << ", time " << t);
+        const Scan scan = ScanKeyFrames(parameters, probeId, t);
+        Owned v;
+        ASSERT_EQ(parameters.GetValueAtTime(t, probeId, &v), S_OK);
+        ASSERT_EQ(v.vt, VT_R8);
+        double expected;
+        if (scan.leftCode != 0 && scan.rightCode != 0) {
+          const double u = (t - scan.leftTime) / (scan.rightTime - scan.leftTime);
+          expected = Held(parameters, scan.leftTime, scan.leftCode, probeId) * (1.0 - u) +
+                     Held(parameters, scan.rightTime, scan.rightCode, probeId) * u;
+        } else if (scan.leftCode != 0) {
+          expected = Held(parameters, scan.leftTime, scan.leftCode, probeId);
+        } else if (scan.rightCode != 0) {
+          expected = Held(parameters, scan.rightTime, scan.rightCode, probeId);
+        } else {
+          Owned own, number;
+          ASSERT_EQ(parameters.GetValue(probeId, &own), S_OK);
+          ASSERT_EQ(VariantChangeType(&number, &own, 0, VT_R8), S_OK);
+          expected = number.dblVal;
+        }
+        ASSERT_DOUBLE_EQ(v.dblVal, expected);
+
+        // The neighbours leave out key frames within a hundredth of the time.
+        double previous = 0, next = 0;
+        ASSERT_EQ(parameters.GetNeighbourKeyFrames(t, probeId, &previous, &next), S_OK);
+        const Scan before = ScanKeyFrames(parameters, probeId, std::nextafter(t - 0.01, -HUGE_VAL));
+        const Scan after = ScanKeyFrames(parameters, probeId, t + 0.01);
+        if (std::isfinite(t)) {
+          EXPECT_EQ(previous, before.leftCode != 0 ? before.leftTime : -0.1);
+          EXPECT_EQ(next, after.rightCode != 0 ? after.rightTime : 1.1);
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

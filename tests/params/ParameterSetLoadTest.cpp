@@ -131,6 +131,12 @@ TEST_F(ParameterSetLoad, KeyFramesGoToTheirGroupsByIdOrName) {
   ASSERT_EQ(parameters->GetKeyFrameValue(0.75, StartOffset, 20, &value), S_OK);
   EXPECT_EQ(value.dblVal, 0.5);
   EXPECT_EQ(KeyFrames(21), 1u) << "the earlier key frames are gone";
+  // Evaluation finds only the loaded key frame, and edits after the load find it too.
+  Owned at;
+  ASSERT_EQ(parameters->GetValueAtTime(0.1, 21, &at), S_OK);
+  EXPECT_EQ(at.dblVal, 10.0);
+  ASSERT_EQ(parameters->RemoveKeyFrameValue(21, 0.5, EndOffset), S_OK);
+  EXPECT_EQ(KeyFrames(21), 0u);
 }
 
 TEST_F(ParameterSetLoad, TheFirstKeyFrameAtATimeWins) {
@@ -251,6 +257,9 @@ TEST_F(ParameterSetLoad, AHundredThousandKeyFramesLoad) {
   for (int i = 0; i < 100000; ++i) frames += KeyFrameXml(std::to_string(i / 100000.0), ById(21, std::to_string(i % 100)));
   ASSERT_EQ(LoadXml(parameters, Document("<StartOffsetElements>" + frames + "</StartOffsetElements>")), S_OK);
   EXPECT_EQ(KeyFrames(21), 100000u);
+  Owned at;
+  ASSERT_EQ(parameters->GetValueAtTime(0.500005, 21, &at), S_OK);
+  EXPECT_NEAR(at.dblVal, 0.5, 1e-9);  // halfway from 0 (at 0.5) to 1 (at 0.50001)
   // All at one time: one key frame, the first.
   frames.clear();
   for (int i = 0; i < 100000; ++i) frames += KeyFrameXml("0.5", ById(21, std::to_string(i % 100)));
