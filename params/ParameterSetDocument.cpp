@@ -7,12 +7,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 
 namespace {
 
 constexpr HRESULT kNotWellFormed = HRESULT_FROM_WIN32(13L);  // ERROR_INVALID_DATA
+constexpr HRESULT kNameTooLong = HRESULT_FROM_WIN32(206L);   // ERROR_FILENAME_EXCED_RANGE
 
 std::string StatusText(HRESULT hr) {
   char text[16];
@@ -24,29 +26,43 @@ void Say(std::string *reason, std::string text) {
   if (reason != nullptr) *reason = std::move(text);
 }
 
+// A file as reasons name it; the host makes what it prints printable.
+std::string Named(const std::string &path) { return "'" + path + "'"; }
+
 // Why a file cannot be read, found before the DOM is asked, which tells a missing file and
 // a broken one apart only by a failed load.
 HRESULT CheckReadable(const std::string &path, std::string *reason) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) {
     const int error = errno;
-    if (error == ENOENT) {
-      Say(reason, "cannot read " + path + ": no such file");
-      return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    switch (error) {
+      case ENOENT:
+        Say(reason, "cannot read " + Named(path) + ": no such file");
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+      case ENOTDIR:
+        Say(reason, "cannot read " + Named(path) + ": a folder on the way is not a folder");
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+      case ENAMETOOLONG:
+        Say(reason, "cannot read " + Named(path) + ": the name is too long");
+        return kNameTooLong;
+      case EACCES:
+        Say(reason, "cannot read " + Named(path) + ": access denied");
+        return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+      default:
+        Say(reason, "cannot read " + Named(path) + ": " + std::strerror(error));
+        return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
     }
-    if (error == ENOTDIR) {
-      Say(reason, "cannot read " + path + ": a folder on the way is not a folder");
-      return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    }
-    Say(reason, "cannot read " + path + ": access denied");
+  }
+  if (S_ISDIR(info.st_mode)) {
+    Say(reason, "cannot read " + Named(path) + ": it is a folder");
     return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
   }
   if (!S_ISREG(info.st_mode)) {
-    Say(reason, "cannot read " + path + ": not a regular file");
+    Say(reason, "cannot read " + Named(path) + ": not a regular file");
     return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
   }
   if (::access(path.c_str(), R_OK) != 0) {
-    Say(reason, "cannot read " + path + ": access denied");
+    Say(reason, "cannot read " + Named(path) + ": access denied");
     return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
   }
   return S_OK;
@@ -55,26 +71,27 @@ HRESULT CheckReadable(const std::string &path, std::string *reason) {
 std::string LoadFailure(const std::string &path, HRESULT hr) {
   switch (hr) {
     case DISP_E_TYPEMISMATCH:
-      return "the parameter set in " + path + " holds a value whose text does not fit its type (" +
+      return "the parameter set in " + Named(path) + " holds a value whose text does not fit its type (" +
              StatusText(hr) + "); nothing was loaded";
     case DISP_E_OVERFLOW:
-      return "the parameter set in " + path + " holds a number out of range for its type (" + StatusText(hr) +
+      return "the parameter set in " + Named(path) + " holds a number out of range for its type (" + StatusText(hr) +
              "); nothing was loaded";
     case E_INVALIDARG:
-      return "the parameter set in " + path + " holds a key frame whose time is not a number; nothing was loaded";
+      return "the parameter set in " + Named(path) +
+             " holds a key frame whose time is not a number; nothing was loaded";
     case E_OUTOFMEMORY:
-      return "not enough memory to load the parameter set in " + path;
+      return "not enough memory to load the parameter set in " + Named(path);
     default:
-      return "the parameter set in " + path + " could not be loaded (" + StatusText(hr) + ")";
+      return "the parameter set in " + Named(path) + " could not be loaded (" + StatusText(hr) + ")";
   }
 }
 
 std::string WriteFailure(const std::string &path, HRESULT hr) {
   if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND))
-    return "cannot write " + path + ": its folder does not exist";
-  if (hr == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)) return "cannot write " + path + ": access denied";
-  if (hr == E_OUTOFMEMORY) return "not enough memory to save the parameter set to " + path;
-  return "cannot write " + path + " (" + StatusText(hr) + ")";
+    return "cannot write " + Named(path) + ": its folder does not exist";
+  if (hr == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)) return "cannot write " + Named(path) + ": access denied";
+  if (hr == E_OUTOFMEMORY) return "not enough memory to save the parameter set to " + Named(path);
+  return "cannot write " + Named(path) + " (" + StatusText(hr) + ")";
 }
 
 // Where the DOM found the document broken and why, as ": line 4, column 5: the end tag does
@@ -118,31 +135,31 @@ HRESULT Load(const std::string &path, IEffectParameters *parameters, std::string
   VARIANT_BOOL loaded = VARIANT_FALSE;
   hr = document->load(source, &loaded);
   if (hr == E_OUTOFMEMORY) {
-    Say(reason, "not enough memory to read " + path);
+    Say(reason, "not enough memory to read " + Named(path));
     return hr;
   }
   if (FAILED(hr) || loaded != VARIANT_TRUE) {
-    Say(reason, path + " is not a well-formed XML document" + WhereBroken(document));
+    Say(reason, Named(path) + " is not a well-formed XML document" + WhereBroken(document));
     return kNotWellFormed;
   }
   CComPtr<IXMLDOMElement> element;
   hr = document->get_documentElement(&element);
   if (FAILED(hr) || !element) {
-    Say(reason, path + " has no document element");
+    Say(reason, Named(path) + " has no document element");
     return FAILED(hr) ? hr : kNotWellFormed;
   }
   hr = parameters->LoadParameters(element);
   if (FAILED(hr)) {
     Say(reason, LoadFailure(path, hr));
   } else if (hr == S_FALSE) {
-    Say(reason, "a key-frame parameter in " + path + " names no parameter and was passed over");
+    Say(reason, "a key-frame parameter in " + Named(path) + " names no parameter and was passed over");
   }
   return hr;
 }
 
-HRESULT Save(const std::string &path, IEffectParameters *parameters, const std::string &documentElementName,
-             std::string *reason) {
-  CComPtr<IXMLDOMDocument> document;
+// A new document holding the set under an element named documentElementName.
+HRESULT BuildDocument(IEffectParameters *parameters, const std::string &documentElementName,
+                      CComPtr<IXMLDOMDocument> &document, CComPtr<IXMLDOMElement> &element, std::string *reason) {
   HRESULT hr = NewDocument(document);
   if (FAILED(hr)) {
     Say(reason, "cannot make an XML document (" + StatusText(hr) + ")");
@@ -150,7 +167,6 @@ HRESULT Save(const std::string &path, IEffectParameters *parameters, const std::
   }
   CComBSTR name(documentElementName.c_str());
   if (!name) return E_OUTOFMEMORY;
-  CComPtr<IXMLDOMElement> element;
   hr = document->createElement(name, &element);
   if (hr == E_OUTOFMEMORY) return hr;
   if (FAILED(hr) || !element) {
@@ -163,6 +179,15 @@ HRESULT Save(const std::string &path, IEffectParameters *parameters, const std::
     Say(reason, "the parameter set could not be written as XML (" + StatusText(hr) + ")");
     return hr;
   }
+  return S_OK;
+}
+
+HRESULT Save(const std::string &path, IEffectParameters *parameters, const std::string &documentElementName,
+             std::string *reason) {
+  CComPtr<IXMLDOMDocument> document;
+  CComPtr<IXMLDOMElement> element;
+  HRESULT hr = BuildDocument(parameters, documentElementName, document, element, reason);
+  if (FAILED(hr)) return hr;
   CComVariant destination(path.c_str());
   if (destination.vt != VT_BSTR) return E_OUTOFMEMORY;
   hr = document->save(destination);
@@ -173,6 +198,22 @@ HRESULT Save(const std::string &path, IEffectParameters *parameters, const std::
   return S_OK;
 }
 
+HRESULT Format(IEffectParameters *parameters, const std::string &documentElementName, std::string *text,
+               std::string *reason) {
+  CComPtr<IXMLDOMDocument> document;
+  CComPtr<IXMLDOMElement> element;
+  HRESULT hr = BuildDocument(parameters, documentElementName, document, element, reason);
+  CComBSTR markup;
+  if (SUCCEEDED(hr)) hr = element->get_xml(&markup);
+  if (FAILED(hr)) {
+    if (reason != nullptr && reason->empty())
+      Say(reason, "the parameter set could not be written as XML (" + StatusText(hr) + ")");
+    return hr;
+  }
+  *text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + ZrqToUtf8(markup, markup.Length()) + "\n";
+  return S_OK;
+}
+
 }  // namespace
 
 HRESULT LoadParameterSetDocument(const std::string &path, IEffectParameters *parameters, std::string *reason) noexcept {
@@ -180,7 +221,22 @@ HRESULT LoadParameterSetDocument(const std::string &path, IEffectParameters *par
   if (parameters == nullptr) return E_POINTER;
   try {
     const HRESULT hr = Load(path, parameters, reason);
-    if (hr == E_OUTOFMEMORY && reason != nullptr && reason->empty()) *reason = "not enough memory to load " + path;
+    if (hr == E_OUTOFMEMORY && reason != nullptr && reason->empty())
+      *reason = "not enough memory to load " + Named(path);
+    return hr;
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+HRESULT FormatParameterSetDocument(IEffectParameters *parameters, const std::string &documentElementName,
+                                   std::string *text, std::string *reason) noexcept {
+  if (reason != nullptr) reason->clear();
+  if (parameters == nullptr || text == nullptr) return E_POINTER;
+  try {
+    const HRESULT hr = Format(parameters, documentElementName, text, reason);
+    if (hr == E_OUTOFMEMORY && reason != nullptr && reason->empty())
+      *reason = "not enough memory to save the parameter set";
     return hr;
   } catch (const std::bad_alloc &) {
     return E_OUTOFMEMORY;
@@ -193,7 +249,8 @@ HRESULT SaveParameterSetDocument(const std::string &path, IEffectParameters *par
   if (parameters == nullptr) return E_POINTER;
   try {
     const HRESULT hr = Save(path, parameters, documentElementName, reason);
-    if (hr == E_OUTOFMEMORY && reason != nullptr && reason->empty()) *reason = "not enough memory to save " + path;
+    if (hr == E_OUTOFMEMORY && reason != nullptr && reason->empty())
+      *reason = "not enough memory to save " + Named(path);
     return hr;
   } catch (const std::bad_alloc &) {
     return E_OUTOFMEMORY;

@@ -49,10 +49,16 @@ TEST_F(ParameterSetDocument, LoadFailuresSayWhatWentWrongAndChangeNothing) {
   const std::string mismatched =
       Write("mismatched.xml", "<Host>\n  <ParameterSet>\n    <Value>1</Value>\n  </Parameters>\n</Host>\n");
   EXPECT_EQ(LoadParameterSetDocument(mismatched, parameters, &reason), HRESULT_FROM_WIN32(13L));
-  EXPECT_EQ(reason, mismatched +
-                        " is not a well-formed XML document: line 4, column 5: the end tag does not match the start tag");
+  EXPECT_EQ(reason,
+            "'" + mismatched +
+                "' is not a well-formed XML document: line 4, column 5: the end tag does not match the start tag");
 
   EXPECT_EQ(LoadParameterSetDocument(folder.string(), parameters, &reason), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+  EXPECT_NE(reason.find("it is a folder"), std::string::npos) << reason;
+  // A name longer than the system takes is not a matter of permissions.
+  const std::string tooLong = (folder / std::string(300, 'n')).string();
+  EXPECT_EQ(LoadParameterSetDocument(tooLong, parameters, &reason), HRESULT_FROM_WIN32(206L));
+  EXPECT_NE(reason.find("the name is too long"), std::string::npos) << reason;
 
   const std::string badTime =
       Write("time.xml", "<Host><StartOffsetElements><KeyFrame><Time>x</Time></KeyFrame></StartOffsetElements></Host>");
@@ -83,4 +89,16 @@ TEST_F(ParameterSetDocument, SaveFailuresLeaveNoFileBehind) {
   EXPECT_EQ(SaveParameterSetDocument(path, parameters, "not a name", &reason), E_INVALIDARG);
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_EQ(SaveParameterSetDocument(path, nullptr, "Project", &reason), E_POINTER);
+}
+
+TEST_F(ParameterSetDocument, TheFormattedTextIsADocumentThatLoadsBackTheSameSet) {
+  std::string text, reason;
+  ASSERT_EQ(FormatParameterSetDocument(parameters, "Project", &text, &reason), S_OK) << reason;
+  EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Project>", 0), 0u) << text;
+  CComPtr<IEffectParameters> loaded = NewEffectParameters();
+  ASSERT_EQ(LoadParameterSetDocument(Write("formatted.xml", text), loaded, &reason), S_OK) << reason;
+  EXPECT_EQ(Describe(loaded), before);
+
+  EXPECT_EQ(FormatParameterSetDocument(parameters, "not a name", &text, &reason), E_INVALIDARG);
+  EXPECT_EQ(FormatParameterSetDocument(nullptr, "Project", &text, &reason), E_POINTER);
 }
