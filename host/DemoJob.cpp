@@ -1,5 +1,6 @@
 #include "host/ContactSheet.h"
 #include "host/FrameRenderer.h"
+#include "host/MessageText.h"
 #include "host/ProgressLine.h"
 #include "host/RenderJobs.h"
 
@@ -70,7 +71,8 @@ Status RunDemoJob(const RenderOptions &options, const EffectModule &module, FILE
   std::error_code error;
   fs::create_directories(folder, error);
   if (error)
-    return Status::Fail("cannot make the folder '" + options.demoFolder + "': " + error.message());
+    return Status::Fail("cannot make the folder " + Quoted(options.demoFolder) + ": " +
+                        error.message());
 
   Result<SourcePicture> source = LoadSourcePicture(options);
   if (!source.ok())
@@ -144,7 +146,7 @@ Status RunDemoJob(const RenderOptions &options, const EffectModule &module, FILE
                "zrq-render: contact sheet: %s\n"
                "zrq-render: the device path beside the software path: %s\n",
                rowLabels.size() * kDemoValues.size(), rowLabels.size(), sourceName.c_str(),
-               folder.string().c_str(), sheetPath.string().c_str(),
-               pathSheetPath.string().c_str());
+               Printable(folder.string()).c_str(), Printable(sheetPath.string()).c_str(),
+               Printable(pathSheetPath.string()).c_str());
   return Status::Ok();
 }

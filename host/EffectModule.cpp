@@ -1,5 +1,6 @@
 #include "host/EffectModule.h"
 
+#include "host/MessageText.h"
 #include "host/StatusCode.h"
 
 #include <ZRQDistortion2D.h>
@@ -16,8 +17,6 @@ namespace {
 struct LibraryCloser {
   void operator()(void *library) const { dlclose(library); }
 };
-
-std::string Quoted(const std::string &path) { return "'" + path + "'"; }
 
 } // namespace
 

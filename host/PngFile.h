@@ -23,5 +23,6 @@ enum class PngChannels {
 // picture fails cleanly.
 Result<PngPicture> ReadPngFile(const std::string &path);
 
-// Writes through AtomicOutputFile: the file appears only when complete.
+// Writes through AtomicOutputFile (the file appears only when complete), one row at a time:
+// no copy of the picture is made.
 Status WritePngFile(const std::string &path, const Frame &frame, PngChannels channels);

@@ -1,16 +1,17 @@
 // Raw frames on a byte stream: 4 bytes a pixel in B, G, R, A order, rows top first, frames
-// back to back with nothing between them. In memory the frames are bottom-up, so rows are
-// read into and written from the other end of the Frame.
+// back to back with nothing between them. In memory the frames are bottom-up, so each frame
+// is read and written with one vectored call whose pieces are its rows in reverse order of
+// memory: the bytes go between the stream and their places in the frame without a copy.
 #pragma once
 
 #include "host/Frame.h"
 #include "host/Status.h"
 
-#include <cstdint>
-#include <cstdio>
+#include <sys/uio.h>
 
-// Gives the stream a large buffer; call before the first read or write on it.
-void UseLargeBuffer(FILE *stream);
+#include <cstdint>
+#include <string>
+#include <vector>
 
 class RawFrameReader {
 public:
@@ -21,7 +22,7 @@ public:
     Error, // a read error; ErrorNumber says which
   };
 
-  RawFrameReader(FILE *stream, FrameSize size) : stream(stream), size(size) {}
+  RawFrameReader(int descriptor, FrameSize size) : descriptor(descriptor), size(size) {}
 
   // Fills `frame` (which must have the stream's size).
   Outcome Read(Frame &frame);
@@ -30,26 +31,25 @@ public:
   int ErrorNumber() const { return errorNumber; }
 
 private:
-  FILE *stream;
+  int descriptor;
   FrameSize size;
+  std::vector<iovec> rows;
   uint64_t missingBytes = 0;
   int errorNumber = 0;
 };
 
 class RawFrameWriter {
 public:
-  explicit RawFrameWriter(FILE *stream) : stream(stream) {}
+  // `name` says in messages what is written: "standard output" or a quoted file name.
+  RawFrameWriter(int descriptor, std::string name)
+      : descriptor(descriptor), name(std::move(name)) {}
 
-  // Writes one frame top row first. A failure's message names the cause; a reader that
-  // closed the pipe gives EPIPE (SIGPIPE is ignored by the tool).
+  // Writes one frame top row first, whole before it returns. A failure's message names the
+  // cause; a reader that closed the pipe gives EPIPE (SIGPIPE is ignored by the tool).
   Status Write(const Frame &frame);
-  Status Flush();
-
-  int ErrorNumber() const { return errorNumber; }
 
 private:
-  Status Failed();
-
-  FILE *stream;
-  int errorNumber = 0;
+  int descriptor;
+  std::string name;
+  std::vector<iovec> rows;
 };

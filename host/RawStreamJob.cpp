@@ -1,59 +1,55 @@
 #include "host/AtomicOutputFile.h"
+#include "host/MessageText.h"
 #include "host/ProgressLine.h"
 #include "host/RawFrameStream.h"
 #include "host/RenderJobs.h"
 #include "host/RunRenderer.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstring>
 #include <string>
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE *file) const { fclose(file); }
+// An input opened by name, closed when the job ends.
+struct InputFile {
+  int descriptor = -1;
+  ~InputFile() {
+    if (descriptor >= 0)
+      close(descriptor);
+  }
 };
 
 std::string Frames(int64_t count) {
   return std::to_string(count) + (count == 1 ? " frame" : " frames");
 }
 
-// The end of a stream that was read to its end: the frames flushed, the file (if any) put in
-// place, and the comparison summed up.
-Status Finish(RawFrameWriter &writer, AtomicOutputFile *outputFile, RunRenderer &renderer,
-              int64_t done) {
-  if (Status flushed = writer.Flush(); !flushed.ok())
-    return Status::Fail(flushed.message() + " after " + Frames(done));
-  if (outputFile) {
-    if (Status committed = outputFile->Commit(); !committed.ok())
-      return committed;
-  }
-  renderer.Finish();
-  return Status::Ok();
-}
-
 } // namespace
 
 Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan, FILE *report) {
-  std::unique_ptr<FILE, FileCloser> inputFile;
-  FILE *input = stdin;
+  InputFile inputFile;
+  int input = STDIN_FILENO;
+  std::string inputName = "standard input";
   if (!options.input.empty()) {
-    inputFile.reset(fopen(options.input.c_str(), "rb"));
-    if (!inputFile)
-      return Status::Fail("cannot open '" + options.input + "': " + std::strerror(errno));
-    input = inputFile.get();
+    inputFile.descriptor = open(options.input.c_str(), O_RDONLY | O_CLOEXEC);
+    if (inputFile.descriptor < 0)
+      return Status::Fail("cannot open " + Quoted(options.input) + ": " + SystemReason(errno));
+    input = inputFile.descriptor;
+    inputName = Quoted(options.input);
   }
   std::unique_ptr<AtomicOutputFile> outputFile;
-  FILE *output = stdout;
+  int output = STDOUT_FILENO;
+  std::string outputName = "standard output";
   if (!options.output.empty()) {
     Result<std::unique_ptr<AtomicOutputFile>> created = AtomicOutputFile::Create(options.output);
     if (!created.ok())
       return created.status();
     outputFile = std::move(created.value());
-    output = outputFile->Stream();
+    output = outputFile->Descriptor();
+    outputName = Quoted(options.output);
   }
-  UseLargeBuffer(input);
-  UseLargeBuffer(output);
 
   Result<Frame> source = Frame::Allocate(options.rawSize);
   if (!source.ok())
@@ -66,34 +62,40 @@ Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan, FIL
   if (!renderer.ok())
     return renderer.status();
   RawFrameReader reader(input, options.rawSize);
-  RawFrameWriter writer(output);
+  RawFrameWriter writer(output, outputName);
   ProgressLine progress(RunRenderer::WantsProgressLine(options), options.frames.value_or(0));
   int64_t done = 0;
-  while (!options.frames || done < *options.frames) {
-    RawFrameReader::Outcome outcome = reader.Read(source.value());
-    switch (outcome) {
+  for (bool ended = false; !ended && (!options.frames || done < *options.frames);) {
+    switch (reader.Read(source.value())) {
     case RawFrameReader::Outcome::Frame:
       break;
     case RawFrameReader::Outcome::End:
       if (options.frames)
         return Status::Fail("the input ended after " + Frames(done) + " of the " +
                             Frames(*options.frames) + " asked for");
-      return Finish(writer, outputFile.get(), renderer.value(), done);
+      ended = true;
+      continue;
     case RawFrameReader::Outcome::Short:
       return Status::Fail("the input ended inside frame " + std::to_string(done + 1) + ": " +
                           std::to_string(reader.MissingBytes()) + " of its " +
                           std::to_string(source.value().ByteCount()) +
                           " bytes were missing (is --raw the size of the frames?)");
     case RawFrameReader::Outcome::Error:
-      return Status::Fail(std::string("cannot read the input: ") +
-                          std::strerror(reader.ErrorNumber()));
+      return Status::Fail("cannot read " + inputName + ": " + SystemReason(reader.ErrorNumber()));
     }
     if (Status rendered = renderer.value().Render(done, source.value(), destination.value());
         !rendered.ok())
       return rendered;
+    // Each frame is out of the process before the next is read, so the count is of frames
+    // the output really took.
     if (Status written = writer.Write(destination.value()); !written.ok())
-      return Status::Fail(written.message() + " after " + Frames(done));
+      return Status::Fail(written.message() + " (" + Frames(done) + " written whole before it)");
     progress.Done(++done);
   }
-  return Finish(writer, outputFile.get(), renderer.value(), done);
+  if (outputFile) {
+    if (Status committed = outputFile->Commit(); !committed.ok())
+      return committed;
+  }
+  renderer.value().Finish();
+  return Status::Ok();
 }

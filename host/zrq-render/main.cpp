@@ -2,6 +2,7 @@
 #include "host/AtomicOutputFile.h"
 #include "host/CommandLine.h"
 #include "host/EffectModule.h"
+#include "host/MessageText.h"
 #include "host/RenderJobs.h"
 
 #include <csignal>
@@ -17,8 +18,9 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
+// Every reason leaves on one line, whatever the names and library messages in it hold.
 int Complain(int code, const std::string &message) {
-  std::fprintf(stderr, "zrq-render: %s\n", message.c_str());
+  std::fprintf(stderr, "zrq-render: %s\n", Printable(message).c_str());
   return code;
 }
 

@@ -179,6 +179,24 @@ ToolRun RunTool(const std::vector<std::string> &arguments, const std::string &st
   return run;
 }
 
+ToolRun RunToolWithOutput(const std::vector<std::string> &arguments, const std::string &stdinPath,
+                          const std::string &stdoutPath) {
+  ScratchFolder capture;
+  ToolRun run;
+  int out = open(stdoutPath.c_str(), O_WRONLY);
+  if (out < 0) {
+    ADD_FAILURE() << "cannot open " << stdoutPath;
+    return run;
+  }
+  pid_t pid = Spawn(arguments, stdinPath, out, capture.File("err"));
+  close(out);
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid)
+    run.exitCode = ExitCodeOf(status);
+  run.err = ReadWholeFile(capture.File("err"));
+  return run;
+}
+
 ToolRun RunToolIntoClosingPipe(const std::vector<std::string> &arguments,
                                const std::string &stdinPath, size_t keepBytes) {
   ScratchFolder capture;

@@ -64,6 +64,11 @@ struct ToolRun {
 ToolRun RunTool(const std::vector<std::string> &arguments,
                 const std::string &stdinPath = "/dev/null");
 
+// The same with standard output opened on `stdoutPath` (a device such as /dev/full, say);
+// out stays empty.
+ToolRun RunToolWithOutput(const std::vector<std::string> &arguments, const std::string &stdinPath,
+                          const std::string &stdoutPath);
+
 // Runs the tool with standard output into a pipe that is closed after `keepBytes` bytes.
 ToolRun RunToolIntoClosingPipe(const std::vector<std::string> &arguments,
                                const std::string &stdinPath, size_t keepBytes);

@@ -9,9 +9,13 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -85,10 +89,10 @@ TEST(PngFile, RefusesMissingDamagedAndOversizedFilesCleanly) {
     const char *name;
     const char *mentions;
   };
-  for (Case c : {Case{"missing.png", "No such file"}, Case{"cut.png", "damaged"},
-                 Case{"text.png", "not a PNG"}, Case{"empty.png", "not a PNG"},
-                 Case{"huge.png", "larger than"}, Case{"wide.png", "larger than"},
-                 Case{"zero.png", ""}}) {
+  for (Case c :
+       {Case{"missing.png", "no such file"}, Case{"cut.png", "damaged"},
+        Case{"text.png", "not a PNG"}, Case{"empty.png", "not a PNG"},
+        Case{"huge.png", "larger than"}, Case{"wide.png", "larger than"}, Case{"zero.png", ""}}) {
     Result<PngPicture> read = ReadPngFile(folder.File(c.name));
     ASSERT_FALSE(read.ok()) << c.name;
     if (*c.mentions) {
@@ -107,6 +111,15 @@ TEST(PngFile, LeavesNoFileBehindWhenWritingFails) {
   EXPECT_FALSE(status.ok());
   EXPECT_NE(status.message().find("taken.png"), std::string::npos);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"taken.png"});
+}
+
+// A write that fails says why in the system's words, not libpng's "Write Error".
+TEST(PngFile, SaysWhyAWriteFailed) {
+  Status full = WritePngFile("/dev/full", PatternFrame({64, 64}), PngChannels::Rgba);
+  ASSERT_FALSE(full.ok());
+  EXPECT_NE(full.message().find("no space is left on the device"), std::string::npos)
+      << full.message();
+  EXPECT_NE(full.message().find("'/dev/full'"), std::string::npos) << full.message();
 }
 
 TEST(TestCard, IsDeterministicAtEverySizeAndShowsWhichWayIsUp) {
@@ -152,20 +165,19 @@ TEST(RawFrameStream, ReadsAndWritesTopRowFirstAndCountsWhatAShortFrameLacks) {
   Frame second = PatternFrame(size, 2);
   FILE *stream = tmpfile();
   ASSERT_NE(stream, nullptr);
-  RawFrameWriter writer(stream);
+  RawFrameWriter writer(fileno(stream), "the test file");
   ASSERT_TRUE(writer.Write(first).ok());
   ASSERT_TRUE(writer.Write(second).ok());
-  ASSERT_TRUE(writer.Flush().ok());
   std::string tail = RawBytes(first).substr(0, 17);
-  fwrite(tail.data(), 1, tail.size(), stream);
-  rewind(stream);
+  ASSERT_EQ(write(fileno(stream), tail.data(), tail.size()), ssize_t(tail.size()));
+  ASSERT_EQ(lseek(fileno(stream), 0, SEEK_SET), 0);
 
   std::string written(2 * 60, '\0');
-  ASSERT_EQ(fread(written.data(), 1, written.size(), stream), written.size());
+  ASSERT_EQ(read(fileno(stream), written.data(), written.size()), ssize_t(written.size()));
   EXPECT_EQ(written, RawBytes(first) + RawBytes(second));
-  rewind(stream);
+  ASSERT_EQ(lseek(fileno(stream), 0, SEEK_SET), 0);
 
-  RawFrameReader reader(stream, size);
+  RawFrameReader reader(fileno(stream), size);
   Frame frame = std::move(Frame::Allocate(size).value());
   ASSERT_EQ(reader.Read(frame), RawFrameReader::Outcome::Frame);
   EXPECT_TRUE(SamePixels(frame, first));
@@ -176,9 +188,50 @@ TEST(RawFrameStream, ReadsAndWritesTopRowFirstAndCountsWhatAShortFrameLacks) {
   fclose(stream);
 
   FILE *empty = tmpfile();
-  RawFrameReader atEnd(empty, size);
+  RawFrameReader atEnd(fileno(empty), size);
   EXPECT_EQ(atEnd.Read(frame), RawFrameReader::Outcome::End);
   fclose(empty);
+}
+
+// A pipe hands over what it holds, often less than a frame and rarely on a row's edge: the
+// frames still come out whole, in order, and so do the rows a full pipe takes piece by piece.
+TEST(RawFrameStream, CarriesFramesThroughAPipeInOddPieces) {
+  FrameSize size{300, 200}; // 240,000 bytes a frame, more than a pipe holds
+  Frame frames[2] = {PatternFrame(size, 3), PatternFrame(size, 4)};
+  int in[2];
+  ASSERT_EQ(pipe(in), 0);
+  std::thread feeder([&] {
+    const std::string bytes = RawBytes(frames[0]) + RawBytes(frames[1]);
+    for (size_t at = 0; at < bytes.size(); at += 4097)
+      if (write(in[1], bytes.data() + at, std::min<size_t>(4097, bytes.size() - at)) < 0)
+        break;
+    close(in[1]);
+  });
+  RawFrameReader reader(in[0], size);
+  Frame frame = std::move(Frame::Allocate(size).value());
+  for (const Frame &expected : frames) {
+    ASSERT_EQ(reader.Read(frame), RawFrameReader::Outcome::Frame);
+    EXPECT_TRUE(SamePixels(frame, expected));
+  }
+  EXPECT_EQ(reader.Read(frame), RawFrameReader::Outcome::End);
+  feeder.join();
+  close(in[0]);
+
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  std::string received;
+  std::thread drain([&] {
+    char buffer[1000];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;)
+      received.append(buffer, size_t(n));
+  });
+  RawFrameWriter writer(out[1], "the pipe");
+  for (const Frame &f : frames)
+    ASSERT_TRUE(writer.Write(f).ok());
+  close(out[1]);
+  drain.join();
+  close(out[0]);
+  EXPECT_EQ(received, RawBytes(frames[0]) + RawBytes(frames[1]));
 }
 
 TEST(FrameShrink, AveragesEachBlockOfSourcePixels) {

@@ -39,6 +39,9 @@ TEST(SoftwarePath, ReadsTheValueAtTheFramesTimeInAClipOfDurationOne) {
   ASSERT_TRUE(renderer.ok()) << renderer.message();
   Frame rendered = std::move(Frame::Allocate(source.Size()).value());
   for (double time : {0.0, 0.3, 1.0}) {
+    // What the destination held before must not show: the effect leaves some bytes as they
+    // are (Replicate its alpha and the margins), which the path fills from the source first.
+    std::memset(rendered.Data(), int(time * 100) + 7, rendered.ByteCount());
     ASSERT_TRUE(renderer.value()->Render(source, rendered, time).ok());
     EXPECT_TRUE(SamePixels(rendered, ProcessDirectly(MirrorFromRightEffectId, time * 100, source)))
         << time;
