@@ -1,12 +1,12 @@
 #include "host/ArgumentValues.h"
 
+#include "host/MessageText.h"
+
 #include <charconv>
 #include <cmath>
 #include <string>
 
 namespace {
-
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 std::string Prefix(std::string_view flag) { return std::string(flag) + ": "; }
 
@@ -26,7 +26,22 @@ Result<double> ReadReal(std::string_view flag, std::string_view text) {
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || error == std::errc::invalid_argument || end != text.data() + text.size())
     return Error{Prefix(flag) + Quoted(text) + " is not a number"};
-  if (error == std::errc::result_out_of_range || !std::isfinite(value))
+  if (error == std::errc::result_out_of_range) {
+    // A wider type tells a number too small to hold (1e-400) from one too large (1e400).
+    long double wide = 0.0L;
+    const std::from_chars_result widened =
+        std::from_chars(text.data(), text.data() + text.size(), wide);
+    const size_t exponent = text.find_first_of("eE");
+    const bool tiny = widened.ec == std::errc()
+                          ? std::fabs(wide) < 1.0L
+                          : exponent != std::string_view::npos &&
+                                text.find('-', exponent) != std::string_view::npos;
+    if (tiny)
+      return Error{Prefix(flag) + Quoted(text) +
+                   " is too close to 0 to be held as a number; write 0"};
+    return Error{Prefix(flag) + Quoted(text) + " is too large to be held as a number"};
+  }
+  if (!std::isfinite(value))
     return Error{Prefix(flag) + Quoted(text) + " is not a finite number"};
   return value == 0.0 ? 0.0 : value; // no -0 in file names or messages
 }

@@ -1,11 +1,15 @@
 #include "host/CommandLine.h"
 
 #include "host/ArgumentValues.h"
+#include "host/MessageText.h"
 #include "host/OutputPattern.h"
+#include "host/OutputTarget.h"
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <map>
+#include <numeric>
 
 namespace {
 
@@ -83,12 +87,12 @@ Result<Given> Tokenize(const std::vector<std::string_view> &arguments) {
         attached = argument.substr(equals + 1);
       }
     } else if (!LooksLikeOption(argument)) {
-      return Usage("unexpected argument '" + std::string(argument) +
-                   "' (options start with --; see --help)");
+      return Usage("unexpected argument " + Quoted(argument) +
+                   " (options start with --; see --help)");
     }
     const FlagSpec *flag = FindFlag(written);
     if (!flag)
-      return Usage("unknown option '" + std::string(written) + "' (see --help)");
+      return Usage("unknown option " + Quoted(written) + " (see --help)");
     std::string_view name = flag->name;
     if (given.count(name) && !flag->repeatable)
       return Usage(std::string(name) + " is given more than once");
@@ -127,14 +131,26 @@ Result<std::vector<KeyFrameArgument>> KeyFramesOf(const Given &given) {
     if (auto refused = Refuse(given, "--key (write the key frames as --key T=V)",
                               {"--value", "--from", "--to"}))
       return *refused;
-    for (std::string_view text : given.at("--key")) {
+    const std::vector<std::string_view> &texts = given.at("--key");
+    for (std::string_view text : texts) {
       Result<KeyFrameArgument> key = ParseKeyFrame("--key", text);
       if (!key.ok())
         return Usage(key.message());
-      for (const KeyFrameArgument &earlier : keys)
-        if (earlier.time == key.value().time)
-          return Usage("--key: two key frames at time " + std::string(text.substr(0, text.find('='))));
       keys.push_back(key.value());
+    }
+    // Two at one time: sorted by time (and by place among equal times), the earliest place
+    // that repeats a time is the one the user wrote second.
+    std::vector<size_t> order(keys.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return keys[a].time < keys[b].time; });
+    std::optional<size_t> repeated;
+    for (size_t i = 1; i < order.size(); ++i)
+      if (keys[order[i]].time == keys[order[i - 1]].time && (!repeated || order[i] < *repeated))
+        repeated = order[i];
+    if (repeated) {
+      std::string_view text = texts[*repeated];
+      return Usage("--key: two key frames at time " + Printable(text.substr(0, text.find('='))));
     }
     return keys;
   }
@@ -173,24 +189,33 @@ Result<std::vector<KeyFrameArgument>> KeyFramesOf(const Given &given) {
   return keys;
 }
 
+Error SameFileUsage(const std::string &file) {
+  return Usage("--save-params and --output both name " + Quoted(file) +
+               "; the frames would overwrite the project (or the project the frames)");
+}
+
 Result<RenderPath> ParsePath(std::string_view text) {
   for (RenderPath path : {RenderPath::Software, RenderPath::Device})
     if (text == RenderPathName(path))
       return path;
-  return Error{"--path: '" + std::string(text) + "' is not a render path; choose software or "
-                                                 "device"};
+  return Error{"--path: " + Quoted(text) + " is not a render path; choose software or device"};
 }
 
 } // namespace
 
 Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &arguments) {
   RenderOptions options;
-  // Asking for help is never a mistake, whatever else is on the line.
-  for (std::string_view argument : arguments)
-    if (argument == "--help" || argument == "-h") {
-      options.mode = RunMode::Help;
-      return options;
-    }
+  // Asking for help or the version is never a mistake, whatever else is on the line (the
+  // same flag twice included); help wins.
+  auto asked = [&](std::initializer_list<std::string_view> flags) {
+    return std::any_of(arguments.begin(), arguments.end(), [&](std::string_view argument) {
+      return std::find(flags.begin(), flags.end(), argument) != flags.end();
+    });
+  };
+  if (asked({"--help", "-h"}) || asked({"--version"})) {
+    options.mode = asked({"--help", "-h"}) ? RunMode::Help : RunMode::Version;
+    return options;
+  }
   Result<Given> tokens = Tokenize(arguments);
   if (!tokens.ok())
     return Error{tokens.message()};
@@ -198,10 +223,6 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
   auto has = [&](std::string_view name) { return given.count(name) != 0; };
   auto valueOf = [&](std::string_view name) { return given.at(name).front(); };
 
-  if (has("--version")) {
-    options.mode = RunMode::Version;
-    return options;
-  }
   options.quiet = has("--quiet");
   if (has("--input")) {
     options.input = std::string(valueOf("--input"));
@@ -305,6 +326,9 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
       if (has(flag) && options.output.empty())
         return Usage(std::string(flag) + " prints on standard output, which carries the frames "
                                          "here; give --output FILE");
+    if (!options.saveParamsFile.empty() &&
+        SameOutput(options.saveParamsFile, options.output.empty() ? "/dev/stdout" : options.output))
+      return SameFileUsage(options.saveParamsFile);
     return options;
   }
 
@@ -333,6 +357,12 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
   if (options.frames.value_or(1) > 1 && !pattern.value().HasNumber())
     return Usage("--output: " + std::to_string(*options.frames) +
                  " frames need a numbered file name such as out_%04d.png");
+  if (!options.saveParamsFile.empty()) {
+    std::optional<int64_t> frame = pattern.value().IndexOf(options.saveParamsFile);
+    if (pattern.value().HasNumber() ? frame && *frame < options.frames.value_or(1)
+                                    : SameOutput(options.saveParamsFile, options.output))
+      return SameFileUsage(options.saveParamsFile);
+  }
   return options;
 }
 
@@ -341,8 +371,8 @@ Status ResolveEffect(RenderOptions &options, const EffectNames &names) {
     return Status::Ok();
   std::optional<LONG> id = names.Find(*options.effectName);
   if (!id)
-    return Status::Fail("--effect: unknown effect '" + *options.effectName + "'; choose one of " +
-                        names.Choices());
+    return Status::Fail("--effect: unknown effect " + Quoted(*options.effectName) +
+                        "; choose one of " + names.Choices());
   options.effectId = *id;
   return Status::Ok();
 }
@@ -418,9 +448,10 @@ Other
   --help, -h         this text
   --version          the version
 
-Files are written under a temporary name and renamed when complete, so a failed run leaves
-no partial file. Exit status: 0 done, 1 failed while working (the reason is printed),
-2 bad usage.
+A file is written under a temporary name beside it and renamed over it when complete (a
+symbolic link is followed to the file it names), so a failed run leaves no partial file; a
+file replaced keeps its permissions. A device, a FIFO, a socket or /dev/stdout is written
+directly. Exit status: 0 done, 1 failed while working (the reason is printed), 2 bad usage.
 
 Examples
   zrq-render --effect wave --value 40 --output wave.png

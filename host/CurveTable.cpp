@@ -2,6 +2,7 @@
 
 #include "host/EffectValueSchedule.h"
 
+#include <cmath>
 #include <cstdio>
 
 Result<std::string> CurveTable(IEffectParameters *parameters, const EffectNames &names,
@@ -10,6 +11,7 @@ Result<std::string> CurveTable(IEffectParameters *parameters, const EffectNames 
                       " (" + std::to_string(effectId) +
                       "): 'straight' is what a frame at that time renders with\n"
                       "    time  straight    spline\n";
+  bool overflowed = false;
   for (int i = 0; i < samples; ++i) {
     double time = i == samples - 1 ? 1.0 : double(i) / double(samples - 1);
     Result<double> straight = EffectValueSchedule::Evaluate(parameters, time);
@@ -19,9 +21,15 @@ Result<std::string> CurveTable(IEffectParameters *parameters, const EffectNames 
     if (!spline.ok())
       return Error{spline.message()};
     char row[1024]; // room for any double in %f
-    std::snprintf(row, sizeof row, "%8.4f %9.3f %9.3f\n", time, straight.value(),
-                  spline.value());
+    if (std::isfinite(spline.value())) {
+      std::snprintf(row, sizeof row, "%8.4f %9.3f %9.3f\n", time, straight.value(), spline.value());
+    } else {
+      std::snprintf(row, sizeof row, "%8.4f %9.3f %9s\n", time, straight.value(), "-");
+      overflowed = true;
+    }
     table += row;
   }
+  if (overflowed)
+    table += "# '-': the spline overflows there (key frames very close together or far apart)\n";
   return table;
 }

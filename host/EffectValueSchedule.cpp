@@ -1,19 +1,10 @@
 #include "host/EffectValueSchedule.h"
 
 #include "host/EffectParameterIds.h"
+#include "host/MessageText.h"
 #include "host/StatusCode.h"
 
-#include <cstdio>
-
-namespace {
-
-std::string TimeText(double time) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6g", time);
-  return text;
-}
-
-} // namespace
+#include <cmath>
 
 double EffectValueSchedule::TimeOf(int64_t frame) const {
   if (frames <= 1)
@@ -37,13 +28,18 @@ Result<double> EffectValueSchedule::Evaluate(IEffectParameters *parameters, doub
                    ? parameters->GetCurveValueAtTime(time, kEffectValueParameter, TRUE, &value)
                    : parameters->GetValueAtTime(time, kEffectValueParameter, &value);
   if (FAILED(hr))
-    return Error{"\"Effect Value\" cannot be evaluated at time " + TimeText(time) + " (" +
+    return Error{"\"Effect Value\" cannot be evaluated at time " + NumberText(time) + " (" +
                  StatusCode(hr) + ")"};
   // A held value that does not convert to a number keeps its own type; reading it as a
   // 64-bit float would read another member of the variant.
   if (value.vt != VT_R8)
-    return Error{"\"Effect Value\" at time " + TimeText(time) +
-                 " is not a number (a key frame holds a value of type " +
-                 std::to_string(value.vt) + ")"};
+    return Error{"\"Effect Value\" at time " + NumberText(time) +
+                 " is not a number (a key frame holds a value of type " + std::to_string(value.vt) +
+                 ")"};
+  // Finite key frames can still meet in a sum too large for a double. (The spline, shown
+  // only, may overflow; the curve table says so.)
+  if (!spline && !std::isfinite(value.dblVal))
+    return Error{"\"Effect Value\" at time " + NumberText(time) + " comes to " +
+                 NumberText(value.dblVal) + ", which is not a finite number"};
   return value.dblVal;
 }

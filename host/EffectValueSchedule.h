@@ -24,8 +24,8 @@ public:
   Result<double> ValueAt(int64_t frame) const;
 
   // "Effect Value" in percent at a normalised time: the straight-line law with held ends,
-  // which is what a frame there renders with, or with `spline` the natural spline through
-  // the key frames (continued past the end ones).
+  // which is what a frame there renders with (a finite number), or with `spline` the natural
+  // spline through the key frames (continued past the end ones; not finite where it overflows).
   static Result<double> Evaluate(IEffectParameters *parameters, double time, bool spline = false);
 
 private:

@@ -6,6 +6,7 @@
 #include "host/Status.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ public:
 
   // The file name of frame `index` (the name as written when it has no number).
   std::string Name(int64_t index) const;
+  // The frame whose file name is `name` as written here, if any.
+  std::optional<int64_t> IndexOf(std::string_view name) const;
 
 private:
   OutputPattern() = default;

@@ -32,8 +32,10 @@ public:
 
   // Loads a project document over the set. On failure nothing changed and the message
   // carries the status and the reason; a load that passed something over succeeds and
-  // leaves its reason in *warning.
-  Status Load(const std::string &path, std::string *warning);
+  // adds its reason to *warnings. *namesEffect says whether the document gave "Effect ID"
+  // (without it the set keeps the one it had).
+  Status Load(const std::string &path, std::vector<std::string> *warnings,
+              bool *namesEffect = nullptr);
   Status SetEffectId(LONG effectId);
   // The start-offset key frames of "Effect Value" become `keys`; other groups are kept.
   Status ReplaceKeyFrames(std::span<const KeyFrameArgument> keys);
@@ -43,7 +45,13 @@ public:
   Result<ULONG> KeyFrameCount() const;
   // The normalised times of the key frames of "Effect Value", ascending, each once.
   Result<std::vector<double>> KeyFrameTimes() const;
-  // Writes the set as a project document, replacing the file in one step.
+  // Reads every key frame of "Effect Value" once, as the straight line will: its time must be
+  // a finite number near enough to the clip to compute with, its value a number the line's
+  // arithmetic takes and finite. So a run stops before it renders anything rather than at
+  // the frame that meets a bad key frame. Times outside 0..1 and values outside 0..100, which
+  // the command line refuses, are allowed and told in *warnings (one line for each kind).
+  Status CheckKeyFrames(std::vector<std::string> *warnings) const;
+  // Writes the set as a project document through AtomicOutputFile.
   Status Save(const std::string &path) const;
   // ApplyParameters: the effect takes up a changed "Effect ID".
   Status Apply() const;
@@ -61,6 +69,8 @@ private:
 // The set a run uses: --params loaded over a new set, then --effect and the key frames of
 // the flags. A new set without key frames from the flags holds the parameter's own value
 // from time 0. Fails when the result cannot render: an "Effect ID" outside the catalogue, or
-// no key frame of "Effect Value". Warnings of the load land in *warning.
+// no key frame of "Effect Value". Warnings of the load (and that a project naming no effect
+// gets the default one) are added to *warnings.
 Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options,
-                                             const EffectModule &module, std::string *warning);
+                                             const EffectModule &module,
+                                             std::vector<std::string> *warnings);

@@ -1,44 +1,24 @@
 #include "host/RenderJobs.h"
 
 #include "host/CurveTable.h"
+#include "host/MessageText.h"
 #include "host/TestCard.h"
-
-namespace {
-
-// Every way the straight-line law can fail shows at a key frame's own time (a held or
-// converted value) or between two neighbours (their arithmetic), so checking those times,
-// and the clip's ends, finds a bad value before any frame is written.
-Status CheckEvaluation(const ProjectParameters &project) {
-  Result<std::vector<double>> times = project.KeyFrameTimes();
-  if (!times.ok())
-    return times.status();
-  std::vector<double> checks = {0.0, 1.0};
-  for (size_t i = 0; i < times.value().size(); ++i) {
-    checks.push_back(times.value()[i]);
-    if (i > 0)
-      checks.push_back(times.value()[i - 1] / 2 + times.value()[i] / 2);
-  }
-  for (double time : checks)
-    if (Result<double> value = EffectValueSchedule::Evaluate(project.Interface(), time);
-        !value.ok())
-      return value.status();
-  return Status::Ok();
-}
-
-} // namespace
 
 Result<RenderPlan> PrepareRun(const RenderOptions &options, const EffectModule &module,
                               FILE *report, FILE *warnings) {
-  std::string warning;
-  Result<ProjectParameters> project = ProjectFromOptions(options, module, &warning);
+  std::vector<std::string> cautions; // each names the project file when there is one
+  Result<ProjectParameters> project = ProjectFromOptions(options, module, &cautions);
   if (!project.ok())
     return Error{project.message()};
-  if (!warning.empty())
-    std::fprintf(warnings, "zrq-render: warning: %s\n", warning.c_str());
   LONG effectId = project.value().EffectId().value(); // checked by ProjectFromOptions
-  if (Status checked = CheckEvaluation(project.value()); !checked.ok())
-    return Error{(options.paramsFile.empty() ? "" : options.paramsFile + ": ") +
-                 checked.message()};
+  std::string from = options.paramsFile.empty() ? "" : Quoted(options.paramsFile) + ": ";
+  std::vector<std::string> keyFrameCautions;
+  if (Status checked = project.value().CheckKeyFrames(&keyFrameCautions); !checked.ok())
+    return Error{from + checked.message()};
+  for (const std::string &caution : keyFrameCautions)
+    cautions.push_back(from + caution);
+  for (const std::string &caution : cautions)
+    std::fprintf(warnings, "zrq-render: warning: %s\n", Printable(caution).c_str());
 
   if (options.curveSamples) {
     Result<std::string> table =

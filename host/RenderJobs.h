@@ -22,9 +22,9 @@ struct RenderPlan {
   const EffectModule *module;
 };
 
-// Builds the run's parameter set (ProjectFromOptions), checks that every frame can be
-// evaluated, prints the --curve table on `report` and writes --save-params; a warning of
-// the load goes to `warnings`. Nothing is rendered or written when it fails.
+// Builds the run's parameter set (ProjectFromOptions), checks its key frames in one pass
+// (CheckKeyFrames), prints the --curve table on `report` and writes --save-params; warnings,
+// one line each, go to `warnings`. Nothing is rendered or written when it fails.
 Result<RenderPlan> PrepareRun(const RenderOptions &options, const EffectModule &module,
                               FILE *report, FILE *warnings);
 

@@ -173,7 +173,9 @@ TEST(CommandLine, RefusesBadUsageWithAReasonNamingTheFlag) {
       {{"--value", "abc", "--output", "a.png"}, "--value"},
       {{"--value", "nan", "--output", "a.png"}, "--value"},
       {{"--value", "inf", "--output", "a.png"}, "--value"},
-      {{"--value", "1e999", "--output", "a.png"}, "--value"},
+      {{"--value", "1e999", "--output", "a.png"}, "'1e999' is too large to be held as a number"},
+      {{"--value", "1e-400", "--output", "a.png"},
+       "'1e-400' is too close to 0 to be held as a number"},
       {{"--value", "100.5", "--output", "a.png"}, "0..100"},
       {{"--value", "-1", "--output", "a.png"}, "--value"},
       {{"--value", " 5", "--output", "a.png"}, "--value"},
@@ -237,6 +239,13 @@ TEST(CommandLine, RefusesBadUsageWithAReasonNamingTheFlag) {
       {{"--quiet=yes", "--output", "a.png"}, "--quiet takes no value"},
       {{"--colour", "red"}, "unknown option '--colour'"},
       {{"stray.png"}, "unexpected argument 'stray.png'"},
+      {{"stray\n\x1b[2J.png"}, "unexpected argument 'stray\\n\\x1B[2J.png'"},
+      {{"--save-params", "a.png", "--output", "a.png"},
+       "--save-params and --output both name 'a.png'"},
+      {{"--save-params", "./a.png", "--output", "a.png"}, "both name './a.png'"},
+      {{"--save-params", "s_3.png", "--frames", "5", "--output", "s_%d.png"},
+       "both name 's_3.png'"},
+      {{"--raw", "4x4", "--save-params", "o.raw", "-o", "o.raw"}, "both name 'o.raw'"},
   };
   for (const Case &c : cases) {
     std::string line;
@@ -248,6 +257,41 @@ TEST(CommandLine, RefusesBadUsageWithAReasonNamingTheFlag) {
         << line << "gave: " << parsed.message();
     EXPECT_EQ(parsed.message().find('\n'), std::string::npos) << line;
   }
+}
+
+TEST(CommandLine, HelpAndVersionWinOverEverythingElseOnTheLine) {
+  const std::pair<std::vector<std::string_view>, RunMode> cases[] = {
+      {{"--version"}, RunMode::Version},
+      {{"--version", "--version"}, RunMode::Version},
+      {{"--version", "--bogus", "x"}, RunMode::Version},
+      {{"--help", "--help"}, RunMode::Help},
+      {{"--version", "-h"}, RunMode::Help},
+  };
+  for (const auto &[arguments, mode] : cases) {
+    Result<RenderOptions> parsed = Parse(arguments);
+    ASSERT_TRUE(parsed.ok()) << arguments.size() << ": " << parsed.message();
+    EXPECT_EQ(parsed.value().mode, mode);
+  }
+}
+
+TEST(CommandLine, FindsTheRepeatedTimeAmongManyKeyFramesAndKeepsTheOthersApart) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < 10000; ++i)
+    texts.push_back(std::to_string(i / 10000.0) + "=" + std::to_string(i % 101));
+  std::vector<std::string_view> arguments{"--curve"};
+  for (const std::string &text : texts) {
+    arguments.push_back("--key");
+    arguments.push_back(text);
+  }
+  Result<RenderOptions> many = Parse(arguments);
+  ASSERT_TRUE(many.ok()) << many.message();
+  EXPECT_EQ(many.value().keys.size(), 10000u);
+  // The second of the two is named, as written.
+  arguments.insert(arguments.begin() + 5003, {"--key", "0.25=3"}); // after the 2501st, at 0.25
+  Result<RenderOptions> repeated = Parse(arguments);
+  ASSERT_FALSE(repeated.ok());
+  EXPECT_NE(repeated.message().find("two key frames at time 0.25"), std::string::npos)
+      << repeated.message();
 }
 
 TEST(EffectNames, FindsEveryEffectOfTheModulesStringTableByNameSlugAndIdentifier) {
@@ -293,7 +337,13 @@ TEST(OutputPattern, ExpandsOneFrameNumberAndKeepsLiteralPercents) {
     Result<OutputPattern> pattern = OutputPattern::Parse(c.pattern);
     ASSERT_TRUE(pattern.ok()) << c.pattern << ": " << pattern.message();
     EXPECT_EQ(pattern.value().Name(c.index), c.name);
+    // And back: the frame a name belongs to.
+    EXPECT_EQ(pattern.value().IndexOf(c.name), pattern.value().HasNumber() ? c.index : 0) << c.name;
   }
+  OutputPattern padded = OutputPattern::Parse("out_%04d.png").value();
+  for (std::string_view other :
+       {"out_7.png", "out_00007.png", "out_-001.png", "out_.png", "out_0007.jpg", "x"})
+    EXPECT_FALSE(padded.IndexOf(other)) << other;
   for (std::string_view bad : {"a%", "a%0", "a%-4d", "a%ld", "a%99999999999d", "%x%d"})
     EXPECT_FALSE(OutputPattern::Parse(bad).ok()) << bad;
 }

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -22,15 +23,16 @@ static_assert(kEffectIdParameter == EffectIdParameter);
 static_assert(kEffectValueParameter == EffectValueParameter);
 static_assert(kStartOffsetKeyFrames == StartOffset);
 
-Result<ProjectParameters> FromOptions(const RenderOptions &options, std::string *warning) {
-  return ProjectFromOptions(options, TestModule(), warning);
+Result<ProjectParameters> FromOptions(const RenderOptions &options,
+                                      std::vector<std::string> *warnings) {
+  return ProjectFromOptions(options, TestModule(), warnings);
 }
 
 ProjectParameters Project(const RenderOptions &options) {
-  std::string warning;
-  Result<ProjectParameters> project = FromOptions(options, &warning);
+  std::vector<std::string> warnings;
+  Result<ProjectParameters> project = FromOptions(options, &warnings);
   EXPECT_TRUE(project.ok()) << project.message();
-  EXPECT_EQ(warning, "");
+  EXPECT_TRUE(warnings.empty()) << warnings.front();
   return std::move(project.value());
 }
 
@@ -200,10 +202,11 @@ TEST(Projects, LoadWithAWarningWhenAKeyFrameValueNamesNoParameter) {
                                       "</PercentageElements>"));
   RenderOptions options;
   options.paramsFile = folder.File("p.xml");
-  std::string warning;
-  Result<ProjectParameters> project = FromOptions(options, &warning);
+  std::vector<std::string> warnings;
+  Result<ProjectParameters> project = FromOptions(options, &warnings);
   ASSERT_TRUE(project.ok()) << project.message();
-  EXPECT_NE(warning.find("p.xml"), std::string::npos) << warning;
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find("'" + folder.File("p.xml") + "'"), std::string::npos) << warnings[0];
   EXPECT_EQ(project.value().EffectId().value(), 2004);
 }
 
@@ -259,6 +262,91 @@ TEST(Projects, RefuseDocumentsThatCannotRenderAndSayWhy) {
   fixed.paramsFile = folder.File("outside.xml");
   fixed.effectId = 2001;
   EXPECT_TRUE(FromOptions(fixed, nullptr).ok());
+}
+
+TEST(Projects, SayWhenTheyNameNoEffectAndTheDefaultIsUsed) {
+  ScratchFolder folder;
+  WriteWholeFile(folder.File("p.xml"),
+                 "<Project xmlns:dt=\"urn:schemas-microsoft-com:datatypes\"><StartOffsetElements>" +
+                     KeyFrame("0", "i2", "5") + "</StartOffsetElements></Project>");
+  RenderOptions options;
+  options.paramsFile = folder.File("p.xml");
+  std::vector<std::string> warnings;
+  Result<ProjectParameters> project = FromOptions(options, &warnings);
+  ASSERT_TRUE(project.ok()) << project.message();
+  EXPECT_EQ(project.value().EffectId().value(), 2002);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find("names no effect"), std::string::npos) << warnings[0];
+  EXPECT_NE(warnings[0].find("Replicate (2002)"), std::string::npos) << warnings[0];
+
+  // With --effect there is nothing to say; a document that names its effect says nothing.
+  options.effectId = 2001;
+  EXPECT_EQ(Project(options).EffectId().value(), 2001);
+  WriteWholeFile(folder.File("named.xml"),
+                 Document("2003", "<StartOffsetElements>" + KeyFrame("0", "i2", "5") +
+                                      "</StartOffsetElements>"));
+  RenderOptions named;
+  named.paramsFile = folder.File("named.xml");
+  EXPECT_EQ(Project(named).EffectId().value(), 2003);
+
+  // A load that fails leaves the effect as it was.
+  Result<ProjectParameters> fresh = ProjectParameters::Create(TestModule());
+  ASSERT_TRUE(fresh.ok());
+  WriteWholeFile(folder.File("broken.xml"), "<Project>");
+  EXPECT_FALSE(fresh.value().Load(folder.File("broken.xml"), nullptr).ok());
+  EXPECT_EQ(fresh.value().EffectId().value(), 2002);
+}
+
+// Key frames whose numbers the straight line cannot use stop the run before it renders, with
+// the reason; times and values the command line would refuse but the module takes are told.
+TEST(KeyFrameCheck, RefusesNumbersThatAreNotUsableAndTellsOfUnusualOnes) {
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double time;
+    CComVariant value;
+    const char *mentions;
+  };
+  CComVariant text(u"lots");
+  CComVariant unsigned4;
+  unsigned4.vt = VT_UI4;
+  unsigned4.ulVal = 4;
+  const Case cases[] = {
+      {0.5, CComVariant(std::numeric_limits<double>::quiet_NaN()),
+       "holds nan, which is not a finite number"},
+      {0.5, CComVariant(-inf), "holds -inf, which is not a finite number"},
+      {inf, CComVariant(50.0), "is at time inf, which is not a finite number"},
+      {1e308, CComVariant(50.0), "is at time 1e+308, too far outside the clip"},
+      {0.5, text, "holds a value that is not a number"},
+      {0.5, unsigned4, "which the straight line cannot compute with"},
+  };
+  for (const Case &c : cases) {
+    ProjectParameters project = WithKeys({{0, 10}, {1, 20}});
+    ASSERT_EQ(
+        project.Interface()->SetKeyFrameValue(c.time, EndOffset, EffectValueParameter, c.value),
+        S_OK);
+    std::vector<std::string> warnings;
+    Status checked = project.CheckKeyFrames(&warnings);
+    ASSERT_FALSE(checked.ok()) << c.mentions;
+    EXPECT_NE(checked.message().find(c.mentions), std::string::npos) << checked.message();
+  }
+
+  ProjectParameters unusual = WithKeys({{0, 10}, {1, 20}});
+  for (auto [time, value] : {std::pair{-0.05, 50.0}, {1.5, 150.0}, {0.5, -3.0}})
+    ASSERT_EQ(unusual.Interface()->SetKeyFrameValue(time, Percentage, EffectValueParameter,
+                                                    CComVariant(value)),
+              S_OK);
+  std::vector<std::string> warnings;
+  ASSERT_TRUE(unusual.CheckKeyFrames(&warnings).ok());
+  ASSERT_EQ(warnings.size(), 2u);
+  EXPECT_EQ(
+      warnings[0].rfind("2 key frames of \"Effect Value\" lie outside the clip's times 0..1", 0),
+      0u)
+      << warnings[0];
+  EXPECT_EQ(warnings[1].rfind("2 key frames of \"Effect Value\" hold values outside 0..100", 0), 0u)
+      << warnings[1];
+  warnings.clear();
+  ASSERT_TRUE(WithKeys({{0, 0}, {1, 100}}).CheckKeyFrames(&warnings).ok());
+  EXPECT_TRUE(warnings.empty());
 }
 
 TEST(CurveTable, ListsTheRenderedLineAndTheSplineAtEvenTimes) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 // The source of every rendering here: a picture with transparency, written as RGBA so no
@@ -187,6 +189,84 @@ TEST(ZrqRenderKeyFrames, ExitsWithTwoAndOneLineForBadKeyFrameUsage) {
     EXPECT_EQ(LineCount(run.err), 1) << run.err;
   }
   EXPECT_TRUE(folder.Names().empty());
+}
+
+// A project document holding key frames of "Effect Value" given as (time, r8 text of the value).
+std::string ProjectWithKeys(const std::vector<std::pair<std::string, std::string>> &keys,
+                            const std::string &effect =
+                                "<ParameterSet><Parameter><Value dt:dt=\"i4\">2001</Value>"
+                                "<Name dt:dt=\"string\">Effect ID</Name></Parameter>"
+                                "</ParameterSet>") {
+  std::string text = "<ZrqRenderProject xmlns:dt=\"urn:schemas-microsoft-com:datatypes\">" +
+                     effect + "<StartOffsetElements>";
+  for (const auto &[time, value] : keys)
+    text += "<KeyFrame><Time dt:dt=\"r8\">" + time + "</Time><Parameter><Value dt:dt=\"r8\">" +
+            value + "</Value><Name dt:dt=\"string\">Effect Value</Name></Parameter></KeyFrame>";
+  return text + "</StartOffsetElements></ZrqRenderProject>";
+}
+
+TEST(ZrqRenderProjects, AProjectWhoseNumbersAreNotNumbersStopsTheRunAndWritesNothing) {
+  ScratchFolder folder;
+  const std::pair<const char *, std::string> cases[] = {
+      {"nan.xml", ProjectWithKeys({{"0", "nan"}, {"1", "50"}})},
+      {"inf.xml", ProjectWithKeys({{"0", "0"}, {"1", "INF"}})},
+      {"minus.xml", ProjectWithKeys({{"0", "-INF"}, {"1", "50"}})},
+      {"time.xml", ProjectWithKeys({{"0", "10"}, {"1e308", "50"}})},
+  };
+  const std::vector<std::string> source = SourceFlags(folder);
+  for (const auto &[name, text] : cases)
+    WriteWholeFile(folder.File(name), text);
+  const std::vector<std::string> before = folder.Names();
+  for (const auto &[name, text] : cases) {
+    ToolRun run = RunTool(Joined({"--params", folder.File(name), "--curve", "--output",
+                                  folder.File("o.png"), "--save-params", folder.File("s.xml")},
+                                 source));
+    EXPECT_EQ(run.exitCode, 1) << name;
+    EXPECT_EQ(run.out, "") << name;
+    EXPECT_EQ(LineCount(run.err), 1) << run.err;
+    EXPECT_NE(run.err.find(name), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(folder.Names(), before);
+}
+
+TEST(ZrqRenderProjects, SaysOnceForEachKindWhatTheCommandLineWouldHaveRefused) {
+  ScratchFolder folder;
+  WriteWholeFile(
+      folder.File("odd.xml"),
+      ProjectWithKeys({{"-0.05", "10"}, {"0.5", "150"}, {"1.5", "-20"}, {"2", "30"}}, ""));
+  ToolRun run = RunTool({"--params", folder.File("odd.xml"), "--curve", "2"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(LineCount(run.err), 3) << run.err;
+  EXPECT_NE(run.err.find("names no effect (\"Effect ID\"); the default, Replicate (2002), is used"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("3 key frames of \"Effect Value\" lie outside the clip's times 0..1"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("2 key frames of \"Effect Value\" hold values outside 0..100"),
+            std::string::npos)
+      << run.err;
+  // Rendered as the module evaluates them: the line from -0.05 reaches 0 on its way up to 150
+  // at 0.5, and key frames from 1.1 on are never neighbours, so 150 holds to the end.
+  EXPECT_NE(run.out.find("  0.0000    22.727"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("  1.0000   150.000"), std::string::npos) << run.out;
+}
+
+// Loading, checking and evaluating stay near linear in the number of key frames: a project of
+// 100,000 prints its curve in well under the limit here (before, it did not finish in a minute).
+TEST(ZrqRenderProjects, AHundredThousandKeyFramesLoadAndPrintTheirCurveQuickly) {
+  ScratchFolder folder;
+  std::vector<std::pair<std::string, std::string>> keys;
+  for (int i = 0; i < 100000; ++i)
+    keys.emplace_back(std::to_string(i / 99999.0), std::to_string(i % 101));
+  WriteWholeFile(folder.File("big.xml"), ProjectWithKeys(keys));
+  const auto start = std::chrono::steady_clock::now();
+  ToolRun run = RunTool({"--params", folder.File("big.xml"), "--curve", "3"});
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(LineCount(run.out), 2 + 3);
+  EXPECT_LT(seconds, 30.0);
 }
 
 } // namespace
