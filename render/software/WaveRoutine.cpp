@@ -92,6 +92,9 @@ __attribute__((target("avx2"))) void ShiftRowGather(const BYTE *row, std::ptrdif
     const __m256i o = _mm256_add_epi32(add, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(offset + c)));
     _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 4 * std::ptrdiff_t(c)), _mm256_i32gather_epi32(base, o, 1));
   }
+  // The compiler leaves this out before a tail call to SSE code, which would then run with
+  // dirty upper halves, slowly, as would every SSE routine after it.
+  _mm256_zeroupper();
   ShiftRowPlain(row, shift, offset, out, c, end);
 }
 
