@@ -124,7 +124,7 @@ void AssembleText(const char *source, size_t size) {
 // Arbitrary tokens decode or are refused without reading past the words given.
 void DecodeTokens(const uint8_t *data, size_t size) {
   std::vector<uint32_t> words(size / 4);
-  std::memcpy(words.data(), data, words.size() * 4);
+  if (!words.empty()) std::memcpy(words.data(), data, words.size() * 4);
   zrq::d3dx9::DecodedShader shader;
   std::string error;
   if (zrq::d3dx9::DecodeShader(words.data(), words.size(), shader, error)) zrq::d3dx9::Disassemble(shader);

@@ -1,8 +1,11 @@
-// The D3DX matrix routines. Matrices are row-vector matrices: v × M, translation in row 4.
+// The D3DX matrix routines. Matrices are row-vector matrices: v × M, translation in row 4. The
+// product takes the processor-specific form chosen at load.
 #include <d3dx9math.h>
 
 #include <cmath>
 #include <utility>
+
+#include "platform/d3dx9/MathKernels.h"
 
 namespace {
 
@@ -16,13 +19,7 @@ D3DXMATRIX Identity() {
 
 ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixMultiply(D3DXMATRIX *pOut, const D3DXMATRIX *pM1, const D3DXMATRIX *pM2) {
   if (!pOut || !pM1 || !pM2) return nullptr;
-  // Computed into a temporary so that pOut may be one of the inputs.
-  D3DXMATRIX r;
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j)
-      r.m[i][j] = pM1->m[i][0] * pM2->m[0][j] + pM1->m[i][1] * pM2->m[1][j] + pM1->m[i][2] * pM2->m[2][j] +
-                  pM1->m[i][3] * pM2->m[3][j];
-  *pOut = r;
+  zrq::d3dx9::ActiveKernels().multiply(pOut, pM1, pM2);
   return pOut;
 }
 
