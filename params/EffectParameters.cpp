@@ -193,6 +193,7 @@ HRESULT EffectParameters::SetKeyFrameValue(double time, LONG code, LONG id, VARI
 HRESULT EffectParameters::SetKeyFrameValueLocked(double time, LONG code, LONG id, const VARIANT &value) {
   const size_t g = GroupIndex(code);
   if (g >= groups.size() || std::isnan(time)) return E_INVALIDARG;
+  curve.valid = false;
   KeyFrameGroup &group = groups[g];
   const auto [frame, createdFrame] = group.try_emplace(time);
   try {
@@ -270,6 +271,7 @@ HRESULT EffectParameters::RemoveKeyFrameValueLocked(LONG id, double time, LONG c
   KeyFrameGroup &group = groups[g];
   const auto frame = std::isnan(time) ? group.end() : group.find(time);
   if (frame == group.end()) return TYPE_E_ELEMENTNOTFOUND;
+  curve.valid = false;
   if (frame->second.erase(static_cast<ULONG>(id)) != 0) index.Erase(static_cast<ULONG>(id), g, time);
   if (frame->second.empty()) group.erase(frame);
   return S_OK;
@@ -278,6 +280,7 @@ HRESULT EffectParameters::RemoveKeyFrameValueLocked(LONG id, double time, LONG c
 HRESULT EffectParameters::RemoveAllKeyFrameValues(LONG id, LONG codeMask) {
   return Locked([&] {
     if (codeMask != AllTimeBases && GroupFor(codeMask) == nullptr) return E_INVALIDARG;
+    curve.valid = false;
     for (size_t g = 0; g < groups.size(); ++g) {
       if (codeMask != AllTimeBases && codeMask != kGroupCodes[g]) continue;
       KeyFrameGroup &group = groups[g];
@@ -396,44 +399,61 @@ HRESULT EffectParameters::GetValueAtTime(double time, LONG id, VARIANT *value) {
   });
 }
 
+HRESULT EffectParameters::BuildCurveLocked(LONG id, bool spline) {
+  curve.valid = false;
+  CollectedKeyFrames collected;
+  HRESULT hr = CollectKeyFramesLocked(id, &collected);
+  if (FAILED(hr)) return hr;
+  const size_t n = collected.times.size();
+  std::vector<double> values, secondDerivatives, scratch;
+  try {
+    values.resize(n);
+    secondDerivatives.resize(n);
+    scratch.resize(n);
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  }
+
+  for (size_t i = 0; i < n; ++i) {
+    VARIANT held;
+    VariantInit(&held);
+    hr = GetKeyFrameValueLocked(collected.times[i], collected.codes[i], id, &held);
+    if (FAILED(hr)) return hr;
+    VARIANT number;
+    VariantInit(&number);
+    const HRESULT converted = VariantChangeType(&number, &held, 0, VT_R8);
+    VariantClear(&held);
+    // A value that is no number has no place on a curve.
+    if (FAILED(converted)) return converted;
+    values[i] = number.dblVal;
+  }
+
+  if (spline)
+    NaturalSplineSecondDerivatives(collected.times.data(), values.data(), n, secondDerivatives.data(), scratch.data());
+  curve.times.swap(collected.times);
+  curve.values.swap(values);
+  curve.secondDerivatives.swap(secondDerivatives);
+  curve.id = id;
+  curve.spline = spline;
+  curve.valid = true;
+  return S_OK;
+}
+
 HRESULT EffectParameters::GetCurveValueAtTime(double time, LONG id, BOOL spline, VARIANT *value) {
   return Locked([&] {
     if (value == nullptr) return E_POINTER;
-    CollectedKeyFrames collected;
-    HRESULT hr = CollectKeyFramesLocked(id, &collected);
-    if (FAILED(hr)) return hr;
-    const size_t n = collected.times.size();
-    std::vector<double> values, secondDerivatives, scratch;
-    try {
-      values.resize(n);
-      secondDerivatives.resize(n);
-      scratch.resize(n);
-    } catch (const std::bad_alloc &) {
-      return E_OUTOFMEMORY;
-    }
-
-    for (size_t i = 0; i < n; ++i) {
-      VARIANT held;
-      VariantInit(&held);
-      hr = GetKeyFrameValueLocked(collected.times[i], collected.codes[i], id, &held);
+    const bool natural = static_cast<BYTE>(spline) != 0;
+    if (!curve.valid || curve.id != id || curve.spline != natural) {
+      const HRESULT hr = BuildCurveLocked(id, natural);
       if (FAILED(hr)) return hr;
-      VARIANT number;
-      VariantInit(&number);
-      const HRESULT converted = VariantChangeType(&number, &held, 0, VT_R8);
-      VariantClear(&held);
-      // A value that is no number has no place on a curve.
-      if (FAILED(converted)) return converted;
-      values[i] = number.dblVal;
     }
-
-    if (static_cast<BYTE>(spline) != 0)
-      NaturalSplineSecondDerivatives(collected.times.data(), values.data(), n, secondDerivatives.data(), scratch.data());
     VARIANT result;
     VariantInit(&result);
     result.vt = VT_R8;
-    result.dblVal = EvaluateCurve(collected.times.data(), values.data(), secondDerivatives.data(), n, time);
+    result.dblVal = EvaluateCurve(curve.times.data(), curve.values.data(), curve.secondDerivatives.data(),
+                                  curve.times.size(), time);
     MoveOut(&result, value);
-    return hr;
+    return S_OK;
   });
 }
 
@@ -482,6 +502,7 @@ HRESULT EffectParameters::ReplaceWithLoaded(LoadedParameterSet &loaded) {
     replacedGroups.swap(groups);
     groups.swap(loadedGroups);
     index.swap(replacedIndex);
+    curve.valid = false;
     return merged;
   });
   return hr;  // what was replaced is freed here, outside the lock

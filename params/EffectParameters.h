@@ -62,8 +62,9 @@ public:
   STDMETHODIMP RemoveAllKeyFrameValues(LONG id, LONG codeMask) override;
 
   // Evaluation over the key frames of one id in all groups, on one time axis. Finding the
-  // neighbours of a time costs O(log n) in the number of key frames; only the spline, which
-  // is shaped by every key frame, reads them all.
+  // neighbours of a time costs O(log n) in the number of key frames. The curve, which every
+  // key frame shapes, is built once and kept until a key frame changes, so that each further
+  // time costs O(log n) too.
   STDMETHODIMP GetNeighbourKeyFrames(double time, LONG id, double *previous, double *next) override;
   STDMETHODIMP GetValueAtTime(double time, LONG id, VARIANT *value) override;
   STDMETHODIMP GetCurveValueAtTime(double time, LONG id, BOOL spline, VARIANT *value) override;
@@ -82,6 +83,14 @@ private:
   struct CollectedKeyFrames {
     std::vector<double> times;
     std::vector<LONG> codes;
+  };
+  // The curve GetCurveValueAtTime built last: one id's key frames, their values as numbers
+  // and, for the spline, its second derivatives.
+  struct Curve {
+    bool valid = false;
+    LONG id = 0;
+    bool spline = false;
+    std::vector<double> times, values, secondDerivatives;
   };
   // A neighbour of a time among one id's key frames; code 0 when there is none.
   struct Neighbour {
@@ -109,6 +118,8 @@ private:
   // entry stand for none and bound the search.
   void NearestLocked(LONG id, double time, double previousEdge, bool inclusive, double nextEdge, Neighbour *previous,
                      Neighbour *next) const;
+  // Builds curve for id; on failure it is left invalid.
+  HRESULT BuildCurveLocked(LONG id, bool spline);
   HRESULT ReplaceWithLoaded(LoadedParameterSet &loaded);
 
   LONG referenceCount = 0;
@@ -116,5 +127,6 @@ private:
   ParameterTable table;
   std::array<KeyFrameGroup, 3> groups;  // StartOffset, EndOffset, Percentage
   KeyFrameIndex index;                  // always describes groups
+  Curve curve;                          // invalid once a key frame changes
   SharedString rootElementName;
 };

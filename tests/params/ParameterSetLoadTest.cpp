@@ -119,6 +119,8 @@ TEST_F(ParameterSetLoad, ADocumentWithoutGroupsRemovesAllKeyFrames) {
 }
 
 TEST_F(ParameterSetLoad, KeyFramesGoToTheirGroupsByIdOrName) {
+  Owned before;  // the curve of the key frames the load replaces
+  ASSERT_EQ(parameters->GetCurveValueAtTime(0.1, 21, TRUE, &before), S_OK);
   ASSERT_EQ(LoadXml(parameters,
                     Document("<EndOffsetElements>" + KeyFrameXml("0.5", ById(21, "10")) + "</EndOffsetElements>" +
                              "<StartOffsetElements>" +
@@ -132,6 +134,9 @@ TEST_F(ParameterSetLoad, KeyFramesGoToTheirGroupsByIdOrName) {
   EXPECT_EQ(value.dblVal, 0.5);
   EXPECT_EQ(KeyFrames(21), 1u) << "the earlier key frames are gone";
   // Evaluation finds only the loaded key frame, and edits after the load find it too.
+  Owned curve;
+  ASSERT_EQ(parameters->GetCurveValueAtTime(0.1, 21, TRUE, &curve), S_OK);
+  EXPECT_EQ(curve.dblVal, 10.0);
   Owned at;
   ASSERT_EQ(parameters->GetValueAtTime(0.1, 21, &at), S_OK);
   EXPECT_EQ(at.dblVal, 10.0);

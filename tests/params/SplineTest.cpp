@@ -105,6 +105,28 @@ TEST_F(SplineTest, ValuesThatAreNoNumbersFailTheCurve) {
   EXPECT_EQ(parameters.GetCurveValueAtTime(0.4, 21, TRUE, nullptr), E_POINTER);
 }
 
+// The curve is built once for many times; every change of a key frame of the id must show in
+// the next value, and another id or the other kind of curve must not be served the old one.
+TEST_F(SplineTest, TheCurveFollowsEveryChangeOfItsKeyFrames) {
+  const std::vector<double> x = {0.0, 0.5, 1.0};
+  Keys(x, {0, 100, 0});
+  EXPECT_NEAR(Curve(0.25, TRUE), 68.75, 1e-9);
+  EXPECT_NEAR(Curve(0.25, FALSE), 50.0, 1e-9);
+  parameters.SetKeyFrameValue(0.5, StartOffset, 21, R8(40));
+  EXPECT_NEAR(Curve(0.25, FALSE), 20.0, 1e-9) << "a value set anew";
+  parameters.MoveKeyFrameValue(21, StartOffset, 0.5, 0.75);
+  EXPECT_NEAR(Curve(0.375, FALSE), 20.0, 1e-9) << "a key frame moved";
+  parameters.RemoveKeyFrameValue(21, 0.75, StartOffset);
+  EXPECT_NEAR(Curve(0.5, FALSE), 0.0, 1e-9) << "a key frame removed";
+  parameters.SetKeyFrameValue(0.5, StartOffset, 20, R8(7));
+  Owned other;
+  ASSERT_EQ(parameters.GetCurveValueAtTime(0.5, 20, FALSE, &other), S_OK);
+  EXPECT_EQ(other.dblVal, 7.0) << "another id";
+  parameters.RemoveAllKeyFrameValues(21, AllTimeBases);
+  parameters.SetKeyFrameValue(0.0, Percentage, 21, R8(30));
+  EXPECT_EQ(Curve(0.9, TRUE), 30.0) << "all removed and one set";
+}
+
 TEST(CurveInterpolation, SecondDerivativesOfALineAreZero) {
   const double x[] = {0, 1, 3, 4}, y[] = {1, 3, 7, 9};
   double y2[4], w[4];
