@@ -3,16 +3,16 @@
 namespace {
 
 constexpr EffectCatalogEntry kCatalog[] = {
-    {2001, RendererFamily::Wave, false},        // Wave
-    {2002, RendererFamily::Replicate, false},   // Replicate
-    {2003, RendererFamily::Mirror, true},       // Mirror from Top
-    {2004, RendererFamily::Mirror, true},       // Mirror from Bottom
-    {2005, RendererFamily::Mirror, true},       // Mirror from Left
-    {2006, RendererFamily::Mirror, true},       // Mirror from Right
-    {2007, RendererFamily::ColorShift, true},   // Color Shift Horizontal
-    {2008, RendererFamily::ColorShift, true},   // Color Shift Vertical
-    {2009, RendererFamily::ColorShift, true},   // Color Shift Diagonal
-    {2010, RendererFamily::PanelRotate, false}, // Panel Rotate
+    {WaveEffectId, RendererFamily::Wave, false},
+    {ReplicateEffectId, RendererFamily::Replicate, false},
+    {MirrorFromTopEffectId, RendererFamily::Mirror, true},
+    {MirrorFromBottomEffectId, RendererFamily::Mirror, true},
+    {MirrorFromLeftEffectId, RendererFamily::Mirror, true},
+    {MirrorFromRightEffectId, RendererFamily::Mirror, true},
+    {ColorShiftHorizontalEffectId, RendererFamily::ColorShift, true},
+    {ColorShiftVerticalEffectId, RendererFamily::ColorShift, true},
+    {ColorShiftDiagonalEffectId, RendererFamily::ColorShift, true},
+    {PanelRotateEffectId, RendererFamily::PanelRotate, false},
 };
 static_assert(std::size(kCatalog) == LastEffectId - FirstEffectId + 1);
 

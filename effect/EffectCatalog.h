@@ -4,6 +4,8 @@
 
 #include <wtypes.h>
 
+#include "effect/EffectIds.h"
+
 #include <span>
 
 enum class RendererFamily { Wave, Replicate, Mirror, ColorShift, PanelRotate };
@@ -16,8 +18,8 @@ struct EffectCatalogEntry {
   bool rendererTakesEffectId;
 };
 
-inline constexpr LONG FirstEffectId = 2001;
-inline constexpr LONG LastEffectId = 2010;
+inline constexpr LONG FirstEffectId = WaveEffectId;
+inline constexpr LONG LastEffectId = PanelRotateEffectId;
 
 constexpr bool IsValidEffectId(LONG effectId) { return effectId >= FirstEffectId && effectId <= LastEffectId; }
 

@@ -6,17 +6,11 @@
 #include "effect/EffectParameterTable.h"
 #include "effect/RendererFactory.h"
 #include "effect/ZRQDistortion2DEffect.h"
+#include "render/EffectValue.h"
 
 namespace {
 
 using RenderGuard = std::lock_guard<std::recursive_mutex>;
-
-// "Effect Value" is a 16-bit percentage that the page stores unclamped and a project may hold
-// anything in; outside 0..1 a renderer would build absurd grids or move bands off the picture.
-double ClampEffectValue(double value) {
-  if (!(value >= 0.0)) return 0.0;  // NaN too
-  return value > 1.0 ? 1.0 : value;
-}
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "render/EffectValue.h"
 #include "render/SharedVertex.h"
 
 namespace {
@@ -159,6 +160,6 @@ void DistortionRenderer::ClearPanels() {
 
 HRESULT DistortionRenderer::ReadEffectValue(const double *value, double &out) {
   if (!value) return E_POINTER;
-  out = std::isnan(*value) ? 0.0 : std::clamp(*value, 0.0, 1.0);
+  out = ClampEffectValue(*value);
   return S_OK;
 }

@@ -1,29 +1,12 @@
 #include "render/software/SoftwareEffectProcessor.h"
-
+#include "effect/EffectIds.h"
+#include "render/EffectValue.h"
 #include "render/software/SoftwareRoutines.h"
 #include "render/software/WaveTables.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-
-namespace {
-
-// Effect identifiers; they double as the string ids of the effects' display names.
-enum SoftwareEffect : LONG {
-  kWave = 2001,
-  kReplicate = 2002,
-  kMirrorFromTop = 2003,
-  kMirrorFromBottom = 2004,
-  kMirrorFromLeft = 2005,
-  kMirrorFromRight = 2006,
-  kColorShiftHorizontal = 2007,
-  kColorShiftVertical = 2008,
-  kColorShiftDiagonal = 2009,
-  kPanelRotate = 2010,
-};
-
-} // namespace
 
 SoftwareEffectProcessor::SoftwareEffectProcessor(LONG effectId) : effectId(effectId) {}
 
@@ -42,12 +25,7 @@ HRESULT SoftwareEffectProcessor::SetEffectValue(const void *value, INT size) {
   (void)size; // always the 8 bytes of a double
   double x;
   std::memcpy(&x, value, sizeof x);
-  // Outside 0..1 the bands, shifts and wave factors would reach past the pictures.
-  if (!(x >= 0.0))
-    x = 0.0;
-  else if (x > 1.0)
-    x = 1.0;
-  effectValue = x;
+  effectValue = ClampEffectValue(x);
   return S_OK;
 }
 
@@ -64,40 +42,40 @@ HRESULT SoftwareEffectProcessor::ProcessFrame(BYTE *const *sources, ULONG_PTR, c
   const DestinationPicture dst{destination, destinationStride};
   const PictureSize size{width, height};
   const double x = effectValue;
-  if (effectId < kWave || effectId > kPanelRotate)
+  if (effectId < WaveEffectId || effectId > PanelRotateEffectId)
     return S_OK;
-  switch (static_cast<SoftwareEffect>(effectId)) {
-  case kWave: {
+  switch (static_cast<::EffectId>(effectId)) {
+  case WaveEffectId: {
     const HRESULT hr = BuildWaveTables(sineTable, cosineTable);
     if (FAILED(hr))
       return hr;
     return Wave(src, dst, size, x, sineTable.get(), cosineTable.get());
   }
-  case kReplicate:
+  case ReplicateEffectId:
     Replicate(src, dst, size, x);
     return S_OK;
-  case kMirrorFromTop:
+  case MirrorFromTopEffectId:
     MirrorFromTop(src, dst, size, x);
     return S_OK;
-  case kMirrorFromBottom:
+  case MirrorFromBottomEffectId:
     MirrorFromBottom(src, dst, size, x);
     return S_OK;
-  case kMirrorFromLeft:
+  case MirrorFromLeftEffectId:
     MirrorFromLeft(src, dst, size, x);
     return S_OK;
-  case kMirrorFromRight:
+  case MirrorFromRightEffectId:
     MirrorFromRight(src, dst, size, x);
     return S_OK;
-  case kColorShiftHorizontal:
+  case ColorShiftHorizontalEffectId:
     ColorShiftHorizontal(src, dst, size, x);
     return S_OK;
-  case kColorShiftVertical:
+  case ColorShiftVerticalEffectId:
     ColorShiftVertical(src, dst, size, x);
     return S_OK;
-  case kColorShiftDiagonal:
+  case ColorShiftDiagonalEffectId:
     ColorShiftDiagonal(src, dst, size, x);
     return S_OK;
-  case kPanelRotate:
+  case PanelRotateEffectId:
     PanelRotate(src, dst, size, x);
     return S_OK;
   }
