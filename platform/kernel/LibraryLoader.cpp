@@ -78,7 +78,7 @@ STDAPI_(HMODULE) LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD) {
       const HMODULE found = zrq::kernel::FindImageByFile(path);
       if (found != nullptr && found == zrq::kernel::ProgramModule()) return found;
     }
-    std::lock_guard<std::mutex> guard(loadedLibrariesLock);
+    // Outside the lock: the library's constructors may load libraries themselves.
     void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
       SetLastError(LoadFailure(path, dlerror()));
@@ -91,7 +91,10 @@ STDAPI_(HMODULE) LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD) {
       SetLastError(ERROR_BAD_EXE_FORMAT);
       return nullptr;
     }
+    std::lock_guard<std::mutex> guard(loadedLibrariesLock);
     auto [entry, added] = LoadedLibraries().try_emplace(base, LoadedLibrary{handle, 0});
+    // The loader counts each dlopen; one handle of ours stands for them all, so FreeLibrary
+    // closes it once per load.
     ++entry->second.loads;
     return base;
   } catch (...) {

@@ -14,43 +14,51 @@ InprocServers &InprocServers::Instance() {
   return *instance;
 }
 
-HMODULE InprocServers::Load(const std::u16string &path, HRESULT *hr) {
-  if (const auto known = modulePaths.find(path); known != modulePaths.end()) return known->second;
+HMODULE InprocServers::Load(const std::u16string &path, LPFNGETCLASSOBJECT *getClassObject, HRESULT *hr) {
+  {
+    std::lock_guard<std::mutex> guard(serversLock);
+    if (const auto known = modulePaths.find(path); known != modulePaths.end()) {
+      Server &server = servers.at(known->second);
+      ++server.callsInProgress;
+      *getClassObject = server.getClassObject;
+      return known->second;
+    }
+  }
+  // Outside the lock: the module's constructors may create objects themselves.
   const HMODULE module = LoadLibraryW(path.c_str());
   if (module == nullptr) {
     *hr = HRESULT_FROM_WIN32(GetLastError());
     return nullptr;
   }
-  if (servers.count(module) != 0) {
-    FreeLibrary(module);  // the same module by another path: one load is enough
-  } else {
-    Server server;
-    server.getClassObject = reinterpret_cast<LPFNGETCLASSOBJECT>(GetProcAddress(module, "DllGetClassObject"));
-    server.canUnloadNow = reinterpret_cast<LPFNCANUNLOADNOW>(GetProcAddress(module, "DllCanUnloadNow"));
-    if (server.getClassObject == nullptr) {
-      FreeLibrary(module);
-      *hr = CO_E_ERRORINDLL;
-      return nullptr;
-    }
-    servers.emplace(module, server);
+  Server loaded;
+  loaded.getClassObject = reinterpret_cast<LPFNGETCLASSOBJECT>(GetProcAddress(module, "DllGetClassObject"));
+  loaded.canUnloadNow = reinterpret_cast<LPFNCANUNLOADNOW>(GetProcAddress(module, "DllCanUnloadNow"));
+  if (loaded.getClassObject == nullptr) {
+    FreeLibrary(module);
+    *hr = CO_E_ERRORINDLL;
+    return nullptr;
   }
-  modulePaths.emplace(path, module);
+  bool loadedTwice = false;
+  {
+    std::lock_guard<std::mutex> guard(serversLock);
+    // Another thread, or another spelling of the path, may have loaded it meanwhile.
+    auto [entry, added] = servers.try_emplace(module, loaded);
+    loadedTwice = !added;
+    modulePaths.emplace(path, module);
+    ++entry->second.callsInProgress;
+    *getClassObject = entry->second.getClassObject;
+  }
+  if (loadedTwice) FreeLibrary(module);  // one load is enough
   return module;
 }
 
 HRESULT InprocServers::ClassObject(const std::u16string &path, REFCLSID clsid, REFIID riid, void **ppv) {
   LPFNGETCLASSOBJECT getClassObject = nullptr;
-  HMODULE module = nullptr;
-  {
-    std::lock_guard<std::mutex> guard(serversLock);
-    HRESULT hr = E_FAIL;
-    module = Load(path, &hr);
-    if (module == nullptr) return hr;
-    Server &server = servers.at(module);
-    ++server.callsInProgress;  // keeps it loaded while it answers, outside the lock
-    getClassObject = server.getClassObject;
-  }
-  const HRESULT hr = getClassObject(clsid, riid, ppv);
+  HRESULT hr = E_FAIL;
+  // The counted call keeps the module loaded while it answers, outside the lock.
+  const HMODULE module = Load(path, &getClassObject, &hr);
+  if (module == nullptr) return hr;
+  hr = getClassObject(clsid, riid, ppv);
   std::lock_guard<std::mutex> guard(serversLock);
   --servers.at(module).callsInProgress;
   return hr;

@@ -28,8 +28,9 @@ class InprocServers {
   };
 
   InprocServers() = default;
-  // The loaded server of that path, loading it when needed; null with the failure in *hr.
-  HMODULE Load(const std::u16string &path, HRESULT *hr);
+  // The loaded server of that path, loading it when needed, with a call counted on it; null
+  // with the failure in *hr. Takes serversLock itself, and not while the module loads.
+  HMODULE Load(const std::u16string &path, LPFNGETCLASSOBJECT *getClassObject, HRESULT *hr);
 
   std::mutex serversLock;
   std::map<HMODULE, Server> servers;             // guarded by serversLock
