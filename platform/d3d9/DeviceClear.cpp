@@ -43,13 +43,13 @@ STDMETHODIMP Device::Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DC
       const PixelBuffer &words = ds->Pixels();
       const int dx1 = static_cast<int>(std::min<LONG>(bx, static_cast<LONG>(words.width)));
       const int dy1 = static_cast<int>(std::min<LONG>(by, static_cast<LONG>(words.height)));
-      DeferredClear &held = ds->HeldClears();
+      DeferredDepth &held = ds->HeldDepth();
       // Whole rows are held back until a draw reads them; a part of a row is cleared at once,
       // over what is held for it.
       if (ax == 0 && dx1 == static_cast<int>(words.width) && held.Defer(ay, dy1, depthValue, depthMask)) return;
       held.Settle(ay, dy1);
       for (int y = ay; y < dy1; ++y)
-        DeferredClear::ClearWords(reinterpret_cast<uint32_t *>(words.Row(static_cast<UINT>(y))), ax, dx1, depthValue,
+        DeferredDepth::ClearWords(reinterpret_cast<uint32_t *>(words.Row(static_cast<UINT>(y))), ax, dx1, depthValue,
                                   depthMask);
     };
     if (Count == 0) {

@@ -144,7 +144,7 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
     surfaces.depthWidth = static_cast<int>(words.width);
     surfaces.depthHeight = static_cast<int>(words.height);
     surfaces.depthHasStencil = HasStencil(words.format);
-    surfaces.depthClears = &ds->HeldClears();
+    surfaces.heldDepth = &ds->HeldDepth();
   }
   PixelSetup setup;
   ResolvePixelSetup(st, surfaces, !disableFastPaths_, &setup);

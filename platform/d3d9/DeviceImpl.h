@@ -10,7 +10,7 @@
 #include <d3d9.h>
 #include <zrqd3d9ext.h>
 
-#include "platform/d3d9/DeferredClear.h"
+#include "platform/d3d9/DeferredDepth.h"
 
 #include <atomic>
 #include <bitset>
@@ -160,15 +160,15 @@ class Surface final : public ResourceBase<IDirect3DSurface9> {
   DWORD Usage() const { return usage_; }
   D3DPOOL Pool() const { return pool_; }
   bool Locked() const { return locked_; }
-  // The clears held back for a depth-stencil surface's words.
-  DeferredClear &HeldClears() { return heldClears_; }
+  // What a depth-stencil surface's words hold without being in memory (see DeferredDepth).
+  DeferredDepth &HeldDepth() { return heldDepth_; }
 
  private:
   Texture *container_;
   DWORD usage_;
   D3DPOOL pool_;
   PixelBuffer pixels_;
-  DeferredClear heldClears_{pixels_};
+  DeferredDepth heldDepth_{pixels_};
   bool locked_ = false;
 };
 

@@ -54,6 +54,7 @@ struct FastTriangle {
   uint32_t blendFactor;
 
   SpanKernel kernel;
+  SpanKernel kernelUntested;  // the same without the depth test, for spans whose test is decided
 };
 
 // One span: pixels x0 .. x0 + count − 1 of row y. The kernel draws blocks of it from the left

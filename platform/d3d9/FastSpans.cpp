@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-
 namespace zrq::d3d9 {
 namespace {
 
@@ -93,7 +92,9 @@ bool PrepareFastTriangle(const PixelSetup &s, const TriangleGradients &g, FastTr
   t->srcAlpha = factor(s.fastSrcAlpha), t->destAlpha = factor(s.fastDestAlpha);
   t->opColour = s.fastOpColour, t->opAlpha = s.fastOpAlpha;
   t->blendFactor = s.blendFactor;
-  t->kernel = kernels->kernels[static_cast<int>(Classify(*t))][shaded][t->depth != nullptr];
+  const int kind = static_cast<int>(Classify(*t));
+  t->kernel = kernels->kernels[kind][shaded][t->depth != nullptr];
+  t->kernelUntested = kernels->kernels[kind][shaded][0];
   return true;
 }
 

@@ -8,7 +8,7 @@
 
 namespace zrq::d3d9 {
 
-class DeferredClear;
+class DeferredDepth;
 struct DeviceState;
 struct VertexLayout;
 
@@ -102,7 +102,7 @@ struct PixelSetup {
   uint32_t *depth;
   int depthPitch;
   bool depthHasStencil;
-  DeferredClear *depthClears;  // held-back clears, settled for a triangle's rows before it reads them
+  DeferredDepth *heldDepth;  // what the words hold without being in memory: consulted before they are read
 
   // Pixels that may be written: the viewport, the target and the scissor rectangle.
   int clipX0, clipY0, clipX1, clipY1;  // x0 <= x < x1, y0 <= y < y1
@@ -127,7 +127,7 @@ struct DrawSurfaces {
   uint32_t *depth;  // null when no depth-stencil surface is bound
   int depthPitch, depthWidth, depthHeight;
   bool depthHasStencil;
-  DeferredClear *depthClears;
+  DeferredDepth *heldDepth;
 };
 
 // Resolves the pixel set-up of a draw from the state.

@@ -151,7 +151,7 @@ void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, bool
   const bool usesDepth = p->depthTest || p->stencil;
   p->depth = usesDepth ? surfaces.depth : nullptr;
   p->depthPitch = surfaces.depthPitch;
-  p->depthClears = usesDepth ? surfaces.depthClears : nullptr;
+  p->heldDepth = usesDepth ? surfaces.heldDepth : nullptr;
 
   p->blend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
   p->srcBlend = rs[D3DRS_SRCBLEND];

@@ -3,7 +3,7 @@
 // so that triangles sharing an edge never both draw, nor both miss, a pixel on it.
 #include "platform/d3d9/TriangleRows.h"
 
-#include "platform/d3d9/DeferredClear.h"
+#include "platform/d3d9/DeferredDepth.h"
 
 #include <algorithm>
 #include <cmath>
@@ -230,35 +230,59 @@ void TriangleRows::PrefetchTexels(int y0, int y1) const {
 
 void TriangleRows::DrawTo(const PixelSetup &s, int y) {
   // Spans are gathered for the fast path and drawn together; what it leaves of a span the
-  // general path draws after it, which changes nothing, as no two spans share a pixel.
+  // general path draws after it, which changes nothing, as no two spans share a pixel. Spans
+  // whose depth test the held depth words decide go apart, without the test.
   constexpr int kRows = 64;
-  FastRow rows[kRows];
-  int count = 0;
-  auto drawFast = [&] {
-    fast_.kernel(fast_, rows, count);
+  FastRow tested[kRows], decided[kRows];
+  int testedCount = 0, decidedCount = 0;
+  DeferredDepth *held = s.heldDepth;
+  auto finish = [&](FastRow *rows, int count) {
     for (int k = 0; k < count; ++k) {
       const FastRow &r = rows[k];
-      if (r.drawn < r.count) ShadeSpan(s, g_, r.y, r.x0 + r.drawn, r.x0 + r.count - 1);
+      if (r.drawn == r.count) continue;
+      if (held) held->Settle(r.y, r.x0 + r.drawn, r.x0 + r.count);
+      ShadeSpan(s, g_, r.y, r.x0 + r.drawn, r.x0 + r.count - 1);
     }
-    count = 0;
+  };
+  auto drawTested = [&] {
+    fast_.kernel(fast_, tested, testedCount);
+    finish(tested, testedCount);
+    testedCount = 0;
+  };
+  auto drawDecided = [&] {
+    fast_.kernelUntested(fast_, decided, decidedCount);
+    if (fast_.depthWrite)
+      for (int k = 0; k < decidedCount; ++k)
+        held->WriteSpan(decided[k].y, decided[k].x0, decided[k].x0 + decided[k].drawn, fast_.z24);
+    finish(decided, decidedCount);
+    decidedCount = 0;
   };
   for (const int end = std::min(y, last_); next_ <= end; ++next_) {
     const int64_t lo = std::max({xLo_, left_[0].Limit(), left_[1].Limit()});
     const int64_t hi = std::min({xHi_, right_[0].Limit(), right_[1].Limit()});
-    for (EdgeLimit &e : left_) e.Step();
-    for (EdgeLimit &e : right_) e.Step();
+    left_[0].Step(), left_[1].Step(), right_[0].Step(), right_[1].Step();
     if (lo > hi) continue;
     const int sx0 = static_cast<int>(lo), sx1 = static_cast<int>(hi);
-    // The span's depth words are read below: what clears held back for them is written first.
-    if (s.depthClears) s.depthClears->Settle(next_, sx0, sx1 + 1);
+    const FastRow row{next_, sx0, sx1 - sx0 + 1, 0};
+    bool passes;
+    if (tryFast_ && held && fast_.depth && fast_.constantZ &&
+        held->DecideSpan(next_, sx0, sx1 + 1, fast_.z24, fast_.depthFunc, &passes)) {
+      if (!passes) continue;
+      decided[decidedCount++] = row;
+      if (decidedCount == kRows) drawDecided();
+      continue;
+    }
+    // The span's depth words are read below: what is held for them is written first.
+    if (held) held->Settle(next_, sx0, sx1 + 1);
     if (!tryFast_) {
       ShadeSpan(s, g_, next_, sx0, sx1);
       continue;
     }
-    rows[count++] = FastRow{next_, sx0, sx1 - sx0 + 1, 0};
-    if (count == kRows) drawFast();
+    tested[testedCount++] = row;
+    if (testedCount == kRows) drawTested();
   }
-  if (count) drawFast();
+  if (testedCount) drawTested();
+  if (decidedCount) drawDecided();
 }
 
 }  // namespace zrq::d3d9

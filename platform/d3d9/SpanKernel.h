@@ -117,14 +117,17 @@ class SpanKernelFor {
                                     int first, int step) {
     // Pixels from x0 to the end of the row's memory in the target (and depth words).
     const int room = (Depth ? (t.targetPitch < t.depthPitch ? t.targetPitch : t.depthPitch) : t.targetPitch) - r.x0;
-    P walk = L::Add(L::Splat(static_cast<uint32_t>(first)), L::Mul(L::Iota(), L::Splat(static_cast<uint32_t>(step))));
-    const P walkStep = L::Splat(static_cast<uint32_t>(step * N));
+    P walk = L::Zero(), walkStep = L::Zero();
+    if constexpr (Walk) {
+      walk = L::Add(L::Splat(static_cast<uint32_t>(first)), L::Mul(L::Iota(), L::Splat(static_cast<uint32_t>(step))));
+      walkStep = L::Splat(static_cast<uint32_t>(step * N));
+    }
     int i = 0;
     for (; i + N <= r.count; i += N) {
       if (!Block<Kind, Shaded, Depth, Walk>(t, c, fx0 + i, N, at, walk, step)) return i;
       at.dst += N;
       if constexpr (Depth) at.depth += N;
-      walk = L::Add(walk, walkStep);
+      if constexpr (Walk) walk = L::Add(walk, walkStep);
     }
     if (i == r.count) return i;
     const int rest = r.count - i;

@@ -4,6 +4,7 @@
 
 #include "host/common/ModelSpaceView.h"
 
+#include <random>
 #include <tuple>
 
 namespace zrq::d3d9::test {
@@ -272,6 +273,50 @@ TEST_F(Drawing, FastPathMatchesTheGeneralPipeline) {
     results[pass] = ReadBack();
   }
   EXPECT_EQ(results[0], results[1]);
+  device->SetTexture(0, nullptr);
+  t->Release();
+}
+
+// A draw's triangles are drawn a band of rows at a time, all of them in each band: every pixel
+// must still see them in the order given. Many overlapping triangles (more than the device holds
+// at once), tall and short, blended over each other and depth tested, drawn in one draw and then
+// one draw each.
+TEST_F(Drawing, OneDrawOfManyTrianglesEqualsDrawingThemOneByOne) {
+  Open(71, 97);
+  std::mt19937 rng(99);
+  auto real = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+  std::vector<ScreenVertex> tris;
+  for (int i = 0; i < 3 * 700; ++i) {
+    const float z = i % 3 == 0 ? real(0.1f, 0.9f) : tris.back().z;  // flat or slanted, per triangle
+    tris.push_back({real(-10, 80), real(-10, 107), i % 2 ? z : real(0.1f, 0.9f), 1,
+                    static_cast<DWORD>(rng()) | 0x20000000u, real(0, 1), real(0, 1)});
+  }
+  const std::vector<DWORD> picture = Pattern(13, 11);
+  IDirect3DTexture9 *t = MakeTexture(13, 11, picture);
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);  // the vertex alphas, for blending
+  device->SetFVF(kScreenFVF);
+  for (IDirect3DTexture9 *texture : {t, static_cast<IDirect3DTexture9 *>(nullptr)}) {
+    device->SetTexture(0, texture);
+    std::vector<DWORD> results[2];
+    for (int oneByOne = 0; oneByOne < 2; ++oneByOne) {
+      device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102030, 1.0f, 0);
+      if (oneByOne) {
+        for (size_t i = 0; i < tris.size(); i += 3)
+          ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, &tris[i], sizeof(ScreenVertex)), D3D_OK);
+      } else {
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(tris.size() / 3), tris.data(),
+                                          sizeof(ScreenVertex)),
+                  D3D_OK);
+      }
+      results[oneByOne] = ReadBack();
+    }
+    EXPECT_EQ(results[0], results[1]) << (texture ? "textured" : "untextured");
+  }
   device->SetTexture(0, nullptr);
   t->Release();
 }
