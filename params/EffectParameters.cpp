@@ -200,7 +200,7 @@ HRESULT EffectParameters::SetKeyFrameValueLocked(double time, LONG code, LONG id
     const auto [held, createdValue] = frame->second.try_emplace(static_cast<ULONG>(id));
     if (createdValue) {
       try {
-        index.Insert(static_cast<ULONG>(id), g, time);
+        index.Insert(static_cast<ULONG>(id), g, time, &held->second);
       } catch (...) {
         frame->second.erase(held);
         throw;
@@ -253,7 +253,7 @@ void EffectParameters::KeyFrameTimesLocked(LONG id, double *times, LONG *codes) 
   if (held == nullptr) return;
   size_t at = 0;
   for (size_t g = 0; g < held->size(); ++g) {
-    for (const double time : (*held)[g]) {
+    for (const auto &[time, value] : (*held)[g]) {
       times[at] = time;
       codes[at] = kGroupCodes[g];
       ++at;
@@ -318,13 +318,13 @@ void EffectParameters::NearestLocked(LONG id, double time, double previousEdge, 
     const KeyFrameIndex::Times &times = (*held)[g];
     const auto below = inclusive ? times.upper_bound(previousEdge) : times.lower_bound(previousEdge);
     if (below != times.begin()) {
-      const double k = *std::prev(below);
-      if (time - previous->time > time - k) *previous = {k, kGroupCodes[g]};
+      const auto [k, value] = *std::prev(below);
+      if (time - previous->time > time - k) *previous = {k, kGroupCodes[g], value};
     }
     const auto above = times.upper_bound(nextEdge);
     if (above != times.end()) {
-      const double k = *above;
-      if (next->time - time > k - time) *next = {k, kGroupCodes[g]};
+      const auto [k, value] = *above;
+      if (next->time - time > k - time) *next = {k, kGroupCodes[g], value};
     }
   }
 }
@@ -363,13 +363,12 @@ HRESULT EffectParameters::GetValueAtTime(double time, LONG id, VARIANT *value) {
     if (left.code == 0 || right.code == 0) {
       // Before the first key frame and after the last the value is held; with neither,
       // the parameter's own value stands.
-      if (left.code == 0 && right.code == 0)
+      if (left.code == 0 && right.code == 0) {
         hr = table.GetValue(id, &result);
-      else if (left.code == 0)
-        hr = GetKeyFrameValueLocked(right.time, right.code, id, &result);
-      else
-        hr = GetKeyFrameValueLocked(left.time, left.code, id, &result);
-      if (FAILED(hr)) return hr;
+        if (FAILED(hr)) return hr;
+      } else {
+        HandOutValue(*(left.code == 0 ? right.value : left.value), &result);
+      }
       ConvertToDouble(&result);
       MoveOut(&result, value);
       return hr;
@@ -378,17 +377,15 @@ HRESULT EffectParameters::GetValueAtTime(double time, LONG id, VARIANT *value) {
     const double u = (time - left.time) / (right.time - left.time);
     VARIANT leftValue, rightValue, leftWeight, rightWeight, leftPart, rightPart;
     for (VARIANT *v : {&leftValue, &rightValue, &leftWeight, &rightWeight, &leftPart, &rightPart}) VariantInit(v);
-    hr = GetKeyFrameValueLocked(right.time, right.code, id, &rightValue);
-    if (SUCCEEDED(hr)) hr = GetKeyFrameValueLocked(left.time, left.code, id, &leftValue);
-    if (SUCCEEDED(hr)) {
-      leftWeight.vt = VT_R8;
-      leftWeight.dblVal = 1.0 - u;
-      rightWeight.vt = VT_R8;
-      rightWeight.dblVal = u;
-      hr = VarMul(&leftValue, &leftWeight, &leftPart);
-      if (SUCCEEDED(hr)) hr = VarMul(&rightValue, &rightWeight, &rightPart);
-      if (SUCCEEDED(hr)) hr = VarAdd(&leftPart, &rightPart, &result);
-    }
+    HandOutValue(*right.value, &rightValue);
+    HandOutValue(*left.value, &leftValue);
+    leftWeight.vt = VT_R8;
+    leftWeight.dblVal = 1.0 - u;
+    rightWeight.vt = VT_R8;
+    rightWeight.dblVal = u;
+    hr = VarMul(&leftValue, &leftWeight, &leftPart);
+    if (SUCCEEDED(hr)) hr = VarMul(&rightValue, &rightWeight, &rightPart);
+    if (SUCCEEDED(hr)) hr = VarAdd(&leftPart, &rightPart, &result);
     for (VARIANT *v : {&leftValue, &rightValue, &leftWeight, &rightWeight, &leftPart, &rightPart}) VariantClear(v);
     if (FAILED(hr)) {
       VariantClear(&result);

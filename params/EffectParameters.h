@@ -92,10 +92,12 @@ private:
     bool spline = false;
     std::vector<double> times, values, secondDerivatives;
   };
-  // A neighbour of a time among one id's key frames; code 0 when there is none.
+  // A neighbour of a time among one id's key frames and the value it holds; code 0 when
+  // there is none.
   struct Neighbour {
     double time;
     LONG code = 0;
+    const StoredVariant *value = nullptr;
   };
 
   template <typename Operation>

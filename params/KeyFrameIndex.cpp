@@ -7,15 +7,15 @@ KeyFrameIndex KeyFrameIndex::Of(const std::array<KeyFrameGroup, 3> &groups) {
       for (const auto &held : frame) {
         // The group is in ascending time, so each time goes at the end.
         Times &times = index.byId[held.first][g];
-        times.insert(times.end(), time);
+        times.emplace_hint(times.end(), time, &held.second);
       }
   return index;
 }
 
-void KeyFrameIndex::Insert(ULONG id, size_t group, double time) {
+void KeyFrameIndex::Insert(ULONG id, size_t group, double time, const StoredVariant *value) {
   const auto [entry, created] = byId.try_emplace(id);
   try {
-    entry->second[group].insert(time);
+    entry->second[group].insert_or_assign(time, value);
   } catch (...) {
     if (created) byId.erase(entry);
     throw;
