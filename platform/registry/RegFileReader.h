@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/registry/RegistryKey.h"
+#include "platform/registry/RegistryTree.h"
 
 namespace zrq::registry {
 

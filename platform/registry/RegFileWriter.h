@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/registry/RegistryKey.h"
+#include "platform/registry/RegistryTree.h"
 
 namespace zrq::registry {
 

@@ -58,24 +58,4 @@ class RegistryKey {
   Children children;
 };
 
-// The five roots that are kept.
-class RegistryTree {
- public:
-  RegistryTree();
-  RegistryTree(const RegistryTree &other) = default;
-  RegistryTree(RegistryTree &&other) = default;
-
-  RegistryKey &RootKey(Root root);
-  const RegistryKey &RootKey(Root root) const;
-
-  // The key at `path`, or null.
-  RegistryKey *Find(const KeyPath &path);
-  const RegistryKey *Find(const KeyPath &path) const;
-
-  bool operator==(const RegistryTree &other) const = default;
-
- private:
-  std::vector<RegistryKey> roots;  // in the order of kRoots
-};
-
 }  // namespace zrq::registry

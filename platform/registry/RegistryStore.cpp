@@ -198,7 +198,7 @@ std::unique_ptr<WritersLock> LockForWriting(const std::string &path, LSTATUS *st
 std::string RegistryStore::Path() {
   if (std::string explicitPath = Environment("ZRQ_REGISTRY"); !explicitPath.empty()) return explicitPath;
   std::string data = Environment("XDG_DATA_HOME");
-  // The base directory specification says a relative value is to be ignored.
+  // A relative XDG_DATA_HOME is invalid and ignored, as the XDG base-directory rules have it.
   if (data.empty() || data[0] != '/') {
     const std::string home = HomeDirectory();
     if (home.empty()) return {};

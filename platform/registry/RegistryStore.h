@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/registry/RegistryKey.h"
+#include "platform/registry/RegistryTree.h"
 
 namespace zrq::registry {
 
