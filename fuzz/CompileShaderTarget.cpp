@@ -1,7 +1,7 @@
 // Compiles or assembles arbitrary text, and reads arbitrary tokens, checking what the shader
 // tools promise: a status of success or bad data (never anything else), tokens and a
-// constant table exactly on success, messages on failure, and disassembly that assembles
-// back to the same tokens. The first byte picks the job: compiling for vs_1_1, vs_2_0 or
+// constant table exactly on success, compiled code that keeps its profile's rules, messages
+// on failure, and disassembly that assembles back to the same tokens. The first byte picks the job: compiling for vs_1_1, vs_2_0 or
 // ps_2_0 (entry point "main"), assembling, or decoding the rest as tokens.
 #include <d3dx9.h>
 
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3dx9/ShaderRules.h"
 #include "platform/d3dx9/shader/Disassembler.h"
 #include "platform/d3dx9/shader/ShaderInstruction.h"
 #include "platform/d3dx9/shader/TokenReader.h"
@@ -96,6 +97,9 @@ void CompileText(const char *source, size_t size, const char *profile) {
   }
   Check(shader && table, "a compile succeeded without tokens or a table");
   const std::vector<DWORD> tokens = Words(shader);
+  const std::vector<std::string> broken = zrq::test::BrokenRules(tokens, profile);
+  for (const std::string &rule : broken) std::fprintf(stderr, "%s\n", rule.c_str());
+  Check(broken.empty(), "compiled code breaks a rule of its profile");
   Check(D3DXGetShaderSize(tokens.data()) == tokens.size() * 4, "the tokens' size is wrong");
   ID3DXConstantTable *again = nullptr;
   Check(D3DXGetShaderConstantTable(tokens.data(), &again) == D3D_OK, "the tokens' constant table does not read");

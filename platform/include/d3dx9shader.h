@@ -1,6 +1,6 @@
 // D3DX shaders: the buffer that carries compiled tokens and messages, the constant table of a
-// compiled shader, and compiling high-level shader source held in a module's resources.
-// Interfaces are declared in their Windows slot order.
+// compiled shader, the compiler (from memory or a module's resources), the assembler and the
+// disassembler. Interfaces are declared in their Windows slot order.
 #pragma once
 
 #include "d3dx9.h"

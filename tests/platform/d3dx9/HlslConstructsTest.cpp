@@ -1,6 +1,7 @@
-// Each construct of the language subset, compiled for every profile and run by the reference
-// interpreter on random inputs, against the same computation in C++ (to 1e-5, relative to the
-// value's size where it exceeds 1).
+// Each construct of the language subset, compiled for every profile, checked against the rules
+// a runtime checks when it creates a shader, and run by the reference interpreter on random
+// inputs against the same computation in C++ (to 1e-5, relative to the value's size where it
+// exceeds 1).
 #include <d3dx9.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "platform/d3dx9/ShaderInterpreter.h"
+#include "platform/d3dx9/ShaderRules.h"
 #include "platform/d3dx9/ShaderTestSupport.h"
 
 using namespace zrq::test;
@@ -58,6 +60,7 @@ void Check(const Case &c, int runs = 24, float range = 2.0f) {
     SCOPED_TRACE(std::string(c.name) + " in " + profile);
     const Compiled compiled = Compile(Source(profile, c), profile);
     ASSERT_EQ(compiled.status, D3D_OK) << compiled.messages << Source(profile, c);
+    EXPECT_EQ(BrokenRules(compiled.tokens, profile), std::vector<std::string>()) << Disassembly(compiled.tokens);
     const UINT u = RegisterOf(compiled.table, "u"), m = RegisterOf(compiled.table, "m");
     std::mt19937 random(7);
     std::uniform_real_distribution<float> value(-range, range);
@@ -296,6 +299,7 @@ TEST(HlslConstructs, TextureReadsAndDiscardInPixelShaders) {
       "}\n";
   const Compiled compiled = Compile(source, "ps_2_0");
   ASSERT_EQ(compiled.status, D3D_OK) << compiled.messages;
+  EXPECT_EQ(BrokenRules(compiled.tokens, "ps_2_0"), std::vector<std::string>());
   const auto texel = [](const Float4 &uv) { return Float4{uv[0], uv[1], uv[0] * uv[1], 1}; };
   std::mt19937 random(3);
   std::uniform_real_distribution<float> value(-1.0f, 1.0f);

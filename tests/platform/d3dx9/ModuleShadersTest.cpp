@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/d3dx9/ShaderInterpreter.h"
+#include "platform/d3dx9/ShaderRules.h"
 #include "platform/d3dx9/ShaderTestSupport.h"
 
 using namespace zrq::test;
@@ -138,6 +139,7 @@ TEST(ModuleShaders, WaveCompilesToTheExpectedCode) {
   ASSERT_EQ(c.status, D3D_OK) << c.messages;
   EXPECT_TRUE(c.messages.empty()) << c.messages;
   EXPECT_EQ(InstructionLines(c.tokens), kWaveAssembly);
+  EXPECT_EQ(BrokenRules(c.tokens, "vs_1_1"), std::vector<std::string>());
   // Tokens as the format spells them: version, declarations, a dp4 into oPos, the end.
   EXPECT_EQ(c.tokens.front(), 0xFFFE0101u);
   EXPECT_EQ(c.tokens.back(), 0x0000FFFFu);
@@ -156,6 +158,7 @@ TEST(ModuleShaders, ColorShiftCompilesToTheExpectedCode) {
   const Compiled c = ColorShift();
   ASSERT_EQ(c.status, D3D_OK) << c.messages;
   EXPECT_EQ(InstructionLines(c.tokens), kColorShiftAssembly);
+  EXPECT_EQ(BrokenRules(c.tokens, "ps_2_0"), std::vector<std::string>());
   EXPECT_EQ(c.tokens.front(), 0xFFFF0200u);
   EXPECT_TRUE(Contains(c.tokens, {0x0200001F, 0x80000000, 0xB0030000}));              // dcl t0.xy
   EXPECT_TRUE(Contains(c.tokens, {0x0200001F, 0x90000000, 0xA00F0800}));              // dcl_2d s0
