@@ -25,14 +25,12 @@ bool IsTempLike(RegisterType type) { return type == vreg::Temp || type == Regist
 
 }  // namespace
 
+// Puts the literals among `read` into the pool, together where they fit, and names them by
+// their registers there.
 CodeEmitter::Positions CodeEmitter::PlaceLiterals(Positions read) {
   std::vector<float> values;
-  bool registers = false;
-  for (const auto &c : read) {
-    if (!c) continue;
-    if (c->IsLiteral()) values.push_back(c->value);
-    if (c->IsRegister()) registers = true;
-  }
+  for (const auto &c : read)
+    if (c && c->IsLiteral()) values.push_back(c->value);
   if (values.empty()) return read;
   const std::vector<ConstantPool::Slot> slots = pool.Place(values);
   size_t next = 0;
@@ -41,7 +39,6 @@ CodeEmitter::Positions CodeEmitter::PlaceLiterals(Positions read) {
       const ConstantPool::Slot slot = slots[next++];
       c = Component::Lane(vreg::Literal, slot.reg, slot.lane);
     }
-  (void)registers;
   return read;
 }
 
