@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/d3dx9/ShaderTestSupport.h"
 
@@ -148,4 +150,28 @@ TEST(CompileShader, TheTableCameFromTheTokensAndReadsBackFromThem) {
   CComPtr<ID3DXConstantTable> none;
   EXPECT_EQ(D3DXGetShaderConstantTable(assembled.tokens.data(), &none), D3DXERR_INVALIDDATA);
   EXPECT_EQ(none, nullptr);
+}
+
+TEST(CompileShader, PackingFlagsAndKeywordsChooseTheMatrixLayout) {
+  const std::string source =
+      "float4x4 a;\ncolumn_major float4x4 b;\nrow_major float4x4 c;\n"
+      "float4 main(float4 p : POSITION) : POSITION { return mul(p, a) + mul(p, b) + mul(p, c); }";
+  const auto layout = [](ID3DXConstantTable *t, const char *name) {
+    D3DXCONSTANT_DESC d{};
+    t->GetConstantDesc(name, &d, nullptr);
+    return d.Class;
+  };
+  const Compiled byDefault = Compile(source, "vs_1_1");
+  ASSERT_EQ(byDefault.status, D3D_OK) << byDefault.messages;
+  EXPECT_EQ(layout(byDefault.table, "a"), D3DXPC_MATRIX_COLUMNS);
+  EXPECT_EQ(layout(byDefault.table, "b"), D3DXPC_MATRIX_COLUMNS);
+  EXPECT_EQ(layout(byDefault.table, "c"), D3DXPC_MATRIX_ROWS);
+  const Compiled rows = Compile(source, "vs_1_1", "main", D3DXSHADER_PACKMATRIX_ROWMAJOR);
+  ASSERT_EQ(rows.status, D3D_OK) << rows.messages;
+  EXPECT_EQ(layout(rows.table, "a"), D3DXPC_MATRIX_ROWS);
+  EXPECT_EQ(layout(rows.table, "b"), D3DXPC_MATRIX_COLUMNS);
+  EXPECT_EQ(layout(rows.table, "c"), D3DXPC_MATRIX_ROWS);
+  // A row-major matrix is read a row a register: multiply-adds instead of dot products.
+  const std::vector<std::string> lines = InstructionLines(rows.tokens);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("dp4", 0) == 0; }), 4);
 }
