@@ -2,7 +2,8 @@
 // tools promise: a status of success or bad data (never anything else), tokens and a
 // constant table exactly on success, compiled code that keeps its profile's rules, messages
 // on failure, and disassembly that assembles back to the same tokens. The first byte picks the job: compiling for vs_1_1, vs_2_0 or
-// ps_2_0 (entry point "main"), assembling, or decoding the rest as tokens.
+// ps_2_0 (entry point "main"), assembling, or decoding the rest as tokens (and reading the
+// constant table they may hold).
 #include <d3dx9.h>
 
 #include <cstddef>
@@ -13,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3dx9/ConstantTable.h"
 #include "platform/d3dx9/ShaderRules.h"
+#include "platform/d3dx9/shader/ConstantTableReader.h"
 #include "platform/d3dx9/shader/Disassembler.h"
 #include "platform/d3dx9/shader/ShaderInstruction.h"
 #include "platform/d3dx9/shader/TokenReader.h"
@@ -131,8 +134,29 @@ void DecodeTokens(const uint8_t *data, size_t size) {
   if (!words.empty()) std::memcpy(words.data(), data, words.size() * 4);
   zrq::d3dx9::DecodedShader shader;
   std::string error;
-  if (zrq::d3dx9::DecodeShader(words.data(), words.size(), shader, error)) zrq::d3dx9::Disassemble(shader);
   zrq::d3dx9::ShaderTokenCount(words.data(), words.size());
+  if (!zrq::d3dx9::DecodeShader(words.data(), words.size(), shader, error)) return;
+  zrq::d3dx9::Disassemble(shader);
+  // A constant table in the tokens is read, or refused, and every handle it gives works.
+  const zrq::d3dx9::Instruction *comment = zrq::d3dx9::FindConstantTableComment(shader);
+  if (!comment) return;
+  ID3DXConstantTable *table = nullptr;
+  const HRESULT hr = zrq::d3dx9::CreateConstantTable(reinterpret_cast<const uint8_t *>(comment->comment.data() + 1),
+                                                     (comment->comment.size() - 1) * 4, &table);
+  Check(hr == D3D_OK || hr == D3DXERR_INVALIDDATA, "a constant table failed with an unexpected status");
+  if (hr != D3D_OK) return;
+  D3DXCONSTANTTABLE_DESC desc{};
+  Check(table->GetDesc(&desc) == D3D_OK, "GetDesc failed");
+  for (UINT i = 0; i < desc.Constants; ++i) {
+    const D3DXHANDLE h = table->GetConstant(nullptr, i);
+    D3DXCONSTANT_DESC d{};
+    Check(h && table->GetConstantDesc(h, &d, nullptr) == D3D_OK, "a listed constant has no description");
+    Check(table->GetConstantByName(nullptr, h) != nullptr, "a handle does not name its constant");
+    table->GetConstantElement(h, 0);
+    table->GetConstant(h, 0);
+    table->GetSamplerIndex(h);
+  }
+  table->Release();
 }
 
 }  // namespace

@@ -17,6 +17,8 @@
 namespace zrq::d3dx9 {
 namespace {
 
+constexpr size_t kMaxEntries = 1u << 16;
+
 struct Entry {
   std::string handleName;
   D3DXCONSTANT_DESC desc{};
@@ -63,9 +65,8 @@ public:
       std::unique_ptr<ConstantTable, Releaser> table(new ConstantTable);
       table->bytes.assign(data, data + size);
       std::string error;
-      if (!ReadConstantTable(table->bytes.data(), table->bytes.size(), table->model, error))
+      if (!ReadConstantTable(table->bytes.data(), table->bytes.size(), table->model, error) || !table->Build())
         return D3DXERR_INVALIDDATA;
-      table->Build();
       *out = table.release();
       return D3D_OK;
     } catch (const std::bad_alloc &) {
@@ -258,9 +259,10 @@ private:
   }
 
   // Elements and members get entries of their own, with registers laid out in order and
-  // clipped to what the shader uses.
-  void Expand(Entry *entry, const ConstantType &type, uint16_t set, int depth) {
-    if (depth > 8) return;
+  // clipped to what the shader uses. A damaged table could claim arrays of arrays of structs
+  // without end: the entries are bounded.
+  bool Expand(Entry *entry, const ConstantType &type, uint16_t set, int depth) {
+    if (depth > 8 || entries.size() > kMaxEntries) return false;
     const UINT end = entry->desc.RegisterIndex + entry->desc.RegisterCount;
     const auto clipped = [&](UINT index, UINT count) { return index >= end ? 0 : std::min(count, end - index); };
     if (type.elements > 1) {
@@ -272,27 +274,29 @@ private:
         Entry *element = Add(entry->handleName + "[" + std::to_string(i) + "]", entry->desc.Name, one, set, index,
                              clipped(index, per), nullptr);
         entry->elements.push_back(element);
-        Expand(element, one, set, depth + 1);
+        if (!Expand(element, one, set, depth + 1)) return false;
       }
-      return;
+      return true;
     }
     UINT index = entry->desc.RegisterIndex;
     for (const ConstantMember &m : type.members) {
       const UINT count = RegistersOf(m.type, set);
       Entry *member = Add(entry->handleName + "." + m.name, m.name, m.type, set, index, clipped(index, count), nullptr);
       entry->members.push_back(member);
-      Expand(member, m.type, set, depth + 1);
+      if (!Expand(member, m.type, set, depth + 1)) return false;
       index += count;
     }
+    return true;
   }
 
-  void Build() {
+  bool Build() {
     for (const ConstantEntry &c : model.constants) {
       Entry *e = Add(c.name, c.name, c.type, c.registerSet, c.registerIndex, c.registerCount,
                      c.defaultValue.empty() ? nullptr : c.defaultValue.data());
       top.push_back(e);
-      Expand(e, c.type, c.registerSet, 0);
+      if (!Expand(e, c.type, c.registerSet, 0)) return false;
     }
+    return true;
   }
 
   Entry *Find(D3DXHANDLE handle) {

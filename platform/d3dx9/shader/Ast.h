@@ -35,6 +35,7 @@ struct Expression {
   float number = 0;
   HlslType type;
   std::vector<std::unique_ptr<Expression>> operands;
+  int height = 1;  // of the tree below, this node included
 };
 using ExpressionPtr = std::unique_ptr<Expression>;
 

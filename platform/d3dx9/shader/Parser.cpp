@@ -1,5 +1,6 @@
 #include "platform/d3dx9/shader/Parser.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -10,6 +11,9 @@ namespace zrq::d3dx9 {
 namespace {
 
 constexpr int kMaxDepth = 200;
+// Operator chains (a + b + c ...) nest without recursion in the parser, but code generation
+// recurses through them.
+constexpr int kMaxHeight = 1000;
 
 const std::vector<std::vector<const char *>> kBinaryLevels = {
     {"||"}, {"&&"}, {"|"}, {"^"}, {"&"}, {"==", "!="}, {"<", ">", "<=", ">="}, {"<<", ">>"}, {"+", "-"},
@@ -503,7 +507,7 @@ ExpressionPtr Parser::Assignment() {
       e->operands.push_back(std::move(target));
       e->operands.push_back(Assignment());
       Leave();
-      return e;
+      return Measured(std::move(e));
     }
   Leave();
   return target;
@@ -519,7 +523,7 @@ ExpressionPtr Parser::Conditional() {
   Expect(":");
   e->operands.push_back(Conditional());
   Leave();
-  return e;
+  return Measured(std::move(e));
 }
 
 ExpressionPtr Parser::Binary(int level) {
@@ -534,7 +538,7 @@ ExpressionPtr Parser::Binary(int level) {
     e->text = matched;
     e->operands.push_back(std::move(left));
     e->operands.push_back(Binary(level + 1));
-    left = std::move(e);
+    left = Measured(std::move(e));
   }
 }
 
@@ -563,7 +567,7 @@ ExpressionPtr Parser::Unary() {
     result = Postfix();
   }
   Leave();
-  return result;
+  return Measured(std::move(result));
 }
 
 ExpressionPtr Parser::Postfix() {
@@ -576,22 +580,28 @@ ExpressionPtr Parser::Postfix() {
       if (name.kind != TokenKind::Identifier) Fail(name, "member name expected");
       m->text = name.text;
       m->operands.push_back(std::move(e));
-      e = std::move(m);
+      e = Measured(std::move(m));
     } else if (PeekIs("[")) {
       auto index = Node(ExpressionKind::Index, Take());
       index->operands.push_back(std::move(e));
       index->operands.push_back(Expression());
       Expect("]");
-      e = std::move(index);
+      e = Measured(std::move(index));
     } else if (PeekIs("++") || PeekIs("--")) {
       auto post = Node(ExpressionKind::PostIncrement, Take());
       post->text = tokens[position - 1].text;
       post->operands.push_back(std::move(e));
-      e = std::move(post);
+      e = Measured(std::move(post));
     } else {
       return e;
     }
   }
+}
+
+ExpressionPtr Parser::Measured(ExpressionPtr e) {
+  for (const ExpressionPtr &o : e->operands) e->height = std::max(e->height, o->height + 1);
+  if (e->height > kMaxHeight) diagnostics.Error(e->location, error::kNestingTooDeep, "the expression nests too deeply");
+  return e;
 }
 
 ExpressionPtr Parser::Arguments(ExpressionPtr call) {
@@ -601,7 +611,7 @@ ExpressionPtr Parser::Arguments(ExpressionPtr call) {
     while (Accept(","));
     Expect(")");
   }
-  return call;
+  return Measured(std::move(call));
 }
 
 ExpressionPtr Parser::Primary() {

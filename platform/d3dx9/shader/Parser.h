@@ -71,6 +71,8 @@ private:
   ExpressionPtr Primary();
   ExpressionPtr Literal(const Token &t);
   ExpressionPtr Arguments(ExpressionPtr call);
+  // The node, its height known; a tree too high for code generation's recursion is an error.
+  ExpressionPtr Measured(ExpressionPtr e);
 
   const std::vector<Token> &tokens;
   Diagnostics &diagnostics;
