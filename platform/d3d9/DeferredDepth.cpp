@@ -125,7 +125,7 @@ uint32_t *DeferredDepth::Words(int y) const {
 void DeferredDepth::ClearWords(uint32_t *row, int x0, int x1, uint32_t value, uint32_t mask) {
   if (x0 >= x1) return;
   if (mask == 0xFFFFFFFFu) {
-    std::fill(row + x0, row + x1, value);
+    FillWords(row + x0, static_cast<size_t>(x1 - x0), value);
     return;
   }
   const uint32_t set = value & mask;

@@ -35,7 +35,7 @@ STDMETHODIMP Device::Clear(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DC
       if (Flags & D3DCLEAR_TARGET) {
         for (LONG y = ay; y < by; ++y) {
           auto *row = reinterpret_cast<uint32_t *>(rt->Pixels().Row(static_cast<UINT>(y)));
-          std::fill(row + ax, row + bx, Color);
+          FillWords(row + ax, static_cast<size_t>(bx - ax), Color);
         }
       }
       if (!depthMask) return;

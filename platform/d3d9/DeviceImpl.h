@@ -12,8 +12,10 @@
 
 #include "platform/d3d9/DeferredDepth.h"
 
+#include <algorithm>
 #include <atomic>
 #include <bitset>
+#include <cstring>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -53,6 +55,14 @@ struct PixelBuffer {
   uint8_t *Row(UINT y) const { return bits.get() + static_cast<size_t>(y) * pitch; }
   size_t ByteSize() const { return static_cast<size_t>(pitch) * height; }
 };
+
+// Sets n words to `value`; one byte four times over goes through memset, which fills fastest.
+inline void FillWords(uint32_t *words, size_t n, uint32_t value) {
+  if ((value & 0xFF) * 0x01010101u == value)
+    std::memset(words, static_cast<int>(value & 0xFF), n * sizeof(uint32_t));
+  else
+    std::fill(words, words + n, value);
+}
 
 // Allocates zeroed pixels; E_OUTOFMEMORY when the allocation or the device's budget fails.
 HRESULT AllocatePixels(Device *device, UINT width, UINT height, D3DFORMAT format, PixelBuffer *out);

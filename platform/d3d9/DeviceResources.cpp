@@ -234,7 +234,7 @@ STDMETHODIMP Device::ColorFill(IDirect3DSurface9 *pSurface, const RECT *pRect, D
   if (!RectInside(r, s->Pixels())) return D3DERR_INVALIDCALL;
   for (LONG y = r.top; y < r.bottom; ++y) {
     auto *row = reinterpret_cast<uint32_t *>(s->Pixels().Row(static_cast<UINT>(y)));
-    std::fill(row + r.left, row + r.right, color);
+    FillWords(row + r.left, static_cast<size_t>(r.right - r.left), color);
   }
   return D3D_OK;
 }

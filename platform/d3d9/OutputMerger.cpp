@@ -59,20 +59,6 @@ uint32_t BlendChannel(DWORD op, uint32_t s, uint32_t sf, uint32_t d, uint32_t df
 
 }  // namespace
 
-bool CompareValues(DWORD func, uint32_t value, uint32_t reference) {
-  switch (func) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return value < reference;
-    case D3DCMP_EQUAL: return value == reference;
-    case D3DCMP_LESSEQUAL: return value <= reference;
-    case D3DCMP_GREATER: return value > reference;
-    case D3DCMP_NOTEQUAL: return value != reference;
-    case D3DCMP_GREATEREQUAL: return value >= reference;
-    case D3DCMP_ALWAYS:
-    default: return true;
-  }
-}
-
 void MergePixel(const PixelSetup &s, int x, int y, uint32_t src, float z, bool ccw) {
   if (s.alphaTest && !CompareValues(s.alphaFunc, src >> 24, s.alphaRef)) return;
 

@@ -154,7 +154,19 @@ uint32_t SampleTexture(const StageSetup &stage, double u, double v, bool magnifi
 // Runs the texture stages for one pixel; diffuse is the interpolated vertex colour.
 uint32_t CombineStages(const PixelSetup &setup, uint32_t diffuse, const uint32_t *texels);
 
-bool CompareValues(DWORD func, uint32_t value, uint32_t reference);
+inline bool CompareValues(DWORD func, uint32_t value, uint32_t reference) {
+  switch (func) {
+    case D3DCMP_NEVER: return false;
+    case D3DCMP_LESS: return value < reference;
+    case D3DCMP_EQUAL: return value == reference;
+    case D3DCMP_LESSEQUAL: return value <= reference;
+    case D3DCMP_GREATER: return value > reference;
+    case D3DCMP_NOTEQUAL: return value != reference;
+    case D3DCMP_GREATEREQUAL: return value >= reference;
+    case D3DCMP_ALWAYS:
+    default: return true;
+  }
+}
 
 // A depth value as the 24 bits a depth word holds.
 inline uint32_t ToDepth24(float z) {

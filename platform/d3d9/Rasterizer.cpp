@@ -204,13 +204,13 @@ bool TriangleRows::Start(const PixelSetup &s, const ScreenVertex &a, const Scree
   return true;
 }
 
-void TriangleRows::PrefetchTexels(int y0, int y1) const {
-  if (!tryFast_) return;
+bool TriangleRows::TexelsFor(int y0, int y1, TexelBox *box) const {
+  if (!tryFast_) return false;
   y0 = std::max(y0, next_);
   y1 = std::min(y1, last_);
-  if (y0 > y1) return;
+  if (y0 > y1) return false;
   const FastTriangle &t = fast_;
-  // The texels of the rectangle around the rows: the planes are linear, so their corners bound them.
+  // The planes are linear: the corners of the rectangle around the rows bound them.
   double uMin = 1e30, uMax = -1e30, vMin = 1e30, vMax = -1e30;
   for (const int64_t x : {xLo_, xHi_})
     for (const int y : {y0, y1}) {
@@ -218,14 +218,11 @@ void TriangleRows::PrefetchTexels(int y0, int y1) const {
       const double u = (t.u0 + t.dudx * fx + t.dudy * fy) * t.width, v = (t.v0 + t.dvdx * fx + t.dvdy * fy) * t.height;
       uMin = std::min(uMin, u), uMax = std::max(uMax, u), vMin = std::min(vMin, v), vMax = std::max(vMax, v);
     }
-  const int u0 = static_cast<int>(std::clamp(uMin, 0.0, t.width - 1)), u1 = static_cast<int>(std::clamp(uMax, 0.0, t.width - 1));
-  const int v0 = static_cast<int>(std::clamp(vMin, 0.0, t.height - 1)), v1 = static_cast<int>(std::clamp(vMax, 0.0, t.height - 1));
-  // Large boxes are read row after row, which the processor prefetches by itself.
-  if ((v1 - v0 + 1) * ((u1 - u0) / 16 + 1) > 256) return;
-  for (int v = v0; v <= v1; ++v) {
-    const uint32_t *row = t.texels + static_cast<ptrdiff_t>(v) * t.texPitch;
-    for (int u = u0 & ~15; u <= u1; u += 16) __builtin_prefetch(row + u);
-  }
+  box->texels = t.texels;
+  box->pitch = t.texPitch;
+  box->u0 = static_cast<int>(std::clamp(uMin, 0.0, t.width - 1)), box->u1 = static_cast<int>(std::clamp(uMax, 0.0, t.width - 1));
+  box->v0 = static_cast<int>(std::clamp(vMin, 0.0, t.height - 1)), box->v1 = static_cast<int>(std::clamp(vMax, 0.0, t.height - 1));
+  return true;
 }
 
 void TriangleRows::DrawTo(const PixelSetup &s, int y) {

@@ -106,8 +106,15 @@ class SpanKernelFor {
       at.texelRow = t.texels + static_cast<ptrdiff_t>(v) * t.texPitch;
     }
     int first = 0, step = 0;
-    if (at.texelRow && TexelWalk(t, fx0, t.dudy * fy, r.count, &first, &step))
+    if (at.texelRow && TexelWalk(t, fx0, t.dudy * fy, r.count, &first, &step)) {
+      // Texels written as they lie along the row: a copy, whose string stores write the target
+      // without reading it first.
+      if (Kind == FastBlend::Write && !Shaded && !Depth && step == 1 && t.alphaOr == 0 && !c.partialMask) {
+        std::memcpy(at.dst, at.texelRow + first, static_cast<size_t>(r.count) * 4);
+        return r.count;
+      }
       return Blocks<Kind, Shaded, Depth, true>(t, r, c, fx0, at, first, step);
+    }
     return Blocks<Kind, Shaded, Depth, false>(t, r, c, fx0, at, 0, 0);
   }
 

@@ -15,6 +15,22 @@ void TriangleBatch::Add(const ScreenVertex &a, const ScreenVertex &b, const Scre
   if (++count_ == kCapacity) Flush();
 }
 
+void TriangleBatch::Prefetch(const TriangleRows::TexelBox &box) {
+  // Large boxes are read row after row, which the processor prefetches by itself.
+  const int lines = (box.u1 >> 4) - (box.u0 >> 4) + 1;
+  if ((box.v1 - box.v0 + 1) * lines > 256) return;
+  // Rows the last box asked for over the same columns are skipped: the triangles of a strip
+  // come in pairs over one stretch of the texture.
+  const TriangleRows::TexelBox &last = prefetched_;
+  const bool sameColumns = box.texels == last.texels && box.u0 >= last.u0 && box.u1 <= last.u1;
+  for (int v = box.v0; v <= box.v1; ++v) {
+    if (sameColumns && v >= last.v0 && v <= last.v1) continue;
+    const uint32_t *row = box.texels + static_cast<ptrdiff_t>(v) * box.pitch;
+    for (int u = box.u0 & ~15; u <= box.u1; u += 16) __builtin_prefetch(row + u);
+  }
+  prefetched_ = box;
+}
+
 void TriangleBatch::Flush() {
   if (count_ == 0) return;
   int first = store_[0].NextRow(), last = store_[0].LastRow();
@@ -28,7 +44,8 @@ void TriangleBatch::Flush() {
       TriangleRows &t = store_[i];
       // The texels of a triangle a little ahead are fetched while this one draws: a thin
       // triangle's texels lie on a slant the processor cannot predict.
-      if (i + kPrefetchAhead < count_) store_[i + kPrefetchAhead].PrefetchTexels(band, bandLast);
+      TriangleRows::TexelBox box;
+      if (i + kPrefetchAhead < count_ && store_[i + kPrefetchAhead].TexelsFor(band, bandLast, &box)) Prefetch(box);
       if (t.NextRow() <= bandLast && t.NextRow() <= t.LastRow()) t.DrawTo(setup_, bandLast);
     }
   }

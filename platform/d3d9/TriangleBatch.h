@@ -31,9 +31,13 @@ class TriangleBatch {
   void Flush();
 
  private:
+  // Asks the cache for the texels of a box.
+  void Prefetch(const TriangleRows::TexelBox &box);
+
   const PixelSetup &setup_;
   std::vector<TriangleRows> &store_;
   size_t count_ = 0;
+  TriangleRows::TexelBox prefetched_;
 };
 
 }  // namespace zrq::d3d9

@@ -19,9 +19,14 @@ class TriangleRows {
   int LastRow() const { return last_; }
   // Draws the rows not drawn yet, up to row `y`.
   void DrawTo(const PixelSetup &setup, int y);
-  // Asks the cache for the texels rows y0 .. y1 of the triangle will read, when the fast path
-  // draws it.
-  void PrefetchTexels(int y0, int y1) const;
+  // The texels rows y0 .. y1 of the triangle may read, as rows and columns of the texture,
+  // when the fast path draws it.
+  struct TexelBox {
+    const uint32_t *texels = nullptr;
+    int pitch = 0;
+    int u0 = 0, u1 = -1, v0 = 0, v1 = -1;
+  };
+  bool TexelsFor(int y0, int y1, TexelBox *box) const;
 
  private:
   // One edge's limit on the pixels of each row, stepped from row to row (see Rasterizer.cpp):
