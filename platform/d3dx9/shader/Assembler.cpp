@@ -313,9 +313,11 @@ Instruction Assembler::ParseInstruction(Line &line) {
       }
     if (in.opcode == Opcode::Setp && in.controls == 0) unknown();
   }
+  bool samplerTypeGiven = false, usageGiven = false;
   if (in.opcode == Opcode::Dcl && part < parts.size()) {
     if (const auto sampler = ParseSamplerTypeName(parts[part])) {
       in.declaration = static_cast<uint32_t>(*sampler) << token::kSamplerTypeShift;
+      samplerTypeGiven = true;
       ++part;
     } else {
       std::string usage = parts[part];
@@ -326,6 +328,7 @@ Instruction Assembler::ParseInstruction(Line &line) {
         const uint32_t index = digits < usage.size() ? static_cast<uint32_t>(std::stoul(usage.substr(digits))) : 0;
         if (index > 15) unknown();
         in.declaration = *found | (index << token::kUsageIndexShift);
+        usageGiven = true;
         ++part;
       }
     }
@@ -354,6 +357,15 @@ Instruction Assembler::ParseInstruction(Line &line) {
     in.dst.shift = shift;
   } else if (modifiers || shift) {
     unknown();
+  }
+  // Samplers are declared by texture type, other registers by usage, and pixel shader inputs
+  // before 3.0 by register alone.
+  if (in.opcode == Opcode::Dcl) {
+    const bool sampler = in.dst.type == RegisterType::Sampler;
+    if ((sampler && usageGiven) || (!sampler && samplerTypeGiven) || (usageGiven && pixel && major < 3))
+      diagnostics.Error(mnemonic.location, error::kBadOperand,
+                        "'" + mnemonic.text + "' cannot declare " + RegisterName(in.dst.type, in.dst.number,
+                                                                                  ShaderKind{pixel, major}));
   }
   if (in.opcode == Opcode::Def || in.opcode == Opcode::DefI || in.opcode == Opcode::DefB) {
     for (int i = 0; i < (in.opcode == Opcode::DefB ? 1 : 4); ++i) {
