@@ -77,10 +77,10 @@ struct SpanKernelTable {
 };
 
 const SpanKernelTable *Sse2SpanKernels();  // null where SSE2 is not available
-// Null where the build has no AVX2 variant; `gather` fetches scattered texels with the gather
+// Null where the build has no such variant; `gather` fetches scattered texels with the gather
 // instruction rather than one by one.
 const SpanKernelTable *Avx2SpanKernels(bool gather);
-const SpanKernelTable *Avx512SpanKernels();  // null where the build has no AVX-512 variant
+const SpanKernelTable *Avx512SpanKernels(bool gather);
 // The kernels for this processor, chosen once; null when there are none (the general path then
 // draws everything).
 const SpanKernelTable *ChosenSpanKernels();

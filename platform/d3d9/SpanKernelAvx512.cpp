@@ -16,6 +16,9 @@ namespace zrq::d3d9 {
 namespace {
 
 // Comparisons give lane masks as vectors (all ones or zero per lane), as the other sets do.
+// UseGather: texels scattered over the texture are fetched with the gather instruction, else
+// one by one.
+template <bool UseGather>
 struct Avx512Lanes {
   static constexpr int N = 16;
   static constexpr unsigned kAll = 0xFFFF;
@@ -47,20 +50,27 @@ struct Avx512Lanes {
   static int First(P a) { return _mm_cvtsi128_si32(_mm512_castsi512_si128(a)); }
   static P AddsU8(P a, P b) { return _mm512_adds_epu8(a, b); }
 
-  // row[iu] for each lane, one by one (where gathers are slow, as they are on the processors
-  // this set was measured on).
+  // row[iu] for each lane.
   static P Gather(const uint32_t *row, P iu) {
-    alignas(64) int32_t u[16];
-    _mm512_store_si512(u, iu);
-    alignas(64) uint32_t t[16];
-    for (int k = 0; k < 16; ++k) t[k] = row[u[k]];
-    return _mm512_load_si512(t);
+    if constexpr (UseGather) {
+      return _mm512_i32gather_epi32(iu, reinterpret_cast<const int *>(row), 4);
+    } else {
+      alignas(64) int32_t u[16];
+      _mm512_store_si512(u, iu);
+      alignas(64) uint32_t t[16];
+      for (int k = 0; k < 16; ++k) t[k] = row[u[k]];
+      return _mm512_load_si512(t);
+    }
   }
   // p[0], p[step], ..., p[15·step].
   static P GatherStep(const uint32_t *p, ptrdiff_t step) {
-    alignas(64) uint32_t t[16];
-    for (int k = 0; k < 16; ++k) t[k] = p[k * step];
-    return _mm512_load_si512(t);
+    if constexpr (UseGather) {
+      return Gather(p, _mm512_mullo_epi32(Iota(), _mm512_set1_epi32(static_cast<int>(step))));
+    } else {
+      alignas(64) uint32_t t[16];
+      for (int k = 0; k < 16; ++k) t[k] = p[k * step];
+      return _mm512_load_si512(t);
+    }
   }
   // texels[iv × pitch + iu] for each lane; the texture holds fewer than 2^31 texels.
   static P Gather2(const uint32_t *texels, int pitch, P iv, P iu) {
@@ -118,9 +128,10 @@ struct Avx512Lanes {
 
 }  // namespace
 
-const SpanKernelTable *Avx512SpanKernels() {
-  static const SpanKernelTable table = SpanKernelFor<Avx512Lanes>::Table();
-  return &table;
+const SpanKernelTable *Avx512SpanKernels(bool gather) {
+  static const SpanKernelTable loads = SpanKernelFor<Avx512Lanes<false>>::Table();
+  static const SpanKernelTable gathers = SpanKernelFor<Avx512Lanes<true>>::Table();
+  return gather ? &gathers : &loads;
 }
 
 }  // namespace zrq::d3d9
@@ -128,7 +139,7 @@ const SpanKernelTable *Avx512SpanKernels() {
 #else
 
 namespace zrq::d3d9 {
-const SpanKernelTable *Avx512SpanKernels() { return nullptr; }
+const SpanKernelTable *Avx512SpanKernels(bool) { return nullptr; }
 }  // namespace zrq::d3d9
 
 #endif
