@@ -1,5 +1,6 @@
 // The wave moved on the processor: its mesh rows against the formula, the flat picture at value
 // 0, the transparent surround, and a device whose vertex shaders cannot be fed by this build.
+#include "render/FakeShaderCompiler.h"
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -105,6 +106,7 @@ TEST_F(WaveFrames, WhatTheWavedPictureDoesNotCoverIsTransparentBlack) {
 }
 
 TEST_F(WaveFrames, ADeviceWithVertexShadersStillWavesWhenNoShaderCanBeCompiled) {
+  zrq::test::ResetShaderCompiler(E_NOTIMPL);  // as when no compiler is at hand
   frames.ShaderVersions(D3DVS_VERSION(1, 1), 0);
   ASSERT_EQ(frames.Attach(wave), S_OK);
   ASSERT_EQ(frames.Frame(wave, 0.8, picture, 4.0f / 3.0f), S_OK);
