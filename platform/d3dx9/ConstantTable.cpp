@@ -156,7 +156,7 @@ public:
     const Entry *e = Find(hConstant);
     if (!e || !pData || Bytes < e->desc.Bytes) return D3DERR_INVALIDCALL;
     std::vector<float> values(e->desc.Bytes / 4);
-    std::memcpy(values.data(), pData, values.size() * 4);
+    if (!values.empty()) std::memcpy(values.data(), pData, values.size() * 4);
     if (e->desc.Type == D3DXPT_INT || e->desc.Type == D3DXPT_BOOL)
       for (float &v : values) {
         int32_t i;

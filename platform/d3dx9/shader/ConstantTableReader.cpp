@@ -37,7 +37,8 @@ public:
       Get32(at + 12, type);
       Get32(at + 16, defaults);
       if (!String(name, c.name) || !Type(type, c.type, 0)) return false;
-      if (defaults != 0) {
+      // A default for no registers is no default.
+      if (defaults != 0 && c.registerCount != 0) {
         const size_t floats = static_cast<size_t>(c.registerCount) * 4;
         if (!Within(defaults, floats * 4)) return Fail("default value lies outside the table");
         c.defaultValue.resize(floats);
