@@ -39,6 +39,7 @@ constexpr int kTypeMismatch = 3020;
 constexpr int kReadOnly = 3025;
 constexpr int kNotConstant = 3035;
 constexpr int kNestingTooDeep = 3058;
+constexpr int kMissingReturn = 3080;
 constexpr int kRecursion = 3500;
 constexpr int kMissingEntryPoint = 3501;
 constexpr int kMissingSemantic = 3502;

@@ -85,6 +85,9 @@ FunctionInliner::Result FunctionInliner::Inline(const FunctionDeclaration &f, co
   context.environment.Declare(kResultVariable, Variable{f.returnType, Components(f.returnType.ComponentCount())});
 
   context.statements->Lower(*f.body);
+  const Components &returned = context.environment.Find(kReturnedFlag)->components;
+  if (!f.returnType.IsVoid() && returned.size() == 1 && returned[0].IsLiteral(0.0f))
+    context.diagnostics.Error(f.location, error::kMissingReturn, "'" + f.name + "': function must return a value");
 
   Result result;
   result.returned = Value{f.returnType, context.environment.Find(kResultVariable)->components};

@@ -44,7 +44,8 @@ void StatementLowering::Lower(const Statement &s) {
       context.diagnostics.Error(s.location, error::kSyntax,
                                 std::string(s.kind == StatementKind::Break ? "break" : "continue") + " outside a loop");
     const std::vector<std::string> &flags = context.activeFlags.back();
-    SetFlag(flags[flags.size() - (s.kind == StatementKind::Break ? 2 : 1)]);
+    const std::string flag = flags[flags.size() - (s.kind == StatementKind::Break ? 2 : 1)];
+    SetFlag(flag);
     return;
   }
   case StatementKind::Discard:
@@ -128,7 +129,8 @@ void StatementLowering::SetFlag(const std::string &name) {
 }
 
 void StatementLowering::Return(const Statement &s) {
-  const HlslType &type = context.returnTypes.back();
+  // A copy: the value's expression may call functions, which push return types of their own.
+  const HlslType type = context.returnTypes.back();
   Components value;
   if (s.expression) {
     const Value v = context.expressions->Lower(*s.expression);

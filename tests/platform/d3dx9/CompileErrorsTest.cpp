@@ -127,3 +127,12 @@ TEST(CompileErrors, InstructionSlotsAndDependentReads) {
   EXPECT_EQ(Compile(chain(4), "ps_2_0").status, D3D_OK);
   ExpectFailure({"ps_2_0", chain(5), "memory(7,7): error X5007: texture reads depend on texture reads more than 4 deep"});
 }
+
+TEST(CompileErrors, CallsInsideReturnsAndLongChains) {
+  // A return whose value calls a function that itself lacks a return value.
+  ExpectFailure({"vs_1_1", "float f(float x) { }\nfloat4 main(float4 p : POSITION) : POSITION { return f(p.x); }\n",
+                 "memory(1,7): error X3080: 'f': function must return a value"});
+  std::string chain = "float4 main(float4 p : POSITION) : POSITION { return p";
+  for (int i = 0; i < 1200; ++i) chain += " + p";
+  ExpectFailure({"vs_1_1", chain + "; }\n", "error X3058: the expression nests too deeply"});
+}
