@@ -16,7 +16,10 @@ function(zrq_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
-  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "ZRQ_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZRQ_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  # No test reaches the user's registry: what a test registers without choosing a registry
+  # of its own lands in the build tree.
+  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT
+    "ZRQ_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZRQ_BINARY_DIR=${CMAKE_BINARY_DIR};ZRQ_REGISTRY=${CMAKE_BINARY_DIR}/tests.registry.reg")
   if(T_LABELS)
     set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
     # Tests labelled "thread" run once more under ThreadSanitizer (zrq test).

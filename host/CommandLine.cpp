@@ -26,7 +26,7 @@ struct FlagSpec {
   bool repeatable;
 };
 
-constexpr std::array<FlagSpec, 21> kFlags = {{
+constexpr std::array<FlagSpec, 22> kFlags = {{
     {"--effect", "-e", FlagValue::Required, false},
     {"--path", "", FlagValue::Required, false},
     {"--compare", "", FlagValue::None, false},
@@ -46,6 +46,7 @@ constexpr std::array<FlagSpec, 21> kFlags = {{
     {"--to", "", FlagValue::Required, false},
     {"--demo", "", FlagValue::Required, false},
     {"--quiet", "-q", FlagValue::None, false},
+    {"--verbose", "-v", FlagValue::None, false},
     {"--help", "-h", FlagValue::None, false},
     {"--version", "", FlagValue::None, false},
 }};
@@ -224,6 +225,7 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
   auto valueOf = [&](std::string_view name) { return given.at(name).front(); };
 
   options.quiet = has("--quiet");
+  options.verbose = has("--verbose");
   if (has("--input")) {
     options.input = std::string(valueOf("--input"));
     if (options.input.empty())
@@ -437,7 +439,8 @@ The effect module
                      differ and the largest difference of a channel, then a summary; the
                      frames written are those of --path. Without --output nothing is
                      written; with --raw it needs --output FILE
-  --module FILE.so   the effect module to load; default: ZRQDistortion2D9.so beside this
+  --module FILE.so   the effect module to load; default: the module registered for the
+                     effect's class (see zrq-regsvr), else ZRQDistortion2D9.so beside this
                      program
 
 Other
@@ -445,6 +448,7 @@ Other
                      and 100 into FOLDER, with a contact sheet of them all and a second one
                      with the device path beside the software path
   --quiet, -q        no progress display (shown on a terminal for runs of several frames)
+  --verbose, -v      say which effect module was loaded and how it was found
   --help, -h         this text
   --version          the version
 

@@ -53,6 +53,7 @@ struct RenderOptions {
   FrameSize cardSize{1280, 720};
   FrameSize rawSize;
   bool quiet = false;
+  bool verbose = false;
   std::string demoFolder;
 };
 

@@ -4,7 +4,9 @@
 #include "host/StatusCode.h"
 
 #include <ZRQDistortion2D.h>
+#include <zrqloader.h>
 #include <zrqresource.h>
+#include <zrqtext.h>
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -17,6 +19,36 @@ namespace {
 struct LibraryCloser {
   void operator()(void *library) const { dlclose(library); }
 };
+
+// "{6C5BE355-...}" of a class, for messages.
+std::string ClassText(REFCLSID clsid) {
+  OLECHAR text[40];
+  std::string narrow;
+  if (StringFromGUID2(clsid, text, 40) == 0 || !ZrqWideToUtf8(text, &narrow))
+    return "?";
+  return narrow;
+}
+
+// The full path of a loaded module, or "" when the loader does not know it.
+std::string ModulePath(HMODULE module) {
+  OLECHAR wide[PATH_MAX];
+  DWORD length = GetModuleFileNameW(module, wide, PATH_MAX);
+  std::string narrow;
+  if (length == 0 || length >= PATH_MAX ||
+      !ZrqWideToUtf8(std::u16string_view(wide, length), &narrow))
+    return {};
+  return narrow;
+}
+
+// Why a registered module did not give its class object: the status and, when the library
+// itself did not load, the loader's own words.
+std::string RegistryFailure(HRESULT hr) {
+  std::string reason = StatusCode(hr);
+  char loader[1024];
+  if (HRESULT_FACILITY(hr) == FACILITY_WIN32 && ZrqGetLoaderMessage(loader, sizeof loader) > 0)
+    reason += std::string(": ") + loader;
+  return reason;
+}
 
 } // namespace
 
@@ -66,16 +98,78 @@ Result<std::unique_ptr<EffectModule>> EffectModule::Load(const std::string &path
       path, library.release(), canUnloadNow, std::move(classFactory), std::move(names)));
 }
 
+Result<std::unique_ptr<EffectModule>> EffectModule::Open(const std::string &path, FILE *report) {
+  if (!path.empty()) {
+    Result<std::unique_ptr<EffectModule>> named = Load(path);
+    if (named.ok())
+      named.value()->howFound = "named on the command line";
+    return named;
+  }
+  HRESULT status = S_OK;
+  Result<std::unique_ptr<EffectModule>> registered = FromRegistry(&status);
+  if (registered.ok())
+    return registered;
+  const std::string beside = DefaultPath();
+  if (status != REGDB_E_CLASSNOTREG && report)
+    std::fprintf(report, "zrq-render: warning: %s; using %s instead\n",
+                 Printable(registered.message()).c_str(), Quoted(beside).c_str());
+  Result<std::unique_ptr<EffectModule>> loaded = Load(beside);
+  if (loaded.ok())
+    loaded.value()->howFound = status == REGDB_E_CLASSNOTREG
+                                   ? "beside the program (the effect's class is not registered)"
+                                   : "beside the program (the registered module did not load)";
+  return loaded;
+}
+
+Result<std::unique_ptr<EffectModule>> EffectModule::FromRegistry(HRESULT *status) {
+  // Each module reached this way holds one initialisation of the thread's COM.
+  HRESULT initialised = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  if (FAILED(initialised)) {
+    *status = initialised;
+    return Error{"COM would not start (" + StatusCode(initialised) + ")"};
+  }
+  CComPtr<IClassFactory> classFactory;
+  *status = CoGetClassObject(CLSID_ZRQDistortion2DEffect, CLSCTX_INPROC_SERVER, nullptr,
+                             IID_IClassFactory, reinterpret_cast<void **>(&classFactory));
+  if (FAILED(*status) || !classFactory) {
+    std::string reason = RegistryFailure(*status);
+    CoUninitialize();
+    return Error{"the module registered for class " + ClassText(CLSID_ZRQDistortion2DEffect) +
+                 " did not give its class object (" + reason + ")"};
+  }
+  // The class object's table of methods lies in the module's image, so its address finds the
+  // module's handle, for its string table and its file name.
+  HMODULE handle =
+      ZrqGetModuleHandleFromAddress(*reinterpret_cast<const void *const *>(classFactory.p));
+  std::unique_ptr<EffectModule> module(new EffectModule(ModulePath(handle), nullptr, nullptr,
+                                                        std::move(classFactory),
+                                                        EffectNames::FromStringTable(handle)));
+  module->comInitialised = true;
+  module->howFound = "registered for class " + ClassText(CLSID_ZRQDistortion2DEffect) +
+                     ", made with CoCreateInstance";
+  return module;
+}
+
 EffectModule::~EffectModule() {
   classFactory.Release();
-  if (canUnloadNow() == S_OK)
+  if (comInitialised) {
+    // COM loaded the module; it unloads it once nothing of it is alive.
+    CoFreeUnusedLibraries();
+    CoUninitialize();
+  } else if (canUnloadNow() == S_OK) {
     dlclose(library);
+  }
 }
 
 Result<CComPtr<IUnknown>> EffectModule::CreateEffect() const {
   CComPtr<IUnknown> effect;
-  HRESULT hr =
-      classFactory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(&effect));
+  // A registered class is made as any host makes one; the class object kept meanwhile holds
+  // the module loaded between effects.
+  HRESULT hr = comInitialised
+                   ? CoCreateInstance(CLSID_ZRQDistortion2DEffect, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IUnknown, reinterpret_cast<void **>(&effect))
+                   : classFactory->CreateInstance(nullptr, IID_IUnknown,
+                                                  reinterpret_cast<void **>(&effect));
   if (FAILED(hr) || !effect)
     return Error{"the module " + Quoted(path) + " could not make an effect (" + StatusCode(hr) +
                  ")"};

@@ -10,6 +10,7 @@
 #include <atlcomcli.h>
 #include <objbase.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,14 @@ class EffectModule {
 public:
   // The module beside the running program, where the build puts it.
   static std::string DefaultPath();
+
+  // The module a user means: the file named by `path` when there is one; otherwise the module
+  // registered for the effect's class, reached through CoCreateInstance as any host would; and
+  // when the class is not registered, the module beside the running program. A registered
+  // module that does not load is passed over for the one beside the program, with a warning
+  // on `report`.
+  [[nodiscard]] static Result<std::unique_ptr<EffectModule>> Open(const std::string &path,
+                                                                  FILE *report);
 
   // Opens the library at `path` (a bare file name means the file in the current folder, not a
   // search of the library path), finds its entry points and the effect's class object, and
@@ -37,13 +46,24 @@ public:
 
   const EffectNames &Names() const { return names; }
   const std::string &Path() const { return path; }
+  // How the module was found, for a person: "named on the command line", "registered for
+  // class {...}" or "beside the program ...".
+  const std::string &HowFound() const { return howFound; }
 
 private:
   EffectModule(std::string path, void *library, LPFNCANUNLOADNOW canUnloadNow,
                CComPtr<IClassFactory> classFactory, EffectNames names);
+  // The registered module, or the status of the attempt (REGDB_E_CLASSNOTREG when the class
+  // is not registered).
+  static Result<std::unique_ptr<EffectModule>> FromRegistry(HRESULT *status);
 
   std::string path;
+  std::string howFound;
+  // dlopen's handle of a module opened by file; null for the registered module, which COM
+  // loaded and unloads.
   void *library;
+  // The thread's COM initialisation, held by a module reached through the registry.
+  bool comInitialised = false;
   LPFNCANUNLOADNOW canUnloadNow;
   CComPtr<IClassFactory> classFactory;
   EffectNames names;

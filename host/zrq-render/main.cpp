@@ -60,10 +60,13 @@ Status Run(const RenderOptions &options, const EffectModule &module) {
 // Loads the module, reads --effect with its names and runs. The module outlives everything
 // made of it: it is unloaded only after the run's effects are gone.
 int LoadAndRun(RenderOptions &options) {
-  Result<std::unique_ptr<EffectModule>> module = EffectModule::Load(
-      options.modulePath.empty() ? EffectModule::DefaultPath() : options.modulePath);
+  Result<std::unique_ptr<EffectModule>> module = EffectModule::Open(options.modulePath, stderr);
   if (!module.ok())
     return Complain(kExitFailure, module.message());
+  if (options.verbose)
+    std::fprintf(stderr, "zrq-render: effect module %s, %s\n",
+                 Quoted(module.value()->Path()).c_str(),
+                 Printable(module.value()->HowFound()).c_str());
   if (Status resolved = ResolveEffect(options, module.value()->Names()); !resolved.ok())
     return Complain(kExitUsage, resolved.message());
   Status status = Run(options, *module.value());

@@ -104,4 +104,66 @@ TEST(EffectModule, RefusesWhatIsNoEffectModuleAndSaysWhy) {
   fs::remove_all(folder);
 }
 
+// Calls one of the module's registration entry points, as zrq-regsvr does.
+void CallRegistrationEntry(const std::string &path, const char *entry) {
+  void *library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_TRUE(library) << dlerror();
+  auto call = reinterpret_cast<HRESULT (*)()>(dlsym(library, entry));
+  ASSERT_TRUE(call) << entry;
+  EXPECT_EQ(call(), S_OK) << entry;
+  dlclose(library);
+}
+
+TEST(EffectModule, OpensTheRegisteredModuleElseTheOneBesideTheProgram) {
+  namespace fs = std::filesystem;
+  fs::path folder = fs::temp_directory_path() / ("zrq-open-" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  ASSERT_EQ(setenv("ZRQ_REGISTRY", (folder / "registry.reg").c_str(), 1), 0);
+  // A copy elsewhere, so the module found through the registry is told from the one beside.
+  const std::string beside = EffectModule::DefaultPath();
+  const std::string registered = (folder / kModuleFileName).string();
+  fs::copy_file(beside, registered);
+  std::FILE *report = std::tmpfile();
+  ASSERT_TRUE(report);
+  const auto reported = [&] {
+    std::string text(4096, '\0');
+    std::rewind(report);
+    text.resize(std::fread(text.data(), 1, text.size(), report));
+    return text;
+  };
+  const auto open = [&](const std::string &expectedPath, const char *how) {
+    Result<std::unique_ptr<EffectModule>> opened = EffectModule::Open("", report);
+    ASSERT_TRUE(opened.ok()) << opened.message();
+    EXPECT_EQ(opened.value()->Path(), expectedPath);
+    EXPECT_NE(opened.value()->HowFound().find(how), std::string::npos)
+        << opened.value()->HowFound();
+    EXPECT_EQ(opened.value()->Names().DisplayName(WaveEffectId), "Wave");
+    Result<CComPtr<IUnknown>> effect = opened.value()->CreateEffect();
+    EXPECT_TRUE(effect.ok()) << effect.message();
+  };
+
+  open(beside, "not registered");
+  EXPECT_EQ(reported(), "");
+
+  CallRegistrationEntry(registered, "DllRegisterServer");
+  open(registered, "CoCreateInstance");
+  EXPECT_FALSE(IsLoaded(registered)) << "unloaded once its effects are gone";
+
+  // A registered module that has gone is passed over, with a warning that says why.
+  fs::remove(registered);
+  open(beside, "did not load");
+  EXPECT_NE(reported().find("warning: the module registered for class {"), std::string::npos)
+      << reported();
+  EXPECT_NE(reported().find("No such file"), std::string::npos) << reported();
+
+  // A module named by the user is taken as named, registered or not.
+  Result<std::unique_ptr<EffectModule>> named = EffectModule::Open(beside, report);
+  ASSERT_TRUE(named.ok()) << named.message();
+  EXPECT_EQ(named.value()->HowFound(), "named on the command line");
+
+  std::fclose(report);
+  unsetenv("ZRQ_REGISTRY");
+  fs::remove_all(folder);
+}
+
 } // namespace

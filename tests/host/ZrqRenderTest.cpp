@@ -326,6 +326,14 @@ TEST(ZrqRender, ExitsWithOneWhenTheModuleCannotBeLoaded) {
     EXPECT_NE(run.err.find(c.module), std::string::npos) << run.err;
   }
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"text.so"});
+
+  // --verbose names the module it took and how it came to it, and changes nothing else.
+  ToolRun told = RunTool({"--verbose", "--effect", "wave", "--curve"});
+  ASSERT_EQ(told.exitCode, 0) << told.err;
+  EXPECT_NE(told.err.find("effect module '"), std::string::npos) << told.err;
+  EXPECT_NE(told.err.find("ZRQDistortion2D9.so', beside the program"), std::string::npos)
+      << told.err;
+  EXPECT_EQ(told.out, RunTool({"--effect", "wave", "--curve"}).out);
 }
 
 } // namespace
