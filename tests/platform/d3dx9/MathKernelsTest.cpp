@@ -1,9 +1,16 @@
 // The math routines' plain and SSE forms agree to within one unit in the last place (in
 // fact to the bit, since they add in the same order), and the exported routines use the form
-// chosen at load: SSE unless the processor lacks it or the setting turns it off.
+// chosen on first use: SSE unless the processor lacks it or a registry setting turns it off.
 #include <d3dx9.h>
 
 #include <gtest/gtest.h>
+
+#include <winreg.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -76,12 +83,35 @@ TEST(MathKernels, SseAgreesWithPlainToOneUlp) {
   EXPECT_EQ(a, expected);
 }
 
+// Each of the two registry settings turns the processor-specific routines off; the choice is
+// made once, so each case runs in a process of its own.
+TEST(MathKernels, EitherRegistrySettingTurnsTheProcessorRoutinesOff) {
+  for (const char16_t *name : {u"DisablePSGP", u"DisableD3DXPSGP"}) {
+    EXPECT_EXIT(
+        {
+          const std::string registry = testing::TempDir() + "zrq-psgp-" + std::to_string(getpid()) + ".reg";
+          setenv("ZRQ_REGISTRY", registry.c_str(), 1);
+          HKEY key = nullptr;
+          DWORD one = 1;
+          bool written = RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Direct3D", 0, nullptr, 0,
+                                         KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS &&
+                         RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&one),
+                                        sizeof one) == ERROR_SUCCESS;
+          RegCloseKey(key);
+          bool plain = std::string(ActiveKernels().name) == "plain";
+          std::remove(registry.c_str());
+          std::exit(written && plain ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+  }
+}
+
 TEST(MathKernels, TheChoiceFollowsTheProcessorAndTheSetting) {
   EXPECT_EQ(&ChooseKernels(true, 0), &SseKernels());
   EXPECT_EQ(&ChooseKernels(true, 1), &PlainKernels());
   EXPECT_EQ(&ChooseKernels(true, 0xFFFFFFFF), &PlainKernels());
   EXPECT_EQ(&ChooseKernels(false, 0), &PlainKernels());
-  // Every x86-64 processor has SSE, and the setting is not read yet: SSE it is.
+  // Every x86-64 processor has SSE, and the tests' registry holds no setting: SSE it is.
   EXPECT_STREQ(ActiveKernels().name, "sse");
   std::mt19937 random(4);
   const D3DXMATRIX a = RandomMatrix(random), b = RandomMatrix(random);
