@@ -4,6 +4,8 @@
 //   LANGUAGE primary, sub            (numbers, LANG_ENGLISH, SUBLANG_ENGLISH_US, ...NEUTRAL)
 //   STRINGTABLE BEGIN id, "text" ... END      ({ } work for BEGIN END; the comma is optional)
 //   name type "file"                 (the file's bytes; the path is relative to the script)
+//   name DIALOGEX ...                (an extended dialog template, RT_DIALOG; DialogParser.h)
+//   #include lines                   (ignored: the standard style names are known)
 //
 // A name is a number or an identifier; a type is a number, RCDATA, HTML, MANIFEST, or any
 // other identifier or quoted string, which names a custom type (upper-cased, as Windows
@@ -30,7 +32,7 @@ struct BinaryResource {
   ResourceKey name;
   uint16_t language = 0;
   std::vector<unsigned char> bytes;
-  std::filesystem::path source;
+  std::filesystem::path source;  // empty for resources written in the script itself
 };
 
 struct ResourceScript {

@@ -71,7 +71,7 @@ void WriteResourceSource(const ResourceScript &script, std::ostream &out) {
   for (size_t i = 0; i < script.resources.size(); ++i) {
     const BinaryResource &r = script.resources[i];
     const std::string name = "resource" + std::to_string(i);
-    out << "// " << r.source.filename().string() << "\n";
+    out << "// " << (r.source.empty() ? "written in the script" : r.source.filename().string()) << "\n";
     WriteArray(out, "alignas(8) const unsigned char", name, r.bytes, 16);
     entries.push_back("{" + KeyFields(r.type) + ", " + KeyFields(r.name) + ", " + std::to_string(r.language) + ", " +
                       name + ", " + std::to_string(r.bytes.size()) + "}");

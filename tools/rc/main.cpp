@@ -55,7 +55,8 @@ int main(int argc, char **argv) {
     // The script itself is always listed: an empty list reads as a missing depfile and
     // would make every build run the compiler again.
     deps << DepfilePath(argv[2]) << ": " << DepfilePath(std::filesystem::absolute(argv[1]));
-    for (const auto &r : script->resources) deps << " " << DepfilePath(std::filesystem::absolute(r.source));
+    for (const auto &r : script->resources)
+      if (!r.source.empty()) deps << " " << DepfilePath(std::filesystem::absolute(r.source));
     deps << "\n";
     if (!WriteIfChanged(argv[4], deps.str())) {
       std::fprintf(stderr, "zrq-rc: cannot write %s\n", argv[4]);
