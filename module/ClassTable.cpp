@@ -3,12 +3,12 @@
 #include <ZRQDistortion2D.h>
 
 #include "effect/ZRQDistortion2DEffect.h"
+#include "proppage/ZRQDistortion2DProp.h"
 
 namespace {
 
 ClassEntry classes[] = {
-    // The property page has no class object yet: lookups answer CLASS_E_CLASSNOTAVAILABLE.
-    {&CLSID_ZRQDistortion2DProp, 107, nullptr, nullptr, nullptr},
+    {&CLSID_ZRQDistortion2DProp, 107, &ClassFactory::Create, &ZRQDistortion2DProp::CreateInstance, nullptr},
     {&CLSID_ZRQDistortion2DEffect, 102, &ClassFactory::Create, &ZRQDistortion2DEffect::CreateInstance, nullptr},
 };
 

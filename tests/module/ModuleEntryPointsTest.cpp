@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atlcomcli.h>
+#include <ocidl.h>
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -79,10 +80,6 @@ TEST_F(LoadedModule, UnknownClassesAndBadArguments) {
   const CLSID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
   EXPECT_EQ(getClassObject(unknown, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_EQ(out, nullptr);
-  // The page's class object comes with the page.
-  out = reinterpret_cast<void *>(0x1);
-  EXPECT_EQ(getClassObject(CLSID_ZRQDistortion2DProp, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
-  EXPECT_EQ(out, nullptr);
   EXPECT_EQ(getClassObject(CLSID_ZRQDistortion2DEffect, IID_IClassFactory, nullptr), E_POINTER);
   out = reinterpret_cast<void *>(0x1);
   EXPECT_EQ(getClassObject(CLSID_ZRQDistortion2DEffect, IID_IDeviceEffect, &out), E_NOINTERFACE);
@@ -98,6 +95,21 @@ TEST_F(LoadedModule, CreatesEffectsAndRefusesAggregation) {
   EXPECT_EQ(factory->CreateInstance(effect, IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
   EXPECT_EQ(out, nullptr);
   EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
+}
+
+TEST_F(LoadedModule, CreatesPropertyPagesAndRefusesAggregation) {
+  CComPtr<IClassFactory> factory;
+  ASSERT_EQ(getClassObject(CLSID_ZRQDistortion2DProp, IID_IClassFactory, reinterpret_cast<void **>(&factory)),
+            S_OK);
+  CComPtr<IPropertyPage> page;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void **>(&page)), S_OK);
+  EXPECT_EQ(canUnloadNow(), S_FALSE);
+  void *out = reinterpret_cast<void *>(0x1);
+  EXPECT_EQ(factory->CreateInstance(page, IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(out, nullptr);
+  // The page is no effect.
+  EXPECT_EQ(page->QueryInterface(IID_IEffectParameters, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
 }
 
 TEST_F(LoadedModule, CannotUnloadWhileAnObjectOrLockLives) {

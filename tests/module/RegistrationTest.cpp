@@ -5,6 +5,7 @@
 
 #include <atlbase.h>
 #include <atlcomcli.h>
+#include <ocidl.h>
 #include <dlfcn.h>
 #include <olectl.h>
 #include <sys/wait.h>
@@ -274,10 +275,11 @@ TEST_F(Registration, HostsCreateTheEffectThroughTheRegistry) {
   ASSERT_EQ(effect->GetValue(0, &id), S_OK);
   EXPECT_EQ(id.vt, VT_I4);
   effect.Release();
-  // The page is registered, but its class object comes with the page itself.
-  void *page = reinterpret_cast<void *>(1);
-  EXPECT_EQ(CoCreateInstance(CLSID_ZRQDistortion2DProp, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &page),
-            CLASS_E_CLASSNOTAVAILABLE);
+  // The page a host creates from the class identifier the effect names.
+  void *page = nullptr;
+  ASSERT_EQ(CoCreateInstance(CLSID_ZRQDistortion2DProp, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage, &page),
+            S_OK);
+  static_cast<IPropertyPage *>(page)->Release();
   ASSERT_EQ(module.Unregister(), S_OK);
   EXPECT_EQ(CoCreateInstance(CLSID_ZRQDistortion2DEffect, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &page),
             REGDB_E_CLASSNOTREG);
