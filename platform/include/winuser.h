@@ -31,6 +31,16 @@ STDAPI_(int) LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cch
 #define WINUSERAPI EXTERN_C ZRQ_PLATFORM_EXPORT
 #define CALLBACK
 
+// The window manager's last-error codes (winerror.h holds the general ones).
+#ifndef ERROR_INVALID_WINDOW_HANDLE
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_TLW_WITH_WSCHILD 1406L
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
+#define ERROR_CLASS_DOES_NOT_EXIST 1411L
+#define ERROR_INVALID_INDEX 1413L
+#endif
+
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;

@@ -12,10 +12,11 @@ typedef struct tagZRQUISURFACE {
   LONG pitch;  // bytes from one row to the next
 } ZRQUISURFACE;
 
-// Paints hwnd and its visible children into the surface, the window's top-left corner at the
-// surface's (0, 0); what lies outside the surface is clipped. Pending WM_PAINT work is done
-// first. E_INVALIDARG for a window that does not exist, E_POINTER for a null or bitless
-// surface.
+// Paints hwnd (shown or not) and its visible children into the surface, the window's top-left
+// corner at the surface's (0, 0), with open combo lists on top; what lies outside the surface
+// is clipped. The predefined controls draw themselves; dialogs and windows of other classes
+// show the plain face colour. E_INVALIDARG for a window that does not exist, E_POINTER for a
+// null, bitless or too narrowly pitched surface.
 STDAPI ZrqUiRenderWindow(HWND hwnd, const ZRQUISURFACE *surface);
 
 // Input as a user gives it: each call posts the messages a real device would make to this
