@@ -19,16 +19,18 @@ typedef struct tagZRQUISURFACE {
 // null, bitless or too narrowly pitched surface.
 STDAPI ZrqUiRenderWindow(HWND hwnd, const ZRQUISURFACE *surface);
 
-// Input as a user gives it: each call posts the messages a real device would make to this
-// thread's queue (a mouse message to the window under the point or to the capture window, a
-// key message to the focus window), so they arrive through GetMessageW / PeekMessageW and
-// IsDialogMessageW like any other. x and y are relative to the top-left corner of the top-level
-// window `root`'s window rectangle. Keys update what GetKeyState reports. FALSE when root is
-// not a window or no window takes the input.
+// Input as a user gives it. Each call queues what a real device would make; the message is
+// routed when it is taken from the thread's queue (GetMessageW / PeekMessageW), after everything
+// queued before it has been handled: a mouse message to the capture window or else the window
+// under the point, a key or character message to the focus window, and dropped when there is
+// none. Taking it also updates what GetKeyState reports. x and y are relative to the top-left
+// corner of the window rectangle of `root`, the window the pointer is over. FALSE only for a
+// root that is not a window, a key above 255 or no memory.
 WINUSERAPI BOOL ZrqUiMouseMove(HWND root, int x, int y);
 WINUSERAPI BOOL ZrqUiMouseButton(HWND root, int x, int y, BOOL down);
 WINUSERAPI BOOL ZrqUiKey(UINT vk, BOOL down);
-// Posts WM_CHAR (WM_SYSCHAR while VK_MENU is down) for one character to the focus window.
+// WM_CHAR (WM_SYSCHAR while VK_MENU is down) for one character, for text that has no key of
+// its own: keys pressed with ZrqUiKey make their characters through TranslateMessage already.
 WINUSERAPI BOOL ZrqUiChar(WCHAR ch);
 // Dispatches every queued message of this thread, offering each to IsDialogMessageW of its
 // top-level dialog first, as a modeless dialog's message loop does. Returns how many ran.

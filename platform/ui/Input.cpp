@@ -1,12 +1,17 @@
-// Input as a user gives it: device messages posted to the thread's queue, routed by hit
-// testing, capture and focus.
+// Input as a user gives it: device messages queued unrouted and routed when taken from the
+// queue, by capture, hit testing and focus.
+#include <winerror.h>
 #include <zrqui.h>
+
+#include <new>
 
 #include "platform/ui/DialogState.h"
 #include "platform/ui/ThreadState.h"
 
 using zrq::ui::DialogState;
 using zrq::ui::FindWindow;
+using zrq::ui::InputKind;
+using zrq::ui::QueuedMessage;
 using zrq::ui::ThreadState;
 using zrq::ui::Window;
 
@@ -27,8 +32,6 @@ HWND HitTest(HWND hwnd, POINT screen) {
   for (HWND child : children)
     if (HWND hit = HitTest(child, screen)) return hit;
   if (!IsWindowEnabled(hwnd)) return nullptr;
-  POINT client = screen;
-  ScreenToClient(hwnd, &client);
   if (SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) return nullptr;
   return hwnd;
 }
@@ -42,16 +45,21 @@ WPARAM MouseKeys() {
   return keys;
 }
 
-BOOL PostMouse(HWND root, int x, int y, UINT message) {
+BOOL Queue(InputKind kind, HWND root, UINT message, WPARAM wParam, POINT pt) {
+  ThreadState &thread = ThreadState::Current();
+  try {
+    thread.queue.push_back(QueuedMessage{MSG{root, message, wParam, 0, ++thread.clock, pt}, kind});
+  } catch (const std::bad_alloc &) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL QueueMouse(HWND root, int x, int y, UINT message) {
   RECT r;
   if (!GetWindowRect(root, &r)) return FALSE;
-  const POINT screen{r.left + x, r.top + y};
-  HWND target = GetCapture();
-  if (!target) target = HitTest(root, screen);
-  if (!target) return FALSE;
-  POINT client = screen;
-  ScreenToClient(target, &client);
-  return PostMessageW(target, message, MouseKeys(), MAKELPARAM(client.x, client.y));
+  return Queue(InputKind::Mouse, root, message, 0, POINT{r.left + x, r.top + y});
 }
 
 // The outermost dialog holding hwnd, whose IsDialogMessageW sees the message first.
@@ -64,30 +72,62 @@ HWND DialogOf(HWND hwnd) {
 
 }  // namespace
 
-BOOL ZrqUiMouseMove(HWND root, int x, int y) { return PostMouse(root, x, y, WM_MOUSEMOVE); }
+namespace zrq::ui {
+
+bool RouteInput(QueuedMessage &queued) {
+  ThreadState &thread = ThreadState::Current();
+  MSG &msg = queued.msg;
+  const InputKind kind = queued.input;
+  queued.input = InputKind::None;
+  switch (kind) {
+    case InputKind::None: return true;
+    case InputKind::Mouse: {
+      if (msg.message == WM_LBUTTONDOWN) thread.keyDown[VK_LBUTTON] = true;
+      if (msg.message == WM_LBUTTONUP) thread.keyDown[VK_LBUTTON] = false;
+      HWND target = thread.capture ? thread.capture : HitTest(msg.hwnd, msg.pt);
+      if (!target) return false;
+      POINT client = msg.pt;
+      ScreenToClient(target, &client);
+      msg.hwnd = target;
+      msg.wParam = MouseKeys();
+      msg.lParam = MAKELPARAM(client.x, client.y);
+      return true;
+    }
+    case InputKind::Key: {
+      const bool down = msg.message == WM_KEYDOWN;
+      const UINT vk = static_cast<UINT>(msg.wParam);
+      thread.keyDown[vk] = down;
+      if (!thread.focus) return false;
+      const bool alt = thread.keyDown[VK_MENU] && vk != VK_MENU;
+      msg.hwnd = thread.focus;
+      msg.message = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : msg.message;
+      msg.lParam = down ? 1 : static_cast<LPARAM>(0xC0000001u);
+      return true;
+    }
+    case InputKind::Character:
+      if (!thread.focus) return false;
+      msg.hwnd = thread.focus;
+      msg.message = thread.keyDown[VK_MENU] ? WM_SYSCHAR : WM_CHAR;
+      msg.lParam = 1;
+      return true;
+  }
+  return false;
+}
+
+}  // namespace zrq::ui
+
+BOOL ZrqUiMouseMove(HWND root, int x, int y) { return QueueMouse(root, x, y, WM_MOUSEMOVE); }
 
 BOOL ZrqUiMouseButton(HWND root, int x, int y, BOOL down) {
-  if (!IsWindow(root)) return FALSE;
-  ThreadState::Current().keyDown[VK_LBUTTON] = down != FALSE;
-  return PostMouse(root, x, y, down ? WM_LBUTTONDOWN : WM_LBUTTONUP);
+  return QueueMouse(root, x, y, down ? WM_LBUTTONDOWN : WM_LBUTTONUP);
 }
 
 BOOL ZrqUiKey(UINT vk, BOOL down) {
   if (vk > 255) return FALSE;
-  ThreadState &thread = ThreadState::Current();
-  thread.keyDown[vk] = down != FALSE;
-  if (!thread.focus) return FALSE;
-  const bool alt = thread.keyDown[VK_MENU] && vk != VK_MENU;
-  const UINT message = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-  const LPARAM lParam = down ? 1 : static_cast<LPARAM>(0xC0000001u);
-  return PostMessageW(thread.focus, message, vk, lParam);
+  return Queue(InputKind::Key, nullptr, down ? WM_KEYDOWN : WM_KEYUP, vk, POINT{0, 0});
 }
 
-BOOL ZrqUiChar(WCHAR ch) {
-  ThreadState &thread = ThreadState::Current();
-  if (!thread.focus) return FALSE;
-  return PostMessageW(thread.focus, thread.keyDown[VK_MENU] ? WM_SYSCHAR : WM_CHAR, ch, 1);
-}
+BOOL ZrqUiChar(WCHAR ch) { return Queue(InputKind::Character, nullptr, WM_CHAR, ch, POINT{0, 0}); }
 
 int ZrqUiPumpMessages(void) {
   int ran = 0;

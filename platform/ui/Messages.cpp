@@ -58,7 +58,7 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   }
   ThreadState &thread = ThreadState::Current();
   try {
-    thread.queue.push_back(MSG{hWnd, Msg, wParam, lParam, ++thread.clock, POINT{0, 0}});
+    thread.queue.push_back(zrq::ui::QueuedMessage{MSG{hWnd, Msg, wParam, lParam, ++thread.clock, POINT{0, 0}}});
   } catch (const std::bad_alloc &) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
@@ -75,9 +75,16 @@ void PostQuitMessage(int nExitCode) {
 BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
   if (!lpMsg) return FALSE;
   ThreadState &thread = ThreadState::Current();
-  for (auto it = thread.queue.begin(); it != thread.queue.end(); ++it) {
-    if (!Matches(*it, hWnd, wMsgFilterMin, wMsgFilterMax)) continue;
-    *lpMsg = *it;
+  for (auto it = thread.queue.begin(); it != thread.queue.end();) {
+    if (it->input != zrq::ui::InputKind::None && !zrq::ui::RouteInput(*it)) {
+      it = thread.queue.erase(it);
+      continue;
+    }
+    if (!Matches(it->msg, hWnd, wMsgFilterMin, wMsgFilterMax)) {
+      ++it;
+      continue;
+    }
+    *lpMsg = it->msg;
     if (wRemoveMsg & PM_REMOVE) thread.queue.erase(it);
     return TRUE;
   }

@@ -11,6 +11,18 @@
 
 namespace zrq::ui {
 
+// A queued message. Input from ZrqUi* waits in the queue unrouted: it goes to the capture,
+// the window under the point or the focus as they are when it is taken from the queue, after
+// every message before it has been handled, as device input does on Windows.
+enum class InputKind { None, Mouse, Key, Character };
+struct QueuedMessage {
+  MSG msg;
+  InputKind input = InputKind::None;
+};
+
+// Routes a queued input message to its window; false when no window takes it (it is dropped).
+bool RouteInput(QueuedMessage &queued);
+
 class ThreadState {
  public:
   static ThreadState &Current();
@@ -22,7 +34,7 @@ class ThreadState {
   // Top-level windows, the most recently made last.
   const std::vector<HWND> &TopLevel() const { return topLevel; }
 
-  std::deque<MSG> queue;
+  std::deque<QueuedMessage> queue;
   bool quitPosted = false;
   int quitCode = 0;
   HWND focus = nullptr;
