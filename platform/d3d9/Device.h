@@ -198,8 +198,9 @@ class Device final : public IDirect3DDevice9 {
   BOOL softwareVertexProcessing_ = TRUE;
   float nPatchSegments_ = 0.0f;
   D3DCLIPSTATUS9 clipStatus_ = {};
-  DWORD vertexShaderVersion_ = 0;
-  DWORD pixelShaderVersion_ = 0;
+  // The device runs these shader versions; ZRQ_D3D9_DEVICE_OPTIONS can report less.
+  DWORD vertexShaderVersion_ = D3DVS_VERSION(1, 1);
+  DWORD pixelShaderVersion_ = D3DPS_VERSION(2, 0);
   bool disableFastPaths_ = false;
   std::atomic<unsigned long long> memoryBudget_;
   std::atomic<unsigned long long> memoryUsed_{0};

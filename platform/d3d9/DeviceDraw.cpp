@@ -2,9 +2,11 @@
 #include "platform/d3d9/Device.h"
 #include "platform/d3d9/TransformLighting.h"
 #include "platform/d3d9/TriangleBatch.h"
+#include "platform/d3d9/VertexShaderProcessor.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace zrq::d3d9 {
 namespace {
@@ -65,8 +67,6 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
                               D3DFORMAT indexFormat, UINT indexCount, INT baseVertex, const uint8_t *userVertices,
                               UINT userStride, UINT userVertexCount) {
   const DeviceState &st = state_;
-  // Shader programs are held but not run: a draw through one fails rather than drawing wrongly.
-  if (st.vertexShader || st.pixelShader) return D3DERR_INVALIDCALL;
   const uint64_t needed = VerticesFor(type, primitiveCount);
   if (needed == 0) return D3DERR_INVALIDCALL;
 
@@ -76,7 +76,9 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
   } else if (!LayoutFromFVF(st.fvf, &layout)) {
     return D3DERR_INVALIDCALL;
   }
-  if (layout.position.stream < 0) return D3DERR_INVALIDCALL;
+  // Fixed-function processing needs a position; a vertex shader reads what it declares.
+  const VertexShaderObject *vertexShader = st.vertexShader.get();
+  if (!vertexShader && layout.position.stream < 0) return D3DERR_INVALIDCALL;
 
   StreamView streams[kStreamCount];
   for (int s = 0; s < kStreamCount; ++s) {
@@ -151,20 +153,25 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
 
   // Process each vertex once when the range is compact; otherwise each corner on its own.
   const VertexProcessor processor(st, layout);
+  std::optional<VertexShaderProcessor> shaderProcessor;
+  if (vertexShader) shaderProcessor.emplace(st, vertexShader->Program(), st.pixelShader.get() != nullptr);
   auto fetch = [&](int64_t n, ClipVertex *out) {
     VertexInput in{};
     auto read = [&](const AttributeSource &a, float *dst) {
       const StreamView &sv = streams[a.stream];
       ReadAttribute(sv.data + sv.offset + static_cast<uint64_t>(n) * sv.stride + a.offset, a.type, dst);
     };
-    read(layout.position, in.position);
-    if (!layout.pretransformed && SizeOfDeclType(layout.position.type) >= 12) in.position[3] = 1.0f;
+    if (layout.position.stream >= 0) read(layout.position, in.position);
+    if (!vertexShader && !layout.pretransformed && SizeOfDeclType(layout.position.type) >= 12) in.position[3] = 1.0f;
     if ((in.hasNormal = layout.normal.stream >= 0)) read(layout.normal, in.normal);
     if ((in.hasDiffuse = layout.diffuse.stream >= 0)) read(layout.diffuse, in.diffuse);
     if ((in.hasSpecular = layout.specular.stream >= 0)) read(layout.specular, in.specular);
     for (int i = 0; i < kMaxTexCoords; ++i)
       if (layout.texCoord[i].stream >= 0) read(layout.texCoord[i], in.texCoord[i]);
-    processor.Run(in, out);
+    if (shaderProcessor)
+      shaderProcessor->Run(in, out);
+    else
+      processor.Run(in, out);
   };
   const uint64_t range = static_cast<uint64_t>(highest - lowest) + 1;
   const bool cached = range <= std::max<uint64_t>(numbers.size(), 65536);

@@ -11,6 +11,7 @@
 #include <zrqd3d9ext.h>
 
 #include "platform/d3d9/DeferredDepth.h"
+#include "platform/d3d9/ShaderProgram.h"
 
 #include <algorithm>
 #include <atomic>
@@ -325,13 +326,13 @@ class VertexDeclaration final : public IDirect3DVertexDeclaration9, public Devic
   VertexLayout layout_;
 };
 
-// ---- Shaders: held, not executed -------------------------------------------------------------
+// ---- Shaders ---------------------------------------------------------------------------------
 
 template <typename Interface>
 class ShaderObject final : public Interface, public DeviceChild {
  public:
-  ShaderObject(Device *device, std::vector<DWORD> tokens)
-      : DeviceChild(device, Owner::Self), tokens_(std::move(tokens)) {}
+  ShaderObject(Device *device, std::vector<DWORD> tokens, ShaderProgram program)
+      : DeviceChild(device, Owner::Self), tokens_(std::move(tokens)), program_(std::move(program)) {}
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
   STDMETHODIMP_(ULONG) AddRef() override { return PublicAddRef(); }
   STDMETHODIMP_(ULONG) Release() override { return PublicRelease(); }
@@ -339,9 +340,12 @@ class ShaderObject final : public Interface, public DeviceChild {
   STDMETHODIMP GetFunction(void *pData, UINT *pSizeOfData) override;
 
   static ShaderObject *From(Interface *p) { return dynamic_cast<ShaderObject *>(p); }
+  // The tokens as the device runs them.
+  const ShaderProgram &Program() const { return program_; }
 
  private:
   std::vector<DWORD> tokens_;
+  ShaderProgram program_;
 };
 class VertexShader;
 class PixelShader;

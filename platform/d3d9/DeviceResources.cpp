@@ -359,8 +359,9 @@ STDMETHODIMP Device::CreateVertexShader(const DWORD *pFunction, IDirect3DVertexS
   HRESULT hr = D3DERR_INVALIDCALL;
   try {
     std::vector<DWORD> tokens;
-    if (CopyShaderTokens(pFunction, 0xFFFE, &tokens))
-      hr = Finish(new VertexShaderObject(this, std::move(tokens)), D3D_OK, ppShader);
+    ShaderProgram program;
+    if (CopyShaderTokens(pFunction, 0xFFFE, &tokens) && TranslateShader(tokens, &program))
+      hr = Finish(new VertexShaderObject(this, std::move(tokens), std::move(program)), D3D_OK, ppShader);
   } catch (const std::bad_alloc &) {
     hr = E_OUTOFMEMORY;
   }
@@ -374,8 +375,9 @@ STDMETHODIMP Device::CreatePixelShader(const DWORD *pFunction, IDirect3DPixelSha
   HRESULT hr = D3DERR_INVALIDCALL;
   try {
     std::vector<DWORD> tokens;
-    if (CopyShaderTokens(pFunction, 0xFFFF, &tokens))
-      hr = Finish(new PixelShaderObject(this, std::move(tokens)), D3D_OK, ppShader);
+    ShaderProgram program;
+    if (CopyShaderTokens(pFunction, 0xFFFF, &tokens) && TranslateShader(tokens, &program))
+      hr = Finish(new PixelShaderObject(this, std::move(tokens), std::move(program)), D3D_OK, ppShader);
   } catch (const std::bad_alloc &) {
     hr = E_OUTOFMEMORY;
   }

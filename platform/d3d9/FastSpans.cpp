@@ -64,9 +64,10 @@ bool PrepareFastTriangle(const PixelSetup &s, const TriangleGradients &g, FastTr
   t->alphaOr = st.texture.alphaOr;
   t->refX = g.refX;
   t->refY = g.refY;
-  t->u0 = g.v0[4], t->dudx = g.dvdx[4], t->dudy = g.dvdy[4], t->width = st.texture.width;
-  t->v0 = g.v0[5], t->dvdx = g.dvdx[5], t->dvdy = g.dvdy[5], t->height = st.texture.height;
-  t->rowV = g.dvdx[5] == 0.0;
+  const int u = TexCoordVarying(0), v = u + 1;
+  t->u0 = g.v0[u], t->dudx = g.dvdx[u], t->dudy = g.dvdy[u], t->width = st.texture.width;
+  t->v0 = g.v0[v], t->dvdx = g.dvdx[v], t->dvdy = g.dvdy[v], t->height = st.texture.height;
+  t->rowV = g.dvdx[v] == 0.0;
 
   t->depth = s.depthTest ? s.depth : nullptr;
   t->depthPitch = s.depthPitch;

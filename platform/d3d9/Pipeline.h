@@ -11,11 +11,26 @@ namespace zrq::d3d9 {
 class DeferredDepth;
 struct DeviceState;
 struct VertexLayout;
+struct ShaderProgram;
+struct PixelSetup;
+struct TriangleGradients;
+
+// Shades pixels x0..x1 of row y of a triangle with the bound pixel shader.
+using ShaderSpanFunction = void (*)(const PixelSetup &, const TriangleGradients &, int y, int x0, int x1);
+// The pixel shader's span functions: one pixel at a time, and the widest this processor runs
+// (ZRQ_D3D9_SHADER_LANES=1, 4 or 8 chooses, where the processor has them).
+ShaderSpanFunction ScalarShaderSpan();
+ShaderSpanFunction ChosenShaderSpan();
 
 // Texture stages that can sample a texture; stages from here on combine colours only.
 inline constexpr int kTexturedStages = 4;
-// Interpolated values: diffuse r, g, b, a (0..1), then u, v for each textured stage.
-inline constexpr int kVaryings = 4 + 2 * kTexturedStages;
+// Texture coordinate sets a vertex hands on: those of the texture stages, or a pixel shader's
+// t0..t7.
+inline constexpr int kTexCoordSlots = 8;
+// Interpolated values: diffuse r, g, b, a (0..1), specular r, g, b, a, then four components of
+// each texture coordinate slot.
+inline constexpr int kVaryings = 8 + 4 * kTexCoordSlots;
+constexpr int TexCoordVarying(int slot) { return 8 + 4 * slot; }
 
 struct ClipVertex {
   float x, y, z, w;
@@ -103,6 +118,16 @@ struct PixelSetup {
   int depthPitch;
   bool depthHasStencil;
   DeferredDepth *heldDepth;  // what the words hold without being in memory: consulted before they are read
+
+  // The pixel shader, when one is bound: it replaces the texture stages. Its constants (the
+  // device's, with those it defines itself) and samplers s0..s15 are resolved with the rest.
+  const ShaderProgram *pixelShader;
+  ShaderSpanFunction shadeShaderSpan;
+  float psConstants[32][4];
+  StageSetup shaderSamplers[16];
+  // No alpha test, depth, stencil or blending, and every channel written: a shaded pixel is
+  // stored as it is.
+  bool plainWrite;
 
   // Pixels that may be written: the viewport, the target and the scissor rectangle.
   int clipX0, clipY0, clipX1, clipY1;  // x0 <= x < x1, y0 <= y < y1

@@ -1,6 +1,7 @@
 // Resolves the render, texture-stage and sampler states into the pixel set-up of one draw.
 #include "platform/d3d9/DeviceImpl.h"
 #include "platform/d3d9/Pipeline.h"
+#include "platform/d3d9/ShaderProgram.h"
 
 #include <algorithm>
 
@@ -61,6 +62,39 @@ DWORD PlainOp(DWORD op) {
   return op >= D3DBLENDOP_ADD && op <= D3DBLENDOP_MAX ? op : DWORD{D3DBLENDOP_ADD};
 }
 
+// The texture bound to sampler i and that sampler's states; none when `textured` is false.
+void ResolveTexture(const DeviceState &st, int i, bool textured, StageSetup *s) {
+  s->hasTexture = false;
+  if (!textured || !st.textures[i]) return;
+  const Surface *level = st.textures[i]->Level(0);
+  const PixelBuffer &px = level->Pixels();
+  s->hasTexture = true;
+  s->texture.texels = reinterpret_cast<const uint32_t *>(px.bits.get());
+  s->texture.width = static_cast<int>(px.width);
+  s->texture.height = static_cast<int>(px.height);
+  s->texture.pitch = static_cast<int>(px.pitch / 4);
+  s->texture.alphaOr = px.format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0u;
+  const DWORD *ss = st.samplerStates[i];
+  s->sampler.addressU = ss[D3DSAMP_ADDRESSU];
+  s->sampler.addressV = ss[D3DSAMP_ADDRESSV];
+  s->sampler.magFilter = ss[D3DSAMP_MAGFILTER];
+  s->sampler.minFilter = ss[D3DSAMP_MINFILTER];
+  s->sampler.border = ss[D3DSAMP_BORDERCOLOR];
+}
+
+// The bound pixel shader's program, constants and samplers.
+void ResolvePixelShader(const DeviceState &st, bool fastPaths, PixelSetup *p) {
+  p->pixelShader = nullptr;
+  if (!st.pixelShader) return;
+  const ShaderProgram &program = st.pixelShader->Program();
+  p->pixelShader = &program;
+  p->shadeShaderSpan = fastPaths ? ChosenShaderSpan() : ScalarShaderSpan();
+  std::copy(&st.psConstF[0][0], &st.psConstF[0][0] + 32 * 4, &p->psConstants[0][0]);
+  for (const ShaderProgram::Definition &d : program.definitions)
+    std::copy(d.value, d.value + 4, p->psConstants[d.index]);
+  for (int i = 0; i < 16; ++i) ResolveTexture(st, i, (program.samplersUsed >> i) & 1, &p->shaderSamplers[i]);
+}
+
 void ResolveFastPath(PixelSetup *p) {
   p->fastTextured = false;
   const StageSetup &s = p->stages[0];
@@ -102,23 +136,7 @@ void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, bool
     s.alphaArg1 = ts[D3DTSS_ALPHAARG1];
     s.alphaArg2 = ts[D3DTSS_ALPHAARG2];
     s.constant = ts[D3DTSS_CONSTANT];
-    s.hasTexture = false;
-    if (i < kTexturedStages && st.textures[i]) {
-      const Surface *level = st.textures[i]->Level(0);
-      const PixelBuffer &px = level->Pixels();
-      s.hasTexture = true;
-      s.texture.texels = reinterpret_cast<const uint32_t *>(px.bits.get());
-      s.texture.width = static_cast<int>(px.width);
-      s.texture.height = static_cast<int>(px.height);
-      s.texture.pitch = static_cast<int>(px.pitch / 4);
-      s.texture.alphaOr = px.format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0u;
-      const DWORD *ss = st.samplerStates[i];
-      s.sampler.addressU = ss[D3DSAMP_ADDRESSU];
-      s.sampler.addressV = ss[D3DSAMP_ADDRESSV];
-      s.sampler.magFilter = ss[D3DSAMP_MAGFILTER];
-      s.sampler.minFilter = ss[D3DSAMP_MINFILTER];
-      s.sampler.border = ss[D3DSAMP_BORDERCOLOR];
-    }
+    ResolveTexture(st, i, i < kTexturedStages, &s);
     p->stageCount = i + 1;
   }
   p->textureFactor = rs[D3DRS_TEXTUREFACTOR];
@@ -194,6 +212,8 @@ void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, bool
   p->clipY1 = static_cast<int>(std::clamp<int64_t>(y1, 0, surfaces.targetHeight));
   p->fastPaths = fastPaths;
   ResolveFastPath(p);
+  ResolvePixelShader(st, fastPaths, p);
+  p->plainWrite = !p->alphaTest && !p->depth && !p->blend && p->writeMask == 0xFFFFFFFFu;
 }
 
 }  // namespace zrq::d3d9

@@ -34,7 +34,7 @@ uint32_t PackColour(double r, double g, double b, double a) {
 
 // Whether a stage's texture is magnified (fewer texels than pixels) at the triangle's centre.
 bool Magnified(const TriangleGradients &g, const StageSetup &stage, int slot, double cx, double cy) {
-  const int u = 4 + 2 * slot, v = u + 1;
+  const int u = TexCoordVarying(slot), v = u + 1;
   double dudx = g.dvdx[u], dudy = g.dvdy[u], dvdx = g.dvdx[v], dvdy = g.dvdy[v];
   if (!g.affine) {
     const double fx = cx - g.refX, fy = cy - g.refY;
@@ -54,6 +54,7 @@ bool Magnified(const TriangleGradients &g, const StageSetup &stage, int slot, do
 }
 
 void ShadeSpan(const PixelSetup &s, const TriangleGradients &g, int y, int x0, int x1) {
+  if (s.pixelShader) return s.shadeShaderSpan(s, g, y, x0, x1);
   const double fy = y - g.refY;
   uint32_t texels[8];
   for (int x = x0; x <= x1; ++x) {
@@ -68,7 +69,7 @@ void ShadeSpan(const PixelSetup &s, const TriangleGradients &g, int y, int x0, i
     const uint32_t diffuse = g.constantDiffuse ? g.diffuse : PackColour(at(0), at(1), at(2), at(3));
     for (int st = 0; st < s.stageCount && st < kTexturedStages; ++st) {
       const StageSetup &stage = s.stages[st];
-      texels[st] = stage.hasTexture ? SampleTexture(stage, at(4 + 2 * st), at(5 + 2 * st), g.magnified[st])
+      texels[st] = stage.hasTexture ? SampleTexture(stage, at(TexCoordVarying(st)), at(TexCoordVarying(st) + 1), g.magnified[st])
                                     : 0xFFFFFFFFu;
     }
     MergePixel(s, x, y, CombineStages(s, diffuse, texels), z, g.ccw);
@@ -200,7 +201,7 @@ bool TriangleRows::Start(const PixelSetup &s, const ScreenVertex &a, const Scree
   for (int st = 0; st < kTexturedStages; ++st)
     g.magnified[st] = st < s.stageCount && s.stages[st].hasTexture ? Magnified(g, s.stages[st], st, cx, cy) : true;
 
-  tryFast_ = s.fastPaths && s.fastTextured && g.affine && g.constantDiffuse && PrepareFastTriangle(s, g, &fast_);
+  tryFast_ = s.fastPaths && !s.pixelShader && s.fastTextured && g.affine && g.constantDiffuse && PrepareFastTriangle(s, g, &fast_);
   return true;
 }
 

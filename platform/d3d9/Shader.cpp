@@ -1,4 +1,4 @@
-// Shader objects: their tokens are kept and handed back; the device runs no shader programs.
+// Shader objects: their tokens are kept and handed back beside the program the device runs.
 #include "platform/d3d9/Device.h"
 
 #include <cstring>

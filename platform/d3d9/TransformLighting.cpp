@@ -88,7 +88,7 @@ VertexProcessor::VertexProcessor(const DeviceState &st, const VertexLayout &layo
     L.cosPhi = std::cos(l.Phi / 2.0f);
     lights_.push_back(L);
   }
-  for (int s = 0; s < kTexturedStages; ++s) {
+  for (int s = 0; s < kTexCoordSlots; ++s) {
     const DWORD tci = st.stageStates[s][D3DTSS_TEXCOORDINDEX];
     // Generated coordinates are not supported: such stages read (0, 0).
     texCoordSet_[s] = (tci & 0xFFFF0000u) == 0 && (tci & 0xFFFF) < kMaxTexCoords ? static_cast<int>(tci & 0xFFFF) : -1;
@@ -182,10 +182,13 @@ void VertexProcessor::Run(const VertexInput &in, ClipVertex *out) const {
   } else {
     std::fill(out->v, out->v + 4, 1.0f);
   }
-  for (int s = 0; s < kTexturedStages; ++s) {
+  if (in.hasSpecular)
+    std::copy(in.specular, in.specular + 4, out->v + 4);
+  else
+    std::fill(out->v + 4, out->v + 8, 0.0f);
+  for (int s = 0; s < kTexCoordSlots; ++s) {
     const int set = texCoordSet_[s];
-    out->v[4 + 2 * s] = set >= 0 ? in.texCoord[set][0] : 0.0f;
-    out->v[5 + 2 * s] = set >= 0 ? in.texCoord[set][1] : 0.0f;
+    for (int i = 0; i < 4; ++i) out->v[TexCoordVarying(s) + i] = set >= 0 ? in.texCoord[set][i] : 0.0f;
   }
 }
 

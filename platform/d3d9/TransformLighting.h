@@ -46,7 +46,7 @@ class VertexProcessor {
   D3DMATERIAL9 material_;
   float globalAmbient_[3];
   std::vector<struct Light> lights_;
-  int texCoordSet_[kTexturedStages];
+  int texCoordSet_[kTexCoordSlots];
 };
 
 }  // namespace zrq::d3d9

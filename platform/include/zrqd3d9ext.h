@@ -5,8 +5,10 @@
 #include "d3d9.h"
 
 typedef struct _ZRQ_D3D9_DEVICE_OPTIONS {
-  // Reported as D3DCAPS9::VertexShaderVersion / PixelShaderVersion, e.g. D3DVS_VERSION(1, 1).
-  // 0, the default, reports no shader support.
+  // Reported as D3DCAPS9::VertexShaderVersion / PixelShaderVersion, e.g. D3DVS_VERSION(1, 1);
+  // 0 reports no shader support. A device reports D3DVS_VERSION(1, 1) and D3DPS_VERSION(2, 0)
+  // until its options are first set; like every field here, these are set together with the
+  // rest. The device runs vs_1_1, vs_2_0 and ps_2_0 shaders whatever it reports.
   DWORD VertexShaderVersion;
   DWORD PixelShaderVersion;
   // TRUE starts recording calls (and empties the record); FALSE stops recording.

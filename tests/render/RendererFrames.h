@@ -41,6 +41,9 @@ public:
     sw.device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
     sw.device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
     sw.device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    // Most renderer tests look at the fallbacks: the device reports no shaders unless a test
+    // asks for them.
+    ShaderVersions(0, 0);
   }
 
   // The device reports these shader versions from now on (0: none).

@@ -74,12 +74,12 @@ TEST_F(DeviceObjects, CapsReportTheConfiguredShaderVersions) {
   Open(4, 4);
   D3DCAPS9 caps;
   ASSERT_EQ(device->GetDeviceCaps(&caps), D3D_OK);
-  EXPECT_EQ(caps.VertexShaderVersion, 0u);
-  EXPECT_EQ(caps.PixelShaderVersion, 0u);
-  SetOptions({D3DVS_VERSION(1, 1), D3DPS_VERSION(2, 0), FALSE, 0, FALSE});
-  ASSERT_EQ(device->GetDeviceCaps(&caps), D3D_OK);
   EXPECT_EQ(caps.VertexShaderVersion, 0xFFFE0101u);
   EXPECT_EQ(caps.PixelShaderVersion, 0xFFFF0200u);
+  SetOptions({0, 0, FALSE, 0, FALSE});
+  ASSERT_EQ(device->GetDeviceCaps(&caps), D3D_OK);
+  EXPECT_EQ(caps.VertexShaderVersion, 0u);
+  EXPECT_EQ(caps.PixelShaderVersion, 0u);
 }
 
 TEST_F(DeviceObjects, StateBlockRestoresEverythingARendererChanges) {
@@ -257,7 +257,7 @@ TEST_F(DeviceObjects, BadArgumentsAreInvalidCallsNotCrashes) {
   ib->Release();
 }
 
-TEST_F(DeviceObjects, ShadersAreHeldAndDrawingThroughThemFails) {
+TEST_F(DeviceObjects, ShadersHandBackTheirTokensAndAnEmptyOneDrawsNothing) {
   Open(4, 4);
   const DWORD tokens[] = {0xFFFE0101, 0x0000FFFF};
   IDirect3DVertexShader9 *vs = nullptr;
@@ -268,8 +268,11 @@ TEST_F(DeviceObjects, ShadersAreHeldAndDrawingThroughThemFails) {
   const DWORD pixelTokens[] = {0xFFFF0200, 0x0000FFFF};
   IDirect3DVertexShader9 *wrong = nullptr;
   EXPECT_EQ(device->CreateVertexShader(pixelTokens, &wrong), D3DERR_INVALIDCALL);
+  // Without a position written every vertex lies at w = 0, outside the clip volume.
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   device->SetVertexShader(vs);
-  EXPECT_EQ(DrawRect(0, 0, 4, 4, 0xFFFFFFFF), D3DERR_INVALIDCALL);
+  EXPECT_EQ(DrawRect(0, 0, 4, 4, 0xFFFFFFFF), D3D_OK);
+  EXPECT_EQ(Pixel(1, 1), 0xFF000000u);
   device->SetVertexShader(nullptr);
   EXPECT_EQ(vs->Release(), 0u);
 }

@@ -1,0 +1,38 @@
+// The pixel shader's span functions on processors without AVX2 (SSE2 is part of x86-64), and
+// the one place that decides which the device runs.
+#include "platform/d3d9/ShaderLanes.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace zrq::d3d9 {
+
+ShaderSpanFunction Avx2ShaderSpan();
+
+namespace {
+
+ShaderSpanFunction Choose() {
+  bool avx2 = false;
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_cpu_init();
+  avx2 = __builtin_cpu_supports("avx2");
+#endif
+  // ZRQ_D3D9_SHADER_LANES names a width the processor has, so that tests and measurements
+  // reach each of them; anything else keeps the widest.
+  if (const char *wanted = std::getenv("ZRQ_D3D9_SHADER_LANES")) {
+    if (std::strcmp(wanted, "1") == 0) return &ShadeShaderSpanLanes<1>;
+    if (std::strcmp(wanted, "4") == 0) return &ShadeShaderSpanLanes<4>;
+  }
+  return avx2 ? Avx2ShaderSpan() : &ShadeShaderSpanLanes<4>;
+}
+
+}  // namespace
+
+ShaderSpanFunction ScalarShaderSpan() { return &ShadeShaderSpanLanes<1>; }
+
+ShaderSpanFunction ChosenShaderSpan() {
+  static const ShaderSpanFunction chosen = Choose();
+  return chosen;
+}
+
+}  // namespace zrq::d3d9
