@@ -120,6 +120,7 @@ Result<Frame> PageScreenshot(const EffectModule &module, IUnknown *effect) {
   hr = page->SetObjects(1, objects);
   const RECT rect = {0, 0, info.size.cx, info.size.cy};
   if (SUCCEEDED(hr)) hr = page->Activate(frame.window, &rect, FALSE);
+  if (SUCCEEDED(hr)) hr = page->Show(SW_SHOWNORMAL);
   if (FAILED(hr)) return Failed("the property page did not open", hr);
   Result<Frame> picture = Picture(frame.window);
   page->Deactivate();

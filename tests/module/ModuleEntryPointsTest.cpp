@@ -4,6 +4,7 @@
 
 #include <atlcomcli.h>
 #include <ocidl.h>
+#include <winuser.h>
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -111,6 +112,44 @@ TEST_F(LoadedModule, CreatesPropertyPagesAndRefusesAggregation) {
   EXPECT_EQ(page->QueryInterface(IID_IEffectParameters, &out), E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);
 }
+
+// An effect and an open page over it, released in the order asked; the library may go after.
+class PageOverEffect : public LoadedModule, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PageOverEffect, LeaveNothingAliveInEitherOrder) {
+  const bool pageFirst = GetParam();
+  CComPtr<IUnknown> effect;
+  ASSERT_EQ(EffectClass()->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(&effect)), S_OK);
+  CComPtr<IClassFactory> pageClass;
+  ASSERT_EQ(getClassObject(CLSID_ZRQDistortion2DProp, IID_IClassFactory, reinterpret_cast<void **>(&pageClass)),
+            S_OK);
+  CComPtr<IPropertyPage> page;
+  ASSERT_EQ(pageClass->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void **>(&page)), S_OK);
+
+  WNDCLASSEXW frameClass = {};
+  frameClass.cbSize = sizeof frameClass;
+  frameClass.lpfnWndProc = DefWindowProcW;
+  frameClass.lpszClassName = u"ModulePageFrame";
+  RegisterClassExW(&frameClass);
+  HWND frame = CreateWindowExW(0, u"ModulePageFrame", u"", WS_POPUP, 0, 0, 512, 312, nullptr, nullptr, nullptr,
+                               nullptr);
+  ASSERT_NE(frame, nullptr);
+  IUnknown *objects[] = {effect};
+  ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+  const RECT rect = {0, 0, 512, 312};
+  ASSERT_EQ(page->Activate(frame, &rect, FALSE), S_OK);
+
+  // The page is released while its dialog is still open: it closes the dialog itself.
+  if (pageFirst) page.Release();
+  effect.Release();
+  EXPECT_EQ(canUnloadNow(), pageFirst ? S_OK : S_FALSE);
+  page.Release();
+  EXPECT_EQ(canUnloadNow(), S_OK);
+  EXPECT_EQ(GetWindow(frame, GW_CHILD), nullptr);
+  DestroyWindow(frame);
+}
+
+INSTANTIATE_TEST_SUITE_P(PageFirstOrEffectFirst, PageOverEffect, ::testing::Bool());
 
 TEST_F(LoadedModule, CannotUnloadWhileAnObjectOrLockLives) {
   CComPtr<IClassFactory> factory = EffectClass();
