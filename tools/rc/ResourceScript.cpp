@@ -116,7 +116,7 @@ class Parser {
 
     const Token type = lexer.Next();
     static const std::map<std::string, uint16_t> predefined = {{"RCDATA", 10}, {"HTML", 23}, {"MANIFEST", 24}};
-    static const char *const inlineForms[] = {"DIALOG", "MENU", "MENUEX", "ACCELERATORS", "VERSIONINFO"};
+    static const char *const inlineForms[] = {"MENU", "MENUEX", "ACCELERATORS", "VERSIONINFO"};
     if (type.kind == TokenKind::Word && type.text == "DIALOGEX") {
       resource.type.id = kDialogType;
       const SymbolLookup lookup = [this](const std::string &name) -> std::optional<uint32_t> {
@@ -132,6 +132,7 @@ class Parser {
       if (type.string.empty()) throw ScriptError{type.line, "empty type name"};
       for (char16_t c : type.string) resource.type.name += (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
     } else if (type.kind == TokenKind::Word) {
+      if (type.text == "DIALOG") throw ScriptError{type.line, "DIALOG templates are not supported; write DIALOGEX"};
       for (const char *form : inlineForms)
         if (type.text == form) throw ScriptError{type.line, type.text + " must be given as a file"};
       if (auto p = predefined.find(type.text); p != predefined.end())

@@ -109,7 +109,7 @@ TEST_F(DialogScriptTest, MistakesAreReportedWithTheirLines) {
       {"1 DIALOGEX 0, 0, 10, 10\nSTYLE NOT WS_CHILD\nBEGIN\nEND\n", "2: NOT is only allowed in a control's style"},
       {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  PUSHBUTTON \"a\", 1, 0, 0, 1, 1\n", "4: DIALOGEX without END"},
       {"1 DIALOGEX 0, 0, 10, 10\nFONT 8\nBEGIN\nEND\n", "3: FONT needs a size and a typeface"},
-      {"1 DIALOG 0, 0, 10, 10\nBEGIN\nEND\n", "1: DIALOG must be given as a file"},
+      {"1 DIALOG 0, 0, 10, 10\nBEGIN\nEND\n", "1: DIALOG templates are not supported; write DIALOGEX"},
   };
   for (const auto &c : cases) {
     error.clear();
