@@ -80,7 +80,7 @@ int Canvas::Text(int x, int y, std::u16string_view text, DWORD colour, bool pref
       for (int col = 0; col < columns.count; ++col)
         if (bits & (0x80 >> (columns.first + col))) Pixel(x + col, y + row, colour);
     }
-    if (underline) Fill(RECT{x, y + 11, x + columns.count, y + 12}, colour);
+    if (underline) Fill(RECT{x, y + 9, x + columns.count, y + 10}, colour);  // under the baseline
     x += columns.count + 1;
   }
   return x;

@@ -1,5 +1,5 @@
-// Text in the 6 x 13 bitmap font, set proportionally: each glyph takes the columns it inks
-// and one of space, so labels sized for the proportional dialog fonts fit.
+// Text in the bitmap font, set proportionally: each glyph takes the columns it inks and one of
+// space, so labels sized for the proportional dialog fonts fit their controls.
 #pragma once
 
 #include <string_view>
@@ -19,7 +19,7 @@ struct GlyphColumns {
   int count = 0;
 };
 GlyphColumns ColumnsOf(char16_t c);
-// Row y (0 to 12, top down) of the glyph, bit 7 the leftmost column.
+// Row y (0 to 12, top down) of the glyph on its 13-pixel line, bit 7 the leftmost column.
 unsigned char GlyphRow(char16_t c, int y);
 
 }  // namespace zrq::ui
