@@ -73,4 +73,21 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+TEST(PageTool, SaysWhatIsWrongAndWritesNothing) {
+  const fs::path drawn = BinaryDir() / "tests" / "proppage" / "refused.png";
+  fs::remove(drawn);
+  std::string said;
+  EXPECT_EQ(RunPageTool("--effect wave", &said), 2);
+  EXPECT_NE(said.find("--screenshot FILE.png is required"), std::string::npos) << said;
+  said.clear();
+  EXPECT_EQ(RunPageTool("--screenshot " + drawn.string() + " --time 1.5", &said), 2);
+  EXPECT_NE(said.find("--time"), std::string::npos) << said;
+  said.clear();
+  EXPECT_EQ(RunPageTool("--screenshot " + drawn.string() + " --effect Ripple", &said), 1);
+  EXPECT_NE(said.find("Panel Rotate (2010)"), std::string::npos) << "the choices are listed: " << said;
+  said.clear();
+  EXPECT_EQ(RunPageTool("--screenshot " + drawn.string() + " --params " + drawn.string() + ".xml", &said), 1);
+  EXPECT_FALSE(fs::exists(drawn));
+}
+
 }  // namespace
