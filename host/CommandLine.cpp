@@ -26,10 +26,11 @@ struct FlagSpec {
   bool repeatable;
 };
 
-constexpr std::array<FlagSpec, 22> kFlags = {{
+constexpr std::array<FlagSpec, 23> kFlags = {{
     {"--effect", "-e", FlagValue::Required, false},
     {"--path", "", FlagValue::Required, false},
     {"--compare", "", FlagValue::None, false},
+    {"--caps", "", FlagValue::Required, false},
     {"--module", "", FlagValue::Required, false},
     {"--value", "", FlagValue::Required, false},
     {"--key", "-k", FlagValue::Required, true},
@@ -250,6 +251,12 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
     options.path = path.value();
   }
   options.compare = has("--compare");
+  if (has("--caps")) {
+    std::string_view caps = valueOf("--caps");
+    if (caps != "none" && caps != "shaders")
+      return Usage("--caps: " + Quoted(caps) + " is not a device capability; choose none or shaders");
+    options.caps = caps == "none" ? DeviceCaps::None : DeviceCaps::Shaders;
+  }
   if (has("--size")) {
     Result<FrameSize> size = ParseFrameSize("--size", valueOf("--size"));
     if (!size.ok())
@@ -266,7 +273,7 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
     if (auto refused = Refuse(given, "--demo",
                               {"--effect", "--value", "--key", "--time", "--curve", "--params",
                                "--save-params", "--output", "--raw", "--frames", "--from", "--to",
-                               "--path", "--compare"}))
+                               "--path", "--compare", "--caps"}))
       return *refused;
     if (has("--size") && has("--input"))
       return Usage("--size sets the test card's size and cannot be used with --input");
@@ -435,6 +442,10 @@ The effect module
                      how the module renders: 'software' (default) computes each frame on
                      pixel memory; 'device' draws it with the software Direct3D 9 device,
                      where the effect leaves the picture the output is transparent black
+  --caps shaders|none
+                     what the device path's device reports: 'shaders' (default) vertex
+                     shader 1.1 and pixel shader 2.0, so that Wave and the colour shifts run
+                     their shaders; 'none' no shaders, so that they take their fallbacks
   --compare          render every frame on both paths and print, per frame, how many pixels
                      differ and the largest difference of a channel, then a summary; the
                      frames written are those of --path. Without --output nothing is

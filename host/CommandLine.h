@@ -35,6 +35,9 @@ struct RenderOptions {
   RenderPath path = RenderPath::Software;
   // --compare: every frame on the other path too, and how far the two lie apart.
   bool compare = false;
+  // --caps: whether the device path's device reports shaders (the wave and colour shifts then
+  // run them) or not (they take their fallbacks).
+  DeviceCaps caps = DeviceCaps::Shaders;
   // --module: the effect module to load; empty: the one beside the program.
   std::string modulePath;
   // Key frames of "Effect Value" (--key, or --value, --from and --to turned into key frames).

@@ -3,12 +3,13 @@
 #include "host/StatusCode.h"
 
 Result<std::unique_ptr<FrameRenderer>> DeviceFrameRenderer::Create(IUnknown *effect,
-                                                                   FrameSize size) {
+                                                                   FrameSize size,
+                                                                   DeviceCaps caps) {
   CComPtr<IDeviceEffect> device;
   HRESULT hr = effect->QueryInterface(IID_IDeviceEffect, reinterpret_cast<void **>(&device));
   if (FAILED(hr))
     return Error{"the module's effect has no device path (" + StatusCode(hr) + ")"};
-  Result<std::unique_ptr<DeviceTarget>> target = DeviceTarget::Create(size);
+  Result<std::unique_ptr<DeviceTarget>> target = DeviceTarget::Create(size, caps);
   if (!target.ok())
     return Error{target.message()};
   hr = device->SetDevice(target.value()->Device(), size.width, size.height);

@@ -1,5 +1,7 @@
 #include "host/DeviceTarget.h"
 
+#include <zrqd3d9ext.h>
+
 #include "host/StatusCode.h"
 #include "host/common/ModelSpaceView.h"
 
@@ -13,7 +15,7 @@ std::string SizeText(FrameSize size) {
 
 } // namespace
 
-Result<std::unique_ptr<DeviceTarget>> DeviceTarget::Create(FrameSize size) {
+Result<std::unique_ptr<DeviceTarget>> DeviceTarget::Create(FrameSize size, DeviceCaps caps) {
   if (Status checked = CheckFrameSize(size); !checked.ok())
     return Error{checked.message()};
   std::unique_ptr<DeviceTarget> target(new DeviceTarget);
@@ -37,6 +39,12 @@ Result<std::unique_ptr<DeviceTarget>> DeviceTarget::Create(FrameSize size) {
   if (FAILED(hr))
     return Error{"the Direct3D 9 device cannot be made for " + SizeText(size) + " (" +
                  StatusCode(hr) + ")"};
+  if (caps == DeviceCaps::None) {
+    ZRQ_D3D9_DEVICE_OPTIONS options{};  // no shader versions reported
+    hr = ZrqD3D9SetDeviceOptions(target->device, &options);
+    if (FAILED(hr))
+      return Error{"the Direct3D 9 device's options cannot be set (" + StatusCode(hr) + ")"};
+  }
   hr = zrq::host::ApplyModelSpaceView(target->device, UINT(size.width), UINT(size.height));
   // Pictures are drawn unlit: the renderers that light their panels set up and undo their own
   // lights, and the wave draws with the host's state, on vertices that carry no normal.

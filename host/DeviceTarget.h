@@ -5,6 +5,7 @@
 #pragma once
 
 #include "host/Frame.h"
+#include "host/FrameRenderer.h"
 #include "host/Status.h"
 
 #include <atlcomcli.h>
@@ -14,7 +15,9 @@
 
 class DeviceTarget {
 public:
-  [[nodiscard]] static Result<std::unique_ptr<DeviceTarget>> Create(FrameSize size);
+  // `caps` chooses whether the device reports shader support (it runs shaders either way).
+  [[nodiscard]] static Result<std::unique_ptr<DeviceTarget>> Create(FrameSize size,
+                                                                    DeviceCaps caps = DeviceCaps::Shaders);
 
   IDirect3DDevice9 *Device() const { return device; }
   IDirect3DTexture9 *Texture() const { return texture; }

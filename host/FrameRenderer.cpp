@@ -18,12 +18,12 @@ std::string_view RenderPathName(RenderPath path) {
 }
 
 Result<std::unique_ptr<FrameRenderer>> MakeFrameRenderer(RenderPath path, IUnknown *effect,
-                                                         FrameSize size) {
+                                                         FrameSize size, DeviceCaps caps) {
   switch (path) {
   case RenderPath::Software:
     return SoftwareFrameRenderer::Create(effect, size);
   case RenderPath::Device:
-    return DeviceFrameRenderer::Create(effect, size);
+    return DeviceFrameRenderer::Create(effect, size, caps);
   }
   return Error{"unknown render path"};
 }

@@ -19,6 +19,12 @@ enum class RenderPath {
 // "software" or "device", as --path takes it.
 std::string_view RenderPathName(RenderPath path);
 
+// What the device path's device says it can do with shaders (--caps).
+enum class DeviceCaps {
+  Shaders, // vertex shader 1.1 and pixel shader 2.0: the wave and colour shifts run shaders
+  None,    // no shaders: they take their fallbacks
+};
+
 class FrameRenderer {
 public:
   virtual ~FrameRenderer() = default;
@@ -32,7 +38,8 @@ public:
 // path before (ProjectParameters hands its effects out that way).
 [[nodiscard]] Result<std::unique_ptr<FrameRenderer>> MakeFrameRenderer(RenderPath path,
                                                                        IUnknown *effect,
-                                                                       FrameSize size);
+                                                                       FrameSize size,
+                                                                       DeviceCaps caps = DeviceCaps::Shaders);
 
 // The last step of putting an effect on a path, once its size or device is set: a clip
 // duration of 1 and ApplyParameters, which builds what renders "Effect ID" on that path.

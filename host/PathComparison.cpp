@@ -10,7 +10,8 @@ std::string Frames(int64_t count) {
 
 Result<std::unique_ptr<PathComparison>> PathComparison::Create(const RenderPlan &plan,
                                                                RenderPath written,
-                                                               FrameSize size, FILE *report) {
+                                                               FrameSize size, FILE *report,
+                                                               DeviceCaps caps) {
   Result<ProjectParameters> other = plan.project.Copy(*plan.module);
   if (!other.ok())
     return Error{other.message()};
@@ -21,7 +22,7 @@ Result<std::unique_ptr<PathComparison>> PathComparison::Create(const RenderPlan 
   std::unique_ptr<PathComparison> comparison(new PathComparison(
       std::move(other.value()), std::move(picture.value()), plan.schedule, report));
   Result<std::unique_ptr<FrameRenderer>> renderer =
-      MakeFrameRenderer(path, comparison->other.Interface(), size);
+      MakeFrameRenderer(path, comparison->other.Interface(), size, caps);
   if (!renderer.ok())
     return Error{renderer.message()};
   comparison->renderer = std::move(renderer.value());

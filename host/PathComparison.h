@@ -14,7 +14,8 @@ class PathComparison {
 public:
   // Prints the heading. `written` is the run's own path; the comparison renders the other.
   [[nodiscard]] static Result<std::unique_ptr<PathComparison>>
-  Create(const RenderPlan &plan, RenderPath written, FrameSize size, FILE *report);
+  Create(const RenderPlan &plan, RenderPath written, FrameSize size, FILE *report,
+         DeviceCaps caps = DeviceCaps::Shaders);
 
   // `rendered` is frame `index` of the run as the written path rendered it from `source`.
   Status Add(int64_t index, const Frame &source, const Frame &rendered);

@@ -3,13 +3,13 @@
 Result<RunRenderer> RunRenderer::Create(const RenderOptions &options, const RenderPlan &plan,
                                         FrameSize size, FILE *report) {
   Result<std::unique_ptr<FrameRenderer>> renderer =
-      MakeFrameRenderer(options.path, plan.project.Interface(), size);
+      MakeFrameRenderer(options.path, plan.project.Interface(), size, options.caps);
   if (!renderer.ok())
     return Error{renderer.message()};
   std::unique_ptr<PathComparison> comparison;
   if (options.compare) {
     Result<std::unique_ptr<PathComparison>> made =
-        PathComparison::Create(plan, options.path, size, report);
+        PathComparison::Create(plan, options.path, size, report, options.caps);
     if (!made.ok())
       return Error{made.message()};
     comparison = std::move(made.value());

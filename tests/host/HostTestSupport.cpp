@@ -31,7 +31,8 @@ const EffectModule &TestModule() {
   return *module;
 }
 
-Frame RenderOnPath(RenderPath path, LONG effectId, double percent, const Frame &source) {
+Frame RenderOnPath(RenderPath path, LONG effectId, double percent, const Frame &source,
+                   DeviceCaps caps) {
   Frame destination = std::move(Frame::Allocate(source.Size()).value());
   Result<ProjectParameters> project = ProjectParameters::Create(TestModule());
   EXPECT_TRUE(project.ok()) << project.message();
@@ -41,7 +42,7 @@ Frame RenderOnPath(RenderPath path, LONG effectId, double percent, const Frame &
   EXPECT_TRUE(project.value().SetEffectId(effectId).ok());
   EXPECT_TRUE(project.value().ReplaceKeyFrames({&key, 1}).ok());
   Result<std::unique_ptr<FrameRenderer>> renderer =
-      MakeFrameRenderer(path, project.value().Interface(), source.Size());
+      MakeFrameRenderer(path, project.value().Interface(), source.Size(), caps);
   EXPECT_TRUE(renderer.ok()) << renderer.message();
   if (renderer.ok()) {
     Status rendered = renderer.value()->Render(source, destination, 0.0);

@@ -41,7 +41,8 @@ Frame ProcessDirectly(LONG effectId, double percent, const Frame &source);
 
 // What a fresh effect of the module makes of `source` on `path` with "Effect Value" `percent`
 // held from the start of the clip.
-Frame RenderOnPath(RenderPath path, LONG effectId, double percent, const Frame &source);
+Frame RenderOnPath(RenderPath path, LONG effectId, double percent, const Frame &source,
+                   DeviceCaps caps = DeviceCaps::Shaders);
 
 // A PNG file's picture (a 1x1 picture, and a test failure, when it cannot be read).
 Frame ReadPicture(const std::string &path);
