@@ -31,6 +31,15 @@ TEST_F(KeyFramer, ShowsTheKeyFrameLyingAtTheCursor) {
   EXPECT_EQ(Parameter(EffectValueParameter).iVal, 80);
 }
 
+TEST_F(KeyFramer, AKeyFrameHeldAsARealNumberIsShownAsItsValue) {
+  // Hosts keep finer values as VT_R8; the page shows them rounded, not their bits as a short.
+  ASSERT_EQ(effect.parameters->SetKeyFrameValue(0.4, StartOffset, EffectValueParameter, CComVariant(37.75)), S_OK);
+  ASSERT_EQ(SetTime(0.4), S_OK);
+  Open();
+  EXPECT_EQ(Text(EffectValueFieldId), u"38");
+  EXPECT_EQ(SliderPosition(EffectValueSliderId), 38);
+}
+
 TEST_F(KeyFramer, TheCursorIsShownToTheNearestHundredthAndWrittenBack) {
   ASSERT_EQ(SetTime(0.125), S_OK);
   Open();

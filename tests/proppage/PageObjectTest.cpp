@@ -88,6 +88,12 @@ TEST_F(PageObject, WindowSlotsNeedAnActivatedPage) {
   EXPECT_EQ(page->Show(SW_SHOW), E_UNEXPECTED);
 }
 
+TEST_F(PageObject, ADialogThatCannotBeMadeIsAFailure) {
+  RECT rect = kPageRect;
+  EXPECT_EQ(page->Activate(reinterpret_cast<HWND>(uintptr_t{0xDEAD}), &rect, FALSE), E_FAIL);
+  EXPECT_EQ(page->Show(SW_SHOW), E_UNEXPECTED);
+}
+
 TEST_F(PageObject, DescribesItselfInPixelsAndStringsOfItsOwn) {
   EXPECT_EQ(page->GetPageInfo(nullptr), E_POINTER);
   PROPPAGEINFO info = {};
