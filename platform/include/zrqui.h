@@ -1,5 +1,23 @@
 // What the window layer offers beyond Win32: the picture of a window, input as a user would
 // give it, the help viewer's hook, and dialog template sizes.
+//
+// Where the layer knowingly differs from Windows:
+// - Windows have no non-client area: the client rectangle is the whole window rectangle, and
+//   borders (WS_BORDER, WS_EX_CLIENTEDGE) are drawn inside it. Nothing draws a caption.
+// - Windows belong to the thread that made them; SendMessageW and PostMessageW to another
+//   thread's window fail as for a window that does not exist. Window classes are per process.
+// - GetMessageW returns -1 on an empty queue instead of waiting, since nothing else can post to
+//   it; WM_PAINT is sent by UpdateWindow only, never taken from the queue, and WM_TIMER is absent.
+// - There are no fonts: WM_SETFONT is kept but not sent, and every control draws with one
+//   bitmap font. Dialog base units come from a table of the faces templates name (8-point
+//   MS Sans Serif, MS Shell Dlg, Tahoma: 6 x 13); GetDialogBaseUnits gives the system font's 8 x 16.
+// - Combo boxes of every style behave as drop-down lists; edits are single-line, without undo,
+//   clipboard or selecting by dragging; a vertical trackbar behaves as a horizontal one; radio
+//   buttons do not clear the others of their group.
+// - A trackbar reports NM_RELEASEDCAPTURE on every release of a press on it, a page step as well
+//   as a drag.
+// - Only the predefined controls draw themselves; dialogs and windows of other classes show the
+//   face colour.
 #pragma once
 
 #include "winuser.h"
@@ -32,8 +50,9 @@ WINUSERAPI BOOL ZrqUiKey(UINT vk, BOOL down);
 // WM_CHAR (WM_SYSCHAR while VK_MENU is down) for one character, for text that has no key of
 // its own: keys pressed with ZrqUiKey make their characters through TranslateMessage already.
 WINUSERAPI BOOL ZrqUiChar(WCHAR ch);
-// Dispatches every queued message of this thread, offering each to IsDialogMessageW of its
-// top-level dialog first, as a modeless dialog's message loop does. Returns how many ran.
+// Dispatches every queued message of this thread, offering each to IsDialogMessageW of the
+// outermost dialog holding its window first, as a modeless dialog's message loop does. Returns
+// how many ran.
 WINUSERAPI int ZrqUiPumpMessages(void);
 
 // The help viewer. The last request is kept per process; a handler, when installed, receives
