@@ -1,6 +1,7 @@
 // Push buttons, check boxes, radio buttons and group boxes.
 #include <new>
 
+#include "platform/ui/CatchAllocation.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Painters.h"
 #include "platform/ui/ThreadState.h"
@@ -49,20 +50,14 @@ bool Inside(HWND hwnd, LPARAM lParam) {
 
 }  // namespace
 
-LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT ButtonProcUnguarded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window *w = FindWindow(hwnd);
   if (!w) return 0;
   const DWORD type = TypeOf(*w);
   auto *state = dynamic_cast<ButtonState *>(w->state.get());
   if (!state && message != WM_NCCREATE) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
-    case WM_NCCREATE:
-      try {
-        w->state = std::make_unique<ButtonState>();
-      } catch (const std::bad_alloc &) {
-        return FALSE;
-      }
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_NCCREATE: w->state = std::make_unique<ButtonState>(); return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_GETDLGCODE:
       if (type == BS_GROUPBOX) return DLGC_STATIC;
       if (type == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
@@ -116,11 +111,13 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       w->style = (w->style & ~0xFFFFu) | LOWORD(wParam);
       w->invalid = true;
       return 0;
-    case WM_SETTEXT:
-      w->invalid = true;
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_SETTEXT: w->invalid = true; return DefWindowProcW(hwnd, message, wParam, lParam);
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
+}
+
+LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return ButtonProcUnguarded(hwnd, message, wParam, lParam); });
 }
 
 void PaintButton(const Window &w, Canvas &canvas) {
@@ -168,7 +165,8 @@ void PaintButton(const Window &w, Canvas &canvas) {
   if (state && state->check == BST_CHECKED) canvas.Fill(RECT{4, boxTop + 4, 9, boxTop + 9}, colour);
   if (state && state->check == BST_INDETERMINATE) canvas.Fill(RECT{4, boxTop + 4, 9, boxTop + 9}, kShadow);
   canvas.Text(17, (w.Height() - kTextHeight) / 2, w.text, colour, true);
-  if (focused) canvas.FocusRect(RECT{15, (w.Height() - kTextHeight) / 2 - 1, 17 + width + 2, (w.Height() + kTextHeight) / 2 + 1});
+  if (focused)
+    canvas.FocusRect(RECT{15, (w.Height() - kTextHeight) / 2 - 1, 17 + width + 2, (w.Height() + kTextHeight) / 2 + 1});
 }
 
 }  // namespace zrq::ui

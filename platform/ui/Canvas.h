@@ -2,9 +2,9 @@
 // rectangles and text, all clipped to the window being painted.
 #pragma once
 
-#include <string_view>
-
 #include <zrqui.h>
+
+#include <string_view>
 
 namespace zrq::ui {
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/ui/CatchAllocation.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Painters.h"
 #include "platform/ui/ThreadState.h"
@@ -22,7 +23,7 @@ struct ComboState : WindowState {
   std::vector<LPARAM> data;
   int selection = -1;
   bool dropped = false;
-  int hot = -1;            // the entry under the mouse or the keys on the open list
+  int hot = -1;             // the entry under the mouse or the keys on the open list
   int requestedHeight = 0;  // the height asked for at creation: field and list together
 };
 
@@ -147,7 +148,7 @@ LRESULT Find(const ComboState &s, WPARAM after, LPCWSTR text, bool exact) {
 
 }  // namespace
 
-LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT ComboBoxProcUnguarded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window *w = FindWindow(hwnd);
   if (!w) return 0;
   auto *s = dynamic_cast<ComboState *>(w->state.get());
@@ -176,7 +177,8 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case CB_ADDSTRING:
     case CB_INSERTSTRING: {
       const bool sorted = message == CB_ADDSTRING && (w->style & CBS_SORT);
-      const LRESULT at = Insert(*s, message == CB_ADDSTRING ? -1 : static_cast<int>(wParam), reinterpret_cast<LPCWSTR>(lParam), sorted);
+      const LRESULT at = Insert(*s, message == CB_ADDSTRING ? -1 : static_cast<int>(wParam),
+                                reinterpret_cast<LPCWSTR>(lParam), sorted);
       w->invalid = true;
       return at;
     }
@@ -237,7 +239,10 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       return CB_OKAY;
     }
     case CB_SHOWDROPDOWN:
-      if (wParam) Open(hwnd); else Close(hwnd, false);
+      if (wParam)
+        Open(hwnd);
+      else
+        Close(hwnd, false);
       return TRUE;
     case CB_GETDROPPEDSTATE: return s->dropped ? TRUE : FALSE;
     case CB_GETDROPPEDCONTROLRECT: {
@@ -312,6 +317,10 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
+LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return ComboBoxProcUnguarded(hwnd, message, wParam, lParam); });
+}
+
 void PaintComboBox(const Window &w, Canvas &canvas) {
   const auto *s = dynamic_cast<const ComboState *>(w.state.get());
   if (!s) return;
@@ -324,7 +333,8 @@ void PaintComboBox(const Window &w, Canvas &canvas) {
   canvas.Fill(button, kFace);
   canvas.Raised(button);
   const int cx = (button.left + button.right) / 2, cy = (button.top + button.bottom) / 2 - 1;
-  for (int i = 0; i < 4; ++i) canvas.Fill(RECT{cx - 3 + i, cy + i, cx + 4 - i, cy + i + 1}, disabled ? kGrayText : kText);
+  for (int i = 0; i < 4; ++i)
+    canvas.Fill(RECT{cx - 3 + i, cy + i, cx + 4 - i, cy + i + 1}, disabled ? kGrayText : kText);
   const RECT field{3, 3, button.left - 1, all.bottom - 3};
   const bool focused = HasFocus(w) && !s->dropped;
   if (focused) canvas.Fill(field, kHighlight);
@@ -332,7 +342,9 @@ void PaintComboBox(const Window &w, Canvas &canvas) {
     const Canvas::Frame outer = canvas.Current();
     canvas.Enter(field);
     canvas.Text(2, (field.bottom - field.top - kTextHeight) / 2, s->items[s->selection],
-                disabled ? kGrayText : focused ? kHighlightText : kText);
+                disabled  ? kGrayText
+                : focused ? kHighlightText
+                          : kText);
     canvas.Restore(outer);
   }
   if (focused) canvas.FocusRect(field);

@@ -1,9 +1,9 @@
 // The predefined controls' window procedures, and what they share.
 #pragma once
 
-#include <string>
-
 #include <winuser.h>
+
+#include <string>
 
 namespace zrq::ui {
 

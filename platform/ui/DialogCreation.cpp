@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "platform/ui/CatchAllocation.h"
 #include "platform/ui/DialogState.h"
 #include "platform/ui/DialogTemplate.h"
 #include "platform/ui/ThreadState.h"
@@ -26,11 +27,12 @@ LPCWSTR ClassOf(const NameOrOrdinal &name, LPCWSTR fallback) {
 bool CreateControls(HWND dialog, const DialogTemplate &t, const BaseUnits &units, HINSTANCE instance) {
   for (const DialogItemTemplate &item : t.items) {
     const LPCWSTR text = item.text.name.c_str();  // an ordinal text (an icon) shows as none
-    HWND control = CreateWindowExW(
-        item.exStyle | WS_EX_NOPARENTNOTIFY, ClassOf(item.windowClass, nullptr), text, item.style | WS_CHILD,
-        DialogUnitsToPixelsX(item.x, units), DialogUnitsToPixelsY(item.y, units), DialogUnitsToPixelsX(item.cx, units),
-        DialogUnitsToPixelsY(item.cy, units), dialog, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(static_cast<LONG>(item.id))),
-        instance, item.creationData.empty() ? nullptr : const_cast<BYTE *>(item.creationData.data()));
+    HWND control =
+        CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, ClassOf(item.windowClass, nullptr), text,
+                        item.style | WS_CHILD, DialogUnitsToPixelsX(item.x, units), DialogUnitsToPixelsY(item.y, units),
+                        DialogUnitsToPixelsX(item.cx, units), DialogUnitsToPixelsY(item.cy, units), dialog,
+                        reinterpret_cast<HMENU>(static_cast<LONG_PTR>(static_cast<LONG>(item.id))), instance,
+                        item.creationData.empty() ? nullptr : const_cast<BYTE *>(item.creationData.data()));
     if (!control && !(t.style & DS_NOFAILCREATE)) return false;
     if (!IsWindow(dialog)) return false;
   }
@@ -58,10 +60,10 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const void *data, size_t size,
     style &= ~(WS_CAPTION | WS_SYSMENU);
     exStyle |= WS_EX_CONTROLPARENT;
   }
-  HWND dialog = CreateWindowExW(exStyle, ClassOf(t->windowClass, MAKEINTRESOURCEW(kDialogClassAtom)), t->caption.c_str(),
-                                style, DialogUnitsToPixelsX(t->x, units), DialogUnitsToPixelsY(t->y, units),
-                                DialogUnitsToPixelsX(t->cx, units), DialogUnitsToPixelsY(t->cy, units), parent, nullptr,
-                                instance, nullptr);
+  HWND dialog = CreateWindowExW(exStyle, ClassOf(t->windowClass, MAKEINTRESOURCEW(kDialogClassAtom)),
+                                t->caption.c_str(), style, DialogUnitsToPixelsX(t->x, units),
+                                DialogUnitsToPixelsY(t->y, units), DialogUnitsToPixelsX(t->cx, units),
+                                DialogUnitsToPixelsY(t->cy, units), parent, nullptr, instance, nullptr);
   if (!dialog) return nullptr;
   try {
     Window *w = FindWindow(dialog);
@@ -82,7 +84,8 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const void *data, size_t size,
   const HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
   const LRESULT focusFirst = SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
   if (!IsWindow(dialog)) return nullptr;
-  if (focusFirst && first && IsWindow(first)) SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+  if (focusFirst && first && IsWindow(first))
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
   if (t->style & WS_VISIBLE) ShowWindow(dialog, SW_SHOWNORMAL);
   return IsWindow(dialog) ? dialog : nullptr;
 }
@@ -119,7 +122,7 @@ HRESULT ZrqUiGetDialogTemplateSize(LPCDLGTEMPLATEW dialogTemplate, DWORD size, S
   return S_OK;
 }
 
-LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
+static LRESULT DefDlgProcWUnguarded(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
   if (!IsWindow(hDlg)) return 0;
   const auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(hDlg, DWLP_DLGPROC));
   if (proc) {
@@ -139,8 +142,7 @@ LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
         case 0x002F:  // WM_CHARTOITEM
         case 0x0037:  // WM_QUERYDRAGICON
           return handled;
-        default:
-          return GetWindowLongPtrW(hDlg, DWLP_MSGRESULT);
+        default: return GetWindowLongPtrW(hDlg, DWLP_MSGRESULT);
       }
     }
   }
@@ -157,11 +159,15 @@ LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
       if (HWND first = GetNextDlgTabItem(hDlg, nullptr, FALSE)) SetFocus(first);
       return 0;
     case WM_CLOSE:
-      PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDCANCEL)));
+      PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDCANCEL)));
       return 0;
-    default:
-      return DefWindowProcW(hDlg, Msg, wParam, lParam);
+    default: return DefWindowProcW(hDlg, Msg, wParam, lParam);
   }
+}
+
+LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return DefDlgProcWUnguarded(hDlg, Msg, wParam, lParam); });
 }
 
 BOOL EndDialog(HWND hDlg, INT_PTR nResult) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/ui/CatchAllocation.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/ThreadState.h"
 #include "platform/ui/WindowClasses.h"
@@ -76,7 +77,8 @@ void ActivateMnemonic(HWND dialog, HWND control) {
   if (code & DLGC_STATIC) {
     std::vector<HWND> controls;
     CollectControls(dialog, controls);
-    if (HWND next = Step(controls, control, FALSE, IsTabStop)) SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+    if (HWND next = Step(controls, control, FALSE, IsTabStop))
+      SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
   } else if (code & DLGC_BUTTON) {
     SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
     SendMessageW(control, BM_CLICK, 0, 0);
@@ -106,14 +108,18 @@ void PressDefault(HWND dialog) {
 
 }  // namespace
 
-HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
+static HWND GetNextDlgTabItemUnguarded(HWND hDlg, HWND hCtl, BOOL bPrevious) {
   std::vector<HWND> controls;
   CollectControls(hDlg, controls);
   HWND next = Step(controls, hCtl, bPrevious, IsTabStop);
   return next ? next : hCtl;
 }
 
-HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
+HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
+  return zrq::ui::CatchAllocation<HWND>(nullptr, [&] { return GetNextDlgTabItemUnguarded(hDlg, hCtl, bPrevious); });
+}
+
+static HWND GetNextDlgGroupItemUnguarded(HWND hDlg, HWND hCtl, BOOL bPrevious) {
   std::vector<HWND> controls;
   CollectControls(hDlg, controls);
   const auto at = std::find(controls.begin(), controls.end(), hCtl);
@@ -128,7 +134,11 @@ HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
   return next ? next : hCtl;
 }
 
-BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
+HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
+  return zrq::ui::CatchAllocation<HWND>(nullptr, [&] { return GetNextDlgGroupItemUnguarded(hDlg, hCtl, bPrevious); });
+}
+
+static BOOL IsDialogMessageWUnguarded(HWND hDlg, LPMSG lpMsg) {
   if (!lpMsg || !IsWindow(hDlg) || (lpMsg->hwnd != hDlg && !IsChild(hDlg, lpMsg->hwnd))) return FALSE;
   const UINT message = lpMsg->message;
   if (message == WM_KEYDOWN || message == WM_CHAR || message == WM_SYSCHAR) {
@@ -165,14 +175,16 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
           return TRUE;
         case VK_ESCAPE:
           if (wantsAll) break;
-          SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDCANCEL)));
+          SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDCANCEL)));
           return TRUE;
         default: break;
       }
     } else {
       const WCHAR ch = static_cast<WCHAR>(lpMsg->wParam);
       // The characters of navigation keys the control did not take are dropped.
-      if (!wantsAll && (ch == u'\t' || ch == u'\r' || ch == 27) && message == WM_CHAR && !(code & DLGC_WANTCHARS)) return TRUE;
+      if (!wantsAll && (ch == u'\t' || ch == u'\r' || ch == 27) && message == WM_CHAR && !(code & DLGC_WANTCHARS))
+        return TRUE;
       if (message == WM_SYSCHAR || !(code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS))) {
         if (HWND target = FindMnemonic(hDlg, ch)) {
           ActivateMnemonic(hDlg, target);
@@ -184,4 +196,8 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
   TranslateMessage(lpMsg);
   DispatchMessageW(lpMsg);
   return TRUE;
+}
+
+BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
+  return zrq::ui::CatchAllocation<BOOL>(FALSE, [&] { return IsDialogMessageWUnguarded(hDlg, lpMsg); });
 }

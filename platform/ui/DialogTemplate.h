@@ -2,11 +2,11 @@
 // (DLGTEMPLATEEX), with every read bounded by the size given.
 #pragma once
 
+#include <winuser.h>
+
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <winuser.h>
 
 namespace zrq::ui {
 

@@ -2,9 +2,9 @@
 // font, from a fixed table of the fonts templates name (at 96 dots per inch).
 #pragma once
 
-#include <string>
-
 #include <winuser.h>
+
+#include <string>
 
 namespace zrq::ui {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/ui/CatchAllocation.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Painters.h"
 #include "platform/ui/ThreadState.h"
@@ -45,8 +46,7 @@ void ScrollToCaret(const Window &w, EditState &s) {
   s.scroll = std::min(s.scroll, s.caret);
   const RECT area = TextArea(w);
   const int room = std::max<int>(area.right - area.left - 1, 0);
-  while (s.scroll < s.caret &&
-         TextWidth(std::u16string_view(w.text).substr(s.scroll, s.caret - s.scroll)) > room)
+  while (s.scroll < s.caret && TextWidth(std::u16string_view(w.text).substr(s.scroll, s.caret - s.scroll)) > room)
     ++s.scroll;
 }
 
@@ -150,27 +150,19 @@ size_t CharacterAt(const Window &w, const EditState &s, int x) {
 
 }  // namespace
 
-LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT EditProcUnguarded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window *w = FindWindow(hwnd);
   if (!w) return 0;
   auto *s = dynamic_cast<EditState *>(w->state.get());
   if (!s && message != WM_NCCREATE) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
-    case WM_NCCREATE:
-      try {
-        w->state = std::make_unique<EditState>();
-      } catch (const std::bad_alloc &) {
-        return FALSE;
-      }
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_NCCREATE: w->state = std::make_unique<EditState>(); return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_GETDLGCODE: {
       LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
       if (w->style & ES_MULTILINE) code |= DLGC_WANTALLKEYS;
       return code;
     }
-    case WM_SETTEXT:
-      try {
-        DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_SETTEXT: try { DefWindowProcW(hwnd, message, wParam, lParam);
       } catch (const std::bad_alloc &) {
         NotifyParent(hwnd, EN_ERRSPACE);
         return FALSE;
@@ -214,9 +206,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       if (lParam) *reinterpret_cast<DWORD *>(lParam) = to;
       return MAKELRESULT(std::min<DWORD>(from, 0xFFFF), std::min<DWORD>(to, 0xFFFF));
     }
-    case EM_REPLACESEL:
-      try {
-        ReplaceSelection(hwnd, lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"");
+    case EM_REPLACESEL: try { ReplaceSelection(hwnd, lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"");
       } catch (const std::bad_alloc &) {
         NotifyParent(hwnd, EN_ERRSPACE);
       }
@@ -231,6 +221,10 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       return TRUE;
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
+}
+
+LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return EditProcUnguarded(hwnd, message, wParam, lParam); });
 }
 
 void PaintEdit(const Window &w, Canvas &canvas) {

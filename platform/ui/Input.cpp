@@ -19,7 +19,8 @@ namespace {
 
 bool Contains(HWND hwnd, POINT screen) {
   RECT r;
-  return GetWindowRect(hwnd, &r) && screen.x >= r.left && screen.x < r.right && screen.y >= r.top && screen.y < r.bottom;
+  return GetWindowRect(hwnd, &r) && screen.x >= r.left && screen.x < r.right && screen.y >= r.top &&
+         screen.y < r.bottom;
 }
 
 // The window that takes a mouse message at the point: the topmost visible child containing it,

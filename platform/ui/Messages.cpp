@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/ui/CatchAllocation.h"
 #include "platform/ui/ThreadState.h"
 
 using zrq::ui::FindWindow;
@@ -72,7 +73,7 @@ void PostQuitMessage(int nExitCode) {
   thread.quitCode = nExitCode;
 }
 
-BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+static BOOL PeekMessageWUnguarded(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
   if (!lpMsg) return FALSE;
   ThreadState &thread = ThreadState::Current();
   for (auto it = thread.queue.begin(); it != thread.queue.end();) {
@@ -95,6 +96,11 @@ BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
     return TRUE;
   }
   return FALSE;
+}
+
+BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+  return zrq::ui::CatchAllocation<BOOL>(
+      FALSE, [&] { return PeekMessageWUnguarded(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg); });
 }
 
 BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
@@ -122,7 +128,7 @@ LRESULT DispatchMessageW(const MSG *lpMsg) {
   return SendMessageW(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
 }
 
-LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+static LRESULT DefWindowProcWUnguarded(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   Window *w = FindWindow(hWnd);
   if (!w) return 0;
   switch (Msg) {
@@ -154,4 +160,8 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCHITTEST: return HTCLIENT;
     default: return 0;
   }
+}
+
+LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return DefWindowProcWUnguarded(hWnd, Msg, wParam, lParam); });
 }

@@ -1,9 +1,9 @@
 // The picture of a window and its children.
+#include <commctrl.h>
 #include <winerror.h>
 #include <zrqui.h>
 
-#include <commctrl.h>
-
+#include "platform/ui/CatchAllocation.h"
 #include "platform/ui/Painters.h"
 #include "platform/ui/ThreadState.h"
 #include "platform/ui/WindowClasses.h"
@@ -17,7 +17,7 @@ void PaintOne(const Window &w, Canvas &canvas) {
     const char16_t *name;
     void (*paint)(const Window &, Canvas &);
   } painters[] = {
-      {WC_STATICW, PaintStatic},   {WC_BUTTONW, PaintButton},          {WC_EDITW, PaintEdit},
+      {WC_STATICW, PaintStatic},     {WC_BUTTONW, PaintButton},        {WC_EDITW, PaintEdit},
       {WC_COMBOBOXW, PaintComboBox}, {TRACKBAR_CLASSW, PaintTrackbar},
   };
   for (const auto &p : painters)
@@ -47,9 +47,8 @@ void PaintTree(HWND hwnd, Canvas &canvas, std::vector<std::pair<HWND, POINT>> &l
 
 }  // namespace
 
-HRESULT ZrqUiRenderWindow(HWND hwnd, const ZRQUISURFACE *surface) {
-  if (!surface || !surface->bits || surface->width < 0 || surface->height < 0 ||
-      surface->pitch < surface->width * 4)
+static HRESULT ZrqUiRenderWindowUnguarded(HWND hwnd, const ZRQUISURFACE *surface) {
+  if (!surface || !surface->bits || surface->width < 0 || surface->height < 0 || surface->pitch < surface->width * 4)
     return E_POINTER;
   Window *w = FindWindow(hwnd);
   if (!w) return E_INVALIDARG;
@@ -69,4 +68,8 @@ HRESULT ZrqUiRenderWindow(HWND hwnd, const ZRQUISURFACE *surface) {
     PaintComboList(*c, canvas);
   }
   return S_OK;
+}
+
+HRESULT ZrqUiRenderWindow(HWND hwnd, const ZRQUISURFACE *surface) {
+  return zrq::ui::CatchAllocation<HRESULT>(E_OUTOFMEMORY, [&] { return ZrqUiRenderWindowUnguarded(hwnd, surface); });
 }

@@ -1,4 +1,5 @@
 // Static text and frames. Labels let the mouse through to what lies beneath them.
+#include "platform/ui/CatchAllocation.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Painters.h"
 #include "platform/ui/Typeface.h"
@@ -34,7 +35,7 @@ std::vector<std::u16string> WrapLines(const std::u16string &text, int width, boo
 
 }  // namespace
 
-LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT StaticProcUnguarded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_GETDLGCODE: return DLGC_STATIC;
     case WM_NCHITTEST: {
@@ -43,6 +44,10 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
+}
+
+LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return StaticProcUnguarded(hwnd, message, wParam, lParam); });
 }
 
 void PaintStatic(const Window &w, Canvas &canvas) {
@@ -68,9 +73,9 @@ void PaintStatic(const Window &w, Canvas &canvas) {
   const bool prefixes = !(w.style & SS_NOPREFIX);
   const DWORD colour = (w.style & WS_DISABLED) ? kGrayText : kText;
   const DWORD type = w.style & SS_TYPEMASK;
-  const std::vector<std::u16string> lines =
-      type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP ? std::vector<std::u16string>{w.text}
-                                                     : WrapLines(w.text, w.Width(), prefixes);
+  const std::vector<std::u16string> lines = type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP
+                                                ? std::vector<std::u16string>{w.text}
+                                                : WrapLines(w.text, w.Width(), prefixes);
   int y = 0;
   for (const std::u16string &line : lines) {
     const int width = TextWidth(line, prefixes);

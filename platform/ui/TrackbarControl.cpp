@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/ui/CatchAllocation.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Painters.h"
 #include "platform/ui/ThreadState.h"
@@ -20,7 +21,7 @@ struct TrackbarState : WindowState {
   LONG min = 0, max = 100, pos = 0;
   LONG line = 1, page = 20;
   bool dragging = false;
-  int grip = 0;  // where on the thumb the mouse took it, from its centre
+  int grip = 0;           // where on the thumb the mouse took it, from its centre
   bool tracking = false;  // the mouse is down on the control
 };
 
@@ -108,18 +109,14 @@ void SetRange(Window &w, TrackbarState &s, LONG min, LONG max) {
 
 }  // namespace
 
-LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT TrackbarProcUnguarded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window *w = FindWindow(hwnd);
   if (!w) return 0;
   auto *s = dynamic_cast<TrackbarState *>(w->state.get());
   if (!s && message != WM_NCCREATE) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_NCCREATE:
-      try {
-        w->state = std::make_unique<TrackbarState>();
-      } catch (const std::bad_alloc &) {
-        return FALSE;
-      }
+      w->state = std::make_unique<TrackbarState>();
       return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
     case TBM_GETPOS: return s->pos;
@@ -198,6 +195,10 @@ LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_KILLFOCUS: w->invalid = true; return 0;
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
+}
+
+LRESULT CALLBACK TrackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return TrackbarProcUnguarded(hwnd, message, wParam, lParam); });
 }
 
 void PaintTrackbar(const Window &w, Canvas &canvas) {

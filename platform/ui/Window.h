@@ -1,11 +1,11 @@
 // One window: what the table keeps about it between messages.
 #pragma once
 
+#include <winuser.h>
+
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <winuser.h>
 
 namespace zrq::ui {
 
@@ -21,9 +21,9 @@ struct Window {
   HINSTANCE instance = nullptr;
   DWORD style = 0;
   DWORD exStyle = 0;
-  RECT rect{};            // in the parent's client coordinates, or the screen's for a top-level window
-  HWND parent = nullptr;  // child windows only
-  HWND owner = nullptr;   // top-level windows only
+  RECT rect{};                 // in the parent's client coordinates, or the screen's for a top-level window
+  HWND parent = nullptr;       // child windows only
+  HWND owner = nullptr;        // top-level windows only
   std::vector<HWND> children;  // the top of the z-order first
   LONG_PTR id = 0;
   LONG_PTR userData = 0;

@@ -31,12 +31,9 @@ WindowClasses::WindowClasses() {
     WNDPROC proc;
     int extra;
   } predefined[] = {
-      {WC_BUTTONW, 0x8010, ButtonProc, 0},
-      {WC_EDITW, 0x8011, EditProc, 0},
-      {WC_STATICW, 0x8012, StaticProc, 0},
-      {WC_COMBOBOXW, 0x8013, ComboBoxProc, 0},
-      {TRACKBAR_CLASSW, 0x8014, TrackbarProc, 0},
-      {u"#32770", kDialogClassAtom, DefDlgProcW, DLGWINDOWEXTRA},
+      {WC_BUTTONW, 0x8010, ButtonProc, 0},        {WC_EDITW, 0x8011, EditProc, 0},
+      {WC_STATICW, 0x8012, StaticProc, 0},        {WC_COMBOBOXW, 0x8013, ComboBoxProc, 0},
+      {TRACKBAR_CLASSW, 0x8014, TrackbarProc, 0}, {u"#32770", kDialogClassAtom, DefDlgProcW, DLGWINDOWEXTRA},
   };
   for (const auto &p : predefined) {
     WindowClass c;
@@ -89,7 +86,8 @@ std::optional<WindowClass> WindowClasses::Find(LPCWSTR nameOrAtom, HINSTANCE ins
   const WindowClass *best = nullptr;
   int bestRank = 0;
   for (const WindowClass &c : classes) {
-    const bool match = IS_INTRESOURCE(nameOrAtom) ? c.atom == LOWORD(nameOrAtom) : EqualIgnoringCase(c.name, nameOrAtom);
+    const bool match =
+        IS_INTRESOURCE(nameOrAtom) ? c.atom == LOWORD(nameOrAtom) : EqualIgnoringCase(c.name, nameOrAtom);
     if (!match) continue;
     const int rank = c.predefined ? 1 : c.instance == instance ? 3 : 2;
     if (rank > bestRank) best = &c, bestRank = rank;

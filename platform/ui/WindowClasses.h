@@ -2,12 +2,12 @@
 // and modules register.
 #pragma once
 
+#include <winuser.h>
+
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <winuser.h>
 
 namespace zrq::ui {
 

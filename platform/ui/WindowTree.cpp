@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/ui/CatchAllocation.h"
 #include "platform/ui/ThreadState.h"
 #include "platform/ui/WindowClasses.h"
 
@@ -99,7 +100,7 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
     return nullptr;
   }
 
-  CREATESTRUCTW cs{lpParam, hInstance, hMenu, hWndParent, nHeight, nWidth, Y, X, static_cast<LONG>(dwStyle),
+  CREATESTRUCTW cs{lpParam,      hInstance,   hMenu,    hWndParent, nHeight, nWidth, Y, X, static_cast<LONG>(dwStyle),
                    lpWindowName, lpClassName, dwExStyle};
   if (!SendMessageW(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) ||
       SendMessageW(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
@@ -114,7 +115,7 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
   return IsWindow(hwnd) ? hwnd : nullptr;
 }
 
-BOOL DestroyWindow(HWND hWnd) {
+static BOOL DestroyWindowUnguarded(HWND hWnd) {
   Window *w = FindWindow(hWnd);
   if (!w) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -137,6 +138,10 @@ BOOL DestroyWindow(HWND hWnd) {
   }
   SendNcDestroyAndFree(hWnd);
   return TRUE;
+}
+
+BOOL DestroyWindow(HWND hWnd) {
+  return zrq::ui::CatchAllocation<BOOL>(FALSE, [&] { return DestroyWindowUnguarded(hWnd); });
 }
 
 BOOL IsWindow(HWND hWnd) { return FindWindow(hWnd) != nullptr; }
@@ -178,9 +183,14 @@ HWND GetWindow(HWND hWnd, UINT uCmd) {
   return nullptr;
 }
 
-BOOL EnumChildWindows(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARAM lParam) {
+static BOOL EnumChildWindowsUnguarded(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARAM lParam) {
   if (!FindWindow(hWndParent) || !lpEnumFunc) return FALSE;
   return EnumDescendants(hWndParent, lpEnumFunc, lParam) ? TRUE : FALSE;
+}
+
+BOOL EnumChildWindows(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARAM lParam) {
+  return zrq::ui::CatchAllocation<BOOL>(FALSE,
+                                        [&] { return EnumChildWindowsUnguarded(hWndParent, lpEnumFunc, lParam); });
 }
 
 int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount) {

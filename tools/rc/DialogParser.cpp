@@ -197,7 +197,8 @@ class DialogReader {
     if (keyword.kind == TokenKind::Word)
       for (const ControlForm &f : kForms)
         if (keyword.text == f.keyword) form = &f;
-    if (!form) throw ScriptError{keyword.line, "unknown control statement " + (keyword.text.empty() ? "" : keyword.text)};
+    if (!form)
+      throw ScriptError{keyword.line, "unknown control statement " + (keyword.text.empty() ? "" : keyword.text)};
     const std::string what = std::string(form->keyword) + " needs ";
 
     DialogItem item;
@@ -257,8 +258,6 @@ class DialogReader {
 
 }  // namespace
 
-DialogResource ReadDialogEx(Lexer &lexer, const SymbolLookup &symbols) {
-  return DialogReader(lexer, symbols).Read();
-}
+DialogResource ReadDialogEx(Lexer &lexer, const SymbolLookup &symbols) { return DialogReader(lexer, symbols).Read(); }
 
 }  // namespace zrq::rc

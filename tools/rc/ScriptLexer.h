@@ -12,7 +12,7 @@ enum class TokenKind { Word, Number, String, Comma, Begin, End, Punct, EndOfFile
 
 struct Token {
   TokenKind kind = TokenKind::EndOfFile;
-  std::string text;       // a word as written
+  std::string text;  // a word as written
   uint32_t number = 0;
   std::u16string string;  // a string literal, decoded
   int line = 0;
@@ -164,8 +164,7 @@ class Lexer {
           token.string += v;
           break;
         }
-        default:
-          throw ScriptError{line, std::string("unknown escape \\") + e};
+        default: throw ScriptError{line, std::string("unknown escape \\") + e};
       }
     }
   }

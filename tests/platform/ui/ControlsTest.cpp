@@ -30,8 +30,9 @@ TEST_F(ControlsTest, EditReportsEveryChangeOfItsTextSetOrTyped) {
   PressKey(VK_END);
   TypeText(u"7x");
   EXPECT_EQ(TextOf(Item(kField)), u"427x");
-  EXPECT_EQ(Entries("command"), (Log{Command(kField, EN_SETFOCUS), Command(kField, EN_UPDATE), Command(kField, EN_CHANGE),
-                                     Command(kField, EN_UPDATE), Command(kField, EN_CHANGE)}));
+  EXPECT_EQ(Entries("command"),
+            (Log{Command(kField, EN_SETFOCUS), Command(kField, EN_UPDATE), Command(kField, EN_CHANGE),
+                 Command(kField, EN_UPDATE), Command(kField, EN_CHANGE)}));
   PressKey(VK_BACK);
   EXPECT_EQ(TextOf(Item(kField)), u"427");
 }
@@ -73,7 +74,8 @@ TEST_F(ControlsTest, EditSelectionIsReplacedByTyping) {
 
 TEST_F(ControlsTest, ComboReportsTheUsersChoicesOnly) {
   const HWND combo = Item(kCombo);
-  for (const char16_t *name : {u"Wave", u"Ripple", u"Mirror"}) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  for (const char16_t *name : {u"Wave", u"Ripple", u"Mirror"})
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
   EXPECT_EQ(SendMessageW(combo, CB_SETCURSEL, 1, 0), 1);
   EXPECT_EQ(TextOf(combo), u"Ripple");
@@ -155,7 +157,8 @@ TEST_F(ControlsTest, TrackbarDragReportsTheReleaseOnly) {
   EXPECT_TRUE(Entries("notify").empty());
   ASSERT_TRUE(ZrqUiMouseButton(frame, at.x + to - 8, at.y + 40, FALSE));
   ZrqUiPumpMessages();
-  EXPECT_EQ(DialogLog(), (Log{"hscroll 5 75", "hscroll 4 75", "hscroll 8 75", "notify 11 " + std::to_string(static_cast<int>(NM_RELEASEDCAPTURE))}));
+  EXPECT_EQ(DialogLog(), (Log{"hscroll 5 75", "hscroll 4 75", "hscroll 8 75",
+                              "notify 11 " + std::to_string(static_cast<int>(NM_RELEASEDCAPTURE))}));
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
@@ -173,7 +176,8 @@ TEST_F(ControlsTest, ButtonsReportClicksFromMouseKeysAndBmClick) {
   SendMessageW(back, BM_CLICK, 0, 0);
   Click(frame, CentreOf(frame, back));
   PressKey(VK_SPACE);
-  EXPECT_EQ(Entries("command"), (Log{Command(kBack, BN_CLICKED), Command(kBack, BN_CLICKED), Command(kBack, BN_CLICKED)}));
+  EXPECT_EQ(Entries("command"),
+            (Log{Command(kBack, BN_CLICKED), Command(kBack, BN_CLICKED), Command(kBack, BN_CLICKED)}));
   // A press that leaves the button before the release is no click.
   DialogLog().clear();
   const POINT centre = CentreOf(frame, back);

@@ -17,10 +17,12 @@ TEST(WinHelp, RecordsTheRequestAndHandsItToTheHandler) {
   EXPECT_EQ(seen.data, 0u);
 
   int calls = 0;
-  ZrqUiSetHelpHandler([](const ZRQHELPREQUEST *r, void *c) -> BOOL {
-    ++*static_cast<int *>(c);
-    return r->data == 7;
-  }, &calls);
+  ZrqUiSetHelpHandler(
+      [](const ZRQHELPREQUEST *r, void *c) -> BOOL {
+        ++*static_cast<int *>(c);
+        return r->data == 7;
+      },
+      &calls);
   EXPECT_TRUE(WinHelpW(nullptr, u"a", HELP_CONTEXT, 7));
   EXPECT_FALSE(WinHelpW(nullptr, u"a", HELP_CONTEXT, 8)) << "the handler's answer is WinHelpW's";
   EXPECT_EQ(calls, 2);

@@ -92,9 +92,7 @@ class RenderTest : public WindowsTest {
   HWND dialog = nullptr;
 };
 
-TEST_F(RenderTest, TheDialogLooksAsItsReferencePicture) {
-  ExpectMatchesReference(Render(dialog), "sample-dialog.png");
-}
+TEST_F(RenderTest, TheDialogLooksAsItsReferencePicture) { ExpectMatchesReference(Render(dialog), "sample-dialog.png"); }
 
 TEST_F(RenderTest, AnOpenListIsDrawnOverWhatLiesBelowTheCombo) {
   const HWND combo = GetDlgItem(dialog, kCombo);
@@ -114,7 +112,8 @@ TEST_F(RenderTest, ASmallSurfaceIsClippedAndNothingOutsideItIsWritten) {
   const ZRQUISURFACE surface{bits.data(), 10, 10, 16 * 4};
   ASSERT_EQ(ZrqUiRenderWindow(dialog, &surface), S_OK);
   for (size_t y = 0; y < 10; ++y)
-    for (size_t x = 10; x < 16; ++x) EXPECT_EQ(bits[y * 64 + x * 4], 0xAB) << "row padding written at " << x << "," << y;
+    for (size_t x = 10; x < 16; ++x)
+      EXPECT_EQ(bits[y * 64 + x * 4], 0xAB) << "row padding written at " << x << "," << y;
   for (size_t i = 640; i < bits.size(); ++i) EXPECT_EQ(bits[i], 0xAB);
   EXPECT_EQ(bits[0], 0xF0) << "the face colour";
 }

@@ -1,7 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "tests/platform/ui/UiTestSupport.h"
 
+#include <gtest/gtest.h>
 #include <zrqresource.h>
 
 namespace uitest {
@@ -23,7 +22,8 @@ INT_PTR CALLBACK SampleProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       return FALSE;
     case WM_NOTIFY: {
       const auto *header = reinterpret_cast<const NMHDR *>(lParam);
-      DialogLog().push_back("notify " + std::to_string(header->idFrom) + " " + std::to_string(static_cast<int>(header->code)));
+      DialogLog().push_back("notify " + std::to_string(header->idFrom) + " " +
+                            std::to_string(static_cast<int>(header->code)));
       return FALSE;
     }
     case WM_HSCROLL:

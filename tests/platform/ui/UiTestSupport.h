@@ -2,9 +2,8 @@
 // dialog with a procedure that logs what it is told, and the log itself.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <zrqui.h>
 
 #include <string>
@@ -13,7 +12,16 @@
 namespace uitest {
 
 constexpr int kSampleDialog = 200;
-enum SampleControl { kCombo = 10, kSlider = 11, kField = 12, kBack = 13, kAdd = 14, kRemove = 15, kTimeSlider = 16, kTimeField = 17 };
+enum SampleControl {
+  kCombo = 10,
+  kSlider = 11,
+  kField = 12,
+  kBack = 13,
+  kAdd = 14,
+  kRemove = 15,
+  kTimeSlider = 16,
+  kTimeField = 17
+};
 
 // One notification the dialog procedure saw: "command 12 768", "notify 11 -16", "hscroll 8 40"
 // (WM_HSCROLL with its code and position).

@@ -87,7 +87,8 @@ TEST_F(WindowsTest, CreationAndDestructionSendTheirMessagesInOrder) {
 }
 
 TEST_F(WindowsTest, CreationFailsForUnknownClassesAndChildrenWithoutParents) {
-  EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", nullptr, WS_CHILD, 0, 0, 1, 1, frame, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", nullptr, WS_CHILD, 0, 0, 1, 1, frame, nullptr, nullptr, nullptr),
+            nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
   EXPECT_EQ(CreateWindowExW(0, WC_BUTTONW, nullptr, WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
   WNDCLASSEXW again{};
@@ -102,7 +103,8 @@ TEST_F(WindowsTest, StyleChangesGoThroughStyleChanging) {
   HWND w = Recorder(frame, 1);
   Received().clear();
   EXPECT_EQ(SetWindowLongPtrW(w, GWL_EXSTYLE, WS_EX_CLIENTEDGE), 0);
-  EXPECT_EQ(GetWindowLongPtrW(w, GWL_EXSTYLE), WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT) << "the receiver's styleNew is applied";
+  EXPECT_EQ(GetWindowLongPtrW(w, GWL_EXSTYLE), WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT)
+      << "the receiver's styleNew is applied";
   EXPECT_EQ(MessagesOf(w, {WM_STYLECHANGING, WM_STYLECHANGED}), (std::vector<UINT>{WM_STYLECHANGING, WM_STYLECHANGED}));
   SetWindowLongPtrW(w, GWL_STYLE, WS_CHILD);
   EXPECT_FALSE(IsWindowVisible(w));

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
@@ -49,17 +48,17 @@ TEST_F(DialogScriptTest, ADialogCompilesIntoTheExtendedTemplateLayout) {
       "  PUSHBUTTON \"Go\", 7, 3, 4, 5, 6\n"
       "END\n");
   const std::vector<unsigned char> expected = {
-      1, 0, 0xFF, 0xFF, 0, 0, 0, 0,  // version, signature, help id
-      0, 0, 0, 0, 0, 0, 0, 0x40,     // extended style, style WS_CHILD
-      1, 0, 1, 0, 2, 0, 30, 0, 40, 0,  // one item; x, y, cx, cy
-      0, 0, 0, 0, 0, 0,              // no menu, the dialog class, no caption
-      0, 0, 0, 0, 0, 0, 0, 0,        // the item, at 32: help id, extended style
-      0, 0, 1, 0x50,                 // WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON
-      3, 0, 4, 0, 5, 0, 6, 0,        // x, y, cx, cy
-      7, 0, 0, 0,                    // id
-      0xFF, 0xFF, 0x80, 0,           // the Button class by its ordinal
-      'G', 0, 'o', 0, 0, 0,          // text
-      0, 0};                         // no creation data
+      1,    0,    0xFF, 0xFF, 0, 0, 0,  0,            // version, signature, help id
+      0,    0,    0,    0,    0, 0, 0,  0x40,         // extended style, style WS_CHILD
+      1,    0,    1,    0,    2, 0, 30, 0,    40, 0,  // one item; x, y, cx, cy
+      0,    0,    0,    0,    0, 0,                   // no menu, the dialog class, no caption
+      0,    0,    0,    0,    0, 0, 0,  0,            // the item, at 32: help id, extended style
+      0,    0,    1,    0x50,                         // WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON
+      3,    0,    4,    0,    5, 0, 6,  0,            // x, y, cx, cy
+      7,    0,    0,    0,                            // id
+      0xFF, 0xFF, 0x80, 0,                            // the Button class by its ordinal
+      'G',  0,    'o',  0,    0, 0,                   // text
+      0,    0};                                       // no creation data
   EXPECT_EQ(bytes, expected);
 }
 
@@ -90,7 +89,8 @@ TEST_F(DialogScriptTest, StatementsAddTheirDefaultStyles) {
   // The edit's item: 24 fixed + class 4 + empty text 2 + extra 2 = 32, so the trackbar's starts
   // at 136. It names its class as a string, and its x is negative.
   const size_t trackbar = 136;
-  EXPECT_EQ(Dword(bytes, trackbar + 8), static_cast<uint32_t>(WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBS_BOTH | TBS_NOTICKS));
+  EXPECT_EQ(Dword(bytes, trackbar + 8),
+            static_cast<uint32_t>(WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBS_BOTH | TBS_NOTICKS));
   EXPECT_EQ(bytes[trackbar + 12], 0xFF);
   EXPECT_EQ(bytes[trackbar + 13], 0xFF);
   EXPECT_EQ(bytes[trackbar + 24], 'm');
@@ -104,7 +104,8 @@ TEST_F(DialogScriptTest, MistakesAreReportedWithTheirLines) {
       {"1 DIALOGEX 0, 0, 10\nBEGIN\nEND\n", "2: DIALOGEX needs x, y, width and height"},
       {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  LTEXT \"a\", NOPE, 0, 0, 1, 1\nEND\n", "3: unknown name NOPE"},
       {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  LTEXT \"a\", 1, 0, 0, 1\nEND\n", "4: LTEXT needs x, y, width and height"},
-      {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  EDITTEXT 1, 0, 40000, 1, 1\nEND\n", "3: coordinate 40000 is outside -32768..32767"},
+      {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  EDITTEXT 1, 0, 40000, 1, 1\nEND\n",
+       "3: coordinate 40000 is outside -32768..32767"},
       {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  LISTVIEW 1, 0, 0, 1, 1\nEND\n", "3: unknown control statement LISTVIEW"},
       {"1 DIALOGEX 0, 0, 10, 10\nSTYLE NOT WS_CHILD\nBEGIN\nEND\n", "2: NOT is only allowed in a control's style"},
       {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  PUSHBUTTON \"a\", 1, 0, 0, 1, 1\n", "4: DIALOGEX without END"},
