@@ -5,6 +5,7 @@
 
 #include "platform/ui/CatchAllocation.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/DialogState.h"
 #include "platform/ui/ThreadState.h"
 #include "platform/ui/WindowClasses.h"
 
@@ -50,6 +51,18 @@ LRESULT DialogCode(HWND control, MSG *msg) {
   return control ? SendMessageW(control, WM_GETDLGCODE, msg ? msg->wParam : 0, reinterpret_cast<LPARAM>(msg)) : 0;
 }
 
+// A dialog moves its focus itself (WM_NEXTDLGCTL, which selects an edit's text); for another
+// window used as one, such as a host's frame holding a page, the same is done here.
+void MoveFocus(HWND dialog, HWND target) {
+  if (!target || !IsWindow(target)) return;
+  if (zrq::ui::StateOf<zrq::ui::DialogState>(dialog)) {
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    return;
+  }
+  SetFocus(target);
+  if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(target, EM_SETSEL, 0, -1);
+}
+
 // The control whose text marks ch with "&", from the one after the focus on, or null.
 HWND FindMnemonic(HWND dialog, WCHAR ch) {
   if (ch >= u'a' && ch <= u'z') ch = static_cast<WCHAR>(ch - 32);
@@ -78,12 +91,12 @@ void ActivateMnemonic(HWND dialog, HWND control) {
     std::vector<HWND> controls;
     CollectControls(dialog, controls);
     if (HWND next = Step(controls, control, FALSE, IsTabStop))
-      SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+      MoveFocus(dialog, next);
   } else if (code & DLGC_BUTTON) {
-    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    MoveFocus(dialog, control);
     SendMessageW(control, BM_CLICK, 0, 0);
   } else {
-    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    MoveFocus(dialog, control);
   }
 }
 
@@ -148,7 +161,7 @@ static BOOL IsDialogMessageWUnguarded(HWND hDlg, LPMSG lpMsg) {
       switch (lpMsg->wParam) {
         case VK_TAB:
           if (wantsAll || (code & DLGC_WANTTAB)) break;
-          SendMessageW(hDlg, WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0 ? 1 : 0, 0);
+          MoveFocus(hDlg, GetNextDlgTabItem(hDlg, GetFocus() == hDlg ? nullptr : GetFocus(), GetKeyState(VK_SHIFT) < 0));
           return TRUE;
         case VK_LEFT:
         case VK_UP:
@@ -162,7 +175,7 @@ static BOOL IsDialogMessageWUnguarded(HWND hDlg, LPMSG lpMsg) {
             HWND next = GetNextDlgGroupItem(hDlg, from, previous);
             if (!next || next == from || next == GetFocus()) break;
             if (!(DialogCode(next, nullptr) & DLGC_STATIC)) {
-              SendMessageW(hDlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+              MoveFocus(hDlg, next);
               break;
             }
             from = next;

@@ -94,6 +94,22 @@ TEST_F(NavigationTest, EnterPressesTheFocusedButtonAndEscapeCancels) {
   EXPECT_EQ(Entries("command"), (Log{"command " + std::to_string(kBack) + " 0", "command 2 0"}));
 }
 
+// A host's frame holding the page navigates through the page's controls as through its own,
+// once the page is a control parent.
+TEST_F(NavigationTest, AFramesTabReachesIntoAControlParentPage) {
+  const HWND button = CreateWindowExW(0, WC_BUTTONW, u"&Frame", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 400, 10, 60, 20,
+                                      frame, reinterpret_cast<HMENU>(77), nullptr, nullptr);
+  SetWindowLongPtrW(dialog, GWL_EXSTYLE, GetWindowLongPtrW(dialog, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+  SetFocus(button);
+  MSG msg{button, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+  EXPECT_TRUE(IsDialogMessageW(frame, &msg));
+  EXPECT_EQ(FocusId(), kCombo);
+  SetFocus(GetDlgItem(dialog, kRemove));
+  msg.hwnd = GetFocus();
+  EXPECT_TRUE(IsDialogMessageW(frame, &msg));
+  EXPECT_EQ(GetFocus(), button);
+}
+
 TEST_F(NavigationTest, MessagesOfOtherWindowsAreNotTheDialogs) {
   MSG msg{frame, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
   EXPECT_FALSE(IsDialogMessageW(dialog, &msg));
