@@ -76,17 +76,19 @@ void PostQuitMessage(int nExitCode) {
 static BOOL PeekMessageWUnguarded(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
   if (!lpMsg) return FALSE;
   ThreadState &thread = ThreadState::Current();
-  for (auto it = thread.queue.begin(); it != thread.queue.end();) {
-    if (it->input != zrq::ui::InputKind::None && !zrq::ui::RouteInput(*it)) {
-      it = thread.queue.erase(it);
+  // By index: routing input asks windows for hit tests, and they may post meanwhile.
+  for (size_t i = 0; i < thread.queue.size();) {
+    zrq::ui::QueuedMessage &queued = thread.queue[i];
+    if (queued.input != zrq::ui::InputKind::None && !zrq::ui::RouteInput(queued)) {
+      thread.queue.erase(thread.queue.begin() + static_cast<ptrdiff_t>(i));
       continue;
     }
-    if (!Matches(it->msg, hWnd, wMsgFilterMin, wMsgFilterMax)) {
-      ++it;
+    if (!Matches(thread.queue[i].msg, hWnd, wMsgFilterMin, wMsgFilterMax)) {
+      ++i;
       continue;
     }
-    *lpMsg = it->msg;
-    if (wRemoveMsg & PM_REMOVE) thread.queue.erase(it);
+    *lpMsg = thread.queue[i].msg;
+    if (wRemoveMsg & PM_REMOVE) thread.queue.erase(thread.queue.begin() + static_cast<ptrdiff_t>(i));
     return TRUE;
   }
   // WM_QUIT comes once every posted message has been taken.
