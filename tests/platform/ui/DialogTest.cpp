@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "tests/platform/ui/UiTestSupport.h"
 
@@ -88,6 +89,49 @@ TEST_F(DialogTest, DialogItemTextAndNumbers) {
   EXPECT_EQ(GetDlgItemTextW(dialog, kField, text, 3), 2u);
   EXPECT_EQ(std::u16string(text), u"12");
   EXPECT_EQ(GetDlgItemTextW(dialog, 999, text, 3), 0u);
+}
+
+TEST_F(DialogTest, TheProcedureHearsOfItsWindowsEndWhenTheHostDestroysTheParent) {
+  DestroyWindow(frame);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_EQ(DialogLog().back(), "ncdestroy");
+}
+
+// A classic template (DLGTEMPLATE), as a host may build in memory: words, 16-bit ids.
+TEST(DialogTemplate, AClassicTemplateMakesTheSameDialog) {
+  std::vector<WORD> t;
+  auto dword = [&](DWORD d) { t.push_back(LOWORD(d)), t.push_back(HIWORD(d)); };
+  auto text = [&](const std::u16string &s) {
+    for (char16_t c : s) t.push_back(c);
+    t.push_back(0);
+  };
+  dword(WS_POPUP | DS_SETFONT);
+  dword(0);
+  for (WORD w : {1, 0, 0, 100, 50}) t.push_back(w);  // one item; x, y, cx, cy
+  t.push_back(0), t.push_back(0);                    // no menu, the dialog class
+  text(u"Classic");
+  t.push_back(8);
+  text(u"MS Shell Dlg");
+  if (t.size() % 2) t.push_back(0);  // items start on a DWORD boundary
+  dword(WS_CHILD | WS_VISIBLE | WS_TABSTOP);
+  dword(0);
+  for (WORD w : {5, 5, 40, 14, 0xFFFF}) t.push_back(w);  // x, y, cx, cy, id -1
+  t.push_back(0xFFFF), t.push_back(0x80);                 // Button
+  text(u"OK");
+  t.push_back(0);
+  HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr, nullptr, 0);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(TextOf(dialog), u"Classic");
+  const HWND ok = GetWindow(dialog, GW_CHILD);
+  EXPECT_EQ(GetDlgCtrlID(ok), -1);
+  EXPECT_EQ(TextOf(ok), u"OK");
+  RECT r;
+  GetWindowRect(ok, &r);
+  EXPECT_EQ(r.left, 8);
+  EXPECT_EQ(r.top, 8);
+  EXPECT_EQ(r.right - r.left, 60);
+  EXPECT_EQ(r.bottom - r.top, 23);
+  DestroyWindow(dialog);
 }
 
 // The template as the resource compiler wrote it, and every shorter piece of it.

@@ -26,6 +26,7 @@ INT_PTR CALLBACK SampleProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
                             std::to_string(static_cast<int>(header->code)));
       return FALSE;
     }
+    case WM_NCDESTROY: DialogLog().push_back("ncdestroy"); return FALSE;
     case WM_HSCROLL:
       DialogLog().push_back("hscroll " + std::to_string(LOWORD(wParam)) + " " + std::to_string(HIWORD(wParam)));
       return FALSE;
