@@ -150,6 +150,12 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
   }
   PixelSetup setup;
   ResolvePixelSetup(st, surfaces, !disableFastPaths_, &setup);
+  if (setup.pixelShader) {
+    std::vector<float> &registers = scratch_.shaderRegisters;
+    if (registers.empty()) registers.resize(kShaderRegisterFloats + 16);
+    const auto address = reinterpret_cast<uintptr_t>(registers.data());
+    setup.shaderRegisters = registers.data() + ((64 - address % 64) % 64) / sizeof(float);
+  }
 
   // Process each vertex once when the range is compact; otherwise each corner on its own.
   const VertexProcessor processor(st, layout);

@@ -10,6 +10,9 @@ namespace zrq::d3d9 {
 
 struct DrawScratch {
   std::vector<int64_t> vertexNumbers;  // the vertices of each triangle, in order
+  // The pixel shader's registers for a block of pixels (see ShaderLanes.h), 64-byte aligned
+  // inside; zeroed once, when first made.
+  std::vector<float> shaderRegisters;
   std::vector<ClipVertex> vertices;    // processed vertices
   std::vector<TriangleRows> triangles; // triangles set up, drawn a band at a time
 };

@@ -15,6 +15,9 @@ struct ShaderProgram;
 struct PixelSetup;
 struct TriangleGradients;
 
+// Floats the pixel shader's registers take for a block of pixels (ShaderLanes.h checks it).
+inline constexpr size_t kShaderRegisterFloats = 74 * 4 * 32;
+
 // Shades pixels x0..x1 of row y of a triangle with the bound pixel shader.
 using ShaderSpanFunction = void (*)(const PixelSetup &, const TriangleGradients &, int y, int x0, int x1);
 // The pixel shader's span functions: one pixel at a time, and the widest this processor runs
@@ -123,11 +126,14 @@ struct PixelSetup {
   // device's, with those it defines itself) and samplers s0..s15 are resolved with the rest.
   const ShaderProgram *pixelShader;
   ShaderSpanFunction shadeShaderSpan;
+  float *shaderRegisters;  // room for the registers of kShaderRegisterFloats
   float psConstants[32][4];
   StageSetup shaderSamplers[16];
   // No alpha test, depth, stencil or blending, and every channel written: a shaded pixel is
   // stored as it is.
   bool plainWrite;
+  // As plainWrite, but with the depth test on (no stencil).
+  bool depthOnly;
 
   // Pixels that may be written: the viewport, the target and the scissor rectangle.
   int clipX0, clipY0, clipX1, clipY1;  // x0 <= x < x1, y0 <= y < y1

@@ -214,6 +214,7 @@ void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, bool
   ResolveFastPath(p);
   ResolvePixelShader(st, fastPaths, p);
   p->plainWrite = !p->alphaTest && !p->depth && !p->blend && p->writeMask == 0xFFFFFFFFu;
+  p->depthOnly = !p->alphaTest && p->depth && p->depthTest && !p->stencil && !p->blend && p->writeMask == 0xFFFFFFFFu;
 }
 
 }  // namespace zrq::d3d9

@@ -23,12 +23,8 @@ inline uint32_t Word(float f) {
 
 inline float Abs(float x) { return Bits(Word(x) & 0x7FFFFFFFu); }
 
-// floor for every float: beyond 2^23 a float holds no fraction; NaN stays NaN.
-inline float Floor(float x) {
-  const bool small = Abs(x) < 8388608.0f;
-  const float t = small ? static_cast<float>(static_cast<int32_t>(small ? x : 0.0f)) : x;
-  return t > x ? t - 1.0f : t;
-}
+// floor is exact, so the instruction set's rounding and the library's give the same bits.
+inline float Floor(float x) { return __builtin_floorf(x); }
 
 // 2 to the power n for an integer n in -75..75, built from its bits.
 inline float PowerOfTwo(int32_t n) { return Bits(static_cast<uint32_t>(n + 127) << 23); }

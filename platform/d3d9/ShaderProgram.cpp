@@ -163,10 +163,22 @@ class Translator {
     return Emit(opcode, in);
   }
 
+  // Notes reads of temporaries before their writes, then the instruction's own write.
+  void Track(const ShaderInstruction &in) {
+    for (int k = 0; k < in.sourceCount; ++k) {
+      const ShaderSource &s = in.src[k];
+      if (s.constant || s.index >= reg::kInput) continue;
+      for (int i = 0; i < 4; ++i)
+        if ((s.positions & (1u << i)) && !(written_[s.index] & (1u << s.swizzle[i]))) p_->readsUnwritten = true;
+    }
+    if (in.op != ShaderOp::TexKill) written_[in.dst] |= in.mask;
+  }
+
   // Adds the instruction, splitting a matrix instruction into one dot product per row.
   bool Emit(DWORD opcode, ShaderInstruction in) {
     const int rows = MatrixRows(opcode);
     if (!rows) {
+      Track(in);
       p_->code.push_back(in);
       return true;
     }
@@ -179,6 +191,7 @@ class Translator {
       ShaderInstruction row = in;
       row.mask = static_cast<uint8_t>(1u << k);
       row.src[1].index = static_cast<uint16_t>(in.src[1].index + k);
+      Track(row);
       p_->code.push_back(row);
     }
     return true;
@@ -191,7 +204,12 @@ class Translator {
     const DWORD type = RegisterType(dst), n = dst & D3DSP_REGNUM_MASK;
     if (p_->pixel) {
       if (type == D3DSPR_SAMPLER) return n < 16 && (decl & D3DSP_TEXTURETYPE_MASK) == D3DSTT_2D;
-      if (type == D3DSPR_TEXTURE) return n < 8;
+      if (type == D3DSPR_TEXTURE && n < 8) {
+        // What the declaration leaves out is never interpolated (and reads as 0).
+        p_->texCoordComponents[n] = static_cast<uint8_t>((dst & D3DSP_WRITEMASK_ALL) >> 16);
+        return true;
+      }
+      if (type == D3DSPR_TEXTURE) return false;
       if (type == D3DSPR_INPUT) return n < 2;
       return false;
     }
@@ -293,7 +311,9 @@ class Translator {
     switch (in.op) {
       case ShaderOp::Dp3: case ShaderOp::Crs: case ShaderOp::Nrm: return 0x7;
       case ShaderOp::Dp4: case ShaderOp::Lit: return 0xF;
-      case ShaderOp::Tex: case ShaderOp::TexProj: return 0xF;
+      // A 2D texture read takes u and v; texldp divides them by w.
+      case ShaderOp::Tex: return 0x3;
+      case ShaderOp::TexProj: return 0xB;
       case ShaderOp::Dp2Add: return i < 2 ? 0x3 : 0x1;
       case ShaderOp::Rcp: case ShaderOp::Rsq: case ShaderOp::Exp: case ShaderOp::Log: case ShaderOp::ExpP11:
       case ShaderOp::LogP11: case ShaderOp::Pow: case ShaderOp::SinCos: case ShaderOp::MovA:
@@ -305,7 +325,54 @@ class Translator {
 
   ShaderProgram *p_;
   uint8_t profile_;
+  uint8_t written_[reg::kCount] = {};  // components written so far, per register
+
+ public:
+  // A pixel shader's colour is read whole when the pixel is written.
+  void Finish() {
+    if (p_->pixel && (written_[reg::kPixelColor] & 0xF) != 0xF) p_->readsUnwritten = true;
+  }
 };
+
+}  // namespace
+
+namespace {
+
+// Drops what no output depends on: components an instruction writes that nothing reads
+// before they are written again, and instructions left writing nothing. Texture reads then
+// unpack only the channels used, and arithmetic computes only the components used.
+void KeepWhatIsRead(ShaderProgram *p) {
+  uint8_t live[reg::kCount] = {};
+  for (int r = reg::kPosition; r < reg::kCount; ++r) live[r] = 0xF;  // every output
+  std::vector<ShaderInstruction> kept;
+  for (auto in = p->code.rbegin(); in != p->code.rend(); ++in) {
+    ShaderInstruction i = *in;
+    if (i.op != ShaderOp::TexKill) {
+      const uint8_t used = static_cast<uint8_t>(i.mask & live[i.dst]);
+      if (!used) continue;
+      // Component-wise operations read the positions they write; the others read fixed ones.
+      const bool componentWise = i.op == ShaderOp::Mov || i.op == ShaderOp::Add || i.op == ShaderOp::Sub ||
+                                 i.op == ShaderOp::Mad || i.op == ShaderOp::Mul || i.op == ShaderOp::Min ||
+                                 i.op == ShaderOp::Max || i.op == ShaderOp::Slt || i.op == ShaderOp::Sge ||
+                                 i.op == ShaderOp::Lrp || i.op == ShaderOp::Frc || i.op == ShaderOp::Abs ||
+                                 i.op == ShaderOp::Sgn || i.op == ShaderOp::Cmp || i.op == ShaderOp::MovA ||
+                                 i.op == ShaderOp::MovAFloor;
+      if (componentWise)
+        for (int k = 0; k < i.sourceCount; ++k) i.src[k].positions = used;
+      i.mask = used;
+      live[i.dst] = static_cast<uint8_t>(live[i.dst] & ~i.mask);
+    }
+    for (int k = 0; k < i.sourceCount; ++k) {
+      const ShaderSource &s = i.src[k];
+      if (s.relative) live[reg::kAddress] |= static_cast<uint8_t>(1u << s.relativeLane);
+      if (s.constant) continue;
+      for (int c = 0; c < 4; ++c)
+        if (s.positions & (1u << c)) live[s.index] |= static_cast<uint8_t>(1u << s.swizzle[c]);
+    }
+    kept.push_back(i);
+  }
+  p->code.assign(kept.rbegin(), kept.rend());
+}
 
 }  // namespace
 
@@ -317,7 +384,11 @@ bool TranslateShader(const std::vector<DWORD> &tokens, ShaderProgram *program) {
   *program = ShaderProgram{};
   program->pixel = (version & 0xFFFF0000u) == D3DPS_VERSION(0, 0);
   program->version = version;
-  return Translator(program).Run(tokens);
+  Translator translator(program);
+  if (!translator.Run(tokens)) return false;
+  translator.Finish();
+  KeepWhatIsRead(program);
+  return true;
 }
 
 }  // namespace zrq::d3d9

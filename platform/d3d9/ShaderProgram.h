@@ -76,10 +76,14 @@ struct ShaderProgram {
   std::vector<ShaderInput> inputs;  // vertex shaders
   uint16_t samplersUsed = 0;        // bit per sampler texld reads
   uint8_t texCoordsRead = 0;        // bit per t# a pixel shader reads
+  uint8_t texCoordComponents[8] = {0xF, 0xF, 0xF, 0xF, 0xF, 0xF, 0xF, 0xF};  // of each t#, as declared
   uint8_t colorsRead = 0;           // bit per v# a pixel shader reads
   uint8_t texCoordsWritten = 0;     // bit per oT# a vertex shader writes
   uint8_t colorsWritten = 0;        // bit per oD# a vertex shader writes
   bool discards = false;            // texkill
+  // Some temporary (or, in a pixel shader, part of oC0) is read before the program writes it:
+  // such registers must start at 0 for every pixel.
+  bool readsUnwritten = false;
   bool writesDepth = false;
 };
 

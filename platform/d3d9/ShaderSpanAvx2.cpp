@@ -1,8 +1,8 @@
-// The pixel shader eight pixels at a time; this file alone is built for AVX2.
+// The pixel shader on blocks of pixels as vectors of 8 lanes; this file alone is built for AVX2.
 #include "platform/d3d9/ShaderLanes.h"
 
 namespace zrq::d3d9 {
 
-ShaderSpanFunction Avx2ShaderSpan() { return &ShadeShaderSpanLanes<8>; }
+ShaderSpanFunction Avx2ShaderSpan() { return &ShadeShaderSpanLanes<kShaderBlock>; }
 
 }  // namespace zrq::d3d9

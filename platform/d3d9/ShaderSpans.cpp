@@ -1,5 +1,6 @@
-// The pixel shader's span functions on processors without AVX2 (SSE2 is part of x86-64), and
-// the one place that decides which the device runs.
+// The pixel shader's span functions on processors without AVX2 (SSE2, part of x86-64, runs a
+// block as vectors of 4 lanes) and one pixel at a time, and the one place that decides which
+// the device runs.
 #include "platform/d3d9/ShaderLanes.h"
 
 #include <cstdlib>
@@ -17,13 +18,13 @@ ShaderSpanFunction Choose() {
   __builtin_cpu_init();
   avx2 = __builtin_cpu_supports("avx2");
 #endif
-  // ZRQ_D3D9_SHADER_LANES names a width the processor has, so that tests and measurements
-  // reach each of them; anything else keeps the widest.
+  // ZRQ_D3D9_SHADER_LANES names a vector width the processor has (1: one pixel at a time), so
+  // that tests and measurements reach each of them; anything else keeps the widest.
   if (const char *wanted = std::getenv("ZRQ_D3D9_SHADER_LANES")) {
     if (std::strcmp(wanted, "1") == 0) return &ShadeShaderSpanLanes<1>;
-    if (std::strcmp(wanted, "4") == 0) return &ShadeShaderSpanLanes<4>;
+    if (std::strcmp(wanted, "4") == 0) return &ShadeShaderSpanLanes<kShaderBlock>;
   }
-  return avx2 ? Avx2ShaderSpan() : &ShadeShaderSpanLanes<4>;
+  return avx2 ? Avx2ShaderSpan() : &ShadeShaderSpanLanes<kShaderBlock>;
 }
 
 }  // namespace

@@ -138,8 +138,8 @@ TEST(ShaderInstructions, SineAndCosineMatchTheReference) {
 TEST(ShaderInstructions, VertexOnlyInstructionsComputeTheirDefinitions) {
   const std::vector<DWORD> tokens = AssembleOrFail(
       "vs_2_0\ndcl_position v0\ndcl_texcoord0 v1\n"
-      "slt r0, v0, v1\nsge r1, v0, v1\nsgn r2, v0, r10, r11\nlit r3, v1\ndst r4, v0, v1\n"
-      "mova a0.x, v1.x\nmov r5, c[a0.x + 2]\nmov oPos, v0\n");
+      "slt oT0, v0, v1\nsge oT1, v0, v1\nsgn oT2, v0, r10, r11\nlit oT3, v1\ndst oT4, v0, v1\n"
+      "mova a0.x, v1.x\nmov oT5, c[a0.x + 2]\nmov oPos, v0\n");
   const ShaderProgram program = Translate(tokens);
   LaneFile<1> f{};
   float constants[reg::kConstants][4] = {};
@@ -149,8 +149,8 @@ TEST(ShaderInstructions, VertexOnlyInstructionsComputeTheirDefinitions) {
   for (int i = 0; i < 4; ++i) f.r[reg::kInput][i][0] = v0[i], f.r[reg::kInput + 1][i][0] = v1[i];
   RunLanes<1>(program, env, f);
   auto r = [&](int n) {
-    return Float4{f.r[reg::kTemp + n][0][0], f.r[reg::kTemp + n][1][0], f.r[reg::kTemp + n][2][0],
-                  f.r[reg::kTemp + n][3][0]};
+    const float(*o)[1] = f.r[reg::kTexCoordOut + n];
+    return Float4{o[0][0], o[1][0], o[2][0], o[3][0]};
   };
   EXPECT_EQ(r(0), (Float4{1, 1, 0, 0}));
   EXPECT_EQ(r(1), (Float4{0, 0, 1, 0}));
@@ -279,9 +279,10 @@ void CheckLanesAgainstOneAtATime(uint32_t seed) {
   }
 }
 
-TEST(ShaderInstructions, FourAndEightLanesGiveTheBitsOfOneAtATime) {
+TEST(ShaderInstructions, BlocksOfLanesGiveTheBitsOfOneAtATime) {
   CheckLanesAgainstOneAtATime<4>(11);
   CheckLanesAgainstOneAtATime<8>(12);
+  CheckLanesAgainstOneAtATime<kShaderBlock>(13);
 }
 
 }  // namespace
