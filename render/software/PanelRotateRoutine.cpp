@@ -169,7 +169,8 @@ void PanelRotateInFull(const SourcePicture &src, const DestinationPicture &dst, 
 
 } // namespace
 
-void PanelRotate(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x) {
+void PanelRotate(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x,
+                 WorkingMemory &memory) {
   const LONG w = size.width;
   const LONG h = size.height;
   const double theta = x * 12.566370964050293;
@@ -178,7 +179,7 @@ void PanelRotate(const SourcePicture &src, const DestinationPicture &dst, Pictur
   const LONG cx = w / 2;
   const LONG cy = h / 2;
 
-  std::unique_ptr<double[]> columns(new (std::nothrow) double[2 * std::size_t(w)]);
+  double *const columns = static_cast<double *>(memory.Get(2 * std::size_t(w) * sizeof(double)));
   if (!columns) {
     PanelRotateInFull(src, dst, w, h, cosTheta, sinTheta);
     return;
@@ -188,7 +189,7 @@ void PanelRotate(const SourcePicture &src, const DestinationPicture &dst, Pictur
     columns[i] = dx * double(cosTheta);
     columns[std::size_t(w) + std::size_t(i)] = -dx * double(sinTheta);
   }
-  const RotateFrame f{w, h, cx, cy, cosTheta, sinTheta, columns.get(), columns.get() + w};
+  const RotateFrame f{w, h, cx, cy, cosTheta, sinTheta, columns, columns + w};
   // The vector forms address the source with 32-bit byte offsets.
   const bool offsetsFit = std::int64_t(h) * src.stride <= std::numeric_limits<std::int32_t>::max();
   const RotateRowFunction rotateRow =

@@ -49,7 +49,7 @@ HRESULT SoftwareEffectProcessor::ProcessFrame(BYTE *const *sources, ULONG_PTR, c
     const HRESULT hr = BuildWaveTables(sineTable, cosineTable);
     if (FAILED(hr))
       return hr;
-    return Wave(src, dst, size, x, sineTable.get(), cosineTable.get());
+    return Wave(src, dst, size, x, sineTable.get(), cosineTable.get(), workingMemory);
   }
   case ReplicateEffectId:
     Replicate(src, dst, size, x);
@@ -76,7 +76,7 @@ HRESULT SoftwareEffectProcessor::ProcessFrame(BYTE *const *sources, ULONG_PTR, c
     ColorShiftDiagonal(src, dst, size, x);
     return S_OK;
   case PanelRotateEffectId:
-    PanelRotate(src, dst, size, x);
+    PanelRotate(src, dst, size, x, workingMemory);
     return S_OK;
   }
   return S_OK;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "render/software/WorkingMemory.h"
+
 #include <memory>
 
 class SoftwareEffectProcessor {
@@ -38,4 +40,7 @@ private:
   LONG height = 480;
   std::unique_ptr<signed char[]> sineTable;
   std::unique_ptr<signed char[]> cosineTable;
+  // The routines' per-frame arrays, kept so that a frame allocates nothing after the first.
+  // One frame at a time: the effect calls ProcessFrame under its render lock.
+  WorkingMemory workingMemory;
 };

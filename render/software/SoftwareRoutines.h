@@ -3,6 +3,7 @@
 #pragma once
 
 #include "render/software/SoftwarePicture.h"
+#include "render/software/WorkingMemory.h"
 
 // Destination := source, over the first 4 x width bytes of every row.
 void CopyPicture(const SourcePicture &src, const DestinationPicture &dst, PictureSize size);
@@ -21,10 +22,12 @@ void ColorShiftDiagonal(const SourcePicture &src, const DestinationPicture &dst,
 // Identifier 2002.
 void Replicate(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x);
 
-// Identifier 2010.
-void PanelRotate(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x);
+// Identifier 2010. Its column table lives in `memory`; without it the picture is still made,
+// the slow way.
+void PanelRotate(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x,
+                 WorkingMemory &memory);
 
 // Identifier 2001. The tables hold 256 entries each (see WaveTables.h); returns E_OUTOFMEMORY
-// with nothing written when the per-frame displacement arrays cannot be had.
+// with nothing written when `memory` cannot hold the per-frame displacement arrays.
 HRESULT Wave(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x,
-             const signed char *sineTable, const signed char *cosineTable);
+             const signed char *sineTable, const signed char *cosineTable, WorkingMemory &memory);

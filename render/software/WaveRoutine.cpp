@@ -112,16 +112,17 @@ ShiftRowFunction ShiftRowFor(RoutineVariant variant) {
 } // namespace
 
 HRESULT Wave(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x,
-             const signed char *sineTable, const signed char *cosineTable) {
+             const signed char *sineTable, const signed char *cosineTable, WorkingMemory &memory) {
   const LONG w = size.width;
   const LONG h = size.height;
   // One displacement per column and one per row is all the wave needs; the columns' are also
   // kept as byte offsets from the pixel's own place, so a row is a plain gather.
-  std::unique_ptr<std::int32_t[]> columnOffset(new (std::nothrow) std::int32_t[std::size_t(w)]);
-  std::unique_ptr<signed char[]> columnShift(new (std::nothrow) signed char[std::size_t(w)]);
-  std::unique_ptr<signed char[]> rowShift(new (std::nothrow) signed char[std::size_t(h)]);
-  if (!columnOffset || !columnShift || !rowShift)
+  void *block = memory.Get(std::size_t(w) * (sizeof(std::int32_t) + 1) + std::size_t(h));
+  if (!block)
     return E_OUTOFMEMORY;
+  std::int32_t *const columnOffset = static_cast<std::int32_t *>(block);
+  signed char *const columnShift = reinterpret_cast<signed char *>(columnOffset + w);
+  signed char *const rowShift = columnShift + w;
   const WaveFactors f = FactorsFor(x);
   // An offset reaches 63 rows and 4 x (w + 63) bytes at most; pictures too large for 32 bits
   // take the checked path everywhere.
@@ -154,7 +155,7 @@ HRESULT Wave(const SourcePicture &src, const DestinationPicture &dst, PictureSiz
       std::memset(out + 4 * std::ptrdiff_t(end), 0, 4 * std::size_t(c1 - end));
       if (offsetsFit && r + lowest >= 0 && r + highest < h) {
         // Every column's source row is inside the picture.
-        shiftRow(src.Row(r), 4 * std::ptrdiff_t(dx), columnOffset.get(), out, first, end);
+        shiftRow(src.Row(r), 4 * std::ptrdiff_t(dx), columnOffset, out, first, end);
       } else {
         for (LONG c = first; c < end; ++c) {
           const LONG sr = r + columnShift[c];
