@@ -98,26 +98,28 @@ Result<std::unique_ptr<EffectModule>> EffectModule::Load(const std::string &path
       path, library.release(), canUnloadNow, std::move(classFactory), std::move(names)));
 }
 
-Result<std::unique_ptr<EffectModule>> EffectModule::Open(const std::string &path, FILE *report) {
+Result<std::unique_ptr<EffectModule>> EffectModule::Open(const std::string &path,
+                                                         const std::string &fallback) {
   if (!path.empty()) {
     Result<std::unique_ptr<EffectModule>> named = Load(path);
     if (named.ok())
-      named.value()->howFound = "named on the command line";
+      named.value()->howFound = "named by the host";
     return named;
   }
   HRESULT status = S_OK;
   Result<std::unique_ptr<EffectModule>> registered = FromRegistry(&status);
   if (registered.ok())
     return registered;
-  const std::string beside = DefaultPath();
-  if (status != REGDB_E_CLASSNOTREG && report)
-    std::fprintf(report, "zrq-render: warning: %s; using %s instead\n",
-                 Printable(registered.message()).c_str(), Quoted(beside).c_str());
-  Result<std::unique_ptr<EffectModule>> loaded = Load(beside);
-  if (loaded.ok())
-    loaded.value()->howFound = status == REGDB_E_CLASSNOTREG
-                                   ? "beside the program (the effect's class is not registered)"
-                                   : "beside the program (the registered module did not load)";
+  Result<std::unique_ptr<EffectModule>> loaded = Load(fallback);
+  if (!loaded.ok())
+    return loaded;
+  EffectModule &module = *loaded.value();
+  if (status == REGDB_E_CLASSNOTREG) {
+    module.howFound = "the default module (the effect's class is not registered)";
+  } else {
+    module.howFound = "the default module (the registered module did not load)";
+    module.warning = registered.message() + "; using " + Quoted(fallback) + " instead";
+  }
   return loaded;
 }
 

@@ -10,7 +10,6 @@
 #include <atlcomcli.h>
 #include <objbase.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -23,11 +22,11 @@ public:
 
   // The module a user means: the file named by `path` when there is one; otherwise the module
   // registered for the effect's class, reached through CoCreateInstance as any host would; and
-  // when the class is not registered, the module beside the running program. A registered
-  // module that does not load is passed over for the one beside the program, with a warning
-  // on `report`.
+  // when the class is not registered, the one at `fallback` (a host's own default, such as
+  // DefaultPath()). A registered module that does not load is passed over for the fallback,
+  // and Warning() says why.
   [[nodiscard]] static Result<std::unique_ptr<EffectModule>> Open(const std::string &path,
-                                                                  FILE *report);
+                                                                  const std::string &fallback);
 
   // Opens the library at `path` (a bare file name means the file in the current folder, not a
   // search of the library path), finds its entry points and the effect's class object, and
@@ -46,9 +45,11 @@ public:
 
   const EffectNames &Names() const { return names; }
   const std::string &Path() const { return path; }
-  // How the module was found, for a person: "named on the command line", "registered for
-  // class {...}" or "beside the program ...".
+  // How the module was found, for a person: "named by the host", "registered for class
+  // {...}, made with CoCreateInstance" or "the default module (...)".
   const std::string &HowFound() const { return howFound; }
+  // Why Open passed over the registered module for the fallback; empty when it did not.
+  const std::string &Warning() const { return warning; }
 
 private:
   EffectModule(std::string path, void *library, LPFNCANUNLOADNOW canUnloadNow,
@@ -59,6 +60,7 @@ private:
 
   std::string path;
   std::string howFound;
+  std::string warning;
   // dlopen's handle of a module opened by file; null for the registered module, which COM
   // loaded and unloads.
   void *library;

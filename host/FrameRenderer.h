@@ -3,6 +3,7 @@
 // of a frame is the time its "Effect Value" is read at, exactly as EffectValueSchedule reads it.
 #pragma once
 
+#include "host/EffectSetup.h"
 #include "host/Frame.h"
 #include "host/Status.h"
 
@@ -40,7 +41,3 @@ public:
                                                                        IUnknown *effect,
                                                                        FrameSize size,
                                                                        DeviceCaps caps = DeviceCaps::Shaders);
-
-// The last step of putting an effect on a path, once its size or device is set: a clip
-// duration of 1 and ApplyParameters, which builds what renders "Effect ID" on that path.
-Status StartEffectOnPath(IUnknown *effect);

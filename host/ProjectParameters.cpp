@@ -2,6 +2,7 @@
 
 #include "host/AtomicOutputFile.h"
 #include "host/EffectParameterIds.h"
+#include "host/EffectSetup.h"
 #include "host/MessageText.h"
 #include "params/ParameterSetDocument.h"
 
@@ -14,14 +15,6 @@
 
 namespace {
 
-// A key frame's value as the property page would store it: a whole percentage as the
-// parameter's own type (VT_I2), anything finer as VT_R8. Both evaluate the same way, the
-// arithmetic of the straight-line law turning each into a 64-bit float.
-CComVariant KeyFrameValue(double percent) {
-  if (std::trunc(percent) == percent && percent >= -32768.0 && percent <= 32767.0)
-    return CComVariant(short(percent));
-  return CComVariant(percent);
-}
 
 Status Failed(const std::string &what, HRESULT hr) {
   return Status::Fail(what + " (" + StatusCode(hr) + ")");

@@ -60,9 +60,12 @@ Status Run(const RenderOptions &options, const EffectModule &module) {
 // Loads the module, reads --effect with its names and runs. The module outlives everything
 // made of it: it is unloaded only after the run's effects are gone.
 int LoadAndRun(RenderOptions &options) {
-  Result<std::unique_ptr<EffectModule>> module = EffectModule::Open(options.modulePath, stderr);
+  Result<std::unique_ptr<EffectModule>> module =
+      EffectModule::Open(options.modulePath, EffectModule::DefaultPath());
   if (!module.ok())
     return Complain(kExitFailure, module.message());
+  if (!module.value()->Warning().empty())
+    std::fprintf(stderr, "zrq-render: warning: %s\n", Printable(module.value()->Warning()).c_str());
   if (options.verbose)
     std::fprintf(stderr, "zrq-render: effect module %s, %s\n",
                  Quoted(module.value()->Path()).c_str(),

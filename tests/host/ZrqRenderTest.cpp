@@ -331,7 +331,7 @@ TEST(ZrqRender, ExitsWithOneWhenTheModuleCannotBeLoaded) {
   ToolRun told = RunTool({"--verbose", "--effect", "wave", "--curve"});
   ASSERT_EQ(told.exitCode, 0) << told.err;
   EXPECT_NE(told.err.find("effect module '"), std::string::npos) << told.err;
-  EXPECT_NE(told.err.find("ZRQDistortion2D9.so', beside the program"), std::string::npos)
+  EXPECT_NE(told.err.find("ZRQDistortion2D9.so', the default module"), std::string::npos)
       << told.err;
   EXPECT_EQ(told.out, RunTool({"--effect", "wave", "--curve"}).out);
 }
