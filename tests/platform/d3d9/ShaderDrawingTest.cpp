@@ -47,6 +47,39 @@ TEST_F(ShaderDrawing, APixelShaderWritesItsColourForEveryPixel) {
   ps->Release();
 }
 
+TEST_F(ShaderDrawing, StateBlocksCaptureShaderConstantsAndShaders) {
+  Open(4, 4);
+  IDirect3DPixelShader9 *ps = PixelShader("ps_2_0\nmov oC0, c3\n");
+  const float first[4] = {1, 0, 0, 1}, second[4] = {0, 1, 0, 1}, vertex[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  device->SetPixelShaderConstantF(3, first, 1);
+  device->SetVertexShaderConstantF(250, vertex, 2);
+  device->SetPixelShader(ps);
+  IDirect3DStateBlock9 *saved = nullptr;
+  ASSERT_EQ(device->CreateStateBlock(D3DSBT_ALL, &saved), D3D_OK);
+  device->SetPixelShaderConstantF(3, second, 1);
+  const float zeros[8] = {};
+  device->SetVertexShaderConstantF(250, zeros, 2);
+  device->SetPixelShader(nullptr);
+  ASSERT_EQ(saved->Apply(), D3D_OK);
+  float read[8];
+  ASSERT_EQ(device->GetPixelShaderConstantF(3, read, 1), D3D_OK);
+  EXPECT_EQ(std::vector<float>(read, read + 4), std::vector<float>(first, first + 4));
+  ASSERT_EQ(device->GetVertexShaderConstantF(250, read, 2), D3D_OK);
+  EXPECT_EQ(std::vector<float>(read, read + 8), std::vector<float>(vertex, vertex + 8));
+  IDirect3DPixelShader9 *bound = nullptr;
+  ASSERT_EQ(device->GetPixelShader(&bound), D3D_OK);
+  EXPECT_EQ(bound, ps);
+  // Constants past the end are refused, and change nothing.
+  EXPECT_EQ(device->SetPixelShaderConstantF(223, second, 2), D3DERR_INVALIDCALL);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+  ASSERT_EQ(DrawRect(0, 0, 4, 4, 0xFFFFFFFF), D3D_OK);
+  EXPECT_EQ(Pixel(2, 2), 0xFFFF0000u);
+  device->SetPixelShader(nullptr);
+  bound->Release();
+  saved->Release();
+  ps->Release();
+}
+
 TEST_F(ShaderDrawing, TexldPointSampledReproducesTheTexture) {
   Open(16, 8);
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
