@@ -6,6 +6,7 @@
 #include "platform/ui/Painters.h"
 #include "platform/ui/ThreadState.h"
 #include "platform/ui/Typeface.h"
+#include "platform/ui/WindowClasses.h"
 
 namespace zrq::ui {
 namespace {
@@ -27,6 +28,17 @@ void SetPushed(HWND hwnd, bool pushed) {
   w->invalid = true;
 }
 
+// A chosen auto radio button clears the other auto radio buttons of its group.
+void UncheckGroup(HWND hwnd) {
+  const HWND parent = GetParent(hwnd);
+  for (HWND other = GetNextDlgGroupItem(parent, hwnd, FALSE); other && other != hwnd;
+       other = GetNextDlgGroupItem(parent, other, FALSE)) {
+    Window *o = FindWindow(other);
+    if (o && EqualIgnoringCase(o->className, u"Button") && TypeOf(*o) == BS_AUTORADIOBUTTON)
+      SendMessageW(other, BM_SETCHECK, BST_UNCHECKED, 0);
+  }
+}
+
 void Click(HWND hwnd) {
   Window *w = FindWindow(hwnd);
   auto *state = StateOf<ButtonState>(hwnd);
@@ -34,7 +46,10 @@ void Click(HWND hwnd) {
   switch (TypeOf(*w)) {
     case BS_AUTOCHECKBOX: state->check = state->check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED; break;
     case BS_AUTO3STATE: state->check = (state->check + 1) % 3; break;
-    case BS_AUTORADIOBUTTON: state->check = BST_CHECKED; break;
+    case BS_AUTORADIOBUTTON:
+      state->check = BST_CHECKED;
+      UncheckGroup(hwnd);
+      break;
     default: break;
   }
   w->invalid = true;

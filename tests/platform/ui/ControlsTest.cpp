@@ -188,6 +188,20 @@ TEST_F(ControlsTest, ButtonsReportClicksFromMouseKeysAndBmClick) {
   EXPECT_TRUE(Entries("command").empty());
 }
 
+TEST_F(ControlsTest, AChosenRadioButtonClearsTheOthersOfItsGroup) {
+  auto radio = [&](int id, DWORD group) {
+    return CreateWindowExW(0, WC_BUTTONW, u"r", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | group, 300, 20 * id, 60, 16,
+                           frame, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(id)), nullptr, nullptr);
+  };
+  const HWND a = radio(1, WS_GROUP), b = radio(2, 0), c = radio(3, WS_GROUP);  // c starts a group of its own
+  SendMessageW(a, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(c, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(b, BM_CLICK, 0, 0);
+  EXPECT_EQ(SendMessageW(a, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageW(b, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(c, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
 TEST_F(ControlsTest, DisabledControlsTakeNoMouse) {
   EnableWindow(Item(kBack), FALSE);
   Click(frame, CentreOf(frame, Item(kBack)));
