@@ -1,6 +1,6 @@
-// Trackbars (horizontal; a vertical one behaves and draws as a horizontal one). Moves report
-// WM_HSCROLL to the parent; letting go of the mouse reports NM_RELEASEDCAPTURE through
-// WM_NOTIFY.
+// Trackbars, horizontal or (TBS_VERT) vertical with the minimum at the top. Moves report
+// WM_HSCROLL (WM_VSCROLL) to the parent; letting go of the mouse reports NM_RELEASEDCAPTURE
+// through WM_NOTIFY.
 #include <commctrl.h>
 
 #include <algorithm>
@@ -27,7 +27,13 @@ struct TrackbarState : WindowState {
 
 LONG Clamp(const TrackbarState &s, LONG v) { return s.max <= s.min ? s.min : std::clamp(v, s.min, s.max); }
 
-int Span(const Window &w) { return std::max(w.Width() - 2 * kInset, 0); }
+bool Vertical(const Window &w) { return (w.style & TBS_VERT) != 0; }
+
+// The control's extent along the channel, and a point's place along it.
+int Length(const Window &w) { return Vertical(w) ? w.Height() : w.Width(); }
+int Along(const Window &w, LPARAM point) { return Vertical(w) ? GET_Y_LPARAM(point) : GET_X_LPARAM(point); }
+
+int Span(const Window &w) { return std::max(Length(w) - 2 * kInset, 0); }
 
 int CentreOf(const Window &w, const TrackbarState &s) {
   if (s.max <= s.min) return kInset;
@@ -44,10 +50,15 @@ LONG PositionAt(const Window &w, const TrackbarState &s, int x) {
 
 RECT ThumbRect(const Window &w, const TrackbarState &s) {
   const int centre = CentreOf(w, s);
+  if (Vertical(w)) return RECT{2, centre - kThumbWidth / 2, std::max(w.Width() - 2, 4), centre + kThumbWidth / 2 + 1};
   return RECT{centre - kThumbWidth / 2, 2, centre + kThumbWidth / 2 + 1, std::max(w.Height() - 2, 4)};
 }
 
 RECT ChannelRect(const Window &w) {
+  if (Vertical(w)) {
+    const int mid = w.Width() / 2;
+    return RECT{mid - 2, kInset - 2, mid + 2, w.Height() - kInset + 2};
+  }
   const int mid = w.Height() / 2;
   return RECT{kInset - 2, mid - 2, w.Width() - kInset + 2, mid + 2};
 }
@@ -161,17 +172,17 @@ static LRESULT TrackbarProcUnguarded(HWND hwnd, UINT message, WPARAM wParam, LPA
       SetCapture(hwnd);
       if (x >= thumb.left && x < thumb.right && y >= thumb.top && y < thumb.bottom) {
         s->dragging = true;
-        s->grip = x - CentreOf(*w, *s);
+        s->grip = Along(*w, lParam) - CentreOf(*w, *s);
         w->invalid = true;
       } else {
         // A press beside the thumb moves it a page towards the press.
-        const bool before = x < CentreOf(*w, *s);
+        const bool before = Along(*w, lParam) < CentreOf(*w, *s);
         MoveTo(hwnd, before ? s->pos - s->page : s->pos + s->page, before ? TB_PAGEUP : TB_PAGEDOWN);
       }
       return 0;
     }
     case WM_MOUSEMOVE:
-      if (s->dragging) MoveTo(hwnd, PositionAt(*w, *s, GET_X_LPARAM(lParam) - s->grip), TB_THUMBTRACK);
+      if (s->dragging) MoveTo(hwnd, PositionAt(*w, *s, Along(*w, lParam) - s->grip), TB_THUMBTRACK);
       return 0;
     case WM_LBUTTONUP: {
       if (!s->tracking) return 0;
@@ -208,12 +219,15 @@ void PaintTrackbar(const Window &w, Canvas &canvas) {
   canvas.Fill(channel, kWindow);
   canvas.Sunken(channel);
   if (!(w.style & TBS_NOTICKS)) {
-    for (int x : {kInset, w.Width() - kInset}) canvas.Fill(RECT{x, w.Height() - 3, x + 1, w.Height() - 1}, kText);
+    for (int at : {kInset, Length(w) - kInset}) {
+      canvas.Fill(Vertical(w) ? RECT{w.Width() - 3, at, w.Width() - 1, at + 1} : RECT{at, w.Height() - 3, at + 1, w.Height() - 1},
+                  kText);
+    }
   }
   const RECT thumb = ThumbRect(w, *s);
   const bool disabled = (w.style & WS_DISABLED) != 0;
   canvas.Fill(thumb, s->dragging ? kShadow : kFace);
-  if (w.style & TBS_BOTH) {
+  if ((w.style & TBS_BOTH) || Vertical(w)) {
     canvas.Raised(thumb);
   } else {
     // Pointing down: a square body over a point, outlined in the raised style.

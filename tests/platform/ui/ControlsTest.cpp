@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "tests/platform/ui/UiTestSupport.h"
 
 namespace {
@@ -160,6 +162,33 @@ TEST_F(ControlsTest, TrackbarDragReportsTheReleaseOnly) {
   EXPECT_EQ(DialogLog(), (Log{"hscroll 5 75", "hscroll 4 75", "hscroll 8 75",
                               "notify 11 " + std::to_string(static_cast<int>(NM_RELEASEDCAPTURE))}));
   EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(ControlsTest, AVerticalTrackbarRunsDownAndReportsWmVscroll) {
+  const HWND slider = CreateWindowExW(0, TRACKBAR_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | TBS_VERT, 500, 10, 24, 116,
+                                      frame, reinterpret_cast<HMENU>(40), nullptr, nullptr);
+  std::vector<UINT> scrolls;
+  SetWindowLongPtrW(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&scrolls));
+  const auto old = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(frame, GWLP_WNDPROC));
+  SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+                      if (m == WM_VSCROLL || m == WM_HSCROLL)
+                        reinterpret_cast<std::vector<UINT> *>(GetWindowLongPtrW(h, GWLP_USERDATA))->push_back(m);
+                      return DefWindowProcW(h, m, wp, lp);
+                    }));
+  // 116 pixels tall: 100 between the first and last thumb centres, so y = 8 + position.
+  Click(frame, POINT{500 + 12, 10 + 8 + 70});
+  EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), 20) << "a press below the thumb pages down";
+  RECT thumb;
+  SendMessageW(slider, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+  EXPECT_EQ((thumb.top + thumb.bottom) / 2, 8 + 20);
+  ZrqUiMouseButton(frame, 512, 10 + 8 + 20, TRUE);
+  ZrqUiMouseMove(frame, 512, 10 + 8 + 60);
+  ZrqUiMouseButton(frame, 512, 10 + 8 + 60, FALSE);
+  ZrqUiPumpMessages();
+  EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), 60);
+  EXPECT_FALSE(scrolls.empty());
+  EXPECT_EQ(std::count(scrolls.begin(), scrolls.end(), static_cast<UINT>(WM_HSCROLL)), 0);
+  SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
 }
 
 TEST_F(ControlsTest, TrackbarWithAnEmptyRangeStillWorks) {
