@@ -13,8 +13,6 @@
 //   MS Sans Serif, MS Shell Dlg, Tahoma: 6 x 13); GetDialogBaseUnits gives the system font's 8 x 16.
 // - Combo boxes of every style behave as drop-down lists; edits are single-line, without undo,
 //   clipboard or selecting by dragging; a vertical trackbar's thumb is a plain block.
-// - A trackbar reports NM_RELEASEDCAPTURE on every release of a press on it, a page step as well
-//   as a drag.
 // - Only the predefined controls draw themselves; dialogs and windows of other classes show the
 //   face colour.
 #pragma once
