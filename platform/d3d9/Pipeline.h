@@ -4,6 +4,8 @@
 
 #include <d3d9.h>
 
+#include "platform/d3d9/ShaderProgram.h"
+
 #include <cstdint>
 
 namespace zrq::d3d9 {
@@ -11,12 +13,14 @@ namespace zrq::d3d9 {
 class DeferredDepth;
 struct DeviceState;
 struct VertexLayout;
-struct ShaderProgram;
 struct PixelSetup;
 struct TriangleGradients;
 
-// Floats the pixel shader's registers take for a block of pixels (ShaderLanes.h checks it).
-inline constexpr size_t kShaderRegisterFloats = 74 * 4 * 32;
+// Pixels a span's shader runs take together: enough that decoding an operation costs little
+// beside its work, few enough that the registers a program uses stay in the first-level cache.
+inline constexpr int kShaderBlock = 32;
+// Floats the pixel shader's registers take for a block.
+inline constexpr size_t kShaderRegisterFloats = size_t{reg::kCount} * 4 * kShaderBlock;
 
 // Shades pixels x0..x1 of row y of a triangle with the bound pixel shader.
 using ShaderSpanFunction = void (*)(const PixelSetup &, const TriangleGradients &, int y, int x0, int x1);

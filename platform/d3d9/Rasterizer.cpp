@@ -69,8 +69,8 @@ void ShadeSpan(const PixelSetup &s, const TriangleGradients &g, int y, int x0, i
     const uint32_t diffuse = g.constantDiffuse ? g.diffuse : PackColour(at(0), at(1), at(2), at(3));
     for (int st = 0; st < s.stageCount && st < kTexturedStages; ++st) {
       const StageSetup &stage = s.stages[st];
-      texels[st] = stage.hasTexture ? SampleTexture(stage, at(TexCoordVarying(st)), at(TexCoordVarying(st) + 1), g.magnified[st])
-                                    : 0xFFFFFFFFu;
+      const int u = TexCoordVarying(st);
+      texels[st] = stage.hasTexture ? SampleTexture(stage, at(u), at(u + 1), g.magnified[st]) : 0xFFFFFFFFu;
     }
     MergePixel(s, x, y, CombineStages(s, diffuse, texels), z, g.ccw);
   }

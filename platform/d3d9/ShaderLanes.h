@@ -16,10 +16,6 @@ namespace zrq::d3d9 {
 // Each file that runs shaders gets its own copy, built for its own instruction set.
 namespace {
 
-// Pixels a span's shader runs take together: enough that decoding an operation costs little
-// beside its work, few enough that the registers a program uses stay in the first-level cache.
-inline constexpr int kShaderBlock = 32;
-static_assert(reg::kCount == 74, "kShaderRegisterFloats counts the registers");
 
 template <int N>
 struct LaneFile {

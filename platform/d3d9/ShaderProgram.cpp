@@ -61,7 +61,7 @@ DWORD RegisterType(DWORD token) {
 // Reads tokens one by one, never past the end token.
 class TokenCursor {
  public:
-  TokenCursor(const std::vector<DWORD> &t) : t_(t) {}
+  explicit TokenCursor(const std::vector<DWORD> &t) : t_(t) {}
   bool Next(DWORD *out) {
     if (i_ + 1 >= t_.size()) return false;  // the last token is the end token
     *out = t_[i_++];
@@ -74,7 +74,6 @@ class TokenCursor {
   }
   bool AtEnd() const { return i_ + 1 >= t_.size(); }
   size_t Position() const { return i_; }
-  void Start() { i_ = 1; }
 
  private:
   const std::vector<DWORD> &t_;
@@ -83,7 +82,7 @@ class TokenCursor {
 
 class Translator {
  public:
-  Translator(ShaderProgram *p) : p_(p) {
+  explicit Translator(ShaderProgram *p) : p_(p) {
     profile_ = p->pixel ? kPs20 : (D3DSHADER_VERSION_MAJOR(p->version) >= 2 ? kVs20 : kVs11);
   }
 
