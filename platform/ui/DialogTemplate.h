@@ -46,7 +46,7 @@ struct DialogTemplate {
 };
 
 // Nothing when the template is damaged or runs past size bytes.
-std::optional<DialogTemplate> ReadDialogTemplate(const void *data, size_t size);
+[[nodiscard]] std::optional<DialogTemplate> ReadDialogTemplate(const void *data, size_t size);
 
 // The class name a predefined class ordinal (0x80 to 0x85) stands for, or null.
 const char16_t *PredefinedClassName(WORD ordinal);

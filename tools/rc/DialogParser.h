@@ -30,6 +30,6 @@ namespace zrq::rc {
 using SymbolLookup = std::function<std::optional<uint32_t>(const std::string &)>;
 
 // Reads a DIALOGEX statement after its keyword, through its END; throws ScriptError.
-DialogResource ReadDialogEx(Lexer &lexer, const SymbolLookup &symbols);
+[[nodiscard]] DialogResource ReadDialogEx(Lexer &lexer, const SymbolLookup &symbols);
 
 }  // namespace zrq::rc
