@@ -6,8 +6,8 @@
 //   borders (WS_BORDER, WS_EX_CLIENTEDGE) are drawn inside it. Nothing draws a caption.
 // - Windows belong to the thread that made them; SendMessageW and PostMessageW to another
 //   thread's window fail as for a window that does not exist. Window classes are per process.
-// - GetMessageW returns -1 on an empty queue instead of waiting, since nothing else can post to
-//   it; WM_PAINT is sent by UpdateWindow only, never taken from the queue, and there are no
+// - GetMessageW on an empty queue gives WM_QUIT (exit code 0) instead of waiting, since nothing
+//   else can post to it; WM_PAINT is sent by UpdateWindow only, never taken from the queue, and there are no
 //   timers (a press beside a trackbar's thumb steps once instead of repeating).
 // - There are no fonts: WM_SETFONT is kept but not sent, and every control draws with one
 //   bitmap font. Dialog base units come from a table of the faces templates name (8-point

@@ -111,9 +111,10 @@ BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
     return -1;
   }
   if (!PeekMessageW(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, PM_REMOVE)) {
-    // Only this thread can post to its queue, so waiting would never end.
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return -1;
+    // Only this thread can post to its queue, so nothing can ever arrive: rather than wait
+    // forever (or have a loop spin on -1), the loop is told to end.
+    *lpMsg = MSG{nullptr, WM_QUIT, 0, 0, ++ThreadState::Current().clock, POINT{0, 0}};
+    return FALSE;
   }
   return lpMsg->message == WM_QUIT ? FALSE : TRUE;
 }

@@ -177,7 +177,9 @@ TEST(MessageQueue, PostedMessagesComeInOrderAndQuitComesLast) {
   EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE);
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(msg.wParam, 3u);
-  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), -1) << "an empty queue cannot be waited on";
+  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE) << "an empty queue cannot be waited on: the loop ends";
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 0u);
   EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(0x1234), WM_USER, 0, 0));
   DestroyWindow(frame);
 }
