@@ -201,6 +201,42 @@ TEST(ShaderInstructions, TokensTheDeviceCannotRunAreRefused) {
   EXPECT_FALSE(TranslateShader(tokens, &program));
 }
 
+TEST(ShaderInstructions, DamagedTokensAreRefusedOrRunWithinTheirRegisters) {
+  // Random bits flipped in real programs: whatever the translation accepts must run without
+  // touching memory outside the registers, constants and texture (the sanitizers watch).
+  const std::vector<DWORD> originals[] = {
+      AssembleOrFail("ps_2_0\ndef c3, 0.5, 0, 0, 0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nadd r1.xy, t0, c1\n"
+                     "texld r1, r1, s0\ncmp r0.x, c0.x, r0.x, r1.x\nmov oC0, r0\n"),
+      AssembleOrFail("vs_1_1\ndcl_position v0\ndcl_texcoord0 v1\nmov a0.x, v1.x\nm4x4 oPos, v0, c[a0.x + 4]\n"
+                     "mul r0, v1, c2\nexpp r1, r0.x\nmov oT0, r1\nmov oD0, v1\n"),
+  };
+  const uint32_t texels[4] = {0xFF102030, 0x80405060, 0x00708090, 0xFFA0B0C0};
+  StageSetup samplers[16] = {};
+  for (StageSetup &s : samplers) {
+    s.hasTexture = true;
+    s.texture = {texels, 2, 2, 2, 0};
+    s.sampler = {D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP, D3DTEXF_POINT, D3DTEXF_LINEAR, 0};
+  }
+  float constants[reg::kConstants][4] = {};
+  std::mt19937 rng(7);
+  int accepted = 0;
+  for (int round = 0; round < 4000; ++round) {
+    std::vector<DWORD> tokens = originals[round % 2];
+    for (int flips = 1 + static_cast<int>(rng() % 3); flips > 0; --flips)
+      tokens[1 + rng() % (tokens.size() - 2)] ^= 1u << (rng() % 32);
+    ShaderProgram program;
+    if (!TranslateShader(tokens, &program)) continue;
+    ++accepted;
+    const ShaderEnvironment env{constants, program.pixel ? 32 : reg::kConstants, samplers, round % 3 == 0};
+    LaneFile<8> f{};
+    for (auto &r : f.r)
+      for (auto &c : r)
+        for (float &x : c) x = static_cast<float>(static_cast<int>(rng() % 2001) - 1000) / 37.0f;
+    RunLanes<8>(program, env, f);
+  }
+  EXPECT_GT(accepted, 0);
+}
+
 // A random ps_2_0 program of arithmetic on t0..t3 and c0..c3, every temporary written before
 // it is read.
 std::string RandomProgram(std::mt19937 &rng) {
