@@ -4,9 +4,12 @@
 #include "host/MessageText.h"
 #include "host/OutputPattern.h"
 #include "host/OutputTarget.h"
+#include "host/VideoFormat.h"
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <initializer_list>
 #include <map>
 #include <numeric>
@@ -26,7 +29,7 @@ struct FlagSpec {
   bool repeatable;
 };
 
-constexpr std::array<FlagSpec, 23> kFlags = {{
+constexpr std::array<FlagSpec, 28> kFlags = {{
     {"--effect", "-e", FlagValue::Required, false},
     {"--path", "", FlagValue::Required, false},
     {"--compare", "", FlagValue::None, false},
@@ -45,6 +48,11 @@ constexpr std::array<FlagSpec, 23> kFlags = {{
     {"--frames", "", FlagValue::Required, false},
     {"--from", "", FlagValue::Required, false},
     {"--to", "", FlagValue::Required, false},
+    {"--start", "", FlagValue::Required, false},
+    {"--duration", "", FlagValue::Required, false},
+    {"--codec", "", FlagValue::Required, false},
+    {"--crf", "", FlagValue::Required, false},
+    {"--lossless", "", FlagValue::None, false},
     {"--demo", "", FlagValue::Required, false},
     {"--quiet", "-q", FlagValue::None, false},
     {"--verbose", "-v", FlagValue::None, false},
@@ -203,6 +211,73 @@ Result<RenderPath> ParsePath(std::string_view text) {
   return Error{"--path: " + Quoted(text) + " is not a render path; choose software or device"};
 }
 
+// The flags that only a video file takes.
+const std::initializer_list<std::string_view> kVideoFlags = {"--start", "--duration", "--codec",
+                                                                 "--crf", "--lossless"};
+
+// Seconds into a clip: a finite number, not negative ("12", "2.5").
+Result<double> ParseSeconds(std::string_view flag, std::string_view text) {
+  double seconds = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(seconds) ||
+      seconds < 0)
+    return Usage(std::string(flag) + ": " + Quoted(text) +
+                 " is not a time in seconds (a number such as 12 or 2.5)");
+  return seconds;
+}
+
+// What only video files take, read into `options`; the run mode is the caller's.
+std::optional<Error> ReadVideoFlags(const Given &given, RenderOptions &options) {
+  auto has = [&](std::string_view name) { return given.count(name) != 0; };
+  auto valueOf = [&](std::string_view name) { return given.at(name).front(); };
+  if (options.input.empty())
+    return Usage("--output " + Quoted(options.output) +
+                 " writes a video: give --input with the clip to render");
+  if (!IsVideoOutputName(options.output))
+    return Usage("--input " + Quoted(options.input) + " is a video; --output must name a video "
+                 "file (" + std::string(VideoOutputExtensions()) + ")");
+  if (auto refused = Refuse(given, "a video (its frames' times come from the clip)",
+                            {"--size", "--frames", "--time", "--compare"}))
+    return refused;
+  if (SameOutput(options.input, options.output))
+    return Usage("--input and --output name the same file; write the video to a new one");
+  if (!options.saveParamsFile.empty() && SameOutput(options.saveParamsFile, options.output))
+    return SameFileUsage(options.saveParamsFile);
+  if (has("--start")) {
+    Result<double> start = ParseSeconds("--start", valueOf("--start"));
+    if (!start.ok())
+      return Usage(start.message());
+    options.startSeconds = start.value();
+  }
+  if (has("--duration")) {
+    Result<double> duration = ParseSeconds("--duration", valueOf("--duration"));
+    if (!duration.ok())
+      return Usage(duration.message());
+    if (duration.value() <= 0)
+      return Usage("--duration: the part rendered must last longer than 0 seconds");
+    options.durationSeconds = duration.value();
+  }
+  options.lossless = has("--lossless");
+  if (options.lossless) {
+    if (auto refused = Refuse(given, "--lossless (it chooses FFV1)", {"--codec", "--crf"}))
+      return refused;
+  }
+  if (has("--codec")) {
+    options.videoCodec = std::string(valueOf("--codec"));
+    if (options.videoCodec.empty())
+      return Usage("--codec needs an encoder name such as libx264 or ffv1");
+  }
+  if (has("--crf")) {
+    std::string_view text = valueOf("--crf");
+    int crf = -1;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), crf);
+    if (error != std::errc() || end != text.data() + text.size() || crf < 0 || crf > 63)
+      return Usage("--crf: " + Quoted(text) + " is not a quality from 0 (best) to 63");
+    options.crf = crf;
+  }
+  return std::nullopt;
+}
+
 } // namespace
 
 Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &arguments) {
@@ -273,7 +348,8 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
     if (auto refused = Refuse(given, "--demo",
                               {"--effect", "--value", "--key", "--time", "--curve", "--params",
                                "--save-params", "--output", "--raw", "--frames", "--from", "--to",
-                               "--path", "--compare", "--caps"}))
+                               "--path", "--compare", "--caps", "--start", "--duration", "--codec",
+                               "--crf", "--lossless"}))
       return *refused;
     if (has("--size") && has("--input"))
       return Usage("--size sets the test card's size and cannot be used with --input");
@@ -320,6 +396,8 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
   }
 
   if (has("--raw")) {
+    if (auto refused = Refuse(given, "--raw (raw frames have no clip times or codec)", kVideoFlags))
+      return *refused;
     options.mode = RunMode::RawStream;
     Result<FrameSize> size = ParseFrameSize("--raw", valueOf("--raw"));
     if (!size.ok())
@@ -340,6 +418,19 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
       return SameFileUsage(options.saveParamsFile);
     return options;
   }
+
+  if (IsVideoOutputName(options.output) ||
+      (!options.input.empty() && IsVideoInputName(options.input))) {
+    if (options.output.empty())
+      return Usage("--output is missing: say which video file to write (" +
+                   std::string(VideoOutputExtensions()) + ")");
+    if (auto refused = ReadVideoFlags(given, options))
+      return *refused;
+    options.mode = RunMode::Video;
+    return options;
+  }
+  if (auto refused = Refuse(given, "pictures (it is for video files)", kVideoFlags))
+    return *refused;
 
   if (options.input == "-" || options.output == "-")
     return Usage("standard input and output carry raw frames only; add --raw WxH or name a "
@@ -389,7 +480,8 @@ Status ResolveEffect(RenderOptions &options, const EffectNames &names) {
 std::string UsageText() {
   return R"(usage: zrq-render [options]
 
-Applies one of the ten distortion effects to a picture or to a stream of raw video frames.
+Applies one of the ten distortion effects to a picture, a video file or a stream of raw
+video frames.
 
 What to render
   --effect NAME|ID   the effect, by name (any case; '-' may stand for a space) or by
@@ -437,6 +529,23 @@ Raw video frames
   --output FILE      write the frames to FILE; default (or -): standard output
                      With --frames N exactly N frames are read and written.
 
+Video files
+  --input CLIP       any video FFmpeg decodes (.mp4, .mkv, .mov, .webm, ...); its best
+                     video stream is rendered, its audio and subtitles copied unchanged,
+                     its frame rate, size, aspect and colour metadata kept
+  --output FILE      .mp4 or .mkv: H.264 (libx264) at CRF 18; .mov: ProRes 422 HQ;
+                     .avi: FFV1, lossless
+  --lossless         FFV1 in B, G, R, A, so the effect's frames come back exactly (.mkv, .avi)
+  --codec NAME       another encoder of FFmpeg's ('ffmpeg -encoders' lists them)
+  --crf N            the encoder's constant quality, 0 (best) to 63 (libx264: 0 to 51)
+  --start SECONDS    render from this time in the clip (default: its start)
+  --duration SECONDS render this long (default: to the end)
+                     Only the part rendered is written, its time stamps moved to start
+                     at 0 (unchanged without --start); the rest of the clip is left out.
+                     A frame's time for the key frames is its presentation time over the
+                     length of that part: 0 at its start, 1 at its end, whatever the frame
+                     rate (variable frame rates included).
+
 The effect module
   --path software|device
                      how the module renders: 'software' (default) computes each frame on
@@ -458,7 +567,8 @@ Other
   --demo FOLDER      render every effect from the test card (or --input) at values 25, 50
                      and 100 into FOLDER, with a contact sheet of them all and a second one
                      with the device path beside the software path
-  --quiet, -q        no progress display (shown on a terminal for runs of several frames)
+  --quiet, -q        no progress display (shown on a terminal for runs of several frames;
+                     for a video with frames per second and the time left)
   --verbose, -v      say which effect module was loaded and how it was found
   --help, -h         this text
   --version          the version
@@ -479,6 +589,8 @@ Examples
   ffmpeg -i in.mp4 -f rawvideo -pix_fmt bgra - |
     zrq-render --raw 1920x1080 --effect wave --value 40 |
     ffmpeg -f rawvideo -pix_fmt bgra -s 1920x1080 -r 25 -i - out.mp4
+  zrq-render --input clip.mp4 --effect wave --key 0=0 --key 1=100 --output out.mp4
+  zrq-render --input clip.mkv --start 10 --duration 5 --value 60 --output part.mkv --lossless
   zrq-render --path device --effect wave --value 40 --output wave-device.png
   zrq-render --effect wave --frames 5 --from 0 --to 100 --compare
   zrq-render --demo out/demo

@@ -16,6 +16,7 @@
 enum class RunMode {
   Picture,   // one picture (a PNG or the test card) to one PNG or a numbered PNG sequence
   RawStream, // raw BGRA frames in, raw BGRA frames out, until the input ends
+  Video,     // a video file in, a video file out, its other streams copied
   Demo,      // every effect at a few values, plus a contact sheet
   NoPicture, // nothing rendered: only --curve and/or --save-params
   Help,
@@ -55,6 +56,13 @@ struct RenderOptions {
   std::string output; // empty: standard output (raw), or no file (a picture with --compare)
   FrameSize cardSize{1280, 720};
   FrameSize rawSize;
+  // Video: the part rendered, in seconds from the clip's first frame (without --duration, to
+  // its end), and how the video is encoded (see ChooseVideoEncoding).
+  std::optional<double> startSeconds;
+  std::optional<double> durationSeconds;
+  std::string videoCodec;
+  std::optional<int> crf;
+  bool lossless = false;
   bool quiet = false;
   bool verbose = false;
   std::string demoFolder;

@@ -36,6 +36,11 @@ Status RunPictureJob(const RenderOptions &options, const RenderPlan &plan, FILE 
 // job renders them.
 Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan, FILE *report);
 
+// A video file decoded, each frame rendered at its presentation time over the length of the
+// part rendered (--start, --duration), and encoded into a new file with the source's audio and
+// subtitles copied.
+Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan);
+
 // Every effect at 25, 50 and 100 into a folder, with a contact sheet, and a second sheet with
 // the device path beside the software path.
 Status RunDemoJob(const RenderOptions &options, const EffectModule &module, FILE *report);

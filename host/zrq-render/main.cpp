@@ -33,6 +33,8 @@ Status Render(const RenderOptions &options, const EffectModule &module) {
     return RunPictureJob(options, plan.value(), stdout);
   case RunMode::RawStream:
     return RunRawStreamJob(options, plan.value(), stdout);
+  case RunMode::Video:
+    return RunVideoJob(options, plan.value());
   case RunMode::NoPicture:
   case RunMode::Demo:
   case RunMode::Help:
@@ -46,6 +48,7 @@ Status Run(const RenderOptions &options, const EffectModule &module) {
   switch (options.mode) {
   case RunMode::Picture:
   case RunMode::RawStream:
+  case RunMode::Video:
   case RunMode::NoPicture:
     return Render(options, module);
   case RunMode::Demo:
@@ -99,6 +102,7 @@ int main(int argc, char **argv) {
     std::puts("zrq-render 0.1");
     return 0;
   case RunMode::Picture:
+  case RunMode::Video:
   case RunMode::NoPicture:
   case RunMode::Demo:
     break;
