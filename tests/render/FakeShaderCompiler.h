@@ -1,6 +1,6 @@
 // A stand-in for the shader compiler, for the renderers' shader paths: linked into a test
-// program, its D3DXCompileShaderFromResourceW takes the place of the platform's (which cannot
-// compile in this build). It logs every call, hands out the smallest token streams the device
+// program, its D3DXCompileShaderFromResourceW takes the place of the platform's, so that a test
+// sees every compile and can make it fail. It logs every call, hands out the smallest token streams the device
 // accepts for the profile, and a constant table that logs what is set through it.
 #pragma once
 

@@ -1,4 +1,4 @@
-// The renderers' shader paths, with a stand-in compiler (this build has none): what is
+// The renderers' shader paths, with a stand-in compiler that records what it is asked: what is
 // compiled, what reaches the shader constants, that a shader is compiled once and made again on
 // a new device, and that nothing of a device is held after the renderer lets it go.
 #include <gtest/gtest.h>
@@ -19,8 +19,8 @@ namespace {
 
 constexpr float kFourThirds = 4.0f / 3.0f;
 
-// A device that reports vertex shader 1.1 and pixel shader 2.0 (and runs neither: its draws
-// through a shader fail).
+// A device that reports vertex shader 1.1 and pixel shader 2.0 (the stand-in's shaders compute
+// nothing worth looking at: ShaderExecutionTest looks at the real ones).
 struct ShaderDevice : RendererFrames {
   ShaderDevice() : RendererFrames(16, 12) {
     ShaderVersions(D3DVS_VERSION(1, 1), D3DPS_VERSION(2, 0));
