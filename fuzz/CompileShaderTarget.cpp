@@ -4,6 +4,8 @@
 // on failure, and disassembly that assembles back to the same tokens. The first byte picks the job: compiling for vs_1_1, vs_2_0 or
 // ps_2_0 (entry point "main"), assembling, or decoding the rest as tokens (and reading the
 // constant table they may hold).
+#include "fuzz/FuzzCheck.h"
+
 #include <d3dx9.h>
 
 #include <cstddef>
@@ -24,11 +26,7 @@
 
 namespace {
 
-void Check(bool condition, const char *what) {
-  if (condition) return;
-  std::fprintf(stderr, "compile_shader: %s\n", what);
-  std::abort();
-}
+void Check(bool condition, const char *what) { FuzzCheck(condition, "compile_shader", what); }
 
 // Serves one header, so that #include is exercised; any other name fails to open.
 class OneHeader final : public ID3DXInclude {

@@ -1,6 +1,8 @@
 // Reads any bytes as a dialog template, as a host may hand one to CreateDialogIndirectParamW,
 // and checks what the window layer promises: a template that does not read within its size is
 // refused, and one that does makes a dialog (or fails cleanly) whose picture draws.
+#include "fuzz/FuzzCheck.h"
+
 #include <commctrl.h>
 #include <winerror.h>
 #include <zrqui.h>
@@ -13,11 +15,7 @@
 
 namespace {
 
-void Check(bool condition, const char *what) {
-  if (condition) return;
-  std::fprintf(stderr, "dialog_template: %s\n", what);
-  std::abort();
-}
+void Check(bool condition, const char *what) { FuzzCheck(condition, "dialog_template", what); }
 
 INT_PTR CALLBACK Ignore(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 

@@ -1,6 +1,8 @@
 // Loads a document into a new effect's parameter set that already holds key frames, and
 // checks what a load promises: a failed load changes nothing, and a set that was loaded
 // saves and loads back to itself.
+#include "fuzz/FuzzCheck.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -17,11 +19,7 @@
 
 namespace {
 
-void Check(bool condition, const char *what) {
-  if (condition) return;
-  std::fprintf(stderr, "load_parameters: %s\n", what);
-  std::abort();
-}
+void Check(bool condition, const char *what) { FuzzCheck(condition, "load_parameters", what); }
 
 CComPtr<IXMLDOMDocument> NewDocument() {
   CComPtr<IXMLDOMDocument> document;

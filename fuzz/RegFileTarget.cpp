@@ -1,6 +1,8 @@
 // Reads any bytes as a .reg file, and checks what the reader promises: a file that does not
 // read yields nothing, and a registry that was read writes out to text that reads back to the
 // same registry and the same text.
+#include "fuzz/FuzzCheck.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,11 +14,7 @@
 
 namespace {
 
-void Check(bool condition, const char *what) {
-  if (condition) return;
-  std::fprintf(stderr, "reg_file: %s\n", what);
-  std::abort();
-}
+void Check(bool condition, const char *what) { FuzzCheck(condition, "reg_file", what); }
 
 }  // namespace
 

@@ -1,6 +1,8 @@
 // Reads any bytes as a registry script (UTF-8) and checks what the language promises: a
 // script that does not read yields nothing; one that reads names only single keys, no deeper
 // than 512, and registers and unregisters against a registry of its own without harm.
+#include "fuzz/FuzzCheck.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -15,11 +17,7 @@
 
 namespace {
 
-void Check(bool condition, const char *what) {
-  if (condition) return;
-  std::fprintf(stderr, "registry_script: %s\n", what);
-  std::abort();
-}
+void Check(bool condition, const char *what) { FuzzCheck(condition, "registry_script", what); }
 
 size_t CheckBody(const std::vector<ScriptClause> &body, size_t depth) {
   Check(depth <= 512, "keys nested deeper than 512");
