@@ -8,10 +8,9 @@ extern "C" {
 
 namespace {
 
-// Exact arithmetic rather than the fast approximations: the conversion is a small part of a
-// job, and a lossless round trip should lose only what the pixel formats cannot hold.
-constexpr int kScalerFlags =
-    SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP;
+// The flags the ffmpeg tool converts with by default, so that a clip read here gives the
+// frames `ffmpeg -i clip -f rawvideo -pix_fmt bgra` gives the raw stream job.
+constexpr int kScalerFlags = SWS_BICUBIC;
 
 bool IsRgb(AVPixelFormat format) {
   const AVPixFmtDescriptor *descriptor = av_pix_fmt_desc_get(format);

@@ -109,6 +109,23 @@ TEST_F(ZrqRenderVideo, LosslessRoundTripKeepsTimesAndSoundAndMatchesTheRawStream
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"clip.mkv", "in.raw", "out.mkv", "out.raw"}));
 }
 
+TEST_F(ZrqRenderVideo, AYuvClipGivesTheFramesTheRawStreamJobGetsFromTheFfmpegTool) {
+  const std::string clip = folder.File("clip.mp4"), out = folder.File("out.mkv");
+  Shell("ffmpeg -v error -y -f lavfi -i testsrc2=size=48x32:rate=10:duration=0.5 -c:v libx264 "
+        "-pix_fmt yuv420p " +
+        clip);
+  ToolRun run = RunTool({"--input", clip, "--output", out, "--lossless", "--effect",
+                         "color-shift-diagonal", "--value", "60"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  WriteWholeFile(folder.File("in.raw"), DecodedFrames(clip));
+  ToolRun raw = RunTool({"--raw", "48x32", "--effect", "color-shift-diagonal", "--value", "60",
+                         "--input", folder.File("in.raw"), "--output", folder.File("out.raw")});
+  ASSERT_EQ(raw.exitCode, 0) << raw.err;
+  std::string expected = ReadWholeFile(folder.File("out.raw"));
+  EXPECT_EQ(expected.size(), 5 * FrameBytes());
+  EXPECT_TRUE(DecodedFrames(out) == expected);
+}
+
 TEST_F(ZrqRenderVideo, FramesOfAVariableRateTakeTheirValueAtTheirPresentationTime) {
   const std::string clip = folder.File("vfr.mkv"), out = folder.File("out.mkv");
   // Six frames at uneven times, in a clip whose length is the last frame's end.
