@@ -1,10 +1,11 @@
-# Adds each listed folder that exists and has a CMakeLists.txt, so that areas can grow
-# one at a time without touching the root build.
-function(zrq_add_existing_subdirectories)
+# zrq_add_subdirectories(DIR...): each folder listed must have its CMakeLists.txt; a folder
+# named but missing is a mistake in the list, not something to skip in silence.
+function(zrq_add_subdirectories)
   foreach(dir IN LISTS ARGN)
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-      add_subdirectory(${dir})
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/${dir} is listed but has no CMakeLists.txt")
     endif()
+    add_subdirectory(${dir})
   endforeach()
 endfunction()
 
