@@ -41,6 +41,7 @@ void VideoProgressLine::Show(Clock::time_point now) {
 
 void VideoProgressLine::Finish() {
   if (enabled && shown) {
+    fraction = 1; // the whole part is done: the overall rate, and nothing left
     Show(Clock::now());
     std::fprintf(stderr, "\n");
     shown = false;

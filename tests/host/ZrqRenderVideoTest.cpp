@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -247,6 +248,13 @@ TEST_F(ZrqRenderVideo, DamagedOrUnreadableInputFailsWithTheReasonAndWritesNothin
                 "cannot hold", inputs);
   ExpectFailure(folder, {"--input", clip, "--output", folder.File("out.mkv"), "--start", "5"},
                 "past the end", inputs);
+  // A full disk (a link to the device that is always full).
+  ASSERT_EQ(symlink("/dev/full", folder.File("full.mkv").c_str()), 0);
+  std::vector<std::string> withLink = inputs;
+  withLink.insert(withLink.begin() + 3, "full.mkv");
+  ExpectFailure(folder, {"--input", clip, "--output", folder.File("full.mkv")}, "no space",
+                withLink);
+  ASSERT_EQ(unlink(folder.File("full.mkv").c_str()), 0);
   // The container's own reason, not just its error code.
   ExpectFailure(folder, {"--input", clip, "--output", folder.File("out.mov")},
                 "flac only supported in MP4", inputs);
