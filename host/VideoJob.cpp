@@ -55,7 +55,10 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
   // Only --duration cuts the end: without it every frame is kept, whatever the container says.
   const double end =
       options.durationSeconds ? start + *length : std::numeric_limits<double>::infinity();
-  if (start > 0)
+  // Without --start nothing is cut at the front: sound that starts before the first frame
+  // (an encoder's priming samples, say) is copied as it stands.
+  const bool cutsStart = start > 0;
+  if (cutsStart)
     reader.SeekNear(start);
 
   VideoEncoding encoding =
@@ -99,7 +102,7 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
       break;
     if (item.value() == VideoReader::Item::Packet) {
       std::optional<double> at = PacketSeconds(reader, *reader.Packet());
-      if (at && *at < start - kEpsilon)
+      if (cutsStart && at && *at < start - kEpsilon)
         continue;
       if (at && *at >= end - kEpsilon) {
         // The other streams' packets lag the video's by up to about a second in a file.
@@ -119,7 +122,7 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
     double seconds = reader.SecondsOf(timestamp);
     frameSeconds = reader.DurationOf(&picture);
     reached = std::max(reached, seconds + frameSeconds);
-    if (seconds < start - kEpsilon)
+    if (cutsStart && seconds < start - kEpsilon)
       continue;
     if (seconds >= end - kEpsilon) {
       videoEnded = true;

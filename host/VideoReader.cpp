@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
