@@ -17,7 +17,7 @@ Result<std::string> CurveTable(IEffectParameters *parameters, const EffectNames 
     Result<double> straight = EffectValueSchedule::Evaluate(parameters, time);
     if (!straight.ok())
       return Error{straight.message()};
-    Result<double> spline = EffectValueSchedule::Evaluate(parameters, time, true);
+    Result<double> spline = EffectValueSchedule::Evaluate(parameters, time, EffectValueSchedule::Law::Spline);
     if (!spline.ok())
       return Error{spline.message()};
     char row[1024]; // room for any double in %f

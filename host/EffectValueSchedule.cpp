@@ -22,7 +22,8 @@ Result<double> EffectValueSchedule::ValueAt(int64_t frame) const {
 }
 
 Result<double> EffectValueSchedule::Evaluate(IEffectParameters *parameters, double time,
-                                             bool spline) {
+                                             Law law) {
+  const bool spline = law == Law::Spline;
   CComVariant value;
   HRESULT hr = spline
                    ? parameters->GetCurveValueAtTime(time, kEffectValueParameter, TRUE, &value)

@@ -23,10 +23,16 @@ public:
   // The effect value of a frame as the processor takes it (nominally 0..1).
   Result<double> ValueAt(int64_t frame) const;
 
-  // "Effect Value" in percent at a normalised time: the straight-line law with held ends,
-  // which is what a frame there renders with (a finite number), or with `spline` the natural
-  // spline through the key frames (continued past the end ones; not finite where it overflows).
-  static Result<double> Evaluate(IEffectParameters *parameters, double time, bool spline = false);
+  // How key frames are joined.
+  enum class Law {
+    StraightLine, // with held ends: what a frame renders with (always a finite number)
+    Spline,       // the natural spline through them, continued past the end ones; shown only,
+                  // and not finite where it overflows
+  };
+
+  // "Effect Value" in percent at a normalised time, by `law`.
+  static Result<double> Evaluate(IEffectParameters *parameters, double time,
+                                 Law law = Law::StraightLine);
 
 private:
   CComPtr<IEffectParameters> parameters;
