@@ -6,6 +6,7 @@
 #include <new>
 
 #include <atlcomcli.h>
+#include <zrqboundary.h>
 
 #include "params/CurveInterpolation.h"
 #include "params/ParameterSetMerge.h"
@@ -37,14 +38,10 @@ void MoveOut(VARIANT *from, VARIANT *to) {
 
 template <typename Operation>
 HRESULT EffectParameters::Locked(Operation &&operation) noexcept {
-  try {
+  return ZrqComBoundary([&] {
     std::lock_guard<std::mutex> lock(parametersLock);
     return operation();
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_FAIL;
-  }
+  });
 }
 
 size_t EffectParameters::GroupIndex(LONG code) noexcept {

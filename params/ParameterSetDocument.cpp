@@ -1,5 +1,6 @@
 #include "params/ParameterSetDocument.h"
 
+#include <zrqboundary.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -219,40 +220,34 @@ HRESULT Format(IEffectParameters *parameters, const std::string &documentElement
 HRESULT LoadParameterSetDocument(const std::string &path, IEffectParameters *parameters, std::string *reason) noexcept {
   if (reason != nullptr) reason->clear();
   if (parameters == nullptr) return E_POINTER;
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     const HRESULT hr = Load(path, parameters, reason);
     if (hr == E_OUTOFMEMORY && reason != nullptr && reason->empty())
       *reason = "not enough memory to load " + Named(path);
     return hr;
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT FormatParameterSetDocument(IEffectParameters *parameters, const std::string &documentElementName,
                                    std::string *text, std::string *reason) noexcept {
   if (reason != nullptr) reason->clear();
   if (parameters == nullptr || text == nullptr) return E_POINTER;
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     const HRESULT hr = Format(parameters, documentElementName, text, reason);
     if (hr == E_OUTOFMEMORY && reason != nullptr && reason->empty())
       *reason = "not enough memory to save the parameter set";
     return hr;
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT SaveParameterSetDocument(const std::string &path, IEffectParameters *parameters,
                                  const std::string &documentElementName, std::string *reason) noexcept {
   if (reason != nullptr) reason->clear();
   if (parameters == nullptr) return E_POINTER;
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     const HRESULT hr = Save(path, parameters, documentElementName, reason);
     if (hr == E_OUTOFMEMORY && reason != nullptr && reason->empty())
       *reason = "not enough memory to save " + Named(path);
     return hr;
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <windows.h>
+#include <zrqboundary.h>
 
 #include <exception>
 #include <new>
+#include <utility>
 
 class PanelNotFound : public std::exception {
 public:
@@ -23,11 +25,5 @@ private:
 // (a failed allocation or a renderer that was never attached) and nothing may be drawn from them.
 template <class Fn>
 HRESULT StatusOfPanelWork(Fn &&fn) noexcept {
-  try {
-    return fn();
-  } catch (const PanelNotFound &) {
-    return E_FAIL;
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  }
+  return ZrqComBoundary(std::forward<Fn>(fn));
 }

@@ -1,5 +1,6 @@
 // D3DXCompileShader and its resource forms: high-level shader source to tokens and a constant
 // table.
+#include <zrqboundary.h>
 #include <d3dx9.h>
 #include <winbase.h>
 #include <winuser.h>
@@ -37,7 +38,7 @@ HRESULT TableOf(const std::vector<uint32_t> &tokens, LPD3DXCONSTANTTABLE *table)
 HRESULT Compile(std::string_view text, std::string name, const D3DXMACRO *defines, LPD3DXINCLUDE include,
                 LPCSTR entry, LPCSTR profile, DWORD flags, LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
                 LPD3DXCONSTANTTABLE *ppConstantTable) {
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     const BuildResult result = CompileShaderSource({text, std::move(name), defines, include}, entry, profile, flags);
     if (ppErrorMsgs && !result.messages.empty()) TextBuffer(result.messages, ppErrorMsgs);
     if (FAILED(result.status)) return result.status;
@@ -51,11 +52,7 @@ HRESULT Compile(std::string_view text, std::string name, const D3DXMACRO *define
       return hr;
     }
     return D3D_OK;
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_FAIL;
-  }
+  });
 }
 
 bool ArgumentsUsable(const void *source, LPCSTR entry, LPCSTR profile, LPD3DXBUFFER *shader) {

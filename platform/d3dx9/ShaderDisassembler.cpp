@@ -1,4 +1,5 @@
 // Reading shader tokens: disassembly, the version, the size and the constant table.
+#include <zrqboundary.h>
 #include <d3dx9.h>
 
 #include <new>
@@ -29,15 +30,11 @@ ZRQ_D3DX_API(HRESULT)
 D3DXDisassembleShader(const DWORD *pShader, BOOL, LPCSTR pComments, LPD3DXBUFFER *ppDisassembly) {
   if (ppDisassembly) *ppDisassembly = nullptr;
   if (!pShader || !ppDisassembly) return D3DERR_INVALIDCALL;
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     DecodedShader shader;
     if (!Decode(pShader, shader)) return D3DXERR_INVALIDDATA;
     return TextBuffer(Disassemble(shader, pComments ? pComments : ""), ppDisassembly);
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_FAIL;
-  }
+  });
 }
 
 ZRQ_D3DX_API(DWORD) D3DXGetShaderVersion(const DWORD *pFunction) { return pFunction ? pFunction[0] : 0; }
@@ -49,16 +46,12 @@ ZRQ_D3DX_API(UINT) D3DXGetShaderSize(const DWORD *pFunction) {
 ZRQ_D3DX_API(HRESULT) D3DXGetShaderConstantTable(const DWORD *pFunction, LPD3DXCONSTANTTABLE *ppConstantTable) {
   if (ppConstantTable) *ppConstantTable = nullptr;
   if (!pFunction || !ppConstantTable) return D3DERR_INVALIDCALL;
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     DecodedShader shader;
     if (!Decode(pFunction, shader)) return D3DXERR_INVALIDDATA;
     const Instruction *comment = FindConstantTableComment(shader);
     if (!comment) return D3DXERR_INVALIDDATA;
     return CreateConstantTable(reinterpret_cast<const uint8_t *>(comment->comment.data() + 1),
                                (comment->comment.size() - 1) * 4, ppConstantTable);
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_FAIL;
-  }
+  });
 }

@@ -2,6 +2,7 @@
 // ProgID\CLSID with ProgID\CurVer naming the current version of a version-independent ProgID.
 #include "platform/ole/ClassRegistry.h"
 
+#include <zrqboundary.h>
 #include <atlbase.h>
 #include <zrqtext.h>
 
@@ -94,20 +95,18 @@ HRESULT InprocServerPath(REFCLSID clsid, std::u16string *path) {
 
 WINOLEAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid) {
   if (lpszProgID == nullptr || lpclsid == nullptr) return E_INVALIDARG;
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     CLSID clsid{};
     const HRESULT hr = zrq::ole::ClassOfProgId(lpszProgID, 0, &clsid);
     *lpclsid = SUCCEEDED(hr) ? clsid : CLSID{};
     return hr;
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 WINOLEAPI ProgIDFromCLSID(REFCLSID clsid, LPOLESTR *lplpszProgID) {
   if (lplpszProgID == nullptr) return E_INVALIDARG;
   *lplpszProgID = nullptr;
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     CRegKey key;
     std::u16string progId;
     if (const LONG status = key.Open(HKEY_CLASSES_ROOT, zrq::ole::ClassKeyName(clsid, u"ProgID").c_str(), KEY_READ);
@@ -120,7 +119,5 @@ WINOLEAPI ProgIDFromCLSID(REFCLSID clsid, LPOLESTR *lplpszProgID) {
     std::memcpy(copy, progId.c_str(), (progId.size() + 1) * sizeof(OLECHAR));
     *lplpszProgID = copy;
     return S_OK;
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }

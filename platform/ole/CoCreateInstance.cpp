@@ -1,4 +1,5 @@
 // Entering and leaving COM, and creating classes through the registry.
+#include <zrqboundary.h>
 #include <atlcomcli.h>
 
 #include "platform/ole/Apartment.h"
@@ -25,13 +26,11 @@ WINOLEAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, COSERVERINFO *, 
   if (!Apartment::MayCreateObjects()) return CO_E_NOTINITIALIZED;
   // Only in-process servers are made here; a class has no other kind of server.
   if ((dwClsContext & CLSCTX_INPROC_SERVER) == 0) return REGDB_E_CLASSNOTREG;
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     std::u16string path;
     if (const HRESULT hr = zrq::ole::InprocServerPath(rclsid, &path); FAILED(hr)) return hr;
     return InprocServers::Instance().ClassObject(path, rclsid, riid, ppv);
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 WINOLEAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID *ppv) {

@@ -1,5 +1,6 @@
 // LoadTypeLib(Ex): the library is read from a type-library file, or from a module's
 // "TYPELIB" resource (the module is loaded to reach its resources).
+#include <zrqboundary.h>
 #include <winbase.h>
 #include <zrqtext.h>
 
@@ -70,7 +71,7 @@ WINOLEAUTAPI LoadTypeLibEx(LPCOLESTR szFile, REGKIND regkind, ITypeLib **pptlib)
   if (pptlib == nullptr) return E_INVALIDARG;
   *pptlib = nullptr;
   if (szFile == nullptr || regkind < REGKIND_DEFAULT || regkind > REGKIND_NONE) return E_INVALIDARG;
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     std::vector<BYTE> bytes;
     if (const HRESULT hr = ReadLibraryBytes(szFile, &bytes); FAILED(hr)) return hr;
     TypeLibDescription description;
@@ -85,11 +86,7 @@ WINOLEAUTAPI LoadTypeLibEx(LPCOLESTR szFile, REGKIND regkind, ITypeLib **pptlib)
     }
     *pptlib = library;
     return S_OK;
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return TYPE_E_CANTLOADLIBRARY;
-  }
+  }, TYPE_E_CANTLOADLIBRARY);
 }
 
 WINOLEAUTAPI LoadTypeLib(LPCOLESTR szFile, ITypeLib **pptlib) { return LoadTypeLibEx(szFile, REGKIND_DEFAULT, pptlib); }

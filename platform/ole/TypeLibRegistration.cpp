@@ -1,5 +1,6 @@
 // RegisterTypeLib and UnRegisterTypeLib: the keys under HKEY_CLASSES_ROOT\TypeLib that let a
 // client find a library by its identifier and version.
+#include <zrqboundary.h>
 #include <atlbase.h>
 #include <atlcomcli.h>
 #include <winbase.h>
@@ -91,7 +92,7 @@ HRESULT WriteKeys(const TLIBATTR &attributes, const CComBSTR &name, const CComBS
 
 WINOLEAUTAPI RegisterTypeLib(ITypeLib *ptlib, LPCOLESTR szFullPath, LPCOLESTR szHelpDir) {
   if (ptlib == nullptr || szFullPath == nullptr) return E_INVALIDARG;
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     TLIBATTR *attributes = nullptr;
     if (const HRESULT hr = ptlib->GetLibAttr(&attributes); FAILED(hr)) return hr;
     CComBSTR name, doc, helpFile;
@@ -99,15 +100,13 @@ WINOLEAUTAPI RegisterTypeLib(ITypeLib *ptlib, LPCOLESTR szFullPath, LPCOLESTR sz
     if (SUCCEEDED(hr)) hr = WriteKeys(*attributes, name, doc, helpFile, szFullPath, szHelpDir);
     ptlib->ReleaseTLibAttr(attributes);
     return hr;
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 WINOLEAUTAPI UnRegisterTypeLib(REFGUID libID, WORD wVerMajor, WORD wVerMinor, LCID lcid, SYSKIND syskind) {
   const char16_t *system = SysKindName(syskind);
   if (system == nullptr) return E_INVALIDARG;
-  try {
+  return ZrqComBoundary([&]() -> HRESULT {
     const std::u16string versionName = VersionKeyName(libID, wVerMajor, wVerMinor);
     CRegKey version;
     if (version.Open(HKEY_CLASSES_ROOT, versionName.c_str()) != ERROR_SUCCESS) return kRegistryFailure;
@@ -131,7 +130,5 @@ WINOLEAUTAPI UnRegisterTypeLib(REFGUID libID, WORD wVerMajor, WORD wVerMinor, LC
       if (RegDeleteKeyW(HKEY_CLASSES_ROOT, libraryName.c_str()) != ERROR_SUCCESS) return kRegistryFailure;
     }
     return S_OK;
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }

@@ -123,7 +123,7 @@ HRESULT XmlDocument::WrapNode(const XmlNodeRef &ref, IXMLDOMNode **node) {
     AddRef();
     return S_OK;
   }
-  return XmlGuard([&] { return XmlNodeObject::Create(*this, ref, node); });
+  return ZrqComBoundary([&] { return XmlNodeObject::Create(*this, ref, node); });
 }
 
 HRESULT XmlDocument::QueryInterface(REFIID riid, void **ppv) {
@@ -151,7 +151,7 @@ HRESULT XmlDocument::get_documentElement(IXMLDOMElement **element) {
 
 HRESULT XmlDocument::putref_documentElement(IXMLDOMElement *element) {
   if (!element) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     XmlNodeRef ref;
     if (!XmlGetNodeRef(element, ref) || ref.tree != root.tree || !ref.IsElement()) return E_INVALIDARG;
     const pugi::xml_node existing = root.tree->DocumentElement();
@@ -169,7 +169,7 @@ HRESULT XmlDocument::createElement(BSTR tagName, IXMLDOMElement **element) {
   if (!element) return E_INVALIDARG;
   *element = nullptr;
   if (!tagName) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     const std::string name = XmlFromBstr(tagName);
     if (!XmlIsValidName(name)) return E_FAIL;
     // A new element belongs to no parent until it is appended somewhere.
@@ -201,7 +201,7 @@ void XmlDocument::Fail(XmlParseErrorInfo error) {
 HRESULT XmlDocument::LoadBuffer(const void *text, size_t size, bool utf8, const std::string &url,
                                 VARIANT_BOOL *isSuccessful) {
   if (isSuccessful) *isSuccessful = VARIANT_FALSE;
-  const HRESULT hr = XmlGuard([&] {
+  const HRESULT hr = ZrqComBoundary([&] {
     XmlParseErrorInfo error;
     error.url = url;
     std::shared_ptr<XmlTree> tree = XmlTree::CreateEmpty();
@@ -241,7 +241,7 @@ HRESULT XmlDocument::LoadBuffer(const void *text, size_t size, bool utf8, const 
 HRESULT XmlDocument::loadXML(BSTR xml, VARIANT_BOOL *isSuccessful) {
   if (isSuccessful) *isSuccessful = VARIANT_FALSE;
   std::string text;
-  const HRESULT hr = XmlGuard([&] {
+  const HRESULT hr = ZrqComBoundary([&] {
     text = XmlFromBstr(xml);
     return S_OK;
   });
@@ -256,7 +256,7 @@ HRESULT XmlDocument::load(VARIANT source, VARIANT_BOOL *isSuccessful) {
   if (isSuccessful) *isSuccessful = VARIANT_FALSE;
   std::string path;
   std::string contents;
-  HRESULT hr = XmlGuard([&] {
+  HRESULT hr = ZrqComBoundary([&] {
     const HRESULT found = PathFromVariant(source, path);
     if (FAILED(found)) return found;
     return XmlReadFile(path, contents);
@@ -268,7 +268,7 @@ HRESULT XmlDocument::load(VARIANT source, VARIANT_BOOL *isSuccessful) {
     XmlParseErrorInfo error;
     error.errorCode = hr;
     if (hr != E_OUTOFMEMORY) {
-      XmlGuard([&] {
+      ZrqComBoundary([&] {
         error.reason = XmlFileErrorReason(hr);
         error.url = path;
         return S_OK;
@@ -282,7 +282,7 @@ HRESULT XmlDocument::load(VARIANT source, VARIANT_BOOL *isSuccessful) {
 }
 
 HRESULT XmlDocument::save(VARIANT destination) {
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     std::string path;
     HRESULT hr = PathFromVariant(destination, path);
     if (FAILED(hr)) return hr;

@@ -28,12 +28,12 @@ HRESULT XmlNodeObject::get_tagName(BSTR *tagName) {
   if (!tagName) return E_INVALIDARG;
   *tagName = nullptr;
   if (!ref.IsElement()) return E_FAIL;
-  return XmlGuard([&] { return XmlMakeBstr(ref.node.name(), tagName); });
+  return ZrqComBoundary([&] { return XmlMakeBstr(ref.node.name(), tagName); });
 }
 
 HRESULT XmlNodeObject::getAttribute(BSTR name, VARIANT *value) {
   if (!name || !value) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     if (!ref.IsElement()) return E_FAIL;
     const pugi::xml_attribute attribute = ref.node.attribute(XmlFromBstr(name).c_str());
     if (!attribute) {
@@ -51,7 +51,7 @@ HRESULT XmlNodeObject::getAttribute(BSTR name, VARIANT *value) {
 
 HRESULT XmlNodeObject::setAttribute(BSTR name, VARIANT value) {
   if (!name) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     if (!ref.IsElement()) return E_FAIL;
     const std::string attributeName = XmlFromBstr(name);
     if (!XmlIsValidName(attributeName)) return E_INVALIDARG;
@@ -66,7 +66,7 @@ HRESULT XmlNodeObject::setAttribute(BSTR name, VARIANT value) {
 
 HRESULT XmlNodeObject::removeAttribute(BSTR name) {
   if (!name) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     if (!ref.IsElement()) return E_FAIL;
     // Removing an attribute that is not there is not an error.
     pugi::xml_node(ref.node).remove_attribute(XmlFromBstr(name).c_str());

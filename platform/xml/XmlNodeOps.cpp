@@ -86,7 +86,7 @@ class VisibilityFilter {
 // Evaluates an XPath query from ref; a query that does not compile gives E_FAIL.
 HRESULT Select(const XmlNodeRef &ref, BSTR query, std::vector<XmlNodeRef> &results) {
   const std::string text = XmlFromBstr(query);
-  pugi::xpath_query compiled(text.c_str());  // throws on a syntax error; XmlGuard answers E_FAIL
+  pugi::xpath_query compiled(text.c_str());  // throws on a syntax error, which the method answers with E_FAIL
   if (!compiled) return E_FAIL;
   const pugi::xpath_node context = ref.isAttribute ? pugi::xpath_node(ref.Attribute(), ref.node)
                                                    : pugi::xpath_node(ref.node);
@@ -119,7 +119,7 @@ namespace XmlNodeOps {
 
 HRESULT GetNodeName(const XmlNodeRef &ref, BSTR *name) {
   if (!name) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     if (ref.isAttribute) return XmlMakeBstr(ref.attributeName, name);
     switch (ref.node.type()) {
       case pugi::node_element:
@@ -145,7 +145,7 @@ HRESULT GetNodeName(const XmlNodeRef &ref, BSTR *name) {
 
 HRESULT GetNodeValue(const XmlNodeRef &ref, VARIANT *value) {
   if (!value) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     // Elements and documents have no value of their own.
     if (ref.IsElement() || ref.IsDocument()) {
       value->vt = VT_NULL;
@@ -161,7 +161,7 @@ HRESULT GetNodeValue(const XmlNodeRef &ref, VARIANT *value) {
 }
 
 HRESULT PutNodeValue(const XmlNodeRef &ref, const VARIANT &value) {
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     if (ref.IsElement() || ref.IsDocument()) return E_FAIL;
     CComVariant text;
     const HRESULT hr = VariantChangeType(&text, &value, 0, VT_BSTR);
@@ -217,20 +217,20 @@ HRESULT GetNodeTypeString(const XmlNodeRef &ref, BSTR *typeName) {
     case NODE_NOTATION: name = "notation"; break;
     case NODE_INVALID: return E_FAIL;
   }
-  return XmlGuard([&] { return XmlMakeBstr(name, typeName); });
+  return ZrqComBoundary([&] { return XmlMakeBstr(name, typeName); });
 }
 
 HRESULT GetParentNode(XmlDocument &owner, const XmlNodeRef &ref, IXMLDOMNode **parent) {
   if (!parent) return E_INVALIDARG;
   *parent = nullptr;
   if (ref.isAttribute) return S_FALSE;  // attributes have no parent in the DOM
-  return XmlGuard([&] { return HandOut(owner, ref, ref.tree->VisibleParent(ref.node), parent); });
+  return ZrqComBoundary([&] { return HandOut(owner, ref, ref.tree->VisibleParent(ref.node), parent); });
 }
 
 HRESULT GetChildNodes(XmlDocument &owner, const XmlNodeRef &ref, IXMLDOMNodeList **list) {
   if (!list) return E_INVALIDARG;
   *list = nullptr;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     std::vector<XmlNodeRef> children;
     if (!ref.isAttribute) {
       for (pugi::xml_node child = ref.node.first_child(); child; child = child.next_sibling()) {
@@ -245,7 +245,7 @@ HRESULT GetRelative(XmlDocument &owner, const XmlNodeRef &ref, Relative which, I
   if (!node) return E_INVALIDARG;
   *node = nullptr;
   if (ref.isAttribute) return S_FALSE;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     const pugi::xml_node holding = ref.tree->holding;
     pugi::xml_node found;
     switch (which) {
@@ -280,7 +280,7 @@ HRESULT HasChildNodes(const XmlNodeRef &ref, VARIANT_BOOL *hasChild) {
 HRESULT AppendChild(const XmlNodeRef &ref, IXMLDOMNode *newChild, IXMLDOMNode **outNewChild) {
   if (outNewChild) *outNewChild = nullptr;
   if (!newChild) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     XmlNodeRef child;
     // Only nodes of this same document can be inserted; nodes of other documents (or of this
     // document's earlier content) would have to be copied, which would split their identity.
@@ -306,7 +306,7 @@ HRESULT AppendChild(const XmlNodeRef &ref, IXMLDOMNode *newChild, IXMLDOMNode **
 HRESULT RemoveChild(const XmlNodeRef &ref, IXMLDOMNode *childNode, IXMLDOMNode **oldChild) {
   if (oldChild) *oldChild = nullptr;
   if (!childNode) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     XmlNodeRef child;
     if (!XmlGetNodeRef(childNode, child) || child.tree != ref.tree || child.isAttribute || ref.isAttribute ||
         child.node.parent() != ref.node || child.node == ref.tree->holding) {
@@ -328,11 +328,11 @@ HRESULT GetOwnerDocument(XmlDocument &owner, const XmlNodeRef &ref, IXMLDOMDocum
 HRESULT GetText(const XmlNodeRef &ref, BSTR *text) {
   if (!text) return E_INVALIDARG;
   *text = nullptr;
-  return XmlGuard([&] { return XmlMakeBstr(XmlTextContent(ref), text); });
+  return ZrqComBoundary([&] { return XmlMakeBstr(XmlTextContent(ref), text); });
 }
 
 HRESULT PutText(const XmlNodeRef &ref, BSTR text) {
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     const std::string utf8 = XmlFromBstr(text);
     if (ref.isAttribute) {
       pugi::xml_attribute attribute = ref.Attribute();
@@ -346,7 +346,7 @@ HRESULT PutText(const XmlNodeRef &ref, BSTR text) {
 
 HRESULT GetNodeTypedValue(const XmlNodeRef &ref, VARIANT *value) {
   if (!value) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     // The document has no value of its own.
     if (ref.IsDocument()) {
       value->vt = VT_NULL;
@@ -360,7 +360,7 @@ HRESULT GetNodeTypedValue(const XmlNodeRef &ref, VARIANT *value) {
 }
 
 HRESULT PutNodeTypedValue(const XmlNodeRef &ref, const VARIANT &value) {
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     if (ref.IsDocument()) return E_FAIL;
     const XmlDataType type = DataTypeOf(ref).value_or(XmlDataType::String);
     CComVariant converted;
@@ -380,7 +380,7 @@ HRESULT PutNodeTypedValue(const XmlNodeRef &ref, const VARIANT &value) {
 
 HRESULT GetDataType(const XmlNodeRef &ref, VARIANT *typeName) {
   if (!typeName) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     // Text is the default, so a "string" element reports no type, as do all other nodes.
     const auto type = DataTypeOf(ref);
     if (!type || *type == XmlDataType::String) {
@@ -398,7 +398,7 @@ HRESULT GetDataType(const XmlNodeRef &ref, VARIANT *typeName) {
 
 HRESULT PutDataType(const XmlNodeRef &ref, BSTR typeName) {
   if (!typeName) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     if (!ref.IsElement()) return E_FAIL;
     const auto type = XmlDataTypeFromName(XmlFromBstr(typeName));
     if (!type) return E_FAIL;
@@ -409,13 +409,13 @@ HRESULT PutDataType(const XmlNodeRef &ref, BSTR typeName) {
 HRESULT GetXml(const XmlNodeRef &ref, BSTR *xml) {
   if (!xml) return E_INVALIDARG;
   *xml = nullptr;
-  return XmlGuard([&] { return XmlMakeBstr(XmlSerializeNode(ref), xml); });
+  return ZrqComBoundary([&] { return XmlMakeBstr(XmlSerializeNode(ref), xml); });
 }
 
 HRESULT SelectNodes(XmlDocument &owner, const XmlNodeRef &ref, BSTR query, IXMLDOMNodeList **list) {
   if (!list) return E_INVALIDARG;
   *list = nullptr;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     std::vector<XmlNodeRef> results;
     const HRESULT hr = Select(ref, query, results);
     if (FAILED(hr)) return hr;
@@ -426,7 +426,7 @@ HRESULT SelectNodes(XmlDocument &owner, const XmlNodeRef &ref, BSTR query, IXMLD
 HRESULT SelectSingleNode(XmlDocument &owner, const XmlNodeRef &ref, BSTR query, IXMLDOMNode **node) {
   if (!node) return E_INVALIDARG;
   *node = nullptr;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     std::vector<XmlNodeRef> results;
     const HRESULT hr = Select(ref, query, results);
     if (FAILED(hr)) return hr;
@@ -439,7 +439,7 @@ HRESULT GetElementsByTagName(XmlDocument &owner, const XmlNodeRef &ref, BSTR tag
   if (!list) return E_INVALIDARG;
   *list = nullptr;
   if (!tagName) return E_INVALIDARG;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     const std::string name = XmlFromBstr(tagName);
     const bool any = name == "*";
     std::vector<XmlNodeRef> found;

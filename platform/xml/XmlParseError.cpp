@@ -13,14 +13,14 @@ HRESULT HandOut(LONG value, LONG *out) {
 HRESULT HandOut(const std::string &text, BSTR *out) {
   if (!out) return E_INVALIDARG;
   *out = nullptr;
-  return XmlGuard([&] { return XmlMakeBstr(text, out); });
+  return ZrqComBoundary([&] { return XmlMakeBstr(text, out); });
 }
 
 }  // namespace
 
 HRESULT XmlParseError::Create(const XmlParseErrorInfo &info, IXMLDOMParseError **error) {
   *error = nullptr;
-  return XmlGuard([&] {
+  return ZrqComBoundary([&] {
     auto *object = new (std::nothrow) XmlParseError(info);
     if (!object) return E_OUTOFMEMORY;
     *error = object;

@@ -1,5 +1,5 @@
-// Small helpers every DOM method uses: strings across the BSTR boundary, XML names, and the
-// guard that keeps exceptions inside the platform.
+// Small helpers every DOM method uses: strings across the BSTR boundary and XML names. Each
+// method runs inside ZrqComBoundary, which keeps exceptions inside the platform.
 #pragma once
 
 #include <new>
@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include <atlcomcli.h>
+#include <zrqboundary.h>
 
 // A fresh BSTR of UTF-8 text into *out.
 inline HRESULT XmlMakeBstr(std::string_view utf8, BSTR *out) {
@@ -36,15 +37,3 @@ inline bool XmlIsValidName(std::string_view name) {
   return true;
 }
 
-// Runs body, turning an exception into a status: running out of memory is E_OUTOFMEMORY,
-// anything else E_FAIL. No exception leaves a DOM method.
-template <class Body>
-HRESULT XmlGuard(Body &&body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc &) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_FAIL;
-  }
-}
