@@ -143,6 +143,20 @@ TEST_F(PageObject, TranslatesOnlyKeyAndMouseMessagesOfDialogNavigation) {
   EXPECT_EQ(GetFocus(), Control(EffectValueSliderId));
 }
 
+TEST_F(PageObject, TabVisitsEveryControlInTheTemplatesOrder) {
+  Open();
+  SetFocus(Control(EffectListId));
+  const int order[] = {EffectValueSliderId,      EffectValueFieldId,   TimeSliderId,        TimeFieldId,
+                       PreviousKeyFrameButtonId, NextKeyFrameButtonId, AddKeyFrameButtonId, RemoveKeyFrameButtonId,
+                       RemoveAllKeyFramesButtonId, EffectListId};
+  for (int id : order) {
+    ASSERT_TRUE(ZrqUiKey(VK_TAB, TRUE));
+    ASSERT_TRUE(ZrqUiKey(VK_TAB, FALSE));
+    ZrqUiPumpMessages();
+    EXPECT_EQ(GetFocus(), Control(id)) << "expected the focus on " << id;
+  }
+}
+
 TEST_F(PageObject, TakesPartInItsFramesTabOrder) {
   Open();
   SetWindowLongPtrW(dialog, GWL_EXSTYLE, 0);
