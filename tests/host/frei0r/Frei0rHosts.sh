@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The plugins in real frei0r hosts: ffmpeg's frei0r filter and MLT's melt apply each effect to
-# a clip kept lossless, and every decoded frame equals zrq-render's on the same frames.
+# The plugins in real frei0r hosts: ffmpeg's frei0r filter, MLT's melt and GStreamer's frei0r
+# elements apply the effects to a clip kept lossless, and every decoded frame equals
+# zrq-render's on the same frames.
 set -euo pipefail
 
 bin="${ZRQ_BINARY_DIR:?names the build folder}/bin"
@@ -51,4 +52,20 @@ for plugin in zrq_wave zrq_mirror_left zrq_panel_rotate; do
     { cat melt.log >&2; fail "melt with $plugin failed"; }
   decoded melt.mkv | cmp -s - expected.raw || fail "melt with $plugin differs from zrq-render"
 done
-echo "ffmpeg and melt match zrq-render for every plugin"
+# GStreamer, on raw frames; its frei0r elements name the parameters after the plugin's own
+# ("Effect Value" is effect-value). A registry of its own, so no cache hides the plugins.
+export GST_REGISTRY="$folder/gstreamer.registry"
+for plugin in zrq_wave zrq_mirror_left zrq_panel_rotate; do
+  case $plugin in
+    zrq_wave) effect=2001 ;;
+    zrq_mirror_left) effect=2005 ;;
+    zrq_panel_rotate) effect=2010 ;;
+  esac
+  "$bin/zrq-render" --raw $size --effect $effect --value 57 --input clip.raw --output expected.raw
+  gst-launch-1.0 -q filesrc location=clip.raw ! \
+    rawvideoparse width=${size%x*} height=${size#*x} format=bgra framerate=25/1 ! \
+    "frei0r-filter-${plugin//_/-}" effect-value=0.57 ! filesink location=gstreamer.raw ||
+    fail "GStreamer with $plugin failed"
+  cmp -s gstreamer.raw expected.raw || fail "GStreamer with $plugin differs from zrq-render"
+done
+echo "ffmpeg, melt and GStreamer match zrq-render for every plugin"
