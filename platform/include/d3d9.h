@@ -113,7 +113,7 @@ struct IDirect3D9 : public IUnknown {
                           IDirect3DDevice9 **ppReturnedDeviceInterface) PURE;
 };
 typedef IDirect3D9 *LPDIRECT3D9, *PDIRECT3D9;
-ZRQ_DECLARE_UUID(IDirect3D9, 0x81BDCBCA, 0x64D4, 0x426D, 0xAE, 0x8D, 0xAD, 0x01, 0x47, 0xF4, 0x27, 0x5C);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3D9);
 
 // ---- Resources ----------------------------------------------------------------------------
 
@@ -128,7 +128,7 @@ struct IDirect3DResource9 : public IUnknown {
   STDMETHOD_(D3DRESOURCETYPE, GetType)() PURE;
 };
 typedef IDirect3DResource9 *LPDIRECT3DRESOURCE9, *PDIRECT3DRESOURCE9;
-ZRQ_DECLARE_UUID(IDirect3DResource9, 0x05EEC05D, 0x8F7D, 0x4362, 0xB9, 0x99, 0xD1, 0xBA, 0xF3, 0x57, 0xC7, 0x04);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3DResource9);
 
 struct IDirect3DSurface9 : public IDirect3DResource9 {
   STDMETHOD(GetContainer)(REFIID riid, void **ppContainer) PURE;
@@ -139,7 +139,7 @@ struct IDirect3DSurface9 : public IDirect3DResource9 {
   STDMETHOD(ReleaseDC)(HDC hdc) PURE;
 };
 typedef IDirect3DSurface9 *LPDIRECT3DSURFACE9, *PDIRECT3DSURFACE9;
-ZRQ_DECLARE_UUID(IDirect3DSurface9, 0x0CFBAF3A, 0x9FF6, 0x429A, 0x99, 0xB3, 0xA2, 0x79, 0x6A, 0xF8, 0xB8, 0x9B);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3DSurface9);
 
 struct IDirect3DBaseTexture9 : public IDirect3DResource9 {
   STDMETHOD_(DWORD, SetLOD)(DWORD LODNew) PURE;
@@ -150,7 +150,7 @@ struct IDirect3DBaseTexture9 : public IDirect3DResource9 {
   STDMETHOD_(void, GenerateMipSubLevels)() PURE;
 };
 typedef IDirect3DBaseTexture9 *LPDIRECT3DBASETEXTURE9, *PDIRECT3DBASETEXTURE9;
-ZRQ_DECLARE_UUID(IDirect3DBaseTexture9, 0x580CA87E, 0x1D3C, 0x4D54, 0x99, 0x1D, 0xB7, 0xD3, 0xE3, 0xC2, 0x98, 0xCE);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3DBaseTexture9);
 
 struct IDirect3DTexture9 : public IDirect3DBaseTexture9 {
   STDMETHOD(GetLevelDesc)(UINT Level, D3DSURFACE_DESC *pDesc) PURE;
@@ -160,7 +160,7 @@ struct IDirect3DTexture9 : public IDirect3DBaseTexture9 {
   STDMETHOD(AddDirtyRect)(const RECT *pDirtyRect) PURE;
 };
 typedef IDirect3DTexture9 *LPDIRECT3DTEXTURE9, *PDIRECT3DTEXTURE9;
-ZRQ_DECLARE_UUID(IDirect3DTexture9, 0x85C31227, 0x3DE5, 0x4F00, 0x9B, 0x3A, 0xF1, 0x1A, 0xC3, 0x8C, 0x18, 0xB5);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3DTexture9);
 
 struct IDirect3DVertexBuffer9 : public IDirect3DResource9 {
   STDMETHOD(Lock)(UINT OffsetToLock, UINT SizeToLock, void **ppbData, DWORD Flags) PURE;
@@ -168,7 +168,7 @@ struct IDirect3DVertexBuffer9 : public IDirect3DResource9 {
   STDMETHOD(GetDesc)(D3DVERTEXBUFFER_DESC *pDesc) PURE;
 };
 typedef IDirect3DVertexBuffer9 *LPDIRECT3DVERTEXBUFFER9, *PDIRECT3DVERTEXBUFFER9;
-ZRQ_DECLARE_UUID(IDirect3DVertexBuffer9, 0xB64BB1B5, 0xFD70, 0x4DF6, 0xBF, 0x91, 0x19, 0xD0, 0xA1, 0x24, 0x55, 0xE3);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3DVertexBuffer9);
 
 struct IDirect3DIndexBuffer9 : public IDirect3DResource9 {
   STDMETHOD(Lock)(UINT OffsetToLock, UINT SizeToLock, void **ppbData, DWORD Flags) PURE;
@@ -176,7 +176,7 @@ struct IDirect3DIndexBuffer9 : public IDirect3DResource9 {
   STDMETHOD(GetDesc)(D3DINDEXBUFFER_DESC *pDesc) PURE;
 };
 typedef IDirect3DIndexBuffer9 *LPDIRECT3DINDEXBUFFER9, *PDIRECT3DINDEXBUFFER9;
-ZRQ_DECLARE_UUID(IDirect3DIndexBuffer9, 0x7C9DD65E, 0xD3F7, 0x4529, 0xAC, 0xEE, 0x78, 0x58, 0x30, 0xAC, 0xDE, 0x35);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3DIndexBuffer9);
 
 // ---- Device children that are not resources ----------------------------------------------
 
@@ -186,28 +186,28 @@ struct IDirect3DStateBlock9 : public IUnknown {
   STDMETHOD(Apply)() PURE;
 };
 typedef IDirect3DStateBlock9 *LPDIRECT3DSTATEBLOCK9, *PDIRECT3DSTATEBLOCK9;
-ZRQ_DECLARE_UUID(IDirect3DStateBlock9, 0xB07C4FE5, 0x310D, 0x4BA8, 0xA2, 0x3C, 0x4F, 0x0F, 0x20, 0x6F, 0x21, 0x8B);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3DStateBlock9);
 
 struct IDirect3DVertexDeclaration9 : public IUnknown {
   STDMETHOD(GetDevice)(IDirect3DDevice9 **ppDevice) PURE;
   STDMETHOD(GetDeclaration)(D3DVERTEXELEMENT9 *pElement, UINT *pNumElements) PURE;
 };
 typedef IDirect3DVertexDeclaration9 *LPDIRECT3DVERTEXDECLARATION9;
-ZRQ_DECLARE_UUID(IDirect3DVertexDeclaration9, 0xDD13C59C, 0x36FA, 0x4098, 0xA8, 0xFB, 0xC7, 0xED, 0x39, 0xDC, 0x85, 0x46);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3DVertexDeclaration9);
 
 struct IDirect3DVertexShader9 : public IUnknown {
   STDMETHOD(GetDevice)(IDirect3DDevice9 **ppDevice) PURE;
   STDMETHOD(GetFunction)(void *pData, UINT *pSizeOfData) PURE;
 };
 typedef IDirect3DVertexShader9 *LPDIRECT3DVERTEXSHADER9;
-ZRQ_DECLARE_UUID(IDirect3DVertexShader9, 0xEFC5557E, 0x6265, 0x4613, 0x8A, 0x94, 0x43, 0x85, 0x78, 0x89, 0xEB, 0x36);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3DVertexShader9);
 
 struct IDirect3DPixelShader9 : public IUnknown {
   STDMETHOD(GetDevice)(IDirect3DDevice9 **ppDevice) PURE;
   STDMETHOD(GetFunction)(void *pData, UINT *pSizeOfData) PURE;
 };
 typedef IDirect3DPixelShader9 *LPDIRECT3DPIXELSHADER9;
-ZRQ_DECLARE_UUID(IDirect3DPixelShader9, 0x6D3BDBDC, 0x5B02, 0x4415, 0xB8, 0x52, 0xCE, 0x5E, 0x8B, 0xCC, 0xB2, 0x89);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3DPixelShader9);
 
 // ---- The device ---------------------------------------------------------------------------
 
@@ -356,7 +356,7 @@ struct IDirect3DDevice9 : public IUnknown {
   STDMETHOD(CreateQuery)(D3DQUERYTYPE Type, IDirect3DQuery9 **ppQuery) PURE;
 };
 typedef IDirect3DDevice9 *LPDIRECT3DDEVICE9, *PDIRECT3DDEVICE9;
-ZRQ_DECLARE_UUID(IDirect3DDevice9, 0xD0223B96, 0xBF7A, 0x43FD, 0x92, 0xBD, 0xA4, 0x3B, 0x0D, 0x82, 0xB9, 0xEB);
+ZRQ_DECLARE_UUID_OF_IID(IDirect3DDevice9);
 
 // Creates the factory; SDKVersion must be D3D_SDK_VERSION. Returns null on failure.
 STDAPI_(IDirect3D9 *) Direct3DCreate9(UINT SDKVersion);

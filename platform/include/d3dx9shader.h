@@ -122,7 +122,7 @@ struct ID3DXBuffer : public IUnknown {
   STDMETHOD_(DWORD, GetBufferSize)() PURE;
 };
 typedef ID3DXBuffer *LPD3DXBUFFER;
-ZRQ_DECLARE_UUID(ID3DXBuffer, 0x8BA5FB08, 0x5195, 0x40E2, 0xAC, 0x58, 0x0D, 0x98, 0x9C, 0x3A, 0x01, 0x02);
+ZRQ_DECLARE_UUID_OF_IID(ID3DXBuffer);
 
 // The constants of a compiled shader; each Set writes the registers of the named constant on
 // the device given.
@@ -156,7 +156,7 @@ struct ID3DXConstantTable : public ID3DXBuffer {
                                             const D3DXMATRIX **ppMatrix, UINT Count) PURE;
 };
 typedef ID3DXConstantTable *LPD3DXCONSTANTTABLE;
-ZRQ_DECLARE_UUID(ID3DXConstantTable, 0xAB3C758F, 0x093E, 0x4356, 0xB7, 0x62, 0x4D, 0xB1, 0x8F, 0x1B, 0x3A, 0x01);
+ZRQ_DECLARE_UUID_OF_IID(ID3DXConstantTable);
 
 // The caller's handler of #include directives; not a COM object (no IUnknown).
 struct ID3DXInclude {

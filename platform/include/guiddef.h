@@ -49,6 +49,13 @@ struct ZrqUuidOf;
     static constexpr GUID value = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}; \
   }
 #define ZRQ_IID_OF(type) (ZrqUuidOf<type>::value)
+// The same for an interface whose IID_ constant is defined: the number is written once, in
+// the DEFINE_GUID, and the declaration takes it from there.
+#define ZRQ_DECLARE_UUID_OF_IID(type)         \
+  template <>                                 \
+  struct ZrqUuidOf<type> {                    \
+    static constexpr GUID value = IID_##type; \
+  }
 
 #else  // C: references become pointers, as in the C form of every interface.
 
@@ -63,5 +70,6 @@ typedef const CLSID *REFCLSID;
 #define DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
   static const GUID name __attribute__((unused)) = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
 #define ZRQ_DECLARE_UUID(type, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8)
+#define ZRQ_DECLARE_UUID_OF_IID(type)
 
 #endif

@@ -60,7 +60,7 @@ struct IXMLDOMParseError : public IDispatch {
   STDMETHOD(get_linepos)(LONG *linePosition) PURE;
   STDMETHOD(get_filepos)(LONG *filePosition) PURE;
 };
-ZRQ_DECLARE_UUID(IXMLDOMParseError, 0x3EFAA426, 0x272F, 0x11D2, 0x83, 0x6F, 0x00, 0x00, 0xF8, 0x7A, 0x77, 0x82);
+ZRQ_DECLARE_UUID_OF_IID(IXMLDOMParseError);
 
 // The document classes. DOMDocument is the version-independent class, DOMDocument60 the
 // one a host asks for by version.
@@ -107,7 +107,7 @@ struct IXMLDOMNode : public IDispatch {
   STDMETHOD(get_baseName)(BSTR *nameString) PURE;
   STDMETHOD(transformNodeToObject)(IXMLDOMNode *stylesheet, VARIANT outputObject) PURE;
 };
-ZRQ_DECLARE_UUID(IXMLDOMNode, 0x2933BF80, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60);
+ZRQ_DECLARE_UUID_OF_IID(IXMLDOMNode);
 
 struct IXMLDOMNodeList : public IDispatch {
   STDMETHOD(get_item)(LONG index, IXMLDOMNode **listItem) PURE;
@@ -116,7 +116,7 @@ struct IXMLDOMNodeList : public IDispatch {
   STDMETHOD(reset)() PURE;
   STDMETHOD(get__newEnum)(IUnknown **ppUnk) PURE;
 };
-ZRQ_DECLARE_UUID(IXMLDOMNodeList, 0x2933BF82, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60);
+ZRQ_DECLARE_UUID_OF_IID(IXMLDOMNodeList);
 
 struct IXMLDOMElement : public IXMLDOMNode {
   STDMETHOD(get_tagName)(BSTR *tagName) PURE;
@@ -129,7 +129,7 @@ struct IXMLDOMElement : public IXMLDOMNode {
   STDMETHOD(getElementsByTagName)(BSTR tagName, IXMLDOMNodeList **resultList) PURE;
   STDMETHOD(normalize)() PURE;
 };
-ZRQ_DECLARE_UUID(IXMLDOMElement, 0x2933BF86, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60);
+ZRQ_DECLARE_UUID_OF_IID(IXMLDOMElement);
 
 struct IXMLDOMDocument : public IXMLDOMNode {
   STDMETHOD(get_doctype)(IXMLDOMDocumentType **documentType) PURE;
@@ -166,7 +166,7 @@ struct IXMLDOMDocument : public IXMLDOMNode {
   STDMETHOD(put_ondataavailable)(VARIANT ondataavailableSink) PURE;
   STDMETHOD(put_ontransformnode)(VARIANT ontransformnodeSink) PURE;
 };
-ZRQ_DECLARE_UUID(IXMLDOMDocument, 0x2933BF81, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60);
+ZRQ_DECLARE_UUID_OF_IID(IXMLDOMDocument);
 
 // Creates a new, empty DOM document and hands out the interface riid of it (IUnknown,
 // IDispatch, IXMLDOMNode or IXMLDOMDocument). This is how a host gets a document while the

@@ -167,5 +167,5 @@ struct IDispatch : public IUnknown {
                     VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr) PURE;
 };
 typedef IDispatch *LPDISPATCH;
-ZRQ_DECLARE_UUID(IDispatch, 0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+ZRQ_DECLARE_UUID_OF_IID(IDispatch);
 #endif

@@ -18,8 +18,7 @@ DEFINE_GUID(IID_ISpecifyPropertyPages, 0xB196B28B, 0xBAB4, 0x101A, 0xB6, 0x9C, 0
 struct ISpecifyPropertyPages : public IUnknown {
   STDMETHOD(GetPages)(CAUUID *pPages) PURE;
 };
-ZRQ_DECLARE_UUID(ISpecifyPropertyPages, 0xB196B28B, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D,
-                 0x07);
+ZRQ_DECLARE_UUID_OF_IID(ISpecifyPropertyPages);
 
 #else
 
@@ -71,7 +70,7 @@ struct IPropertyPageSite : public IUnknown {
   STDMETHOD(GetPageContainer)(IUnknown **ppUnk) PURE;
   STDMETHOD(TranslateAccelerator)(MSG *pMsg) PURE;
 };
-ZRQ_DECLARE_UUID(IPropertyPageSite, 0xB196B28C, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07);
+ZRQ_DECLARE_UUID_OF_IID(IPropertyPageSite);
 
 // One page of a property frame: a child dialog over the objects the frame hands in.
 struct IPropertyPage : public IUnknown {
@@ -87,7 +86,7 @@ struct IPropertyPage : public IUnknown {
   STDMETHOD(Help)(LPCOLESTR pszHelpDir) PURE;
   STDMETHOD(TranslateAccelerator)(MSG *pMsg) PURE;
 };
-ZRQ_DECLARE_UUID(IPropertyPage, 0xB196B28D, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07);
+ZRQ_DECLARE_UUID_OF_IID(IPropertyPage);
 
 #else
 

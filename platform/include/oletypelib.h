@@ -58,7 +58,7 @@ struct ITypeLib : public IUnknown {
   STDMETHOD_(void, ReleaseTLibAttr)(TLIBATTR *pTLibAttr) PURE;
 };
 typedef ITypeLib *LPTYPELIB;
-ZRQ_DECLARE_UUID(ITypeLib, 0x00020402, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+ZRQ_DECLARE_UUID_OF_IID(ITypeLib);
 
 #else
 

@@ -20,14 +20,14 @@ struct IUnknown {
   STDMETHOD_(ULONG, Release)() PURE;
 };
 typedef IUnknown *LPUNKNOWN;
-ZRQ_DECLARE_UUID(IUnknown, 0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+ZRQ_DECLARE_UUID_OF_IID(IUnknown);
 
 struct IClassFactory : public IUnknown {
   STDMETHOD(CreateInstance)(IUnknown *pUnkOuter, REFIID riid, void **ppvObject) PURE;
   STDMETHOD(LockServer)(BOOL fLock) PURE;
 };
 typedef IClassFactory *LPCLASSFACTORY;
-ZRQ_DECLARE_UUID(IClassFactory, 0x00000001, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+ZRQ_DECLARE_UUID_OF_IID(IClassFactory);
 
 #else  // C: each interface is a pointer to its table of functions, first argument `This`.
 
