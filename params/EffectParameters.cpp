@@ -120,6 +120,8 @@ HRESULT EffectParameters::SetValues(ULONG count, LONG *ids, VARIANT *values) {
     HRESULT hr = S_OK;
     VARIANT empty;
     VariantInit(&empty);
+    // Each value is stored as it comes; a failure stops the loop and keeps those stored before
+    // it, which callers setting several values at once have always seen.
     for (ULONG i = 0; i < count; ++i) {
       if (table.Find(ids[i]) != nullptr)
         hr = table.SetValue(ids[i], values[i]);
@@ -436,6 +438,8 @@ HRESULT EffectParameters::BuildCurveLocked(LONG id, bool spline) {
 HRESULT EffectParameters::GetCurveValueAtTime(double time, LONG id, BOOL spline, VARIANT *value) {
   return Locked([&] {
     if (value == nullptr) return E_POINTER;
+    // Only the low byte of the flag counts, as it always has for this method: a caller that
+    // passes 0x100 gets the straight line, and stored curves keep their old shape.
     const bool natural = static_cast<BYTE>(spline) != 0;
     if (!curve.valid || curve.id != id || curve.spline != natural) {
       const HRESULT hr = BuildCurveLocked(id, natural);

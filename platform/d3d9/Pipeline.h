@@ -210,7 +210,7 @@ inline uint32_t ToDepth24(float z) {
   return static_cast<uint32_t>(static_cast<double>(z) * 16777215.0 + 0.5);
 }
 
-// Depth, stencil, blending and the write of one pixel; returns false when it was discarded.
+// Depth, stencil, blending and the write of one pixel; a pixel a test discards writes nothing.
 void MergePixel(const PixelSetup &setup, int x, int y, uint32_t source, float z, bool ccwFacing);
 
 // A triangle's values as planes over the screen: value(x, y) = v0 + dx·(x − refX) + dy·(y − refY).

@@ -173,7 +173,9 @@ void PanelRotate(const SourcePicture &src, const DestinationPicture &dst, Pictur
                  WorkingMemory &memory) {
   const LONG w = size.width;
   const LONG h = size.height;
-  const double theta = x * 12.566370964050293;
+  // Two full turns over the value's range: 4π, rounded to a float as the angle always was.
+  constexpr double kTwoTurns = 12.566370964050293;
+  const double theta = x * kTwoTurns;
   const float cosTheta = float(std::cos(theta));
   const float sinTheta = float(std::sin(theta));
   const LONG cx = w / 2;
