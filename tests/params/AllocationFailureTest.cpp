@@ -1,25 +1,9 @@
 // Every operation answers E_OUTOFMEMORY when the C++ heap runs dry, and leaves the set as it
 // was. The program's operator new fails the n-th allocation of the current thread on demand.
-#include "FailingOperatorNew.h"
+#include "support/FailingAllocator.h"
 #include "ParameterSetFixture.h"
 
 namespace {
-
-// Runs the operation with the n-th allocation failing, for n = 0, 1, ... until it succeeds;
-// check sees the outcome of every attempt.
-template <typename Operation, typename Check>
-void WithEachAllocationFailing(Operation operation, Check check) {
-  for (long n = 0; n < 100; ++n) {
-    FailAllocationAfter(n);
-    const HRESULT hr = operation();
-    StopFailingAllocations();
-    SCOPED_TRACE(n);
-    check(hr);
-    if (hr == S_OK) return;
-    ASSERT_EQ(hr, E_OUTOFMEMORY);
-  }
-  FAIL() << "never succeeded";
-}
 
 TEST_F(ParameterSetTest, KeyFrameEditsFailWhole) {
   ASSERT_EQ(parameters.SetKeyFrameValue(0.2, StartOffset, 21, I2(1)), S_OK);

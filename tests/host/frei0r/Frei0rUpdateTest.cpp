@@ -4,33 +4,15 @@ extern "C" {
 #include <frei0r.h>
 }
 
+#include "support/FailingAllocator.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
-
-namespace {
-
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-
-} // namespace
-
-// Every allocation of the process, the plugin's and the module's included, comes here.
-void *operator new(size_t size) {
-  if (counting)
-    ++allocations;
-  if (void *memory = std::malloc(size ? size : 1))
-    return memory;
-  throw std::bad_alloc();
-}
-void operator delete(void *memory) noexcept { std::free(memory); }
-void operator delete(void *memory, size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -63,15 +45,13 @@ TEST(Frei0rUpdate, AllocatesNothingAfterTheFirstFrameWhileTheValueMoves) {
     double choice = effect / 10.0;
     set(instance, &choice, 1);
     update(instance, 0.0, in.data(), out.data()); // the first frame may set things up
-    allocations = 0;
-    counting = true;
+    const long before = AllocationsOnThisThread();
     for (int frame = 0; frame < 24; ++frame) {
       double value = frame / 23.0;
       set(instance, &value, 0);
       update(instance, frame / 25.0, in.data(), out.data());
     }
-    counting = false;
-    EXPECT_EQ(allocations, 0) << "effect " << 2001 + effect;
+    EXPECT_EQ(AllocationsOnThisThread() - before, 0) << "effect " << 2001 + effect;
     destruct(instance);
   }
   deinit();

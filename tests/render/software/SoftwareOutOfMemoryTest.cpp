@@ -1,55 +1,20 @@
-// The processor under allocation failure. This program replaces the global allocation functions
-// so that the non-throwing ones, which the processor uses for its working memory, can be made to
-// fail on purpose.
+// The processor under allocation failure: the working memory it takes with the non-throwing
+// allocation functions is refused on purpose.
 #include "render/software/SoftwareEffectProcessor.h"
 
 #include "render/software/ReferenceProcessor.h"
 #include "render/software/SoftwareFrames.h"
 
+#include "support/FailingAllocator.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
 namespace {
 
-// Number of non-throwing allocations still allowed to succeed; negative means no limit.
-int nothrowAllowance = -1;
-
-void *Allocate(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
-
-void *AllocateOrThrow(std::size_t size) {
-  if (void *p = Allocate(size))
-    return p;
-  throw std::bad_alloc();
-}
-
-void *AllocateNothrow(std::size_t size) noexcept {
-  if (nothrowAllowance == 0)
-    return nullptr;
-  if (nothrowAllowance > 0)
-    --nothrowAllowance;
-  return Allocate(size);
-}
-
-} // namespace
-
-void *operator new(std::size_t size) { return AllocateOrThrow(size); }
-void *operator new[](std::size_t size) { return AllocateOrThrow(size); }
-void *operator new(std::size_t size, const std::nothrow_t &) noexcept { return AllocateNothrow(size); }
-void *operator new[](std::size_t size, const std::nothrow_t &) noexcept { return AllocateNothrow(size); }
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete[](void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
-void operator delete(void *p, const std::nothrow_t &) noexcept { std::free(p); }
-void operator delete[](void *p, const std::nothrow_t &) noexcept { std::free(p); }
-
-namespace {
-
+// Lets `allowance` allocations succeed and fails the next, while it lives.
 struct Limit {
-  explicit Limit(int allowance) { nothrowAllowance = allowance; }
-  ~Limit() { nothrowAllowance = -1; }
+  explicit Limit(int allowance) { FailAllocationAfter(allowance); }
+  ~Limit() { StopFailingAllocations(); }
 };
 
 HRESULT Process(SoftwareEffectProcessor &processor, const TestPicture &src, TestPicture &dst) {
