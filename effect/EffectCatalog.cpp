@@ -16,7 +16,7 @@ constexpr EffectCatalogEntry kCatalog[] = {
 };
 static_assert(std::size(kCatalog) == LastEffectId - FirstEffectId + 1);
 
-}  // namespace
+} // namespace
 
 std::span<const EffectCatalogEntry> EffectCatalog() { return kCatalog; }
 

@@ -21,7 +21,9 @@ struct EffectCatalogEntry {
 inline constexpr LONG FirstEffectId = WaveEffectId;
 inline constexpr LONG LastEffectId = PanelRotateEffectId;
 
-constexpr bool IsValidEffectId(LONG effectId) { return effectId >= FirstEffectId && effectId <= LastEffectId; }
+constexpr bool IsValidEffectId(LONG effectId) {
+  return effectId >= FirstEffectId && effectId <= LastEffectId;
+}
 
 // All entries, in identifier order.
 std::span<const EffectCatalogEntry> EffectCatalog();

@@ -20,14 +20,16 @@ struct BuiltRecords {
     };
     const Part parts[] = {
         {InputsParameter, LONG{1}, LONG{1}, LONG{1}, LONG{1}, u"Inputs", u"number of inputs", 0},
-        {EffectIdParameter, LONG{2002}, LONG{0}, LONG{0}, LONG{2002}, u"Effect ID", u"Effect ID", 0},
-        {EffectValueParameter, SHORT{50}, SHORT{0}, SHORT{100}, SHORT{50}, u"Effect Value", u"Effect Value", 1},
+        {EffectIdParameter, LONG{2002}, LONG{0}, LONG{0}, LONG{2002}, u"Effect ID", u"Effect ID",
+         0},
+        {EffectValueParameter, SHORT{50}, SHORT{0}, SHORT{100}, SHORT{50}, u"Effect Value",
+         u"Effect Value", 1},
         {CurrentTimeParameter, 0.0, 0.0, 100.0, 0.0, u"Current Time", u"Current Time", 1},
     };
     for (size_t i = 0; i < records.size() && SUCCEEDED(status); ++i) {
       const Part &p = parts[i];
-      status = ParameterRecord::Create(p.id, p.value, p.valueMin, p.valueMax, p.valueDef, p.name, p.desc, p.usage,
-                                       &records[i]);
+      status = ParameterRecord::Create(p.id, p.value, p.valueMin, p.valueMax, p.valueDef, p.name,
+                                       p.desc, p.usage, &records[i]);
     }
     if (SUCCEEDED(status)) status = SharedString::Create(u"", &rootName);
   }
@@ -38,7 +40,7 @@ const BuiltRecords &Built() {
   return built;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT GetEffectParameterRecords(std::span<const ParameterRecord> *records) {
   if (records == nullptr) return E_POINTER;
@@ -51,5 +53,6 @@ HRESULT GetEffectParameterRecords(std::span<const ParameterRecord> *records) {
 HRESULT RegisterEffectParameters(EffectParameters &parameters) {
   const BuiltRecords &built = Built();
   if (FAILED(built.status)) return built.status;
-  return parameters.InitializeParameters(built.rootName, built.records.data(), static_cast<ULONG>(built.records.size()));
+  return parameters.InitializeParameters(built.rootName, built.records.data(),
+                                         static_cast<ULONG>(built.records.size()));
 }

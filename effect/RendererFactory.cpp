@@ -13,16 +13,16 @@ std::unique_ptr<DistortionRenderer> CreateRenderer(LONG effectId) noexcept {
   const EffectCatalogEntry *entry = FindEffect(effectId);
   if (!entry) return nullptr;
   switch (entry->renderer) {
-    case RendererFamily::Wave:
-      return std::unique_ptr<DistortionRenderer>(new (std::nothrow) WaveRenderer());
-    case RendererFamily::Replicate:
-      return std::unique_ptr<DistortionRenderer>(new (std::nothrow) ReplicateRenderer());
-    case RendererFamily::Mirror:
-      return std::unique_ptr<DistortionRenderer>(new (std::nothrow) MirrorRenderer(effectId));
-    case RendererFamily::ColorShift:
-      return std::unique_ptr<DistortionRenderer>(new (std::nothrow) ColorShiftRenderer(effectId));
-    case RendererFamily::PanelRotate:
-      return std::unique_ptr<DistortionRenderer>(new (std::nothrow) PanelRotateRenderer());
+  case RendererFamily::Wave:
+    return std::unique_ptr<DistortionRenderer>(new (std::nothrow) WaveRenderer());
+  case RendererFamily::Replicate:
+    return std::unique_ptr<DistortionRenderer>(new (std::nothrow) ReplicateRenderer());
+  case RendererFamily::Mirror:
+    return std::unique_ptr<DistortionRenderer>(new (std::nothrow) MirrorRenderer(effectId));
+  case RendererFamily::ColorShift:
+    return std::unique_ptr<DistortionRenderer>(new (std::nothrow) ColorShiftRenderer(effectId));
+  case RendererFamily::PanelRotate:
+    return std::unique_ptr<DistortionRenderer>(new (std::nothrow) PanelRotateRenderer());
   }
   return nullptr;
 }

@@ -13,9 +13,11 @@ namespace {
 // The aspect a new effect assumes until the host gives a size: 1.333 as a float, not 4/3.
 constexpr float kInitialAspect = std::bit_cast<float>(0x3FAA9FBEu);
 
-}  // namespace
+} // namespace
 
-ZRQDistortion2DEffect::ZRQDistortion2DEffect() noexcept : aspectRatio(kInitialAspect) { ModuleAddLock(); }
+ZRQDistortion2DEffect::ZRQDistortion2DEffect() noexcept : aspectRatio(kInitialAspect) {
+  ModuleAddLock();
+}
 
 ZRQDistortion2DEffect::~ZRQDistortion2DEffect() {
   // The renderer drops its device objects before the device reference goes.
@@ -63,7 +65,9 @@ HRESULT ZRQDistortion2DEffect::QueryInterface(REFIID riid, void **ppvObject) {
   return S_OK;
 }
 
-ULONG ZRQDistortion2DEffect::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&referenceCount)); }
+ULONG ZRQDistortion2DEffect::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&referenceCount));
+}
 
 ULONG ZRQDistortion2DEffect::Release() {
   const LONG left = InterlockedDecrement(&referenceCount);
@@ -93,7 +97,9 @@ HRESULT ZRQDistortion2DEffect::LoadParameters(IUnknown *node) {
   return FAILED(applied) ? applied : loaded;
 }
 
-HRESULT ZRQDistortion2DEffect::SaveParameters(IXMLDOMNode *node) { return EffectParameters::SaveParameters(node); }
+HRESULT ZRQDistortion2DEffect::SaveParameters(IXMLDOMNode *node) {
+  return EffectParameters::SaveParameters(node);
+}
 
 HRESULT ZRQDistortion2DEffect::GetPages(CAUUID *pages) {
   if (!pages) return E_POINTER;

@@ -55,9 +55,9 @@ public:
   // ISoftwareEffect.
   STDMETHODIMP SetFrameSize(LONG width, LONG height, ULONG_PTR, ULONG_PTR) override;
   STDMETHODIMP PrepareSoftwareFrame(double time, ULONG_PTR, ULONG_PTR) override;
-  STDMETHODIMP ProcessFrame(BYTE **sources, ULONG_PTR reserved2, LONG *sourceStrides, ULONG_PTR reserved4,
-                            BYTE *destination, LONG left, LONG top, LONG right, LONG bottom,
-                            LONG destinationStride) override;
+  STDMETHODIMP ProcessFrame(BYTE **sources, ULONG_PTR reserved2, LONG *sourceStrides,
+                            ULONG_PTR reserved4, BYTE *destination, LONG left, LONG top, LONG right,
+                            LONG bottom, LONG destinationStride) override;
   STDMETHODIMP ReservedPair(ULONG_PTR, ULONG_PTR) override { return S_OK; }
 
   // IEffectParameters' last three slots, and IParameterSetXml (the same two operations). A load

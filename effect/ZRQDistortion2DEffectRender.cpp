@@ -12,7 +12,7 @@ namespace {
 
 using RenderGuard = std::lock_guard<std::recursive_mutex>;
 
-}  // namespace
+} // namespace
 
 HRESULT ZRQDistortion2DEffect::ReadEffectId(LONG *effectId) {
   CComVariant value;
@@ -51,7 +51,7 @@ HRESULT ZRQDistortion2DEffect::Reapply() {
   }
 
   if (const HRESULT hr = SelectRenderer(effectId); FAILED(hr)) return hr;
-  if (!renderer || !device) return S_OK;  // attached by a later Reapply
+  if (!renderer || !device) return S_OK; // attached by a later Reapply
   if (const HRESULT hr = renderer->Attach(device, aspectRatio); FAILED(hr)) {
     // Half-built buffers or panels must not be drawn: the renderer gives up the device and
     // the next Reapply attaches it afresh.
@@ -84,7 +84,7 @@ HRESULT ZRQDistortion2DEffect::SetDevice(IDirect3DDevice9 *newDevice, LONG width
   RenderGuard guard(renderLock);
   if (const HRESULT hr = RecordFrameSize(width, height); FAILED(hr)) return hr;
   softwareMode = false;
-  device = newDevice;  // the new reference is taken before the old one goes
+  device = newDevice; // the new reference is taken before the old one goes
   return S_OK;
 }
 
@@ -106,13 +106,15 @@ HRESULT ZRQDistortion2DEffect::SetDuration(double newDuration) {
 HRESULT ZRQDistortion2DEffect::EvaluateEffectValue(double *time, double *value) {
   if (*time > duration)
     *time = duration;
-  else if (!(*time >= 0.0))  // NaN too
+  else if (!(*time >= 0.0)) // NaN too
     *time = 0.0;
 
   ULONG count = 0;
   if (FAILED(GetKeyFrameCount(EffectValueParameter, &count)) || count == 0) return E_FAIL;
   CComVariant percent;
-  if (FAILED(GetValueAtTime(*time / duration, EffectValueParameter, &percent)) || percent.vt != VT_R8) return E_FAIL;
+  if (FAILED(GetValueAtTime(*time / duration, EffectValueParameter, &percent)) ||
+      percent.vt != VT_R8)
+    return E_FAIL;
   *value = ClampEffectValue(percent.dblVal * 0.01);
   return S_OK;
 }
@@ -173,13 +175,14 @@ HRESULT ZRQDistortion2DEffect::PrepareSoftwareFrame(double time, ULONG_PTR, ULON
   return hr;
 }
 
-HRESULT ZRQDistortion2DEffect::ProcessFrame(BYTE **sources, ULONG_PTR reserved2, LONG *sourceStrides,
-                                            ULONG_PTR reserved4, BYTE *destination, LONG left, LONG top,
-                                            LONG right, LONG bottom, LONG destinationStride) {
+HRESULT ZRQDistortion2DEffect::ProcessFrame(BYTE **sources, ULONG_PTR reserved2,
+                                            LONG *sourceStrides, ULONG_PTR reserved4,
+                                            BYTE *destination, LONG left, LONG top, LONG right,
+                                            LONG bottom, LONG destinationStride) {
   // Under renderLock, so that a Reapply on another thread cannot replace the processor while
   // it writes.
   RenderGuard guard(renderLock);
   if (!softwareProcessor) return E_FAIL;
-  return softwareProcessor->ProcessFrame(sources, reserved2, sourceStrides, reserved4, destination, left, top, right,
-                                         bottom, destinationStride);
+  return softwareProcessor->ProcessFrame(sources, reserved2, sourceStrides, reserved4, destination,
+                                         left, top, right, bottom, destinationStride);
 }

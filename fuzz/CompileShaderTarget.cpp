@@ -45,7 +45,8 @@ public:
   int open = 0;
 
 private:
-  static constexpr char kText[] = "#define SCALE 2\nfloat4 tint;\nfloat4 Scale(float4 v) { return v * SCALE * tint; }\n";
+  static constexpr char kText[] =
+      "#define SCALE 2\nfloat4 tint;\nfloat4 Scale(float4 v) { return v * SCALE * tint; }\n";
 };
 
 std::vector<DWORD> Words(ID3DXBuffer *buffer) {
@@ -57,7 +58,8 @@ std::vector<uint32_t> WithoutComments(const std::vector<DWORD> &tokens) {
   const std::vector<uint32_t> words(tokens.begin(), tokens.end());
   zrq::d3dx9::DecodedShader shader;
   std::string error;
-  Check(zrq::d3dx9::DecodeShader(words.data(), words.size(), shader, error), "tokens made here do not decode");
+  Check(zrq::d3dx9::DecodeShader(words.data(), words.size(), shader, error),
+        "tokens made here do not decode");
   std::vector<zrq::d3dx9::Instruction> kept;
   for (const zrq::d3dx9::Instruction &in : shader.instructions)
     if (in.opcode != zrq::d3dx9::Opcode::Comment) kept.push_back(in);
@@ -67,12 +69,15 @@ std::vector<uint32_t> WithoutComments(const std::vector<DWORD> &tokens) {
 // Disassembles tokens made by the tools and assembles the text: the same tokens come back.
 void RoundTrip(const std::vector<DWORD> &tokens) {
   ID3DXBuffer *text = nullptr;
-  Check(D3DXDisassembleShader(tokens.data(), FALSE, nullptr, &text) == D3D_OK && text, "no disassembly");
+  Check(D3DXDisassembleShader(tokens.data(), FALSE, nullptr, &text) == D3D_OK && text,
+        "no disassembly");
   const char *assembly = static_cast<const char *>(text->GetBufferPointer());
   ID3DXBuffer *again = nullptr, *errors = nullptr;
-  const HRESULT hr =
-      D3DXAssembleShader(assembly, static_cast<UINT>(std::strlen(assembly)), nullptr, nullptr, 0, &again, &errors);
-  if (hr != D3D_OK) std::fprintf(stderr, "%s\n%s", assembly, errors ? static_cast<const char *>(errors->GetBufferPointer()) : "");
+  const HRESULT hr = D3DXAssembleShader(assembly, static_cast<UINT>(std::strlen(assembly)), nullptr,
+                                        nullptr, 0, &again, &errors);
+  if (hr != D3D_OK)
+    std::fprintf(stderr, "%s\n%s", assembly,
+                 errors ? static_cast<const char *>(errors->GetBufferPointer()) : "");
   Check(hr == D3D_OK && again, "the disassembly does not assemble");
   std::vector<DWORD> reassembled = Words(again);
   Check(std::vector<uint32_t>(reassembled.begin(), reassembled.end()) == WithoutComments(tokens),
@@ -87,8 +92,8 @@ void CompileText(const char *source, size_t size, const char *profile) {
   const D3DXMACRO defines[] = {{"FUZZ", "1"}, {nullptr, nullptr}};
   ID3DXBuffer *shader = nullptr, *errors = nullptr;
   ID3DXConstantTable *table = nullptr;
-  const HRESULT hr = D3DXCompileShader(source, static_cast<UINT>(size), defines, &include, "main", profile, 0, &shader,
-                                       &errors, &table);
+  const HRESULT hr = D3DXCompileShader(source, static_cast<UINT>(size), defines, &include, "main",
+                                       profile, 0, &shader, &errors, &table);
   Check(include.open == 0, "an included file was not closed");
   Check(hr == D3D_OK || hr == D3DXERR_INVALIDDATA, "compiling failed with an unexpected status");
   if (hr != D3D_OK) {
@@ -103,7 +108,8 @@ void CompileText(const char *source, size_t size, const char *profile) {
   Check(broken.empty(), "compiled code breaks a rule of its profile");
   Check(D3DXGetShaderSize(tokens.data()) == tokens.size() * 4, "the tokens' size is wrong");
   ID3DXConstantTable *again = nullptr;
-  Check(D3DXGetShaderConstantTable(tokens.data(), &again) == D3D_OK, "the tokens' constant table does not read");
+  Check(D3DXGetShaderConstantTable(tokens.data(), &again) == D3D_OK,
+        "the tokens' constant table does not read");
   again->Release();
   RoundTrip(tokens);
   shader->Release();
@@ -114,7 +120,8 @@ void CompileText(const char *source, size_t size, const char *profile) {
 void AssembleText(const char *source, size_t size) {
   OneHeader include;
   ID3DXBuffer *shader = nullptr, *errors = nullptr;
-  const HRESULT hr = D3DXAssembleShader(source, static_cast<UINT>(size), nullptr, &include, 0, &shader, &errors);
+  const HRESULT hr =
+      D3DXAssembleShader(source, static_cast<UINT>(size), nullptr, &include, 0, &shader, &errors);
   Check(include.open == 0, "an included file was not closed");
   Check(hr == D3D_OK || hr == D3DXERR_INVALIDDATA, "assembling failed with an unexpected status");
   if (hr == D3D_OK) {
@@ -139,16 +146,19 @@ void DecodeTokens(const uint8_t *data, size_t size) {
   const zrq::d3dx9::Instruction *comment = zrq::d3dx9::FindConstantTableComment(shader);
   if (!comment) return;
   ID3DXConstantTable *table = nullptr;
-  const HRESULT hr = zrq::d3dx9::CreateConstantTable(reinterpret_cast<const uint8_t *>(comment->comment.data() + 1),
-                                                     (comment->comment.size() - 1) * 4, &table);
-  Check(hr == D3D_OK || hr == D3DXERR_INVALIDDATA, "a constant table failed with an unexpected status");
+  const HRESULT hr = zrq::d3dx9::CreateConstantTable(
+      reinterpret_cast<const uint8_t *>(comment->comment.data() + 1),
+      (comment->comment.size() - 1) * 4, &table);
+  Check(hr == D3D_OK || hr == D3DXERR_INVALIDDATA,
+        "a constant table failed with an unexpected status");
   if (hr != D3D_OK) return;
   D3DXCONSTANTTABLE_DESC desc{};
   Check(table->GetDesc(&desc) == D3D_OK, "GetDesc failed");
   for (UINT i = 0; i < desc.Constants; ++i) {
     const D3DXHANDLE h = table->GetConstant(nullptr, i);
     D3DXCONSTANT_DESC d{};
-    Check(h && table->GetConstantDesc(h, &d, nullptr) == D3D_OK, "a listed constant has no description");
+    Check(h && table->GetConstantDesc(h, &d, nullptr) == D3D_OK,
+          "a listed constant has no description");
     Check(table->GetConstantByName(nullptr, h) != nullptr, "a handle does not name its constant");
     table->GetConstantElement(h, 0);
     table->GetConstant(h, 0);
@@ -157,7 +167,7 @@ void DecodeTokens(const uint8_t *data, size_t size) {
   table->Release();
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size == 0) return 0;

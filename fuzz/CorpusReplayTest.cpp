@@ -22,7 +22,8 @@ TEST(FuzzCorpus, EveryInputKeepsItsPromises) {
     if (!entry.is_regular_file()) continue;
     SCOPED_TRACE(entry.path().string());
     std::ifstream file(entry.path(), std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
+                                  std::istreambuf_iterator<char>());
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
     ++replayed;
   }

@@ -19,7 +19,7 @@ void Check(bool condition, const char *what) { FuzzCheck(condition, "dialog_temp
 
 INT_PTR CALLBACK Ignore(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size > 1 << 16) return 0;
@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Check(hr == S_OK || hr == E_INVALIDARG, "a template neither read nor was refused");
   if (hr != S_OK) return 0;
 
-  HWND parent = CreateWindowExW(0, WC_STATICW, nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr,
-                                nullptr, nullptr);
+  HWND parent = CreateWindowExW(0, WC_STATICW, nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 200, 200,
+                                nullptr, nullptr, nullptr, nullptr);
   Check(parent != nullptr, "no parent window");
   HWND dialog = CreateDialogIndirectParamW(nullptr, dialogTemplate, parent, Ignore, 0);
   if (dialog) {

@@ -23,7 +23,9 @@ void Check(bool condition, const char *what) { FuzzCheck(condition, "load_parame
 
 CComPtr<IXMLDOMDocument> NewDocument() {
   CComPtr<IXMLDOMDocument> document;
-  Check(SUCCEEDED(ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document))) && document,
+  Check(SUCCEEDED(
+            ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document))) &&
+            document,
         "no document");
   return document;
 }
@@ -49,8 +51,11 @@ Saved Save(IEffectParameters *parameters) {
 
 CComPtr<IEffectParameters> NewParameterSet() {
   CComPtr<IEffectParameters> parameters;
-  Check(EffectParameters::Create(IID_IEffectParameters, reinterpret_cast<void **>(&parameters)) == S_OK, "Create");
-  Check(RegisterEffectParameters(*static_cast<EffectParameters *>(parameters.p)) == S_OK, "register");
+  Check(EffectParameters::Create(IID_IEffectParameters, reinterpret_cast<void **>(&parameters)) ==
+            S_OK,
+        "Create");
+  Check(RegisterEffectParameters(*static_cast<EffectParameters *>(parameters.p)) == S_OK,
+        "register");
   VARIANT value;
   VariantInit(&value);
   value.vt = VT_I2;
@@ -72,13 +77,15 @@ bool NamesAreDistinct(IEffectParameters *parameters) {
     LONG id = 0;
     if (parameters->GetParameterId(index, &id) != S_OK) return true;
     CComBSTR name;
-    Check(parameters->GetParameterInfo(id, nullptr, nullptr, nullptr, nullptr, &name, nullptr, nullptr) == S_OK,
+    Check(parameters->GetParameterInfo(id, nullptr, nullptr, nullptr, nullptr, &name, nullptr,
+                                       nullptr) == S_OK,
           "GetParameterInfo");
-    if (!names.emplace(name ? std::u16string(name, name.Length()) : u"\uFFFF<absent>").second) return false;
+    if (!names.emplace(name ? std::u16string(name, name.Length()) : u"\uFFFF<absent>").second)
+      return false;
   }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   CComPtr<IXMLDOMDocument> document = NewDocument();

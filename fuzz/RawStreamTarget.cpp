@@ -20,10 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       continue;
     }
     const uint64_t rest = (size - 2) - frames * frameBytes;
-    FuzzCheck(outcome != RawFrameReader::Outcome::Error, "raw_stream", "a memory file failed to read");
-    FuzzCheck((outcome == RawFrameReader::Outcome::End) == (rest == 0), "raw_stream", "the end is not where the bytes end");
+    FuzzCheck(outcome != RawFrameReader::Outcome::Error, "raw_stream",
+              "a memory file failed to read");
+    FuzzCheck((outcome == RawFrameReader::Outcome::End) == (rest == 0), "raw_stream",
+              "the end is not where the bytes end");
     if (outcome == RawFrameReader::Outcome::Short)
-      FuzzCheck(reader.MissingBytes() == frameBytes - rest, "raw_stream", "a short frame lacks another amount");
+      FuzzCheck(reader.MissingBytes() == frameBytes - rest, "raw_stream",
+                "a short frame lacks another amount");
     break;
   }
   FuzzCheck(frames == (size - 2) / frameBytes, "raw_stream", "not every whole frame was read");

@@ -16,7 +16,7 @@ namespace {
 
 void Check(bool condition, const char *what) { FuzzCheck(condition, "reg_file", what); }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   using namespace zrq::registry;
@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   RegistryTree tree;
   ApplyRegFileChanges(changes, &tree);
   const std::string text = WriteRegFile(tree);
-  Check(ReadRegFile(text, EndMarker::Required, &changes, &problem), "what was written does not read");
+  Check(ReadRegFile(text, EndMarker::Required, &changes, &problem),
+        "what was written does not read");
   RegistryTree back;
   ApplyRegFileChanges(changes, &back);
   Check(back == tree, "what was written reads back to another registry");

@@ -35,8 +35,8 @@ size_t CheckBody(const std::vector<ScriptClause> &body, size_t depth) {
 // A registry of the target's own, in memory where the system has it.
 struct ScratchRegistry {
   ScratchRegistry() {
-    file = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/zrq-fuzz-registry-") +
-           std::to_string(getpid()) + ".reg";
+    file = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+           std::string("/zrq-fuzz-registry-") + std::to_string(getpid()) + ".reg";
     setenv("ZRQ_REGISTRY", file.c_str(), 1);
   }
   ~ScratchRegistry() {
@@ -46,7 +46,7 @@ struct ScratchRegistry {
   std::string file;
 };
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static ScratchRegistry registry;
@@ -57,8 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   };
   RegistryScript script;
   ScriptProblem problem;
-  const HRESULT hr = RegistryScript::Parse(ZrqFromUtf8(std::string_view(reinterpret_cast<const char *>(data), size)),
-                                           replacements, &script, &problem);
+  const HRESULT hr = RegistryScript::Parse(
+      ZrqFromUtf8(std::string_view(reinterpret_cast<const char *>(data), size)), replacements,
+      &script, &problem);
   if (FAILED(hr)) {
     Check(script.roots.empty(), "a script that did not read left clauses");
     return 0;

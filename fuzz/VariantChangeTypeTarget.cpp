@@ -14,8 +14,9 @@ namespace {
 
 void Check(bool condition, const char *what) { FuzzCheck(condition, "variant_change_type", what); }
 
-constexpr VARTYPE kTypes[] = {VT_I1, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4, VT_I8, VT_UI8, VT_INT, VT_UINT,
-                              VT_R4, VT_R8, VT_CY, VT_DATE, VT_BOOL, VT_DECIMAL, VT_BSTR, VT_ERROR, VT_EMPTY, VT_NULL};
+constexpr VARTYPE kTypes[] = {VT_I1,   VT_UI1,     VT_I2,   VT_UI2,   VT_I4,    VT_UI4, VT_I8,
+                              VT_UI8,  VT_INT,     VT_UINT, VT_R4,    VT_R8,    VT_CY,  VT_DATE,
+                              VT_BOOL, VT_DECIMAL, VT_BSTR, VT_ERROR, VT_EMPTY, VT_NULL};
 
 void ConvertToEveryType(const VARIANT &source) {
   for (VARTYPE type : kTypes) {
@@ -25,7 +26,7 @@ void ConvertToEveryType(const VARIANT &source) {
   }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   // The input as text, as a person might type a number.

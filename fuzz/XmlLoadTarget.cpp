@@ -15,7 +15,9 @@ void Check(bool condition, const char *what) { FuzzCheck(condition, "xml_load", 
 
 CComPtr<IXMLDOMDocument> NewDocument() {
   CComPtr<IXMLDOMDocument> document;
-  Check(SUCCEEDED(ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document))) && document,
+  Check(SUCCEEDED(
+            ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document))) &&
+            document,
         "no document");
   return document;
 }
@@ -29,14 +31,15 @@ bool Load(IXMLDOMDocument *document, const std::u16string &text, CComBSTR &xml) 
   Check((hr == S_OK) == (loaded == VARIANT_TRUE), "the status and the flag disagree");
   if (loaded != VARIANT_TRUE) {
     CComPtr<IXMLDOMElement> root;
-    Check(document->get_documentElement(&root) == S_FALSE && !root, "a failed load left an element");
+    Check(document->get_documentElement(&root) == S_FALSE && !root,
+          "a failed load left an element");
     return false;
   }
   Check(document->get_xml(&xml) == S_OK, "a loaded document gives no XML");
   return true;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char *>(data), size);
@@ -44,11 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::u16string text;
   if (!ZrqUtf8ToWide(bytes, &text)) text.assign(bytes.begin(), bytes.end());
   for (char16_t &c : text)
-    if (c == 0) c = u' ';  // a BSTR made from a C string ends at the first NUL
+    if (c == 0) c = u' '; // a BSTR made from a C string ends at the first NUL
   CComBSTR first, second;
   if (!Load(NewDocument(), text, first)) return 0;
   const std::u16string written(first.m_str, first.Length());
   Check(Load(NewDocument(), written, second), "what was written does not load");
-  Check(written == std::u16string_view(second.m_str, second.Length()), "what was written loads back to other XML");
+  Check(written == std::u16string_view(second.m_str, second.Length()),
+        "what was written loads back to other XML");
   return 0;
 }

@@ -12,8 +12,7 @@ std::string Prefix(std::string_view flag) { return std::string(flag) + ": "; }
 
 // Whole-text integer read; false for anything else, including overflow.
 bool ReadInteger(std::string_view text, int64_t &value) {
-  if (text.empty())
-    return false;
+  if (text.empty()) return false;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   return error == std::errc() && end == text.data() + text.size();
 }
@@ -41,8 +40,7 @@ Result<double> ReadReal(std::string_view flag, std::string_view text) {
                    " is too close to 0 to be held as a number; write 0"};
     return Error{Prefix(flag) + Quoted(text) + " is too large to be held as a number"};
   }
-  if (!std::isfinite(value))
-    return Error{Prefix(flag) + Quoted(text) + " is not a finite number"};
+  if (!std::isfinite(value)) return Error{Prefix(flag) + Quoted(text) + " is not a finite number"};
   return value == 0.0 ? 0.0 : value; // no -0 in file names or messages
 }
 
@@ -68,28 +66,27 @@ Result<KeyFrameArgument> ParseKeyFrame(std::string_view flag, std::string_view t
   if (equals == std::string_view::npos)
     return Error{Prefix(flag) + Quoted(text) + " is not a key frame T=V such as 0.5=80"};
   Result<double> time = ParseTime(flag, text.substr(0, equals));
-  if (!time.ok())
-    return Error{time.message()};
+  if (!time.ok()) return Error{time.message()};
   Result<double> percent = ParsePercent(flag, text.substr(equals + 1));
-  if (!percent.ok())
-    return Error{percent.message()};
+  if (!percent.ok()) return Error{percent.message()};
   return KeyFrameArgument{time.value(), percent.value()};
 }
 
 // A whole number from least to most, or the one-line reason it is not one.
-Result<int64_t> ParseCount(std::string_view flag, std::string_view text, int64_t least, int64_t most) {
+Result<int64_t> ParseCount(std::string_view flag, std::string_view text, int64_t least,
+                           int64_t most) {
   int64_t count = 0;
   if (!ReadInteger(text, count))
     return Error{Prefix(flag) + Quoted(text) + " is not a whole number"};
   if (count < least || count > most)
-    return Error{Prefix(flag) + Quoted(text) + " is outside " + std::to_string(least) + ".." + std::to_string(most)};
+    return Error{Prefix(flag) + Quoted(text) + " is outside " + std::to_string(least) + ".." +
+                 std::to_string(most)};
   return count;
 }
 
 Result<int> ParseSampleCount(std::string_view flag, std::string_view text) {
   Result<int64_t> count = ParseCount(flag, text, 2, kMaxCurveSamples);
-  if (!count.ok())
-    return Error{count.message()};
+  if (!count.ok()) return Error{count.message()};
   return int(count.value());
 }
 

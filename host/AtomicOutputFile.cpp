@@ -20,8 +20,7 @@ volatile sig_atomic_t pendingArmed = 0;
 
 void Arm(const std::string &path) {
   pendingArmed = 0;
-  if (path.size() >= sizeof pendingPath)
-    return;
+  if (path.size() >= sizeof pendingPath) return;
   std::memcpy(pendingPath, path.c_str(), path.size() + 1);
   pendingArmed = 1;
 }
@@ -29,8 +28,7 @@ void Arm(const std::string &path) {
 void Disarm() { pendingArmed = 0; }
 
 extern "C" void RemovePendingAndRaise(int signalNumber) {
-  if (pendingArmed)
-    unlink(pendingPath);
+  if (pendingArmed) unlink(pendingPath);
   std::signal(signalNumber, SIG_DFL);
   raise(signalNumber);
 }
@@ -106,8 +104,7 @@ AtomicOutputFile::AtomicOutputFile(std::string finalPath, OutputTarget target,
 
 Result<std::unique_ptr<AtomicOutputFile>> AtomicOutputFile::Create(const std::string &path) {
   Result<OutputTarget> target = FindOutputTarget(path);
-  if (!target.ok())
-    return Error{target.message()};
+  if (!target.ok()) return Error{target.message()};
   std::string temporary;
   int descriptor = OpenTarget(target.value(), &temporary);
   if (descriptor < 0) {
@@ -120,12 +117,10 @@ Result<std::unique_ptr<AtomicOutputFile>> AtomicOutputFile::Create(const std::st
   if (!stream) {
     int error = errno;
     close(descriptor);
-    if (!temporary.empty())
-      unlink(temporary.c_str());
+    if (!temporary.empty()) unlink(temporary.c_str());
     return Error{"cannot write " + Quoted(path) + ": " + SystemReason(error)};
   }
-  if (!temporary.empty())
-    Arm(temporary);
+  if (!temporary.empty()) Arm(temporary);
   return std::unique_ptr<AtomicOutputFile>(
       new AtomicOutputFile(path, std::move(target.value()), std::move(temporary), stream));
 }
@@ -133,8 +128,7 @@ Result<std::unique_ptr<AtomicOutputFile>> AtomicOutputFile::Create(const std::st
 AtomicOutputFile::~AtomicOutputFile() { Discard(); }
 
 void AtomicOutputFile::Discard() {
-  if (!stream)
-    return;
+  if (!stream) return;
   fclose(stream);
   stream = nullptr;
   if (!temporaryPath.empty()) {
@@ -148,29 +142,23 @@ std::string AtomicOutputFile::WriteFailure(int error) const {
 }
 
 Status AtomicOutputFile::Commit() {
-  if (!stream)
-    return Status::Fail(Quoted(finalPath) + " was already closed");
+  if (!stream) return Status::Fail(Quoted(finalPath) + " was already closed");
   int error = 0;
   errno = 0;
-  if (fflush(stream) != 0 || ferror(stream))
-    error = errno ? errno : EIO;
+  if (fflush(stream) != 0 || ferror(stream)) error = errno ? errno : EIO;
   // A file is on the disk before it takes the old one's place, so that a crash leaves the one
   // or the other whole. Devices and pipes have nothing to sync.
-  if (error == 0 && !temporaryPath.empty() && fsync(fileno(stream)) != 0)
-    error = errno;
+  if (error == 0 && !temporaryPath.empty() && fsync(fileno(stream)) != 0) error = errno;
   FILE *closing = stream;
   stream = nullptr;
-  if (fclose(closing) != 0 && error == 0)
-    error = errno;
+  if (fclose(closing) != 0 && error == 0) error = errno;
   if (error == 0 && !temporaryPath.empty() &&
       rename(temporaryPath.c_str(), target.path.c_str()) != 0)
     error = errno;
   if (!temporaryPath.empty()) {
-    if (error != 0)
-      unlink(temporaryPath.c_str());
+    if (error != 0) unlink(temporaryPath.c_str());
     Disarm();
   }
-  if (error != 0)
-    return Status::Fail(WriteFailure(error));
+  if (error != 0) return Status::Fail(WriteFailure(error));
   return Status::Ok();
 }

@@ -101,8 +101,7 @@ Result<Given> Tokenize(const std::vector<std::string_view> &arguments) {
                    " (options start with --; see --help)");
     }
     const FlagSpec *flag = FindFlag(written);
-    if (!flag)
-      return Usage("unknown option " + Quoted(written) + " (see --help)");
+    if (!flag) return Usage("unknown option " + Quoted(written) + " (see --help)");
     std::string_view name = flag->name;
     if (given.count(name) && !flag->repeatable)
       return Usage(std::string(name) + " is given more than once");
@@ -123,8 +122,7 @@ Result<Given> Tokenize(const std::vector<std::string_view> &arguments) {
         value = arguments[++i];
       break;
     case FlagValue::None:
-      if (attached)
-        return Usage(std::string(name) + " takes no value");
+      if (attached) return Usage(std::string(name) + " takes no value");
       break;
     }
     given[name].push_back(value);
@@ -144,8 +142,7 @@ Result<std::vector<KeyFrameArgument>> KeyFramesOf(const Given &given) {
     const std::vector<std::string_view> &texts = given.at("--key");
     for (std::string_view text : texts) {
       Result<KeyFrameArgument> key = ParseKeyFrame("--key", text);
-      if (!key.ok())
-        return Usage(key.message());
+      if (!key.ok()) return Usage(key.message());
       keys.push_back(key.value());
     }
     // Two at one time: sorted by time (and by place among equal times), the earliest place
@@ -167,13 +164,11 @@ Result<std::vector<KeyFrameArgument>> KeyFramesOf(const Given &given) {
   std::optional<double> value;
   if (has("--value")) {
     Result<double> parsed = ParsePercent("--value", first("--value"));
-    if (!parsed.ok())
-      return Usage(parsed.message());
+    if (!parsed.ok()) return Usage(parsed.message());
     value = parsed.value();
   }
   if (!has("--from") && !has("--to")) {
-    if (value)
-      keys.push_back({0.0, *value});
+    if (value) keys.push_back({0.0, *value});
     return keys;
   }
   if (value && has("--from") && has("--to"))
@@ -183,15 +178,13 @@ Result<std::vector<KeyFrameArgument>> KeyFramesOf(const Given &given) {
   double from = value.value_or(50.0);
   if (has("--from")) {
     Result<double> parsed = ParsePercent("--from", first("--from"));
-    if (!parsed.ok())
-      return Usage(parsed.message());
+    if (!parsed.ok()) return Usage(parsed.message());
     from = parsed.value();
   }
   double to = from;
   if (has("--to")) {
     Result<double> parsed = ParsePercent("--to", first("--to"));
-    if (!parsed.ok())
-      return Usage(parsed.message());
+    if (!parsed.ok()) return Usage(parsed.message());
     to = parsed.value();
   }
   keys.push_back({0.0, from});
@@ -206,14 +199,13 @@ Error SameFileUsage(const std::string &file) {
 
 Result<RenderPath> ParsePath(std::string_view text) {
   for (RenderPath path : {RenderPath::Software, RenderPath::Device})
-    if (text == RenderPathName(path))
-      return path;
+    if (text == RenderPathName(path)) return path;
   return Error{"--path: " + Quoted(text) + " is not a render path; choose software or device"};
 }
 
 // The flags that only a video file takes.
 const std::initializer_list<std::string_view> kVideoFlags = {"--start", "--duration", "--codec",
-                                                                 "--crf", "--lossless"};
+                                                             "--crf", "--lossless"};
 
 // Seconds into a clip: a finite number, not negative ("12", "2.5").
 Result<double> ParseSeconds(std::string_view flag, std::string_view text) {
@@ -234,8 +226,10 @@ std::optional<Error> ReadVideoFlags(const Given &given, RenderOptions &options) 
     return Usage("--output " + Quoted(options.output) +
                  " writes a video: give --input with the clip to render");
   if (!IsVideoOutputName(options.output))
-    return Usage("--input " + Quoted(options.input) + " is a video; --output must name a video "
-                 "file (" + std::string(VideoOutputExtensions()) + ")");
+    return Usage("--input " + Quoted(options.input) +
+                 " is a video; --output must name a video "
+                 "file (" +
+                 std::string(VideoOutputExtensions()) + ")");
   if (auto refused = Refuse(given, "a video (its frames' times come from the clip)",
                             {"--size", "--frames", "--time", "--compare"}))
     return refused;
@@ -245,14 +239,12 @@ std::optional<Error> ReadVideoFlags(const Given &given, RenderOptions &options) 
     return SameFileUsage(options.saveParamsFile);
   if (has("--start")) {
     Result<double> start = ParseSeconds("--start", valueOf("--start"));
-    if (!start.ok())
-      return Usage(start.message());
+    if (!start.ok()) return Usage(start.message());
     options.startSeconds = start.value();
   }
   if (has("--duration")) {
     Result<double> duration = ParseSeconds("--duration", valueOf("--duration"));
-    if (!duration.ok())
-      return Usage(duration.message());
+    if (!duration.ok()) return Usage(duration.message());
     if (duration.value() <= 0)
       return Usage("--duration: the part rendered must last longer than 0 seconds");
     options.durationSeconds = duration.value();
@@ -294,8 +286,7 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
     return options;
   }
   Result<Given> tokens = Tokenize(arguments);
-  if (!tokens.ok())
-    return Error{tokens.message()};
+  if (!tokens.ok()) return Error{tokens.message()};
   const Given &given = tokens.value();
   auto has = [&](std::string_view name) { return given.count(name) != 0; };
   auto valueOf = [&](std::string_view name) { return given.at(name).front(); };
@@ -304,52 +295,46 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
   options.verbose = has("--verbose");
   if (has("--input")) {
     options.input = std::string(valueOf("--input"));
-    if (options.input.empty())
-      return Usage("--input needs a file name");
+    if (options.input.empty()) return Usage("--input needs a file name");
   }
   if (has("--output")) {
     options.output = std::string(valueOf("--output"));
-    if (options.output.empty())
-      return Usage("--output needs a file name");
+    if (options.output.empty()) return Usage("--output needs a file name");
   }
-  if (has("--effect"))
-    options.effectName = std::string(valueOf("--effect"));
+  if (has("--effect")) options.effectName = std::string(valueOf("--effect"));
   if (has("--module")) {
     options.modulePath = std::string(valueOf("--module"));
-    if (options.modulePath.empty())
-      return Usage("--module needs a file name");
+    if (options.modulePath.empty()) return Usage("--module needs a file name");
   }
   if (has("--path")) {
     Result<RenderPath> path = ParsePath(valueOf("--path"));
-    if (!path.ok())
-      return Usage(path.message());
+    if (!path.ok()) return Usage(path.message());
     options.path = path.value();
   }
   options.compare = has("--compare");
   if (has("--caps")) {
     std::string_view caps = valueOf("--caps");
     if (caps != "none" && caps != "shaders")
-      return Usage("--caps: " + Quoted(caps) + " is not a device capability; choose none or shaders");
+      return Usage("--caps: " + Quoted(caps) +
+                   " is not a device capability; choose none or shaders");
     options.caps = caps == "none" ? DeviceCaps::None : DeviceCaps::Shaders;
   }
   if (has("--size")) {
     Result<FrameSize> size = ParseFrameSize("--size", valueOf("--size"));
-    if (!size.ok())
-      return Usage(size.message());
+    if (!size.ok()) return Usage(size.message());
     options.cardSize = size.value();
   }
 
   if (has("--demo")) {
     options.mode = RunMode::Demo;
     options.demoFolder = std::string(valueOf("--demo"));
-    if (options.demoFolder.empty())
-      return Usage("--demo needs a folder");
+    if (options.demoFolder.empty()) return Usage("--demo needs a folder");
     // The demo renders every effect on both paths itself.
     if (auto refused = Refuse(given, "--demo",
-                              {"--effect", "--value", "--key", "--time", "--curve", "--params",
-                               "--save-params", "--output", "--raw", "--frames", "--from", "--to",
-                               "--path", "--compare", "--caps", "--start", "--duration", "--codec",
-                               "--crf", "--lossless"}))
+                              {"--effect", "--value",       "--key",    "--time",    "--curve",
+                               "--params", "--save-params", "--output", "--raw",     "--frames",
+                               "--from",   "--to",          "--path",   "--compare", "--caps",
+                               "--start",  "--duration",    "--codec",  "--crf",     "--lossless"}))
       return *refused;
     if (has("--size") && has("--input"))
       return Usage("--size sets the test card's size and cannot be used with --input");
@@ -357,38 +342,32 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
   }
 
   Result<std::vector<KeyFrameArgument>> keys = KeyFramesOf(given);
-  if (!keys.ok())
-    return Error{keys.message()};
+  if (!keys.ok()) return Error{keys.message()};
   options.keys = std::move(keys.value());
   if (has("--params")) {
     options.paramsFile = std::string(valueOf("--params"));
-    if (options.paramsFile.empty())
-      return Usage("--params needs a file name");
+    if (options.paramsFile.empty()) return Usage("--params needs a file name");
   }
   if (has("--save-params")) {
     options.saveParamsFile = std::string(valueOf("--save-params"));
-    if (options.saveParamsFile.empty())
-      return Usage("--save-params needs a file name");
+    if (options.saveParamsFile.empty()) return Usage("--save-params needs a file name");
   }
   if (has("--curve")) {
     options.curveSamples = kDefaultCurveSamples;
     if (!valueOf("--curve").empty()) {
       Result<int> samples = ParseSampleCount("--curve", valueOf("--curve"));
-      if (!samples.ok())
-        return Usage(samples.message());
+      if (!samples.ok()) return Usage(samples.message());
       options.curveSamples = samples.value();
     }
   }
   if (has("--frames")) {
     Result<int64_t> frames = ParseFrameCount("--frames", valueOf("--frames"));
-    if (!frames.ok())
-      return Usage(frames.message());
+    if (!frames.ok()) return Usage(frames.message());
     options.frames = frames.value();
   }
   if (has("--time")) {
     Result<double> time = ParseTime("--time", valueOf("--time"));
-    if (!time.ok())
-      return Usage(time.message());
+    if (!time.ok()) return Usage(time.message());
     options.time = time.value();
     if (options.frames.value_or(1) > 1)
       return Usage("--time is the time of a single frame; --frames N spreads its frames "
@@ -400,15 +379,12 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
       return *refused;
     options.mode = RunMode::RawStream;
     Result<FrameSize> size = ParseFrameSize("--raw", valueOf("--raw"));
-    if (!size.ok())
-      return Usage(size.message());
+    if (!size.ok()) return Usage(size.message());
     options.rawSize = size.value();
     if (has("--size"))
       return Usage("--size sets the test card's size and cannot be used with --raw");
-    if (options.input == "-")
-      options.input.clear();
-    if (options.output == "-")
-      options.output.clear();
+    if (options.input == "-") options.input.clear();
+    if (options.output == "-") options.output.clear();
     for (std::string_view flag : {"--curve", "--compare"})
       if (has(flag) && options.output.empty())
         return Usage(std::string(flag) + " prints on standard output, which carries the frames "
@@ -424,8 +400,7 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
     if (options.output.empty())
       return Usage("--output is missing: say which video file to write (" +
                    std::string(VideoOutputExtensions()) + ")");
-    if (auto refused = ReadVideoFlags(given, options))
-      return *refused;
+    if (auto refused = ReadVideoFlags(given, options)) return *refused;
     options.mode = RunMode::Video;
     return options;
   }
@@ -449,11 +424,9 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
     return options;
   }
   options.mode = RunMode::Picture;
-  if (options.output.empty())
-    return options;
+  if (options.output.empty()) return options;
   Result<OutputPattern> pattern = OutputPattern::Parse(options.output);
-  if (!pattern.ok())
-    return Usage("--output: " + pattern.message());
+  if (!pattern.ok()) return Usage("--output: " + pattern.message());
   if (options.frames.value_or(1) > 1 && !pattern.value().HasNumber())
     return Usage("--output: " + std::to_string(*options.frames) +
                  " frames need a numbered file name such as out_%04d.png");
@@ -467,8 +440,7 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
 }
 
 Status ResolveEffect(RenderOptions &options, const EffectNames &names) {
-  if (!options.effectName)
-    return Status::Ok();
+  if (!options.effectName) return Status::Ok();
   std::optional<LONG> id = names.Find(*options.effectName);
   if (!id)
     return Status::Fail("--effect: unknown effect " + Quoted(*options.effectName) +

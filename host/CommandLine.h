@@ -52,7 +52,7 @@ struct RenderOptions {
   std::optional<int> curveSamples; // --curve: print the curve at this many times
   std::string paramsFile;          // --params: the project document to start from
   std::string saveParamsFile;      // --save-params: where to write the parameters used
-  std::string input;  // empty: the test card (picture, demo) or standard input (raw)
+  std::string input;               // empty: the test card (picture, demo) or standard input (raw)
   std::string output; // empty: standard output (raw), or no file (a picture with --compare)
   FrameSize cardSize{1280, 720};
   FrameSize rawSize;

@@ -26,13 +26,11 @@ Status ContactSheet::Place(size_t row, size_t column, const Frame &picture) {
   if (row >= rowLabels.size() || column >= columnLabels.size())
     return Status::Fail("no such cell in the contact sheet");
   FrameSize size = ThumbnailSize(picture.Size(), thumbnailWidth);
-  if (thumbnailSize.width == 0)
-    thumbnailSize = size;
+  if (thumbnailSize.width == 0) thumbnailSize = size;
   if (size != thumbnailSize)
     return Status::Fail("the pictures of a contact sheet must have one size");
   Result<Frame> thumbnail = ShrinkFrame(picture, size);
-  if (!thumbnail.ok())
-    return thumbnail.status();
+  if (!thumbnail.ok()) return thumbnail.status();
   cells[row * columnLabels.size() + column] = std::move(thumbnail.value());
   return Status::Ok();
 }
@@ -49,8 +47,7 @@ Result<Frame> ContactSheet::Compose() const {
   FrameSize size{kMargin + labelWidth + kMargin + columns * (cellWidth + kMargin),
                  kMargin + headerHeight + rows * (cellHeight + kMargin)};
   Result<Frame> made = Frame::Allocate(size);
-  if (!made.ok())
-    return made;
+  if (!made.ok()) return made;
   Frame &sheet = made.value();
   FillRect(sheet, 0, 0, size.width, size.height, kSheetBackground);
 
@@ -58,8 +55,8 @@ Result<Frame> ContactSheet::Compose() const {
   int gridTop = kMargin + headerHeight;
   for (int column = 0; column < columns; ++column) {
     const std::string &label = columnLabels[size_t(column)];
-    int x = gridLeft + column * (cellWidth + kMargin) +
-            (cellWidth - TextWidth(label, kTextScale)) / 2;
+    int x =
+        gridLeft + column * (cellWidth + kMargin) + (cellWidth - TextWidth(label, kTextScale)) / 2;
     DrawText(sheet, x, kMargin, label, kTextScale, kLabelColour);
   }
   for (int row = 0; row < rows; ++row) {
@@ -68,15 +65,13 @@ Result<Frame> ContactSheet::Compose() const {
              rowLabels[size_t(row)], kTextScale, kLabelColour);
     for (int column = 0; column < columns; ++column) {
       const std::optional<Frame> &cell = cells[size_t(row * columns + column)];
-      if (!cell)
-        continue;
+      if (!cell) continue;
       int left = gridLeft + column * (cellWidth + kMargin);
       for (int y = 0; y < cell->Height(); ++y) {
         BYTE *to = sheet.ViewPixel(left, top + y);
         std::memcpy(to, cell->ViewRow(y), cell->RowBytes());
         // The sheet is opaque: what an effect left transparent shows as black.
-        for (int x = 0; x < cell->Width(); ++x)
-          to[4 * x + 3] = 255;
+        for (int x = 0; x < cell->Width(); ++x) to[4 * x + 3] = 255;
       }
     }
   }

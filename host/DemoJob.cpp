@@ -31,35 +31,28 @@ struct DemoPath {
 
   static Result<DemoPath> Create(const EffectModule &module, RenderPath path, FrameSize size) {
     Result<ProjectParameters> project = ProjectParameters::Create(module);
-    if (!project.ok())
-      return Error{project.message()};
+    if (!project.ok()) return Error{project.message()};
     Result<std::unique_ptr<FrameRenderer>> renderer =
         MakeFrameRenderer(path, project.value().Interface(), size);
-    if (!renderer.ok())
-      return Error{renderer.message()};
+    if (!renderer.ok()) return Error{renderer.message()};
     Result<Frame> picture = Frame::Allocate(size);
-    if (!picture.ok())
-      return Error{picture.message()};
+    if (!picture.ok()) return Error{picture.message()};
     return DemoPath{std::move(project.value()), std::move(renderer.value()),
                     std::move(picture.value())};
   }
 
   Status Render(const Frame &source, LONG effectId, int value) {
-    if (Status set = project.SetEffectId(effectId); !set.ok())
-      return set;
-    if (Status applied = project.Apply(); !applied.ok())
-      return applied;
+    if (Status set = project.SetEffectId(effectId); !set.ok()) return set;
+    if (Status applied = project.Apply(); !applied.ok()) return applied;
     const KeyFrameArgument key{0.0, double(value)};
-    if (Status set = project.ReplaceKeyFrames({&key, 1}); !set.ok())
-      return set;
+    if (Status set = project.ReplaceKeyFrames({&key, 1}); !set.ok()) return set;
     return renderer->Render(source, picture, 0.0);
   }
 };
 
 Status WriteSheet(const ContactSheet &sheet, const std::filesystem::path &path) {
   Result<Frame> composed = sheet.Compose();
-  if (!composed.ok())
-    return composed.status();
+  if (!composed.ok()) return composed.status();
   return WritePngFile(path.string(), composed.value(), PngChannels::Rgb);
 }
 
@@ -75,8 +68,7 @@ Status RunDemoJob(const RenderOptions &options, const EffectModule &module, FILE
                         error.message());
 
   Result<SourcePicture> source = LoadSourcePicture(options);
-  if (!source.ok())
-    return source.status();
+  if (!source.ok()) return source.status();
   const Frame &picture = source.value().frame;
   PngChannels channels = source.value().channels;
   std::string sourceName = options.input.empty() ? "test-card.png" : "source.png";
@@ -118,8 +110,7 @@ Status RunDemoJob(const RenderOptions &options, const EffectModule &module, FILE
         if (Status rendered = paths[p].Render(picture, id, value); !rendered.ok())
           return Status::Fail(std::string(RenderPathName(kDemoPaths[p])) +
                               " path: " + rendered.message());
-        if (Status placed =
-                pathSheet.Place(row, column * kDemoPaths.size() + p, paths[p].picture);
+        if (Status placed = pathSheet.Place(row, column * kDemoPaths.size() + p, paths[p].picture);
             !placed.ok())
           return placed;
         progress.Done(++done);
@@ -128,18 +119,15 @@ Status RunDemoJob(const RenderOptions &options, const EffectModule &module, FILE
                                         software.picture, channels);
           !written.ok())
         return written;
-      if (Status placed = sheet.Place(row, column, software.picture); !placed.ok())
-        return placed;
+      if (Status placed = sheet.Place(row, column, software.picture); !placed.ok()) return placed;
     }
   }
   progress.Finish();
 
   fs::path sheetPath = folder / "contact-sheet.png";
   fs::path pathSheetPath = folder / "contact-sheet-paths.png";
-  if (Status written = WriteSheet(sheet, sheetPath); !written.ok())
-    return written;
-  if (Status written = WriteSheet(pathSheet, pathSheetPath); !written.ok())
-    return written;
+  if (Status written = WriteSheet(sheet, sheetPath); !written.ok()) return written;
+  if (Status written = WriteSheet(pathSheet, pathSheetPath); !written.ok()) return written;
 
   std::fprintf(report,
                "zrq-render: wrote %zu pictures (%zu effects at 25, 50 and 100) and %s to %s\n"

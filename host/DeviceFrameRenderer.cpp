@@ -2,24 +2,19 @@
 
 #include "host/StatusCode.h"
 
-Result<std::unique_ptr<FrameRenderer>> DeviceFrameRenderer::Create(IUnknown *effect,
-                                                                   FrameSize size,
+Result<std::unique_ptr<FrameRenderer>> DeviceFrameRenderer::Create(IUnknown *effect, FrameSize size,
                                                                    DeviceCaps caps) {
   CComPtr<IDeviceEffect> device;
   HRESULT hr = effect->QueryInterface(IID_IDeviceEffect, reinterpret_cast<void **>(&device));
-  if (FAILED(hr))
-    return Error{"the module's effect has no device path (" + StatusCode(hr) + ")"};
+  if (FAILED(hr)) return Error{"the module's effect has no device path (" + StatusCode(hr) + ")"};
   Result<std::unique_ptr<DeviceTarget>> target = DeviceTarget::Create(size, caps);
-  if (!target.ok())
-    return Error{target.message()};
+  if (!target.ok()) return Error{target.message()};
   hr = device->SetDevice(target.value()->Device(), size.width, size.height);
-  if (FAILED(hr))
-    return Error{"the effect refused the device (" + StatusCode(hr) + ")"};
+  if (FAILED(hr)) return Error{"the effect refused the device (" + StatusCode(hr) + ")"};
   // From here the effect holds the device; the renderer's destructor hands it back.
   std::unique_ptr<FrameRenderer> renderer(
       new DeviceFrameRenderer(std::move(device), std::move(target.value())));
-  if (Status started = StartEffectOnPath(effect); !started.ok())
-    return Error{started.message()};
+  if (Status started = StartEffectOnPath(effect); !started.ok()) return Error{started.message()};
   return renderer;
 }
 
@@ -29,14 +24,11 @@ Status DeviceFrameRenderer::Render(const Frame &source, Frame &destination, doub
   FrameSize size = target->Size();
   if (source.Size() != size || destination.Size() != size)
     return Status::Fail("the pictures differ in size from the frames the effect was set up for");
-  if (Status uploaded = target->Upload(source.Data()); !uploaded.ok())
-    return uploaded;
-  if (Status cleared = target->Clear(); !cleared.ok())
-    return cleared;
+  if (Status uploaded = target->Upload(source.Data()); !uploaded.ok()) return uploaded;
+  if (Status cleared = target->Clear(); !cleared.ok()) return cleared;
   IDirect3DDevice9 *device = target->Device();
   HRESULT hr = device->BeginScene();
-  if (FAILED(hr))
-    return Status::Fail("the device cannot begin a scene (" + StatusCode(hr) + ")");
+  if (FAILED(hr)) return Status::Fail("the device cannot begin a scene (" + StatusCode(hr) + ")");
   float aspect = float(size.width) / float(size.height);
   hr = effect->PrepareFrame(time, &aspect, 1);
   std::string failed = "the effect cannot prepare the frame";
@@ -46,7 +38,6 @@ Status DeviceFrameRenderer::Render(const Frame &source, Frame &destination, doub
     failed = "the effect's device path failed";
   }
   device->EndScene();
-  if (FAILED(hr))
-    return Status::Fail(failed + " (" + StatusCode(hr) + ")");
+  if (FAILED(hr)) return Status::Fail(failed + " (" + StatusCode(hr) + ")");
   return target->ReadBack(destination);
 }

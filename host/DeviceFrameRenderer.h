@@ -11,9 +11,8 @@
 class DeviceFrameRenderer final : public FrameRenderer {
 public:
   // A device for pictures of `size`, SetDevice, then StartEffectOnPath.
-  [[nodiscard]] static Result<std::unique_ptr<FrameRenderer>> Create(IUnknown *effect,
-                                                                     FrameSize size,
-                                                                     DeviceCaps caps);
+  [[nodiscard]] static Result<std::unique_ptr<FrameRenderer>>
+  Create(IUnknown *effect, FrameSize size, DeviceCaps caps);
   // ReleaseDevice: the effect gives up its device objects before the device goes.
   ~DeviceFrameRenderer() override;
 

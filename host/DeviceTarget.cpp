@@ -16,8 +16,7 @@ std::string SizeText(FrameSize size) {
 } // namespace
 
 Result<std::unique_ptr<DeviceTarget>> DeviceTarget::Create(FrameSize size, DeviceCaps caps) {
-  if (Status checked = CheckFrameSize(size); !checked.ok())
-    return Error{checked.message()};
+  if (Status checked = CheckFrameSize(size); !checked.ok()) return Error{checked.message()};
   std::unique_ptr<DeviceTarget> target(new DeviceTarget);
   target->size = size;
   target->direct3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
@@ -40,7 +39,7 @@ Result<std::unique_ptr<DeviceTarget>> DeviceTarget::Create(FrameSize size, Devic
     return Error{"the Direct3D 9 device cannot be made for " + SizeText(size) + " (" +
                  StatusCode(hr) + ")"};
   if (caps == DeviceCaps::None) {
-    ZRQ_D3D9_DEVICE_OPTIONS options{};  // no shader versions reported
+    ZRQ_D3D9_DEVICE_OPTIONS options{}; // no shader versions reported
     hr = ZrqD3D9SetDeviceOptions(target->device, &options);
     if (FAILED(hr))
       return Error{"the Direct3D 9 device's options cannot be set (" + StatusCode(hr) + ")"};
@@ -48,14 +47,11 @@ Result<std::unique_ptr<DeviceTarget>> DeviceTarget::Create(FrameSize size, Devic
   hr = zrq::host::ApplyModelSpaceView(target->device, UINT(size.width), UINT(size.height));
   // Pictures are drawn unlit: the renderers that light their panels set up and undo their own
   // lights, and the wave draws with the host's state, on vertices that carry no normal.
+  if (SUCCEEDED(hr)) hr = target->device->SetRenderState(D3DRS_LIGHTING, FALSE);
   if (SUCCEEDED(hr))
-    hr = target->device->SetRenderState(D3DRS_LIGHTING, FALSE);
-  if (SUCCEEDED(hr))
-    hr = target->device->CreateTexture(UINT(size.width), UINT(size.height), 1, 0,
-                                       D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &target->texture,
-                                       nullptr);
-  if (SUCCEEDED(hr))
-    hr = target->device->GetRenderTarget(0, &target->renderTarget);
+    hr = target->device->CreateTexture(UINT(size.width), UINT(size.height), 1, 0, D3DFMT_A8R8G8B8,
+                                       D3DPOOL_MANAGED, &target->texture, nullptr);
+  if (SUCCEEDED(hr)) hr = target->device->GetRenderTarget(0, &target->renderTarget);
   if (SUCCEEDED(hr))
     hr = target->device->CreateOffscreenPlainSurface(UINT(size.width), UINT(size.height),
                                                      D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
@@ -92,8 +88,7 @@ Status DeviceTarget::ReadBack(Frame &destination) {
     return Status::Fail("the picture differs in size from the device's target");
   HRESULT hr = device->GetRenderTargetData(renderTarget, readBack);
   D3DLOCKED_RECT locked{};
-  if (SUCCEEDED(hr))
-    hr = readBack->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+  if (SUCCEEDED(hr)) hr = readBack->LockRect(&locked, nullptr, D3DLOCK_READONLY);
   if (FAILED(hr))
     return Status::Fail("the device's picture cannot be read back (" + StatusCode(hr) + ")");
   for (int y = 0; y < size.height; ++y)

@@ -16,8 +16,8 @@
 class DeviceTarget {
 public:
   // `caps` chooses whether the device reports shader support (it runs shaders either way).
-  [[nodiscard]] static Result<std::unique_ptr<DeviceTarget>> Create(FrameSize size,
-                                                                    DeviceCaps caps = DeviceCaps::Shaders);
+  [[nodiscard]] static Result<std::unique_ptr<DeviceTarget>>
+  Create(FrameSize size, DeviceCaps caps = DeviceCaps::Shaders);
 
   IDirect3DDevice9 *Device() const { return device; }
   IDirect3DTexture9 *Texture() const { return texture; }

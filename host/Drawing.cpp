@@ -61,11 +61,9 @@ constexpr Glyph kGlyphs[] = {
 };
 
 const Glyph *FindGlyph(char c) {
-  if (c >= 'a' && c <= 'z')
-    c = char(c - 'a' + 'A');
+  if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
   for (const Glyph &glyph : kGlyphs)
-    if (glyph.character == c)
-      return &glyph;
+    if (glyph.character == c) return &glyph;
   return nullptr;
 }
 

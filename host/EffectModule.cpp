@@ -24,8 +24,7 @@ struct LibraryCloser {
 std::string ClassText(REFCLSID clsid) {
   OLECHAR text[40];
   std::string narrow;
-  if (StringFromGUID2(clsid, text, 40) == 0 || !ZrqWideToUtf8(text, &narrow))
-    return "?";
+  if (StringFromGUID2(clsid, text, 40) == 0 || !ZrqWideToUtf8(text, &narrow)) return "?";
   return narrow;
 }
 
@@ -55,8 +54,7 @@ std::string RegistryFailure(HRESULT hr) {
 std::string EffectModule::DefaultPath() {
   char self[PATH_MAX];
   ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (length <= 0)
-    return kModuleFileName;
+  if (length <= 0) return kModuleFileName;
   std::string program(self, size_t(length));
   size_t slash = program.rfind('/');
   return program.substr(0, slash + 1) + kModuleFileName;
@@ -94,25 +92,22 @@ Result<std::unique_ptr<EffectModule>> EffectModule::Load(const std::string &path
   // a host on Windows would use the handle LoadLibrary gave it.
   HMODULE handle = ZrqGetModuleHandleFromAddress(reinterpret_cast<const void *>(getClassObject));
   EffectNames names = EffectNames::FromStringTable(handle);
-  return std::unique_ptr<EffectModule>(new EffectModule(
-      path, library.release(), canUnloadNow, std::move(classFactory), std::move(names)));
+  return std::unique_ptr<EffectModule>(new EffectModule(path, library.release(), canUnloadNow,
+                                                        std::move(classFactory), std::move(names)));
 }
 
 Result<std::unique_ptr<EffectModule>> EffectModule::Open(const std::string &path,
                                                          const std::string &fallback) {
   if (!path.empty()) {
     Result<std::unique_ptr<EffectModule>> named = Load(path);
-    if (named.ok())
-      named.value()->howFound = "named by the host";
+    if (named.ok()) named.value()->howFound = "named by the host";
     return named;
   }
   HRESULT status = S_OK;
   Result<std::unique_ptr<EffectModule>> registered = FromRegistry(&status);
-  if (registered.ok())
-    return registered;
+  if (registered.ok()) return registered;
   Result<std::unique_ptr<EffectModule>> loaded = Load(fallback);
-  if (!loaded.ok())
-    return loaded;
+  if (!loaded.ok()) return loaded;
   EffectModule &module = *loaded.value();
   if (status == REGDB_E_CLASSNOTREG) {
     module.howFound = "the default module (the effect's class is not registered)";
@@ -167,11 +162,11 @@ Result<CComPtr<IUnknown>> EffectModule::CreateEffect() const {
   CComPtr<IUnknown> effect;
   // A registered class is made as any host makes one; the class object kept meanwhile holds
   // the module loaded between effects.
-  HRESULT hr = comInitialised
-                   ? CoCreateInstance(CLSID_ZRQDistortion2DEffect, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IUnknown, reinterpret_cast<void **>(&effect))
-                   : classFactory->CreateInstance(nullptr, IID_IUnknown,
-                                                  reinterpret_cast<void **>(&effect));
+  HRESULT hr =
+      comInitialised
+          ? CoCreateInstance(CLSID_ZRQDistortion2DEffect, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_IUnknown, reinterpret_cast<void **>(&effect))
+          : classFactory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(&effect));
   if (FAILED(hr) || !effect)
     return Error{"the module " + Quoted(path) + " could not make an effect (" + StatusCode(hr) +
                  ")"};

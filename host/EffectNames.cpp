@@ -8,19 +8,15 @@
 namespace {
 
 char Folded(char c) {
-  if (c >= 'A' && c <= 'Z')
-    return char(c - 'A' + 'a');
-  if (c == '-' || c == '_')
-    return ' ';
+  if (c >= 'A' && c <= 'Z') return char(c - 'A' + 'a');
+  if (c == '-' || c == '_') return ' ';
   return c;
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
+  if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (Folded(a[i]) != Folded(b[i]))
-      return false;
+    if (Folded(a[i]) != Folded(b[i])) return false;
   return true;
 }
 
@@ -40,15 +36,13 @@ EffectNames EffectNames::FromStringTable(HMODULE module) {
 }
 
 std::string_view EffectNames::DisplayName(LONG effectId) const {
-  if (effectId < kFirstEffectId || effectId > kLastEffectId)
-    return {};
+  if (effectId < kFirstEffectId || effectId > kLastEffectId) return {};
   return names[size_t(effectId - kFirstEffectId)];
 }
 
 std::string EffectNames::Slug(LONG effectId) const {
   std::string slug(DisplayName(effectId));
-  for (char &c : slug)
-    c = c == ' ' ? '-' : Folded(c);
+  for (char &c : slug) c = c == ' ' ? '-' : Folded(c);
   return slug;
 }
 
@@ -66,8 +60,7 @@ std::optional<LONG> EffectNames::Find(std::string_view nameOrId) const {
 std::string EffectNames::Choices() const {
   std::string text;
   for (LONG id = kFirstEffectId; id <= kLastEffectId; ++id) {
-    if (!text.empty())
-      text += ", ";
+    if (!text.empty()) text += ", ";
     text += DisplayName(id);
     text += " (" + std::to_string(id) + ")";
   }

@@ -19,8 +19,8 @@ Status StartEffectOnPath(IUnknown *effect) {
   if (SUCCEEDED(hr))
     hr = effect->QueryInterface(IID_IEffectParameters, reinterpret_cast<void **>(&parameters));
   if (FAILED(hr))
-    return Status::Fail("the module's effect lacks an interface a host needs (" +
-                        StatusCode(hr) + ")");
+    return Status::Fail("the module's effect lacks an interface a host needs (" + StatusCode(hr) +
+                        ")");
   // The duration is the clip's on both paths; the software path has no call of its own.
   hr = device->SetDuration(1.0);
   if (FAILED(hr))
@@ -29,7 +29,7 @@ Status StartEffectOnPath(IUnknown *effect) {
   // always builds: the processor at the size just set, or the renderer attached to the device.
   hr = parameters->ApplyParameters();
   if (FAILED(hr))
-    return Status::Fail("the effect cannot make what renders its \"Effect ID\" (" +
-                        StatusCode(hr) + ")");
+    return Status::Fail("the effect cannot make what renders its \"Effect ID\" (" + StatusCode(hr) +
+                        ")");
   return Status::Ok();
 }

@@ -7,27 +7,22 @@
 #include <cmath>
 
 double EffectValueSchedule::TimeOf(int64_t frame) const {
-  if (frames <= 1)
-    return time;
-  if (frame >= frames - 1)
-    return 1.0;
+  if (frames <= 1) return time;
+  if (frame >= frames - 1) return 1.0;
   return frame <= 0 ? 0.0 : double(frame) / double(frames - 1);
 }
 
 Result<double> EffectValueSchedule::ValueAt(int64_t frame) const {
   Result<double> percent = Evaluate(parameters, TimeOf(frame));
-  if (!percent.ok())
-    return percent;
+  if (!percent.ok()) return percent;
   return percent.value() * 0.01;
 }
 
-Result<double> EffectValueSchedule::Evaluate(IEffectParameters *parameters, double time,
-                                             Law law) {
+Result<double> EffectValueSchedule::Evaluate(IEffectParameters *parameters, double time, Law law) {
   const bool spline = law == Law::Spline;
   CComVariant value;
-  HRESULT hr = spline
-                   ? parameters->GetCurveValueAtTime(time, kEffectValueParameter, TRUE, &value)
-                   : parameters->GetValueAtTime(time, kEffectValueParameter, &value);
+  HRESULT hr = spline ? parameters->GetCurveValueAtTime(time, kEffectValueParameter, TRUE, &value)
+                      : parameters->GetValueAtTime(time, kEffectValueParameter, &value);
   if (FAILED(hr))
     return Error{"\"Effect Value\" cannot be evaluated at time " + NumberText(time) + " (" +
                  StatusCode(hr) + ")"};

@@ -16,10 +16,9 @@ Status CheckFrameSize(FrameSize size) {
 }
 
 Result<Frame> Frame::Allocate(FrameSize size) {
-  if (Status checked = CheckFrameSize(size); !checked.ok())
-    return Error{checked.message()};
-  std::unique_ptr<BYTE[]> pixels(new (std::nothrow) BYTE[size_t(4) * size_t(size.width) *
-                                                         size_t(size.height)]);
+  if (Status checked = CheckFrameSize(size); !checked.ok()) return Error{checked.message()};
+  std::unique_ptr<BYTE[]> pixels(new (std::nothrow)
+                                     BYTE[size_t(4) * size_t(size.width) * size_t(size.height)]);
   if (!pixels)
     return Error{"out of memory for a " + std::to_string(size.width) + "x" +
                  std::to_string(size.height) + " picture"};
@@ -28,7 +27,6 @@ Result<Frame> Frame::Allocate(FrameSize size) {
 
 Result<Frame> Frame::Clone() const {
   Result<Frame> copy = Allocate(size);
-  if (copy.ok())
-    std::memcpy(copy.value().Data(), Data(), ByteCount());
+  if (copy.ok()) std::memcpy(copy.value().Data(), Data(), ByteCount());
   return copy;
 }

@@ -37,7 +37,6 @@ public:
 
 // Puts `effect` on `path` for pictures of `size`. The effect must not have been on a render
 // path before (ProjectParameters hands its effects out that way).
-[[nodiscard]] Result<std::unique_ptr<FrameRenderer>> MakeFrameRenderer(RenderPath path,
-                                                                       IUnknown *effect,
-                                                                       FrameSize size,
-                                                                       DeviceCaps caps = DeviceCaps::Shaders);
+[[nodiscard]] Result<std::unique_ptr<FrameRenderer>>
+MakeFrameRenderer(RenderPath path, IUnknown *effect, FrameSize size,
+                  DeviceCaps caps = DeviceCaps::Shaders);

@@ -4,8 +4,7 @@
 #include <cstdint>
 
 FrameSize ThumbnailSize(FrameSize source, int maxWidth) {
-  if (source.width <= maxWidth)
-    return source;
+  if (source.width <= maxWidth) return source;
   int height = int(int64_t(source.height) * maxWidth / source.width);
   return FrameSize{maxWidth, std::max(height, 1)};
 }
@@ -14,8 +13,7 @@ Result<Frame> ShrinkFrame(const Frame &source, FrameSize target) {
   if (target.width > source.Width() || target.height > source.Height())
     return Error{"a thumbnail cannot be larger than its picture"};
   Result<Frame> made = Frame::Allocate(target);
-  if (!made.ok())
-    return made;
+  if (!made.ok()) return made;
   Frame &shrunk = made.value();
   for (int ty = 0; ty < target.height; ++ty) {
     int y0 = int(int64_t(ty) * source.Height() / target.height);
@@ -27,8 +25,7 @@ Result<Frame> ShrinkFrame(const Frame &source, FrameSize target) {
       for (int y = y0; y < y1; ++y) {
         const BYTE *pixel = source.ViewPixel(x0, y);
         for (int x = x0; x < x1; ++x, pixel += 4)
-          for (int channel = 0; channel < 4; ++channel)
-            sum[channel] += pixel[channel];
+          for (int channel = 0; channel < 4; ++channel) sum[channel] += pixel[channel];
       }
       uint64_t count = uint64_t(y1 - y0) * uint64_t(x1 - x0);
       BYTE *out = shrunk.ViewPixel(tx, ty);

@@ -20,8 +20,7 @@ std::string lastDecoderError;
 bool verboseMessages = false;
 
 bool IsDecoder(void *context) {
-  if (!context || *static_cast<const AVClass **>(context) != avcodec_get_class())
-    return false;
+  if (!context || *static_cast<const AVClass **>(context) != avcodec_get_class()) return false;
   const AVCodec *codec = static_cast<AVCodecContext *>(context)->codec;
   return codec && av_codec_is_decoder(codec);
 }
@@ -33,21 +32,17 @@ void Capture(void *context, int level, const char *format, va_list arguments) {
     av_log_default_callback(context, level, format, copy);
     va_end(copy);
   }
-  if (level > AV_LOG_ERROR)
-    return;
+  if (level > AV_LOG_ERROR) return;
   char text[512];
   std::vsnprintf(text, sizeof text, format, arguments);
   std::lock_guard<std::mutex> hold(lastMessageLock);
-  if (!pending.empty() && pending.back() != ' ')
-    pending += ' ';
+  if (!pending.empty() && pending.back() != ' ') pending += ' ';
   pending += text;
-  if (pending.empty() || pending.back() != '\n')
-    return;
+  if (pending.empty() || pending.back() != '\n') return;
   while (!pending.empty() &&
          (pending.back() == '\n' || pending.back() == ' ' || pending.back() == '.'))
     pending.pop_back();
-  if (IsDecoder(context))
-    lastDecoderError = pending;
+  if (IsDecoder(context)) lastDecoderError = pending;
   lastMessage = std::exchange(pending, std::string());
 }
 

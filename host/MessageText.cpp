@@ -16,27 +16,20 @@ size_t PrintableSequence(std::string_view text) {
     length = 2;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
     length = 3;
-    if (lead == 0xE0)
-      first = 0xA0; // no overlong forms
-    if (lead == 0xED)
-      last = 0x9F; // no surrogates
+    if (lead == 0xE0) first = 0xA0; // no overlong forms
+    if (lead == 0xED) last = 0x9F;  // no surrogates
   } else if (lead >= 0xF0 && lead <= 0xF4) {
     length = 4;
-    if (lead == 0xF0)
-      first = 0x90;
-    if (lead == 0xF4)
-      last = 0x8F; // nothing past U+10FFFF
+    if (lead == 0xF0) first = 0x90;
+    if (lead == 0xF4) last = 0x8F; // nothing past U+10FFFF
   }
-  if (length == 0 || text.size() < length)
-    return 0;
+  if (length == 0 || text.size() < length) return 0;
   for (size_t i = 1; i < length; ++i) {
     const unsigned char next = static_cast<unsigned char>(text[i]);
-    if (next < (i == 1 ? first : 0x80) || next > (i == 1 ? last : 0xBF))
-      return 0;
+    if (next < (i == 1 ? first : 0x80) || next > (i == 1 ? last : 0xBF)) return 0;
   }
   // U+0080..U+009F are the C1 controls, which some terminals obey.
-  if (lead == 0xC2 && static_cast<unsigned char>(text[1]) <= 0x9F)
-    return 0;
+  if (lead == 0xC2 && static_cast<unsigned char>(text[1]) <= 0x9F) return 0;
   return length;
 }
 

@@ -19,8 +19,7 @@ Result<OutputPattern> OutputPattern::Parse(std::string_view text) {
       continue;
     }
     bool zero = i < text.size() && text[i] == '0';
-    if (zero)
-      ++i;
+    if (zero) ++i;
     int width = 0;
     while (i < text.size() && text[i] >= '0' && text[i] <= '9' && width < 100)
       width = width * 10 + (text[i++] - '0');
@@ -28,8 +27,7 @@ Result<OutputPattern> OutputPattern::Parse(std::string_view text) {
       return Error{Quoted(text.substr(start, i + 1 - start)) +
                    " in the file name is not a frame number such as %04d (write %% for a "
                    "percent sign)"};
-    if (pattern.hasNumber)
-      return Error{"the file name has more than one frame number (%d)"};
+    if (pattern.hasNumber) return Error{"the file name has more than one frame number (%d)"};
     pattern.hasNumber = true;
     pattern.zeroPadded = zero;
     pattern.width = width;
@@ -38,8 +36,7 @@ Result<OutputPattern> OutputPattern::Parse(std::string_view text) {
 }
 
 std::string OutputPattern::Name(int64_t index) const {
-  if (!hasNumber)
-    return prefix;
+  if (!hasNumber) return prefix;
   std::string number = std::to_string(index);
   if (number.size() < size_t(width))
     number.insert(0, size_t(width) - number.size(), zeroPadded ? '0' : ' ');
@@ -47,8 +44,7 @@ std::string OutputPattern::Name(int64_t index) const {
 }
 
 std::optional<int64_t> OutputPattern::IndexOf(std::string_view name) const {
-  if (!hasNumber)
-    return name == prefix ? std::optional<int64_t>(0) : std::nullopt;
+  if (!hasNumber) return name == prefix ? std::optional<int64_t>(0) : std::nullopt;
   if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
       !name.ends_with(suffix))
     return std::nullopt;

@@ -30,23 +30,18 @@ std::optional<int> DescriptorNumber(std::string_view digits) {
 // The descriptor a name stands for when it names one of this process's own. Reading such a
 // name as a link would give "pipe:[123]" or a file that the shell opened for appending.
 std::optional<int> OwnDescriptor(std::string_view name) {
-  if (name == "/dev/stdout")
-    return 1;
-  if (name == "/dev/stderr")
-    return 2;
+  if (name == "/dev/stdout") return 1;
+  if (name == "/dev/stderr") return 2;
   for (std::string_view folder : {"/dev/fd/", "/proc/self/fd/", "/proc/thread-self/fd/"})
-    if (name.starts_with(folder))
-      return DescriptorNumber(name.substr(folder.size()));
+    if (name.starts_with(folder)) return DescriptorNumber(name.substr(folder.size()));
   const std::string own = "/proc/" + std::to_string(getpid()) + "/fd/";
-  if (name.starts_with(own))
-    return DescriptorNumber(name.substr(own.size()));
+  if (name.starts_with(own)) return DescriptorNumber(name.substr(own.size()));
   return std::nullopt;
 }
 
 std::string Folder(const std::string &path) {
   size_t slash = path.rfind('/');
-  if (slash == std::string::npos)
-    return "";
+  if (slash == std::string::npos) return "";
   return path.substr(0, slash + 1);
 }
 
@@ -63,8 +58,7 @@ std::optional<FileIdentity> IdentityOf(const OutputTarget &target, bool *stores)
   const int status = target.kind == OutputTarget::Kind::Descriptor
                          ? fstat(target.descriptor, &info)
                          : stat(target.path.c_str(), &info);
-  if (status != 0)
-    return std::nullopt;
+  if (status != 0) return std::nullopt;
   *stores = !S_ISCHR(info.st_mode);
   return FileIdentity{info.st_dev, info.st_ino};
 }
@@ -74,8 +68,7 @@ std::optional<std::string> RealFolder(const std::string &path) {
   std::string folder = Folder(path);
   std::unique_ptr<char, decltype(&free)> real(
       realpath(folder.empty() ? "." : folder.c_str(), nullptr), &free);
-  if (!real)
-    return std::nullopt;
+  if (!real) return std::nullopt;
   return std::string(real.get());
 }
 
@@ -86,8 +79,7 @@ std::optional<std::string> RealFolder(const std::string &path) {
 bool MayFollow(const std::string &link, const struct stat &linkInfo) {
   std::string folder = Folder(link);
   struct stat folderInfo {};
-  if (stat(folder.empty() ? "." : folder.c_str(), &folderInfo) != 0)
-    return false;
+  if (stat(folder.empty() ? "." : folder.c_str(), &folderInfo) != 0) return false;
   const bool shared = (folderInfo.st_mode & S_ISVTX) && (folderInfo.st_mode & S_IWOTH);
   return !shared || linkInfo.st_uid == geteuid() || linkInfo.st_uid == folderInfo.st_uid;
 }
@@ -111,20 +103,17 @@ Result<OutputTarget> FindOutputTarget(const std::string &name) {
     }
     struct stat info {};
     if (lstat(target.path.c_str(), &info) != 0) {
-      if (errno != ENOENT)
-        return Refused(name, SystemReason(errno));
+      if (errno != ENOENT) return Refused(name, SystemReason(errno));
       target.kind = OutputTarget::Kind::NewFile;
       return target;
     }
     if (S_ISLNK(info.st_mode)) {
-      if (links == kMaxLinks)
-        return Refused(name, SystemReason(ELOOP));
+      if (links == kMaxLinks) return Refused(name, SystemReason(ELOOP));
       if (!MayFollow(target.path, info))
         return Refused(name, "it is another user's link in a shared folder, which is not followed");
       std::string linked(size_t(info.st_size > 0 ? info.st_size : PATH_MAX) + 1, '\0');
       ssize_t length = readlink(target.path.c_str(), linked.data(), linked.size());
-      if (length < 0)
-        return Refused(name, SystemReason(errno));
+      if (length < 0) return Refused(name, SystemReason(errno));
       if (size_t(length) >= linked.size())
         return Refused(name, "its link changed while it was read");
       linked.resize(size_t(length));
@@ -150,13 +139,11 @@ Result<OutputTarget> FindOutputTarget(const std::string &name) {
 bool SameOutput(const std::string &first, const std::string &second) {
   Result<OutputTarget> a = FindOutputTarget(first);
   Result<OutputTarget> b = FindOutputTarget(second);
-  if (!a.ok() || !b.ok())
-    return false;
+  if (!a.ok() || !b.ok()) return false;
   bool storesA = true, storesB = true;
   std::optional<FileIdentity> identityA = IdentityOf(a.value(), &storesA);
   std::optional<FileIdentity> identityB = IdentityOf(b.value(), &storesB);
-  if (identityA || identityB)
-    return identityA == identityB && storesA && storesB;
+  if (identityA || identityB) return identityA == identityB && storesA && storesB;
   // Neither exists yet: the same name in the same folder is the same file.
   std::optional<std::string> folderA = RealFolder(a.value().path);
   std::optional<std::string> folderB = RealFolder(b.value().path);

@@ -9,22 +9,18 @@ std::string Frames(int64_t count) {
 } // namespace
 
 Result<std::unique_ptr<PathComparison>> PathComparison::Create(const RenderPlan &plan,
-                                                               RenderPath written,
-                                                               FrameSize size, FILE *report,
-                                                               DeviceCaps caps) {
+                                                               RenderPath written, FrameSize size,
+                                                               FILE *report, DeviceCaps caps) {
   Result<ProjectParameters> other = plan.project.Copy(*plan.module);
-  if (!other.ok())
-    return Error{other.message()};
+  if (!other.ok()) return Error{other.message()};
   Result<Frame> picture = Frame::Allocate(size);
-  if (!picture.ok())
-    return Error{picture.message()};
+  if (!picture.ok()) return Error{picture.message()};
   RenderPath path = written == RenderPath::Software ? RenderPath::Device : RenderPath::Software;
   std::unique_ptr<PathComparison> comparison(new PathComparison(
       std::move(other.value()), std::move(picture.value()), plan.schedule, report));
   Result<std::unique_ptr<FrameRenderer>> renderer =
       MakeFrameRenderer(path, comparison->other.Interface(), size, caps);
-  if (!renderer.ok())
-    return Error{renderer.message()};
+  if (!renderer.ok()) return Error{renderer.message()};
   comparison->renderer = std::move(renderer.value());
 
   std::fprintf(report,
@@ -40,8 +36,7 @@ Result<std::unique_ptr<PathComparison>> PathComparison::Create(const RenderPlan 
 Status PathComparison::Add(int64_t index, const Frame &source, const Frame &rendered) {
   double time = schedule.TimeOf(index);
   Result<double> value = schedule.ValueAt(index);
-  if (!value.ok())
-    return value.status();
+  if (!value.ok()) return value.status();
   if (Status done = renderer->Render(source, otherPicture, time); !done.ok())
     return Status::Fail("--compare: " + done.message());
   FrameDifference difference = CompareFrames(rendered, otherPicture);
@@ -70,8 +65,8 @@ void PathComparison::Finish() {
     std::fprintf(report,
                  "# %s, %lld identical; at most %.4f%% of the pixels differ (frame %lld); the "
                  "largest difference of a channel is %d (frame %lld)\n",
-                 Frames(frames).c_str(), static_cast<long long>(identical),
-                 mostPixels.Percent(), static_cast<long long>(mostPixelsFrame), largest,
+                 Frames(frames).c_str(), static_cast<long long>(identical), mostPixels.Percent(),
+                 static_cast<long long>(mostPixelsFrame), largest,
                  static_cast<long long>(largestFrame));
   std::fflush(report);
 }

@@ -23,8 +23,8 @@ public:
   void Finish();
 
 private:
-  PathComparison(ProjectParameters other, Frame otherPicture,
-                 const EffectValueSchedule &schedule, FILE *report)
+  PathComparison(ProjectParameters other, Frame otherPicture, const EffectValueSchedule &schedule,
+                 FILE *report)
       : other(std::move(other)), otherPicture(std::move(otherPicture)), schedule(schedule),
         report(report) {}
 

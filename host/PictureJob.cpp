@@ -10,26 +10,21 @@ Status RunPictureJob(const RenderOptions &options, const RenderPlan &plan, FILE 
   std::optional<OutputPattern> pattern;
   if (!options.output.empty()) {
     Result<OutputPattern> parsed = OutputPattern::Parse(options.output);
-    if (!parsed.ok())
-      return parsed.status();
+    if (!parsed.ok()) return parsed.status();
     pattern = parsed.value();
   }
   Result<SourcePicture> source = LoadSourcePicture(options);
-  if (!source.ok())
-    return source.status();
+  if (!source.ok()) return source.status();
   const Frame &picture = source.value().frame;
   Result<Frame> destination = Frame::Allocate(picture.Size());
-  if (!destination.ok())
-    return destination.status();
+  if (!destination.ok()) return destination.status();
   Result<RunRenderer> renderer = RunRenderer::Create(options, plan, picture.Size(), report);
-  if (!renderer.ok())
-    return renderer.status();
+  if (!renderer.ok()) return renderer.status();
 
   int64_t count = options.frames.value_or(1);
   ProgressLine progress(RunRenderer::WantsProgressLine(options) && count > 1, count);
   for (int64_t i = 0; i < count; ++i) {
-    if (Status rendered = renderer.value().Render(i, picture, destination.value());
-        !rendered.ok())
+    if (Status rendered = renderer.value().Render(i, picture, destination.value()); !rendered.ok())
       return rendered;
     if (pattern) {
       if (Status written =

@@ -65,18 +65,15 @@ struct WriteStructGuard {
 // row first), the fourth byte of each pixel dropped for RGB. A libpng error leaves through
 // longjmp, so nothing here needs a destructor.
 bool WritePngRows(png_structp png, png_infop info, const Frame &frame, PngChannels channels) {
-  if (setjmp(png_jmpbuf(png)))
-    return false;
+  if (setjmp(png_jmpbuf(png))) return false;
   png_set_IHDR(png, info, png_uint_32(frame.Width()), png_uint_32(frame.Height()), 8,
                channels == PngChannels::Rgba ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
   png_write_info(png, info);
   png_set_bgr(png);
-  if (channels == PngChannels::Rgb)
-    png_set_filler(png, 0, PNG_FILLER_AFTER);
-  for (int y = 0; y < frame.Height(); ++y)
-    png_write_row(png, frame.ViewRow(y));
+  if (channels == PngChannels::Rgb) png_set_filler(png, 0, PNG_FILLER_AFTER);
+  for (int y = 0; y < frame.Height(); ++y) png_write_row(png, frame.ViewRow(y));
   png_write_end(png, info);
   return true;
 }
@@ -85,8 +82,7 @@ bool WritePngRows(png_structp png, png_infop info, const Frame &frame, PngChanne
 
 Result<PngPicture> ReadPngFile(const std::string &path) {
   std::unique_ptr<FILE, FileCloser> file(fopen(path.c_str(), "rb"));
-  if (!file)
-    return Error{"cannot open " + Quoted(path) + ": " + SystemReason(errno)};
+  if (!file) return Error{"cannot open " + Quoted(path) + ": " + SystemReason(errno)};
 
   png_image image;
   std::memset(&image, 0, sizeof image);
@@ -102,8 +98,7 @@ Result<PngPicture> ReadPngFile(const std::string &path) {
   bool hasAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
 
   Result<Frame> frame = Frame::Allocate(size);
-  if (!frame.ok())
-    return Error{Quoted(path) + ": " + frame.message()};
+  if (!frame.ok()) return Error{Quoted(path) + ": " + frame.message()};
   image.format = PNG_FORMAT_BGRA;
   // A negative stride asks libpng for the rows bottom-up, which is the Frame's order.
   if (!png_image_finish_read(&image, nullptr, frame.value().Data(), -frame.value().Stride(),
@@ -114,19 +109,15 @@ Result<PngPicture> ReadPngFile(const std::string &path) {
 
 Status WritePngFile(const std::string &path, const Frame &frame, PngChannels channels) {
   Result<std::unique_ptr<AtomicOutputFile>> file = AtomicOutputFile::Create(path);
-  if (!file.ok())
-    return file.status();
+  if (!file.ok()) return file.status();
   PngSink sink{file.value()->Stream()};
   WriteStructGuard guard{
       png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, OnPngError, OnPngWarning)};
-  if (guard.png)
-    guard.info = png_create_info_struct(guard.png);
-  if (!guard.png || !guard.info)
-    return Status::Fail("out of memory writing " + Quoted(path));
+  if (guard.png) guard.info = png_create_info_struct(guard.png);
+  if (!guard.png || !guard.info) return Status::Fail("out of memory writing " + Quoted(path));
   png_set_write_fn(guard.png, &sink, WritePngData, FlushPngData);
   if (!WritePngRows(guard.png, guard.info, frame, channels)) {
-    if (sink.writeError != 0)
-      return Status::Fail(file.value()->WriteFailure(sink.writeError));
+    if (sink.writeError != 0) return Status::Fail(file.value()->WriteFailure(sink.writeError));
     return Status::Fail("cannot write " + Quoted(path) + ": " + sink.message);
   }
   return file.value()->Commit();

@@ -10,11 +10,9 @@ ProgressLine::~ProgressLine() { Finish(); }
 
 void ProgressLine::Done(int64_t frames) {
   lastFrames = frames;
-  if (!enabled)
-    return;
+  if (!enabled) return;
   auto now = std::chrono::steady_clock::now();
-  if (shown && now - lastShown < std::chrono::milliseconds(100))
-    return;
+  if (shown && now - lastShown < std::chrono::milliseconds(100)) return;
   lastShown = now;
   Show();
 }

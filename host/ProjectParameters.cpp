@@ -15,17 +15,14 @@
 
 namespace {
 
-
 Status Failed(const std::string &what, HRESULT hr) {
   return Status::Fail(what + " (" + StatusCode(hr) + ")");
 }
 
 // A reason from the parameter-set files, with its status once.
 std::string WithStatus(std::string reason, const std::string &otherwise, HRESULT hr) {
-  if (reason.empty())
-    reason = otherwise;
-  if (reason.find(StatusCode(hr)) == std::string::npos)
-    reason += " (" + StatusCode(hr) + ")";
+  if (reason.empty()) reason = otherwise;
+  if (reason.find(StatusCode(hr)) == std::string::npos) reason += " (" + StatusCode(hr) + ")";
   return reason;
 }
 
@@ -63,8 +60,7 @@ Result<double> StraightLineNumber(const VARIANT &held) {
 
 Result<ProjectParameters> ProjectParameters::Create(const EffectModule &module) {
   Result<CComPtr<IUnknown>> effect = module.CreateEffect();
-  if (!effect.ok())
-    return Error{effect.message()};
+  if (!effect.ok()) return Error{effect.message()};
   CComPtr<IEffectParameters> parameters;
   HRESULT hr = effect.value().QueryInterface(&parameters);
   // Until a render path takes the effect it waits on the software path, where a load's
@@ -72,10 +68,8 @@ Result<ProjectParameters> ProjectParameters::Create(const EffectModule &module) 
   // would build a renderer with no device to attach it to, and refuse an identifier outside
   // the catalogue before --effect could replace it. The size is replaced by the render path.
   CComPtr<ISoftwareEffect> software;
-  if (SUCCEEDED(hr))
-    hr = effect.value().QueryInterface(&software);
-  if (SUCCEEDED(hr))
-    hr = software->SetFrameSize(1, 1, 0, 0);
+  if (SUCCEEDED(hr)) hr = effect.value().QueryInterface(&software);
+  if (SUCCEEDED(hr)) hr = software->SetFrameSize(1, 1, 0, 0);
   if (FAILED(hr))
     return Error{Failed("the module's effect offers no usable parameter set", hr).message()};
   return ProjectParameters(std::move(parameters));
@@ -83,20 +77,15 @@ Result<ProjectParameters> ProjectParameters::Create(const EffectModule &module) 
 
 Result<ProjectParameters> ProjectParameters::Copy(const EffectModule &module) const {
   Result<ProjectParameters> copy = Create(module);
-  if (!copy.ok())
-    return copy;
+  if (!copy.ok()) return copy;
   CComPtr<IXMLDOMDocument> document;
   HRESULT hr = ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document));
   CComBSTR name("ParameterSetCopy");
   CComPtr<IXMLDOMElement> element;
-  if (SUCCEEDED(hr))
-    hr = name ? document->createElement(name, &element) : E_OUTOFMEMORY;
-  if (SUCCEEDED(hr))
-    hr = document->appendChild(element, nullptr);
-  if (SUCCEEDED(hr))
-    hr = parameters->SaveParameters(element);
-  if (SUCCEEDED(hr))
-    hr = copy.value().parameters->LoadParameters(element);
+  if (SUCCEEDED(hr)) hr = name ? document->createElement(name, &element) : E_OUTOFMEMORY;
+  if (SUCCEEDED(hr)) hr = document->appendChild(element, nullptr);
+  if (SUCCEEDED(hr)) hr = parameters->SaveParameters(element);
+  if (SUCCEEDED(hr)) hr = copy.value().parameters->LoadParameters(element);
   if (FAILED(hr))
     return Error{Failed("cannot copy the parameter set to a second effect", hr).message()};
   return copy;
@@ -123,10 +112,8 @@ Status ProjectParameters::Load(const std::string &path, std::vector<std::string>
   }
   if (FAILED(loaded))
     return Status::Fail("--params: " + WithStatus(reason, "cannot load " + Quoted(path), loaded));
-  if (namesEffect)
-    *namesEffect = given;
-  if (loaded != S_OK && warnings)
-    warnings->push_back(reason);
+  if (namesEffect) *namesEffect = given;
+  if (loaded != S_OK && warnings) warnings->push_back(reason);
   return Status::Ok();
 }
 
@@ -137,38 +124,31 @@ Status ProjectParameters::SetEffectId(LONG effectId) {
   HRESULT hr = parameters->GetValue(kEffectIdParameter, &current);
   CComVariant given(static_cast<int>(effectId));
   CComVariant wanted(given);
-  if (SUCCEEDED(hr) && current.vt != VT_I4)
-    hr = VariantChangeType(&wanted, &given, 0, current.vt);
-  if (SUCCEEDED(hr))
-    hr = parameters->SetValue(kEffectIdParameter, wanted);
-  if (FAILED(hr))
-    return Failed("cannot set \"Effect ID\" to " + std::to_string(effectId), hr);
+  if (SUCCEEDED(hr) && current.vt != VT_I4) hr = VariantChangeType(&wanted, &given, 0, current.vt);
+  if (SUCCEEDED(hr)) hr = parameters->SetValue(kEffectIdParameter, wanted);
+  if (FAILED(hr)) return Failed("cannot set \"Effect ID\" to " + std::to_string(effectId), hr);
   return Status::Ok();
 }
 
 Status ProjectParameters::ReplaceKeyFrames(std::span<const KeyFrameArgument> keys) {
-  HRESULT hr =
-      parameters->RemoveAllKeyFrameValues(kEffectValueParameter, kStartOffsetKeyFrames);
+  HRESULT hr = parameters->RemoveAllKeyFrameValues(kEffectValueParameter, kStartOffsetKeyFrames);
   for (size_t i = 0; SUCCEEDED(hr) && i < keys.size(); ++i)
     hr = parameters->SetKeyFrameValue(keys[i].time, kStartOffsetKeyFrames, kEffectValueParameter,
                                       KeyFrameValue(keys[i].percent));
-  if (FAILED(hr))
-    return Failed("cannot set the key frames of \"Effect Value\"", hr);
+  if (FAILED(hr)) return Failed("cannot set the key frames of \"Effect Value\"", hr);
   return Status::Ok();
 }
 
 Status ProjectParameters::Apply() const {
   HRESULT hr = parameters->ApplyParameters();
-  if (FAILED(hr))
-    return Failed("the effect cannot take up its parameters", hr);
+  if (FAILED(hr)) return Failed("the effect cannot take up its parameters", hr);
   return Status::Ok();
 }
 
 Result<LONG> ProjectParameters::EffectId() const {
   CComVariant value;
   HRESULT hr = parameters->GetValue(kEffectIdParameter, &value);
-  if (FAILED(hr))
-    return Error{Failed("cannot read \"Effect ID\"", hr).message()};
+  if (FAILED(hr)) return Error{Failed("cannot read \"Effect ID\"", hr).message()};
   // Read as a number whatever type a document gave it, never as the wrong union member.
   CComVariant id;
   hr = VariantChangeType(&id, &value, 0, VT_I4);
@@ -190,8 +170,7 @@ Result<ULONG> ProjectParameters::KeyFrameCount() const {
 
 Result<std::vector<double>> ProjectParameters::KeyFrameTimes() const {
   Result<ULONG> count = KeyFrameCount();
-  if (!count.ok())
-    return Error{count.message()};
+  if (!count.ok()) return Error{count.message()};
   std::vector<double> times(count.value());
   std::vector<LONG> codes(count.value());
   if (!times.empty()) {
@@ -207,14 +186,12 @@ Result<std::vector<double>> ProjectParameters::KeyFrameTimes() const {
 
 Status ProjectParameters::CheckKeyFrames(std::vector<std::string> *warnings) const {
   Result<ULONG> count = KeyFrameCount();
-  if (!count.ok())
-    return count.status();
+  if (!count.ok()) return count.status();
   std::vector<double> times(count.value());
   std::vector<LONG> codes(count.value());
   if (!times.empty()) {
     HRESULT hr = parameters->GetKeyFrameTimes(kEffectValueParameter, times.data(), codes.data());
-    if (FAILED(hr))
-      return Failed("cannot list the key frames of \"Effect Value\"", hr);
+    if (FAILED(hr)) return Failed("cannot list the key frames of \"Effect Value\"", hr);
   }
   const std::string keyFrame = "a key frame of \"Effect Value\"";
   std::vector<double> outsideClip;                     // times
@@ -229,13 +206,11 @@ Status ProjectParameters::CheckKeyFrames(std::vector<std::string> *warnings) con
                           ", too far outside the clip (0 to 1) to compute a curve with");
     CComVariant held;
     HRESULT hr = parameters->GetKeyFrameValue(time, codes[i], kEffectValueParameter, &held);
-    if (FAILED(hr))
-      return Failed("cannot read " + keyFrame + " at time " + NumberText(time), hr);
+    if (FAILED(hr)) return Failed("cannot read " + keyFrame + " at time " + NumberText(time), hr);
     Result<double> value = StraightLineNumber(held);
     if (!value.ok())
       return Status::Fail(keyFrame + " at time " + NumberText(time) + " " + value.message());
-    if (time < 0.0 || time > 1.0)
-      outsideClip.push_back(time);
+    if (time < 0.0 || time > 1.0) outsideClip.push_back(time);
     if (value.value() < 0.0 || value.value() > 100.0)
       outsideRange.emplace_back(time, value.value());
   }
@@ -260,8 +235,7 @@ Status ProjectParameters::Save(const std::string &path) const {
     return Status::Fail("--save-params: " +
                         WithStatus(reason, "cannot write the parameter set", hr));
   Result<std::unique_ptr<AtomicOutputFile>> file = AtomicOutputFile::Create(path);
-  if (!file.ok())
-    return Status::Fail("--save-params: " + file.message());
+  if (!file.ok()) return Status::Fail("--save-params: " + file.message());
   errno = 0;
   if (std::fwrite(text.data(), 1, text.size(), file.value()->Stream()) != text.size())
     return Status::Fail("--save-params: " + file.value()->WriteFailure(errno ? errno : EIO));
@@ -274,8 +248,7 @@ Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options,
                                              const EffectModule &module,
                                              std::vector<std::string> *warnings) {
   Result<ProjectParameters> created = ProjectParameters::Create(module);
-  if (!created.ok())
-    return created;
+  if (!created.ok()) return created;
   ProjectParameters &project = created.value();
   std::string from = options.paramsFile.empty() ? "" : Quoted(options.paramsFile) + ": ";
   if (!options.paramsFile.empty()) {
@@ -291,28 +264,24 @@ Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options,
     }
   }
   if (options.effectId) {
-    if (Status set = project.SetEffectId(*options.effectId); !set.ok())
-      return Error{set.message()};
+    if (Status set = project.SetEffectId(*options.effectId); !set.ok()) return Error{set.message()};
   }
   if (!options.keys.empty()) {
-    if (Status set = project.ReplaceKeyFrames(options.keys); !set.ok())
-      return Error{set.message()};
+    if (Status set = project.ReplaceKeyFrames(options.keys); !set.ok()) return Error{set.message()};
   } else if (options.paramsFile.empty()) {
     // A new project holds the parameter's own value (50) from the start.
     CComVariant value;
     HRESULT hr = project.Interface()->GetValue(kEffectValueParameter, &value);
     if (SUCCEEDED(hr))
-      hr = project.Interface()->SetKeyFrameValue(0.0, kStartOffsetKeyFrames,
-                                                 kEffectValueParameter, value);
+      hr = project.Interface()->SetKeyFrameValue(0.0, kStartOffsetKeyFrames, kEffectValueParameter,
+                                                 value);
     if (FAILED(hr))
       return Error{Failed("cannot set the key frames of \"Effect Value\"", hr).message()};
   }
 
-  if (Result<LONG> id = project.EffectId(); !id.ok())
-    return Error{from + id.message()};
+  if (Result<LONG> id = project.EffectId(); !id.ok()) return Error{from + id.message()};
   Result<ULONG> count = project.KeyFrameCount();
-  if (!count.ok())
-    return Error{from + count.message()};
+  if (!count.ok()) return Error{from + count.message()};
   // The effect renders nothing without a key frame of its value.
   if (count.value() == 0)
     return Error{from + "no key frame of \"Effect Value\" (frames take their value from key "

@@ -26,8 +26,7 @@ size_t Advance(std::vector<iovec> &pieces, size_t first, size_t done) {
     piece.iov_base = static_cast<BYTE *>(piece.iov_base) + taken;
     piece.iov_len -= taken;
     done -= taken;
-    if (piece.iov_len == 0)
-      ++first;
+    if (piece.iov_len == 0) ++first;
   }
   return first;
 }
@@ -44,14 +43,12 @@ RawFrameReader::Outcome RawFrameReader::Read(Frame &frame) {
   for (size_t first = 0; first < rows.size();) {
     ssize_t n = readv(descriptor, &rows[first], Batch(rows, first));
     if (n < 0) {
-      if (errno == EINTR)
-        continue;
+      if (errno == EINTR) continue;
       errorNumber = errno;
       return Outcome::Error;
     }
     if (n == 0) {
-      if (got == 0)
-        return Outcome::End;
+      if (got == 0) return Outcome::End;
       missingBytes = uint64_t(frame.ByteCount()) - got;
       return Outcome::Short;
     }
@@ -67,16 +64,14 @@ Status RawFrameWriter::Write(const Frame &frame) {
     ssize_t n = writev(descriptor, &rows[first], Batch(rows, first));
     if (n < 0) {
       int error = errno;
-      if (error == EINTR)
-        continue;
+      if (error == EINTR) continue;
       if (error == EAGAIN || error == EWOULDBLOCK) {
         // An output left non-blocking by whoever opened it: wait until it takes more.
         pollfd ready{descriptor, POLLOUT, 0};
         poll(&ready, 1, -1);
         continue;
       }
-      if (error == EPIPE)
-        return Status::Fail("the output was closed by its reader (broken pipe)");
+      if (error == EPIPE) return Status::Fail("the output was closed by its reader (broken pipe)");
       return Status::Fail("cannot write " + name + ": " + SystemReason(error));
     }
     first = Advance(rows, first, size_t(n));

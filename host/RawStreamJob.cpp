@@ -17,8 +17,7 @@ namespace {
 struct InputFile {
   int descriptor = -1;
   ~InputFile() {
-    if (descriptor >= 0)
-      close(descriptor);
+    if (descriptor >= 0) close(descriptor);
   }
 };
 
@@ -44,23 +43,19 @@ Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan, FIL
   std::string outputName = "standard output";
   if (!options.output.empty()) {
     Result<std::unique_ptr<AtomicOutputFile>> created = AtomicOutputFile::Create(options.output);
-    if (!created.ok())
-      return created.status();
+    if (!created.ok()) return created.status();
     outputFile = std::move(created.value());
     output = outputFile->Descriptor();
     outputName = Quoted(options.output);
   }
 
   Result<Frame> source = Frame::Allocate(options.rawSize);
-  if (!source.ok())
-    return source.status();
+  if (!source.ok()) return source.status();
   Result<Frame> destination = Frame::Allocate(options.rawSize);
-  if (!destination.ok())
-    return destination.status();
+  if (!destination.ok()) return destination.status();
 
   Result<RunRenderer> renderer = RunRenderer::Create(options, plan, options.rawSize, report);
-  if (!renderer.ok())
-    return renderer.status();
+  if (!renderer.ok()) return renderer.status();
   RawFrameReader reader(input, options.rawSize);
   RawFrameWriter writer(output, outputName);
   ProgressLine progress(RunRenderer::WantsProgressLine(options), options.frames.value_or(0));
@@ -93,8 +88,7 @@ Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan, FIL
     progress.Done(++done);
   }
   if (outputFile) {
-    if (Status committed = outputFile->Commit(); !committed.ok())
-      return committed;
+    if (Status committed = outputFile->Commit(); !committed.ok()) return committed;
   }
   renderer.value().Finish();
   return Status::Ok();

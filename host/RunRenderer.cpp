@@ -4,14 +4,12 @@ Result<RunRenderer> RunRenderer::Create(const RenderOptions &options, const Rend
                                         FrameSize size, FILE *report) {
   Result<std::unique_ptr<FrameRenderer>> renderer =
       MakeFrameRenderer(options.path, plan.project.Interface(), size, options.caps);
-  if (!renderer.ok())
-    return Error{renderer.message()};
+  if (!renderer.ok()) return Error{renderer.message()};
   std::unique_ptr<PathComparison> comparison;
   if (options.compare) {
     Result<std::unique_ptr<PathComparison>> made =
         PathComparison::Create(plan, options.path, size, report, options.caps);
-    if (!made.ok())
-      return Error{made.message()};
+    if (!made.ok()) return Error{made.message()};
     comparison = std::move(made.value());
   }
   return RunRenderer(plan, std::move(renderer.value()), std::move(comparison));
@@ -25,6 +23,5 @@ Status RunRenderer::Render(int64_t index, const Frame &source, Frame &destinatio
 }
 
 void RunRenderer::Finish() {
-  if (comparison)
-    comparison->Finish();
+  if (comparison) comparison->Finish();
 }

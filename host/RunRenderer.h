@@ -13,9 +13,8 @@ class RunRenderer {
 public:
   // Puts the plan's effect on --path for frames of `size`; with --compare the heading of the
   // comparison goes to `report`.
-  [[nodiscard]] static Result<RunRenderer> Create(const RenderOptions &options,
-                                                  const RenderPlan &plan, FrameSize size,
-                                                  FILE *report);
+  [[nodiscard]] static Result<RunRenderer>
+  Create(const RenderOptions &options, const RenderPlan &plan, FrameSize size, FILE *report);
 
   // Frame `index` of the run from `source` into `destination`.
   Status Render(int64_t index, const Frame &source, Frame &destination);

@@ -8,14 +8,12 @@ Result<std::unique_ptr<FrameRenderer>> SoftwareFrameRenderer::Create(IUnknown *e
                                                                      FrameSize size) {
   CComPtr<ISoftwareEffect> software;
   HRESULT hr = effect->QueryInterface(IID_ISoftwareEffect, reinterpret_cast<void **>(&software));
-  if (FAILED(hr))
-    return Error{"the module's effect has no software path (" + StatusCode(hr) + ")"};
+  if (FAILED(hr)) return Error{"the module's effect has no software path (" + StatusCode(hr) + ")"};
   hr = software->SetFrameSize(size.width, size.height, 0, 0);
   if (FAILED(hr))
     return Error{"the effect refused the frame size " + std::to_string(size.width) + "x" +
                  std::to_string(size.height) + " (" + StatusCode(hr) + ")"};
-  if (Status started = StartEffectOnPath(effect); !started.ok())
-    return Error{started.message()};
+  if (Status started = StartEffectOnPath(effect); !started.ok()) return Error{started.message()};
   return std::unique_ptr<FrameRenderer>(new SoftwareFrameRenderer(std::move(software), size));
 }
 
@@ -28,9 +26,8 @@ Status SoftwareFrameRenderer::Render(const Frame &source, Frame &destination, do
   std::memcpy(destination.Data(), source.Data(), source.ByteCount());
   BYTE *sources[1] = {const_cast<BYTE *>(source.Data())};
   LONG sourceStrides[1] = {source.Stride()};
-  hr = effect->ProcessFrame(sources, 0, sourceStrides, 0, destination.Data(), 0, 0,
-                            source.Width(), source.Height(), destination.Stride());
-  if (FAILED(hr))
-    return Status::Fail("the effect's software path failed (" + StatusCode(hr) + ")");
+  hr = effect->ProcessFrame(sources, 0, sourceStrides, 0, destination.Data(), 0, 0, source.Width(),
+                            source.Height(), destination.Stride());
+  if (FAILED(hr)) return Status::Fail("the effect's software path failed (" + StatusCode(hr) + ")");
   return Status::Ok();
 }

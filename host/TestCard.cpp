@@ -15,12 +15,18 @@ constexpr Colour kWhite{255, 255, 255};
 constexpr Colour kBlack{0, 0, 0};
 
 constexpr std::array<Colour, 8> kBars = {{
-    {255, 255, 255}, {255, 255, 0}, {0, 255, 255}, {0, 255, 0},
-    {255, 0, 255},   {255, 0, 0},   {0, 0, 255},   {0, 0, 0},
+    {255, 255, 255},
+    {255, 255, 0},
+    {0, 255, 255},
+    {0, 255, 0},
+    {255, 0, 255},
+    {255, 0, 0},
+    {0, 0, 255},
+    {0, 0, 0},
 }};
 
-constexpr std::array<Colour, 4> kLineColours = {{
-    {255, 255, 255}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}}};
+constexpr std::array<Colour, 4> kLineColours = {
+    {{255, 255, 255}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}}};
 
 struct Box {
   int x, y, width, height;
@@ -56,8 +62,7 @@ void DrawLineBlock(Frame &card, Box box, bool vertical) {
       int bottom = box.y + box.height * int(strip + 1) / 4 - 1;
       for (int x = 1; x < box.width; x += 4) {
         bool wide = x >= box.width / 2;
-        if (wide && (x - 1) % 8 != 0)
-          continue;
+        if (wide && (x - 1) % 8 != 0) continue;
         FillRect(card, box.x + x, top, wide ? 2 : 1, bottom - top, colour);
       }
     } else {
@@ -65,8 +70,7 @@ void DrawLineBlock(Frame &card, Box box, bool vertical) {
       int right = box.x + box.width * int(strip + 1) / 4 - 1;
       for (int y = 1; y < box.height; y += 4) {
         bool wide = y >= box.height / 2;
-        if (wide && (y - 1) % 8 != 0)
-          continue;
+        if (wide && (y - 1) % 8 != 0) continue;
         FillRect(card, left, box.y + y, right - left, wide ? 2 : 1, colour);
       }
     }
@@ -79,8 +83,7 @@ void DrawCircle(Frame &card, int cx, int cy, int radius, Colour colour) {
   for (int y = -radius; y <= radius; ++y)
     for (int x = -radius; x <= radius; ++x) {
       int64_t d = int64_t(x) * x + int64_t(y) * y;
-      if (d <= outer && d >= inner)
-        PutPixel(card, cx + x, cy + y, colour);
+      if (d <= outer && d >= inner) PutPixel(card, cx + x, cy + y, colour);
     }
   FillRect(card, cx - radius, cy, 2 * radius + 1, 1, colour);
   FillRect(card, cx, cy - radius, 1, 2 * radius + 1, colour);
@@ -115,12 +118,24 @@ void DrawRamps(Frame &card, Box box) {
     BYTE fall = BYTE(255 - rise);
     Colour c;
     switch (segment) {
-    case 0: c = {255, rise, 0}; break;
-    case 1: c = {fall, 255, 0}; break;
-    case 2: c = {0, 255, rise}; break;
-    case 3: c = {0, fall, 255}; break;
-    case 4: c = {rise, 0, 255}; break;
-    default: c = {255, 0, fall}; break;
+    case 0:
+      c = {255, rise, 0};
+      break;
+    case 1:
+      c = {fall, 255, 0};
+      break;
+    case 2:
+      c = {0, 255, rise};
+      break;
+    case 3:
+      c = {0, fall, 255};
+      break;
+    case 4:
+      c = {rise, 0, 255};
+      break;
+    default:
+      c = {255, 0, fall};
+      break;
     }
     FillRect(card, box.x + x, box.y + box.height / 2, 1, box.height - box.height / 2, c);
   }
@@ -130,8 +145,7 @@ void DrawRamps(Frame &card, Box box) {
 
 Result<Frame> MakeTestCard(FrameSize size) {
   Result<Frame> made = Frame::Allocate(size);
-  if (!made.ok())
-    return made;
+  if (!made.ok()) return made;
   Frame &card = made.value();
   int w = card.Width();
   int h = card.Height();
@@ -156,8 +170,7 @@ Result<Frame> MakeTestCard(FrameSize size) {
   DrawText(card, w - Share(w, 3) - arrow - TextWidth("RIGHT", textScale) - textScale * 3,
            rightY - TextHeight(textScale) / 2, "RIGHT", textScale, kWhite);
   std::string label = std::to_string(w) + "x" + std::to_string(h);
-  DrawText(card, Share(w, 4), Share(h, 84) - TextHeight(textScale) / 2, label, textScale,
-           kWhite);
+  DrawText(card, Share(w, 4), Share(h, 84) - TextHeight(textScale) / 2, label, textScale, kWhite);
 
   DrawRamps(card, Box{0, Share(h, 88), w, h - Share(h, 88)});
 

@@ -11,11 +11,9 @@ constexpr int kDefaultCrf = 18;
 std::string LowerExtension(std::string_view path) {
   size_t dot = path.rfind('.');
   size_t slash = path.rfind('/');
-  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-    return {};
+  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
   std::string extension(path.substr(dot + 1));
-  for (char &c : extension)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return extension;
 }
 
@@ -44,14 +42,10 @@ std::string_view VideoOutputExtensions() { return ".mp4, .mkv, .mov or .avi"; }
 
 VideoEncoding ChooseVideoEncoding(std::string_view outputPath, const std::string &codec,
                                   std::optional<int> crf, bool lossless) {
-  if (lossless)
-    return Ffv1(std::nullopt);
-  if (!codec.empty())
-    return {codec, crf, false, {}};
+  if (lossless) return Ffv1(std::nullopt);
+  if (!codec.empty()) return {codec, crf, false, {}};
   std::string extension = LowerExtension(outputPath);
-  if (extension == "mov")
-    return {"prores_ks", crf, false, {{"profile", "hq"}}};
-  if (extension == "avi")
-    return Ffv1(crf);
+  if (extension == "mov") return {"prores_ks", crf, false, {{"profile", "hq"}}};
+  if (extension == "avi") return Ffv1(crf);
   return {"libx264", crf.value_or(kDefaultCrf), false, {}};
 }

@@ -20,8 +20,7 @@ bool IsRgb(AVPixelFormat format) {
 // The video's matrix and range on its YUV side of `scaler`; what it does not say stays as the
 // library guessed from the pixel format.
 void UseVideoColours(SwsContext *scaler, const VideoPictureFormat &video, bool videoIsSource) {
-  if (IsRgb(video.pixelFormat))
-    return;
+  if (IsRgb(video.pixelFormat)) return;
   int *inverseTable = nullptr, *table = nullptr;
   int sourceRange = 0, destinationRange = 0, brightness = 0, contrast = 0, saturation = 0;
   if (sws_getColorspaceDetails(scaler, &inverseTable, &sourceRange, &table, &destinationRange,
@@ -99,8 +98,7 @@ Status VideoFrameConverter::FromFrame(const Frame &frame, AVFrame &picture) {
     picture.height = encoded.height;
     error = av_frame_get_buffer(&picture, 0);
   }
-  if (error < 0)
-    return Status::Fail("no memory for a picture to encode: " + LibavErrorText(error));
+  if (error < 0) return Status::Fail("no memory for a picture to encode: " + LibavErrorText(error));
   const uint8_t *rows[4] = {frame.ViewRow(0), nullptr, nullptr, nullptr};
   int strides[4] = {-static_cast<int>(frame.Stride()), 0, 0, 0};
   if (int done = sws_scale(fromFrame.get(), rows, strides, 0, frame.Height(), picture.data,

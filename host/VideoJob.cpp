@@ -21,8 +21,7 @@ constexpr double kEpsilon = 1e-9;
 // A packet's time in seconds from the video's start, the measure --start and --duration use.
 std::optional<double> PacketSeconds(VideoReader &reader, const AVPacket &packet) {
   int64_t timestamp = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
-  if (timestamp == AV_NOPTS_VALUE)
-    return std::nullopt;
+  if (timestamp == AV_NOPTS_VALUE) return std::nullopt;
   AVRational base = reader.Format()->streams[packet.stream_index]->time_base;
   return double(timestamp) * av_q2d(base) -
          double(reader.StartTimestamp()) * av_q2d(reader.VideoStream()->time_base);
@@ -33,8 +32,7 @@ std::optional<double> PacketSeconds(VideoReader &reader, const AVPacket &packet)
 Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
   CaptureLibavMessages(options.verbose);
   Result<std::unique_ptr<VideoReader>> opened = VideoReader::Open(options.input);
-  if (!opened.ok())
-    return opened.status();
+  if (!opened.ok()) return opened.status();
   VideoReader &reader = *opened.value();
 
   // The part rendered: from `start` for `length` seconds; its frames' times run from 0 at
@@ -45,8 +43,7 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
     return Status::Fail("--start " + NumberText(start) + " lies past the end of " +
                         Quoted(options.input) + ", which lasts " + NumberText(*clipLength) + " s");
   std::optional<double> length;
-  if (clipLength)
-    length = *clipLength - start;
+  if (clipLength) length = *clipLength - start;
   if (options.durationSeconds)
     length = length ? std::min(*length, *options.durationSeconds) : *options.durationSeconds;
   if (!length)
@@ -58,36 +55,29 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
   // Without --start nothing is cut at the front: sound that starts before the first frame
   // (an encoder's priming samples, say) is copied as it stands.
   const bool cutsStart = start > 0;
-  if (cutsStart)
-    reader.SeekNear(start);
+  if (cutsStart) reader.SeekNear(start);
 
   VideoEncoding encoding =
       ChooseVideoEncoding(options.output, options.videoCodec, options.crf, options.lossless);
   Result<std::unique_ptr<VideoWriter>> made =
       VideoWriter::Create(options.output, reader, encoding, start);
-  if (!made.ok())
-    return made.status();
+  if (!made.ok()) return made.status();
   VideoWriter &writer = *made.value();
   const AVCodecContext &decoder = *reader.Decoder();
   VideoPictureFormat decoded{decoder.width, decoder.height, decoder.pix_fmt, decoder.colorspace,
                              decoder.color_range};
   Result<std::unique_ptr<VideoFrameConverter>> converter =
       VideoFrameConverter::Create(decoded, writer.PictureFormat());
-  if (!converter.ok())
-    return converter.status();
+  if (!converter.ok()) return converter.status();
   const FrameSize size{decoder.width, decoder.height};
-  if (Status fits = CheckFrameSize(size); !fits.ok())
-    return fits;
+  if (Status fits = CheckFrameSize(size); !fits.ok()) return fits;
   Result<Frame> source = Frame::Allocate(size);
-  if (!source.ok())
-    return source.status();
+  if (!source.ok()) return source.status();
   Result<Frame> destination = Frame::Allocate(size);
-  if (!destination.ok())
-    return destination.status();
+  if (!destination.ok()) return destination.status();
   Result<std::unique_ptr<FrameRenderer>> renderer =
       MakeFrameRenderer(options.path, plan.project.Interface(), size, options.caps);
-  if (!renderer.ok())
-    return renderer.status();
+  if (!renderer.ok()) return renderer.status();
 
   VideoProgressLine progress(!options.quiet);
   int64_t done = 0;
@@ -96,22 +86,17 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
   bool videoEnded = false;
   for (;;) {
     Result<VideoReader::Item> item = reader.Next();
-    if (!item.ok())
-      return item.status();
-    if (item.value() == VideoReader::Item::End)
-      break;
+    if (!item.ok()) return item.status();
+    if (item.value() == VideoReader::Item::End) break;
     if (item.value() == VideoReader::Item::Packet) {
       std::optional<double> at = PacketSeconds(reader, *reader.Packet());
-      if (cutsStart && at && *at < start - kEpsilon)
-        continue;
+      if (cutsStart && at && *at < start - kEpsilon) continue;
       if (at && *at >= end - kEpsilon) {
         // The other streams' packets lag the video's by up to about a second in a file.
-        if (videoEnded && *at >= end + 1.0)
-          break;
+        if (videoEnded && *at >= end + 1.0) break;
         continue;
       }
-      if (Status copied = writer.CopyPacket(*reader.Packet()); !copied.ok())
-        return copied;
+      if (Status copied = writer.CopyPacket(*reader.Packet()); !copied.ok()) return copied;
       continue;
     }
     const AVFrame &picture = *reader.Frame();
@@ -122,8 +107,7 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
     double seconds = reader.SecondsOf(timestamp);
     frameSeconds = reader.DurationOf(&picture);
     reached = std::max(reached, seconds + frameSeconds);
-    if (cutsStart && seconds < start - kEpsilon)
-      continue;
+    if (cutsStart && seconds < start - kEpsilon) continue;
     if (seconds >= end - kEpsilon) {
       videoEnded = true;
       continue;
@@ -138,8 +122,7 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
     if (Status converted = converter.value()->FromFrame(destination.value(), writer.Picture());
         !converted.ok())
       return converted;
-    if (Status written = writer.WriteVideo(timestamp); !written.ok())
-      return written;
+    if (Status written = writer.WriteVideo(timestamp); !written.ok()) return written;
     progress.Done(++done, time);
   }
   if (done == 0)
@@ -149,8 +132,7 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
     return Status::Fail(Quoted(options.input) + " ends at " + NumberText(reached) +
                         " s, short of the " + NumberText(*clipLength) +
                         " s its header gives: the file is cut short or damaged");
-  if (Status finished = writer.Finish(); !finished.ok())
-    return finished;
+  if (Status finished = writer.Finish(); !finished.ok()) return finished;
   progress.Finish();
   return Status::Ok();
 }

@@ -15,11 +15,9 @@ VideoProgressLine::~VideoProgressLine() { Finish(); }
 void VideoProgressLine::Done(int64_t doneFrames, double doneFraction) {
   frames = doneFrames;
   fraction = doneFraction;
-  if (!enabled)
-    return;
+  if (!enabled) return;
   auto now = Clock::now();
-  if (shown && now - lastShown < std::chrono::milliseconds(250))
-    return;
+  if (shown && now - lastShown < std::chrono::milliseconds(250)) return;
   lastShown = now;
   Show(now);
 }
@@ -28,8 +26,7 @@ void VideoProgressLine::Show(Clock::time_point now) {
   shown = true;
   double seconds = std::chrono::duration<double>(now - started).count();
   std::fprintf(stderr, "\rzrq-render: frame %lld", static_cast<long long>(frames));
-  if (seconds > 0)
-    std::fprintf(stderr, ", %.1f fps", double(frames) / seconds);
+  if (seconds > 0) std::fprintf(stderr, ", %.1f fps", double(frames) / seconds);
   if (fraction > 0 && fraction < 1) {
     long long left = static_cast<long long>(seconds * (1 - fraction) / fraction + 0.5);
     std::fprintf(stderr, ", %lld:%02lld left   ", left / 60, left % 60);

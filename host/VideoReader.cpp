@@ -15,12 +15,10 @@ namespace {
 // Seconds from a "DURATION" tag as the Matroska muxer writes it per stream ("00:00:02.000000000").
 std::optional<double> TaggedSeconds(const AVDictionary *metadata) {
   const AVDictionaryEntry *entry = av_dict_get(metadata, "DURATION", nullptr, 0);
-  if (!entry)
-    return std::nullopt;
+  if (!entry) return std::nullopt;
   unsigned hours = 0, minutes = 0;
   double seconds = 0;
-  if (std::sscanf(entry->value, "%u:%u:%lf", &hours, &minutes, &seconds) != 3)
-    return std::nullopt;
+  if (std::sscanf(entry->value, "%u:%u:%lf", &hours, &minutes, &seconds) != 3) return std::nullopt;
   return hours * 3600.0 + minutes * 60.0 + seconds;
 }
 
@@ -31,8 +29,7 @@ VideoReader::VideoReader(std::string path, InputFormatHandle format, int videoIn
     : path(std::move(path)), format(std::move(format)), videoIndex(videoIndex),
       decoder(std::move(decoder)), packet(std::move(packet)), frame(std::move(frame)) {
   AVStream *stream = VideoStream();
-  if (stream->start_time != AV_NOPTS_VALUE)
-    startTimestamp = stream->start_time;
+  if (stream->start_time != AV_NOPTS_VALUE) startTimestamp = stream->start_time;
   std::optional<double> tagged = TaggedSeconds(stream->metadata);
   if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
     lengthSeconds = double(stream->duration) * av_q2d(stream->time_base);
@@ -57,8 +54,7 @@ Result<std::unique_ptr<VideoReader>> VideoReader::Open(const std::string &path) 
     return Error{Quoted(path) + " cannot be read as a video: " + LibavErrorText(error)};
   const AVCodec *codec = nullptr;
   int videoIndex = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
-  if (videoIndex == AVERROR_STREAM_NOT_FOUND)
-    return Error{Quoted(path) + " holds no video stream"};
+  if (videoIndex == AVERROR_STREAM_NOT_FOUND) return Error{Quoted(path) + " holds no video stream"};
   if (videoIndex < 0 || !codec)
     return Error{Quoted(path) + ": its video's codec cannot be decoded here (" +
                  std::string(avcodec_get_name(
@@ -68,8 +64,7 @@ Result<std::unique_ptr<VideoReader>> VideoReader::Open(const std::string &path) 
   CodecContextHandle decoder(avcodec_alloc_context3(codec));
   PacketHandle packet(av_packet_alloc());
   FrameHandle frame(av_frame_alloc());
-  if (!decoder || !packet || !frame)
-    return Error{"out of memory"};
+  if (!decoder || !packet || !frame) return Error{"out of memory"};
   if (int error = avcodec_parameters_to_context(decoder.get(), stream->codecpar); error < 0)
     return Error{Quoted(path) + ": " + LibavErrorText(error)};
   decoder->pkt_timebase = stream->time_base;
@@ -108,12 +103,9 @@ Result<VideoReader::Item> VideoReader::Next() {
                      " s" + (damage.empty() ? "" : " (" + damage + ")")};
       return Item::Frame;
     }
-    if (received == AVERROR_EOF)
-      return Item::End;
-    if (received != AVERROR(EAGAIN))
-      return Failure("the video cannot be decoded", received);
-    if (draining)
-      return Item::End;
+    if (received == AVERROR_EOF) return Item::End;
+    if (received != AVERROR(EAGAIN)) return Failure("the video cannot be decoded", received);
+    if (draining) return Item::End;
 
     av_packet_unref(packet.get());
     int read = av_read_frame(format.get(), packet.get());
@@ -125,20 +117,16 @@ Result<VideoReader::Item> VideoReader::Next() {
         return Failure("the video cannot be decoded", error);
       continue;
     }
-    if (read < 0)
-      return Failure("cannot read the file", read);
-    if (packet->stream_index != videoIndex)
-      return Item::Packet;
-    if (packet->pts != AV_NOPTS_VALUE)
-      lastSeconds = SecondsOf(packet->pts);
+    if (read < 0) return Failure("cannot read the file", read);
+    if (packet->stream_index != videoIndex) return Item::Packet;
+    if (packet->pts != AV_NOPTS_VALUE) lastSeconds = SecondsOf(packet->pts);
     if (int error = avcodec_send_packet(decoder.get(), packet.get()); error < 0)
       return Failure("the video cannot be decoded", error);
   }
 }
 
 int64_t VideoReader::TimestampOf(const AVFrame *picture) const {
-  if (picture->best_effort_timestamp != AV_NOPTS_VALUE)
-    return picture->best_effort_timestamp;
+  if (picture->best_effort_timestamp != AV_NOPTS_VALUE) return picture->best_effort_timestamp;
   return picture->pts;
 }
 
@@ -148,8 +136,7 @@ double VideoReader::SecondsOf(int64_t timestamp) const {
 
 double VideoReader::DurationOf(const AVFrame *picture) const {
   AVStream *stream = format->streams[videoIndex];
-  if (picture->pkt_duration > 0)
-    return double(picture->pkt_duration) * av_q2d(stream->time_base);
+  if (picture->pkt_duration > 0) return double(picture->pkt_duration) * av_q2d(stream->time_base);
   AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
   return rate.num > 0 ? av_q2d(av_inv_q(rate)) : 0.0;
 }

@@ -20,8 +20,7 @@ constexpr int kIoBufferBytes = 1 << 16;
 // Tags that describe the source file rather than the stream, which the muxer writes anew.
 void CopyMetadata(AVDictionary **to, const AVDictionary *from) {
   av_dict_copy(to, from, 0);
-  for (const char *stale : {"DURATION", "ENCODER", "encoder"})
-    av_dict_set(to, stale, nullptr, 0);
+  for (const char *stale : {"DURATION", "ENCODER", "encoder"}) av_dict_set(to, stale, nullptr, 0);
 }
 
 bool IsCopied(AVMediaType type) {
@@ -44,10 +43,8 @@ bool IsRgb(AVPixelFormat format) {
 // 4:2:0 YUV for an RGB source, as players expect, rather than the rare RGB forms some offer.
 AVPixelFormat ChoosePixelFormat(const AVCodec &codec, const VideoEncoding &encoding,
                                 AVPixelFormat source) {
-  if (encoding.bgra)
-    return AV_PIX_FMT_BGRA;
-  if (!codec.pix_fmts)
-    return source;
+  if (encoding.bgra) return AV_PIX_FMT_BGRA;
+  if (!codec.pix_fmts) return source;
   const AVCodecDescriptor *descriptor = avcodec_descriptor_get(codec.id);
   if (IsRgb(source) && descriptor && (descriptor->props & AV_CODEC_PROP_LOSSY))
     source = AV_PIX_FMT_YUV420P;
@@ -61,8 +58,7 @@ int VideoWriter::WriteBytes(void *opaque, uint8_t *bytes, int size) {
   int descriptor = writer->file->Descriptor();
   for (int done = 0; done < size;) {
     ssize_t written = write(descriptor, bytes + done, size_t(size - done));
-    if (written < 0 && errno == EINTR)
-      continue;
+    if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
       writer->writeError = written < 0 ? errno : ENOSPC;
       return AVERROR(writer->writeError);
@@ -83,8 +79,7 @@ int64_t VideoWriter::Seek(void *opaque, int64_t offset, int whence) {
 }
 
 Status VideoWriter::Failed(int error) const {
-  if (writeError != 0)
-    return Status::Fail(file->WriteFailure(writeError));
+  if (writeError != 0) return Status::Fail(file->WriteFailure(writeError));
   std::string said = TakeLibavMessage();
   return Status::Fail("cannot write " + Quoted(file->Path()) + ": " +
                       (said.empty() ? LibavErrorText(error) : said));
@@ -117,8 +112,7 @@ Result<std::unique_ptr<VideoWriter>> VideoWriter::Create(const std::string &path
   writer->encoder.reset(avcodec_alloc_context3(codec));
   writer->picture.reset(av_frame_alloc());
   writer->packet.reset(av_packet_alloc());
-  if (!writer->encoder || !writer->picture || !writer->packet)
-    return Error{"out of memory"};
+  if (!writer->encoder || !writer->picture || !writer->packet) return Error{"out of memory"};
   AVCodecContext &encoder = *writer->encoder;
   AVPixelFormat pixelFormat = ChoosePixelFormat(*codec, encoding, decoder.pix_fmt);
   AVColorSpace colorSpace = decoder.colorspace;
@@ -148,8 +142,7 @@ Result<std::unique_ptr<VideoWriter>> VideoWriter::Create(const std::string &path
   encoder.chroma_sample_location = decoder.chroma_sample_location;
   encoder.field_order = decoder.field_order;
   encoder.thread_count = 0;
-  if (format.oformat->flags & AVFMT_GLOBALHEADER)
-    encoder.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  if (format.oformat->flags & AVFMT_GLOBALHEADER) encoder.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
   AVDictionary *settings = nullptr;
   for (const auto &[name, value] : encoding.settings)
@@ -187,8 +180,7 @@ Result<std::unique_ptr<VideoWriter>> VideoWriter::Create(const std::string &path
     const AVStream &stream = *from.streams[i];
     writer->sourceTimeBase.push_back(stream.time_base);
     writer->outputOf.push_back(-1);
-    if (&stream == &input || !IsCopied(stream.codecpar->codec_type))
-      continue;
+    if (&stream == &input || !IsCopied(stream.codecpar->codec_type)) continue;
     if (avformat_query_codec(format.oformat, stream.codecpar->codec_id, FF_COMPLIANCE_NORMAL) == 0)
       return CannotHold(path, format,
                         stream.codecpar->codec_type == AVMEDIA_TYPE_AUDIO ? "audio" : "subtitles",
@@ -205,12 +197,10 @@ Result<std::unique_ptr<VideoWriter>> VideoWriter::Create(const std::string &path
   CopyMetadata(&format.metadata, from.metadata);
 
   Result<std::unique_ptr<AtomicOutputFile>> file = AtomicOutputFile::Create(path);
-  if (!file.ok())
-    return Error{file.message()};
+  if (!file.ok()) return Error{file.message()};
   writer->file = std::move(file.value());
   auto *buffer = static_cast<unsigned char *>(av_malloc(kIoBufferBytes));
-  if (!buffer)
-    return Error{"out of memory"};
+  if (!buffer) return Error{"out of memory"};
   writer->io.reset(avio_alloc_context(buffer, kIoBufferBytes, 1, writer.get(), nullptr,
                                       &VideoWriter::WriteBytes, &VideoWriter::Seek));
   if (!writer->io) {
@@ -218,8 +208,7 @@ Result<std::unique_ptr<VideoWriter>> VideoWriter::Create(const std::string &path
     return Error{"out of memory"};
   }
   // A pipe or a device is written straight through; the container then does without seeking.
-  if (lseek(writer->file->Descriptor(), 0, SEEK_CUR) < 0)
-    writer->io->seekable = 0;
+  if (lseek(writer->file->Descriptor(), 0, SEEK_CUR) < 0) writer->io->seekable = 0;
   format.pb = writer->io.get();
   format.flags |= AVFMT_FLAG_CUSTOM_IO;
   writer->shiftMicroseconds = int64_t(shiftSeconds * AV_TIME_BASE);
@@ -231,8 +220,7 @@ Result<std::unique_ptr<VideoWriter>> VideoWriter::Create(const std::string &path
 Status VideoWriter::Drain() {
   for (;;) {
     int received = avcodec_receive_packet(encoder.get(), packet.get());
-    if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
-      return Status::Ok();
+    if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return Status::Ok();
     if (received < 0)
       return Status::Fail("the " + std::string(encoder->codec->name) +
                           " encoder failed: " + LibavErrorText(received));
@@ -260,10 +248,8 @@ Status VideoWriter::CopyPacket(AVPacket &copied) {
     return Status::Ok();
   AVRational from = sourceTimeBase[size_t(copied.stream_index)];
   int64_t shift = av_rescale_q(shiftMicroseconds, AV_TIME_BASE_Q, from);
-  if (copied.pts != AV_NOPTS_VALUE)
-    copied.pts -= shift;
-  if (copied.dts != AV_NOPTS_VALUE)
-    copied.dts -= shift;
+  if (copied.pts != AV_NOPTS_VALUE) copied.pts -= shift;
+  if (copied.dts != AV_NOPTS_VALUE) copied.dts -= shift;
   int to = outputOf[size_t(copied.stream_index)];
   av_packet_rescale_ts(&copied, from, format->streams[to]->time_base);
   copied.stream_index = to;
@@ -277,12 +263,9 @@ Status VideoWriter::Finish() {
   if (int error = avcodec_send_frame(encoder.get(), nullptr); error < 0 && error != AVERROR_EOF)
     return Status::Fail("the " + std::string(encoder->codec->name) +
                         " encoder failed: " + LibavErrorText(error));
-  if (Status drained = Drain(); !drained.ok())
-    return drained;
-  if (int error = av_write_trailer(format.get()); error < 0)
-    return Failed(error);
+  if (Status drained = Drain(); !drained.ok()) return drained;
+  if (int error = av_write_trailer(format.get()); error < 0) return Failed(error);
   avio_flush(io.get());
-  if (io->error < 0)
-    return Failed(io->error);
+  if (io->error < 0) return Failed(io->error);
   return file->Commit();
 }

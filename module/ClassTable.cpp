@@ -8,10 +8,12 @@
 namespace {
 
 ClassEntry classes[] = {
-    {&CLSID_ZRQDistortion2DProp, 107, &ClassFactory::Create, &ZRQDistortion2DProp::CreateInstance, nullptr},
-    {&CLSID_ZRQDistortion2DEffect, 102, &ClassFactory::Create, &ZRQDistortion2DEffect::CreateInstance, nullptr},
+    {&CLSID_ZRQDistortion2DProp, 107, &ClassFactory::Create, &ZRQDistortion2DProp::CreateInstance,
+     nullptr},
+    {&CLSID_ZRQDistortion2DEffect, 102, &ClassFactory::Create,
+     &ZRQDistortion2DEffect::CreateInstance, nullptr},
 };
 
-}  // namespace
+} // namespace
 
 std::span<ClassEntry> ClassTable() { return classes; }

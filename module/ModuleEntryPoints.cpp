@@ -44,7 +44,7 @@ private:
 
 ModuleState moduleState;
 
-}  // namespace
+} // namespace
 
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID *ppv) {
   if (!ppv) return E_POINTER;

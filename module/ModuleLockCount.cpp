@@ -4,7 +4,7 @@ namespace {
 
 LONG lockCount = 0;
 
-}  // namespace
+} // namespace
 
 LONG ModuleAddLock() noexcept { return InterlockedIncrement(&lockCount); }
 

@@ -47,13 +47,14 @@ HRESULT UnregisterTypeLibrary() {
   OLECHAR guid[CHARS_IN_GUID];
   StringFromGUID2(a.guid, guid, CHARS_IN_GUID);
   CRegKey registered;
-  const LONG status = registered.Open(HKEY_CLASSES_ROOT, (u"TypeLib\\" + std::u16string(guid)).c_str(), KEY_READ);
+  const LONG status =
+      registered.Open(HKEY_CLASSES_ROOT, (u"TypeLib\\" + std::u16string(guid)).c_str(), KEY_READ);
   if (status == ERROR_FILE_NOT_FOUND) return S_OK;
   if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
   return UnRegisterTypeLib(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, a.syskind);
 }
 
-}  // namespace
+} // namespace
 
 HRESULT ModuleRegistration::ModulePath(std::u16string *path) {
   WCHAR name[MAX_PATH];
@@ -84,15 +85,17 @@ HRESULT ModuleRegistration::UpdateRegistryFromResource(WORD id, ScriptMode mode)
     if (bytes == nullptr) return LastError();
     std::u16string text(size, u'\0');
     if (size > 0) {
-      const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(size), text.data(),
-                                             static_cast<int>(text.size()));
+      const int length =
+          MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(size),
+                              text.data(), static_cast<int>(text.size()));
       if (length == 0) return LastError();
       text.resize(static_cast<size_t>(length));
     }
 
     RegistryScript script;
     ScriptProblem problem;
-    if (const HRESULT hr = RegistryScript::Parse(text, replacements, &script, &problem); FAILED(hr)) return hr;
+    if (const HRESULT hr = RegistryScript::Parse(text, replacements, &script, &problem); FAILED(hr))
+      return hr;
     return RunRegistryScript(script, mode);
   } catch (const std::bad_alloc &) {
     return E_OUTOFMEMORY;
@@ -100,16 +103,21 @@ HRESULT ModuleRegistration::UpdateRegistryFromResource(WORD id, ScriptMode mode)
 }
 
 HRESULT ModuleRegistration::RegisterServer() {
-  if (const HRESULT hr = UpdateRegistryFromResource(kApplicationScript, ScriptMode::Register); FAILED(hr)) return hr;
+  if (const HRESULT hr = UpdateRegistryFromResource(kApplicationScript, ScriptMode::Register);
+      FAILED(hr))
+    return hr;
   for (const ClassEntry &entry : ClassTable()) {
-    if (const HRESULT hr = UpdateRegistryFromResource(entry.registryScript, ScriptMode::Register); FAILED(hr)) return hr;
+    if (const HRESULT hr = UpdateRegistryFromResource(entry.registryScript, ScriptMode::Register);
+        FAILED(hr))
+      return hr;
   }
   return RegisterTypeLibrary();
 }
 
 HRESULT ModuleRegistration::UnregisterServer() {
   for (const ClassEntry &entry : ClassTable()) {
-    if (const HRESULT hr = UpdateRegistryFromResource(entry.registryScript, ScriptMode::Unregister); FAILED(hr))
+    if (const HRESULT hr = UpdateRegistryFromResource(entry.registryScript, ScriptMode::Unregister);
+        FAILED(hr))
       return hr;
   }
   if (const HRESULT hr = UnregisterTypeLibrary(); FAILED(hr)) return hr;

@@ -6,7 +6,7 @@
 #include "module/RegistryScriptRunner.h"
 
 class ModuleRegistration {
- public:
+public:
   // The application identifier's script (101), each class's script in table order, then the
   // type library with the module's folder as its help folder.
   [[nodiscard]] static HRESULT RegisterServer();

@@ -24,7 +24,7 @@
 enum class KeyFlag { None, NoRemove, ForceRemove, Delete };
 
 struct ScriptValue {
-  DWORD type = REG_SZ;  // REG_SZ, REG_DWORD, REG_BINARY or REG_MULTI_SZ
+  DWORD type = REG_SZ; // REG_SZ, REG_DWORD, REG_BINARY or REG_MULTI_SZ
   std::vector<BYTE> data;
 };
 
@@ -63,6 +63,7 @@ struct RegistryScript {
 
   // Reads a whole script. DISP_E_EXCEPTION, with the line and the reason, when any part of it
   // does not read; then nothing of it is kept.
-  [[nodiscard]] static HRESULT Parse(std::u16string_view text, const ScriptReplacements &replacements,
-                                     RegistryScript *script, ScriptProblem *problem);
+  [[nodiscard]] static HRESULT Parse(std::u16string_view text,
+                                     const ScriptReplacements &replacements, RegistryScript *script,
+                                     ScriptProblem *problem);
 };

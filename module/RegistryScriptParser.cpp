@@ -43,8 +43,9 @@ struct Token {
 };
 
 class Lexer {
- public:
-  Lexer(std::u16string_view text, const ScriptReplacements &replacements) : text(text), replacements(replacements) {}
+public:
+  Lexer(std::u16string_view text, const ScriptReplacements &replacements)
+      : text(text), replacements(replacements) {}
 
   Token Next() {
     while (at < text.size() && IsSpace(text[at])) line += text[at++] == u'\n';
@@ -64,7 +65,8 @@ class Lexer {
     while (at < text.size() && !IsSpace(text[at]) && text[at] != u'=' && text[at] != u'\'') {
       if (text[at] == 0) throw ScriptError{line, "a NUL character"};
       // Braces end a bare word, except the ones that enclose a name such as a GUID.
-      if ((text[at] == u'{' || text[at] == u'}') && !token.text.empty() && token.text[0] != u'{') break;
+      if ((text[at] == u'{' || text[at] == u'}') && !token.text.empty() && token.text[0] != u'{')
+        break;
       if (text[at] == u'%') {
         Replace(token.text);
         continue;
@@ -75,14 +77,14 @@ class Lexer {
     return token;
   }
 
- private:
+private:
   // Whether the brace at `at` opens a bare name like {D5A89DF2-...}: more than a brace pair,
   // closed by the first brace it meets, before any space.
   bool BracedName() const {
     if (text[at] != u'{') return false;
     size_t end = at + 1;
-    while (end < text.size() && !IsSpace(text[end]) && text[end] != u'=' && text[end] != u'\'' && text[end] != u'{' &&
-           text[end] != u'}')
+    while (end < text.size() && !IsSpace(text[end]) && text[end] != u'=' && text[end] != u'\'' &&
+           text[end] != u'{' && text[end] != u'}')
       ++end;
     return end < text.size() && text[end] == u'}' && end > at + 1;
   }
@@ -115,7 +117,8 @@ class Lexer {
   // At a '%': appends the replacement of %NAME%, or one '%' for %%.
   void Replace(std::u16string &out) {
     const size_t close = text.find(u'%', at + 1);
-    if (close == std::u16string_view::npos) throw ScriptError{line, "a '%' without its closing '%'"};
+    if (close == std::u16string_view::npos)
+      throw ScriptError{line, "a '%' without its closing '%'"};
     const std::u16string_view name = text.substr(at + 1, close - at - 1);
     at = close + 1;
     if (name.empty()) {
@@ -138,8 +141,9 @@ class Lexer {
 };
 
 class Parser {
- public:
-  Parser(std::u16string_view text, const ScriptReplacements &replacements) : lexer(text, replacements) {}
+public:
+  Parser(std::u16string_view text, const ScriptReplacements &replacements)
+      : lexer(text, replacements) {}
 
   RegistryScript Parse() {
     RegistryScript script;
@@ -153,7 +157,7 @@ class Parser {
     return script;
   }
 
- private:
+private:
   static HKEY RootKey(const Token &t) {
     struct Name {
       std::u16string_view longName, shortName;
@@ -190,7 +194,8 @@ class Parser {
     while (true) {
       lastLine = t.line;
       if (t.kind == Token::Kind::Close) return body;
-      if (t.kind == Token::Kind::End) throw ScriptError{t.line, "the script ends before its closing '}'"};
+      if (t.kind == Token::Kind::End)
+        throw ScriptError{t.line, "the script ends before its closing '}'"};
       if (t.kind == Token::Kind::Word && SameWord(t.text, u"val")) {
         ScriptNamedValue value;
         value.name = Name(lexer.Next(), kMaxValueName, true);
@@ -240,50 +245,57 @@ class Parser {
     const Token data = lexer.Next();
     if (type.kind != Token::Kind::Word || type.text.size() != 1)
       throw ScriptError{type.line, "expected a value type: s, d, b or m"};
-    if (data.kind != Token::Kind::Quoted) throw ScriptError{data.line, "value data must be in single quotes"};
+    if (data.kind != Token::Kind::Quoted)
+      throw ScriptError{data.line, "value data must be in single quotes"};
     ScriptValue value;
     switch (Upper(type.text[0])) {
-      case u'S':
-        value.type = REG_SZ;
-        Append(value.data, data.text);
-        Append(value.data, std::u16string(1, u'\0'));
-        break;
-      case u'D':
-        value.type = REG_DWORD;
-        value.data = Number(data);
-        break;
-      case u'B':
-        value.type = REG_BINARY;
-        value.data = HexBytes(data);
-        break;
-      case u'M':
-        value.type = REG_MULTI_SZ;
-        value.data = MultiString(data.text);
-        break;
-      default:
-        throw ScriptError{type.line, "unknown value type '" + Narrow(type.text) + "': expected s, d, b or m"};
+    case u'S':
+      value.type = REG_SZ;
+      Append(value.data, data.text);
+      Append(value.data, std::u16string(1, u'\0'));
+      break;
+    case u'D':
+      value.type = REG_DWORD;
+      value.data = Number(data);
+      break;
+    case u'B':
+      value.type = REG_BINARY;
+      value.data = HexBytes(data);
+      break;
+    case u'M':
+      value.type = REG_MULTI_SZ;
+      value.data = MultiString(data.text);
+      break;
+    default:
+      throw ScriptError{type.line,
+                        "unknown value type '" + Narrow(type.text) + "': expected s, d, b or m"};
     }
     if (value.data.size() > kMaxValueSize) throw ScriptError{line, "a value larger than 1 MiB"};
     return value;
   }
 
   static void Append(std::vector<BYTE> &out, std::u16string_view text) {
-    for (char16_t c : text) out.push_back(static_cast<BYTE>(c)), out.push_back(static_cast<BYTE>(c >> 8));
+    for (char16_t c : text)
+      out.push_back(static_cast<BYTE>(c)), out.push_back(static_cast<BYTE>(c >> 8));
   }
 
   // Decimal, or hexadecimal after 0x; it must fit in 32 bits.
   static std::vector<BYTE> Number(const Token &t) {
     std::u16string_view digits = t.text;
     unsigned base = 10;
-    if (digits.size() > 2 && digits[0] == u'0' && Upper(digits[1]) == u'X') base = 16, digits.remove_prefix(2);
+    if (digits.size() > 2 && digits[0] == u'0' && Upper(digits[1]) == u'X')
+      base = 16, digits.remove_prefix(2);
     if (digits.empty()) throw ScriptError{t.line, "a number without digits"};
     uint64_t value = 0;
     for (char16_t c : digits) {
       const char16_t u = Upper(c);
-      const unsigned digit = (u >= u'0' && u <= u'9') ? u - u'0' : (u >= u'A' && u <= u'F') ? u - u'A' + 10 : 99;
+      const unsigned digit = (u >= u'0' && u <= u'9')   ? u - u'0'
+                             : (u >= u'A' && u <= u'F') ? u - u'A' + 10
+                                                        : 99;
       if (digit >= base) throw ScriptError{t.line, "'" + Narrow(t.text) + "' is not a number"};
       value = value * base + digit;
-      if (value > 0xFFFFFFFFu) throw ScriptError{t.line, "'" + Narrow(t.text) + "' does not fit in 32 bits"};
+      if (value > 0xFFFFFFFFu)
+        throw ScriptError{t.line, "'" + Narrow(t.text) + "' does not fit in 32 bits"};
     }
     std::vector<BYTE> bytes;
     for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<BYTE>(value >> (8 * i)));
@@ -291,14 +303,19 @@ class Parser {
   }
 
   static std::vector<BYTE> HexBytes(const Token &t) {
-    if (t.text.size() % 2 != 0) throw ScriptError{t.line, "binary data needs an even number of hexadecimal digits"};
+    if (t.text.size() % 2 != 0)
+      throw ScriptError{t.line, "binary data needs an even number of hexadecimal digits"};
     std::vector<BYTE> bytes;
     for (size_t i = 0; i < t.text.size(); i += 2) {
       int pair = 0;
       for (size_t j = i; j < i + 2; ++j) {
         const char16_t u = Upper(t.text[j]);
-        const int digit = (u >= u'0' && u <= u'9') ? u - u'0' : (u >= u'A' && u <= u'F') ? u - u'A' + 10 : -1;
-        if (digit < 0) throw ScriptError{t.line, "binary data holds a character that is not a hexadecimal digit"};
+        const int digit = (u >= u'0' && u <= u'9')   ? u - u'0'
+                          : (u >= u'A' && u <= u'F') ? u - u'A' + 10
+                                                     : -1;
+        if (digit < 0)
+          throw ScriptError{t.line,
+                            "binary data holds a character that is not a hexadecimal digit"};
         pair = pair * 16 + digit;
       }
       bytes.push_back(static_cast<BYTE>(pair));
@@ -325,10 +342,10 @@ class Parser {
   int lastLine = 1;
 };
 
-}  // namespace
+} // namespace
 
-HRESULT RegistryScript::Parse(std::u16string_view text, const ScriptReplacements &replacements, RegistryScript *script,
-                              ScriptProblem *problem) {
+HRESULT RegistryScript::Parse(std::u16string_view text, const ScriptReplacements &replacements,
+                              RegistryScript *script, ScriptProblem *problem) {
   try {
     *script = Parser(text, replacements).Parse();
     return S_OK;

@@ -9,11 +9,13 @@ HRESULT Failure(LONG status) { return HRESULT_FROM_WIN32(status); }
 bool HasSubkeys(HKEY key) {
   WCHAR name[256];
   DWORD length = 256;
-  return RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_NO_MORE_ITEMS;
+  return RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+         ERROR_NO_MORE_ITEMS;
 }
 
 LONG SetValue(HKEY key, const char16_t *name, const ScriptValue &value) {
-  return RegSetValueExW(key, name, 0, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
+  return RegSetValueExW(key, name, 0, value.type, value.data.data(),
+                        static_cast<DWORD>(value.data.size()));
 }
 
 HRESULT Register(HKEY parent, const std::vector<ScriptClause> &body);
@@ -26,9 +28,11 @@ HRESULT RegisterKey(HKEY parent, const ScriptKey &clause) {
     if (clause.flag == KeyFlag::Delete) return S_OK;
   }
   CRegKey key;
-  if (const LONG status = key.Create(parent, clause.name.c_str()); status != ERROR_SUCCESS) return Failure(status);
+  if (const LONG status = key.Create(parent, clause.name.c_str()); status != ERROR_SUCCESS)
+    return Failure(status);
   if (clause.defaultValue) {
-    if (const LONG status = SetValue(key, nullptr, *clause.defaultValue); status != ERROR_SUCCESS) return Failure(status);
+    if (const LONG status = SetValue(key, nullptr, *clause.defaultValue); status != ERROR_SUCCESS)
+      return Failure(status);
   }
   return Register(key, clause.body);
 }
@@ -53,7 +57,8 @@ HRESULT Register(HKEY parent, const std::vector<ScriptClause> &body) {
       if (const HRESULT hr = RegisterKey(parent, *key); FAILED(hr)) return hr;
     } else {
       const auto &value = std::get<ScriptNamedValue>(clause.content);
-      if (const LONG status = SetValue(parent, value.name.c_str(), value.value); status != ERROR_SUCCESS)
+      if (const LONG status = SetValue(parent, value.name.c_str(), value.value);
+          status != ERROR_SUCCESS)
         return Failure(status);
     }
   }
@@ -65,19 +70,21 @@ HRESULT Unregister(HKEY parent, const std::vector<ScriptClause> &body) {
     if (const auto *key = std::get_if<ScriptKey>(&clause.content)) {
       if (const HRESULT hr = UnregisterKey(parent, *key); FAILED(hr)) return hr;
     } else {
-      const LONG status = RegDeleteValueW(parent, std::get<ScriptNamedValue>(clause.content).name.c_str());
+      const LONG status =
+          RegDeleteValueW(parent, std::get<ScriptNamedValue>(clause.content).name.c_str());
       if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return Failure(status);
     }
   }
   return S_OK;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT RunRegistryScript(const RegistryScript &script, ScriptMode mode) {
   try {
     for (const ScriptRoot &root : script.roots) {
-      const HRESULT hr = mode == ScriptMode::Register ? Register(root.root, root.body) : Unregister(root.root, root.body);
+      const HRESULT hr = mode == ScriptMode::Register ? Register(root.root, root.body)
+                                                      : Unregister(root.root, root.body);
       if (FAILED(hr)) return hr;
     }
     return S_OK;

@@ -1,6 +1,7 @@
 #include "params/CurveInterpolation.h"
 
-void NaturalSplineSecondDerivatives(const double *x, const double *y, size_t n, double *y2, double *w) {
+void NaturalSplineSecondDerivatives(const double *x, const double *y, size_t n, double *y2,
+                                    double *w) {
   for (size_t i = 0; i < n; ++i) y2[i] = w[i] = 0.0;
   if (n < 2) return;
   for (size_t i = 1; i + 1 < n; ++i) {
@@ -28,5 +29,6 @@ double EvaluateCurve(const double *x, const double *y, const double *y2, size_t 
   if (h == 0.0) return y[0];
   const double a = (x[hi] - t) / h;
   const double b = (t - x[lo]) / h;
-  return a * y[lo] + b * y[hi] + ((a * a * a - a) * y2[lo] + (b * b * b - b) * y2[hi]) * (h * h) / 6.0;
+  return a * y[lo] + b * y[hi] +
+         ((a * a * a - a) * y2[lo] + (b * b * b - b) * y2[hi]) * (h * h) / 6.0;
 }

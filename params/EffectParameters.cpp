@@ -34,10 +34,9 @@ void MoveOut(VARIANT *from, VARIANT *to) {
   VariantInit(from);
 }
 
-}  // namespace
+} // namespace
 
-template <typename Operation>
-HRESULT EffectParameters::Locked(Operation &&operation) noexcept {
+template <typename Operation> HRESULT EffectParameters::Locked(Operation &&operation) noexcept {
   return ZrqComBoundary([&] {
     std::lock_guard<std::mutex> lock(parametersLock);
     return operation();
@@ -57,7 +56,9 @@ KeyFrameGroup *EffectParameters::GroupFor(LONG code) noexcept {
 
 // ---- The object ----
 
-EffectParameters::EffectParameters() noexcept { table.SetOwner(static_cast<IEffectParameters *>(this)); }
+EffectParameters::EffectParameters() noexcept {
+  table.SetOwner(static_cast<IEffectParameters *>(this));
+}
 
 EffectParameters::~EffectParameters() = default;
 
@@ -86,7 +87,9 @@ HRESULT EffectParameters::QueryInterface(REFIID riid, void **ppvObject) {
   return S_OK;
 }
 
-ULONG EffectParameters::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&referenceCount)); }
+ULONG EffectParameters::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&referenceCount));
+}
 
 ULONG EffectParameters::Release() {
   const LONG left = InterlockedDecrement(&referenceCount);
@@ -133,9 +136,12 @@ HRESULT EffectParameters::SetValues(ULONG count, LONG *ids, VARIANT *values) {
   });
 }
 
-HRESULT EffectParameters::GetParameterInfo(LONG id, VARIANT *value, VARIANT *valueMin, VARIANT *valueMax,
-                                           VARIANT *valueDef, BSTR *name, BSTR *desc, LONG *usage) {
-  return Locked([&] { return table.GetParameterInfo(id, value, valueMin, valueMax, valueDef, name, desc, usage); });
+HRESULT EffectParameters::GetParameterInfo(LONG id, VARIANT *value, VARIANT *valueMin,
+                                           VARIANT *valueMax, VARIANT *valueDef, BSTR *name,
+                                           BSTR *desc, LONG *usage) {
+  return Locked([&] {
+    return table.GetParameterInfo(id, value, valueMin, valueMax, valueDef, name, desc, usage);
+  });
 }
 
 HRESULT EffectParameters::GetValue(LONG id, VARIANT *value) {
@@ -146,8 +152,8 @@ HRESULT EffectParameters::SetValue(LONG id, VARIANT value) {
   return Locked([&] { return table.SetValue(id, value); });
 }
 
-HRESULT EffectParameters::InitializeParameters(const SharedString &rootName, const ParameterRecord *records,
-                                               ULONG count) {
+HRESULT EffectParameters::InitializeParameters(const SharedString &rootName,
+                                               const ParameterRecord *records, ULONG count) {
   return Locked([&] {
     if (records == nullptr && count != 0) return E_POINTER;
     rootElementName = rootName;
@@ -189,7 +195,8 @@ HRESULT EffectParameters::SetKeyFrameValue(double time, LONG code, LONG id, VARI
   return Locked([&] { return SetKeyFrameValueLocked(time, code, id, value); });
 }
 
-HRESULT EffectParameters::SetKeyFrameValueLocked(double time, LONG code, LONG id, const VARIANT &value) {
+HRESULT EffectParameters::SetKeyFrameValueLocked(double time, LONG code, LONG id,
+                                                 const VARIANT &value) {
   const size_t g = GroupIndex(code);
   if (g >= groups.size() || std::isnan(time)) return E_INVALIDARG;
   curve.valid = false;
@@ -207,7 +214,7 @@ HRESULT EffectParameters::SetKeyFrameValueLocked(double time, LONG code, LONG id
     }
     held->second.Assign(value);
   } catch (...) {
-    if (createdFrame) group.erase(frame);  // no empty key frame is left behind
+    if (createdFrame) group.erase(frame); // no empty key frame is left behind
     throw;
   }
   return S_OK;
@@ -237,7 +244,9 @@ HRESULT EffectParameters::GetKeyFrameCount(LONG id, ULONG *count) {
   });
 }
 
-ULONG EffectParameters::KeyFrameCountLocked(LONG id) const { return index.Count(static_cast<ULONG>(id)); }
+ULONG EffectParameters::KeyFrameCountLocked(LONG id) const {
+  return index.Count(static_cast<ULONG>(id));
+}
 
 HRESULT EffectParameters::GetKeyFrameTimes(LONG id, double *times, LONG *codes) {
   return Locked([&] {
@@ -271,7 +280,8 @@ HRESULT EffectParameters::RemoveKeyFrameValueLocked(LONG id, double time, LONG c
   const auto frame = std::isnan(time) ? group.end() : group.find(time);
   if (frame == group.end()) return TYPE_E_ELEMENTNOTFOUND;
   curve.valid = false;
-  if (frame->second.erase(static_cast<ULONG>(id)) != 0) index.Erase(static_cast<ULONG>(id), g, time);
+  if (frame->second.erase(static_cast<ULONG>(id)) != 0)
+    index.Erase(static_cast<ULONG>(id), g, time);
   if (frame->second.empty()) group.erase(frame);
   return S_OK;
 }
@@ -309,13 +319,14 @@ HRESULT EffectParameters::CollectKeyFramesLocked(LONG id, CollectedKeyFrames *co
   return S_OK;
 }
 
-void EffectParameters::NearestLocked(LONG id, double time, double previousEdge, bool inclusive, double nextEdge,
-                                     Neighbour *previous, Neighbour *next) const {
+void EffectParameters::NearestLocked(LONG id, double time, double previousEdge, bool inclusive,
+                                     double nextEdge, Neighbour *previous, Neighbour *next) const {
   const KeyFrameIndex::GroupTimes *held = index.Find(static_cast<ULONG>(id));
   if (held == nullptr) return;
   for (size_t g = 0; g < held->size(); ++g) {
     const KeyFrameIndex::Times &times = (*held)[g];
-    const auto below = inclusive ? times.upper_bound(previousEdge) : times.lower_bound(previousEdge);
+    const auto below =
+        inclusive ? times.upper_bound(previousEdge) : times.lower_bound(previousEdge);
     if (below != times.begin()) {
       const auto [k, value] = *std::prev(below);
       if (time - previous->time > time - k) *previous = {k, kGroupCodes[g], value};
@@ -328,7 +339,8 @@ void EffectParameters::NearestLocked(LONG id, double time, double previousEdge, 
   }
 }
 
-HRESULT EffectParameters::GetNeighbourKeyFrames(double time, LONG id, double *previous, double *next) {
+HRESULT EffectParameters::GetNeighbourKeyFrames(double time, LONG id, double *previous,
+                                                double *next) {
   return Locked([&] {
     if (previous == nullptr || next == nullptr) return E_POINTER;
     if (KeyFrameCountLocked(id) == 0) return E_INVALIDARG;
@@ -375,7 +387,8 @@ HRESULT EffectParameters::GetValueAtTime(double time, LONG id, VARIANT *value) {
 
     const double u = (time - left.time) / (right.time - left.time);
     VARIANT leftValue, rightValue, leftWeight, rightWeight, leftPart, rightPart;
-    for (VARIANT *v : {&leftValue, &rightValue, &leftWeight, &rightWeight, &leftPart, &rightPart}) VariantInit(v);
+    for (VARIANT *v : {&leftValue, &rightValue, &leftWeight, &rightWeight, &leftPart, &rightPart})
+      VariantInit(v);
     HandOutValue(*right.value, &rightValue);
     HandOutValue(*left.value, &leftValue);
     leftWeight.vt = VT_R8;
@@ -385,7 +398,8 @@ HRESULT EffectParameters::GetValueAtTime(double time, LONG id, VARIANT *value) {
     hr = VarMul(&leftValue, &leftWeight, &leftPart);
     if (SUCCEEDED(hr)) hr = VarMul(&rightValue, &rightWeight, &rightPart);
     if (SUCCEEDED(hr)) hr = VarAdd(&leftPart, &rightPart, &result);
-    for (VARIANT *v : {&leftValue, &rightValue, &leftWeight, &rightWeight, &leftPart, &rightPart}) VariantClear(v);
+    for (VARIANT *v : {&leftValue, &rightValue, &leftWeight, &rightWeight, &leftPart, &rightPart})
+      VariantClear(v);
     if (FAILED(hr)) {
       VariantClear(&result);
       return hr;
@@ -425,7 +439,8 @@ HRESULT EffectParameters::BuildCurveLocked(LONG id, bool spline) {
   }
 
   if (spline)
-    NaturalSplineSecondDerivatives(collected.times.data(), values.data(), n, secondDerivatives.data(), scratch.data());
+    NaturalSplineSecondDerivatives(collected.times.data(), values.data(), n,
+                                   secondDerivatives.data(), scratch.data());
   curve.times.swap(collected.times);
   curve.values.swap(values);
   curve.secondDerivatives.swap(secondDerivatives);
@@ -448,8 +463,8 @@ HRESULT EffectParameters::GetCurveValueAtTime(double time, LONG id, BOOL spline,
     VARIANT result;
     VariantInit(&result);
     result.vt = VT_R8;
-    result.dblVal = EvaluateCurve(curve.times.data(), curve.values.data(), curve.secondDerivatives.data(),
-                                  curve.times.size(), time);
+    result.dblVal = EvaluateCurve(curve.times.data(), curve.values.data(),
+                                  curve.secondDerivatives.data(), curve.times.size(), time);
     MoveOut(&result, value);
     return S_OK;
   });
@@ -474,7 +489,8 @@ HRESULT EffectParameters::LoadParameters(IUnknown *node) {
   if (node == nullptr) return S_OK;
   // Only an element holds a parameter set; any other node loads nothing.
   CComPtr<IXMLDOMElement> element;
-  if (FAILED(node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void **>(&element))) || !element)
+  if (FAILED(node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void **>(&element))) ||
+      !element)
     return S_OK;
   LoadedParameterSet loaded;
   HRESULT hr = ReadParameterSet(element, RootElementName(), &loaded);
@@ -503,5 +519,5 @@ HRESULT EffectParameters::ReplaceWithLoaded(LoadedParameterSet &loaded) {
     curve.valid = false;
     return merged;
   });
-  return hr;  // what was replaced is freed here, outside the lock
+  return hr; // what was replaced is freed here, outside the lock
 }

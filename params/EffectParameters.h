@@ -42,13 +42,14 @@ public:
   STDMETHODIMP GetParameterId(ULONG index, LONG *id) override;
   STDMETHODIMP GetValues(ULONG count, LONG *ids, VARIANT **values) override;
   STDMETHODIMP SetValues(ULONG count, LONG *ids, VARIANT *values) override;
-  STDMETHODIMP GetParameterInfo(LONG id, VARIANT *value, VARIANT *valueMin, VARIANT *valueMax, VARIANT *valueDef,
-                                BSTR *name, BSTR *desc, LONG *usage) override;
+  STDMETHODIMP GetParameterInfo(LONG id, VARIANT *value, VARIANT *valueMin, VARIANT *valueMax,
+                                VARIANT *valueDef, BSTR *name, BSTR *desc, LONG *usage) override;
   STDMETHODIMP GetValue(LONG id, VARIANT *value) override;
   STDMETHODIMP SetValue(LONG id, VARIANT value) override;
   // Sets the root element name and appends a copy of each record whose id the table does
   // not hold yet.
-  HRESULT InitializeParameters(const SharedString &rootName, const ParameterRecord *records, ULONG count);
+  HRESULT InitializeParameters(const SharedString &rootName, const ParameterRecord *records,
+                               ULONG count);
 
   // Key frames. Codes are 1, 2 or 4 (RemoveAllKeyFrameValues also takes 7); times are
   // compared exactly.
@@ -100,8 +101,7 @@ private:
     const StoredVariant *value = nullptr;
   };
 
-  template <typename Operation>
-  HRESULT Locked(Operation &&operation) noexcept;
+  template <typename Operation> HRESULT Locked(Operation &&operation) noexcept;
 
   // The group's place in groups (0, 1, 2) for a code, or groups.size() for no group.
   static size_t GroupIndex(LONG code) noexcept;
@@ -118,8 +118,8 @@ private:
   // index and the groups are taken in order, a candidate replacing the one held only when it
   // is strictly nearer to time, as a scan of every key frame would choose; the times held on
   // entry stand for none and bound the search.
-  void NearestLocked(LONG id, double time, double previousEdge, bool inclusive, double nextEdge, Neighbour *previous,
-                     Neighbour *next) const;
+  void NearestLocked(LONG id, double time, double previousEdge, bool inclusive, double nextEdge,
+                     Neighbour *previous, Neighbour *next) const;
   // Builds curve for id; on failure it is left invalid.
   HRESULT BuildCurveLocked(LONG id, bool spline);
   HRESULT ReplaceWithLoaded(LoadedParameterSet &loaded);
@@ -127,8 +127,8 @@ private:
   LONG referenceCount = 0;
   std::mutex parametersLock;
   ParameterTable table;
-  std::array<KeyFrameGroup, 3> groups;  // StartOffset, EndOffset, Percentage
-  KeyFrameIndex index;                  // always describes groups
-  Curve curve;                          // invalid once a key frame changes
+  std::array<KeyFrameGroup, 3> groups; // StartOffset, EndOffset, Percentage
+  KeyFrameIndex index;                 // always describes groups
+  Curve curve;                         // invalid once a key frame changes
   SharedString rootElementName;
 };

@@ -14,7 +14,7 @@
 class KeyFrameIndex {
 public:
   using Times = std::map<double, const StoredVariant *>;
-  using GroupTimes = std::array<Times, 3>;  // in the order of the groups
+  using GroupTimes = std::array<Times, 3>; // in the order of the groups
 
   // The index of groups as they stand. Throws std::bad_alloc.
   static KeyFrameIndex Of(const std::array<KeyFrameGroup, 3> &groups);

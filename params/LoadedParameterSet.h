@@ -8,16 +8,16 @@
 #include "params/ParameterRecord.h"
 
 struct LoadedRecord {
-  ParameterRecord record;  // Usage is 2 when the document gives none
+  ParameterRecord record; // Usage is 2 when the document gives none
   // A "Parameter" without "ParamID" has no id at all, not id 0: it matches by name only.
   bool hasId = false;
 };
 
 struct LoadedKeyFrameValue {
-  StoredVariant value;  // VT_EMPTY when the document gives none
+  StoredVariant value; // VT_EMPTY when the document gives none
   bool hasId = false;
   LONG id = 0;
-  SharedString name;  // the parameter's name when there is no id
+  SharedString name; // the parameter's name when there is no id
 };
 
 struct LoadedKeyFrame {
@@ -36,5 +36,5 @@ struct LoadedParameterSet {
   // then changes nothing.
   bool found = false;
   std::vector<LoadedRecord> records;
-  std::array<LoadedKeyFrameGroup, 3> groups;  // StartOffset, EndOffset, Percentage
+  std::array<LoadedKeyFrameGroup, 3> groups; // StartOffset, EndOffset, Percentage
 };

@@ -1,8 +1,8 @@
 #include "params/ParameterRecord.h"
 
-HRESULT ParameterRecord::Create(LONG id, const VARIANT &value, const VARIANT &valueMin, const VARIANT &valueMax,
-                                const VARIANT &valueDef, LPCOLESTR name, LPCOLESTR desc, LONG usage,
-                                ParameterRecord *out) noexcept {
+HRESULT ParameterRecord::Create(LONG id, const VARIANT &value, const VARIANT &valueMin,
+                                const VARIANT &valueMax, const VARIANT &valueDef, LPCOLESTR name,
+                                LPCOLESTR desc, LONG usage, ParameterRecord *out) noexcept {
   if (out == nullptr) return E_POINTER;
   SharedString nameCopy;
   SharedString descCopy;

@@ -17,6 +17,7 @@ struct ParameterRecord {
 
   // A record from its parts; the strings are copied into new shared strings (null: absent).
   [[nodiscard]] static HRESULT Create(LONG id, const VARIANT &value, const VARIANT &valueMin,
-                                      const VARIANT &valueMax, const VARIANT &valueDef, LPCOLESTR name,
-                                      LPCOLESTR desc, LONG usage, ParameterRecord *out) noexcept;
+                                      const VARIANT &valueMax, const VARIANT &valueDef,
+                                      LPCOLESTR name, LPCOLESTR desc, LONG usage,
+                                      ParameterRecord *out) noexcept;
 };

@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr HRESULT kNotWellFormed = HRESULT_FROM_WIN32(13L);  // ERROR_INVALID_DATA
-constexpr HRESULT kNameTooLong = HRESULT_FROM_WIN32(206L);   // ERROR_FILENAME_EXCED_RANGE
+constexpr HRESULT kNotWellFormed = HRESULT_FROM_WIN32(13L); // ERROR_INVALID_DATA
+constexpr HRESULT kNameTooLong = HRESULT_FROM_WIN32(206L);  // ERROR_FILENAME_EXCED_RANGE
 
 std::string StatusText(HRESULT hr) {
   char text[16];
@@ -37,21 +37,21 @@ HRESULT CheckReadable(const std::string &path, std::string *reason) {
   if (::stat(path.c_str(), &info) != 0) {
     const int error = errno;
     switch (error) {
-      case ENOENT:
-        Say(reason, "cannot read " + Named(path) + ": no such file");
-        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-      case ENOTDIR:
-        Say(reason, "cannot read " + Named(path) + ": a folder on the way is not a folder");
-        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-      case ENAMETOOLONG:
-        Say(reason, "cannot read " + Named(path) + ": the name is too long");
-        return kNameTooLong;
-      case EACCES:
-        Say(reason, "cannot read " + Named(path) + ": access denied");
-        return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
-      default:
-        Say(reason, "cannot read " + Named(path) + ": " + std::strerror(error));
-        return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+    case ENOENT:
+      Say(reason, "cannot read " + Named(path) + ": no such file");
+      return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    case ENOTDIR:
+      Say(reason, "cannot read " + Named(path) + ": a folder on the way is not a folder");
+      return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    case ENAMETOOLONG:
+      Say(reason, "cannot read " + Named(path) + ": the name is too long");
+      return kNameTooLong;
+    case EACCES:
+      Say(reason, "cannot read " + Named(path) + ": access denied");
+      return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+    default:
+      Say(reason, "cannot read " + Named(path) + ": " + std::strerror(error));
+      return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
     }
   }
   if (S_ISDIR(info.st_mode)) {
@@ -71,26 +71,29 @@ HRESULT CheckReadable(const std::string &path, std::string *reason) {
 
 std::string LoadFailure(const std::string &path, HRESULT hr) {
   switch (hr) {
-    case DISP_E_TYPEMISMATCH:
-      return "the parameter set in " + Named(path) + " holds a value whose text does not fit its type (" +
-             StatusText(hr) + "); nothing was loaded";
-    case DISP_E_OVERFLOW:
-      return "the parameter set in " + Named(path) + " holds a number out of range for its type (" + StatusText(hr) +
-             "); nothing was loaded";
-    case E_INVALIDARG:
-      return "the parameter set in " + Named(path) +
-             " holds a key frame whose time is not a number; nothing was loaded";
-    case E_OUTOFMEMORY:
-      return "not enough memory to load the parameter set in " + Named(path);
-    default:
-      return "the parameter set in " + Named(path) + " could not be loaded (" + StatusText(hr) + ")";
+  case DISP_E_TYPEMISMATCH:
+    return "the parameter set in " + Named(path) +
+           " holds a value whose text does not fit its type (" + StatusText(hr) +
+           "); nothing was loaded";
+  case DISP_E_OVERFLOW:
+    return "the parameter set in " + Named(path) + " holds a number out of range for its type (" +
+           StatusText(hr) + "); nothing was loaded";
+  case E_INVALIDARG:
+    return "the parameter set in " + Named(path) +
+           " holds a key frame whose time is not a number; nothing was loaded";
+  case E_OUTOFMEMORY:
+    return "not enough memory to load the parameter set in " + Named(path);
+  default:
+    return "the parameter set in " + Named(path) + " could not be loaded (" + StatusText(hr) + ")";
   }
 }
 
 std::string WriteFailure(const std::string &path, HRESULT hr) {
-  if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND))
+  if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ||
+      hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND))
     return "cannot write " + Named(path) + ": its folder does not exist";
-  if (hr == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)) return "cannot write " + Named(path) + ": access denied";
+  if (hr == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED))
+    return "cannot write " + Named(path) + ": access denied";
   if (hr == E_OUTOFMEMORY) return "not enough memory to save the parameter set to " + Named(path);
   return "cannot write " + Named(path) + " (" + StatusText(hr) + ")";
 }
@@ -101,17 +104,19 @@ std::string WhereBroken(IXMLDOMDocument *document) {
   CComPtr<IXMLDOMParseError> error;
   LONG code = 0, line = 0, column = 0;
   CComBSTR reasonText;
-  if (FAILED(document->get_parseError(&error)) || !error || FAILED(error->get_errorCode(&code)) || code == 0 ||
-      FAILED(error->get_line(&line)) || FAILED(error->get_linepos(&column)) ||
+  if (FAILED(document->get_parseError(&error)) || !error || FAILED(error->get_errorCode(&code)) ||
+      code == 0 || FAILED(error->get_line(&line)) || FAILED(error->get_linepos(&column)) ||
       FAILED(error->get_reason(&reasonText))) {
     return {};
   }
   std::string why = ZrqToUtf8(reasonText, reasonText.Length());
   // The DOM's reason is a sentence of its own; here it ends ours.
-  while (!why.empty() && (why.back() == '.' || why.back() == '\n' || why.back() == '\r' || why.back() == ' ')) {
+  while (!why.empty() &&
+         (why.back() == '.' || why.back() == '\n' || why.back() == '\r' || why.back() == ' ')) {
     why.pop_back();
   }
-  if (!why.empty() && why.front() >= 'A' && why.front() <= 'Z') why.front() = static_cast<char>(why.front() - 'A' + 'a');
+  if (!why.empty() && why.front() >= 'A' && why.front() <= 'Z')
+    why.front() = static_cast<char>(why.front() - 'A' + 'a');
   std::string where;
   if (line > 0) where = ": line " + std::to_string(line) + ", column " + std::to_string(column);
   if (!why.empty()) where += ": " + why;
@@ -153,14 +158,16 @@ HRESULT Load(const std::string &path, IEffectParameters *parameters, std::string
   if (FAILED(hr)) {
     Say(reason, LoadFailure(path, hr));
   } else if (hr == S_FALSE) {
-    Say(reason, "a key-frame parameter in " + Named(path) + " names no parameter and was passed over");
+    Say(reason,
+        "a key-frame parameter in " + Named(path) + " names no parameter and was passed over");
   }
   return hr;
 }
 
 // A new document holding the set under an element named documentElementName.
 HRESULT BuildDocument(IEffectParameters *parameters, const std::string &documentElementName,
-                      CComPtr<IXMLDOMDocument> &document, CComPtr<IXMLDOMElement> &element, std::string *reason) {
+                      CComPtr<IXMLDOMDocument> &document, CComPtr<IXMLDOMElement> &element,
+                      std::string *reason) {
   HRESULT hr = NewDocument(document);
   if (FAILED(hr)) {
     Say(reason, "cannot make an XML document (" + StatusText(hr) + ")");
@@ -183,8 +190,8 @@ HRESULT BuildDocument(IEffectParameters *parameters, const std::string &document
   return S_OK;
 }
 
-HRESULT Save(const std::string &path, IEffectParameters *parameters, const std::string &documentElementName,
-             std::string *reason) {
+HRESULT Save(const std::string &path, IEffectParameters *parameters,
+             const std::string &documentElementName, std::string *reason) {
   CComPtr<IXMLDOMDocument> document;
   CComPtr<IXMLDOMElement> element;
   HRESULT hr = BuildDocument(parameters, documentElementName, document, element, reason);
@@ -199,8 +206,8 @@ HRESULT Save(const std::string &path, IEffectParameters *parameters, const std::
   return S_OK;
 }
 
-HRESULT Format(IEffectParameters *parameters, const std::string &documentElementName, std::string *text,
-               std::string *reason) {
+HRESULT Format(IEffectParameters *parameters, const std::string &documentElementName,
+               std::string *text, std::string *reason) {
   CComPtr<IXMLDOMDocument> document;
   CComPtr<IXMLDOMElement> element;
   HRESULT hr = BuildDocument(parameters, documentElementName, document, element, reason);
@@ -211,13 +218,15 @@ HRESULT Format(IEffectParameters *parameters, const std::string &documentElement
       Say(reason, "the parameter set could not be written as XML (" + StatusText(hr) + ")");
     return hr;
   }
-  *text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + ZrqToUtf8(markup, markup.Length()) + "\n";
+  *text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + ZrqToUtf8(markup, markup.Length()) + "\n";
   return S_OK;
 }
 
-}  // namespace
+} // namespace
 
-HRESULT LoadParameterSetDocument(const std::string &path, IEffectParameters *parameters, std::string *reason) noexcept {
+HRESULT LoadParameterSetDocument(const std::string &path, IEffectParameters *parameters,
+                                 std::string *reason) noexcept {
   if (reason != nullptr) reason->clear();
   if (parameters == nullptr) return E_POINTER;
   return ZrqComBoundary([&]() -> HRESULT {
@@ -228,8 +237,9 @@ HRESULT LoadParameterSetDocument(const std::string &path, IEffectParameters *par
   });
 }
 
-HRESULT FormatParameterSetDocument(IEffectParameters *parameters, const std::string &documentElementName,
-                                   std::string *text, std::string *reason) noexcept {
+HRESULT FormatParameterSetDocument(IEffectParameters *parameters,
+                                   const std::string &documentElementName, std::string *text,
+                                   std::string *reason) noexcept {
   if (reason != nullptr) reason->clear();
   if (parameters == nullptr || text == nullptr) return E_POINTER;
   return ZrqComBoundary([&]() -> HRESULT {
@@ -241,7 +251,8 @@ HRESULT FormatParameterSetDocument(IEffectParameters *parameters, const std::str
 }
 
 HRESULT SaveParameterSetDocument(const std::string &path, IEffectParameters *parameters,
-                                 const std::string &documentElementName, std::string *reason) noexcept {
+                                 const std::string &documentElementName,
+                                 std::string *reason) noexcept {
   if (reason != nullptr) reason->clear();
   if (parameters == nullptr) return E_POINTER;
   return ZrqComBoundary([&]() -> HRESULT {

@@ -16,7 +16,8 @@
 // why); otherwise LoadParameters' own failure (DISP_E_TYPEMISMATCH, DISP_E_OVERFLOW,
 // E_INVALIDARG, E_OUTOFMEMORY, ...). On anything but S_OK, *reason (when given) is one
 // sentence for the user naming the file, in quotes.
-HRESULT LoadParameterSetDocument(const std::string &path, IEffectParameters *parameters, std::string *reason) noexcept;
+HRESULT LoadParameterSetDocument(const std::string &path, IEffectParameters *parameters,
+                                 std::string *reason) noexcept;
 
 // Writes parameters->SaveParameters into a new document whose element is named
 // documentElementName, and saves it to path, replacing the file in one step (a failed save
@@ -24,11 +25,13 @@ HRESULT LoadParameterSetDocument(const std::string &path, IEffectParameters *par
 // element name; the file system's status (HRESULT_FROM_WIN32(...)) when the file cannot be
 // written; SaveParameters' own failure. On failure *reason (when given) says what happened.
 HRESULT SaveParameterSetDocument(const std::string &path, IEffectParameters *parameters,
-                                 const std::string &documentElementName, std::string *reason) noexcept;
+                                 const std::string &documentElementName,
+                                 std::string *reason) noexcept;
 
 // The document SaveParameterSetDocument writes, as the text of a file, for a host that writes
 // its files itself (to a device or a pipe as well, with the system's own reason for a failure):
 // an XML declaration naming UTF-8, then the element's markup as the DOM gives it, on one line.
 // Statuses and *reason as for SaveParameterSetDocument, less the file system's.
-HRESULT FormatParameterSetDocument(IEffectParameters *parameters, const std::string &documentElementName,
-                                   std::string *text, std::string *reason) noexcept;
+HRESULT FormatParameterSetDocument(IEffectParameters *parameters,
+                                   const std::string &documentElementName, std::string *text,
+                                   std::string *reason) noexcept;

@@ -44,7 +44,7 @@ LONG IdOf(LoadedKeyFrameValue &value, const IdsByName &ids) {
 
 void BuildGroup(LoadedKeyFrameGroup &loaded, const IdsByName &ids, KeyFrameGroup &group) {
   for (LoadedKeyFrame &keyFrame : loaded.keyFrames) {
-    if (group.contains(keyFrame.time)) continue;  // the first key frame read at a time stays
+    if (group.contains(keyFrame.time)) continue; // the first key frame read at a time stays
     KeyFrame values;
     for (LoadedKeyFrameValue &value : keyFrame.values) {
       const LONG id = IdOf(value, ids);
@@ -57,7 +57,7 @@ void BuildGroup(LoadedKeyFrameGroup &loaded, const IdsByName &ids, KeyFrameGroup
   }
 }
 
-}  // namespace
+} // namespace
 
 HRESULT MergeLoadedParameterSet(LoadedParameterSet &loaded, std::vector<ParameterRecord> &records,
                                 std::array<KeyFrameGroup, 3> &groups) noexcept {

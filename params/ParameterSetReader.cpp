@@ -65,7 +65,7 @@ HRESULT ReadRecord(IXMLDOMNode *parameter, LoadedRecord *loaded) {
   loaded->hasId = hr == S_OK;
   hr = ReadLong(parameter, Names::Usage, &record.Usage);
   if (FAILED(hr)) return hr;
-  if (hr != S_OK) record.Usage = 2;  // no usage given: the merge keeps the table's
+  if (hr != S_OK) record.Usage = 2; // no usage given: the merge keeps the table's
   hr = ReadSharedText(parameter, Names::Name, &record.Name);
   if (FAILED(hr)) return hr;
   hr = ReadSharedText(parameter, Names::Desc, &record.Desc);
@@ -90,7 +90,7 @@ HRESULT ReadKeyFrame(IXMLDOMNode *keyFrame, LoadedKeyFrameGroup *group) {
   CComVariant time;
   HRESULT hr = ReadChildValueAs(keyFrame, Names::Time, VT_R8, &time);
   if (FAILED(hr)) return hr;
-  if (hr != S_OK) return S_OK;  // a key frame without a time has no place in its group
+  if (hr != S_OK) return S_OK; // a key frame without a time has no place in its group
   // Key frames are ordered by time, and nothing orders a time that is no number.
   if (std::isnan(time.dblVal)) return E_INVALIDARG;
   LoadedKeyFrame loaded;
@@ -115,11 +115,13 @@ HRESULT ReadGroup(IXMLDOMNode *source, LPCOLESTR elementName, LoadedKeyFrameGrou
   CComPtr<IXMLDOMNode> element;
   const HRESULT hr = source->selectSingleNode(query, &element);
   if (FAILED(hr)) return hr;
-  if (hr != S_OK || !element) return S_OK;  // no such group: it stays empty
-  return ForEachSelected(element, Names::KeyFrame, [&](IXMLDOMNode *keyFrame) { return ReadKeyFrame(keyFrame, group); });
+  if (hr != S_OK || !element) return S_OK; // no such group: it stays empty
+  return ForEachSelected(element, Names::KeyFrame,
+                         [&](IXMLDOMNode *keyFrame) { return ReadKeyFrame(keyFrame, group); });
 }
 
-HRESULT ReadAll(IXMLDOMNode *element, const SharedString &rootElementName, LoadedParameterSet *loaded) {
+HRESULT ReadAll(IXMLDOMNode *element, const SharedString &rootElementName,
+                LoadedParameterSet *loaded) {
   CComPtr<IXMLDOMNode> source = element;
   if (!rootElementName.IsEmpty()) {
     CComPtr<IXMLDOMNode> wrapper;
@@ -147,9 +149,10 @@ HRESULT ReadAll(IXMLDOMNode *element, const SharedString &rootElementName, Loade
   return S_OK;
 }
 
-}  // namespace
+} // namespace
 
-HRESULT ReadParameterSet(IXMLDOMNode *element, const SharedString &rootElementName, LoadedParameterSet *loaded) noexcept {
+HRESULT ReadParameterSet(IXMLDOMNode *element, const SharedString &rootElementName,
+                         LoadedParameterSet *loaded) noexcept {
   if (element == nullptr || loaded == nullptr) return E_POINTER;
   try {
     return ReadAll(element, rootElementName, loaded);

@@ -12,4 +12,5 @@
 // not a number of its type (DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW), and any typed value
 // whose text the DOM cannot read as its data type. A time that is not a number is
 // E_INVALIDARG. No memory: E_OUTOFMEMORY.
-HRESULT ReadParameterSet(IXMLDOMNode *element, const SharedString &rootElementName, LoadedParameterSet *loaded) noexcept;
+HRESULT ReadParameterSet(IXMLDOMNode *element, const SharedString &rootElementName,
+                         LoadedParameterSet *loaded) noexcept;

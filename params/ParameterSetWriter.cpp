@@ -34,13 +34,17 @@ public:
     VARIANT value;
     VariantInit(&value);
     value.vt = VT_BSTR;
-    value.bstrVal = text.Get();  // borrowed: the DOM copies it
+    value.bstrVal = text.Get(); // borrowed: the DOM copies it
     return Value(parent, tag, value);
   }
 
-  HRESULT Long(IXMLDOMNode *parent, LPCOLESTR tag, LONG number) { return Value(parent, tag, CComVariant(number)); }
+  HRESULT Long(IXMLDOMNode *parent, LPCOLESTR tag, LONG number) {
+    return Value(parent, tag, CComVariant(number));
+  }
 
-  HRESULT Double(IXMLDOMNode *parent, LPCOLESTR tag, double number) { return Value(parent, tag, CComVariant(number)); }
+  HRESULT Double(IXMLDOMNode *parent, LPCOLESTR tag, double number) {
+    return Value(parent, tag, CComVariant(number));
+  }
 
   HRESULT ParameterSet(const std::vector<ParameterRecord> &records, CComPtr<IXMLDOMElement> &set) {
     HRESULT hr = NewElement(Names::ParameterSet, set);
@@ -64,15 +68,17 @@ public:
       CComPtr<IXMLDOMElement> keyFrame;
       hr = NewElement(Names::KeyFrame, keyFrame);
       if (SUCCEEDED(hr)) hr = Double(keyFrame, Names::Time, frame->first);
-      for (auto held = frame->second.begin(); held != frame->second.end() && SUCCEEDED(hr); ++held) {
+      for (auto held = frame->second.begin(); held != frame->second.end() && SUCCEEDED(hr);
+           ++held) {
         const LONG id = static_cast<LONG>(held->first);
         CComPtr<IXMLDOMElement> parameter;
         hr = NewElement(Names::Parameter, parameter);
         if (SUCCEEDED(hr)) hr = Value(parameter, Names::Value, held->second);
         if (SUCCEEDED(hr)) {
           const auto named = names.find(id);
-          hr = named != names.end() && !named->second->IsEmpty() ? Text(parameter, Names::Name, *named->second)
-                                                                 : Long(parameter, Names::ParamID, id);
+          hr = named != names.end() && !named->second->IsEmpty()
+                   ? Text(parameter, Names::Name, *named->second)
+                   : Long(parameter, Names::ParamID, id);
         }
         if (SUCCEEDED(hr)) hr = keyFrame->appendChild(parameter, nullptr);
       }
@@ -125,7 +131,7 @@ HRESULT WriteAll(const ParameterSetSnapshot &set, IXMLDOMNode *node) {
   return S_OK;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT WriteParameterSet(const ParameterSetSnapshot &set, IXMLDOMNode *node) noexcept {
   if (node == nullptr) return E_POINTER;

@@ -12,7 +12,7 @@
 // set's lock held.
 struct ParameterSetSnapshot {
   std::vector<ParameterRecord> records;
-  std::array<KeyFrameGroup, 3> groups;  // StartOffset, EndOffset, Percentage
+  std::array<KeyFrameGroup, 3> groups; // StartOffset, EndOffset, Percentage
   SharedString rootElementName;
 };
 

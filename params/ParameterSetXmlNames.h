@@ -17,5 +17,6 @@ inline constexpr LPCOLESTR Desc = u"Desc";
 inline constexpr LPCOLESTR KeyFrame = u"KeyFrame";
 inline constexpr LPCOLESTR Time = u"Time";
 // The group elements, in the order of the groups: StartOffset, EndOffset, Percentage.
-inline constexpr LPCOLESTR Groups[3] = {u"StartOffsetElements", u"EndOffsetElements", u"PercentageElements"};
-}  // namespace ParameterSetXmlNames
+inline constexpr LPCOLESTR Groups[3] = {u"StartOffsetElements", u"EndOffsetElements",
+                                        u"PercentageElements"};
+} // namespace ParameterSetXmlNames

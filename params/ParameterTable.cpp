@@ -83,8 +83,9 @@ HRESULT ParameterTable::GetParameterId(ULONG index, LONG *id) const {
   return S_OK;
 }
 
-HRESULT ParameterTable::GetParameterInfo(LONG id, VARIANT *value, VARIANT *valueMin, VARIANT *valueMax,
-                                         VARIANT *valueDef, BSTR *name, BSTR *desc, LONG *usage) const {
+HRESULT ParameterTable::GetParameterInfo(LONG id, VARIANT *value, VARIANT *valueMin,
+                                         VARIANT *valueMax, VARIANT *valueDef, BSTR *name,
+                                         BSTR *desc, LONG *usage) const {
   const ParameterRecord *record = Find(id);
   if (record == nullptr) return E_INVALIDARG;
   // The strings are copied first, so that a failure leaves every output as it was.
@@ -114,10 +115,11 @@ HRESULT ParameterTable::SetValue(LONG id, const VARIANT &value) {
 }
 
 HRESULT ParameterTable::AddParameter(LONG id, const VARIANT &value, const VARIANT &valueMin,
-                                     const VARIANT &valueMax, const VARIANT &valueDef, LPCOLESTR name,
-                                     LPCOLESTR desc, LONG usage) noexcept {
+                                     const VARIANT &valueMax, const VARIANT &valueDef,
+                                     LPCOLESTR name, LPCOLESTR desc, LONG usage) noexcept {
   ParameterRecord record;
-  const HRESULT hr = ParameterRecord::Create(id, value, valueMin, valueMax, valueDef, name, desc, usage, &record);
+  const HRESULT hr =
+      ParameterRecord::Create(id, value, valueMin, valueMax, valueDef, name, desc, usage, &record);
   if (FAILED(hr)) return hr;
   try {
     records.push_back(std::move(record));

@@ -28,13 +28,14 @@ public:
 
   HRESULT GetParameterId(ULONG index, LONG *id) const;
   // Every output is optional. An unknown id, or no memory for the strings, writes nothing.
-  HRESULT GetParameterInfo(LONG id, VARIANT *value, VARIANT *valueMin, VARIANT *valueMax, VARIANT *valueDef,
-                           BSTR *name, BSTR *desc, LONG *usage) const;
+  HRESULT GetParameterInfo(LONG id, VARIANT *value, VARIANT *valueMin, VARIANT *valueMax,
+                           VARIANT *valueDef, BSTR *name, BSTR *desc, LONG *usage) const;
   // Replaces the value when the new one has the stored value's type; no range is applied.
   HRESULT SetValue(LONG id, const VARIANT &value);
   // Appends without looking for the id: callers check it first.
-  HRESULT AddParameter(LONG id, const VARIANT &value, const VARIANT &valueMin, const VARIANT &valueMax,
-                       const VARIANT &valueDef, LPCOLESTR name, LPCOLESTR desc, LONG usage) noexcept;
+  HRESULT AddParameter(LONG id, const VARIANT &value, const VARIANT &valueMin,
+                       const VARIANT &valueMax, const VARIANT &valueDef, LPCOLESTR name,
+                       LPCOLESTR desc, LONG usage) noexcept;
   HRESULT Append(const ParameterRecord &record) noexcept;
 
   ParameterRecord *Find(LONG id) noexcept;

@@ -22,7 +22,7 @@ HRESULT SharedString::Create(LPCOLESTR text, UINT length, SharedString *out) noe
   BSTR copy = SysAllocStringLen(text, length);
   if (copy == nullptr) return E_OUTOFMEMORY;
   try {
-    *out = SharedString(copy);  // the holder frees the copy if it cannot be built
+    *out = SharedString(copy); // the holder frees the copy if it cannot be built
   } catch (const std::bad_alloc &) {
     return E_OUTOFMEMORY;
   }

@@ -7,7 +7,8 @@ StoredVariant::StoredVariant(const VARIANT &value) noexcept {
   Assign(value);
 }
 
-StoredVariant::StoredVariant(const StoredVariant &other) noexcept : StoredVariant(static_cast<const VARIANT &>(other)) {}
+StoredVariant::StoredVariant(const StoredVariant &other) noexcept
+    : StoredVariant(static_cast<const VARIANT &>(other)) {}
 
 StoredVariant::StoredVariant(StoredVariant &&other) noexcept {
   std::memcpy(static_cast<VARIANT *>(this), static_cast<VARIANT *>(&other), sizeof(VARIANT));

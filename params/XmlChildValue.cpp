@@ -4,17 +4,27 @@
 
 LPCOLESTR XmlDataTypeNameOf(VARTYPE vt) noexcept {
   switch (vt) {
-    case VT_BOOL: return u"boolean";
-    case VT_I2: return u"i2";
-    case VT_I4: return u"i4";
-    case VT_R4: return u"r4";
-    case VT_R8: return u"r8";
-    case VT_I1:
-    case VT_UI1: return u"ui1";
-    case VT_UI2: return u"ui2";
-    case VT_UI4: return u"ui4";
-    case VT_BSTR: return u"string";
-    default: return nullptr;
+  case VT_BOOL:
+    return u"boolean";
+  case VT_I2:
+    return u"i2";
+  case VT_I4:
+    return u"i4";
+  case VT_R4:
+    return u"r4";
+  case VT_R8:
+    return u"r8";
+  case VT_I1:
+  case VT_UI1:
+    return u"ui1";
+  case VT_UI2:
+    return u"ui2";
+  case VT_UI4:
+    return u"ui4";
+  case VT_BSTR:
+    return u"string";
+  default:
+    return nullptr;
   }
 }
 
@@ -33,9 +43,10 @@ VARIANT WrittenForm(const VARIANT &value) {
   return written;
 }
 
-}  // namespace
+} // namespace
 
-HRESULT WriteChildValue(IXMLDOMDocument *document, IXMLDOMNode *parent, LPCOLESTR tag, const VARIANT &value) noexcept {
+HRESULT WriteChildValue(IXMLDOMDocument *document, IXMLDOMNode *parent, LPCOLESTR tag,
+                        const VARIANT &value) noexcept {
   const LPCOLESTR typeName = XmlDataTypeNameOf(value.vt);
   if (typeName == nullptr) return S_FALSE;
   CComBSTR tagName(tag);

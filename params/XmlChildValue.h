@@ -13,7 +13,8 @@ LPCOLESTR XmlDataTypeNameOf(VARTYPE vt) noexcept;
 // Appends a new element tag, made by document, to parent, holding value with its data type.
 // A value of a type that cannot be written writes nothing and gives S_FALSE; the first
 // failing DOM call ends the write and its code is returned.
-HRESULT WriteChildValue(IXMLDOMDocument *document, IXMLDOMNode *parent, LPCOLESTR tag, const VARIANT &value) noexcept;
+HRESULT WriteChildValue(IXMLDOMDocument *document, IXMLDOMNode *parent, LPCOLESTR tag,
+                        const VARIANT &value) noexcept;
 
 // Reads the typed value of the first child element tag of element into value (cleared
 // first). S_FALSE when there is no such child, with value left VT_EMPTY; otherwise S_OK or the

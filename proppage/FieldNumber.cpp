@@ -9,7 +9,7 @@ bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-}  // namespace
+} // namespace
 
 std::optional<LONG> ReadFieldNumber(std::u16string_view text) noexcept {
   size_t i = 0;

@@ -8,7 +8,7 @@ namespace {
 constexpr UINT kLastNameId = 2029;
 constexpr int kNameCharacters = 256;
 
-}  // namespace
+} // namespace
 
 void FillEffectList(HINSTANCE module, HWND list) {
   for (UINT id = WaveEffectId; id <= kLastNameId; ++id) {

@@ -16,5 +16,5 @@ enum class SyncMode {
 // shown in both controls; false means nothing changed: a field without a leading decimal
 // integer in its first 31 characters or one beyond the 32-bit range, a slider whose maximum
 // is 0, an empty value range, or a value the slider position maps outside 32 bits.
-bool SyncSliderAndField(HWND window, SyncMode mode, int fieldId, int sliderId, LONG &value, LONG minimum,
-                        LONG maximum);
+bool SyncSliderAndField(HWND window, SyncMode mode, int fieldId, int sliderId, LONG &value,
+                        LONG minimum, LONG maximum);

@@ -26,7 +26,7 @@ LPOLESTR TaskString(UINT id) {
   return copy;
 }
 
-}  // namespace
+} // namespace
 
 ZRQDistortion2DProp::ZRQDistortion2DProp() noexcept { ModuleAddLock(); }
 
@@ -65,7 +65,9 @@ HRESULT ZRQDistortion2DProp::QueryInterface(REFIID riid, void **ppvObject) {
   return S_OK;
 }
 
-ULONG ZRQDistortion2DProp::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&referenceCount)); }
+ULONG ZRQDistortion2DProp::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&referenceCount));
+}
 
 ULONG ZRQDistortion2DProp::Release() {
   const LONG left = InterlockedDecrement(&referenceCount);
@@ -84,8 +86,8 @@ HRESULT ZRQDistortion2DProp::Activate(HWND parent, LPCRECT rect, BOOL) {
   // A second activation replaces the dialog rather than leaving the first one behind.
   if (dialog) DestroyWindow(dialog);
   dialog = nullptr;
-  HWND created = CreateDialogParamW(ZrqThisModule(), MAKEINTRESOURCEW(kPageDialogId), parent, DialogProc,
-                                    reinterpret_cast<LPARAM>(this));
+  HWND created = CreateDialogParamW(ZrqThisModule(), MAKEINTRESOURCEW(kPageDialogId), parent,
+                                    DialogProc, reinterpret_cast<LPARAM>(this));
   if (!created) return E_FAIL;
   dialog = created;
   size = {rect->right - rect->left, rect->bottom - rect->top};
@@ -107,8 +109,9 @@ HRESULT ZRQDistortion2DProp::GetPageInfo(PROPPAGEINFO *pageInfo) {
   HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
   const void *dialogTemplate = loaded ? LockResource(loaded) : nullptr;
   SIZE pixels = {0, 0};
-  if (!dialogTemplate || FAILED(ZrqUiGetDialogTemplateSize(static_cast<LPCDLGTEMPLATEW>(dialogTemplate),
-                                                           SizeofResource(module, found), &pixels)))
+  if (!dialogTemplate ||
+      FAILED(ZrqUiGetDialogTemplateSize(static_cast<LPCDLGTEMPLATEW>(dialogTemplate),
+                                        SizeofResource(module, found), &pixels)))
     return E_UNEXPECTED;
   LPOLESTR title = TaskString(kPageTitleString);
   LPOLESTR helpFile = TaskString(kPageHelpFileString);
@@ -149,7 +152,8 @@ HRESULT ZRQDistortion2DProp::Show(UINT showCommand) {
 HRESULT ZRQDistortion2DProp::Move(LPCRECT rect) {
   if (!dialog) return E_UNEXPECTED;
   if (!rect) return E_POINTER;
-  MoveWindow(dialog, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
+  MoveWindow(dialog, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
+             TRUE);
   return S_OK;
 }
 
@@ -164,7 +168,8 @@ HRESULT ZRQDistortion2DProp::Apply() {
 HRESULT ZRQDistortion2DProp::Help(LPCOLESTR helpDirectory) {
   if (!helpDirectory) return E_POINTER;
   LPCWSTR fileName = nullptr;
-  const int length = LoadStringW(ZrqThisModule(), kPageHelpFileString, reinterpret_cast<LPWSTR>(&fileName), 0);
+  const int length =
+      LoadStringW(ZrqThisModule(), kPageHelpFileString, reinterpret_cast<LPWSTR>(&fileName), 0);
   if (length <= 0 || !fileName) return E_OUTOFMEMORY;
   std::u16string path;
   try {

@@ -20,9 +20,16 @@ constexpr LONG kShownMaximum = 100;
 constexpr double kTimeStep = 0.01;
 
 constexpr int kControls[] = {
-    EffectListId,         EffectValueSliderId,      EffectValueFieldId,     TimeSliderId,
-    TimeFieldId,          PreviousKeyFrameButtonId, NextKeyFrameButtonId,   AddKeyFrameButtonId,
-    RemoveKeyFrameButtonId, RemoveAllKeyFramesButtonId,
+    EffectListId,
+    EffectValueSliderId,
+    EffectValueFieldId,
+    TimeSliderId,
+    TimeFieldId,
+    PreviousKeyFrameButtonId,
+    NextKeyFrameButtonId,
+    AddKeyFrameButtonId,
+    RemoveKeyFrameButtonId,
+    RemoveAllKeyFramesButtonId,
 };
 
 // A parameter's value as a 32-bit integer, whatever integer or real type a loaded project gave
@@ -52,9 +59,10 @@ HRESULT WriteTime(IEffectParameters *parameters, double time) {
 // The effect value is stored as its low 16 bits.
 CComVariant EffectValue(LONG value) { return CComVariant(static_cast<short>(value)); }
 
-}  // namespace
+} // namespace
 
-INT_PTR CALLBACK ZRQDistortion2DProp::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK ZRQDistortion2DProp::DialogProc(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     auto *page = reinterpret_cast<ZRQDistortion2DProp *>(lParam);
     SetWindowLongPtrW(window, DWLP_USER, lParam);
@@ -78,49 +86,49 @@ INT_PTR CALLBACK ZRQDistortion2DProp::DialogProc(HWND window, UINT message, WPAR
 
 bool ZRQDistortion2DProp::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, HRESULT &result) {
   switch (message) {
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      const UINT code = HIWORD(wParam);
-      if (id == EffectListId && code == CBN_SELCHANGE) {
-        result = OnEffectSelected();
-      } else if (id == EffectValueFieldId && code == EN_CHANGE) {
-        result = OnEffectValueInput(SyncMode::FieldToValue);
-      } else if (id == TimeFieldId && code == EN_CHANGE) {
-        result = OnTimeInput(SyncMode::FieldToValue);
-      } else if (id == AddKeyFrameButtonId && code == BN_CLICKED) {
-        result = OnAddKeyFrame();
-      } else if ((id == PreviousKeyFrameButtonId || id == NextKeyFrameButtonId || id == RemoveKeyFrameButtonId ||
-                  id == RemoveAllKeyFramesButtonId) &&
-                 code == BN_CLICKED) {
-        result = OnKeyFrameButton(id);
-      } else {
-        return false;
-      }
-      return true;
-    }
-    case WM_NOTIFY: {
-      const auto *header = reinterpret_cast<const NMHDR *>(lParam);
-      if (!header || header->code != static_cast<UINT>(NM_RELEASEDCAPTURE)) return false;
-      if (header->idFrom == EffectValueSliderId) {
-        result = OnEffectValueInput(SyncMode::SliderToValue);
-      } else if (header->idFrom == TimeSliderId) {
-        result = OnTimeInput(SyncMode::SliderToValue);
-      } else {
-        return false;
-      }
-      return true;
-    }
-    case WM_STYLECHANGING:
-      // The page's controls take part in its frame's tab order.
-      if (wParam == static_cast<WPARAM>(GWL_EXSTYLE)) {
-        reinterpret_cast<STYLESTRUCT *>(lParam)->styleNew |= WS_EX_CONTROLPARENT;
-        result = 0;
-      } else {
-        result = 1;
-      }
-      return true;
-    default:
+  case WM_COMMAND: {
+    const int id = LOWORD(wParam);
+    const UINT code = HIWORD(wParam);
+    if (id == EffectListId && code == CBN_SELCHANGE) {
+      result = OnEffectSelected();
+    } else if (id == EffectValueFieldId && code == EN_CHANGE) {
+      result = OnEffectValueInput(SyncMode::FieldToValue);
+    } else if (id == TimeFieldId && code == EN_CHANGE) {
+      result = OnTimeInput(SyncMode::FieldToValue);
+    } else if (id == AddKeyFrameButtonId && code == BN_CLICKED) {
+      result = OnAddKeyFrame();
+    } else if ((id == PreviousKeyFrameButtonId || id == NextKeyFrameButtonId ||
+                id == RemoveKeyFrameButtonId || id == RemoveAllKeyFramesButtonId) &&
+               code == BN_CLICKED) {
+      result = OnKeyFrameButton(id);
+    } else {
       return false;
+    }
+    return true;
+  }
+  case WM_NOTIFY: {
+    const auto *header = reinterpret_cast<const NMHDR *>(lParam);
+    if (!header || header->code != static_cast<UINT>(NM_RELEASEDCAPTURE)) return false;
+    if (header->idFrom == EffectValueSliderId) {
+      result = OnEffectValueInput(SyncMode::SliderToValue);
+    } else if (header->idFrom == TimeSliderId) {
+      result = OnTimeInput(SyncMode::SliderToValue);
+    } else {
+      return false;
+    }
+    return true;
+  }
+  case WM_STYLECHANGING:
+    // The page's controls take part in its frame's tab order.
+    if (wParam == static_cast<WPARAM>(GWL_EXSTYLE)) {
+      reinterpret_cast<STYLESTRUCT *>(lParam)->styleNew |= WS_EX_CONTROLPARENT;
+      result = 0;
+    } else {
+      result = 1;
+    }
+    return true;
+  default:
+    return false;
   }
 }
 
@@ -136,7 +144,8 @@ void ZRQDistortion2DProp::OnInitPage() {
   FillEffectList(ZrqThisModule(), GetDlgItem(dialog, EffectListId));
   LONG effectId = 0;
   if (FAILED(ReadInteger(parameters, EffectIdParameter, &effectId))) return;
-  SendMessageW(GetDlgItem(dialog, EffectListId), CB_SETCURSEL, static_cast<WPARAM>(effectId - WaveEffectId), 0);
+  SendMessageW(GetDlgItem(dialog, EffectListId), CB_SETCURSEL,
+               static_cast<WPARAM>(effectId - WaveEffectId), 0);
   RefreshControls();
 }
 
@@ -147,13 +156,14 @@ void ZRQDistortion2DProp::DisableControls() {
 HRESULT ZRQDistortion2DProp::RefreshControls() {
   LONG effectId = 0;
   if (FAILED(ReadInteger(parameters, EffectIdParameter, &effectId))) return E_FAIL;
-  SendMessageW(GetDlgItem(dialog, EffectListId), CB_SETCURSEL, static_cast<WPARAM>(effectId - WaveEffectId), 0);
+  SendMessageW(GetDlgItem(dialog, EffectListId), CB_SETCURSEL,
+               static_cast<WPARAM>(effectId - WaveEffectId), 0);
 
   double time = 0.0;
   if (FAILED(ReadTime(parameters, &time))) return E_FAIL;
   LONG shownTime = NearestInteger(time * 100.0);
-  SyncSliderAndField(dialog, SyncMode::ValueToControls, TimeFieldId, TimeSliderId, shownTime, kShownMinimum,
-                     kShownMaximum);
+  SyncSliderAndField(dialog, SyncMode::ValueToControls, TimeFieldId, TimeSliderId, shownTime,
+                     kShownMinimum, kShownMaximum);
 
   // The value of a key frame lying exactly at the cursor, otherwise the parameter's own.
   CComVariant value;
@@ -165,8 +175,8 @@ HRESULT ZRQDistortion2DProp::RefreshControls() {
   if (SUCCEEDED(hr)) hr = value.ChangeType(VT_I4);
   if (FAILED(hr)) return E_FAIL;
   LONG shownValue = static_cast<short>(value.lVal);
-  SyncSliderAndField(dialog, SyncMode::ValueToControls, EffectValueFieldId, EffectValueSliderId, shownValue,
-                     kShownMinimum, kShownMaximum);
+  SyncSliderAndField(dialog, SyncMode::ValueToControls, EffectValueFieldId, EffectValueSliderId,
+                     shownValue, kShownMinimum, kShownMaximum);
   return S_OK;
 }
 
@@ -183,8 +193,8 @@ HRESULT ZRQDistortion2DProp::OnEffectSelected() {
 HRESULT ZRQDistortion2DProp::OnEffectValueInput(SyncMode from) {
   if (!connected) return E_UNEXPECTED;
   LONG value = 0;
-  if (!SyncSliderAndField(dialog, from, EffectValueFieldId, EffectValueSliderId, value, kShownMinimum,
-                          kShownMaximum))
+  if (!SyncSliderAndField(dialog, from, EffectValueFieldId, EffectValueSliderId, value,
+                          kShownMinimum, kShownMaximum))
     return S_FALSE;
   return parameters->SetValue(EffectValueParameter, EffectValue(value));
 }
@@ -192,7 +202,8 @@ HRESULT ZRQDistortion2DProp::OnEffectValueInput(SyncMode from) {
 HRESULT ZRQDistortion2DProp::OnTimeInput(SyncMode from) {
   if (!connected) return E_UNEXPECTED;
   LONG value = 0;
-  if (!SyncSliderAndField(dialog, from, TimeFieldId, TimeSliderId, value, kShownMinimum, kShownMaximum))
+  if (!SyncSliderAndField(dialog, from, TimeFieldId, TimeSliderId, value, kShownMinimum,
+                          kShownMaximum))
     return S_FALSE;
   return WriteTime(parameters, value * kTimeStep);
 }
@@ -201,15 +212,16 @@ HRESULT ZRQDistortion2DProp::OnAddKeyFrame() {
   if (!connected) return E_UNEXPECTED;
   // At the time typed in the field, which may differ from the stored cursor.
   LONG time = 0;
-  if (!SyncSliderAndField(dialog, SyncMode::FieldToValue, TimeFieldId, TimeSliderId, time, kShownMinimum,
-                          kShownMaximum))
-    return S_FALSE;
-  LONG value = 0;
-  if (!SyncSliderAndField(dialog, SyncMode::FieldToValue, EffectValueFieldId, EffectValueSliderId, value,
+  if (!SyncSliderAndField(dialog, SyncMode::FieldToValue, TimeFieldId, TimeSliderId, time,
                           kShownMinimum, kShownMaximum))
     return S_FALSE;
+  LONG value = 0;
+  if (!SyncSliderAndField(dialog, SyncMode::FieldToValue, EffectValueFieldId, EffectValueSliderId,
+                          value, kShownMinimum, kShownMaximum))
+    return S_FALSE;
   // A refused key frame leaves nothing to show, so its status goes no further.
-  (void)parameters->SetKeyFrameValue(time * kTimeStep, StartOffset, EffectValueParameter, EffectValue(value));
+  (void)parameters->SetKeyFrameValue(time * kTimeStep, StartOffset, EffectValueParameter,
+                                     EffectValue(value));
   return S_OK;
 }
 
@@ -237,7 +249,8 @@ HRESULT ZRQDistortion2DProp::OnKeyFrameButton(int buttonId) {
   } else if (buttonId == RemoveKeyFrameButtonId) {
     // The nearer neighbour; at equal distances the earlier one.
     const bool takePrevious = !nonePrevious && (noneNext || next - time >= time - previous);
-    hr = parameters->RemoveKeyFrameValue(EffectValueParameter, takePrevious ? previous : next, StartOffset);
+    hr = parameters->RemoveKeyFrameValue(EffectValueParameter, takePrevious ? previous : next,
+                                         StartOffset);
   } else {
     hr = parameters->RemoveAllKeyFrameValues(EffectValueParameter, StartOffset);
   }

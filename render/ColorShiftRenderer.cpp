@@ -58,14 +58,12 @@ bool MadeOn(IDirect3DPixelShader9 *shader, IDirect3DDevice9 *device) {
   return SUCCEEDED(shader->GetDevice(&owner)) && owner == device;
 }
 
-}  // namespace
+} // namespace
 
 // Until a frame below half strength assigns them, the filters are those such a frame would
 // give; the diagonal shift keeps them above half strength too.
 ColorShiftRenderer::ColorShiftRenderer(LONG effectId)
-    : effectId(effectId),
-      backdropColor(ColorFromRef(kCyan)),
-      firstShiftColor(ColorFromRef(kRed)),
+    : effectId(effectId), backdropColor(ColorFromRef(kCyan)), firstShiftColor(ColorFromRef(kRed)),
       secondShiftColor({0.0f, 0.0f, 0.0f, 0.0f}) {
   defaultAspect = 1.3333334f;
 }
@@ -102,7 +100,7 @@ HRESULT ColorShiftRenderer::Attach(IDirect3DDevice9 *newDevice, float aspect) {
     return E_FAIL;
   }
   ClearPanels();
-  geometryReady = 0;  // the new panels hold nothing until they are laid out
+  geometryReady = 0; // the new panels hold nothing until they are laid out
   bool made = true;
   for (UINT i = 0; i < strips && made; ++i) made = AddQuadPanel(0, i);
   if (!made || !AddQuadPanel(1, strips)) {
@@ -115,9 +113,9 @@ HRESULT ColorShiftRenderer::Attach(IDirect3DDevice9 *newDevice, float aspect) {
   if (SUCCEEDED(device->GetDeviceCaps(&caps)) && caps.VertexShaderVersion >= D3DVS_VERSION(1, 1) &&
       caps.PixelShaderVersion >= D3DPS_VERSION(2, 0) && ShiftDirection(effectId).valid)
     usePixelShader = true;
-  if (!usePixelShader) return S_OK;  // every UpdateGeometry lays out the passes
+  if (!usePixelShader) return S_OK; // every UpdateGeometry lays out the passes
 
-  CompilePixelShader();  // without the shader, every frame takes the passes
+  CompilePixelShader(); // without the shader, every frame takes the passes
   panelLists[0].First()->SetQuad(2.0f, ModelHeight(), 0.0f, textureExtentV, textureExtentU, 0.0f);
   geometryReady = 1;
   return S_OK;
@@ -128,17 +126,18 @@ HRESULT ColorShiftRenderer::CompilePixelShader() {
   // A shader of the device given up before this one must not reach the new device.
   pixelShader.Release();
   if (!shaderTokens) {
-    CComPtr<ID3DXBuffer> errors;  // kept to the end of the call, unread: the passes need no reason
-    const HRESULT hr =
-        D3DXCompileShaderFromResourceW(ZrqThisModule(), MAKEINTRESOURCEW(kShaderResource), nullptr, nullptr, "main",
-                                       "ps_2_0", D3DXSHADER_DEBUG, &shaderTokens, &errors, &constantTable);
+    CComPtr<ID3DXBuffer> errors; // kept to the end of the call, unread: the passes need no reason
+    const HRESULT hr = D3DXCompileShaderFromResourceW(
+        ZrqThisModule(), MAKEINTRESOURCEW(kShaderResource), nullptr, nullptr, "main", "ps_2_0",
+        D3DXSHADER_DEBUG, &shaderTokens, &errors, &constantTable);
     if (FAILED(hr) || !shaderTokens) {
       shaderTokens.Release();
       constantTable.Release();
       return FAILED(hr) ? hr : E_FAIL;
     }
   }
-  return device->CreatePixelShader(static_cast<const DWORD *>(shaderTokens->GetBufferPointer()), &pixelShader);
+  return device->CreatePixelShader(static_cast<const DWORD *>(shaderTokens->GetBufferPointer()),
+                                   &pixelShader);
 }
 
 HRESULT ColorShiftRenderer::SetShaderConstants() {
@@ -245,7 +244,7 @@ HRESULT ColorShiftRenderer::Render(IDirect3DTexture9 *const *textures, INT textu
 HRESULT ColorShiftRenderer::RenderWithShader(IDirect3DTexture9 *picture) {
   if (!device || !vertexBuffer || !indexBuffer) return E_FAIL;
   IDirect3DDevice9 *d = device;
-  SetShaderConstants();  // a constant that cannot be set leaves the shader's default
+  SetShaderConstants(); // a constant that cannot be set leaves the shader's default
   d->SetVertexShader(nullptr);
   d->SetFVF(kSharedVertexFvf);
   d->SetStreamSource(0, vertexBuffer, 0, kSharedVertexStride);
@@ -280,8 +279,9 @@ HRESULT ColorShiftRenderer::RenderInPasses(IDirect3DTexture9 *picture) {
   return status;
 }
 
-bool ColorShiftRenderer::DrawShiftedPass(Panel *backdrop, float dx, float dy, const D3DCOLORVALUE &colour,
-                                         IDirect3DTexture9 *picture, HRESULT &status) {
+bool ColorShiftRenderer::DrawShiftedPass(Panel *backdrop, float dx, float dy,
+                                         const D3DCOLORVALUE &colour, IDirect3DTexture9 *picture,
+                                         HRESULT &status) {
   if (backdrop) backdrop->Translate(dx, dy, 0.0f);
   PanelList &list = panelLists[1];
   list.material = MaterialFromColor(colour);
@@ -293,4 +293,6 @@ bool ColorShiftRenderer::DrawShiftedPass(Panel *backdrop, float dx, float dy, co
 
 HRESULT ColorShiftRenderer::SetTime(double) { return S_OK; }
 
-HRESULT ColorShiftRenderer::SetEffectValue(const double *value, INT) { return ReadEffectValue(value, effectValue); }
+HRESULT ColorShiftRenderer::SetEffectValue(const double *value, INT) {
+  return ReadEffectValue(value, effectValue);
+}

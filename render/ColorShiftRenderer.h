@@ -55,8 +55,8 @@ protected:
   // Moves the backdrop by (dx, dy) and adds it once more through the colour. False when the
   // material or texture could not be set (status is then that failure); otherwise status is
   // that of the pass's last draw.
-  bool DrawShiftedPass(Panel *backdrop, float dx, float dy, const D3DCOLORVALUE &colour, IDirect3DTexture9 *picture,
-                       HRESULT &status);
+  bool DrawShiftedPass(Panel *backdrop, float dx, float dy, const D3DCOLORVALUE &colour,
+                       IDirect3DTexture9 *picture, HRESULT &status);
 
   double effectValue = 0.0;
   std::mutex drawLock;

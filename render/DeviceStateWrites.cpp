@@ -6,9 +6,10 @@ HRESULT SetRenderStateIfNeeded(IDirect3DDevice9 *device, D3DRENDERSTATETYPE stat
   return device->SetRenderState(state, value);
 }
 
-HRESULT SetTextureStageStateIfNeeded(IDirect3DDevice9 *device, DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                     DWORD value) {
+HRESULT SetTextureStageStateIfNeeded(IDirect3DDevice9 *device, DWORD stage,
+                                     D3DTEXTURESTAGESTATETYPE type, DWORD value) {
   DWORD current = 0;
-  if (SUCCEEDED(device->GetTextureStageState(stage, type, &current)) && current == value) return S_OK;
+  if (SUCCEEDED(device->GetTextureStageState(stage, type, &current)) && current == value)
+    return S_OK;
   return device->SetTextureStageState(stage, type, value);
 }

@@ -9,5 +9,5 @@
 HRESULT SetRenderStateIfNeeded(IDirect3DDevice9 *device, D3DRENDERSTATETYPE state, DWORD value);
 
 // The same for a texture-stage state.
-HRESULT SetTextureStageStateIfNeeded(IDirect3DDevice9 *device, DWORD stage, D3DTEXTURESTAGESTATETYPE type,
-                                     DWORD value);
+HRESULT SetTextureStageStateIfNeeded(IDirect3DDevice9 *device, DWORD stage,
+                                     D3DTEXTURESTAGESTATETYPE type, DWORD value);

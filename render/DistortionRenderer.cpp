@@ -47,7 +47,7 @@ bool ByteLength(UINT count, UINT elementSize, UINT &length) {
   return true;
 }
 
-}  // namespace
+} // namespace
 
 DistortionRenderer::DistortionRenderer() {
   for (PanelList &list : panelLists) list.material = WhiteMaterial();
@@ -119,7 +119,8 @@ HRESULT DistortionRenderer::CreateBuffers(IDirect3DDevice9 *target, UINT vertice
   if (!vertexBuffer && vertices > 1) {
     IDirect3DVertexBuffer9 *created = nullptr;
     if (ByteLength(vertices, kSharedVertexStride, length) &&
-        SUCCEEDED(target->CreateVertexBuffer(length, 0, kSharedVertexFvf, D3DPOOL_DEFAULT, &created, nullptr)) &&
+        SUCCEEDED(target->CreateVertexBuffer(length, 0, kSharedVertexFvf, D3DPOOL_DEFAULT, &created,
+                                             nullptr)) &&
         created) {
       vertexBuffer.Attach(created);
       vertexCapacity = vertices;
@@ -130,8 +131,8 @@ HRESULT DistortionRenderer::CreateBuffers(IDirect3DDevice9 *target, UINT vertice
   if (!indexBuffer) {
     IDirect3DIndexBuffer9 *created = nullptr;
     if (ByteLength(indices, kSharedIndexSize, length) &&
-        SUCCEEDED(target->CreateIndexBuffer(length, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &created,
-                                            nullptr)) &&
+        SUCCEEDED(target->CreateIndexBuffer(length, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                            D3DPOOL_DEFAULT, &created, nullptr)) &&
         created) {
       indexBuffer.Attach(created);
       indexCapacity = indices;
@@ -146,7 +147,8 @@ HRESULT DistortionRenderer::ReleaseBuffers() {
   // Panels borrow the buffers; none may keep a pointer to one that is gone.
   for (PanelList &list : panelLists)
     for (Panel *p = list.First(); p; p = PanelList::Next(*p))
-      p->AssignRanges(nullptr, p->baseVertex, p->vertexCount, nullptr, p->startIndex, p->indexCount);
+      p->AssignRanges(nullptr, p->baseVertex, p->vertexCount, nullptr, p->startIndex,
+                      p->indexCount);
   vertexBuffer.Release();
   indexBuffer.Release();
   vertexCapacity = 0;

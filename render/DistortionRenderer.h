@@ -90,7 +90,8 @@ protected:
   HRESULT DrawListPanels(const PanelList &list, HRESULT last);
 
   // Texture `index` of a Render call's textures, or null when there is none at that index.
-  static IDirect3DTexture9 *InputTexture(INT index, IDirect3DTexture9 *const *textures, INT textureCount);
+  static IDirect3DTexture9 *InputTexture(INT index, IDirect3DTexture9 *const *textures,
+                                         INT textureCount);
 
   // Takes the effect value for SetEffectValue: E_POINTER (nothing written) for a null value;
   // otherwise S_OK with the value held to 0..1, NaN read as 0. The effect object already sends

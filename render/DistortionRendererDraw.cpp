@@ -17,7 +17,7 @@ D3DMATERIAL9 ResetMaterial() {
   return m;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT DistortionRenderer::DrawPanels(IDirect3DTexture9 *const *textures, INT textureCount) {
   std::lock_guard<std::mutex> guard(lock);
@@ -33,7 +33,8 @@ HRESULT DistortionRenderer::DrawPanels(IDirect3DTexture9 *const *textures, INT t
     const HRESULT hr = d->SetRenderState(D3DRS_LIGHTING, TRUE);
     if (FAILED(hr)) return hr;
   }
-  if (const HRESULT hr = SetRenderStateIfNeeded(d, D3DRS_AMBIENT, ambientColor); FAILED(hr)) return hr;
+  if (const HRESULT hr = SetRenderStateIfNeeded(d, D3DRS_AMBIENT, ambientColor); FAILED(hr))
+    return hr;
   for (DWORD i = 0; i < 3; ++i) {
     if (const HRESULT hr = d->SetLight(i, &lights[i]); FAILED(hr)) return hr;
     if (const HRESULT hr = d->LightEnable(i, lightEnabled[i]); FAILED(hr)) return hr;
@@ -42,7 +43,8 @@ HRESULT DistortionRenderer::DrawPanels(IDirect3DTexture9 *const *textures, INT t
   d->SetVertexShader(nullptr);
   if (const HRESULT hr = d->SetFVF(kSharedVertexFvf); FAILED(hr)) return hr;
   SetRenderStateIfNeeded(d, D3DRS_FILLMODE, D3DFILL_SOLID);
-  if (const HRESULT hr = d->SetStreamSource(0, vertexBuffer, 0, kSharedVertexStride); FAILED(hr)) return hr;
+  if (const HRESULT hr = d->SetStreamSource(0, vertexBuffer, 0, kSharedVertexStride); FAILED(hr))
+    return hr;
 
   // Every drawn pixel counts up the stencil; whether the stencil test is on stays the host's.
   SetRenderStateIfNeeded(d, D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
@@ -68,8 +70,9 @@ HRESULT DistortionRenderer::DrawPanels(IDirect3DTexture9 *const *textures, INT t
   for (int g = 0; g < 3; ++g) {
     if (layered && g == 1) continue;
     if (const HRESULT hr = d->SetMaterial(&panelLists[g].material); FAILED(hr)) return hr;
-    if (const HRESULT hr = d->SetTexture(0, InputTexture(g, textures, textureCount)); FAILED(hr)) return hr;
-    DrawListPanels(panelLists[g], S_OK);  // a failed draw leaves the other panels to be drawn
+    if (const HRESULT hr = d->SetTexture(0, InputTexture(g, textures, textureCount)); FAILED(hr))
+      return hr;
+    DrawListPanels(panelLists[g], S_OK); // a failed draw leaves the other panels to be drawn
   }
 
   const D3DMATERIAL9 reset = ResetMaterial();
@@ -96,8 +99,8 @@ HRESULT DistortionRenderer::DrawListPanels(const PanelList &list, HRESULT last) 
     if (!p->visible) continue;
     if (p->useWorldMatrix) d->SetTransform(D3DTS_WORLD, &p->worldMatrix);
     d->SetIndices(indexBuffer);
-    last = d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, static_cast<INT>(p->baseVertex), 0, p->vertexCount,
-                                   p->startIndex, p->indexCount / 3);
+    last = d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, static_cast<INT>(p->baseVertex), 0,
+                                   p->vertexCount, p->startIndex, p->indexCount / 3);
   }
   return last;
 }

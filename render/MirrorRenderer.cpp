@@ -9,10 +9,10 @@ constexpr float kPresetAspect = 1.3333f;
 
 struct PlacedQuad {
   PanelRenderer::Quad quad;
-  float x, y;  // centre
+  float x, y; // centre
 };
 
-}  // namespace
+} // namespace
 
 MirrorRenderer::MirrorRenderer(LONG effectId) : PanelRenderer(2), effectId(effectId) {
   defaultAspect = kPresetAspect;
@@ -22,7 +22,7 @@ HRESULT MirrorRenderer::LayOutPanels() {
   const float H = ModelHeight();
   const float U = textureExtentU;
   const float V = textureExtentV;
-  const float h = static_cast<float>(effectValue * 0.5);  // depth of the band: 0 to half the picture
+  const float h = static_cast<float>(effectValue * 0.5); // depth of the band: 0 to half the picture
 
   // Panel 0 and panel 1: the band is the one whose texture runs backwards.
   PlacedQuad panels[2];

@@ -27,14 +27,16 @@ bool ByteRange(UINT first, UINT total, UINT elementSize, UINT &offset, UINT &siz
 // Below this length a normal has no usable direction.
 constexpr float kNormalEpsilon = 1.1920929e-7f;
 
-}  // namespace
+} // namespace
 
 Panel::Panel() : worldMatrix(IdentityMatrix()) {}
 
 // Releases nothing: the buffers belong to the renderer.
 Panel::~Panel() = default;
 
-std::unique_ptr<Panel> Panel::Create() noexcept { return std::unique_ptr<Panel>(new (std::nothrow) Panel); }
+std::unique_ptr<Panel> Panel::Create() noexcept {
+  return std::unique_ptr<Panel>(new (std::nothrow) Panel);
+}
 
 void Panel::AssignRanges(IDirect3DVertexBuffer9 *vertices, UINT firstVertex, UINT vertexTotal,
                          IDirect3DIndexBuffer9 *indices, UINT firstIndex, UINT indexTotal) {
@@ -88,7 +90,8 @@ bool Panel::UnlockIndices() {
   return hr == S_OK;
 }
 
-bool Panel::SetQuad(float width, float height, float uLeft, float vBottom, float uRight, float vTop) {
+bool Panel::SetQuad(float width, float height, float uLeft, float vBottom, float uRight,
+                    float vTop) {
   // A quad needs four vertices and six indices of the panel's own; writing them into a smaller
   // range would overwrite the neighbouring panel or run past the buffer.
   if (vertexCount < 4 || indexCount < 6) return false;

@@ -35,5 +35,5 @@ public:
   Panel *head = nullptr;
   Panel *cursor = nullptr;
   UINT count = 0;
-  D3DMATERIAL9 material{};  // the shared draw's material for this list; set by the renderer
+  D3DMATERIAL9 material{}; // the shared draw's material for this list; set by the renderer
 };

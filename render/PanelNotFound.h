@@ -23,7 +23,6 @@ private:
 // allocation that fails E_OUTOFMEMORY): the
 // renderers only ask for panels they have just made, so a miss means the panels are not there
 // (a failed allocation or a renderer that was never attached) and nothing may be drawn from them.
-template <class Fn>
-HRESULT StatusOfPanelWork(Fn &&fn) noexcept {
+template <class Fn> HRESULT StatusOfPanelWork(Fn &&fn) noexcept {
   return ZrqComBoundary(std::forward<Fn>(fn));
 }

@@ -34,7 +34,9 @@ HRESULT PanelRenderer::UpdateGeometry() {
 
 HRESULT PanelRenderer::SetTime(double) { return S_OK; }
 
-HRESULT PanelRenderer::SetEffectValue(const double *value, INT) { return ReadEffectValue(value, effectValue); }
+HRESULT PanelRenderer::SetEffectValue(const double *value, INT) {
+  return ReadEffectValue(value, effectValue);
+}
 
 HRESULT PanelRenderer::AllocatePanels(UINT count) {
   // Six indices a panel; a count whose totals do not fit the buffer sizes is refused.

@@ -6,7 +6,7 @@ namespace {
 // value 0 to 1.
 constexpr double kAnglePerValue = -12.566370964050293;
 
-}  // namespace
+} // namespace
 
 PanelRotateRenderer::PanelRotateRenderer() : PanelRenderer(1) { defaultAspect = 1.0f; }
 

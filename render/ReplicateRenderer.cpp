@@ -17,9 +17,10 @@ HRESULT ReplicateRenderer::LayOutPanels() {
   // Column by column from the left, each from the top down: key i × n + j.
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < n; ++j) {
-      Panel &p = PlaceQuad(i * n + j, {cellWidth, cellHeight, 0.0f, textureExtentV, textureExtentU, 0.0f});
-      p.Translate((static_cast<float>(i) - half + 0.5f) * cellWidth, (half - static_cast<float>(j) - 0.5f) * cellHeight,
-                  0.0f);
+      Panel &p =
+          PlaceQuad(i * n + j, {cellWidth, cellHeight, 0.0f, textureExtentV, textureExtentU, 0.0f});
+      p.Translate((static_cast<float>(i) - half + 0.5f) * cellWidth,
+                  (half - static_cast<float>(j) - 0.5f) * cellHeight, 0.0f);
       p.useWorldMatrix = 0;
       p.visible = 1;
     }

@@ -12,6 +12,6 @@ struct SharedVertex {
 };
 static_assert(sizeof(SharedVertex) == 32, "SharedVertex is the 32-byte XYZ | NORMAL | TEX1 layout");
 
-inline constexpr DWORD kSharedVertexFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;  // 0x112
+inline constexpr DWORD kSharedVertexFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1; // 0x112
 inline constexpr UINT kSharedVertexStride = sizeof(SharedVertex);
 inline constexpr UINT kSharedIndexSize = sizeof(uint16_t);

@@ -14,12 +14,12 @@ struct WaveVertex {
 };
 static_assert(sizeof(WaveVertex) == 20, "WaveVertex is the 20-byte XYZ | TEX1 layout");
 
-constexpr DWORD kWaveVertexFvf = D3DFVF_XYZ | D3DFVF_TEX1;  // 0x102
+constexpr DWORD kWaveVertexFvf = D3DFVF_XYZ | D3DFVF_TEX1; // 0x102
 constexpr UINT kWaveVertexStride = sizeof(WaveVertex);
 
 // Column spacing across the picture in x (-1..1) and in u (0..1), as single-precision constants.
-constexpr float kColumnStepX = 0.015748031f;  // 2/127
-constexpr float kColumnStepU = 0.007874016f;  // 1/127
+constexpr float kColumnStepX = 0.015748031f; // 2/127
+constexpr float kColumnStepU = 0.007874016f; // 1/127
 constexpr float kThreePi = 9.424778f;
 // Depth of the wave at value 1, as a share of the picture's height.
 constexpr double kDepthPerValue = 0.2;
@@ -29,7 +29,7 @@ constexpr HRESULT kLockFailed = static_cast<HRESULT>(0xFFFFFFFFu);
 
 constexpr WORD kShaderResource = 201;
 
-}  // namespace
+} // namespace
 
 WaveRenderer::WaveRenderer() { defaultAspect = 1.0f; }
 
@@ -51,14 +51,14 @@ HRESULT WaveRenderer::BuildMesh() {
   meshIndexCount = static_cast<int>(kMeshIndices);
 
   IDirect3DVertexBuffer9 *vertices = nullptr;
-  if (FAILED(device->CreateVertexBuffer(kMeshVertices * kWaveVertexStride, D3DUSAGE_WRITEONLY, kWaveVertexFvf,
-                                        D3DPOOL_DEFAULT, &vertices, nullptr)) ||
+  if (FAILED(device->CreateVertexBuffer(kMeshVertices * kWaveVertexStride, D3DUSAGE_WRITEONLY,
+                                        kWaveVertexFvf, D3DPOOL_DEFAULT, &vertices, nullptr)) ||
       !vertices)
     return E_FAIL;
   vertexBuffer.Attach(vertices);
   IDirect3DIndexBuffer9 *indices = nullptr;
-  if (FAILED(device->CreateIndexBuffer(kMeshIndices * sizeof(uint16_t), 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices,
-                                       nullptr)) ||
+  if (FAILED(device->CreateIndexBuffer(kMeshIndices * sizeof(uint16_t), 0, D3DFMT_INDEX16,
+                                       D3DPOOL_DEFAULT, &indices, nullptr)) ||
       !indices)
     return E_FAIL;
   indexBuffer.Attach(indices);
@@ -70,8 +70,8 @@ HRESULT WaveRenderer::BuildMesh() {
   for (UINT r = 0; r < 2; ++r) {
     for (UINT k = 0; k < kColumns; ++k) {
       const float column = static_cast<float>(k);
-      *vertex++ = {column * kColumnStepX - 1.0f, static_cast<float>(r) * s - s / 2, 0.0f, column * kColumnStepU,
-                   1.0f - static_cast<float>(r)};
+      *vertex++ = {column * kColumnStepX - 1.0f, static_cast<float>(r) * s - s / 2, 0.0f,
+                   column * kColumnStepU, 1.0f - static_cast<float>(r)};
     }
   }
   vertexBuffer->Unlock();
@@ -82,8 +82,12 @@ HRESULT WaveRenderer::BuildMesh() {
   // Quad k - 1 .. k as two triangles: bottom k - 1, top k - 1, bottom k; bottom k, top k - 1, top k.
   for (UINT k = 1; k < kColumns; ++k) {
     const uint16_t bottom = static_cast<uint16_t>(k), top = static_cast<uint16_t>(k + kColumns);
-    const uint16_t quad[6] = {static_cast<uint16_t>(bottom - 1), static_cast<uint16_t>(top - 1), bottom,
-                              bottom, static_cast<uint16_t>(top - 1), top};
+    const uint16_t quad[6] = {static_cast<uint16_t>(bottom - 1),
+                              static_cast<uint16_t>(top - 1),
+                              bottom,
+                              bottom,
+                              static_cast<uint16_t>(top - 1),
+                              top};
     for (uint16_t i : quad) *index++ = i;
   }
   return indexBuffer->Unlock();
@@ -104,10 +108,12 @@ HRESULT WaveRenderer::BuildShader() {
   // Without the shader (no compiler, or a device that refuses it) the mesh is moved here, which
   // gives the same effect: that is no failure of Attach.
   CComPtr<ID3DXBuffer> tokens;
-  if (FAILED(D3DXCompileShaderFromResourceW(ZrqThisModule(), MAKEINTRESOURCEW(kShaderResource), nullptr, nullptr,
-                                            "Wave", "vs_1_1", 0, &tokens, nullptr, &constantTable)) ||
+  if (FAILED(D3DXCompileShaderFromResourceW(ZrqThisModule(), MAKEINTRESOURCEW(kShaderResource),
+                                            nullptr, nullptr, "Wave", "vs_1_1", 0, &tokens, nullptr,
+                                            &constantTable)) ||
       !tokens || !constantTable ||
-      FAILED(device->CreateVertexShader(static_cast<const DWORD *>(tokens->GetBufferPointer()), &vertexShader))) {
+      FAILED(device->CreateVertexShader(static_cast<const DWORD *>(tokens->GetBufferPointer()),
+                                        &vertexShader))) {
     vertexShader.Release();
     constantTable.Release();
     vertexDeclaration.Release();
@@ -151,7 +157,9 @@ HRESULT WaveRenderer::UpdateGeometry() {
   for (UINT r = 0; r < 2; ++r) {
     const float row = static_cast<float>(r) * height - height / 2;
     for (UINT k = 0; k < kColumns; ++k) {
-      const float offset = flat ? 0.0f : amplitude * static_cast<float>(std::sin(static_cast<double>(k) * columnStep));
+      const float offset =
+          flat ? 0.0f
+               : amplitude * static_cast<float>(std::sin(static_cast<double>(k) * columnStep));
       (vertex++)->y = row + offset;
     }
   }
@@ -163,7 +171,9 @@ HRESULT WaveRenderer::SetTime(double) {
   return constantTable->SetFloat(device, "fEffectValue", static_cast<float>(effectValue));
 }
 
-HRESULT WaveRenderer::SetEffectValue(const double *value, INT) { return ReadEffectValue(value, effectValue); }
+HRESULT WaveRenderer::SetEffectValue(const double *value, INT) {
+  return ReadEffectValue(value, effectValue);
+}
 
 HRESULT WaveRenderer::Render(IDirect3DTexture9 *const *textures, INT textureCount) {
   std::lock_guard<std::mutex> guard(drawLock);
@@ -178,7 +188,8 @@ HRESULT WaveRenderer::Render(IDirect3DTexture9 *const *textures, INT textureCoun
   }
   d->SetStreamSource(0, vertexBuffer, 0, kWaveVertexStride);
   d->SetIndices(indexBuffer);
-  if (const HRESULT hr = d->SetTexture(0, InputTexture(0, textures, textureCount)); FAILED(hr)) return hr;
+  if (const HRESULT hr = d->SetTexture(0, InputTexture(0, textures, textureCount)); FAILED(hr))
+    return hr;
   // Everything outside the waved picture is transparent black.
   const HRESULT cleared = d->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 0.0f, 0);
   d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(meshVertexCount), 0,

@@ -11,4 +11,4 @@ inline ULONG ReferenceCount(IUnknown *object) {
   return object->Release();
 }
 
-}  // namespace zrq::test
+} // namespace zrq::test

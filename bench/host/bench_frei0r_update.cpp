@@ -85,8 +85,7 @@ class PluginInstance {
 public:
   explicit PluginInstance(const char *plugin) {
     library = dlopen(PluginPath(plugin).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library)
-      return;
+    if (!library) return;
     auto init = reinterpret_cast<int (*)()>(dlsym(library, "f0r_init"));
     auto construct =
         reinterpret_cast<f0r_instance_t (*)(unsigned, unsigned)>(dlsym(library, "f0r_construct"));
@@ -96,21 +95,16 @@ public:
         dlsym(library, "f0r_update"));
     destruct = reinterpret_cast<void (*)(f0r_instance_t)>(dlsym(library, "f0r_destruct"));
     deinit = reinterpret_cast<void (*)()>(dlsym(library, "f0r_deinit"));
-    if (!init || !construct || !setParam || !update || !destruct || !deinit || init() != 1)
-      return;
+    if (!init || !construct || !setParam || !update || !destruct || !deinit || init() != 1) return;
     initialised = true;
     instance = construct(kWidth, kHeight);
     f0r_param_double value = kPercent / 100.0;
-    if (instance)
-      setParam(instance, &value, 0);
+    if (instance) setParam(instance, &value, 0);
   }
   ~PluginInstance() {
-    if (instance)
-      destruct(instance);
-    if (initialised)
-      deinit();
-    if (library)
-      dlclose(library);
+    if (instance) destruct(instance);
+    if (initialised) deinit();
+    if (library) dlclose(library);
   }
   bool Ready() const { return instance != nullptr; }
   void Update(const uint8_t *in, uint8_t *out) {
@@ -129,8 +123,7 @@ private:
 
 // A fresh effect of the module on the software path at 75 from the start of the clip.
 CComPtr<ISoftwareEffect> SoftwarePath(LONG effectId, std::optional<ProjectParameters> &keep) {
-  if (!Module())
-    return nullptr;
+  if (!Module()) return nullptr;
   Result<ProjectParameters> project = ProjectParameters::Create(*Module());
   const KeyFrameArgument key{0.0, kPercent};
   if (!project.ok() || !project.value().SetEffectId(effectId).ok() ||
@@ -228,16 +221,14 @@ public:
   }
   double Find(const std::string &prefix, const std::string &counter) const {
     for (const auto &[name, values] : counters)
-      if (name.rfind(prefix, 0) == 0 && values.count(counter))
-        return values.at(counter);
+      if (name.rfind(prefix, 0) == 0 && values.count(counter)) return values.at(counter);
     return -1;
   }
 };
 
 std::string Times(double ratio, int digits) {
   char text[32];
-  if (ratio < 0)
-    return "-";
+  if (ratio < 0) return "-";
   std::snprintf(text, sizeof text, "%.*fx", digits, ratio);
   return text;
 }
@@ -257,10 +248,8 @@ int main(int argc, char **argv) {
         ->UseManualTime()
         ->MinTime(0.5);
   benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
-  if (!Module())
-    return 1;
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (!Module()) return 1;
   SummaryReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 

@@ -61,12 +61,10 @@ public:
     std::mt19937 rng(7);
     FILE *file = std::fopen(path.c_str(), "wb");
     for (int i = 0; file && i < kFrames; ++i) {
-      for (unsigned char &byte : frame)
-        byte = static_cast<unsigned char>(rng());
+      for (unsigned char &byte : frame) byte = static_cast<unsigned char>(rng());
       std::fwrite(frame.data(), 1, frame.size(), file);
     }
-    if (file)
-      std::fclose(file);
+    if (file) std::fclose(file);
   }
   ~StreamFile() { std::remove(path.c_str()); }
   const std::string &Path() const { return path; }
@@ -96,8 +94,7 @@ const EffectModule *Module() {
 class DrainedPipe {
 public:
   DrainedPipe() {
-    if (pipe2(ends, O_CLOEXEC) != 0)
-      ends[0] = ends[1] = -1;
+    if (pipe2(ends, O_CLOEXEC) != 0) ends[0] = ends[1] = -1;
     // The largest pipe an unprivileged process may ask for, for both contenders alike.
     fcntl(ends[1], F_SETPIPE_SZ, 1 << 20);
     reader = std::thread([this] {
@@ -113,8 +110,7 @@ public:
   }
   int WriteEnd() const { return ends[1]; }
   void CloseWriteEnd() {
-    if (ends[1] >= 0)
-      close(ends[1]);
+    if (ends[1] >= 0) close(ends[1]);
     ends[1] = -1;
   }
 
@@ -134,8 +130,7 @@ double CatPass() {
     ok = write(pipe.WriteEnd(), buffer.data(), size_t(n)) == n;
   pipe.CloseWriteEnd();
   const double seconds = Seconds(t0, Clock::now());
-  if (input >= 0)
-    close(input);
+  if (input >= 0) close(input);
   return ok ? seconds : -1.0;
 }
 
@@ -221,8 +216,7 @@ void BM_EffectAlone(benchmark::State &state) {
       break;
     sources.push_back(std::move(frame.value()));
   }
-  if (file)
-    std::fclose(file);
+  if (file) std::fclose(file);
   Result<Frame> destination = Frame::Allocate(kSize);
   if (!renderer.ok() || sources.size() != size_t(kFrames) || !destination.ok()) {
     state.SkipWithError("the frames cannot be set up");
@@ -249,8 +243,7 @@ public:
     for (const Run &run : runs)
       if (!run.error_occurred && run.run_type == Run::RT_Iteration && run.iterations > 0) {
         std::map<std::string, double> &values = results[run.benchmark_name()];
-        for (const auto &[name, counter] : run.counters)
-          values[name] = counter.value;
+        for (const auto &[name, counter] : run.counters) values[name] = counter.value;
         values["ms"] = run.GetAdjustedRealTime();
       }
     ConsoleReporter::ReportRuns(runs);
@@ -258,8 +251,7 @@ public:
   // The value of the first run whose name starts with `prefix`; negative when none ran.
   double Find(const std::string &prefix, const std::string &value) const {
     for (const auto &[name, values] : results)
-      if (name.rfind(prefix, 0) == 0 && values.count(value))
-        return values.at(value);
+      if (name.rfind(prefix, 0) == 0 && values.count(value)) return values.at(value);
     return -1;
   }
 
@@ -284,10 +276,8 @@ int main(int argc, char **argv) {
         ->MinTime(0.5);
   }
   benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
-  if (!Module())
-    return 1;
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (!Module()) return 1;
   Stream();
   SummaryReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -298,8 +288,7 @@ int main(int argc, char **argv) {
   for (const EffectInfo &effect : kEffects) {
     const std::string id = std::to_string(effect.id);
     const double ratio = reporter.Find("stream_job/" + id + "/", "x_cat");
-    if (ratio < 0)
-      continue;
+    if (ratio < 0) continue;
     const char *verdict = effect.id != MirrorFromLeftEffectId ? ""
                           : ratio <= kTarget                  ? "  (target 3x: met)"
                                                               : "  (target 3x: MISSED)";

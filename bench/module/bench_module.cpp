@@ -76,14 +76,11 @@ const EffectModule *Module() {
 // A fresh effect of the module showing `effectId` at 75 from the start of the clip, or the
 // reason it cannot be made.
 Result<ProjectParameters> EffectFor(LONG effectId) {
-  if (!Module())
-    return Error{"the module is not loaded"};
+  if (!Module()) return Error{"the module is not loaded"};
   Result<ProjectParameters> project = ProjectParameters::Create(*Module());
-  if (!project.ok())
-    return project;
+  if (!project.ok()) return project;
   const KeyFrameArgument key{0.0, kPercent};
-  if (Status set = project.value().SetEffectId(effectId); !set.ok())
-    return Error{set.message()};
+  if (Status set = project.value().SetEffectId(effectId); !set.ok()) return Error{set.message()};
   if (Status set = project.value().ReplaceKeyFrames({&key, 1}); !set.ok())
     return Error{set.message()};
   return project;
@@ -129,8 +126,7 @@ void BM_DevicePath(benchmark::State &state) {
     d3d->BeginScene();
     const auto t2 = Clock::now();
     HRESULT hr = device->PrepareFrame(0.0, &aspect, 1);
-    if (SUCCEEDED(hr))
-      hr = device->RenderFrame(textures, 1);
+    if (SUCCEEDED(hr)) hr = device->RenderFrame(textures, 1);
     const auto t3 = Clock::now();
     d3d->EndScene();
     if (!uploaded || !cleared || FAILED(hr)) {
@@ -187,8 +183,8 @@ void BM_SoftwarePath(benchmark::State &state) {
     BYTE *sources[1] = {frames.Source(i)};
     const auto t0 = Clock::now();
     processor.SetEffectValue(&value, sizeof value);
-    HRESULT hr = processor.ProcessFrame(sources, 0, strides, 0, frames.Destination(i), 0, 0,
-                                        kWidth, kHeight, kStride);
+    HRESULT hr = processor.ProcessFrame(sources, 0, strides, 0, frames.Destination(i), 0, 0, kWidth,
+                                        kHeight, kStride);
     benchmark::ClobberMemory();
     return SUCCEEDED(hr) ? Seconds(t0, Clock::now()) : -1.0;
   };
@@ -233,8 +229,7 @@ public:
   // The counter of the first run whose name starts with `prefix`; negative when none ran.
   double Find(const std::string &prefix, const std::string &counter) const {
     for (const auto &[name, values] : counters)
-      if (name.rfind(prefix, 0) == 0 && values.count(counter))
-        return values.at(counter);
+      if (name.rfind(prefix, 0) == 0 && values.count(counter)) return values.at(counter);
     return -1;
   }
 };
@@ -242,15 +237,13 @@ public:
 // A multiple with `digits` decimals, or a dash for a benchmark that did not run.
 std::string Times(double ratio, int digits) {
   char text[32];
-  if (ratio < 0)
-    return "-";
+  if (ratio < 0) return "-";
   std::snprintf(text, sizeof text, "%.*fx", digits, ratio);
   return text;
 }
 
 const char *Verdict(double ratio, double target) {
-  if (ratio < 0)
-    return "";
+  if (ratio < 0) return "";
   return ratio <= target ? "met" : "MISSED";
 }
 
@@ -275,10 +268,8 @@ int main(int argc, char **argv) {
         ->MinTime(0.5);
   }
   benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
-  if (!Module())
-    return 1;
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (!Module()) return 1;
   SummaryReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
@@ -292,16 +283,17 @@ int main(int argc, char **argv) {
     const std::string id = std::to_string(effect.id);
     const double device = reporter.Find("device/" + id, "x_cold_copy");
     const double ratio = reporter.Find("software/" + id, "module_per_direct");
-    std::printf("%-24s %9s %6.0fx %-6s %8s   %9s %-6s %9s\n", effect.name,
-                Times(device, 1).c_str(), effect.deviceTarget, Verdict(device, effect.deviceTarget),
+    std::printf("%-24s %9s %6.0fx %-6s %8s   %9s %-6s %9s\n", effect.name, Times(device, 1).c_str(),
+                effect.deviceTarget, Verdict(device, effect.deviceTarget),
                 Times(reporter.Find("device/" + id, "upload_x_cold_copy"), 2).c_str(),
                 Times(ratio, 3).c_str(), Verdict(ratio, kSoftwareTarget),
                 Times(reporter.Find("software/" + id, "x_cold_copy"), 2).c_str());
   }
-  std::printf("device: PrepareFrame + RenderFrame, and apart from it the upload, as multiples of the "
-              "cold copy; sw/direct: the module's software path against the processor called "
-              "directly (target %.2fx); software: the module's software path against the cold "
-              "copy\n",
-              kSoftwareTarget);
+  std::printf(
+      "device: PrepareFrame + RenderFrame, and apart from it the upload, as multiples of the "
+      "cold copy; sw/direct: the module's software path against the processor called "
+      "directly (target %.2fx); software: the module's software path against the cold "
+      "copy\n",
+      kSoftwareTarget);
   return 0;
 }

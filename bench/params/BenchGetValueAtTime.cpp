@@ -34,6 +34,6 @@ void GetValueAtTime(benchmark::State &state) {
 }
 BENCHMARK(GetValueAtTime)->Arg(2)->Arg(10)->Arg(100)->Arg(10'000)->Arg(100'000);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -45,4 +45,4 @@ inline HRESULT ApplyModelSpaceView(IDirect3DDevice9 *device, UINT width, UINT he
   return device->SetTransform(D3DTS_PROJECTION, &v.projection);
 }
 
-}  // namespace zrq::host
+} // namespace zrq::host

@@ -25,11 +25,9 @@ void CopyTurnedOver(const BYTE *from, BYTE *to, size_t rowBytes, int rows) {
 } // namespace
 
 Frei0rFilter::Frei0rFilter(CComPtr<IUnknown> effect, CComPtr<IEffectParameters> parameters,
-                           std::unique_ptr<FrameRenderer> renderer, Frame source,
-                           Frame destination)
-    : effect(std::move(effect)), parameters(std::move(parameters)),
-      renderer(std::move(renderer)), source(std::move(source)),
-      destination(std::move(destination)) {}
+                           std::unique_ptr<FrameRenderer> renderer, Frame source, Frame destination)
+    : effect(std::move(effect)), parameters(std::move(parameters)), renderer(std::move(renderer)),
+      source(std::move(source)), destination(std::move(destination)) {}
 
 std::unique_ptr<Frei0rFilter> Frei0rFilter::Create(const EffectModule &module, EffectId id,
                                                    unsigned width, unsigned height) {
@@ -52,8 +50,7 @@ std::unique_ptr<Frei0rFilter> Frei0rFilter::Create(const EffectModule &module, E
   CComVariant value;
   if (SUCCEEDED(hr))
     hr = parameters->SetValue(kEffectIdParameter, CComVariant(static_cast<int>(id)));
-  if (SUCCEEDED(hr))
-    hr = parameters->GetValue(kEffectValueParameter, &value);
+  if (SUCCEEDED(hr)) hr = parameters->GetValue(kEffectValueParameter, &value);
   if (SUCCEEDED(hr))
     hr = parameters->SetKeyFrameValue(0.0, kStartOffsetKeyFrames, kEffectValueParameter, value);
   if (FAILED(hr)) {
@@ -88,8 +85,7 @@ bool Frei0rFilter::ApplyWanted() {
   if (wantedEffect != appliedEffect) {
     // The new effect's renderer is built now, not at the frame's render.
     hr = parameters->SetValue(kEffectIdParameter, CComVariant(static_cast<int>(wantedEffect)));
-    if (SUCCEEDED(hr))
-      hr = parameters->ApplyParameters();
+    if (SUCCEEDED(hr)) hr = parameters->ApplyParameters();
     if (FAILED(hr)) {
       Report("the effect would not change to " + std::to_string(wantedEffect) + " (" +
              StatusCode(hr) + ")");
@@ -120,9 +116,7 @@ void Frei0rFilter::Update(const uint32_t *in, uint32_t *out) {
     // A clip's frames all take the value the host set last: the key frame holds from the start.
     Status status = renderer->Render(source, destination, 0.0);
     rendered = status.ok();
-    if (rendered)
-      CopyTurnedOver(destination.Data(), reinterpret_cast<BYTE *>(out), rowBytes, rows);
+    if (rendered) CopyTurnedOver(destination.Data(), reinterpret_cast<BYTE *>(out), rowBytes, rows);
   }
-  if (!rendered && in && out && in != out)
-    std::memcpy(out, in, rowBytes * size_t(rows));
+  if (!rendered && in && out && in != out) std::memcpy(out, in, rowBytes * size_t(rows));
 }

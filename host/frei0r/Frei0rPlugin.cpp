@@ -31,7 +31,8 @@ constexpr bool kGeneric = ZRQ_FREI0R_EFFECT == 0;
 static_assert(kGeneric || Frei0rEffectIndex(ZRQ_FREI0R_EFFECT) >= 0,
               "ZRQ_FREI0R_EFFECT is no effect identifier");
 // The plugin's own effect (for the generic plugin, the one it starts with).
-constexpr const Frei0rEffect &kEffect = kFrei0rEffects[kGeneric ? 0 : Frei0rEffectIndex(ZRQ_FREI0R_EFFECT)];
+constexpr const Frei0rEffect &kEffect =
+    kFrei0rEffects[kGeneric ? 0 : Frei0rEffectIndex(ZRQ_FREI0R_EFFECT)];
 
 constexpr int kValueParameter = 0;
 constexpr int kEffectParameter = 1;
@@ -43,13 +44,11 @@ std::unique_ptr<EffectModule> module;
 // lib/frei0r-1 beside the module's lib); empty when neither holds it.
 std::string ModuleBesidePlugin(std::string *folder) {
   Dl_info info{};
-  if (dladdr(reinterpret_cast<const void *>(&f0r_init), &info) == 0 || !info.dli_fname)
-    return {};
+  if (dladdr(reinterpret_cast<const void *>(&f0r_init), &info) == 0 || !info.dli_fname) return {};
   std::string plugin = info.dli_fname;
   *folder = plugin.substr(0, plugin.rfind('/') + 1);
   for (std::string candidate : {*folder + kModuleFileName, *folder + "../" + kModuleFileName})
-    if (access(candidate.c_str(), F_OK) == 0)
-      return candidate;
+    if (access(candidate.c_str(), F_OK) == 0) return candidate;
   return {};
 }
 
@@ -60,8 +59,7 @@ Frei0rFilter *FilterOf(f0r_instance_t instance) { return static_cast<Frei0rFilte
 extern "C" {
 
 int f0r_init() try {
-  if (module)
-    return 1;
+  if (module) return 1;
   // The module shipped with the plugin comes first; without one, the registered module.
   std::string folder;
   std::string beside = ModuleBesidePlugin(&folder);
@@ -107,10 +105,8 @@ void f0r_get_param_info(f0r_param_info_t *info, int index) {
 }
 
 f0r_instance_t f0r_construct(unsigned int width, unsigned int height) try {
-  if (!module && f0r_init() == 0)
-    return nullptr;
-  return Frei0rFilter::Create(*module, kEffect.id, width, height)
-      .release();
+  if (!module && f0r_init() == 0) return nullptr;
+  return Frei0rFilter::Create(*module, kEffect.id, width, height).release();
 } catch (...) {
   return nullptr;
 }
@@ -118,8 +114,7 @@ f0r_instance_t f0r_construct(unsigned int width, unsigned int height) try {
 void f0r_destruct(f0r_instance_t instance) { delete FilterOf(instance); }
 
 void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
-  if (!instance || !param)
-    return;
+  if (!instance || !param) return;
   const double given = *static_cast<const f0r_param_double *>(param);
   if (index == kValueParameter)
     FilterOf(instance)->SetPercent(PercentOfFraction(given));
@@ -128,8 +123,7 @@ void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int index) 
 }
 
 void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
-  if (!instance || !param)
-    return;
+  if (!instance || !param) return;
   double *value = static_cast<f0r_param_double *>(param);
   if (index == kValueParameter)
     *value = FilterOf(instance)->Percent() / 100.0;
@@ -138,8 +132,7 @@ void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int index) 
 }
 
 void f0r_update(f0r_instance_t instance, double, const uint32_t *in, uint32_t *out) try {
-  if (instance)
-    FilterOf(instance)->Update(in, out);
+  if (instance) FilterOf(instance)->Update(in, out);
 } catch (...) {
   // Nothing throws once the instance stands; a frame that failed anyway is left as it was.
 }

@@ -11,8 +11,7 @@
 double PercentOfFraction(double fraction) {
   if (!(fraction > 0.0)) // also not-a-number
     return 0.0;
-  if (fraction >= 1.0)
-    return 100.0;
+  if (fraction >= 1.0) return 100.0;
   // The shortest digits that read back as the fraction, in the form d.ddde-XX; moving the
   // decimal point two places is adding 2 to the exponent, and reading the digits back rounds
   // once, to the double nearest the decimal percentage.
@@ -25,16 +24,15 @@ double PercentOfFraction(double fraction) {
   std::from_chars(digits.data() + e + 1 + (digits[e + 1] == '+'), digits.data() + digits.size(),
                   exponent);
   char shifted[80];
-  int length = std::snprintf(shifted, sizeof shifted, "%.*se%d", int(e), digits.data(),
-                             exponent + 2);
+  int length =
+      std::snprintf(shifted, sizeof shifted, "%.*se%d", int(e), digits.data(), exponent + 2);
   double percent = 0.0;
   std::from_chars(shifted, shifted + length, percent);
   return percent;
 }
 
 EffectId EffectOfFraction(double fraction) {
-  if (!(fraction > 0.0))
-    return EffectId(FirstEffectId);
+  if (!(fraction > 0.0)) return EffectId(FirstEffectId);
   // The tenths are read on the decimal digits too, so no fraction a user types at the start
   // of a tenth lands a hair short of it.
   double tenth = std::floor(PercentOfFraction(fraction) / 10.0);

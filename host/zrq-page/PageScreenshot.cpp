@@ -21,7 +21,8 @@ public:
   explicit ModuleClassObjects(const std::string &path) {
     const std::string opened = path.find('/') == std::string::npos ? "./" + path : path;
     library = dlopen(opened.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
-    if (library) getClassObject = reinterpret_cast<LPFNGETCLASSOBJECT>(dlsym(library, "DllGetClassObject"));
+    if (library)
+      getClassObject = reinterpret_cast<LPFNGETCLASSOBJECT>(dlsym(library, "DllGetClassObject"));
   }
   ~ModuleClassObjects() {
     if (library) dlclose(library);
@@ -47,8 +48,8 @@ public:
       return RegisterClassExW(&frameClass);
     }();
     if (registered)
-      window = CreateWindowExW(0, u"ZrqPageFrame", u"zrq-page", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                               nullptr, nullptr, nullptr, nullptr);
+      window = CreateWindowExW(0, u"ZrqPageFrame", u"zrq-page", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                               height, nullptr, nullptr, nullptr, nullptr);
   }
   ~FrameWindow() {
     if (window) DestroyWindow(window);
@@ -59,7 +60,9 @@ public:
   HWND window = nullptr;
 };
 
-Error Failed(const std::string &what, HRESULT hr) { return Error{what + " (" + StatusCode(hr) + ")"}; }
+Error Failed(const std::string &what, HRESULT hr) {
+  return Error{what + " (" + StatusCode(hr) + ")"};
+}
 
 // The class identifier of the effect's page, as the effect names it.
 Result<CLSID> PageClass(IUnknown *effect) {
@@ -84,7 +87,8 @@ Result<Frame> Picture(HWND window) {
   if (!frame.ok()) return frame;
   Frame &picture = frame.value();
   std::vector<BYTE> surfaceBits(picture.ByteCount());
-  const ZRQUISURFACE surface = {surfaceBits.data(), picture.Width(), picture.Height(), picture.Stride()};
+  const ZRQUISURFACE surface = {surfaceBits.data(), picture.Width(), picture.Height(),
+                                picture.Stride()};
   const HRESULT hr = ZrqUiRenderWindow(window, &surface);
   if (FAILED(hr)) return Failed("the window layer could not draw the page", hr);
   for (int y = 0; y < picture.Height(); ++y)
@@ -93,15 +97,17 @@ Result<Frame> Picture(HWND window) {
   return frame;
 }
 
-}  // namespace
+} // namespace
 
 Result<Frame> PageScreenshot(const EffectModule &module, IUnknown *effect) {
   Result<CLSID> clsid = PageClass(effect);
   if (!clsid.ok()) return Error{clsid.message()};
   ModuleClassObjects classObjects(module.Path());
-  if (!classObjects.getClassObject) return Error{"cannot reach the class objects of " + Quoted(module.Path())};
+  if (!classObjects.getClassObject)
+    return Error{"cannot reach the class objects of " + Quoted(module.Path())};
   CComPtr<IClassFactory> factory;
-  HRESULT hr = classObjects.getClassObject(clsid.value(), IID_IClassFactory, reinterpret_cast<void **>(&factory));
+  HRESULT hr = classObjects.getClassObject(clsid.value(), IID_IClassFactory,
+                                           reinterpret_cast<void **>(&factory));
   if (FAILED(hr)) return Failed("the module does not make the effect's property page", hr);
   CComPtr<IPropertyPage> page;
   hr = factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void **>(&page));

@@ -32,7 +32,8 @@ constexpr const char *kUsage =
     "  --screenshot FILE.png  where the picture goes (replaced in one step)\n"
     "  --params FILE.xml      a project saved by zrq-render --save-params: its effect, key frames\n"
     "                         and time cursor\n"
-    "  --effect NAME          the effect, by name (\"Mirror from Top\", mirror-from-top) or 2001..2010\n"
+    "  --effect NAME          the effect, by name (\"Mirror from Top\", mirror-from-top) or "
+    "2001..2010\n"
     "  --time T               the page's time cursor, 0 (start of the clip) to 1 (end)\n"
     "  --module FILE.so       the module to use (default: ZRQDistortion2D9.so beside zrq-page)\n"
     "\n"
@@ -87,22 +88,25 @@ Status Prepare(const Options &options, const EffectModule &module, ProjectParame
     Status loaded = project.Load(options.params, &warnings);
     if (!loaded.ok()) return loaded;
   }
-  for (const std::string &warning : warnings) std::fprintf(stderr, "zrq-page: warning: %s\n", warning.c_str());
+  for (const std::string &warning : warnings)
+    std::fprintf(stderr, "zrq-page: warning: %s\n", warning.c_str());
   if (!options.effect.empty()) {
     std::optional<LONG> id = module.Names().Find(options.effect);
-    if (!id) return Status::Fail("no effect is called " + Quoted(options.effect) + "; choose one of " +
-                                 module.Names().Choices());
+    if (!id)
+      return Status::Fail("no effect is called " + Quoted(options.effect) + "; choose one of " +
+                          module.Names().Choices());
     Status set = project.SetEffectId(*id);
     if (!set.ok()) return set;
   }
   if (options.time) {
-    const HRESULT hr = project.Interface()->SetValue(kCurrentTimeParameter, CComVariant(*options.time));
+    const HRESULT hr =
+        project.Interface()->SetValue(kCurrentTimeParameter, CComVariant(*options.time));
     if (FAILED(hr)) return Status::Fail("cannot set the time cursor");
   }
   return project.Apply();
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv) {
   std::vector<std::string_view> args(argv + 1, argv + argc);
@@ -126,7 +130,8 @@ int main(int argc, char **argv) {
   project.value().Interface()->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&effect));
   Result<Frame> picture = PageScreenshot(*module.value(), effect);
   if (!picture.ok()) return Fail(picture.message());
-  if (Status written = WritePngFile(options.screenshot, picture.value(), PngChannels::Rgb); !written.ok())
+  if (Status written = WritePngFile(options.screenshot, picture.value(), PngChannels::Rgb);
+      !written.ok())
     return Fail(written.message());
   return 0;
 }

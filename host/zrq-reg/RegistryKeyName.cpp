@@ -13,25 +13,30 @@ struct Root {
 };
 
 const Root kRoots[] = {
-    {"HKEY_CLASSES_ROOT", "HKCR", HKEY_CLASSES_ROOT},   {"HKEY_CURRENT_USER", "HKCU", HKEY_CURRENT_USER},
-    {"HKEY_LOCAL_MACHINE", "HKLM", HKEY_LOCAL_MACHINE}, {"HKEY_USERS", "HKU", HKEY_USERS},
+    {"HKEY_CLASSES_ROOT", "HKCR", HKEY_CLASSES_ROOT},
+    {"HKEY_CURRENT_USER", "HKCU", HKEY_CURRENT_USER},
+    {"HKEY_LOCAL_MACHINE", "HKLM", HKEY_LOCAL_MACHINE},
+    {"HKEY_USERS", "HKU", HKEY_USERS},
     {"HKEY_CURRENT_CONFIG", "HKCC", HKEY_CURRENT_CONFIG},
 };
 
 bool SameWord(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
+    if (std::toupper(static_cast<unsigned char>(a[i])) !=
+        std::toupper(static_cast<unsigned char>(b[i])))
+      return false;
   }
   return true;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<RegistryKeyName> RegistryKeyName::Parse(std::string_view key, std::string *error) {
   const size_t slash = key.find('\\');
   const std::string_view rootName = key.substr(0, slash);
-  std::string_view rest = slash == std::string_view::npos ? std::string_view() : key.substr(slash + 1);
+  std::string_view rest =
+      slash == std::string_view::npos ? std::string_view() : key.substr(slash + 1);
   while (rest.ends_with('\\')) rest.remove_suffix(1);
   for (const Root &root : kRoots) {
     if (!SameWord(rootName, root.longName) && !SameWord(rootName, root.shortName)) continue;

@@ -10,8 +10,8 @@
 
 struct RegistryKeyName {
   HKEY root = nullptr;
-  std::u16string subkey;  // empty: the root itself
-  std::string text;       // the key with the root's long name, as shown to the user
+  std::u16string subkey; // empty: the root itself
+  std::string text;      // the key with the root's long name, as shown to the user
 
   // Nothing, with the reason in *error, for a key outside the known roots.
   static std::optional<RegistryKeyName> Parse(std::string_view key, std::string *error);

@@ -17,7 +17,8 @@ inline std::string StatusText(HRESULT hr) {
                                 static_cast<DWORD>(hr), 0, words, 512, nullptr);
   while (length > 0 && (words[length - 1] == u'\r' || words[length - 1] == u'\n')) --length;
   std::string narrow;
-  if (length > 0 && ZrqWideToUtf8(std::u16string_view(words, length), &narrow)) text += " (" + narrow + ")";
+  if (length > 0 && ZrqWideToUtf8(std::u16string_view(words, length), &narrow))
+    text += " (" + narrow + ")";
   char problem[2048];
   if (ZrqRegGetLastProblem(problem, sizeof problem) > 0) text += std::string(": ") + problem;
   return text;

@@ -41,7 +41,8 @@ constexpr const char *kUsage =
     "Exit status: 0 done, 1 failed, 2 bad usage.\n";
 
 int Fail(const std::string &what, LONG status) {
-  std::fprintf(stderr, "zrq-reg: %s: %s\n", what.c_str(), StatusText(HRESULT_FROM_WIN32(status)).c_str());
+  std::fprintf(stderr, "zrq-reg: %s: %s\n", what.c_str(),
+               StatusText(HRESULT_FROM_WIN32(status)).c_str());
   return kExitFailure;
 }
 
@@ -57,16 +58,26 @@ std::string Utf8(std::u16string_view text) {
 
 const char *TypeName(DWORD type) {
   switch (type) {
-    case REG_NONE: return "REG_NONE";
-    case REG_SZ: return "REG_SZ";
-    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
-    case REG_BINARY: return "REG_BINARY";
-    case REG_DWORD: return "REG_DWORD";
-    case REG_DWORD_BIG_ENDIAN: return "REG_DWORD_BIG_ENDIAN";
-    case REG_LINK: return "REG_LINK";
-    case REG_MULTI_SZ: return "REG_MULTI_SZ";
-    case REG_QWORD: return "REG_QWORD";
-    default: return nullptr;
+  case REG_NONE:
+    return "REG_NONE";
+  case REG_SZ:
+    return "REG_SZ";
+  case REG_EXPAND_SZ:
+    return "REG_EXPAND_SZ";
+  case REG_BINARY:
+    return "REG_BINARY";
+  case REG_DWORD:
+    return "REG_DWORD";
+  case REG_DWORD_BIG_ENDIAN:
+    return "REG_DWORD_BIG_ENDIAN";
+  case REG_LINK:
+    return "REG_LINK";
+  case REG_MULTI_SZ:
+    return "REG_MULTI_SZ";
+  case REG_QWORD:
+    return "REG_QWORD";
+  default:
+    return nullptr;
   }
 }
 
@@ -82,7 +93,8 @@ std::string DataText(DWORD type, const std::vector<BYTE> &data) {
   }
   if ((type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) && data.size() % 2 == 0) {
     std::u16string text;
-    for (size_t i = 0; i < data.size(); i += 2) text += static_cast<char16_t>(data[i] | data[i + 1] << 8);
+    for (size_t i = 0; i < data.size(); i += 2)
+      text += static_cast<char16_t>(data[i] | data[i + 1] << 8);
     while (!text.empty() && text.back() == 0) text.pop_back();
     std::string out;
     for (char16_t c : text) out += c == 0 ? std::string("\\0") : Utf8(std::u16string(1, c));
@@ -107,8 +119,10 @@ LONG PrintValues(HKEY key) {
     data.resize(size);
     const char *typeName = TypeName(type);
     char unknownType[16];
-    if (typeName == nullptr) std::snprintf(unknownType, sizeof unknownType, "0x%x", type), typeName = unknownType;
-    const std::string shownName = nameLength == 0 ? "(Default)" : Utf8(std::u16string_view(name.data(), nameLength));
+    if (typeName == nullptr)
+      std::snprintf(unknownType, sizeof unknownType, "0x%x", type), typeName = unknownType;
+    const std::string shownName =
+        nameLength == 0 ? "(Default)" : Utf8(std::u16string_view(name.data(), nameLength));
     std::printf("    %s    %s    %s\n", shownName.c_str(), typeName, DataText(type, data).c_str());
   }
 }
@@ -137,13 +151,16 @@ LONG Query(HKEY key, const std::string &path, bool recurse) {
   if (status != ERROR_SUCCESS) return status;
   if (!recurse) {
     if (!names.empty()) std::printf("\n");
-    for (const std::u16string &name : names) std::printf("%s\\%s\n", path.c_str(), Utf8(name).c_str());
+    for (const std::u16string &name : names)
+      std::printf("%s\\%s\n", path.c_str(), Utf8(name).c_str());
     return ERROR_SUCCESS;
   }
   for (const std::u16string &name : names) {
     CRegKey child;
-    if (const LONG opened = child.Open(key, name.c_str(), KEY_READ); opened != ERROR_SUCCESS) return opened;
-    if (const LONG shown = Query(child, path + "\\" + Utf8(name), true); shown != ERROR_SUCCESS) return shown;
+    if (const LONG opened = child.Open(key, name.c_str(), KEY_READ); opened != ERROR_SUCCESS)
+      return opened;
+    if (const LONG shown = Query(child, path + "\\" + Utf8(name), true); shown != ERROR_SUCCESS)
+      return shown;
   }
   return ERROR_SUCCESS;
 }
@@ -165,7 +182,8 @@ int Run(const std::vector<std::string_view> &args) {
   if (command == "delete") {
     if (args.size() == 2) {
       if (name->subkey.empty()) return Usage("a root key cannot be deleted");
-      if (const LONG status = RegDeleteTreeW(name->root, name->subkey.c_str()); status != ERROR_SUCCESS)
+      if (const LONG status = RegDeleteTreeW(name->root, name->subkey.c_str());
+          status != ERROR_SUCCESS)
         return Fail("cannot delete " + name->text, status);
     } else {
       std::u16string valueName;
@@ -186,25 +204,28 @@ int Run(const std::vector<std::string_view> &args) {
   }
 
   const bool isQuery = command == "query";
-  if (!isQuery && command != "export") return Usage("unknown command '" + std::string(command) + "'");
+  if (!isQuery && command != "export")
+    return Usage("unknown command '" + std::string(command) + "'");
   if (isQuery && !(args.size() == 2 || (args.size() == 3 && (args[2] == "/s" || args[2] == "/S"))))
     return Usage("query takes a key and, to show everything below it, /s");
   if (!isQuery && args.size() != 3) return Usage("export takes a key and a file");
   CRegKey key;
-  if (const LONG status = key.Open(name->root, name->subkey.c_str(), KEY_READ); status != ERROR_SUCCESS)
+  if (const LONG status = key.Open(name->root, name->subkey.c_str(), KEY_READ);
+      status != ERROR_SUCCESS)
     return Fail("cannot open " + name->text, status);
   if (isQuery) {
     if (const LONG status = Query(key, name->text, args.size() == 3); status != ERROR_SUCCESS)
       return Fail("cannot read " + name->text, status);
     return 0;
   }
-  if (const LONG status = ZrqRegExportKey(key, std::string(args[2]).c_str()); status != ERROR_SUCCESS)
+  if (const LONG status = ZrqRegExportKey(key, std::string(args[2]).c_str());
+      status != ERROR_SUCCESS)
     return Fail("cannot export " + name->text + " to " + std::string(args[2]), status);
   std::printf("The operation completed successfully.\n");
   return 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);

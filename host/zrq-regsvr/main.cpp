@@ -38,7 +38,8 @@ struct Options {
 };
 
 // Options may be written /u or -u, in either case.
-bool ParseArguments(const std::vector<std::string_view> &arguments, Options *options, std::string *error) {
+bool ParseArguments(const std::vector<std::string_view> &arguments, Options *options,
+                    std::string *error) {
   for (std::string_view argument : arguments) {
     if (argument == "--help" || argument == "-h" || argument == "/?") {
       options->help = true;
@@ -52,7 +53,8 @@ bool ParseArguments(const std::vector<std::string_view> &arguments, Options *opt
       *error = "unknown option '" + std::string(argument) + "'";
       return false;
     } else if (!options->module.empty()) {
-      *error = "one module at a time: '" + options->module + "' and '" + std::string(argument) + "'";
+      *error =
+          "one module at a time: '" + options->module + "' and '" + std::string(argument) + "'";
       return false;
     } else {
       options->module = argument;
@@ -72,10 +74,12 @@ int Register(const Options &options) {
   };
   const char *entryName = options.unregister ? "DllUnregisterServer" : "DllRegisterServer";
   // A bare name means the file in this folder, not a search of the library path.
-  const std::string path = options.module.find('/') == std::string::npos ? "./" + options.module : options.module;
+  const std::string path =
+      options.module.find('/') == std::string::npos ? "./" + options.module : options.module;
   std::u16string widePath;
   if (!ZrqUtf8ToWide(path, &widePath))
-    return say(stderr, kExitFailure, "zrq-regsvr: the module's name is not UTF-8: '" + options.module + "'");
+    return say(stderr, kExitFailure,
+               "zrq-regsvr: the module's name is not UTF-8: '" + options.module + "'");
 
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const HMODULE module = LoadLibraryW(widePath.c_str());
@@ -84,13 +88,16 @@ int Register(const Options &options) {
     char reason[1024];
     ZrqGetLoaderMessage(reason, sizeof reason);
     CoUninitialize();
-    return say(stderr, kExitFailure, "zrq-regsvr: cannot load " + options.module + ": " + reason + " - " + StatusText(hr));
+    return say(stderr, kExitFailure,
+               "zrq-regsvr: cannot load " + options.module + ": " + reason + " - " +
+                   StatusText(hr));
   }
   const auto entry = reinterpret_cast<LPFNDLLREGISTERSERVER>(GetProcAddress(module, entryName));
   int code = 0;
   if (entry == nullptr) {
     code = say(stderr, kExitFailure,
-               "zrq-regsvr: " + options.module + " was loaded, but it has no entry point " + entryName + ".");
+               "zrq-regsvr: " + options.module + " was loaded, but it has no entry point " +
+                   entryName + ".");
   } else {
     // The whole registration is one change of the registry: quick, and whole even when another
     // registration runs at the same time. A registry that cannot be read is left for the module
@@ -102,8 +109,9 @@ int Register(const Options &options) {
       if (SUCCEEDED(hr) && written != ERROR_SUCCESS) hr = HRESULT_FROM_WIN32(written);
     }
     if (FAILED(hr))
-      code = say(stderr, kExitFailure, std::string("zrq-regsvr: ") + entryName + " in " + options.module +
-                                           " failed: " + StatusText(hr));
+      code = say(stderr, kExitFailure,
+                 std::string("zrq-regsvr: ") + entryName + " in " + options.module +
+                     " failed: " + StatusText(hr));
     else
       code = say(stdout, 0, std::string(entryName) + " in " + options.module + " succeeded.");
   }
@@ -112,7 +120,7 @@ int Register(const Options &options) {
   return code;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv) {
   Options options;

@@ -26,8 +26,7 @@ int Complain(int code, const std::string &message) {
 
 Status Render(const RenderOptions &options, const EffectModule &module) {
   Result<RenderPlan> plan = PrepareRun(options, module, stdout, stderr);
-  if (!plan.ok())
-    return plan.status();
+  if (!plan.ok()) return plan.status();
   switch (options.mode) {
   case RunMode::Picture:
     return RunPictureJob(options, plan.value(), stdout);
@@ -65,8 +64,7 @@ Status Run(const RenderOptions &options, const EffectModule &module) {
 int LoadAndRun(RenderOptions &options) {
   Result<std::unique_ptr<EffectModule>> module =
       EffectModule::Open(options.modulePath, EffectModule::DefaultPath());
-  if (!module.ok())
-    return Complain(kExitFailure, module.message());
+  if (!module.ok()) return Complain(kExitFailure, module.message());
   if (!module.value()->Warning().empty())
     std::fprintf(stderr, "zrq-render: warning: %s\n", Printable(module.value()->Warning()).c_str());
   if (options.verbose)
@@ -76,8 +74,7 @@ int LoadAndRun(RenderOptions &options) {
   if (Status resolved = ResolveEffect(options, module.value()->Names()); !resolved.ok())
     return Complain(kExitUsage, resolved.message());
   Status status = Run(options, *module.value());
-  if (!status.ok())
-    return Complain(kExitFailure, status.message());
+  if (!status.ok()) return Complain(kExitFailure, status.message());
   return 0;
 }
 
@@ -91,8 +88,7 @@ int main(int argc, char **argv) {
 
   std::vector<std::string_view> arguments(argv + 1, argv + argc);
   Result<RenderOptions> parsed = ParseCommandLine(arguments);
-  if (!parsed.ok())
-    return Complain(kExitUsage, parsed.message());
+  if (!parsed.ok()) return Complain(kExitUsage, parsed.message());
   RenderOptions &options = parsed.value();
   switch (options.mode) {
   case RunMode::Help:

@@ -55,10 +55,11 @@ STDMETHODIMP BufferResource<Interface, kType>::QueryInterface(REFIID riid, void 
 }
 
 template <class Interface, D3DRESOURCETYPE kType>
-STDMETHODIMP BufferResource<Interface, kType>::Lock(UINT OffsetToLock, UINT SizeToLock, void **ppbData, DWORD) {
+STDMETHODIMP BufferResource<Interface, kType>::Lock(UINT OffsetToLock, UINT SizeToLock,
+                                                    void **ppbData, DWORD) {
   const HRESULT hr = storage_.Lock(OffsetToLock, SizeToLock, ppbData);
-  this->OwningDevice()->Recorder().Record(lockCallName_, {OffsetToLock, SizeToLock}, this, hr, "%u, %u", OffsetToLock,
-                                          SizeToLock);
+  this->OwningDevice()->Recorder().Record(lockCallName_, {OffsetToLock, SizeToLock}, this, hr,
+                                          "%u, %u", OffsetToLock, SizeToLock);
   return hr;
 }
 
@@ -83,4 +84,4 @@ STDMETHODIMP IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC *pDesc) {
   return D3D_OK;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

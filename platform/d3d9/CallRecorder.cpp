@@ -19,8 +19,8 @@ void CallRecorder::Clear() {
   calls_.clear();
 }
 
-void CallRecorder::Record(const char *method, std::initializer_list<DWORD> args, const void *object, HRESULT result,
-                          const char *format, ...) {
+void CallRecorder::Record(const char *method, std::initializer_list<DWORD> args, const void *object,
+                          HRESULT result, const char *format, ...) {
   if (!on_) return;
   ZRQ_D3D9_CALL call{};
   call.Method = method;
@@ -57,4 +57,4 @@ UINT CallRecorder::Copy(ZRQ_D3D9_CALL *out, UINT capacity) const {
   return count;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -14,13 +14,20 @@ constexpr int kPlaneCount = 7;
 // Signed distance to a plane; inside where ≥ 0.
 float Distance(const ClipVertex &v, int plane) {
   switch (plane) {
-    case 0: return v.z;
-    case 1: return v.w - v.z;
-    case 2: return kGuard * v.w + v.x;
-    case 3: return kGuard * v.w - v.x;
-    case 4: return kGuard * v.w + v.y;
-    case 5: return kGuard * v.w - v.y;
-    default: return v.w - kMinW;
+  case 0:
+    return v.z;
+  case 1:
+    return v.w - v.z;
+  case 2:
+    return kGuard * v.w + v.x;
+  case 3:
+    return kGuard * v.w - v.x;
+  case 4:
+    return kGuard * v.w + v.y;
+  case 5:
+    return kGuard * v.w - v.y;
+  default:
+    return v.w - kMinW;
   }
 }
 
@@ -34,7 +41,7 @@ ClipVertex Lerp(const ClipVertex &a, const ClipVertex &b, float t) {
   return r;
 }
 
-}  // namespace
+} // namespace
 
 bool InsideClipVolume(const ClipVertex &v) {
   for (int p = 0; p < kPlaneCount; ++p)
@@ -68,4 +75,4 @@ int ClipTriangle(const ClipVertex &a, const ClipVertex &b, const ClipVertex &c, 
   return count;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

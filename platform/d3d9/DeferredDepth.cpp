@@ -132,4 +132,4 @@ void DeferredDepth::ClearWords(uint32_t *row, int x0, int x1, uint32_t value, ui
   for (int x = x0; x < x1; ++x) row[x] = (row[x] & ~mask) | set;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -21,7 +21,7 @@ namespace zrq::d3d9 {
 struct PixelBuffer;
 
 class DeferredDepth {
- public:
+public:
   explicit DeferredDepth(const PixelBuffer &words) : words_(words) {}
 
   // Holds back a clear of whole rows y0 <= y < y1: the bits of `mask` in every word become
@@ -63,7 +63,7 @@ class DeferredDepth {
   // Sets the bits of `mask` in words x0 <= x < x1 of a row to those of `value`.
   static void ClearWords(uint32_t *row, int x0, int x1, uint32_t value, uint32_t mask);
 
- private:
+private:
   static constexpr int kMaxRuns = 8;
   static constexpr uint32_t kDepthBits = 0xFFFFFF00u;
 
@@ -72,7 +72,7 @@ class DeferredDepth {
   // Runs are sorted, apart, and not empty.
   struct Row {
     uint32_t value = 0;
-    uint32_t mask = 0;  // 0: the row is all in memory
+    uint32_t mask = 0; // 0: the row is all in memory
     uint32_t runValue = 0;
     bool settled = false;
     int runs = 0;
@@ -100,7 +100,7 @@ class DeferredDepth {
 
   const PixelBuffer &words_;
   std::vector<Row> rows_;
-  int first_ = 0, end_ = 0;  // rows that may hold something: first_ <= y < end_
+  int first_ = 0, end_ = 0; // rows that may hold something: first_ <= y < end_
 };
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -8,9 +8,10 @@ namespace {
 
 constexpr unsigned long long kDefaultBudget = 2ull << 30;
 
-}  // namespace
+} // namespace
 
-Device::Device(Direct3D9 *d3d, const D3DDEVICE_CREATION_PARAMETERS &creation, const D3DPRESENT_PARAMETERS &params)
+Device::Device(Direct3D9 *d3d, const D3DDEVICE_CREATION_PARAMETERS &creation,
+               const D3DPRESENT_PARAMETERS &params)
     : d3d_(d3d), creation_(creation), params_(params), memoryBudget_(kDefaultBudget) {
   d3d_->AddRef();
 }
@@ -28,16 +29,18 @@ Device::~Device() {
 
 HRESULT Device::Create(Direct3D9 *d3d, const D3DDEVICE_CREATION_PARAMETERS &creation,
                        const D3DPRESENT_PARAMETERS &params, Device **out) {
-  if (params.BackBufferWidth == 0 || params.BackBufferHeight == 0 || params.BackBufferWidth > 16384 ||
-      params.BackBufferHeight > 16384)
+  if (params.BackBufferWidth == 0 || params.BackBufferHeight == 0 ||
+      params.BackBufferWidth > 16384 || params.BackBufferHeight > 16384)
     return D3DERR_INVALIDCALL;
   if (params.BackBufferFormat != D3DFMT_A8R8G8B8 && params.BackBufferFormat != D3DFMT_X8R8G8B8 &&
       params.BackBufferFormat != D3DFMT_UNKNOWN)
     return D3DERR_INVALIDCALL;
-  if (params.EnableAutoDepthStencil && !IsDepthFormat(params.AutoDepthStencilFormat)) return D3DERR_INVALIDCALL;
+  if (params.EnableAutoDepthStencil && !IsDepthFormat(params.AutoDepthStencilFormat))
+    return D3DERR_INVALIDCALL;
   Device *device = new (std::nothrow) Device(d3d, creation, params);
   if (!device) return E_OUTOFMEMORY;
-  if (device->params_.BackBufferFormat == D3DFMT_UNKNOWN) device->params_.BackBufferFormat = D3DFMT_X8R8G8B8;
+  if (device->params_.BackBufferFormat == D3DFMT_UNKNOWN)
+    device->params_.BackBufferFormat = D3DFMT_X8R8G8B8;
   const HRESULT hr = device->CreateImplicitSurfaces();
   if (FAILED(hr)) {
     device->Release();
@@ -49,22 +52,27 @@ HRESULT Device::Create(Direct3D9 *d3d, const D3DDEVICE_CREATION_PARAMETERS &crea
 
 HRESULT Device::CreateImplicitSurfaces() {
   PixelBuffer colour;
-  HRESULT hr = AllocatePixels(this, params_.BackBufferWidth, params_.BackBufferHeight, params_.BackBufferFormat, &colour);
+  HRESULT hr = AllocatePixels(this, params_.BackBufferWidth, params_.BackBufferHeight,
+                              params_.BackBufferFormat, &colour);
   if (FAILED(hr)) return hr;
-  backBuffer_.reset(new (std::nothrow) Surface(this, DeviceChild::Owner::Device, nullptr, D3DUSAGE_RENDERTARGET,
-                                               D3DPOOL_DEFAULT, std::move(colour)));
+  backBuffer_.reset(new (std::nothrow)
+                        Surface(this, DeviceChild::Owner::Device, nullptr, D3DUSAGE_RENDERTARGET,
+                                D3DPOOL_DEFAULT, std::move(colour)));
   if (!backBuffer_) return E_OUTOFMEMORY;
   renderTarget_.Reset(backBuffer_.get());
   if (params_.EnableAutoDepthStencil) {
     PixelBuffer depth;
-    hr = AllocatePixels(this, params_.BackBufferWidth, params_.BackBufferHeight, params_.AutoDepthStencilFormat, &depth);
+    hr = AllocatePixels(this, params_.BackBufferWidth, params_.BackBufferHeight,
+                        params_.AutoDepthStencilFormat, &depth);
     if (FAILED(hr)) return hr;
-    autoDepthStencil_.reset(new (std::nothrow) Surface(this, DeviceChild::Owner::Device, nullptr,
-                                                       D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, std::move(depth)));
+    autoDepthStencil_.reset(new (std::nothrow)
+                                Surface(this, DeviceChild::Owner::Device, nullptr,
+                                        D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, std::move(depth)));
     if (!autoDepthStencil_) return E_OUTOFMEMORY;
     depthStencil_.Reset(autoDepthStencil_.get());
   }
-  SetDefaultState(state_, params_.EnableAutoDepthStencil != FALSE, params_.BackBufferWidth, params_.BackBufferHeight);
+  SetDefaultState(state_, params_.EnableAutoDepthStencil != FALSE, params_.BackBufferWidth,
+                  params_.BackBufferHeight);
   return D3D_OK;
 }
 
@@ -116,7 +124,8 @@ STDMETHODIMP_(ULONG) Device::Release() {
 STDMETHODIMP Device::TestCooperativeLevel() { return D3D_OK; }
 
 STDMETHODIMP_(UINT) Device::GetAvailableTextureMem() {
-  const unsigned long long free = memoryBudget_.load() - std::min(memoryBudget_.load(), memoryUsed_.load());
+  const unsigned long long free =
+      memoryBudget_.load() - std::min(memoryBudget_.load(), memoryUsed_.load());
   return static_cast<UINT>(std::min<unsigned long long>(free, 0xFFF00000ull));
 }
 
@@ -174,11 +183,13 @@ STDMETHODIMP Device::Present(const RECT *, const RECT *, HWND, const RGNDATA *) 
 STDMETHODIMP Device::Reset(D3DPRESENT_PARAMETERS *pPresentationParameters) {
   if (!pPresentationParameters || inScene_ || recording_) return D3DERR_INVALIDCALL;
   const D3DPRESENT_PARAMETERS p = *pPresentationParameters;
-  if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 || p.BackBufferWidth > 16384 || p.BackBufferHeight > 16384 ||
+  if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 || p.BackBufferWidth > 16384 ||
+      p.BackBufferHeight > 16384 ||
       (p.EnableAutoDepthStencil && !IsDepthFormat(p.AutoDepthStencilFormat)))
     return D3DERR_INVALIDCALL;
   // Public references to the old implicit surfaces would dangle: Direct3D 9 refuses too.
-  if ((backBuffer_ && backBuffer_->PublicCount()) || (autoDepthStencil_ && autoDepthStencil_->PublicCount()))
+  if ((backBuffer_ && backBuffer_->PublicCount()) ||
+      (autoDepthStencil_ && autoDepthStencil_->PublicCount()))
     return D3DERR_INVALIDCALL;
   state_ = DeviceState();
   renderTarget_.Reset(nullptr);
@@ -192,10 +203,13 @@ STDMETHODIMP Device::Reset(D3DPRESENT_PARAMETERS *pPresentationParameters) {
 
 // ---- What a device without a window or shaders does not do ------------------------------------
 
-STDMETHODIMP Device::SetCursorProperties(UINT, UINT, IDirect3DSurface9 *) { return D3DERR_INVALIDCALL; }
+STDMETHODIMP Device::SetCursorProperties(UINT, UINT, IDirect3DSurface9 *) {
+  return D3DERR_INVALIDCALL;
+}
 STDMETHODIMP_(void) Device::SetCursorPosition(int, int, DWORD) {}
 STDMETHODIMP_(BOOL) Device::ShowCursor(BOOL) { return FALSE; }
-STDMETHODIMP Device::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS *, IDirect3DSwapChain9 **pSwapChain) {
+STDMETHODIMP Device::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS *,
+                                               IDirect3DSwapChain9 **pSwapChain) {
   if (pSwapChain) *pSwapChain = nullptr;
   return D3DERR_INVALIDCALL;
 }
@@ -213,7 +227,8 @@ STDMETHODIMP Device::SetDialogBoxMode(BOOL) { return D3D_OK; }
 STDMETHODIMP_(void) Device::SetGammaRamp(UINT, DWORD, const D3DGAMMARAMP *) {}
 STDMETHODIMP_(void) Device::GetGammaRamp(UINT, D3DGAMMARAMP *pRamp) {
   if (!pRamp) return;
-  for (int i = 0; i < 256; ++i) pRamp->red[i] = pRamp->green[i] = pRamp->blue[i] = static_cast<WORD>(i * 257);
+  for (int i = 0; i < 256; ++i)
+    pRamp->red[i] = pRamp->green[i] = pRamp->blue[i] = static_cast<WORD>(i * 257);
 }
 STDMETHODIMP Device::SetClipStatus(const D3DCLIPSTATUS9 *pClipStatus) {
   if (!pClipStatus) return D3DERR_INVALIDCALL;
@@ -244,15 +259,20 @@ STDMETHODIMP Device::SetNPatchMode(float nSegments) {
   return D3D_OK;
 }
 STDMETHODIMP_(float) Device::GetNPatchMode() { return nPatchSegments_; }
-STDMETHODIMP Device::ProcessVertices(UINT, UINT, UINT, IDirect3DVertexBuffer9 *, IDirect3DVertexDeclaration9 *, DWORD) {
+STDMETHODIMP Device::ProcessVertices(UINT, UINT, UINT, IDirect3DVertexBuffer9 *,
+                                     IDirect3DVertexDeclaration9 *, DWORD) {
   return E_NOTIMPL;
 }
-STDMETHODIMP Device::DrawRectPatch(UINT, const float *, const D3DRECTPATCH_INFO *) { return D3DERR_INVALIDCALL; }
-STDMETHODIMP Device::DrawTriPatch(UINT, const float *, const D3DTRIPATCH_INFO *) { return D3DERR_INVALIDCALL; }
+STDMETHODIMP Device::DrawRectPatch(UINT, const float *, const D3DRECTPATCH_INFO *) {
+  return D3DERR_INVALIDCALL;
+}
+STDMETHODIMP Device::DrawTriPatch(UINT, const float *, const D3DTRIPATCH_INFO *) {
+  return D3DERR_INVALIDCALL;
+}
 STDMETHODIMP Device::DeletePatch(UINT) { return D3DERR_INVALIDCALL; }
 STDMETHODIMP Device::CreateQuery(D3DQUERYTYPE, IDirect3DQuery9 **ppQuery) {
   if (ppQuery) *ppQuery = nullptr;
   return D3DERR_NOTAVAILABLE;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -39,4 +39,4 @@ void DeviceChild::DestroyIfUnused() {
   if (owner_ == Owner::Self && publicRefs_.load() == 0 && internalRefs_.load() == 0) delete this;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

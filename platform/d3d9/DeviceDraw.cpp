@@ -14,32 +14,35 @@ namespace {
 // Vertices a primitive count needs; 0 for types the device does not draw.
 uint64_t VerticesFor(D3DPRIMITIVETYPE type, UINT count) {
   switch (type) {
-    case D3DPT_TRIANGLELIST: return 3ull * count;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return count + 2ull;
-    default: return 0;
+  case D3DPT_TRIANGLELIST:
+    return 3ull * count;
+  case D3DPT_TRIANGLESTRIP:
+  case D3DPT_TRIANGLEFAN:
+    return count + 2ull;
+  default:
+    return 0;
   }
 }
 
 // The i-th triangle's three positions in the primitive's vertex sequence.
 void TriangleCorners(D3DPRIMITIVETYPE type, UINT i, UINT corners[3]) {
   switch (type) {
-    case D3DPT_TRIANGLESTRIP:
-      // Every other triangle of a strip is reversed so that all keep the first one's winding.
-      corners[0] = (i & 1) ? i + 1 : i;
-      corners[1] = (i & 1) ? i : i + 1;
-      corners[2] = i + 2;
-      return;
-    case D3DPT_TRIANGLEFAN:
-      corners[0] = 0;
-      corners[1] = i + 1;
-      corners[2] = i + 2;
-      return;
-    default:
-      corners[0] = 3 * i;
-      corners[1] = 3 * i + 1;
-      corners[2] = 3 * i + 2;
-      return;
+  case D3DPT_TRIANGLESTRIP:
+    // Every other triangle of a strip is reversed so that all keep the first one's winding.
+    corners[0] = (i & 1) ? i + 1 : i;
+    corners[1] = (i & 1) ? i : i + 1;
+    corners[2] = i + 2;
+    return;
+  case D3DPT_TRIANGLEFAN:
+    corners[0] = 0;
+    corners[1] = i + 1;
+    corners[2] = i + 2;
+    return;
+  default:
+    corners[0] = 3 * i;
+    corners[1] = 3 * i + 1;
+    corners[2] = 3 * i + 2;
+    return;
   }
 }
 
@@ -61,11 +64,11 @@ ScreenVertex Project(const ClipVertex &c, const D3DVIEWPORT9 &vp) {
   return s;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t *indexData,
-                              D3DFORMAT indexFormat, UINT indexCount, INT baseVertex, const uint8_t *userVertices,
-                              UINT userStride, UINT userVertexCount) {
+                              D3DFORMAT indexFormat, UINT indexCount, INT baseVertex,
+                              const uint8_t *userVertices, UINT userStride, UINT userVertexCount) {
   const DeviceState &st = state_;
   const uint64_t needed = VerticesFor(type, primitiveCount);
   if (needed == 0) return D3DERR_INVALIDCALL;
@@ -83,7 +86,9 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
   StreamView streams[kStreamCount];
   for (int s = 0; s < kStreamCount; ++s) {
     if (userVertices) {
-      if (s == 0) streams[0] = {userVertices, static_cast<uint64_t>(userStride) * userVertexCount, 0, userStride};
+      if (s == 0)
+        streams[0] = {userVertices, static_cast<uint64_t>(userStride) * userVertexCount, 0,
+                      userStride};
     } else if (st.streams[s].buffer) {
       const BufferStorage &b = st.streams[s].buffer->Storage();
       streams[s] = {b.Data(), b.Size(), st.streams[s].offset, st.streams[s].stride};
@@ -125,20 +130,29 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
     if (a.stream < 0) return true;
     const StreamView &sv = streams[a.stream];
     if (!sv.data) return false;
-    const uint64_t end = sv.offset + static_cast<uint64_t>(highest) * sv.stride + a.offset + SizeOfDeclType(a.type);
+    const uint64_t end =
+        sv.offset + static_cast<uint64_t>(highest) * sv.stride + a.offset + SizeOfDeclType(a.type);
     return end <= sv.size;
   };
-  bool ok = checkAttribute(layout.position) && checkAttribute(layout.normal) && checkAttribute(layout.diffuse) &&
-            checkAttribute(layout.specular);
+  bool ok = checkAttribute(layout.position) && checkAttribute(layout.normal) &&
+            checkAttribute(layout.diffuse) && checkAttribute(layout.specular);
   for (const auto &t : layout.texCoord) ok = ok && checkAttribute(t);
   if (!ok) return D3DERR_INVALIDCALL;
 
   Surface *rt = renderTarget_.get();
   if (!rt) return D3DERR_INVALIDCALL;
   const PixelBuffer &target = rt->Pixels();
-  DrawSurfaces surfaces{reinterpret_cast<uint32_t *>(target.bits.get()), static_cast<int>(target.pitch / 4),
-                        static_cast<int>(target.width), static_cast<int>(target.height),
-                        target.format == D3DFMT_A8R8G8B8, nullptr, 0, 0, 0, false, nullptr};
+  DrawSurfaces surfaces{reinterpret_cast<uint32_t *>(target.bits.get()),
+                        static_cast<int>(target.pitch / 4),
+                        static_cast<int>(target.width),
+                        static_cast<int>(target.height),
+                        target.format == D3DFMT_A8R8G8B8,
+                        nullptr,
+                        0,
+                        0,
+                        0,
+                        false,
+                        nullptr};
   if (Surface *ds = depthStencil_.get()) {
     const PixelBuffer &words = ds->Pixels();
     surfaces.depth = reinterpret_cast<uint32_t *>(words.bits.get());
@@ -160,15 +174,18 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
   // Process each vertex once when the range is compact; otherwise each corner on its own.
   const VertexProcessor processor(st, layout);
   std::optional<VertexShaderProcessor> shaderProcessor;
-  if (vertexShader) shaderProcessor.emplace(st, vertexShader->Program(), st.pixelShader.get() != nullptr);
+  if (vertexShader)
+    shaderProcessor.emplace(st, vertexShader->Program(), st.pixelShader.get() != nullptr);
   auto fetch = [&](int64_t n, ClipVertex *out) {
     VertexInput in{};
     auto read = [&](const AttributeSource &a, float *dst) {
       const StreamView &sv = streams[a.stream];
-      ReadAttribute(sv.data + sv.offset + static_cast<uint64_t>(n) * sv.stride + a.offset, a.type, dst);
+      ReadAttribute(sv.data + sv.offset + static_cast<uint64_t>(n) * sv.stride + a.offset, a.type,
+                    dst);
     };
     if (layout.position.stream >= 0) read(layout.position, in.position);
-    if (!vertexShader && !layout.pretransformed && SizeOfDeclType(layout.position.type) >= 12) in.position[3] = 1.0f;
+    if (!vertexShader && !layout.pretransformed && SizeOfDeclType(layout.position.type) >= 12)
+      in.position[3] = 1.0f;
     if ((in.hasNormal = layout.normal.stream >= 0)) read(layout.normal, in.normal);
     if ((in.hasDiffuse = layout.diffuse.stream >= 0)) read(layout.diffuse, in.diffuse);
     if ((in.hasSpecular = layout.specular.stream >= 0)) read(layout.specular, in.specular);
@@ -223,21 +240,25 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
   return D3D_OK;
 }
 
-STDMETHODIMP Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) {
+STDMETHODIMP Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
+                                   UINT PrimitiveCount) {
   HRESULT hr = D3D_OK;
   try {
-    if (PrimitiveCount) hr = DrawTriangles(PrimitiveType, PrimitiveCount, nullptr, D3DFMT_UNKNOWN, 0,
-                                           static_cast<INT>(std::min<UINT>(StartVertex, INT32_MAX)), nullptr, 0, 0);
+    if (PrimitiveCount)
+      hr = DrawTriangles(PrimitiveType, PrimitiveCount, nullptr, D3DFMT_UNKNOWN, 0,
+                         static_cast<INT>(std::min<UINT>(StartVertex, INT32_MAX)), nullptr, 0, 0);
   } catch (const std::bad_alloc &) {
     hr = E_OUTOFMEMORY;
   }
-  recorder_.Record("DrawPrimitive", {static_cast<DWORD>(PrimitiveType), StartVertex, PrimitiveCount}, nullptr, hr,
+  recorder_.Record("DrawPrimitive",
+                   {static_cast<DWORD>(PrimitiveType), StartVertex, PrimitiveCount}, nullptr, hr,
                    "%u, %u, %u", static_cast<unsigned>(PrimitiveType), StartVertex, PrimitiveCount);
   return hr;
 }
 
-STDMETHODIMP Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex,
-                                          UINT NumVertices, UINT startIndex, UINT primCount) {
+STDMETHODIMP Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
+                                          UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
+                                          UINT primCount) {
   HRESULT hr = D3D_OK;
   try {
     const IndexBuffer *ib = state_.indices.get();
@@ -250,22 +271,24 @@ STDMETHODIMP Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Ba
       if (startIndex > available)
         hr = D3DERR_INVALIDCALL;
       else
-        hr = DrawTriangles(PrimitiveType, primCount, b.Data() + static_cast<size_t>(startIndex) * size, ib->Format(),
+        hr = DrawTriangles(PrimitiveType, primCount,
+                           b.Data() + static_cast<size_t>(startIndex) * size, ib->Format(),
                            available - startIndex, BaseVertexIndex, nullptr, 0, 0);
     }
   } catch (const std::bad_alloc &) {
     hr = E_OUTOFMEMORY;
   }
   recorder_.Record("DrawIndexedPrimitive",
-                   {static_cast<DWORD>(PrimitiveType), static_cast<DWORD>(BaseVertexIndex), MinVertexIndex,
-                    NumVertices, startIndex, primCount},
-                   nullptr, hr, "%u, %d, %u, %u, %u, %u", static_cast<unsigned>(PrimitiveType), BaseVertexIndex,
-                   MinVertexIndex, NumVertices, startIndex, primCount);
+                   {static_cast<DWORD>(PrimitiveType), static_cast<DWORD>(BaseVertexIndex),
+                    MinVertexIndex, NumVertices, startIndex, primCount},
+                   nullptr, hr, "%u, %d, %u, %u, %u, %u", static_cast<unsigned>(PrimitiveType),
+                   BaseVertexIndex, MinVertexIndex, NumVertices, startIndex, primCount);
   return hr;
 }
 
 STDMETHODIMP Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
-                                     const void *pVertexStreamZeroData, UINT VertexStreamZeroStride) {
+                                     const void *pVertexStreamZeroData,
+                                     UINT VertexStreamZeroStride) {
   HRESULT hr = D3D_OK;
   try {
     const uint64_t count = VerticesFor(PrimitiveType, PrimitiveCount);
@@ -273,32 +296,37 @@ STDMETHODIMP Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primit
       hr = D3DERR_INVALIDCALL;
     else if (PrimitiveCount)
       hr = DrawTriangles(PrimitiveType, PrimitiveCount, nullptr, D3DFMT_UNKNOWN, 0, 0,
-                         static_cast<const uint8_t *>(pVertexStreamZeroData), VertexStreamZeroStride,
-                         static_cast<UINT>(count));
+                         static_cast<const uint8_t *>(pVertexStreamZeroData),
+                         VertexStreamZeroStride, static_cast<UINT>(count));
   } catch (const std::bad_alloc &) {
     hr = E_OUTOFMEMORY;
   }
   // As on Direct3D 9, a draw from user memory leaves no stream 0 bound.
   if (SUCCEEDED(hr)) state_.streams[0] = StreamSource();
-  recorder_.Record("DrawPrimitiveUP", {static_cast<DWORD>(PrimitiveType), PrimitiveCount, VertexStreamZeroStride},
-                   pVertexStreamZeroData, hr, "%u, %u, %u", static_cast<unsigned>(PrimitiveType), PrimitiveCount,
-                   VertexStreamZeroStride);
+  recorder_.Record("DrawPrimitiveUP",
+                   {static_cast<DWORD>(PrimitiveType), PrimitiveCount, VertexStreamZeroStride},
+                   pVertexStreamZeroData, hr, "%u, %u, %u", static_cast<unsigned>(PrimitiveType),
+                   PrimitiveCount, VertexStreamZeroStride);
   return hr;
 }
 
-STDMETHODIMP Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertices,
-                                            UINT PrimitiveCount, const void *pIndexData, D3DFORMAT IndexDataFormat,
-                                            const void *pVertexStreamZeroData, UINT VertexStreamZeroStride) {
+STDMETHODIMP Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex,
+                                            UINT NumVertices, UINT PrimitiveCount,
+                                            const void *pIndexData, D3DFORMAT IndexDataFormat,
+                                            const void *pVertexStreamZeroData,
+                                            UINT VertexStreamZeroStride) {
   HRESULT hr = D3D_OK;
   try {
     const uint64_t count = VerticesFor(PrimitiveType, PrimitiveCount);
     const uint64_t vertexCount = static_cast<uint64_t>(MinVertexIndex) + NumVertices;
-    if (!pIndexData || !pVertexStreamZeroData || VertexStreamZeroStride == 0 || count > UINT32_MAX ||
-        vertexCount > UINT32_MAX || (IndexDataFormat != D3DFMT_INDEX16 && IndexDataFormat != D3DFMT_INDEX32))
+    if (!pIndexData || !pVertexStreamZeroData || VertexStreamZeroStride == 0 ||
+        count > UINT32_MAX || vertexCount > UINT32_MAX ||
+        (IndexDataFormat != D3DFMT_INDEX16 && IndexDataFormat != D3DFMT_INDEX32))
       hr = D3DERR_INVALIDCALL;
     else if (PrimitiveCount)
-      hr = DrawTriangles(PrimitiveType, PrimitiveCount, static_cast<const uint8_t *>(pIndexData), IndexDataFormat,
-                         static_cast<UINT>(count), 0, static_cast<const uint8_t *>(pVertexStreamZeroData),
+      hr = DrawTriangles(PrimitiveType, PrimitiveCount, static_cast<const uint8_t *>(pIndexData),
+                         IndexDataFormat, static_cast<UINT>(count), 0,
+                         static_cast<const uint8_t *>(pVertexStreamZeroData),
                          VertexStreamZeroStride, static_cast<UINT>(vertexCount));
   } catch (const std::bad_alloc &) {
     hr = E_OUTOFMEMORY;
@@ -307,10 +335,12 @@ STDMETHODIMP Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT
     state_.streams[0] = StreamSource();
     state_.indices.Reset(nullptr);
   }
-  recorder_.Record("DrawIndexedPrimitiveUP", {static_cast<DWORD>(PrimitiveType), MinVertexIndex, NumVertices, PrimitiveCount},
-                   pVertexStreamZeroData, hr, "%u, %u, %u, %u", static_cast<unsigned>(PrimitiveType), MinVertexIndex,
-                   NumVertices, PrimitiveCount);
+  recorder_.Record("DrawIndexedPrimitiveUP",
+                   {static_cast<DWORD>(PrimitiveType), MinVertexIndex, NumVertices, PrimitiveCount},
+                   pVertexStreamZeroData, hr, "%u, %u, %u, %u",
+                   static_cast<unsigned>(PrimitiveType), MinVertexIndex, NumVertices,
+                   PrimitiveCount);
   return hr;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

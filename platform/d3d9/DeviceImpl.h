@@ -75,7 +75,7 @@ HRESULT AllocatePixels(Device *device, UINT width, UINT height, D3DFORMAT format
 // state blocks' bindings. The child is destroyed when both reach zero, unless its container
 // (a texture, or the device itself) owns it.
 class DeviceChild {
- public:
+public:
   enum class Owner { Self, Device, Container };
 
   DeviceChild(Device *device, Owner owner, DeviceChild *container = nullptr);
@@ -91,7 +91,7 @@ class DeviceChild {
   // Called by the device when it is destroyed, for children it owns.
   ULONG PublicCount() const { return publicRefs_.load(); }
 
- private:
+private:
   void DestroyIfUnused();
 
   Device *device_;
@@ -102,9 +102,8 @@ class DeviceChild {
 };
 
 // An internal reference to a device child, as held by bound state.
-template <typename T>
-class Bound {
- public:
+template <typename T> class Bound {
+public:
   Bound() = default;
   explicit Bound(T *p) : p_(p) {
     if (p_) p_->InternalAddRef();
@@ -125,16 +124,15 @@ class Bound {
   T *operator->() const { return p_; }
   explicit operator bool() const { return p_ != nullptr; }
 
- private:
+private:
   T *p_ = nullptr;
 };
 
 // ---- Resources -------------------------------------------------------------------------------
 
 // IUnknown and IDirect3DResource9 for the resource classes.
-template <typename Interface>
-class ResourceBase : public Interface, public DeviceChild {
- public:
+template <typename Interface> class ResourceBase : public Interface, public DeviceChild {
+public:
   ResourceBase(Device *device, Owner owner, DeviceChild *container = nullptr)
       : DeviceChild(device, owner, container) {}
   STDMETHODIMP_(ULONG) AddRef() override { return PublicAddRef(); }
@@ -147,13 +145,14 @@ class ResourceBase : public Interface, public DeviceChild {
   STDMETHODIMP_(DWORD) GetPriority() override { return priority_.load(); }
   STDMETHODIMP_(void) PreLoad() override {}
 
- private:
+private:
   std::atomic<DWORD> priority_{0};
 };
 
 class Surface final : public ResourceBase<IDirect3DSurface9> {
- public:
-  Surface(Device *device, Owner owner, Texture *container, DWORD usage, D3DPOOL pool, PixelBuffer pixels);
+public:
+  Surface(Device *device, Owner owner, Texture *container, DWORD usage, D3DPOOL pool,
+          PixelBuffer pixels);
   ~Surface() override;
 
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
@@ -174,7 +173,7 @@ class Surface final : public ResourceBase<IDirect3DSurface9> {
   // What a depth-stencil surface's words hold without being in memory (see DeferredDepth).
   DeferredDepth &HeldDepth() { return heldDepth_; }
 
- private:
+private:
   Texture *container_;
   DWORD usage_;
   D3DPOOL pool_;
@@ -184,7 +183,7 @@ class Surface final : public ResourceBase<IDirect3DSurface9> {
 };
 
 class Texture final : public ResourceBase<IDirect3DTexture9> {
- public:
+public:
   Texture(Device *device, DWORD usage, D3DFORMAT format, D3DPOOL pool);
   // Allocates the levels; E_OUTOFMEMORY when that fails.
   HRESULT Init(UINT width, UINT height, UINT levels);
@@ -199,7 +198,8 @@ class Texture final : public ResourceBase<IDirect3DTexture9> {
   STDMETHODIMP_(void) GenerateMipSubLevels() override {}
   STDMETHODIMP GetLevelDesc(UINT Level, D3DSURFACE_DESC *pDesc) override;
   STDMETHODIMP GetSurfaceLevel(UINT Level, IDirect3DSurface9 **ppSurfaceLevel) override;
-  STDMETHODIMP LockRect(UINT Level, D3DLOCKED_RECT *pLockedRect, const RECT *pRect, DWORD Flags) override;
+  STDMETHODIMP LockRect(UINT Level, D3DLOCKED_RECT *pLockedRect, const RECT *pRect,
+                        DWORD Flags) override;
   STDMETHODIMP UnlockRect(UINT Level) override;
   STDMETHODIMP AddDirtyRect(const RECT *) override { return D3D_OK; }
 
@@ -209,7 +209,7 @@ class Texture final : public ResourceBase<IDirect3DTexture9> {
   D3DPOOL Pool() const { return pool_; }
   D3DFORMAT Format() const { return format_; }
 
- private:
+private:
   DWORD usage_;
   D3DFORMAT format_;
   D3DPOOL pool_;
@@ -218,7 +218,7 @@ class Texture final : public ResourceBase<IDirect3DTexture9> {
 
 // Bytes of a vertex or index buffer, with Direct3D 9's nested locks.
 class BufferStorage {
- public:
+public:
   HRESULT Init(Device *device, UINT size);
   HRESULT Lock(UINT offset, UINT size, void **ppbData);
   HRESULT Unlock();
@@ -226,7 +226,7 @@ class BufferStorage {
   UINT Size() const { return size_; }
   ~BufferStorage();
 
- private:
+private:
   Device *device_ = nullptr;
   std::unique_ptr<uint8_t[]> bytes_;
   UINT size_ = 0;
@@ -237,9 +237,10 @@ class BufferStorage {
 // the interfaces they answer. They differ only in how they describe themselves.
 template <class Interface, D3DRESOURCETYPE kType>
 class BufferResource : public ResourceBase<Interface> {
- public:
+public:
   BufferResource(Device *device, DWORD usage, D3DPOOL pool, const char *lockCallName)
-      : ResourceBase<Interface>(device, DeviceChild::Owner::Self), usage_(usage), pool_(pool), lockCallName_(lockCallName) {}
+      : ResourceBase<Interface>(device, DeviceChild::Owner::Self), usage_(usage), pool_(pool),
+        lockCallName_(lockCallName) {}
   HRESULT Init(UINT size) { return storage_.Init(this->OwningDevice(), size); }
 
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
@@ -249,33 +250,33 @@ class BufferResource : public ResourceBase<Interface> {
 
   const BufferStorage &Storage() const { return storage_; }
 
- protected:
+protected:
   DWORD usage_;
   D3DPOOL pool_;
   BufferStorage storage_;
 
- private:
+private:
   const char *lockCallName_;
 };
 
 class VertexBuffer final : public BufferResource<IDirect3DVertexBuffer9, D3DRTYPE_VERTEXBUFFER> {
- public:
+public:
   VertexBuffer(Device *device, DWORD usage, DWORD fvf, D3DPOOL pool);
   STDMETHODIMP GetDesc(D3DVERTEXBUFFER_DESC *pDesc) override;
   static VertexBuffer *From(IDirect3DVertexBuffer9 *p) { return dynamic_cast<VertexBuffer *>(p); }
 
- private:
+private:
   DWORD fvf_;
 };
 
 class IndexBuffer final : public BufferResource<IDirect3DIndexBuffer9, D3DRTYPE_INDEXBUFFER> {
- public:
+public:
   IndexBuffer(Device *device, DWORD usage, D3DFORMAT format, D3DPOOL pool);
   STDMETHODIMP GetDesc(D3DINDEXBUFFER_DESC *pDesc) override;
   static IndexBuffer *From(IDirect3DIndexBuffer9 *p) { return dynamic_cast<IndexBuffer *>(p); }
   D3DFORMAT Format() const { return format_; }
 
- private:
+private:
   D3DFORMAT format_;
 };
 
@@ -283,7 +284,7 @@ class IndexBuffer final : public BufferResource<IDirect3DIndexBuffer9, D3DRTYPE_
 
 // Where one vertex attribute is read from.
 struct AttributeSource {
-  int stream = -1;  // -1: the vertex has no such attribute
+  int stream = -1; // -1: the vertex has no such attribute
   UINT offset = 0;
   BYTE type = D3DDECLTYPE_UNUSED;
 };
@@ -292,7 +293,7 @@ inline constexpr int kMaxTexCoords = 8;
 
 struct VertexLayout {
   AttributeSource position;
-  bool pretransformed = false;  // position is screen x, y, z and 1/w
+  bool pretransformed = false; // position is screen x, y, z and 1/w
   AttributeSource normal;
   AttributeSource diffuse;
   AttributeSource specular;
@@ -310,29 +311,32 @@ UINT SizeOfDeclType(BYTE type);
 void ReadAttribute(const uint8_t *p, BYTE type, float out[4]);
 
 class VertexDeclaration final : public IDirect3DVertexDeclaration9, public DeviceChild {
- public:
-  VertexDeclaration(Device *device, std::vector<D3DVERTEXELEMENT9> elements, const VertexLayout &layout);
+public:
+  VertexDeclaration(Device *device, std::vector<D3DVERTEXELEMENT9> elements,
+                    const VertexLayout &layout);
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
   STDMETHODIMP_(ULONG) AddRef() override { return PublicAddRef(); }
   STDMETHODIMP_(ULONG) Release() override { return PublicRelease(); }
   STDMETHODIMP GetDevice(IDirect3DDevice9 **ppDevice) override;
   STDMETHODIMP GetDeclaration(D3DVERTEXELEMENT9 *pElement, UINT *pNumElements) override;
 
-  static VertexDeclaration *From(IDirect3DVertexDeclaration9 *p) { return dynamic_cast<VertexDeclaration *>(p); }
+  static VertexDeclaration *From(IDirect3DVertexDeclaration9 *p) {
+    return dynamic_cast<VertexDeclaration *>(p);
+  }
   const VertexLayout &Layout() const { return layout_; }
 
- private:
-  std::vector<D3DVERTEXELEMENT9> elements_;  // with the end marker
+private:
+  std::vector<D3DVERTEXELEMENT9> elements_; // with the end marker
   VertexLayout layout_;
 };
 
 // ---- Shaders ---------------------------------------------------------------------------------
 
-template <typename Interface>
-class ShaderObject final : public Interface, public DeviceChild {
- public:
+template <typename Interface> class ShaderObject final : public Interface, public DeviceChild {
+public:
   ShaderObject(Device *device, std::vector<DWORD> tokens, ShaderProgram program)
-      : DeviceChild(device, Owner::Self), tokens_(std::move(tokens)), program_(std::move(program)) {}
+      : DeviceChild(device, Owner::Self), tokens_(std::move(tokens)), program_(std::move(program)) {
+  }
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
   STDMETHODIMP_(ULONG) AddRef() override { return PublicAddRef(); }
   STDMETHODIMP_(ULONG) Release() override { return PublicRelease(); }
@@ -343,7 +347,7 @@ class ShaderObject final : public Interface, public DeviceChild {
   // The tokens as the device runs them.
   const ShaderProgram &Program() const { return program_; }
 
- private:
+private:
   std::vector<DWORD> tokens_;
   ShaderProgram program_;
 };
@@ -361,7 +365,7 @@ bool CopyShaderTokens(const DWORD *function, DWORD versionKind, std::vector<DWOR
 inline constexpr int kRenderStateCount = 256;
 inline constexpr int kStageCount = 8;
 inline constexpr int kStageStateCount = 33;
-inline constexpr int kSamplerCount = 21;  // 0-15, the displacement map sampler, 4 vertex samplers
+inline constexpr int kSamplerCount = 21; // 0-15, the displacement map sampler, 4 vertex samplers
 inline constexpr int kSamplerStateCount = 14;
 inline constexpr int kTransformCount = 512;
 inline constexpr int kStreamCount = 16;
@@ -421,11 +425,11 @@ struct StateMask {
   std::bitset<kSamplerCount * kSamplerStateCount> samplerStates;
   std::bitset<kTransformCount> transforms;
   bool material = false;
-  std::vector<DWORD> lights;  // indices whose light and enable are held
+  std::vector<DWORD> lights; // indices whose light and enable are held
   std::bitset<kSamplerCount> textures;
   std::bitset<kStreamCount> streams;
   bool indices = false;
-  bool vertexFormat = false;  // FVF and declaration together
+  bool vertexFormat = false; // FVF and declaration together
   bool vertexShader = false;
   bool pixelShader = false;
   bool viewport = false;
@@ -448,7 +452,7 @@ void CopyState(DeviceState &dst, const DeviceState &src, const StateMask &mask);
 void SetDefaultState(DeviceState &state, bool autoDepthStencil, UINT width, UINT height);
 
 class StateBlock final : public IDirect3DStateBlock9, public DeviceChild {
- public:
+public:
   StateBlock(Device *device, StateMask mask);
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
   STDMETHODIMP_(ULONG) AddRef() override { return PublicAddRef(); }
@@ -460,7 +464,7 @@ class StateBlock final : public IDirect3DStateBlock9, public DeviceChild {
   DeviceState &State() { return state_; }
   StateMask &Mask() { return mask_; }
 
- private:
+private:
   DeviceState state_;
   StateMask mask_;
 };
@@ -468,17 +472,17 @@ class StateBlock final : public IDirect3DStateBlock9, public DeviceChild {
 // ---- Call recorder ---------------------------------------------------------------------------
 
 class CallRecorder {
- public:
+public:
   bool On() const { return on_; }
   void Start();
   void Stop() { on_ = false; }
   void Clear();
   // Records a call; text is printf-style for the arguments after the method name.
-  void Record(const char *method, std::initializer_list<DWORD> args, const void *object, HRESULT result,
-              const char *format, ...) __attribute__((format(printf, 6, 7)));
+  void Record(const char *method, std::initializer_list<DWORD> args, const void *object,
+              HRESULT result, const char *format, ...) __attribute__((format(printf, 6, 7)));
   UINT Copy(ZRQ_D3D9_CALL *out, UINT capacity) const;
 
- private:
+private:
   bool on_ = false;
   mutable std::mutex mutex_;
   std::vector<ZRQ_D3D9_CALL> calls_;
@@ -496,4 +500,4 @@ inline float BitsFloat(DWORD d) {
   return f;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

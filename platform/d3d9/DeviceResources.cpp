@@ -32,21 +32,24 @@ void CopyRect(const PixelBuffer &src, const RECT &sr, PixelBuffer &dst, LONG dx,
 }
 
 bool RectInside(const RECT &r, const PixelBuffer &p) {
-  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= static_cast<LONG>(p.width) &&
-         r.bottom <= static_cast<LONG>(p.height);
+  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom &&
+         r.right <= static_cast<LONG>(p.width) && r.bottom <= static_cast<LONG>(p.height);
 }
 
-RECT Whole(const PixelBuffer &p) { return {0, 0, static_cast<LONG>(p.width), static_cast<LONG>(p.height)}; }
+RECT Whole(const PixelBuffer &p) {
+  return {0, 0, static_cast<LONG>(p.width), static_cast<LONG>(p.height)};
+}
 
-}  // namespace
+} // namespace
 
-STDMETHODIMP Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                   IDirect3DTexture9 **ppTexture, HANDLE *pSharedHandle) {
+STDMETHODIMP Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
+                                   D3DFORMAT Format, D3DPOOL Pool, IDirect3DTexture9 **ppTexture,
+                                   HANDLE *pSharedHandle) {
   if (!ppTexture) return D3DERR_INVALIDCALL;
   *ppTexture = nullptr;
   HRESULT hr;
-  if (pSharedHandle || Width == 0 || Height == 0 || Width > kMaxTextureSize || Height > kMaxTextureSize ||
-      !IsColourFormat(Format) || Pool > D3DPOOL_SCRATCH ||
+  if (pSharedHandle || Width == 0 || Height == 0 || Width > kMaxTextureSize ||
+      Height > kMaxTextureSize || !IsColourFormat(Format) || Pool > D3DPOOL_SCRATCH ||
       ((Usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) && Pool != D3DPOOL_DEFAULT) ||
       (Usage & D3DUSAGE_DEPTHSTENCIL)) {
     hr = D3DERR_INVALIDCALL;
@@ -54,9 +57,11 @@ STDMETHODIMP Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD U
     auto *t = new (std::nothrow) Texture(this, Usage, Format, Pool);
     hr = Finish(t, t ? t->Init(Width, Height, Levels) : E_OUTOFMEMORY, ppTexture);
   }
-  recorder_.Record("CreateTexture", {Width, Height, Levels, Usage, static_cast<DWORD>(Format), static_cast<DWORD>(Pool)},
-                   *ppTexture, hr, "%u, %u, %u, 0x%X, %u, %u", Width, Height, Levels, Usage,
-                   static_cast<unsigned>(Format), static_cast<unsigned>(Pool));
+  recorder_.Record(
+      "CreateTexture",
+      {Width, Height, Levels, Usage, static_cast<DWORD>(Format), static_cast<DWORD>(Pool)},
+      *ppTexture, hr, "%u, %u, %u, 0x%X, %u, %u", Width, Height, Levels, Usage,
+      static_cast<unsigned>(Format), static_cast<unsigned>(Pool));
   return hr;
 }
 
@@ -66,14 +71,15 @@ STDMETHODIMP Device::CreateVolumeTexture(UINT, UINT, UINT, UINT, DWORD, D3DFORMA
   return D3DERR_INVALIDCALL;
 }
 
-STDMETHODIMP Device::CreateCubeTexture(UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DCubeTexture9 **ppCubeTexture,
-                                       HANDLE *) {
+STDMETHODIMP Device::CreateCubeTexture(UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
+                                       IDirect3DCubeTexture9 **ppCubeTexture, HANDLE *) {
   if (ppCubeTexture) *ppCubeTexture = nullptr;
   return D3DERR_INVALIDCALL;
 }
 
 STDMETHODIMP Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                                        IDirect3DVertexBuffer9 **ppVertexBuffer, HANDLE *pSharedHandle) {
+                                        IDirect3DVertexBuffer9 **ppVertexBuffer,
+                                        HANDLE *pSharedHandle) {
   if (!ppVertexBuffer) return D3DERR_INVALIDCALL;
   *ppVertexBuffer = nullptr;
   HRESULT hr;
@@ -83,13 +89,15 @@ STDMETHODIMP Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3D
     auto *vb = new (std::nothrow) VertexBuffer(this, Usage, FVF, Pool);
     hr = Finish(vb, vb ? vb->Init(Length) : E_OUTOFMEMORY, ppVertexBuffer);
   }
-  recorder_.Record("CreateVertexBuffer", {Length, Usage, FVF, static_cast<DWORD>(Pool)}, *ppVertexBuffer, hr,
-                   "%u, 0x%X, 0x%X, %u", Length, Usage, FVF, static_cast<unsigned>(Pool));
+  recorder_.Record("CreateVertexBuffer", {Length, Usage, FVF, static_cast<DWORD>(Pool)},
+                   *ppVertexBuffer, hr, "%u, 0x%X, 0x%X, %u", Length, Usage, FVF,
+                   static_cast<unsigned>(Pool));
   return hr;
 }
 
 STDMETHODIMP Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                       IDirect3DIndexBuffer9 **ppIndexBuffer, HANDLE *pSharedHandle) {
+                                       IDirect3DIndexBuffer9 **ppIndexBuffer,
+                                       HANDLE *pSharedHandle) {
   if (!ppIndexBuffer) return D3DERR_INVALIDCALL;
   *ppIndexBuffer = nullptr;
   HRESULT hr;
@@ -100,9 +108,10 @@ STDMETHODIMP Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Forma
     auto *ib = new (std::nothrow) IndexBuffer(this, Usage, Format, Pool);
     hr = Finish(ib, ib ? ib->Init(Length) : E_OUTOFMEMORY, ppIndexBuffer);
   }
-  recorder_.Record("CreateIndexBuffer", {Length, Usage, static_cast<DWORD>(Format), static_cast<DWORD>(Pool)},
-                   *ppIndexBuffer, hr, "%u, 0x%X, %u, %u", Length, Usage, static_cast<unsigned>(Format),
-                   static_cast<unsigned>(Pool));
+  recorder_.Record("CreateIndexBuffer",
+                   {Length, Usage, static_cast<DWORD>(Format), static_cast<DWORD>(Pool)},
+                   *ppIndexBuffer, hr, "%u, 0x%X, %u, %u", Length, Usage,
+                   static_cast<unsigned>(Format), static_cast<unsigned>(Pool));
   return hr;
 }
 
@@ -113,52 +122,64 @@ HRESULT MakeSurface(Device *device, UINT w, UINT h, D3DFORMAT format, DWORD usag
   PixelBuffer pixels;
   HRESULT hr = AllocatePixels(device, w, h, format, &pixels);
   if (FAILED(hr)) return hr;
-  auto *s = new (std::nothrow) Surface(device, DeviceChild::Owner::Self, nullptr, usage, pool, std::move(pixels));
+  auto *s = new (std::nothrow)
+      Surface(device, DeviceChild::Owner::Self, nullptr, usage, pool, std::move(pixels));
   return Finish(s, D3D_OK, out);
 }
 
-}  // namespace
+} // namespace
 
-STDMETHODIMP Device::CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format, D3DMULTISAMPLE_TYPE, DWORD, BOOL,
+STDMETHODIMP Device::CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format,
+                                        D3DMULTISAMPLE_TYPE, DWORD, BOOL,
                                         IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) {
   if (!ppSurface) return D3DERR_INVALIDCALL;
   *ppSurface = nullptr;
-  if (pSharedHandle || !IsColourFormat(Format) || Width > kMaxTextureSize || Height > kMaxTextureSize)
+  if (pSharedHandle || !IsColourFormat(Format) || Width > kMaxTextureSize ||
+      Height > kMaxTextureSize)
     return D3DERR_INVALIDCALL;
-  return MakeSurface(this, Width, Height, Format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, ppSurface);
+  return MakeSurface(this, Width, Height, Format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
+                     ppSurface);
 }
 
-STDMETHODIMP Device::CreateDepthStencilSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DMULTISAMPLE_TYPE, DWORD,
-                                               BOOL, IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) {
+STDMETHODIMP Device::CreateDepthStencilSurface(UINT Width, UINT Height, D3DFORMAT Format,
+                                               D3DMULTISAMPLE_TYPE, DWORD, BOOL,
+                                               IDirect3DSurface9 **ppSurface,
+                                               HANDLE *pSharedHandle) {
   if (!ppSurface) return D3DERR_INVALIDCALL;
   *ppSurface = nullptr;
-  if (pSharedHandle || !IsDepthFormat(Format) || Width > kMaxTextureSize || Height > kMaxTextureSize)
+  if (pSharedHandle || !IsDepthFormat(Format) || Width > kMaxTextureSize ||
+      Height > kMaxTextureSize)
     return D3DERR_INVALIDCALL;
-  return MakeSurface(this, Width, Height, Format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, ppSurface);
+  return MakeSurface(this, Width, Height, Format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
+                     ppSurface);
 }
 
-STDMETHODIMP Device::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
-                                                 IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) {
+STDMETHODIMP Device::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format,
+                                                 D3DPOOL Pool, IDirect3DSurface9 **ppSurface,
+                                                 HANDLE *pSharedHandle) {
   if (!ppSurface) return D3DERR_INVALIDCALL;
   *ppSurface = nullptr;
   HRESULT hr;
-  if (pSharedHandle || !IsColourFormat(Format) || Pool == D3DPOOL_MANAGED || Pool > D3DPOOL_SCRATCH ||
-      Width > kMaxTextureSize || Height > kMaxTextureSize)
+  if (pSharedHandle || !IsColourFormat(Format) || Pool == D3DPOOL_MANAGED ||
+      Pool > D3DPOOL_SCRATCH || Width > kMaxTextureSize || Height > kMaxTextureSize)
     hr = D3DERR_INVALIDCALL;
   else
     hr = MakeSurface(this, Width, Height, Format, 0, Pool, ppSurface);
-  recorder_.Record("CreateOffscreenPlainSurface", {Width, Height, static_cast<DWORD>(Format), static_cast<DWORD>(Pool)},
+  recorder_.Record("CreateOffscreenPlainSurface",
+                   {Width, Height, static_cast<DWORD>(Format), static_cast<DWORD>(Pool)},
                    *ppSurface, hr, "%u, %u, %u, %u", Width, Height, static_cast<unsigned>(Format),
                    static_cast<unsigned>(Pool));
   return hr;
 }
 
 STDMETHODIMP Device::UpdateSurface(IDirect3DSurface9 *pSourceSurface, const RECT *pSourceRect,
-                                   IDirect3DSurface9 *pDestinationSurface, const POINT *pDestPoint) {
+                                   IDirect3DSurface9 *pDestinationSurface,
+                                   const POINT *pDestPoint) {
   Surface *src = pSourceSurface ? Surface::From(pSourceSurface) : nullptr;
   Surface *dst = pDestinationSurface ? Surface::From(pDestinationSurface) : nullptr;
-  if (!src || !dst || src == dst || src->Pool() != D3DPOOL_SYSTEMMEM || dst->Pool() != D3DPOOL_DEFAULT ||
-      src->Pixels().format != dst->Pixels().format || !IsColourFormat(src->Pixels().format))
+  if (!src || !dst || src == dst || src->Pool() != D3DPOOL_SYSTEMMEM ||
+      dst->Pool() != D3DPOOL_DEFAULT || src->Pixels().format != dst->Pixels().format ||
+      !IsColourFormat(src->Pixels().format))
     return D3DERR_INVALIDCALL;
   const RECT sr = pSourceRect ? *pSourceRect : Whole(src->Pixels());
   const POINT dp = pDestPoint ? *pDestPoint : POINT{0, 0};
@@ -168,11 +189,12 @@ STDMETHODIMP Device::UpdateSurface(IDirect3DSurface9 *pSourceSurface, const RECT
   return D3D_OK;
 }
 
-STDMETHODIMP Device::UpdateTexture(IDirect3DBaseTexture9 *pSourceTexture, IDirect3DBaseTexture9 *pDestinationTexture) {
+STDMETHODIMP Device::UpdateTexture(IDirect3DBaseTexture9 *pSourceTexture,
+                                   IDirect3DBaseTexture9 *pDestinationTexture) {
   Texture *src = pSourceTexture ? Texture::From(pSourceTexture) : nullptr;
   Texture *dst = pDestinationTexture ? Texture::From(pDestinationTexture) : nullptr;
-  if (!src || !dst || src == dst || src->Pool() != D3DPOOL_SYSTEMMEM || dst->Pool() != D3DPOOL_DEFAULT ||
-      src->Format() != dst->Format())
+  if (!src || !dst || src == dst || src->Pool() != D3DPOOL_SYSTEMMEM ||
+      dst->Pool() != D3DPOOL_DEFAULT || src->Format() != dst->Format())
     return D3DERR_INVALIDCALL;
   // Levels are matched from the largest of the destination on.
   const Surface *d0 = dst->Level(0);
@@ -191,13 +213,14 @@ STDMETHODIMP Device::UpdateTexture(IDirect3DBaseTexture9 *pSourceTexture, IDirec
   return D3D_OK;
 }
 
-STDMETHODIMP Device::GetRenderTargetData(IDirect3DSurface9 *pRenderTarget, IDirect3DSurface9 *pDestSurface) {
+STDMETHODIMP Device::GetRenderTargetData(IDirect3DSurface9 *pRenderTarget,
+                                         IDirect3DSurface9 *pDestSurface) {
   Surface *src = pRenderTarget ? Surface::From(pRenderTarget) : nullptr;
   Surface *dst = pDestSurface ? Surface::From(pDestSurface) : nullptr;
   HRESULT hr = D3D_OK;
-  if (!src || !dst || src == dst || !(src->Usage() & D3DUSAGE_RENDERTARGET) || dst->Pool() != D3DPOOL_SYSTEMMEM ||
-      src->Pixels().width != dst->Pixels().width || src->Pixels().height != dst->Pixels().height ||
-      src->Pixels().format != dst->Pixels().format)
+  if (!src || !dst || src == dst || !(src->Usage() & D3DUSAGE_RENDERTARGET) ||
+      dst->Pool() != D3DPOOL_SYSTEMMEM || src->Pixels().width != dst->Pixels().width ||
+      src->Pixels().height != dst->Pixels().height || src->Pixels().format != dst->Pixels().format)
     hr = D3DERR_INVALIDCALL;
   else
     CopyRect(src->Pixels(), Whole(src->Pixels()), dst->Pixels(), 0, 0);
@@ -208,28 +231,34 @@ STDMETHODIMP Device::GetRenderTargetData(IDirect3DSurface9 *pRenderTarget, IDire
 STDMETHODIMP Device::GetFrontBufferData(UINT, IDirect3DSurface9 *) { return D3DERR_INVALIDCALL; }
 
 STDMETHODIMP Device::StretchRect(IDirect3DSurface9 *pSourceSurface, const RECT *pSourceRect,
-                                 IDirect3DSurface9 *pDestSurface, const RECT *pDestRect, D3DTEXTUREFILTERTYPE) {
+                                 IDirect3DSurface9 *pDestSurface, const RECT *pDestRect,
+                                 D3DTEXTUREFILTERTYPE) {
   Surface *src = pSourceSurface ? Surface::From(pSourceSurface) : nullptr;
   Surface *dst = pDestSurface ? Surface::From(pDestSurface) : nullptr;
-  if (!src || !dst || src == dst || src->Pool() != D3DPOOL_DEFAULT || dst->Pool() != D3DPOOL_DEFAULT ||
-      !IsColourFormat(src->Pixels().format) || !IsColourFormat(dst->Pixels().format))
+  if (!src || !dst || src == dst || src->Pool() != D3DPOOL_DEFAULT ||
+      dst->Pool() != D3DPOOL_DEFAULT || !IsColourFormat(src->Pixels().format) ||
+      !IsColourFormat(dst->Pixels().format))
     return D3DERR_INVALIDCALL;
   const RECT sr = pSourceRect ? *pSourceRect : Whole(src->Pixels());
   const RECT dr = pDestRect ? *pDestRect : Whole(dst->Pixels());
   if (!RectInside(sr, src->Pixels()) || !RectInside(dr, dst->Pixels())) return D3DERR_INVALIDCALL;
   // Nearest-texel scaling from centre to centre.
-  const int64_t sw = sr.right - sr.left, sh = sr.bottom - sr.top, dw = dr.right - dr.left, dh = dr.bottom - dr.top;
+  const int64_t sw = sr.right - sr.left, sh = sr.bottom - sr.top, dw = dr.right - dr.left,
+                dh = dr.bottom - dr.top;
   for (int64_t y = 0; y < dh; ++y) {
-    const auto *srow = reinterpret_cast<const uint32_t *>(src->Pixels().Row(static_cast<UINT>(sr.top + (2 * y + 1) * sh / (2 * dh))));
+    const auto *srow = reinterpret_cast<const uint32_t *>(
+        src->Pixels().Row(static_cast<UINT>(sr.top + (2 * y + 1) * sh / (2 * dh))));
     auto *drow = reinterpret_cast<uint32_t *>(dst->Pixels().Row(static_cast<UINT>(dr.top + y)));
-    for (int64_t x = 0; x < dw; ++x) drow[dr.left + x] = srow[sr.left + (2 * x + 1) * sw / (2 * dw)];
+    for (int64_t x = 0; x < dw; ++x)
+      drow[dr.left + x] = srow[sr.left + (2 * x + 1) * sw / (2 * dw)];
   }
   return D3D_OK;
 }
 
 STDMETHODIMP Device::ColorFill(IDirect3DSurface9 *pSurface, const RECT *pRect, D3DCOLOR color) {
   Surface *s = pSurface ? Surface::From(pSurface) : nullptr;
-  if (!s || s->Pool() != D3DPOOL_DEFAULT || !IsColourFormat(s->Pixels().format)) return D3DERR_INVALIDCALL;
+  if (!s || s->Pool() != D3DPOOL_DEFAULT || !IsColourFormat(s->Pixels().format))
+    return D3DERR_INVALIDCALL;
   const RECT r = pRect ? *pRect : Whole(s->Pixels());
   if (!RectInside(r, s->Pixels())) return D3DERR_INVALIDCALL;
   for (LONG y = r.top; y < r.bottom; ++y) {
@@ -242,7 +271,8 @@ STDMETHODIMP Device::ColorFill(IDirect3DSurface9 *pSurface, const RECT *pRect, D
 STDMETHODIMP Device::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9 *pRenderTarget) {
   Surface *s = pRenderTarget ? Surface::From(pRenderTarget) : nullptr;
   HRESULT hr = D3D_OK;
-  if (RenderTargetIndex != 0 || !s || s->OwningDevice() != this || !(s->Usage() & D3DUSAGE_RENDERTARGET)) {
+  if (RenderTargetIndex != 0 || !s || s->OwningDevice() != this ||
+      !(s->Usage() & D3DUSAGE_RENDERTARGET)) {
     hr = D3DERR_INVALIDCALL;
   } else {
     renderTarget_.Reset(s);
@@ -251,8 +281,8 @@ STDMETHODIMP Device::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9 
     state_.viewport = {0, 0, p.width, p.height, 0.0f, 1.0f};
     state_.scissor = Whole(p);
   }
-  recorder_.Record("SetRenderTarget", {RenderTargetIndex}, pRenderTarget, hr, "%u, %s", RenderTargetIndex,
-                   pRenderTarget ? "surface" : "null");
+  recorder_.Record("SetRenderTarget", {RenderTargetIndex}, pRenderTarget, hr, "%u, %s",
+                   RenderTargetIndex, pRenderTarget ? "surface" : "null");
   return hr;
 }
 
@@ -349,7 +379,8 @@ STDMETHODIMP Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9 *pVertexEle
       }
     }
   }
-  recorder_.Record("CreateVertexDeclaration", {}, *ppDecl, hr, "%s", pVertexElements ? "elements" : "null");
+  recorder_.Record("CreateVertexDeclaration", {}, *ppDecl, hr, "%s",
+                   pVertexElements ? "elements" : "null");
   return hr;
 }
 
@@ -361,7 +392,8 @@ STDMETHODIMP Device::CreateVertexShader(const DWORD *pFunction, IDirect3DVertexS
     std::vector<DWORD> tokens;
     ShaderProgram program;
     if (CopyShaderTokens(pFunction, 0xFFFE, &tokens) && TranslateShader(tokens, &program))
-      hr = Finish(new VertexShaderObject(this, std::move(tokens), std::move(program)), D3D_OK, ppShader);
+      hr = Finish(new VertexShaderObject(this, std::move(tokens), std::move(program)), D3D_OK,
+                  ppShader);
   } catch (const std::bad_alloc &) {
     hr = E_OUTOFMEMORY;
   }
@@ -377,7 +409,8 @@ STDMETHODIMP Device::CreatePixelShader(const DWORD *pFunction, IDirect3DPixelSha
     std::vector<DWORD> tokens;
     ShaderProgram program;
     if (CopyShaderTokens(pFunction, 0xFFFF, &tokens) && TranslateShader(tokens, &program))
-      hr = Finish(new PixelShaderObject(this, std::move(tokens), std::move(program)), D3D_OK, ppShader);
+      hr = Finish(new PixelShaderObject(this, std::move(tokens), std::move(program)), D3D_OK,
+                  ppShader);
   } catch (const std::bad_alloc &) {
     hr = E_OUTOFMEMORY;
   }
@@ -385,4 +418,4 @@ STDMETHODIMP Device::CreatePixelShader(const DWORD *pFunction, IDirect3DPixelSha
   return hr;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

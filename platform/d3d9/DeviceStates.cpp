@@ -9,7 +9,7 @@
 namespace zrq::d3d9 {
 namespace {
 
-constexpr DWORD kOne = 0x3F800000;  // 1.0f
+constexpr DWORD kOne = 0x3F800000; // 1.0f
 
 D3DMATRIX IdentityMatrix() {
   D3DMATRIX m = {};
@@ -25,11 +25,12 @@ D3DLIGHT9 DefaultLight() {
   return l;
 }
 
-}  // namespace
+} // namespace
 
 int SamplerSlot(DWORD sampler) {
   if (sampler < 16) return static_cast<int>(sampler);
-  if (sampler >= D3DDMAPSAMPLER && sampler <= D3DVERTEXTEXTURESAMPLER3) return static_cast<int>(sampler - D3DDMAPSAMPLER) + 16;
+  if (sampler >= D3DDMAPSAMPLER && sampler <= D3DVERTEXTEXTURESAMPLER3)
+    return static_cast<int>(sampler - D3DDMAPSAMPLER) + 16;
   return -1;
 }
 
@@ -72,7 +73,7 @@ void SetDefaultState(DeviceState &s, bool autoDepthStencil, UINT width, UINT hei
   rs[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
   rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFF;
   rs[D3DRS_DEBUGMONITORTOKEN] = D3DDMT_ENABLE;
-  rs[D3DRS_POINTSIZE_MAX] = 0x42800000;  // 64.0f
+  rs[D3DRS_POINTSIZE_MAX] = 0x42800000; // 64.0f
   rs[D3DRS_COLORWRITEENABLE] = rs[D3DRS_COLORWRITEENABLE1] = rs[D3DRS_COLORWRITEENABLE2] =
       rs[D3DRS_COLORWRITEENABLE3] = 0x0000000F;
   rs[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
@@ -80,7 +81,8 @@ void SetDefaultState(DeviceState &s, bool autoDepthStencil, UINT width, UINT hei
   rs[D3DRS_NORMALDEGREE] = D3DDEGREE_LINEAR;
   rs[D3DRS_MINTESSELLATIONLEVEL] = rs[D3DRS_MAXTESSELLATIONLEVEL] = kOne;
   rs[D3DRS_ADAPTIVETESS_Z] = kOne;
-  rs[D3DRS_CCW_STENCILFAIL] = rs[D3DRS_CCW_STENCILZFAIL] = rs[D3DRS_CCW_STENCILPASS] = D3DSTENCILOP_KEEP;
+  rs[D3DRS_CCW_STENCILFAIL] = rs[D3DRS_CCW_STENCILZFAIL] = rs[D3DRS_CCW_STENCILPASS] =
+      D3DSTENCILOP_KEEP;
   rs[D3DRS_CCW_STENCILFUNC] = D3DCMP_ALWAYS;
   rs[D3DRS_BLENDFACTOR] = 0xFFFFFFFF;
   rs[D3DRS_SRCBLENDALPHA] = D3DBLEND_ONE;
@@ -142,7 +144,8 @@ STDMETHODIMP Device::GetRenderState(D3DRENDERSTATETYPE State, DWORD *pValue) {
     hr = D3DERR_INVALIDCALL;
   else
     *pValue = state_.renderStates[State];
-  recorder_.Record("GetRenderState", {static_cast<DWORD>(State)}, nullptr, hr, "%u", static_cast<unsigned>(State));
+  recorder_.Record("GetRenderState", {static_cast<DWORD>(State)}, nullptr, hr, "%u",
+                   static_cast<unsigned>(State));
   return hr;
 }
 
@@ -154,19 +157,20 @@ STDMETHODIMP Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE 
     Target().stageStates[Stage][Type] = Value;
     if (StateMask *m = RecordMask()) m->stageStates.set(Stage * kStageStateCount + Type);
   }
-  recorder_.Record("SetTextureStageState", {Stage, static_cast<DWORD>(Type), Value}, nullptr, hr, "%u, %u, %u",
-                   Stage, static_cast<unsigned>(Type), Value);
+  recorder_.Record("SetTextureStageState", {Stage, static_cast<DWORD>(Type), Value}, nullptr, hr,
+                   "%u, %u, %u", Stage, static_cast<unsigned>(Type), Value);
   return hr;
 }
 
-STDMETHODIMP Device::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD *pValue) {
+STDMETHODIMP Device::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
+                                          DWORD *pValue) {
   HRESULT hr = D3D_OK;
   if (!pValue || Stage >= kStageCount || static_cast<DWORD>(Type) >= kStageStateCount)
     hr = D3DERR_INVALIDCALL;
   else
     *pValue = state_.stageStates[Stage][Type];
-  recorder_.Record("GetTextureStageState", {Stage, static_cast<DWORD>(Type)}, nullptr, hr, "%u, %u", Stage,
-                   static_cast<unsigned>(Type));
+  recorder_.Record("GetTextureStageState", {Stage, static_cast<DWORD>(Type)}, nullptr, hr, "%u, %u",
+                   Stage, static_cast<unsigned>(Type));
   return hr;
 }
 
@@ -179,14 +183,15 @@ STDMETHODIMP Device::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DW
     Target().samplerStates[slot][Type] = Value;
     if (StateMask *m = RecordMask()) m->samplerStates.set(slot * kSamplerStateCount + Type);
   }
-  recorder_.Record("SetSamplerState", {Sampler, static_cast<DWORD>(Type), Value}, nullptr, hr, "%u, %u, %u", Sampler,
-                   static_cast<unsigned>(Type), Value);
+  recorder_.Record("SetSamplerState", {Sampler, static_cast<DWORD>(Type), Value}, nullptr, hr,
+                   "%u, %u, %u", Sampler, static_cast<unsigned>(Type), Value);
   return hr;
 }
 
 STDMETHODIMP Device::GetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD *pValue) {
   const int slot = SamplerSlot(Sampler);
-  if (!pValue || slot < 0 || Type == 0 || static_cast<DWORD>(Type) >= kSamplerStateCount) return D3DERR_INVALIDCALL;
+  if (!pValue || slot < 0 || Type == 0 || static_cast<DWORD>(Type) >= kSamplerStateCount)
+    return D3DERR_INVALIDCALL;
   *pValue = state_.samplerStates[slot][Type];
   return D3D_OK;
 }
@@ -203,12 +208,14 @@ STDMETHODIMP Device::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX *
   }
   if (pMatrix)
     recorder_.Record("SetTransform", {static_cast<DWORD>(State)}, nullptr, hr,
-                     "%u, [%g %g %g %g | %g %g %g %g | %g %g %g %g | %g %g %g %g]", static_cast<unsigned>(State),
-                     pMatrix->_11, pMatrix->_12, pMatrix->_13, pMatrix->_14, pMatrix->_21, pMatrix->_22, pMatrix->_23,
-                     pMatrix->_24, pMatrix->_31, pMatrix->_32, pMatrix->_33, pMatrix->_34, pMatrix->_41, pMatrix->_42,
-                     pMatrix->_43, pMatrix->_44);
+                     "%u, [%g %g %g %g | %g %g %g %g | %g %g %g %g | %g %g %g %g]",
+                     static_cast<unsigned>(State), pMatrix->_11, pMatrix->_12, pMatrix->_13,
+                     pMatrix->_14, pMatrix->_21, pMatrix->_22, pMatrix->_23, pMatrix->_24,
+                     pMatrix->_31, pMatrix->_32, pMatrix->_33, pMatrix->_34, pMatrix->_41,
+                     pMatrix->_42, pMatrix->_43, pMatrix->_44);
   else
-    recorder_.Record("SetTransform", {static_cast<DWORD>(State)}, nullptr, hr, "%u, null", static_cast<unsigned>(State));
+    recorder_.Record("SetTransform", {static_cast<DWORD>(State)}, nullptr, hr, "%u, null",
+                     static_cast<unsigned>(State));
   return hr;
 }
 
@@ -218,7 +225,8 @@ STDMETHODIMP Device::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX *pMatri
     hr = D3DERR_INVALIDCALL;
   else
     *pMatrix = state_.transforms[State];
-  recorder_.Record("GetTransform", {static_cast<DWORD>(State)}, nullptr, hr, "%u", static_cast<unsigned>(State));
+  recorder_.Record("GetTransform", {static_cast<DWORD>(State)}, nullptr, hr, "%u",
+                   static_cast<unsigned>(State));
   return hr;
 }
 
@@ -229,8 +237,8 @@ STDMETHODIMP Device::MultiplyTransform(D3DTRANSFORMSTATETYPE State, const D3DMAT
   D3DMATRIX r;
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j)
-      r.m[i][j] = pMatrix->m[i][0] * cur.m[0][j] + pMatrix->m[i][1] * cur.m[1][j] + pMatrix->m[i][2] * cur.m[2][j] +
-                  pMatrix->m[i][3] * cur.m[3][j];
+      r.m[i][j] = pMatrix->m[i][0] * cur.m[0][j] + pMatrix->m[i][1] * cur.m[1][j] +
+                  pMatrix->m[i][2] * cur.m[2][j] + pMatrix->m[i][3] * cur.m[3][j];
   return SetTransform(State, &r);
 }
 
@@ -239,17 +247,18 @@ STDMETHODIMP Device::SetViewport(const D3DVIEWPORT9 *pViewport) {
   const Surface *rt = renderTarget_.get();
   if (!pViewport || !rt || pViewport->Width == 0 || pViewport->Height == 0 ||
       static_cast<uint64_t>(pViewport->X) + pViewport->Width > rt->Pixels().width ||
-      static_cast<uint64_t>(pViewport->Y) + pViewport->Height > rt->Pixels().height || !(pViewport->MinZ >= 0.0f) ||
-      !(pViewport->MaxZ <= 1.0f)) {
+      static_cast<uint64_t>(pViewport->Y) + pViewport->Height > rt->Pixels().height ||
+      !(pViewport->MinZ >= 0.0f) || !(pViewport->MaxZ <= 1.0f)) {
     hr = D3DERR_INVALIDCALL;
   } else {
     Target().viewport = *pViewport;
     if (StateMask *m = RecordMask()) m->viewport = true;
   }
   if (pViewport)
-    recorder_.Record("SetViewport", {pViewport->X, pViewport->Y, pViewport->Width, pViewport->Height}, nullptr, hr,
-                     "%u, %u, %u, %u, %g, %g", pViewport->X, pViewport->Y, pViewport->Width, pViewport->Height,
-                     pViewport->MinZ, pViewport->MaxZ);
+    recorder_.Record("SetViewport",
+                     {pViewport->X, pViewport->Y, pViewport->Width, pViewport->Height}, nullptr, hr,
+                     "%u, %u, %u, %u, %g, %g", pViewport->X, pViewport->Y, pViewport->Width,
+                     pViewport->Height, pViewport->MinZ, pViewport->MaxZ);
   else
     recorder_.Record("SetViewport", {}, nullptr, hr, "null");
   return hr;
@@ -272,10 +281,11 @@ STDMETHODIMP Device::SetMaterial(const D3DMATERIAL9 *pMaterial) {
   if (pMaterial) {
     const D3DMATERIAL9 &mt = *pMaterial;
     recorder_.Record("SetMaterial", {}, nullptr, hr,
-                     "D(%g %g %g %g) A(%g %g %g %g) S(%g %g %g %g) E(%g %g %g %g) P %g", mt.Diffuse.r, mt.Diffuse.g,
-                     mt.Diffuse.b, mt.Diffuse.a, mt.Ambient.r, mt.Ambient.g, mt.Ambient.b, mt.Ambient.a,
-                     mt.Specular.r, mt.Specular.g, mt.Specular.b, mt.Specular.a, mt.Emissive.r, mt.Emissive.g,
-                     mt.Emissive.b, mt.Emissive.a, mt.Power);
+                     "D(%g %g %g %g) A(%g %g %g %g) S(%g %g %g %g) E(%g %g %g %g) P %g",
+                     mt.Diffuse.r, mt.Diffuse.g, mt.Diffuse.b, mt.Diffuse.a, mt.Ambient.r,
+                     mt.Ambient.g, mt.Ambient.b, mt.Ambient.a, mt.Specular.r, mt.Specular.g,
+                     mt.Specular.b, mt.Specular.a, mt.Emissive.r, mt.Emissive.g, mt.Emissive.b,
+                     mt.Emissive.a, mt.Power);
   } else {
     recorder_.Record("SetMaterial", {}, nullptr, hr, "null");
   }
@@ -291,8 +301,8 @@ STDMETHODIMP Device::GetMaterial(D3DMATERIAL9 *pMaterial) {
 STDMETHODIMP Device::SetLight(DWORD Index, const D3DLIGHT9 *pLight) {
   HRESULT hr = D3D_OK;
   try {
-    if (!pLight || Index > kMaxLightIndex || pLight->Type < D3DLIGHT_POINT || pLight->Type > D3DLIGHT_DIRECTIONAL ||
-        pLight->Range < 0.0f) {
+    if (!pLight || Index > kMaxLightIndex || pLight->Type < D3DLIGHT_POINT ||
+        pLight->Type > D3DLIGHT_DIRECTIONAL || pLight->Range < 0.0f) {
       hr = D3DERR_INVALIDCALL;
     } else {
       // A light first set while recording keeps the device's enable state with it.
@@ -310,8 +320,8 @@ STDMETHODIMP Device::SetLight(DWORD Index, const D3DLIGHT9 *pLight) {
   } catch (const std::bad_alloc &) {
     hr = E_OUTOFMEMORY;
   }
-  recorder_.Record("SetLight", {Index, pLight ? static_cast<DWORD>(pLight->Type) : 0u}, nullptr, hr, "%u, %s", Index,
-                   pLight ? "light" : "null");
+  recorder_.Record("SetLight", {Index, pLight ? static_cast<DWORD>(pLight->Type) : 0u}, nullptr, hr,
+                   "%u, %s", Index, pLight ? "light" : "null");
   return hr;
 }
 
@@ -344,7 +354,8 @@ STDMETHODIMP Device::LightEnable(DWORD Index, BOOL Enable) {
   } catch (const std::bad_alloc &) {
     hr = E_OUTOFMEMORY;
   }
-  recorder_.Record("LightEnable", {Index, static_cast<DWORD>(Enable)}, nullptr, hr, "%u, %d", Index, Enable);
+  recorder_.Record("LightEnable", {Index, static_cast<DWORD>(Enable)}, nullptr, hr, "%u, %d", Index,
+                   Enable);
   return hr;
 }
 
@@ -394,7 +405,8 @@ STDMETHODIMP Device::SetTexture(DWORD Stage, IDirect3DBaseTexture9 *pTexture) {
     Target().textures[slot].Reset(texture);
     if (StateMask *m = RecordMask()) m->textures.set(slot);
   }
-  recorder_.Record("SetTexture", {Stage}, pTexture, hr, "%u, %s", Stage, pTexture ? "texture" : "null");
+  recorder_.Record("SetTexture", {Stage}, pTexture, hr, "%u, %s", Stage,
+                   pTexture ? "texture" : "null");
   return hr;
 }
 
@@ -407,8 +419,8 @@ STDMETHODIMP Device::GetTexture(DWORD Stage, IDirect3DBaseTexture9 **ppTexture) 
   return D3D_OK;
 }
 
-STDMETHODIMP Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9 *pStreamData, UINT OffsetInBytes,
-                                     UINT Stride) {
+STDMETHODIMP Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9 *pStreamData,
+                                     UINT OffsetInBytes, UINT Stride) {
   HRESULT hr = D3D_OK;
   VertexBuffer *vb = pStreamData ? VertexBuffer::From(pStreamData) : nullptr;
   if (StreamNumber >= kStreamCount || (pStreamData && (!vb || vb->OwningDevice() != this))) {
@@ -420,14 +432,16 @@ STDMETHODIMP Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9 *
     s.stride = Stride;
     if (StateMask *m = RecordMask()) m->streams.set(StreamNumber);
   }
-  recorder_.Record("SetStreamSource", {StreamNumber, OffsetInBytes, Stride}, pStreamData, hr, "%u, %s, %u, %u",
-                   StreamNumber, pStreamData ? "buffer" : "null", OffsetInBytes, Stride);
+  recorder_.Record("SetStreamSource", {StreamNumber, OffsetInBytes, Stride}, pStreamData, hr,
+                   "%u, %s, %u, %u", StreamNumber, pStreamData ? "buffer" : "null", OffsetInBytes,
+                   Stride);
   return hr;
 }
 
-STDMETHODIMP Device::GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9 **ppStreamData, UINT *pOffsetInBytes,
-                                     UINT *pStride) {
-  if (!ppStreamData || !pOffsetInBytes || !pStride || StreamNumber >= kStreamCount) return D3DERR_INVALIDCALL;
+STDMETHODIMP Device::GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9 **ppStreamData,
+                                     UINT *pOffsetInBytes, UINT *pStride) {
+  if (!ppStreamData || !pOffsetInBytes || !pStride || StreamNumber >= kStreamCount)
+    return D3DERR_INVALIDCALL;
   const StreamSource &s = state_.streams[StreamNumber];
   *ppStreamData = nullptr;
   if (s.buffer) HandOut(s.buffer.get(), ppStreamData);
@@ -551,7 +565,8 @@ STDMETHODIMP Device::GetPixelShader(IDirect3DPixelShader9 **ppShader) {
 namespace {
 
 template <typename T, size_t N, size_t Bits>
-HRESULT SetConstants(T (&dst)[N], std::bitset<Bits> *mask, UINT start, const void *src, UINT count, size_t width) {
+HRESULT SetConstants(T (&dst)[N], std::bitset<Bits> *mask, UINT start, const void *src, UINT count,
+                     size_t width) {
   if (!src || static_cast<uint64_t>(start) + count > N) return D3DERR_INVALIDCALL;
   std::memcpy(&dst[start], src, static_cast<size_t>(count) * width);
   if (mask)
@@ -566,18 +581,22 @@ HRESULT GetConstants(const T (&src)[N], UINT start, void *dst, UINT count, size_
   return D3D_OK;
 }
 
-}  // namespace
+} // namespace
 
 STDMETHODIMP Device::SetVertexShaderConstantF(UINT r, const float *p, UINT n) {
   StateMask *m = RecordMask();
   return SetConstants(Target().vsConstF, m ? &m->vsConstF : nullptr, r, p, n, 16);
 }
-STDMETHODIMP Device::GetVertexShaderConstantF(UINT r, float *p, UINT n) { return GetConstants(state_.vsConstF, r, p, n, 16); }
+STDMETHODIMP Device::GetVertexShaderConstantF(UINT r, float *p, UINT n) {
+  return GetConstants(state_.vsConstF, r, p, n, 16);
+}
 STDMETHODIMP Device::SetVertexShaderConstantI(UINT r, const int *p, UINT n) {
   StateMask *m = RecordMask();
   return SetConstants(Target().vsConstI, m ? &m->vsConstI : nullptr, r, p, n, 16);
 }
-STDMETHODIMP Device::GetVertexShaderConstantI(UINT r, int *p, UINT n) { return GetConstants(state_.vsConstI, r, p, n, 16); }
+STDMETHODIMP Device::GetVertexShaderConstantI(UINT r, int *p, UINT n) {
+  return GetConstants(state_.vsConstI, r, p, n, 16);
+}
 STDMETHODIMP Device::SetVertexShaderConstantB(UINT r, const BOOL *p, UINT n) {
   StateMask *m = RecordMask();
   return SetConstants(Target().vsConstB, m ? &m->vsConstB : nullptr, r, p, n, sizeof(BOOL));
@@ -589,12 +608,16 @@ STDMETHODIMP Device::SetPixelShaderConstantF(UINT r, const float *p, UINT n) {
   StateMask *m = RecordMask();
   return SetConstants(Target().psConstF, m ? &m->psConstF : nullptr, r, p, n, 16);
 }
-STDMETHODIMP Device::GetPixelShaderConstantF(UINT r, float *p, UINT n) { return GetConstants(state_.psConstF, r, p, n, 16); }
+STDMETHODIMP Device::GetPixelShaderConstantF(UINT r, float *p, UINT n) {
+  return GetConstants(state_.psConstF, r, p, n, 16);
+}
 STDMETHODIMP Device::SetPixelShaderConstantI(UINT r, const int *p, UINT n) {
   StateMask *m = RecordMask();
   return SetConstants(Target().psConstI, m ? &m->psConstI : nullptr, r, p, n, 16);
 }
-STDMETHODIMP Device::GetPixelShaderConstantI(UINT r, int *p, UINT n) { return GetConstants(state_.psConstI, r, p, n, 16); }
+STDMETHODIMP Device::GetPixelShaderConstantI(UINT r, int *p, UINT n) {
+  return GetConstants(state_.psConstI, r, p, n, 16);
+}
 STDMETHODIMP Device::SetPixelShaderConstantB(UINT r, const BOOL *p, UINT n) {
   StateMask *m = RecordMask();
   return SetConstants(Target().psConstB, m ? &m->psConstB : nullptr, r, p, n, sizeof(BOOL));
@@ -603,4 +626,4 @@ STDMETHODIMP Device::GetPixelShaderConstantB(UINT r, BOOL *p, UINT n) {
   return GetConstants(state_.psConstB, r, p, n, sizeof(BOOL));
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

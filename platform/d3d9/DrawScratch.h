@@ -9,7 +9,7 @@
 namespace zrq::d3d9 {
 
 struct DrawScratch {
-  std::vector<int64_t> vertexNumbers;  // the vertices of each triangle, in order
+  std::vector<int64_t> vertexNumbers; // the vertices of each triangle, in order
   // The pixel shader's registers for a block of pixels (see ShaderLanes.h), 64-byte aligned
   // inside; zeroed once, when first made.
   std::vector<float> shaderRegisters;
@@ -17,4 +17,4 @@ struct DrawScratch {
   std::vector<TriangleRows> triangles; // triangles set up, drawn a band at a time
 };
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

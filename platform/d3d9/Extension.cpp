@@ -9,7 +9,8 @@ STDAPI ZrqD3D9SetDeviceOptions(IDirect3DDevice9 *pDevice, const ZRQ_D3D9_DEVICE_
   return device->SetOptions(*pOptions);
 }
 
-STDAPI ZrqD3D9GetRecordedCalls(IDirect3DDevice9 *pDevice, ZRQ_D3D9_CALL *pCalls, UINT Capacity, UINT *pCount) {
+STDAPI ZrqD3D9GetRecordedCalls(IDirect3DDevice9 *pDevice, ZRQ_D3D9_CALL *pCalls, UINT Capacity,
+                               UINT *pCount) {
   Device *device = pDevice ? Device::From(pDevice) : nullptr;
   if (!device || !pCount || (Capacity && !pCalls)) return D3DERR_INVALIDCALL;
   *pCount = device->Recorder().Copy(pCalls, Capacity);

@@ -20,7 +20,7 @@ using SpanKernel = void (*)(const FastTriangle &t, FastRow *rows, int count);
 struct FastTriangle {
   // The point-sampled texture.
   const uint32_t *texels;
-  int texPitch;  // in texels
+  int texPitch; // in texels
   int texWidth;
   uint32_t alphaOr;
 
@@ -29,7 +29,7 @@ struct FastTriangle {
   double refX, refY;
   double u0, dudx, dudy, width;
   double v0, dvdx, dvdy, height;
-  bool rowV;  // dvdx is 0: v is the same all along a row
+  bool rowV; // dvdx is 0: v is the same all along a row
 
   // Depth, tested when depth is not null: z = float((z0 + dzdx·fx) + dzdy·fy) turned into 24
   // bits; constantZ when the plane is flat, with that value in z24.
@@ -46,15 +46,15 @@ struct FastTriangle {
 
   uint32_t *target;
   int targetPitch;
-  uint32_t dstOr;      // forced into every target pixel read (targets without alpha read opaque)
-  uint32_t writeMask;  // bits of the target that may change
+  uint32_t dstOr;     // forced into every target pixel read (targets without alpha read opaque)
+  uint32_t writeMask; // bits of the target that may change
 
   // For FastBlend::Mixed: plain factors and operations, as in PixelSetup.
   DWORD srcColour, destColour, srcAlpha, destAlpha, opColour, opAlpha;
   uint32_t blendFactor;
 
   SpanKernel kernel;
-  SpanKernel kernelUntested;  // the same without the depth test, for spans whose test is decided
+  SpanKernel kernelUntested; // the same without the depth test, for spans whose test is decided
 };
 
 // One span: pixels x0 .. x0 + count − 1 of row y. The kernel draws blocks of it from the left
@@ -76,7 +76,7 @@ struct SpanKernelTable {
   SpanKernel kernels[4][2][2];
 };
 
-const SpanKernelTable *Sse2SpanKernels();  // null where SSE2 is not available
+const SpanKernelTable *Sse2SpanKernels(); // null where SSE2 is not available
 // Null where the build has no such variant; `gather` fetches scattered texels with the gather
 // instruction rather than one by one.
 const SpanKernelTable *Avx2SpanKernels(bool gather);
@@ -85,4 +85,4 @@ const SpanKernelTable *Avx512SpanKernels(bool gather);
 // draws everything).
 const SpanKernelTable *ChosenSpanKernels();
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

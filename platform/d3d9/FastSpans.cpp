@@ -12,13 +12,19 @@ namespace {
 // Adds a stage term's multiplier and addend for the channels in `channels` (see FastTriangle).
 void AddTerm(FastTerm term, uint32_t colour, uint32_t channels, uint32_t *mul, uint32_t *add) {
   switch (term) {
-    case FastTerm::Texture: *mul |= channels; return;  // × 255 keeps the texel
-    case FastTerm::Constant: *add |= colour & channels; return;
-    case FastTerm::Modulate: *mul |= colour & channels; return;
-    case FastTerm::Add:
-      *mul |= channels;
-      *add |= colour & channels;
-      return;
+  case FastTerm::Texture:
+    *mul |= channels;
+    return; // × 255 keeps the texel
+  case FastTerm::Constant:
+    *add |= colour & channels;
+    return;
+  case FastTerm::Modulate:
+    *mul |= colour & channels;
+    return;
+  case FastTerm::Add:
+    *mul |= channels;
+    *add |= colour & channels;
+    return;
   }
 }
 
@@ -26,10 +32,14 @@ void AddTerm(FastTerm term, uint32_t colour, uint32_t channels, uint32_t *mul, u
 bool OpaqueSource(FastTerm alpha, uint32_t colour, uint32_t alphaOr) {
   const bool texel = alphaOr == 0xFF000000u, vertex = colour >> 24 == 255;
   switch (alpha) {
-    case FastTerm::Texture: return texel;
-    case FastTerm::Constant: return vertex;
-    case FastTerm::Modulate: return texel && vertex;
-    case FastTerm::Add: return texel || vertex;
+  case FastTerm::Texture:
+    return texel;
+  case FastTerm::Constant:
+    return vertex;
+  case FastTerm::Modulate:
+    return texel && vertex;
+  case FastTerm::Add:
+    return texel || vertex;
   }
   return false;
 }
@@ -42,15 +52,17 @@ DWORD ForOpaqueSource(DWORD factor) {
 }
 
 FastBlend Classify(const FastTriangle &t) {
-  const bool sameAlpha = t.srcAlpha == t.srcColour && t.destAlpha == t.destColour && t.opAlpha == t.opColour;
+  const bool sameAlpha =
+      t.srcAlpha == t.srcColour && t.destAlpha == t.destColour && t.opAlpha == t.opColour;
   if (!sameAlpha || t.opColour != D3DBLENDOP_ADD) return FastBlend::Mixed;
   if (t.srcColour == D3DBLEND_ONE && t.destColour == D3DBLEND_ZERO) return FastBlend::Write;
   if (t.srcColour == D3DBLEND_ONE && t.destColour == D3DBLEND_ONE) return FastBlend::Add;
-  if (t.srcColour == D3DBLEND_SRCALPHA && t.destColour == D3DBLEND_INVSRCALPHA) return FastBlend::Over;
+  if (t.srcColour == D3DBLEND_SRCALPHA && t.destColour == D3DBLEND_INVSRCALPHA)
+    return FastBlend::Over;
   return FastBlend::Mixed;
 }
 
-}  // namespace
+} // namespace
 
 bool PrepareFastTriangle(const PixelSetup &s, const TriangleGradients &g, FastTriangle *t) {
   const StageSetup &st = s.stages[0];
@@ -115,11 +127,14 @@ bool TexelWalk(const FastTriangle &t, double fx0, double cu, int count, int *fir
   // the distance), without a call into the maths library.
   const double k = static_cast<double>(static_cast<int64_t>(d + (d < 0.0 ? -0.5 : 0.5)));
   const double fx1 = fx0 + (count - 1);
-  const double m = std::fabs(t.u0) + std::max(std::fabs(t.dudx * fx0), std::fabs(t.dudx * fx1)) + std::fabs(cu);
-  const double e = 8.0 * kUnit * t.width * (m + 1.0);  // twice the bound, for the bound's own roundings
+  const double m =
+      std::fabs(t.u0) + std::max(std::fabs(t.dudx * fx0), std::fabs(t.dudx * fx1)) + std::fabs(cu);
+  const double e =
+      8.0 * kUnit * t.width * (m + 1.0); // twice the bound, for the bound's own roundings
   const double drift = (count - 1) * (std::fabs(d - k) + 4.0 * kUnit * std::fabs(d));
   const double margin = (2.0 * e + drift) * 1.01;
-  const double b = static_cast<double>(static_cast<int64_t>(t0)), fraction = t0 - b;  // t0 ≥ 0: the floor; exact
+  const double b = static_cast<double>(static_cast<int64_t>(t0)),
+               fraction = t0 - b; // t0 ≥ 0: the floor; exact
   if (!(fraction > margin && 1.0 - fraction > margin)) return false;
   const double last = b + k * (count - 1);
   if (!(last >= 0.0 && last < t.width)) return false;
@@ -128,4 +143,4 @@ bool TexelWalk(const FastTriangle &t, double fx0, double cu, int count, int *fir
   return true;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

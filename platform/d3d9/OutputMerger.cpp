@@ -8,56 +8,86 @@ namespace {
 
 uint32_t StencilOp(DWORD op, uint32_t value, uint32_t ref) {
   switch (op) {
-    case D3DSTENCILOP_ZERO: return 0;
-    case D3DSTENCILOP_REPLACE: return ref & 0xFF;
-    case D3DSTENCILOP_INCRSAT: return value < 255 ? value + 1 : 255;
-    case D3DSTENCILOP_DECRSAT: return value > 0 ? value - 1 : 0;
-    case D3DSTENCILOP_INVERT: return ~value & 0xFF;
-    case D3DSTENCILOP_INCR: return (value + 1) & 0xFF;
-    case D3DSTENCILOP_DECR: return (value - 1) & 0xFF;
-    case D3DSTENCILOP_KEEP:
-    default: return value;
+  case D3DSTENCILOP_ZERO:
+    return 0;
+  case D3DSTENCILOP_REPLACE:
+    return ref & 0xFF;
+  case D3DSTENCILOP_INCRSAT:
+    return value < 255 ? value + 1 : 255;
+  case D3DSTENCILOP_DECRSAT:
+    return value > 0 ? value - 1 : 0;
+  case D3DSTENCILOP_INVERT:
+    return ~value & 0xFF;
+  case D3DSTENCILOP_INCR:
+    return (value + 1) & 0xFF;
+  case D3DSTENCILOP_DECR:
+    return (value - 1) & 0xFF;
+  case D3DSTENCILOP_KEEP:
+  default:
+    return value;
   }
 }
 
-uint32_t Factor(DWORD blend, int i, uint32_t src, uint32_t dst, uint32_t blendFactor, bool isSource) {
+uint32_t Factor(DWORD blend, int i, uint32_t src, uint32_t dst, uint32_t blendFactor,
+                bool isSource) {
   const uint32_t sc = (src >> (8 * i)) & 0xFF, dc = (dst >> (8 * i)) & 0xFF;
   const uint32_t sa = src >> 24, da = dst >> 24, bf = (blendFactor >> (8 * i)) & 0xFF;
   switch (blend) {
-    case D3DBLEND_ZERO: return 0;
-    case D3DBLEND_ONE: return 255;
-    case D3DBLEND_SRCCOLOR: return sc;
-    case D3DBLEND_INVSRCCOLOR: return 255 - sc;
-    case D3DBLEND_SRCALPHA: return sa;
-    case D3DBLEND_INVSRCALPHA: return 255 - sa;
-    case D3DBLEND_DESTALPHA: return da;
-    case D3DBLEND_INVDESTALPHA: return 255 - da;
-    case D3DBLEND_DESTCOLOR: return dc;
-    case D3DBLEND_INVDESTCOLOR: return 255 - dc;
-    case D3DBLEND_SRCALPHASAT: return i == 3 ? 255 : std::min(sa, 255 - da);
-    // As a source factor these set both factors (the blend overrides the destination one);
-    // given as a destination factor they read as the destination half of the pair.
-    case D3DBLEND_BOTHSRCALPHA: return isSource ? sa : 255 - sa;
-    case D3DBLEND_BOTHINVSRCALPHA: return isSource ? 255 - sa : sa;
-    case D3DBLEND_BLENDFACTOR: return bf;
-    case D3DBLEND_INVBLENDFACTOR: return 255 - bf;
-    default: return isSource ? 255 : 0;
+  case D3DBLEND_ZERO:
+    return 0;
+  case D3DBLEND_ONE:
+    return 255;
+  case D3DBLEND_SRCCOLOR:
+    return sc;
+  case D3DBLEND_INVSRCCOLOR:
+    return 255 - sc;
+  case D3DBLEND_SRCALPHA:
+    return sa;
+  case D3DBLEND_INVSRCALPHA:
+    return 255 - sa;
+  case D3DBLEND_DESTALPHA:
+    return da;
+  case D3DBLEND_INVDESTALPHA:
+    return 255 - da;
+  case D3DBLEND_DESTCOLOR:
+    return dc;
+  case D3DBLEND_INVDESTCOLOR:
+    return 255 - dc;
+  case D3DBLEND_SRCALPHASAT:
+    return i == 3 ? 255 : std::min(sa, 255 - da);
+  // As a source factor these set both factors (the blend overrides the destination one);
+  // given as a destination factor they read as the destination half of the pair.
+  case D3DBLEND_BOTHSRCALPHA:
+    return isSource ? sa : 255 - sa;
+  case D3DBLEND_BOTHINVSRCALPHA:
+    return isSource ? 255 - sa : sa;
+  case D3DBLEND_BLENDFACTOR:
+    return bf;
+  case D3DBLEND_INVBLENDFACTOR:
+    return 255 - bf;
+  default:
+    return isSource ? 255 : 0;
   }
 }
 
 uint32_t BlendChannel(DWORD op, uint32_t s, uint32_t sf, uint32_t d, uint32_t df) {
   const int a = static_cast<int>(Mul8(s, sf)), b = static_cast<int>(Mul8(d, df));
   switch (op) {
-    case D3DBLENDOP_SUBTRACT: return static_cast<uint32_t>(std::clamp(a - b, 0, 255));
-    case D3DBLENDOP_REVSUBTRACT: return static_cast<uint32_t>(std::clamp(b - a, 0, 255));
-    case D3DBLENDOP_MIN: return std::min(s, d);
-    case D3DBLENDOP_MAX: return std::max(s, d);
-    case D3DBLENDOP_ADD:
-    default: return static_cast<uint32_t>(std::min(a + b, 255));
+  case D3DBLENDOP_SUBTRACT:
+    return static_cast<uint32_t>(std::clamp(a - b, 0, 255));
+  case D3DBLENDOP_REVSUBTRACT:
+    return static_cast<uint32_t>(std::clamp(b - a, 0, 255));
+  case D3DBLENDOP_MIN:
+    return std::min(s, d);
+  case D3DBLENDOP_MAX:
+    return std::max(s, d);
+  case D3DBLENDOP_ADD:
+  default:
+    return static_cast<uint32_t>(std::min(a + b, 255));
   }
 }
 
-}  // namespace
+} // namespace
 
 void MergePixel(const PixelSetup &s, int x, int y, uint32_t src, float z, bool ccw) {
   if (s.alphaTest && !CompareValues(s.alphaFunc, src >> 24, s.alphaRef)) return;
@@ -75,7 +105,8 @@ void MergePixel(const PixelSetup &s, int x, int y, uint32_t src, float z, bool c
     auto writeStencil = [&](uint32_t value) {
       stencil = (before & ~s.stencilWriteMask) | (value & s.stencilWriteMask & 0xFF);
     };
-    if (s.stencil && !CompareValues(func, s.stencilRef & s.stencilMask & 0xFF, before & s.stencilMask)) {
+    if (s.stencil &&
+        !CompareValues(func, s.stencilRef & s.stencilMask & 0xFF, before & s.stencilMask)) {
       writeStencil(StencilOp(fail, before, s.stencilRef));
       *word = (stored << 8) | stencil;
       return;
@@ -114,4 +145,4 @@ void MergePixel(const PixelSetup &s, int x, int y, uint32_t src, float z, bool c
   *pixel = (out & s.writeMask) | (dst & ~s.writeMask);
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

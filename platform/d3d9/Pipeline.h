@@ -23,7 +23,8 @@ inline constexpr int kShaderBlock = 32;
 inline constexpr size_t kShaderRegisterFloats = size_t{reg::kCount} * 4 * kShaderBlock;
 
 // Shades pixels x0..x1 of row y of a triangle with the bound pixel shader.
-using ShaderSpanFunction = void (*)(const PixelSetup &, const TriangleGradients &, int y, int x0, int x1);
+using ShaderSpanFunction = void (*)(const PixelSetup &, const TriangleGradients &, int y, int x0,
+                                    int x1);
 // The pixel shader's span functions: one pixel at a time, and the widest this processor runs
 // (ZRQ_D3D9_SHADER_LANES=1, 4 or 8 chooses, where the processor has them).
 ShaderSpanFunction ScalarShaderSpan();
@@ -54,8 +55,8 @@ struct TextureView {
   const uint32_t *texels = nullptr;
   int width = 0;
   int height = 0;
-  int pitch = 0;         // in texels
-  uint32_t alphaOr = 0;  // 0xFF000000 for formats without alpha, which read as opaque
+  int pitch = 0;        // in texels
+  uint32_t alphaOr = 0; // 0xFF000000 for formats without alpha, which read as opaque
 };
 
 struct SamplerSetup {
@@ -75,24 +76,24 @@ struct StageSetup {
 
 // How the fast path combines a shaded pixel with the target.
 enum class FastBlend {
-  Write,  // no blending, or factors that leave the source as it is: the pixel replaces the target
-  Add,    // ONE/ONE with ADD on all four channels: a saturating sum
-  Over,   // SRCALPHA/INVSRCALPHA with ADD on all four channels
-  Mixed,  // any other factors and operations, resolved per channel
+  Write, // no blending, or factors that leave the source as it is: the pixel replaces the target
+  Add,   // ONE/ONE with ADD on all four channels: a saturating sum
+  Over,  // SRCALPHA/INVSRCALPHA with ADD on all four channels
+  Mixed, // any other factors and operations, resolved per channel
 };
 
 // What stage 0 makes of the texel and the (constant) vertex colour, for colour or alpha.
 enum class FastTerm {
-  Texture,   // the texel
-  Constant,  // the vertex colour
-  Modulate,  // texel × vertex colour
-  Add,       // texel + vertex colour, saturating
+  Texture,  // the texel
+  Constant, // the vertex colour
+  Modulate, // texel × vertex colour
+  Add,      // texel + vertex colour, saturating
 };
 
 // Everything the pixel stages need, resolved once per draw.
 struct PixelSetup {
   StageSetup stages[8];
-  int stageCount;  // stages before the first whose colour operation is DISABLE
+  int stageCount; // stages before the first whose colour operation is DISABLE
   uint32_t textureFactor;
   bool flatShading;
 
@@ -114,23 +115,24 @@ struct PixelSetup {
   DWORD srcBlend, destBlend, blendOp;
   DWORD srcBlendAlpha, destBlendAlpha, blendOpAlpha;
   uint32_t blendFactor;
-  uint32_t writeMask;  // bits of the target pixel that may change
+  uint32_t writeMask; // bits of the target pixel that may change
 
   uint32_t *target;
-  int targetPitch;  // in pixels
+  int targetPitch; // in pixels
   bool targetHasAlpha;
   // Null when there is no depth-stencil surface, or neither the depth nor the stencil test is
   // on: the pixels then leave it alone.
   uint32_t *depth;
   int depthPitch;
   bool depthHasStencil;
-  DeferredDepth *heldDepth;  // what the words hold without being in memory: consulted before they are read
+  DeferredDepth
+      *heldDepth; // what the words hold without being in memory: consulted before they are read
 
   // The pixel shader, when one is bound: it replaces the texture stages. Its constants (the
   // device's, with those it defines itself) and samplers s0..s15 are resolved with the rest.
   const ShaderProgram *pixelShader;
   ShaderSpanFunction shadeShaderSpan;
-  float *shaderRegisters;  // room for the registers of kShaderRegisterFloats
+  float *shaderRegisters; // room for the registers of kShaderRegisterFloats
   float psConstants[32][4];
   StageSetup shaderSamplers[16];
   // No alpha test, depth, stencil or blending, and every channel written: a shaded pixel is
@@ -140,7 +142,7 @@ struct PixelSetup {
   bool depthOnly;
 
   // Pixels that may be written: the viewport, the target and the scissor rectangle.
-  int clipX0, clipY0, clipX1, clipY1;  // x0 <= x < x1, y0 <= y < y1
+  int clipX0, clipY0, clipX1, clipY1; // x0 <= x < x1, y0 <= y < y1
   bool fastPaths;
 
   // The fast path's terms (see FastSpans.cpp): a point-sampled texel shaded with the constant
@@ -159,14 +161,15 @@ struct DrawSurfaces {
   uint32_t *target;
   int targetPitch, targetWidth, targetHeight;
   bool targetHasAlpha;
-  uint32_t *depth;  // null when no depth-stencil surface is bound
+  uint32_t *depth; // null when no depth-stencil surface is bound
   int depthPitch, depthWidth, depthHeight;
   bool depthHasStencil;
   DeferredDepth *heldDepth;
 };
 
 // Resolves the pixel set-up of a draw from the state.
-void ResolvePixelSetup(const DeviceState &state, const DrawSurfaces &surfaces, bool fastPaths, PixelSetup *setup);
+void ResolvePixelSetup(const DeviceState &state, const DrawSurfaces &surfaces, bool fastPaths,
+                       PixelSetup *setup);
 
 // Clips a triangle in homogeneous space to the near and far planes and to a guard band around
 // the viewport; writes up to kMaxClipped vertices of a convex polygon and returns their count.
@@ -191,15 +194,23 @@ uint32_t CombineStages(const PixelSetup &setup, uint32_t diffuse, const uint32_t
 
 inline bool CompareValues(DWORD func, uint32_t value, uint32_t reference) {
   switch (func) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return value < reference;
-    case D3DCMP_EQUAL: return value == reference;
-    case D3DCMP_LESSEQUAL: return value <= reference;
-    case D3DCMP_GREATER: return value > reference;
-    case D3DCMP_NOTEQUAL: return value != reference;
-    case D3DCMP_GREATEREQUAL: return value >= reference;
-    case D3DCMP_ALWAYS:
-    default: return true;
+  case D3DCMP_NEVER:
+    return false;
+  case D3DCMP_LESS:
+    return value < reference;
+  case D3DCMP_EQUAL:
+    return value == reference;
+  case D3DCMP_LESSEQUAL:
+    return value <= reference;
+  case D3DCMP_GREATER:
+    return value > reference;
+  case D3DCMP_NOTEQUAL:
+    return value != reference;
+  case D3DCMP_GREATEREQUAL:
+    return value >= reference;
+  case D3DCMP_ALWAYS:
+  default:
+    return true;
   }
 }
 
@@ -217,11 +228,11 @@ void MergePixel(const PixelSetup &setup, int x, int y, uint32_t source, float z,
 struct TriangleGradients {
   double refX, refY;
   double z0, dzdx, dzdy;
-  double w0, dwdx, dwdy;  // 1/w, for perspective
+  double w0, dwdx, dwdy; // 1/w, for perspective
   double v0[kVaryings], dvdx[kVaryings], dvdy[kVaryings];
-  bool affine;             // w is the same at all three vertices: no division per pixel
-  bool constantDiffuse;    // the vertex colours are equal
-  uint32_t diffuse;        // that colour, when constant
+  bool affine;          // w is the same at all three vertices: no division per pixel
+  bool constantDiffuse; // the vertex colours are equal
+  uint32_t diffuse;     // that colour, when constant
   bool magnified[kTexturedStages];
   bool ccw;
 };
@@ -230,4 +241,4 @@ struct FastTriangle;
 // The fast path's terms for one triangle; false when the triangle cannot take it.
 bool PrepareFastTriangle(const PixelSetup &setup, const TriangleGradients &g, FastTriangle *t);
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -18,13 +18,19 @@ bool StageTerm(DWORD op, DWORD arg1, DWORD arg2, FastTerm *term) {
     if (isColour(a)) return *term = FastTerm::Constant, true;
     return false;
   };
-  const bool textureAndColour = (isTexture(arg1) && isColour(arg2)) || (isColour(arg1) && isTexture(arg2));
+  const bool textureAndColour =
+      (isTexture(arg1) && isColour(arg2)) || (isColour(arg1) && isTexture(arg2));
   switch (op) {
-    case D3DTOP_SELECTARG1: return select(arg1);
-    case D3DTOP_SELECTARG2: return select(arg2);
-    case D3DTOP_MODULATE: return textureAndColour && (*term = FastTerm::Modulate, true);
-    case D3DTOP_ADD: return textureAndColour && (*term = FastTerm::Add, true);
-    default: return false;
+  case D3DTOP_SELECTARG1:
+    return select(arg1);
+  case D3DTOP_SELECTARG2:
+    return select(arg2);
+  case D3DTOP_MODULATE:
+    return textureAndColour && (*term = FastTerm::Modulate, true);
+  case D3DTOP_ADD:
+    return textureAndColour && (*term = FastTerm::Add, true);
+  default:
+    return false;
   }
 }
 
@@ -33,22 +39,26 @@ bool StageTerm(DWORD op, DWORD arg1, DWORD arg2, FastTerm *term) {
 // ZERO (destination).
 DWORD PlainFactor(DWORD blend, bool isSource) {
   switch (blend) {
-    case D3DBLEND_ZERO:
-    case D3DBLEND_ONE:
-    case D3DBLEND_SRCCOLOR:
-    case D3DBLEND_INVSRCCOLOR:
-    case D3DBLEND_SRCALPHA:
-    case D3DBLEND_INVSRCALPHA:
-    case D3DBLEND_DESTALPHA:
-    case D3DBLEND_INVDESTALPHA:
-    case D3DBLEND_DESTCOLOR:
-    case D3DBLEND_INVDESTCOLOR:
-    case D3DBLEND_SRCALPHASAT:
-    case D3DBLEND_BLENDFACTOR:
-    case D3DBLEND_INVBLENDFACTOR: return blend;
-    case D3DBLEND_BOTHSRCALPHA: return isSource ? D3DBLEND_SRCALPHA : D3DBLEND_INVSRCALPHA;
-    case D3DBLEND_BOTHINVSRCALPHA: return isSource ? D3DBLEND_INVSRCALPHA : D3DBLEND_SRCALPHA;
-    default: return isSource ? D3DBLEND_ONE : D3DBLEND_ZERO;
+  case D3DBLEND_ZERO:
+  case D3DBLEND_ONE:
+  case D3DBLEND_SRCCOLOR:
+  case D3DBLEND_INVSRCCOLOR:
+  case D3DBLEND_SRCALPHA:
+  case D3DBLEND_INVSRCALPHA:
+  case D3DBLEND_DESTALPHA:
+  case D3DBLEND_INVDESTALPHA:
+  case D3DBLEND_DESTCOLOR:
+  case D3DBLEND_INVDESTCOLOR:
+  case D3DBLEND_SRCALPHASAT:
+  case D3DBLEND_BLENDFACTOR:
+  case D3DBLEND_INVBLENDFACTOR:
+    return blend;
+  case D3DBLEND_BOTHSRCALPHA:
+    return isSource ? D3DBLEND_SRCALPHA : D3DBLEND_INVSRCALPHA;
+  case D3DBLEND_BOTHINVSRCALPHA:
+    return isSource ? D3DBLEND_INVSRCALPHA : D3DBLEND_SRCALPHA;
+  default:
+    return isSource ? D3DBLEND_ONE : D3DBLEND_ZERO;
   }
 }
 
@@ -92,7 +102,8 @@ void ResolvePixelShader(const DeviceState &st, bool fastPaths, PixelSetup *p) {
   std::copy(&st.psConstF[0][0], &st.psConstF[0][0] + 32 * 4, &p->psConstants[0][0]);
   for (const ShaderProgram::Definition &d : program.definitions)
     std::copy(d.value, d.value + 4, p->psConstants[d.index]);
-  for (int i = 0; i < 16; ++i) ResolveTexture(st, i, (program.samplersUsed >> i) & 1, &p->shaderSamplers[i]);
+  for (int i = 0; i < 16; ++i)
+    ResolveTexture(st, i, (program.samplersUsed >> i) & 1, &p->shaderSamplers[i]);
 }
 
 void ResolveFastPath(PixelSetup *p) {
@@ -118,9 +129,10 @@ void ResolveFastPath(PixelSetup *p) {
   p->fastTextured = true;
 }
 
-}  // namespace
+} // namespace
 
-void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, bool fastPaths, PixelSetup *p) {
+void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, bool fastPaths,
+                       PixelSetup *p) {
   const DWORD *rs = st.renderStates;
   p->stageCount = 0;
   for (int i = 0; i < kStageCount; ++i) {
@@ -191,7 +203,8 @@ void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, bool
   p->targetHasAlpha = surfaces.targetHasAlpha;
 
   const D3DVIEWPORT9 &vp = st.viewport;
-  int64_t x0 = vp.X, y0 = vp.Y, x1 = static_cast<int64_t>(vp.X) + vp.Width, y1 = static_cast<int64_t>(vp.Y) + vp.Height;
+  int64_t x0 = vp.X, y0 = vp.Y, x1 = static_cast<int64_t>(vp.X) + vp.Width,
+          y1 = static_cast<int64_t>(vp.Y) + vp.Height;
   x1 = std::min<int64_t>(x1, surfaces.targetWidth);
   y1 = std::min<int64_t>(y1, surfaces.targetHeight);
   // A depth-stencil surface smaller than the target (which Direct3D 9 leaves undefined) keeps
@@ -214,7 +227,8 @@ void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, bool
   ResolveFastPath(p);
   ResolvePixelShader(st, fastPaths, p);
   p->plainWrite = !p->alphaTest && !p->depth && !p->blend && p->writeMask == 0xFFFFFFFFu;
-  p->depthOnly = !p->alphaTest && p->depth && p->depthTest && !p->stencil && !p->blend && p->writeMask == 0xFFFFFFFFu;
+  p->depthOnly = !p->alphaTest && p->depth && p->depthTest && !p->stencil && !p->blend &&
+                 p->writeMask == 0xFFFFFFFFu;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

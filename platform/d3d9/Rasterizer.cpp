@@ -15,7 +15,7 @@ namespace {
 
 constexpr int64_t kSubPixels = 256;
 
-int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+int64_t FloorDiv(int64_t a, int64_t b) { // b > 0
   int64_t q = a / b;
   if ((a % b != 0) && (a < 0)) --q;
   return q;
@@ -33,7 +33,8 @@ uint32_t PackColour(double r, double g, double b, double a) {
 }
 
 // Whether a stage's texture is magnified (fewer texels than pixels) at the triangle's centre.
-bool Magnified(const TriangleGradients &g, const StageSetup &stage, int slot, double cx, double cy) {
+bool Magnified(const TriangleGradients &g, const StageSetup &stage, int slot, double cx,
+               double cy) {
   const int u = TexCoordVarying(slot), v = u + 1;
   double dudx = g.dvdx[u], dudy = g.dvdy[u], dvdx = g.dvdx[v], dvdy = g.dvdy[v];
   if (!g.affine) {
@@ -48,8 +49,8 @@ bool Magnified(const TriangleGradients &g, const StageSetup &stage, int slot, do
     dvdx = (g.dvdx[v] * oow - V * g.dwdx) * w2;
     dvdy = (g.dvdy[v] * oow - V * g.dwdy) * w2;
   }
-  const double texelsPerPixel =
-      std::fabs(dudx * dvdy - dudy * dvdx) * stage.texture.width * static_cast<double>(stage.texture.height);
+  const double texelsPerPixel = std::fabs(dudx * dvdy - dudy * dvdx) * stage.texture.width *
+                                static_cast<double>(stage.texture.height);
   return texelsPerPixel <= 1.0;
 }
 
@@ -70,13 +71,14 @@ void ShadeSpan(const PixelSetup &s, const TriangleGradients &g, int y, int x0, i
     for (int st = 0; st < s.stageCount && st < kTexturedStages; ++st) {
       const StageSetup &stage = s.stages[st];
       const int u = TexCoordVarying(st);
-      texels[st] = stage.hasTexture ? SampleTexture(stage, at(u), at(u + 1), g.magnified[st]) : 0xFFFFFFFFu;
+      texels[st] =
+          stage.hasTexture ? SampleTexture(stage, at(u), at(u + 1), g.magnified[st]) : 0xFFFFFFFFu;
     }
     MergePixel(s, x, y, CombineStages(s, diffuse, texels), z, g.ccw);
   }
 }
 
-}  // namespace
+} // namespace
 
 // An edge's limit on the pixels of a row: inside the edge E(i, y) − bias ≥ 0, with
 // E(i, y) = A·i + R(y) and R growing by a fixed step per row. For A > 0 that bounds i from below
@@ -89,14 +91,15 @@ TriangleRows::EdgeLimit TriangleRows::EdgeLimit::None(int64_t limit) {
 }
 
 TriangleRows::EdgeLimit TriangleRows::EdgeLimit::Left(int64_t A, int64_t R, int64_t step) {
-  return Quotient(-R + A - 1, -step, A);  // ceil(−R ÷ A) = floor((−R + A − 1) ÷ A)
+  return Quotient(-R + A - 1, -step, A); // ceil(−R ÷ A) = floor((−R + A − 1) ÷ A)
 }
 
 TriangleRows::EdgeLimit TriangleRows::EdgeLimit::Right(int64_t A, int64_t R, int64_t step) {
   return Quotient(R, step, -A);
 }
 
-TriangleRows::EdgeLimit TriangleRows::EdgeLimit::Quotient(int64_t value, int64_t step, int64_t divisor) {
+TriangleRows::EdgeLimit TriangleRows::EdgeLimit::Quotient(int64_t value, int64_t step,
+                                                          int64_t divisor) {
   EdgeLimit e;
   e.divisor_ = divisor;
   e.q_ = FloorDiv(value, divisor);
@@ -106,8 +109,8 @@ TriangleRows::EdgeLimit TriangleRows::EdgeLimit::Quotient(int64_t value, int64_t
   return e;
 }
 
-bool TriangleRows::Start(const PixelSetup &s, const ScreenVertex &a, const ScreenVertex &b, const ScreenVertex &c,
-                         bool ccwFacing) {
+bool TriangleRows::Start(const PixelSetup &s, const ScreenVertex &a, const ScreenVertex &b,
+                         const ScreenVertex &c, bool ccwFacing) {
   const ScreenVertex *v[3] = {&a, &b, &c};
   int64_t X[3], Y[3];
   for (int i = 0; i < 3; ++i) {
@@ -163,9 +166,12 @@ bool TriangleRows::Start(const PixelSetup &s, const ScreenVertex &a, const Scree
   }
   if (next_ > last_ || leftCount > 2 || rightCount > 2) return false;
   for (int k = 0; k < 2; ++k) {
-    left_[k] = k < leftCount ? EdgeLimit::Left(lefts[k].A, lefts[k].R + (next_ - firstRow) * lefts[k].step, lefts[k].step)
-                             : EdgeLimit::None(std::numeric_limits<int64_t>::min());
-    right_[k] = k < rightCount ? EdgeLimit::Right(rights[k].A, rights[k].R + (next_ - firstRow) * rights[k].step,
+    left_[k] = k < leftCount
+                   ? EdgeLimit::Left(lefts[k].A, lefts[k].R + (next_ - firstRow) * lefts[k].step,
+                                     lefts[k].step)
+                   : EdgeLimit::None(std::numeric_limits<int64_t>::min());
+    right_[k] = k < rightCount ? EdgeLimit::Right(rights[k].A,
+                                                  rights[k].R + (next_ - firstRow) * rights[k].step,
                                                   rights[k].step)
                                : EdgeLimit::None(std::numeric_limits<int64_t>::max());
   }
@@ -189,7 +195,8 @@ bool TriangleRows::Start(const PixelSetup &s, const ScreenVertex &a, const Scree
   plane(v[0]->oow, v[1]->oow, v[2]->oow, &g.dwdx, &g.dwdy);
   for (int i = 0; i < kVaryings; ++i) {
     // With perspective the varyings are interpolated as value/w and divided back per pixel.
-    const double m0 = g.affine ? 1.0 : v[0]->oow, m1 = g.affine ? 1.0 : v[1]->oow, m2 = g.affine ? 1.0 : v[2]->oow;
+    const double m0 = g.affine ? 1.0 : v[0]->oow, m1 = g.affine ? 1.0 : v[1]->oow,
+                 m2 = g.affine ? 1.0 : v[2]->oow;
     g.v0[i] = v[0]->v[i] * m0;
     plane(v[0]->v[i] * m0, v[1]->v[i] * m1, v[2]->v[i] * m2, &g.dvdx[i], &g.dvdy[i]);
   }
@@ -199,9 +206,12 @@ bool TriangleRows::Start(const PixelSetup &s, const ScreenVertex &a, const Scree
   if (g.constantDiffuse) g.diffuse = PackColour(v[0]->v[0], v[0]->v[1], v[0]->v[2], v[0]->v[3]);
   const double cx = (x0 + x1 + x2) / 3.0, cy = (y0 + y1 + y2) / 3.0;
   for (int st = 0; st < kTexturedStages; ++st)
-    g.magnified[st] = st < s.stageCount && s.stages[st].hasTexture ? Magnified(g, s.stages[st], st, cx, cy) : true;
+    g.magnified[st] = st < s.stageCount && s.stages[st].hasTexture
+                          ? Magnified(g, s.stages[st], st, cx, cy)
+                          : true;
 
-  tryFast_ = s.fastPaths && !s.pixelShader && s.fastTextured && g.affine && g.constantDiffuse && PrepareFastTriangle(s, g, &fast_);
+  tryFast_ = s.fastPaths && !s.pixelShader && s.fastTextured && g.affine && g.constantDiffuse &&
+             PrepareFastTriangle(s, g, &fast_);
   return true;
 }
 
@@ -216,13 +226,17 @@ bool TriangleRows::TexelsFor(int y0, int y1, TexelBox *box) const {
   for (const int64_t x : {xLo_, xHi_})
     for (const int y : {y0, y1}) {
       const double fx = static_cast<double>(x) - t.refX, fy = y - t.refY;
-      const double u = (t.u0 + t.dudx * fx + t.dudy * fy) * t.width, v = (t.v0 + t.dvdx * fx + t.dvdy * fy) * t.height;
-      uMin = std::min(uMin, u), uMax = std::max(uMax, u), vMin = std::min(vMin, v), vMax = std::max(vMax, v);
+      const double u = (t.u0 + t.dudx * fx + t.dudy * fy) * t.width,
+                   v = (t.v0 + t.dvdx * fx + t.dvdy * fy) * t.height;
+      uMin = std::min(uMin, u), uMax = std::max(uMax, u), vMin = std::min(vMin, v),
+      vMax = std::max(vMax, v);
     }
   box->texels = t.texels;
   box->pitch = t.texPitch;
-  box->u0 = static_cast<int>(std::clamp(uMin, 0.0, t.width - 1)), box->u1 = static_cast<int>(std::clamp(uMax, 0.0, t.width - 1));
-  box->v0 = static_cast<int>(std::clamp(vMin, 0.0, t.height - 1)), box->v1 = static_cast<int>(std::clamp(vMax, 0.0, t.height - 1));
+  box->u0 = static_cast<int>(std::clamp(uMin, 0.0, t.width - 1)),
+  box->u1 = static_cast<int>(std::clamp(uMax, 0.0, t.width - 1));
+  box->v0 = static_cast<int>(std::clamp(vMin, 0.0, t.height - 1)),
+  box->v1 = static_cast<int>(std::clamp(vMax, 0.0, t.height - 1));
   return true;
 }
 
@@ -283,4 +297,4 @@ void TriangleRows::DrawTo(const PixelSetup &s, int y) {
   if (decidedCount) drawDecided();
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -14,13 +14,14 @@ double Scaled(double coord, int size) {
   return t;
 }
 
-}  // namespace
+} // namespace
 
 uint32_t SampleTexture(const StageSetup &s, double u, double v, bool magnified) {
   const DWORD filter = magnified ? s.sampler.magFilter : s.sampler.minFilter;
   const double tu = Scaled(u, s.texture.width), tv = Scaled(v, s.texture.height);
   if (filter == D3DTEXF_POINT || filter == D3DTEXF_NONE)
-    return FetchTexel(s, static_cast<int64_t>(std::floor(tu)), static_cast<int64_t>(std::floor(tv)));
+    return FetchTexel(s, static_cast<int64_t>(std::floor(tu)),
+                      static_cast<int64_t>(std::floor(tv)));
 
   // Linear (and the filters this device approximates with it).
   const double fx = tu - 0.5, fy = tv - 0.5;
@@ -41,4 +42,4 @@ uint32_t SampleTexture(const StageSetup &s, double u, double v, bool magnified) 
   return out;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

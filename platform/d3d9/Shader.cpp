@@ -10,7 +10,7 @@ constexpr DWORD kEndToken = 0x0000FFFF;
 // Far more than any shader model 3 program holds; stops a missing end token from running on.
 constexpr size_t kMaxTokens = 1u << 20;
 
-}  // namespace
+} // namespace
 
 bool CopyShaderTokens(const DWORD *function, DWORD versionKind, std::vector<DWORD> *tokens) {
   if (!function || (function[0] >> 16) != versionKind) return false;
@@ -60,4 +60,4 @@ STDMETHODIMP ShaderObject<Interface>::GetFunction(void *pData, UINT *pSizeOfData
 template class ShaderObject<IDirect3DVertexShader9>;
 template class ShaderObject<IDirect3DPixelShader9>;
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

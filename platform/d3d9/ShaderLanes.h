@@ -16,11 +16,7 @@ namespace zrq::d3d9 {
 // Each file that runs shaders gets its own copy, built for its own instruction set.
 namespace {
 
-
-template <int N>
-struct LaneFile {
-  alignas(32) float r[reg::kCount][4][N];
-};
+template <int N> struct LaneFile { alignas(32) float r[reg::kCount][4][N]; };
 
 using namespace shadermath;
 
@@ -31,15 +27,16 @@ inline float ChannelValue(uint32_t texel, int shift) {
 
 // texld on the lanes: coordinates u and v (already divided for texldp).
 template <int N>
-void SampleLanes(const StageSetup &s, bool magnified, const float *u, const float *v, uint8_t channels,
-                 float (*out)[N]) {
+void SampleLanes(const StageSetup &s, bool magnified, const float *u, const float *v,
+                 uint8_t channels, float (*out)[N]) {
   alignas(32) uint32_t texel[N];
   if (!s.hasTexture) {
-    for (int l = 0; l < N; ++l) texel[l] = 0xFF000000u;  // no texture reads as opaque black
+    for (int l = 0; l < N; ++l) texel[l] = 0xFF000000u; // no texture reads as opaque black
   } else {
     const DWORD filter = magnified ? s.sampler.magFilter : s.sampler.minFilter;
     if (filter == D3DTEXF_POINT || filter == D3DTEXF_NONE) {
-      const float width = static_cast<float>(s.texture.width), height = static_cast<float>(s.texture.height);
+      const float width = static_cast<float>(s.texture.width),
+                  height = static_cast<float>(s.texture.height);
       alignas(32) float fx[N], fy[N];
       alignas(32) int32_t ix[N], iy[N];
       int32_t outside = 0;
@@ -51,7 +48,8 @@ void SampleLanes(const StageSetup &s, bool magnified, const float *u, const floa
         iy[l] = static_cast<int32_t>(fy[l] >= 0.0f ? (fy[l] < height ? fy[l] : height) : -1.0f);
       }
       for (int l = 0; l < N; ++l)
-        outside |= (ix[l] < 0) | (ix[l] >= s.texture.width) | (iy[l] < 0) | (iy[l] >= s.texture.height);
+        outside |=
+            (ix[l] < 0) | (ix[l] >= s.texture.width) | (iy[l] < 0) | (iy[l] >= s.texture.height);
       if (!outside) {
         // Every texel lies inside: no addressing, one index per lane.
         alignas(32) int32_t index[N];
@@ -77,16 +75,15 @@ void SampleLanes(const StageSetup &s, bool magnified, const float *u, const floa
 
 // What a shader run needs besides its registers.
 struct ShaderEnvironment {
-  const float (*constants)[4];  // reg::kConstants of them for vertex shaders, 32 for pixel shaders
+  const float (*constants)[4]; // reg::kConstants of them for vertex shaders, 32 for pixel shaders
   int constantCount;
-  const StageSetup *samplers;   // 16, for pixel shaders
+  const StageSetup *samplers; // 16, for pixel shaders
   bool magnified;
 };
 
 // A source as the operations read it: a row of N values per position, pointing into the
 // registers where the value is read as it stands, else into the operand's own rows.
-template <int N>
-struct Operand {
+template <int N> struct Operand {
   Operand() {
     for (int i = 0; i < 4; ++i) c[i] = own[i];
   }
@@ -95,7 +92,8 @@ struct Operand {
 };
 
 template <int N>
-[[gnu::always_inline]] inline void FetchSource(const ShaderSource &s, const ShaderEnvironment &env, const LaneFile<N> &f, Operand<N> &v) {
+[[gnu::always_inline]] inline void FetchSource(const ShaderSource &s, const ShaderEnvironment &env,
+                                               const LaneFile<N> &f, Operand<N> &v) {
   for (int i = 0; i < 4; ++i) {
     if (!(s.positions & (1u << i))) continue;
     const int c = s.swizzle[i];
@@ -152,118 +150,170 @@ uint64_t RunLanes(const ShaderProgram &p, const ShaderEnvironment &env, LaneFile
       }
     };
     switch (in.op) {
-      case ShaderOp::Mov: each([&](int i, int l) { return a[i][l]; }); break;
-      case ShaderOp::Add: each([&](int i, int l) { return a[i][l] + b[i][l]; }); break;
-      case ShaderOp::Sub: each([&](int i, int l) { return a[i][l] - b[i][l]; }); break;
-      case ShaderOp::Mul: each([&](int i, int l) { return a[i][l] * b[i][l]; }); break;
-      case ShaderOp::Mad: each([&](int i, int l) { const float t = a[i][l] * b[i][l]; return t + c[i][l]; }); break;
-      case ShaderOp::Min: each([&](int i, int l) { return a[i][l] < b[i][l] ? a[i][l] : b[i][l]; }); break;
-      case ShaderOp::Max: each([&](int i, int l) { return a[i][l] >= b[i][l] ? a[i][l] : b[i][l]; }); break;
-      case ShaderOp::Slt: each([&](int i, int l) { return a[i][l] < b[i][l] ? 1.0f : 0.0f; }); break;
-      case ShaderOp::Sge: each([&](int i, int l) { return a[i][l] >= b[i][l] ? 1.0f : 0.0f; }); break;
-      case ShaderOp::Cmp: each([&](int i, int l) { return a[i][l] >= 0.0f ? b[i][l] : c[i][l]; }); break;
-      case ShaderOp::Lrp:
-        each([&](int i, int l) { const float d = b[i][l] - c[i][l]; const float s = a[i][l] * d; return s + c[i][l]; });
-        break;
-      case ShaderOp::Frc: each([&](int i, int l) { return a[i][l] - Floor(a[i][l]); }); break;
-      case ShaderOp::Abs: each([&](int i, int l) { return Abs(a[i][l]); }); break;
-      case ShaderOp::Sgn:
-        each([&](int i, int l) { return a[i][l] < 0.0f ? -1.0f : (a[i][l] > 0.0f ? 1.0f : 0.0f); });
-        break;
-      case ShaderOp::Rcp: all([&](int l) { return 1.0f / a[0][l]; }); break;
-      case ShaderOp::Rsq: all([&](int l) { return 1.0f / __builtin_sqrtf(Abs(a[0][l])); }); break;
-      case ShaderOp::Exp: all([&](int l) { return Exp2(a[0][l]); }); break;
-      case ShaderOp::Log: all([&](int l) { return Log2(a[0][l]); }); break;
-      case ShaderOp::Pow:
-        all([&](int l) {
-          // x⁰ is 1 and 1ʸ is 1 for every y, as pow has them.
-          if (b[0][l] == 0.0f || Abs(a[0][l]) == 1.0f) return 1.0f;
-          return Exp2(b[0][l] * Log2(a[0][l]));
-        });
-        break;
-      case ShaderOp::Dp3: all([&](int l) { return a[0][l] * b[0][l] + a[1][l] * b[1][l] + a[2][l] * b[2][l]; }); break;
-      case ShaderOp::Dp4:
-        all([&](int l) { return a[0][l] * b[0][l] + a[1][l] * b[1][l] + a[2][l] * b[2][l] + a[3][l] * b[3][l]; });
-        break;
-      case ShaderOp::Dp2Add: all([&](int l) { return a[0][l] * b[0][l] + a[1][l] * b[1][l] + c[0][l]; }); break;
-      case ShaderOp::Crs:
-        for (int l = 0; l < N; ++l) {
-          o[0][l] = a[1][l] * b[2][l] - a[2][l] * b[1][l];
-          o[1][l] = a[2][l] * b[0][l] - a[0][l] * b[2][l];
-          o[2][l] = a[0][l] * b[1][l] - a[1][l] * b[0][l];
-          o[3][l] = 0.0f;
-        }
-        break;
-      case ShaderOp::Nrm:
-        for (int l = 0; l < N; ++l) {
-          const float s = 1.0f / __builtin_sqrtf(a[0][l] * a[0][l] + a[1][l] * a[1][l] + a[2][l] * a[2][l]);
-          for (int i = 0; i < 4; ++i) o[i][l] = (i < 3 ? a[i][l] : 0.0f) * s;
-        }
-        break;
-      case ShaderOp::SinCos:
-        for (int l = 0; l < N; ++l) {
-          SinCos(a[0][l], &o[1][l], &o[0][l]);
-          o[2][l] = o[3][l] = 0.0f;
-        }
-        break;
-      case ShaderOp::ExpP11:
-        for (int l = 0; l < N; ++l) {
-          const float whole = Floor(a[0][l]);
-          o[0][l] = Exp2(whole);
-          o[1][l] = a[0][l] - whole;
-          o[2][l] = Exp2(a[0][l]);
-          o[3][l] = 1.0f;
-        }
-        break;
-      case ShaderOp::LogP11:
-        for (int l = 0; l < N; ++l) {
-          const float v = Abs(a[0][l]), exponent = Floor(Log2(v));
-          o[0][l] = exponent;
-          o[1][l] = v * Exp2(-exponent);
-          o[2][l] = Log2(v);
-          o[3][l] = 1.0f;
-        }
-        break;
-      case ShaderOp::Lit:
-        for (int l = 0; l < N; ++l) {
-          const float power = std::clamp(a[3][l], -128.0f, 128.0f);
-          o[0][l] = 1.0f;
-          o[1][l] = a[0][l] > 0.0f ? a[0][l] : 0.0f;
-          o[2][l] = a[0][l] > 0.0f && a[1][l] > 0.0f ? (power == 0.0f ? 1.0f : Exp2(power * Log2(a[1][l]))) : 0.0f;
-          o[3][l] = 1.0f;
-        }
-        break;
-      case ShaderOp::Dst:
-        for (int l = 0; l < N; ++l) {
-          o[0][l] = 1.0f;
-          o[1][l] = a[1][l] * b[1][l];
-          o[2][l] = a[2][l];
-          o[3][l] = b[3][l];
-        }
-        break;
-      case ShaderOp::MovA:  // rounds to the nearest integer
-        each([&](int i, int l) { return Floor(a[i][l] + 0.5f); });
-        break;
-      case ShaderOp::MovAFloor: each([&](int i, int l) { return Floor(a[i][l]); }); break;
-      case ShaderOp::Tex:
-      case ShaderOp::TexProj:
-        if (in.op == ShaderOp::TexProj) {
-          for (int l = 0; l < N; ++l) sa.own[0][l] = a[0][l] / a[3][l], sa.own[1][l] = a[1][l] / a[3][l];
-          SampleLanes<N>(env.samplers[in.sampler], env.magnified, sa.own[0], sa.own[1], m, o);
-        } else {
-          SampleLanes<N>(env.samplers[in.sampler], env.magnified, a[0], a[1], m, o);
-        }
-        break;
-      case ShaderOp::TexKill:
+    case ShaderOp::Mov:
+      each([&](int i, int l) { return a[i][l]; });
+      break;
+    case ShaderOp::Add:
+      each([&](int i, int l) { return a[i][l] + b[i][l]; });
+      break;
+    case ShaderOp::Sub:
+      each([&](int i, int l) { return a[i][l] - b[i][l]; });
+      break;
+    case ShaderOp::Mul:
+      each([&](int i, int l) { return a[i][l] * b[i][l]; });
+      break;
+    case ShaderOp::Mad:
+      each([&](int i, int l) {
+        const float t = a[i][l] * b[i][l];
+        return t + c[i][l];
+      });
+      break;
+    case ShaderOp::Min:
+      each([&](int i, int l) { return a[i][l] < b[i][l] ? a[i][l] : b[i][l]; });
+      break;
+    case ShaderOp::Max:
+      each([&](int i, int l) { return a[i][l] >= b[i][l] ? a[i][l] : b[i][l]; });
+      break;
+    case ShaderOp::Slt:
+      each([&](int i, int l) { return a[i][l] < b[i][l] ? 1.0f : 0.0f; });
+      break;
+    case ShaderOp::Sge:
+      each([&](int i, int l) { return a[i][l] >= b[i][l] ? 1.0f : 0.0f; });
+      break;
+    case ShaderOp::Cmp:
+      each([&](int i, int l) { return a[i][l] >= 0.0f ? b[i][l] : c[i][l]; });
+      break;
+    case ShaderOp::Lrp:
+      each([&](int i, int l) {
+        const float d = b[i][l] - c[i][l];
+        const float s = a[i][l] * d;
+        return s + c[i][l];
+      });
+      break;
+    case ShaderOp::Frc:
+      each([&](int i, int l) { return a[i][l] - Floor(a[i][l]); });
+      break;
+    case ShaderOp::Abs:
+      each([&](int i, int l) { return Abs(a[i][l]); });
+      break;
+    case ShaderOp::Sgn:
+      each([&](int i, int l) { return a[i][l] < 0.0f ? -1.0f : (a[i][l] > 0.0f ? 1.0f : 0.0f); });
+      break;
+    case ShaderOp::Rcp:
+      all([&](int l) { return 1.0f / a[0][l]; });
+      break;
+    case ShaderOp::Rsq:
+      all([&](int l) { return 1.0f / __builtin_sqrtf(Abs(a[0][l])); });
+      break;
+    case ShaderOp::Exp:
+      all([&](int l) { return Exp2(a[0][l]); });
+      break;
+    case ShaderOp::Log:
+      all([&](int l) { return Log2(a[0][l]); });
+      break;
+    case ShaderOp::Pow:
+      all([&](int l) {
+        // x⁰ is 1 and 1ʸ is 1 for every y, as pow has them.
+        if (b[0][l] == 0.0f || Abs(a[0][l]) == 1.0f) return 1.0f;
+        return Exp2(b[0][l] * Log2(a[0][l]));
+      });
+      break;
+    case ShaderOp::Dp3:
+      all([&](int l) { return a[0][l] * b[0][l] + a[1][l] * b[1][l] + a[2][l] * b[2][l]; });
+      break;
+    case ShaderOp::Dp4:
+      all([&](int l) {
+        return a[0][l] * b[0][l] + a[1][l] * b[1][l] + a[2][l] * b[2][l] + a[3][l] * b[3][l];
+      });
+      break;
+    case ShaderOp::Dp2Add:
+      all([&](int l) { return a[0][l] * b[0][l] + a[1][l] * b[1][l] + c[0][l]; });
+      break;
+    case ShaderOp::Crs:
+      for (int l = 0; l < N; ++l) {
+        o[0][l] = a[1][l] * b[2][l] - a[2][l] * b[1][l];
+        o[1][l] = a[2][l] * b[0][l] - a[0][l] * b[2][l];
+        o[2][l] = a[0][l] * b[1][l] - a[1][l] * b[0][l];
+        o[3][l] = 0.0f;
+      }
+      break;
+    case ShaderOp::Nrm:
+      for (int l = 0; l < N; ++l) {
+        const float s =
+            1.0f / __builtin_sqrtf(a[0][l] * a[0][l] + a[1][l] * a[1][l] + a[2][l] * a[2][l]);
+        for (int i = 0; i < 4; ++i) o[i][l] = (i < 3 ? a[i][l] : 0.0f) * s;
+      }
+      break;
+    case ShaderOp::SinCos:
+      for (int l = 0; l < N; ++l) {
+        SinCos(a[0][l], &o[1][l], &o[0][l]);
+        o[2][l] = o[3][l] = 0.0f;
+      }
+      break;
+    case ShaderOp::ExpP11:
+      for (int l = 0; l < N; ++l) {
+        const float whole = Floor(a[0][l]);
+        o[0][l] = Exp2(whole);
+        o[1][l] = a[0][l] - whole;
+        o[2][l] = Exp2(a[0][l]);
+        o[3][l] = 1.0f;
+      }
+      break;
+    case ShaderOp::LogP11:
+      for (int l = 0; l < N; ++l) {
+        const float v = Abs(a[0][l]), exponent = Floor(Log2(v));
+        o[0][l] = exponent;
+        o[1][l] = v * Exp2(-exponent);
+        o[2][l] = Log2(v);
+        o[3][l] = 1.0f;
+      }
+      break;
+    case ShaderOp::Lit:
+      for (int l = 0; l < N; ++l) {
+        const float power = std::clamp(a[3][l], -128.0f, 128.0f);
+        o[0][l] = 1.0f;
+        o[1][l] = a[0][l] > 0.0f ? a[0][l] : 0.0f;
+        o[2][l] = a[0][l] > 0.0f && a[1][l] > 0.0f
+                      ? (power == 0.0f ? 1.0f : Exp2(power * Log2(a[1][l])))
+                      : 0.0f;
+        o[3][l] = 1.0f;
+      }
+      break;
+    case ShaderOp::Dst:
+      for (int l = 0; l < N; ++l) {
+        o[0][l] = 1.0f;
+        o[1][l] = a[1][l] * b[1][l];
+        o[2][l] = a[2][l];
+        o[3][l] = b[3][l];
+      }
+      break;
+    case ShaderOp::MovA: // rounds to the nearest integer
+      each([&](int i, int l) { return Floor(a[i][l] + 0.5f); });
+      break;
+    case ShaderOp::MovAFloor:
+      each([&](int i, int l) { return Floor(a[i][l]); });
+      break;
+    case ShaderOp::Tex:
+    case ShaderOp::TexProj:
+      if (in.op == ShaderOp::TexProj) {
         for (int l = 0; l < N; ++l)
-          if (a[0][l] < 0.0f || a[1][l] < 0.0f || a[2][l] < 0.0f) killed |= uint64_t{1} << l;
-        continue;
+          sa.own[0][l] = a[0][l] / a[3][l], sa.own[1][l] = a[1][l] / a[3][l];
+        SampleLanes<N>(env.samplers[in.sampler], env.magnified, sa.own[0], sa.own[1], m, o);
+      } else {
+        SampleLanes<N>(env.samplers[in.sampler], env.magnified, a[0], a[1], m, o);
+      }
+      break;
+    case ShaderOp::TexKill:
+      for (int l = 0; l < N; ++l)
+        if (a[0][l] < 0.0f || a[1][l] < 0.0f || a[2][l] < 0.0f) killed |= uint64_t{1} << l;
+      continue;
     }
     float(*d)[N] = f.r[in.dst];
     for (int i = 0; i < 4; ++i) {
       if (!(m & (1u << i))) continue;
       if (in.saturate)
-        for (int l = 0; l < N; ++l) d[i][l] = o[i][l] > 0.0f ? (o[i][l] < 1.0f ? o[i][l] : 1.0f) : 0.0f;
+        for (int l = 0; l < N; ++l)
+          d[i][l] = o[i][l] > 0.0f ? (o[i][l] < 1.0f ? o[i][l] : 1.0f) : 0.0f;
       else
         for (int l = 0; l < N; ++l) d[i][l] = o[i][l];
     }
@@ -324,8 +374,8 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
     const float(*colour)[N] = f.r[reg::kPixelColor];
     alignas(32) uint32_t packed[N];
     for (int l = 0; l < N; ++l)
-      packed[l] = ShaderByte(colour[3][l]) << 24 | ShaderByte(colour[0][l]) << 16 | ShaderByte(colour[1][l]) << 8 |
-                  ShaderByte(colour[2][l]);
+      packed[l] = ShaderByte(colour[3][l]) << 24 | ShaderByte(colour[0][l]) << 16 |
+                  ShaderByte(colour[1][l]) << 8 | ShaderByte(colour[2][l]);
     const int n = std::min(N, x1 - x + 1);
     uint32_t *target = s.target + static_cast<ptrdiff_t>(y) * s.targetPitch + x;
     if (s.plainWrite && !killed) {
@@ -339,7 +389,8 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
       if (g.dzdx == 0.0 && g.dzdy == 0.0)
         std::fill(z24, z24 + N, ToDepth24(static_cast<float>(g.z0)));
       else
-        for (int l = 0; l < n; ++l) z24[l] = ToDepth24(static_cast<float>(g.z0 + g.dzdx * fx[l] + g.dzdy * fy));
+        for (int l = 0; l < n; ++l)
+          z24[l] = ToDepth24(static_cast<float>(g.z0 + g.dzdx * fx[l] + g.dzdy * fy));
       auto merge = [&](auto passes) {
         for (int l = 0; l < n; ++l) {
           if (!passes(z24[l], words[l] >> 8)) continue;
@@ -367,5 +418,5 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
   }
 }
 
-}  // namespace
-}  // namespace zrq::d3d9
+} // namespace
+} // namespace zrq::d3d9

@@ -34,7 +34,7 @@ inline float Exp2(float x) {
   if (x >= 128.0f) return Bits(0x7F800000u);
   if (x < -150.0f) return 0.0f;
   const float n = Floor(x + 0.5f);
-  const float f = x - n;  // -0.5 .. 0.5
+  const float f = x - n; // -0.5 .. 0.5
   const float t = f * 0.693147180559945f;
   // e^t to the seventh power of t.
   float p = 1.0f / 5040.0f;
@@ -58,25 +58,25 @@ inline float Log2(float x) {
   if (x == 0.0f) return Bits(0xFF800000u);
   if (x == Bits(0x7F800000u)) return x;
   float bias = 0.0f;
-  if (x < 1.17549435e-38f) {  // a denormal: scale it into the normal range first
+  if (x < 1.17549435e-38f) { // a denormal: scale it into the normal range first
     x = x * 8388608.0f;
     bias = -23.0f;
   }
   const uint32_t w = Word(x);
   float e = static_cast<float>(static_cast<int32_t>(w >> 23) - 127) + bias;
-  float m = Bits((w & 0x007FFFFFu) | 0x3F800000u);  // 1 .. 2
+  float m = Bits((w & 0x007FFFFFu) | 0x3F800000u); // 1 .. 2
   if (m > 1.41421356f) {
     m = m * 0.5f;
     e = e + 1.0f;
   }
-  const float s = (m - 1.0f) / (m + 1.0f);  // |s| < 0.1716
+  const float s = (m - 1.0f) / (m + 1.0f); // |s| < 0.1716
   const float s2 = s * s;
   float p = 1.0f / 9.0f;
   p = p * s2 + 1.0f / 7.0f;
   p = p * s2 + 1.0f / 5.0f;
   p = p * s2 + 1.0f / 3.0f;
   p = p * s2 + 1.0f;
-  return e + s * p * 2.88539008177793f;  // 2 / ln 2
+  return e + s * p * 2.88539008177793f; // 2 / ln 2
 }
 
 // sin and cos of x, reduced to a quarter turn around a multiple of π/2.
@@ -89,7 +89,8 @@ inline void SinCos(float x, float *sine, float *cosine) {
     // Arguments beyond any picture's use lose their fraction in a float; they are reduced in
     // double, which keeps the results within -1..1 if not accurate.
     const double turns = static_cast<double>(x) * 0.15915494309189535;
-    x = static_cast<float>((turns - static_cast<double>(static_cast<int64_t>(turns))) * 6.283185307179586);
+    x = static_cast<float>((turns - static_cast<double>(static_cast<int64_t>(turns))) *
+                           6.283185307179586);
   }
   const float k = Floor(x * 0.636619772367581f + 0.5f);
   // π/2 in three parts, the first two exact in few bits, so k times each is exact.
@@ -116,5 +117,5 @@ inline void SinCos(float x, float *sine, float *cosine) {
   *cosine = ((q + 1) & 2) ? -cq : cq;
 }
 
-}  // namespace
-}  // namespace zrq::d3d9::shadermath
+} // namespace
+} // namespace zrq::d3d9::shadermath

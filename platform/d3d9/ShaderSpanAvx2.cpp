@@ -5,4 +5,4 @@ namespace zrq::d3d9 {
 
 ShaderSpanFunction Avx2ShaderSpan() { return &ShadeShaderSpanLanes<kShaderBlock>; }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -27,7 +27,7 @@ ShaderSpanFunction Choose() {
   return avx2 ? Avx2ShaderSpan() : &ShadeShaderSpanLanes<kShaderBlock>;
 }
 
-}  // namespace
+} // namespace
 
 ShaderSpanFunction ScalarShaderSpan() { return &ShadeShaderSpanLanes<1>; }
 
@@ -36,4 +36,4 @@ ShaderSpanFunction ChosenShaderSpan() {
   return chosen;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -21,9 +21,8 @@
 
 namespace zrq::d3d9 {
 
-template <class L>
-class SpanKernelFor {
- public:
+template <class L> class SpanKernelFor {
+public:
   // Every kernel of the instruction set, by blend, shading and depth test.
   static SpanKernelTable Table() {
     SpanKernelTable table;
@@ -34,10 +33,10 @@ class SpanKernelFor {
     return table;
   }
 
- private:
-  using P = typename L::P;  // N pixels (or N 32-bit numbers)
-  using H = typename L::H;  // the channels of N / 2 pixels in 16-bit lanes
-  using D = typename L::D;  // N / 2 doubles
+private:
+  using P = typename L::P; // N pixels (or N 32-bit numbers)
+  using H = typename L::H; // the channels of N / 2 pixels in 16-bit lanes
+  using D = typename L::D; // N / 2 doubles
   static constexpr int N = L::N;
 
   // A triangle's constants, splatted once, and a row's.
@@ -50,17 +49,16 @@ class SpanKernelFor {
     H kMul, factor, alphaLanes, full;
     bool partialMask;
     DWORD srcColour, destColour, srcAlpha, destAlpha, opColour, opAlpha;
-    bool sameAlpha;  // alpha blends as colour does
+    bool sameAlpha; // alpha blends as colour does
   };
 
   // Where a block's pixels are, and which texel row they read when it is the same for all.
   struct Place {
     uint32_t *dst, *depth;
-    const uint32_t *texelRow;  // null when the row varies along the span
+    const uint32_t *texelRow; // null when the row varies along the span
   };
 
-  template <FastBlend Kind>
-  static void Fill(SpanKernelTable &table) {
+  template <FastBlend Kind> static void Fill(SpanKernelTable &table) {
     const int k = static_cast<int>(Kind);
     table.kernels[k][0][0] = &Run<Kind, false, false>;
     table.kernels[k][0][1] = &Run<Kind, false, true>;
@@ -82,12 +80,13 @@ class SpanKernelFor {
     c.writeMask = L::Splat(t.writeMask);
     c.kMul = L::Splat16(t.kMul);
     c.factor = L::Splat16(t.blendFactor);
-    c.full = L::Splat16(0xFFFFFFFFu);                               // 255 in every lane
-    c.alphaLanes = L::CmpEq16(L::Splat16(0xFF000000u), c.full);  // all ones in the alpha lanes
+    c.full = L::Splat16(0xFFFFFFFFu);                           // 255 in every lane
+    c.alphaLanes = L::CmpEq16(L::Splat16(0xFF000000u), c.full); // all ones in the alpha lanes
     c.partialMask = t.writeMask != 0xFFFFFFFFu;
     c.srcColour = t.srcColour, c.destColour = t.destColour, c.opColour = t.opColour;
     c.srcAlpha = t.srcAlpha, c.destAlpha = t.destAlpha, c.opAlpha = t.opAlpha;
-    c.sameAlpha = t.srcAlpha == t.srcColour && t.destAlpha == t.destColour && t.opAlpha == t.opColour;
+    c.sameAlpha =
+        t.srcAlpha == t.srcColour && t.destAlpha == t.destColour && t.opAlpha == t.opColour;
     for (int k = 0; k < count; ++k) rows[k].drawn = Span<Kind, Shaded, Depth>(t, rows[k], c);
   }
 
@@ -99,7 +98,8 @@ class SpanKernelFor {
     const double fy = r.y - t.refY, fx0 = r.x0 - t.refX;
     c.cu = L::SplatD(t.dudy * fy), c.cv = L::SplatD(t.dvdy * fy), c.cz = L::SplatD(t.dzdy * fy);
     Place at{t.target + static_cast<ptrdiff_t>(r.y) * t.targetPitch + r.x0,
-             Depth ? t.depth + static_cast<ptrdiff_t>(r.y) * t.depthPitch + r.x0 : nullptr, nullptr};
+             Depth ? t.depth + static_cast<ptrdiff_t>(r.y) * t.depthPitch + r.x0 : nullptr,
+             nullptr};
     if (t.rowV) {
       const double v = ((t.v0 + t.dvdx * fx0) + t.dvdy * fy) * t.height;
       if (!(v >= 0.0 && v < t.height)) return 0;
@@ -109,7 +109,8 @@ class SpanKernelFor {
     if (at.texelRow && TexelWalk(t, fx0, t.dudy * fy, r.count, &first, &step)) {
       // Texels written as they lie along the row: a copy, whose string stores write the target
       // without reading it first.
-      if (Kind == FastBlend::Write && !Shaded && !Depth && step == 1 && t.alphaOr == 0 && !c.partialMask) {
+      if (Kind == FastBlend::Write && !Shaded && !Depth && step == 1 && t.alphaOr == 0 &&
+          !c.partialMask) {
         std::memcpy(at.dst, at.texelRow + first, static_cast<size_t>(r.count) * 4);
         return r.count;
       }
@@ -120,13 +121,16 @@ class SpanKernelFor {
 
   // The span's blocks, from the left; with Walk, texel column first + step·j for pixel j.
   template <FastBlend Kind, bool Shaded, bool Depth, bool Walk>
-  ZRQ_SPAN_INLINE static int Blocks(const FastTriangle &t, const FastRow &r, const Terms &c, double fx0, Place at,
-                                    int first, int step) {
+  ZRQ_SPAN_INLINE static int Blocks(const FastTriangle &t, const FastRow &r, const Terms &c,
+                                    double fx0, Place at, int first, int step) {
     // Pixels from x0 to the end of the row's memory in the target (and depth words).
-    const int room = (Depth ? (t.targetPitch < t.depthPitch ? t.targetPitch : t.depthPitch) : t.targetPitch) - r.x0;
+    const int room =
+        (Depth ? (t.targetPitch < t.depthPitch ? t.targetPitch : t.depthPitch) : t.targetPitch) -
+        r.x0;
     P walk = L::Zero(), walkStep = L::Zero();
     if constexpr (Walk) {
-      walk = L::Add(L::Splat(static_cast<uint32_t>(first)), L::Mul(L::Iota(), L::Splat(static_cast<uint32_t>(step))));
+      walk = L::Add(L::Splat(static_cast<uint32_t>(first)),
+                    L::Mul(L::Iota(), L::Splat(static_cast<uint32_t>(step))));
       walkStep = L::Splat(static_cast<uint32_t>(step * N));
     }
     int i = 0;
@@ -140,7 +144,8 @@ class SpanKernelFor {
     const int rest = r.count - i;
     // The last pixels: where the rows' memory reaches a whole block further, the block reads
     // and writes back the pixels past the span unchanged; else it works on a copy.
-    if (room - i >= N) return Block<Kind, Shaded, Depth, Walk>(t, c, fx0 + i, rest, at, walk, step) ? r.count : i;
+    if (room - i >= N)
+      return Block<Kind, Shaded, Depth, Walk>(t, c, fx0 + i, rest, at, walk, step) ? r.count : i;
     const size_t bytes = static_cast<size_t>(rest) * 4;
     alignas(64) uint32_t dst[N] = {}, depth[N] = {};
     std::memcpy(dst, at.dst, bytes);
@@ -156,8 +161,8 @@ class SpanKernelFor {
   // at.dst (and at.depth), leaving those past `valid` as they were. False, with nothing
   // written, when a texel lies outside the texture. With Walk the texel columns are `walk`.
   template <FastBlend Kind, bool Shaded, bool Depth, bool Walk>
-  ZRQ_SPAN_INLINE static bool Block(const FastTriangle &t, const Terms &c, double base, int valid, const Place &at,
-                                    P walk, int step) {
+  ZRQ_SPAN_INLINE static bool Block(const FastTriangle &t, const Terms &c, double base, int valid,
+                                    const Place &at, P walk, int step) {
     // x − refX of each pixel, exact; lanes past the span repeat its last pixel.
     D fxLo = L::AddD(L::SplatD(base), L::IotaLo()), fxHi = L::AddD(L::SplatD(base), L::IotaHi());
     P pass = L::AllOnes();
@@ -174,7 +179,8 @@ class SpanKernelFor {
     // truncation is the floor.
     P iu, iv = L::Zero();
     if constexpr (Walk) {
-      iu = valid < N ? L::Select(pass, walk, L::Splat(static_cast<uint32_t>(L::First(walk)))) : walk;
+      iu =
+          valid < N ? L::Select(pass, walk, L::Splat(static_cast<uint32_t>(L::First(walk)))) : walk;
     } else {
       const D uLo = L::MulD(Plane(c.u0, c.dudx, c.cu, fxLo), c.width);
       const D uHi = L::MulD(Plane(c.u0, c.dudx, c.cu, fxHi), c.width);
@@ -190,10 +196,13 @@ class SpanKernelFor {
 
     if constexpr (Depth) {
       const P words = L::Load(at.depth);
-      const P z = t.constantZ ? c.z24 : L::Depth24(Plane(c.z0, c.dzdx, c.cz, fxLo), Plane(c.z0, c.dzdx, c.cz, fxHi));
+      const P z = t.constantZ ? c.z24
+                              : L::Depth24(Plane(c.z0, c.dzdx, c.cz, fxLo),
+                                           Plane(c.z0, c.dzdx, c.cz, fxHi));
       pass = L::And(pass, Compare(t.depthFunc, z, L::Srl8(words)));
       if (L::Mask(pass) == 0) return true;
-      if (t.depthWrite) L::Store(at.depth, L::Select(pass, L::Or(L::Sll8(z), L::And(words, c.stencilBits)), words));
+      if (t.depthWrite)
+        L::Store(at.depth, L::Select(pass, L::Or(L::Sll8(z), L::And(words, c.stencilBits)), words));
     }
     const bool all = L::Mask(pass) == L::kAll;
 
@@ -207,7 +216,8 @@ class SpanKernelFor {
     else
       texels = Texels(t, at.texelRow, iu, iv, validBits);
     P src = L::Or(texels, c.alphaOr);
-    if constexpr (Shaded) src = L::AddsU8(L::Pack(L::Mul8(L::Lo(src), c.kMul), L::Mul8(L::Hi(src), c.kMul)), c.kAdd);
+    if constexpr (Shaded)
+      src = L::AddsU8(L::Pack(L::Mul8(L::Lo(src), c.kMul), L::Mul8(L::Hi(src), c.kMul)), c.kAdd);
     if constexpr (Kind == FastBlend::Write) {
       if (all && !c.partialMask) {
         L::Store(at.dst, src);
@@ -224,13 +234,18 @@ class SpanKernelFor {
   }
 
   // ((c0 + d·fx) + cy), the general path's order of operations.
-  ZRQ_SPAN_INLINE static D Plane(D c0, D d, D cy, D fx) { return L::AddD(L::AddD(c0, L::MulD(d, fx)), cy); }
+  ZRQ_SPAN_INLINE static D Plane(D c0, D d, D cy, D fx) {
+    return L::AddD(L::AddD(c0, L::MulD(d, fx)), cy);
+  }
 
   // Whether the lanes in `validBits` of a comparison all hold.
-  ZRQ_SPAN_INLINE static bool AllOf(P m, unsigned validBits) { return (L::Mask(m) & validBits) == validBits; }
+  ZRQ_SPAN_INLINE static bool AllOf(P m, unsigned validBits) {
+    return (L::Mask(m) & validBits) == validBits;
+  }
 
   // The texels at (iu, iv), or at iu along `row` when the block reads one row.
-  ZRQ_SPAN_INLINE static P Texels(const FastTriangle &t, const uint32_t *row, P iu, P iv, unsigned validBits) {
+  ZRQ_SPAN_INLINE static P Texels(const FastTriangle &t, const uint32_t *row, P iu, P iv,
+                                  unsigned validBits) {
     if (!row) {
       // A slanted triangle's texel row changes now and then along a span: where it does not
       // within the block, the block reads one row.
@@ -253,19 +268,26 @@ class SpanKernelFor {
   // Lanes where the depth test passes; z and stored are 24-bit.
   ZRQ_SPAN_INLINE static P Compare(DWORD func, P z, P stored) {
     switch (func) {
-      case D3DCMP_NEVER: return L::Zero();
-      case D3DCMP_LESS: return L::CmpGt(stored, z);
-      case D3DCMP_EQUAL: return L::CmpEq(z, stored);
-      case D3DCMP_LESSEQUAL: return L::AndNot(L::CmpGt(z, stored), L::AllOnes());
-      case D3DCMP_GREATER: return L::CmpGt(z, stored);
-      case D3DCMP_NOTEQUAL: return L::AndNot(L::CmpEq(z, stored), L::AllOnes());
-      case D3DCMP_GREATEREQUAL: return L::AndNot(L::CmpGt(stored, z), L::AllOnes());
-      default: return L::AllOnes();  // ALWAYS, and unknown functions as the general path reads them
+    case D3DCMP_NEVER:
+      return L::Zero();
+    case D3DCMP_LESS:
+      return L::CmpGt(stored, z);
+    case D3DCMP_EQUAL:
+      return L::CmpEq(z, stored);
+    case D3DCMP_LESSEQUAL:
+      return L::AndNot(L::CmpGt(z, stored), L::AllOnes());
+    case D3DCMP_GREATER:
+      return L::CmpGt(z, stored);
+    case D3DCMP_NOTEQUAL:
+      return L::AndNot(L::CmpEq(z, stored), L::AllOnes());
+    case D3DCMP_GREATEREQUAL:
+      return L::AndNot(L::CmpGt(stored, z), L::AllOnes());
+    default:
+      return L::AllOnes(); // ALWAYS, and unknown functions as the general path reads them
     }
   }
 
-  template <FastBlend Kind>
-  ZRQ_SPAN_INLINE static P Combine(P s, P d, const Terms &c) {
+  template <FastBlend Kind> ZRQ_SPAN_INLINE static P Combine(P s, P d, const Terms &c) {
     if constexpr (Kind == FastBlend::Add) {
       return L::AddsU8(s, d);
     } else if constexpr (Kind == FastBlend::Over) {
@@ -282,37 +304,55 @@ class SpanKernelFor {
 
   static H Factor(DWORD f, H s, H d, const Terms &c) {
     switch (f) {
-      case D3DBLEND_ZERO: return L::Zero();
-      case D3DBLEND_SRCCOLOR: return s;
-      case D3DBLEND_INVSRCCOLOR: return L::Sub16(c.full, s);
-      case D3DBLEND_SRCALPHA: return L::SpreadAlpha(s);
-      case D3DBLEND_INVSRCALPHA: return L::Sub16(c.full, L::SpreadAlpha(s));
-      case D3DBLEND_DESTALPHA: return L::SpreadAlpha(d);
-      case D3DBLEND_INVDESTALPHA: return L::Sub16(c.full, L::SpreadAlpha(d));
-      case D3DBLEND_DESTCOLOR: return d;
-      case D3DBLEND_INVDESTCOLOR: return L::Sub16(c.full, d);
-      case D3DBLEND_SRCALPHASAT: {
-        // min(As, 1 − Ad) on colour, one on alpha.
-        const H m = L::Min16(L::SpreadAlpha(s), L::Sub16(c.full, L::SpreadAlpha(d)));
-        return L::Or(L::AndNot(c.alphaLanes, m), L::And(c.alphaLanes, c.full));
-      }
-      case D3DBLEND_BLENDFACTOR: return c.factor;
-      case D3DBLEND_INVBLENDFACTOR: return L::Sub16(c.full, c.factor);
-      default: return c.full;  // ONE; the set-up resolves every other value to a plain factor
+    case D3DBLEND_ZERO:
+      return L::Zero();
+    case D3DBLEND_SRCCOLOR:
+      return s;
+    case D3DBLEND_INVSRCCOLOR:
+      return L::Sub16(c.full, s);
+    case D3DBLEND_SRCALPHA:
+      return L::SpreadAlpha(s);
+    case D3DBLEND_INVSRCALPHA:
+      return L::Sub16(c.full, L::SpreadAlpha(s));
+    case D3DBLEND_DESTALPHA:
+      return L::SpreadAlpha(d);
+    case D3DBLEND_INVDESTALPHA:
+      return L::Sub16(c.full, L::SpreadAlpha(d));
+    case D3DBLEND_DESTCOLOR:
+      return d;
+    case D3DBLEND_INVDESTCOLOR:
+      return L::Sub16(c.full, d);
+    case D3DBLEND_SRCALPHASAT: {
+      // min(As, 1 − Ad) on colour, one on alpha.
+      const H m = L::Min16(L::SpreadAlpha(s), L::Sub16(c.full, L::SpreadAlpha(d)));
+      return L::Or(L::AndNot(c.alphaLanes, m), L::And(c.alphaLanes, c.full));
+    }
+    case D3DBLEND_BLENDFACTOR:
+      return c.factor;
+    case D3DBLEND_INVBLENDFACTOR:
+      return L::Sub16(c.full, c.factor);
+    default:
+      return c.full; // ONE; the set-up resolves every other value to a plain factor
     }
   }
 
   static H Operate(DWORD op, DWORD sf, DWORD df, H s, H d, const Terms &c) {
     switch (op) {
-      case D3DBLENDOP_MIN: return L::Min16(s, d);
-      case D3DBLENDOP_MAX: return L::Max16(s, d);
-      default: break;
+    case D3DBLENDOP_MIN:
+      return L::Min16(s, d);
+    case D3DBLENDOP_MAX:
+      return L::Max16(s, d);
+    default:
+      break;
     }
     const H a = L::Mul8(s, Factor(sf, s, d, c)), b = L::Mul8(d, Factor(df, s, d, c));
     switch (op) {
-      case D3DBLENDOP_SUBTRACT: return L::SubsU16(a, b);
-      case D3DBLENDOP_REVSUBTRACT: return L::SubsU16(b, a);
-      default: return L::Add16(a, b);  // ADD; the pack saturates at 255
+    case D3DBLENDOP_SUBTRACT:
+      return L::SubsU16(a, b);
+    case D3DBLENDOP_REVSUBTRACT:
+      return L::SubsU16(b, a);
+    default:
+      return L::Add16(a, b); // ADD; the pack saturates at 255
     }
   }
 
@@ -324,6 +364,6 @@ class SpanKernelFor {
   }
 };
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9
 
 #undef ZRQ_SPAN_INLINE

@@ -12,22 +12,23 @@ namespace {
 
 // UseGather: texels scattered over the texture are fetched with the gather instruction, else one
 // by one (which is faster where gathers are slow).
-template <bool UseGather>
-struct Avx2Lanes {
+template <bool UseGather> struct Avx2Lanes {
   static constexpr int N = 8;
   static constexpr unsigned kAll = 0xFF;
   using P = __m256i;
   using H = __m256i;
   using D = __m256d;
 
-  static P Load(const uint32_t *p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)); }
+  static P Load(const uint32_t *p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+  }
   static void Store(uint32_t *p, P v) { _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v); }
   static P Splat(uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
   static P Zero() { return _mm256_setzero_si256(); }
   static P AllOnes() { return _mm256_set1_epi32(-1); }
   static P And(P a, P b) { return _mm256_and_si256(a, b); }
   static P Or(P a, P b) { return _mm256_or_si256(a, b); }
-  static P AndNot(P a, P b) { return _mm256_andnot_si256(a, b); }  // ~a & b
+  static P AndNot(P a, P b) { return _mm256_andnot_si256(a, b); } // ~a & b
   static P Add(P a, P b) { return _mm256_add_epi32(a, b); }
   static P Sub(P a, P b) { return _mm256_sub_epi32(a, b); }
   static P Mul(P a, P b) { return _mm256_mullo_epi32(a, b); }
@@ -35,10 +36,14 @@ struct Avx2Lanes {
   static P Sll8(P a) { return _mm256_slli_epi32(a, 8); }
   static P CmpEq(P a, P b) { return _mm256_cmpeq_epi32(a, b); }
   static P CmpGt(P a, P b) { return _mm256_cmpgt_epi32(a, b); }
-  static unsigned Mask(P m) { return static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(m))); }
+  static unsigned Mask(P m) {
+    return static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(m)));
+  }
   static P Select(P m, P a, P b) { return _mm256_blendv_epi8(b, a, m); }
   static P Iota() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
-  static P Reverse(P a) { return _mm256_permutevar8x32_epi32(a, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0)); }
+  static P Reverse(P a) {
+    return _mm256_permutevar8x32_epi32(a, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0));
+  }
   static int First(P a) { return _mm256_cvtsi256_si32(a); }
   static P AddsU8(P a, P b) { return _mm256_adds_epu8(a, b); }
 
@@ -49,17 +54,18 @@ struct Avx2Lanes {
     } else {
       alignas(32) int32_t u[8];
       _mm256_store_si256(reinterpret_cast<__m256i *>(u), iu);
-      return _mm256_setr_epi32(static_cast<int>(row[u[0]]), static_cast<int>(row[u[1]]), static_cast<int>(row[u[2]]),
-                               static_cast<int>(row[u[3]]), static_cast<int>(row[u[4]]), static_cast<int>(row[u[5]]),
+      return _mm256_setr_epi32(static_cast<int>(row[u[0]]), static_cast<int>(row[u[1]]),
+                               static_cast<int>(row[u[2]]), static_cast<int>(row[u[3]]),
+                               static_cast<int>(row[u[4]]), static_cast<int>(row[u[5]]),
                                static_cast<int>(row[u[6]]), static_cast<int>(row[u[7]]));
     }
   }
   // p[0], p[step], ..., p[7·step].
   static P GatherStep(const uint32_t *p, ptrdiff_t step) {
-    return _mm256_setr_epi32(static_cast<int>(p[0]), static_cast<int>(p[step]), static_cast<int>(p[2 * step]),
-                             static_cast<int>(p[3 * step]), static_cast<int>(p[4 * step]),
-                             static_cast<int>(p[5 * step]), static_cast<int>(p[6 * step]),
-                             static_cast<int>(p[7 * step]));
+    return _mm256_setr_epi32(static_cast<int>(p[0]), static_cast<int>(p[step]),
+                             static_cast<int>(p[2 * step]), static_cast<int>(p[3 * step]),
+                             static_cast<int>(p[4 * step]), static_cast<int>(p[5 * step]),
+                             static_cast<int>(p[6 * step]), static_cast<int>(p[7 * step]));
   }
   // texels[iv × pitch + iu] for each lane; the texture holds fewer than 2^31 texels.
   static P Gather2(const uint32_t *texels, int pitch, P iv, P iu) {
@@ -75,19 +81,23 @@ struct Avx2Lanes {
   // Whether every lane of lo and hi lies in [0, size).
   static bool Inside(D lo, D hi, D size) {
     const D zero = _mm256_setzero_pd();
-    const D in = _mm256_and_pd(_mm256_and_pd(_mm256_cmp_pd(lo, zero, _CMP_GE_OQ), _mm256_cmp_pd(lo, size, _CMP_LT_OQ)),
-                               _mm256_and_pd(_mm256_cmp_pd(hi, zero, _CMP_GE_OQ), _mm256_cmp_pd(hi, size, _CMP_LT_OQ)));
+    const D in = _mm256_and_pd(
+        _mm256_and_pd(_mm256_cmp_pd(lo, zero, _CMP_GE_OQ), _mm256_cmp_pd(lo, size, _CMP_LT_OQ)),
+        _mm256_and_pd(_mm256_cmp_pd(hi, zero, _CMP_GE_OQ), _mm256_cmp_pd(hi, size, _CMP_LT_OQ)));
     return _mm256_movemask_pd(in) == 0xF;
   }
-  static P Trunc(D lo, D hi) { return _mm256_set_m128i(_mm256_cvttpd_epi32(hi), _mm256_cvttpd_epi32(lo)); }
+  static P Trunc(D lo, D hi) {
+    return _mm256_set_m128i(_mm256_cvttpd_epi32(hi), _mm256_cvttpd_epi32(lo));
+  }
   // ToDepth24 of each lane's z taken to single precision.
   static P Depth24(D lo, D hi) {
     const __m256 z = _mm256_set_m128(_mm256_cvtpd_ps(hi), _mm256_cvtpd_ps(lo));
     const P positive = _mm256_castps_si256(_mm256_cmp_ps(z, _mm256_setzero_ps(), _CMP_GT_OQ));
     const P one = _mm256_castps_si256(_mm256_cmp_ps(z, _mm256_set1_ps(1.0f), _CMP_GE_OQ));
     const D scale = _mm256_set1_pd(16777215.0), half = _mm256_set1_pd(0.5);
-    const P v = Trunc(_mm256_add_pd(_mm256_mul_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(z)), scale), half),
-                      _mm256_add_pd(_mm256_mul_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(z, 1)), scale), half));
+    const P v = Trunc(
+        _mm256_add_pd(_mm256_mul_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(z)), scale), half),
+        _mm256_add_pd(_mm256_mul_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(z, 1)), scale), half));
     return Select(one, Splat(0xFFFFFF), And(v, positive));
   }
 
@@ -109,11 +119,12 @@ struct Avx2Lanes {
   static H CmpEq16(H a, H b) { return _mm256_cmpeq_epi16(a, b); }
   // Each pixel's alpha in its four lanes.
   static H SpreadAlpha(H a) {
-    return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+    return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, _MM_SHUFFLE(3, 3, 3, 3)),
+                                  _MM_SHUFFLE(3, 3, 3, 3));
   }
 };
 
-}  // namespace
+} // namespace
 
 const SpanKernelTable *Avx2SpanKernels(bool gather) {
   static const SpanKernelTable loads = SpanKernelFor<Avx2Lanes<false>>::Table();
@@ -121,12 +132,12 @@ const SpanKernelTable *Avx2SpanKernels(bool gather) {
   return gather ? &gathers : &loads;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9
 
 #else
 
 namespace zrq::d3d9 {
 const SpanKernelTable *Avx2SpanKernels(bool) { return nullptr; }
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9
 
 #endif

@@ -18,8 +18,7 @@ namespace {
 // Comparisons give lane masks as vectors (all ones or zero per lane), as the other sets do.
 // UseGather: texels scattered over the texture are fetched with the gather instruction, else
 // one by one.
-template <bool UseGather>
-struct Avx512Lanes {
+template <bool UseGather> struct Avx512Lanes {
   static constexpr int N = 16;
   static constexpr unsigned kAll = 0xFFFF;
   using P = __m512i;
@@ -33,7 +32,7 @@ struct Avx512Lanes {
   static P AllOnes() { return _mm512_set1_epi32(-1); }
   static P And(P a, P b) { return _mm512_and_si512(a, b); }
   static P Or(P a, P b) { return _mm512_or_si512(a, b); }
-  static P AndNot(P a, P b) { return _mm512_andnot_si512(a, b); }  // ~a & b
+  static P AndNot(P a, P b) { return _mm512_andnot_si512(a, b); } // ~a & b
   static P Add(P a, P b) { return _mm512_add_epi32(a, b); }
   static P Sub(P a, P b) { return _mm512_sub_epi32(a, b); }
   static P Mul(P a, P b) { return _mm512_mullo_epi32(a, b); }
@@ -43,9 +42,12 @@ struct Avx512Lanes {
   static P CmpGt(P a, P b) { return _mm512_movm_epi32(_mm512_cmpgt_epi32_mask(a, b)); }
   static unsigned Mask(P m) { return _mm512_movepi32_mask(m); }
   static P Select(P m, P a, P b) { return _mm512_mask_blend_epi32(_mm512_movepi32_mask(m), b, a); }
-  static P Iota() { return _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15); }
+  static P Iota() {
+    return _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  }
   static P Reverse(P a) {
-    return _mm512_permutexvar_epi32(_mm512_setr_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0), a);
+    return _mm512_permutexvar_epi32(
+        _mm512_setr_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0), a);
   }
   static int First(P a) { return _mm_cvtsi128_si32(_mm512_castsi512_si128(a)); }
   static P AddsU8(P a, P b) { return _mm512_adds_epu8(a, b); }
@@ -86,21 +88,25 @@ struct Avx512Lanes {
   // Whether every lane of lo and hi lies in [0, size).
   static bool Inside(D lo, D hi, D size) {
     const D zero = _mm512_setzero_pd();
-    const __mmask8 in = _mm512_cmp_pd_mask(lo, zero, _CMP_GE_OQ) & _mm512_cmp_pd_mask(lo, size, _CMP_LT_OQ) &
-                        _mm512_cmp_pd_mask(hi, zero, _CMP_GE_OQ) & _mm512_cmp_pd_mask(hi, size, _CMP_LT_OQ);
+    const __mmask8 in =
+        _mm512_cmp_pd_mask(lo, zero, _CMP_GE_OQ) & _mm512_cmp_pd_mask(lo, size, _CMP_LT_OQ) &
+        _mm512_cmp_pd_mask(hi, zero, _CMP_GE_OQ) & _mm512_cmp_pd_mask(hi, size, _CMP_LT_OQ);
     return in == 0xFF;
   }
   static P Trunc(D lo, D hi) {
-    return _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvttpd_epi32(lo)), _mm512_cvttpd_epi32(hi), 1);
+    return _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvttpd_epi32(lo)),
+                              _mm512_cvttpd_epi32(hi), 1);
   }
   // ToDepth24 of each lane's z taken to single precision.
   static P Depth24(D lo, D hi) {
-    const __m512 z = _mm512_insertf32x8(_mm512_castps256_ps512(_mm512_cvtpd_ps(lo)), _mm512_cvtpd_ps(hi), 1);
+    const __m512 z =
+        _mm512_insertf32x8(_mm512_castps256_ps512(_mm512_cvtpd_ps(lo)), _mm512_cvtpd_ps(hi), 1);
     const __mmask16 positive = _mm512_cmp_ps_mask(z, _mm512_setzero_ps(), _CMP_GT_OQ);
     const __mmask16 one = _mm512_cmp_ps_mask(z, _mm512_set1_ps(1.0f), _CMP_GE_OQ);
     const D scale = _mm512_set1_pd(16777215.0), half = _mm512_set1_pd(0.5);
-    const P v = Trunc(_mm512_add_pd(_mm512_mul_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(z)), scale), half),
-                      _mm512_add_pd(_mm512_mul_pd(_mm512_cvtps_pd(_mm512_extractf32x8_ps(z, 1)), scale), half));
+    const P v = Trunc(
+        _mm512_add_pd(_mm512_mul_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(z)), scale), half),
+        _mm512_add_pd(_mm512_mul_pd(_mm512_cvtps_pd(_mm512_extractf32x8_ps(z, 1)), scale), half));
     return _mm512_mask_blend_epi32(one, _mm512_maskz_mov_epi32(positive, v), Splat(0xFFFFFF));
   }
 
@@ -122,11 +128,12 @@ struct Avx512Lanes {
   static H CmpEq16(H a, H b) { return _mm512_movm_epi16(_mm512_cmpeq_epi16_mask(a, b)); }
   // Each pixel's alpha in its four lanes.
   static H SpreadAlpha(H a) {
-    return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(a, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+    return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(a, _MM_SHUFFLE(3, 3, 3, 3)),
+                                  _MM_SHUFFLE(3, 3, 3, 3));
   }
 };
 
-}  // namespace
+} // namespace
 
 const SpanKernelTable *Avx512SpanKernels(bool gather) {
   static const SpanKernelTable loads = SpanKernelFor<Avx512Lanes<false>>::Table();
@@ -134,12 +141,12 @@ const SpanKernelTable *Avx512SpanKernels(bool gather) {
   return gather ? &gathers : &loads;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9
 
 #else
 
 namespace zrq::d3d9 {
 const SpanKernelTable *Avx512SpanKernels(bool) { return nullptr; }
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9
 
 #endif

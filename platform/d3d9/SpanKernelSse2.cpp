@@ -23,20 +23,24 @@ struct Sse2Lanes {
   static P AllOnes() { return _mm_set1_epi32(-1); }
   static P And(P a, P b) { return _mm_and_si128(a, b); }
   static P Or(P a, P b) { return _mm_or_si128(a, b); }
-  static P AndNot(P a, P b) { return _mm_andnot_si128(a, b); }  // ~a & b
+  static P AndNot(P a, P b) { return _mm_andnot_si128(a, b); } // ~a & b
   static P Add(P a, P b) { return _mm_add_epi32(a, b); }
   static P Sub(P a, P b) { return _mm_sub_epi32(a, b); }
   // Low 32 bits of each lane's product (SSE2 multiplies only even lanes at a time).
   static P Mul(P a, P b) {
-    const __m128i even = _mm_mul_epu32(a, b), odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
-    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)), _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+    const __m128i even = _mm_mul_epu32(a, b),
+                  odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
+    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
   }
   static P Srl8(P a) { return _mm_srli_epi32(a, 8); }
   static P Sll8(P a) { return _mm_slli_epi32(a, 8); }
   static P CmpEq(P a, P b) { return _mm_cmpeq_epi32(a, b); }
   static P CmpGt(P a, P b) { return _mm_cmpgt_epi32(a, b); }
   static unsigned Mask(P m) { return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(m))); }
-  static P Select(P m, P a, P b) { return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)); }
+  static P Select(P m, P a, P b) {
+    return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b));
+  }
   static P Iota() { return _mm_setr_epi32(0, 1, 2, 3); }
   static P Reverse(P a) { return _mm_shuffle_epi32(a, _MM_SHUFFLE(0, 1, 2, 3)); }
   static int First(P a) { return _mm_cvtsi128_si32(a); }
@@ -46,20 +50,22 @@ struct Sse2Lanes {
   static P Gather(const uint32_t *row, P iu) {
     alignas(16) int32_t u[4];
     _mm_store_si128(reinterpret_cast<__m128i *>(u), iu);
-    return _mm_setr_epi32(static_cast<int>(row[u[0]]), static_cast<int>(row[u[1]]), static_cast<int>(row[u[2]]),
-                          static_cast<int>(row[u[3]]));
+    return _mm_setr_epi32(static_cast<int>(row[u[0]]), static_cast<int>(row[u[1]]),
+                          static_cast<int>(row[u[2]]), static_cast<int>(row[u[3]]));
   }
   // p[0], p[step], p[2·step], p[3·step].
   static P GatherStep(const uint32_t *p, ptrdiff_t step) {
-    return _mm_setr_epi32(static_cast<int>(p[0]), static_cast<int>(p[step]), static_cast<int>(p[2 * step]),
-                          static_cast<int>(p[3 * step]));
+    return _mm_setr_epi32(static_cast<int>(p[0]), static_cast<int>(p[step]),
+                          static_cast<int>(p[2 * step]), static_cast<int>(p[3 * step]));
   }
   // texels[iv × pitch + iu] for each lane.
   static P Gather2(const uint32_t *texels, int pitch, P iv, P iu) {
     alignas(16) int32_t u[4], v[4];
     _mm_store_si128(reinterpret_cast<__m128i *>(u), iu);
     _mm_store_si128(reinterpret_cast<__m128i *>(v), iv);
-    auto at = [&](int k) { return static_cast<int>(texels[static_cast<ptrdiff_t>(v[k]) * pitch + u[k]]); };
+    auto at = [&](int k) {
+      return static_cast<int>(texels[static_cast<ptrdiff_t>(v[k]) * pitch + u[k]]);
+    };
     return _mm_setr_epi32(at(0), at(1), at(2), at(3));
   }
 
@@ -76,7 +82,9 @@ struct Sse2Lanes {
                             _mm_and_pd(_mm_cmpge_pd(hi, zero), _mm_cmplt_pd(hi, size)));
     return _mm_movemask_pd(in) == 3;
   }
-  static P Trunc(D lo, D hi) { return _mm_unpacklo_epi64(_mm_cvttpd_epi32(lo), _mm_cvttpd_epi32(hi)); }
+  static P Trunc(D lo, D hi) {
+    return _mm_unpacklo_epi64(_mm_cvttpd_epi32(lo), _mm_cvttpd_epi32(hi));
+  }
   // ToDepth24 of each lane's z taken to single precision.
   static P Depth24(D lo, D hi) {
     const __m128 z = _mm_movelh_ps(_mm_cvtpd_ps(lo), _mm_cvtpd_ps(hi));
@@ -106,23 +114,24 @@ struct Sse2Lanes {
   static H CmpEq16(H a, H b) { return _mm_cmpeq_epi16(a, b); }
   // Each pixel's alpha in its four lanes.
   static H SpreadAlpha(H a) {
-    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, _MM_SHUFFLE(3, 3, 3, 3)),
+                               _MM_SHUFFLE(3, 3, 3, 3));
   }
 };
 
-}  // namespace
+} // namespace
 
 const SpanKernelTable *Sse2SpanKernels() {
   static const SpanKernelTable table = SpanKernelFor<Sse2Lanes>::Table();
   return &table;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9
 
 #else
 
 namespace zrq::d3d9 {
 const SpanKernelTable *Sse2SpanKernels() { return nullptr; }
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9
 
 #endif

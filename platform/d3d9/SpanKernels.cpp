@@ -34,16 +34,17 @@ const SpanKernelTable *Choose() {
   // Texels scattered over the texture: measured on an AMD EPYC (Zen 5), the 512-bit gather
   // instruction beat sixteen loads by a few per cent, while the 256-bit one lost to eight.
   // Elsewhere, unmeasured (and where microcode may have slowed gathers), loads.
-  if (const SpanKernelTable *kernels = avx512 ? Avx512SpanKernels(Has("amd")) : nullptr) return kernels;
+  if (const SpanKernelTable *kernels = avx512 ? Avx512SpanKernels(Has("amd")) : nullptr)
+    return kernels;
   if (const SpanKernelTable *kernels = avx2 ? Avx2SpanKernels(false) : nullptr) return kernels;
   return Sse2SpanKernels();
 }
 
-}  // namespace
+} // namespace
 
 const SpanKernelTable *ChosenSpanKernels() {
   static const SpanKernelTable *const chosen = Choose();
   return chosen;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -9,23 +9,27 @@ namespace zrq::d3d9 {
 
 UINT BytesPerPixel(D3DFORMAT format) {
   switch (format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8:
-    case D3DFMT_D24S8:
-    case D3DFMT_D24X8:
-    case D3DFMT_D16:
-    case D3DFMT_D32: return 4;
-    default: return 0;
+  case D3DFMT_A8R8G8B8:
+  case D3DFMT_X8R8G8B8:
+  case D3DFMT_D24S8:
+  case D3DFMT_D24X8:
+  case D3DFMT_D16:
+  case D3DFMT_D32:
+    return 4;
+  default:
+    return 0;
   }
 }
 
 bool IsDepthFormat(D3DFORMAT format) {
-  return format == D3DFMT_D24S8 || format == D3DFMT_D24X8 || format == D3DFMT_D16 || format == D3DFMT_D32;
+  return format == D3DFMT_D24S8 || format == D3DFMT_D24X8 || format == D3DFMT_D16 ||
+         format == D3DFMT_D32;
 }
 
 bool HasStencil(D3DFORMAT format) { return format == D3DFMT_D24S8; }
 
-HRESULT AllocatePixels(Device *device, UINT width, UINT height, D3DFORMAT format, PixelBuffer *out) {
+HRESULT AllocatePixels(Device *device, UINT width, UINT height, D3DFORMAT format,
+                       PixelBuffer *out) {
   const UINT bpp = BytesPerPixel(format);
   if (!bpp || width == 0 || height == 0) return D3DERR_INVALIDCALL;
   const uint64_t pitch = static_cast<uint64_t>(width) * bpp;
@@ -46,7 +50,8 @@ HRESULT AllocatePixels(Device *device, UINT width, UINT height, D3DFORMAT format
   return D3D_OK;
 }
 
-Surface::Surface(Device *device, Owner owner, Texture *container, DWORD usage, D3DPOOL pool, PixelBuffer pixels)
+Surface::Surface(Device *device, Owner owner, Texture *container, DWORD usage, D3DPOOL pool,
+                 PixelBuffer pixels)
     : ResourceBase(device, owner, container), container_(container), usage_(usage), pool_(pool),
       pixels_(std::move(pixels)) {}
 
@@ -89,13 +94,14 @@ STDMETHODIMP Surface::LockRect(D3DLOCKED_RECT *pLockedRect, const RECT *pRect, D
   if (locked_ || IsDepthFormat(pixels_.format)) return D3DERR_INVALIDCALL;
   RECT r = {0, 0, static_cast<LONG>(pixels_.width), static_cast<LONG>(pixels_.height)};
   if (pRect) {
-    if (pRect->left < 0 || pRect->top < 0 || pRect->left >= pRect->right || pRect->top >= pRect->bottom ||
-        pRect->right > r.right || pRect->bottom > r.bottom)
+    if (pRect->left < 0 || pRect->top < 0 || pRect->left >= pRect->right ||
+        pRect->top >= pRect->bottom || pRect->right > r.right || pRect->bottom > r.bottom)
       return D3DERR_INVALIDCALL;
     r = *pRect;
   }
   pLockedRect->Pitch = static_cast<INT>(pixels_.pitch);
-  pLockedRect->pBits = pixels_.Row(static_cast<UINT>(r.top)) + static_cast<size_t>(r.left) * BytesPerPixel(pixels_.format);
+  pLockedRect->pBits = pixels_.Row(static_cast<UINT>(r.top)) +
+                       static_cast<size_t>(r.left) * BytesPerPixel(pixels_.format);
   locked_ = true;
   return D3D_OK;
 }
@@ -106,4 +112,4 @@ STDMETHODIMP Surface::UnlockRect() {
   return D3D_OK;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -10,24 +10,24 @@ namespace zrq::d3d9 {
 inline int64_t TexelAddress(int64_t i, int size, DWORD mode) {
   const int64_t n = size;
   switch (mode) {
-    case D3DTADDRESS_MIRROR: {
-      int64_t m = i % (2 * n);
-      if (m < 0) m += 2 * n;
-      return m < n ? m : 2 * n - 1 - m;
-    }
-    case D3DTADDRESS_CLAMP:
-      return i < 0 ? 0 : (i >= n ? n - 1 : i);
-    case D3DTADDRESS_BORDER:
-      return (i < 0 || i >= n) ? -1 : i;
-    case D3DTADDRESS_MIRRORONCE: {
-      const int64_t m = i < 0 ? -i - 1 : i;
-      return m >= n ? n - 1 : m;
-    }
-    case D3DTADDRESS_WRAP:
-    default: {  // unknown modes wrap, the default
-      int64_t m = i % n;
-      return m < 0 ? m + n : m;
-    }
+  case D3DTADDRESS_MIRROR: {
+    int64_t m = i % (2 * n);
+    if (m < 0) m += 2 * n;
+    return m < n ? m : 2 * n - 1 - m;
+  }
+  case D3DTADDRESS_CLAMP:
+    return i < 0 ? 0 : (i >= n ? n - 1 : i);
+  case D3DTADDRESS_BORDER:
+    return (i < 0 || i >= n) ? -1 : i;
+  case D3DTADDRESS_MIRRORONCE: {
+    const int64_t m = i < 0 ? -i - 1 : i;
+    return m >= n ? n - 1 : m;
+  }
+  case D3DTADDRESS_WRAP:
+  default: { // unknown modes wrap, the default
+    int64_t m = i % n;
+    return m < 0 ? m + n : m;
+  }
   }
 }
 
@@ -38,4 +38,4 @@ inline uint32_t FetchTexel(const StageSetup &s, int64_t x, int64_t y) {
   return s.texture.texels[ay * s.texture.pitch + ax] | s.texture.alphaOr;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -8,14 +8,16 @@ Texture::Texture(Device *device, DWORD usage, D3DFORMAT format, D3DPOOL pool)
 
 HRESULT Texture::Init(UINT width, UINT height, UINT levels) {
   UINT full = 1;
-  for (UINT w = width, h = height; w > 1 || h > 1; w = w > 1 ? w / 2 : 1, h = h > 1 ? h / 2 : 1) ++full;
+  for (UINT w = width, h = height; w > 1 || h > 1; w = w > 1 ? w / 2 : 1, h = h > 1 ? h / 2 : 1)
+    ++full;
   if (levels == 0 || levels > full) levels = full;
   UINT w = width, h = height;
   for (UINT i = 0; i < levels; ++i) {
     PixelBuffer pixels;
     const HRESULT hr = AllocatePixels(OwningDevice(), w, h, format_, &pixels);
     if (FAILED(hr)) return hr;
-    auto *surface = new (std::nothrow) Surface(OwningDevice(), Owner::Container, this, usage_, pool_, std::move(pixels));
+    auto *surface = new (std::nothrow)
+        Surface(OwningDevice(), Owner::Container, this, usage_, pool_, std::move(pixels));
     if (!surface) return E_OUTOFMEMORY;
     levels_.emplace_back(surface);
     w = w > 1 ? w / 2 : 1;
@@ -51,7 +53,8 @@ STDMETHODIMP Texture::GetSurfaceLevel(UINT Level, IDirect3DSurface9 **ppSurfaceL
   return D3D_OK;
 }
 
-STDMETHODIMP Texture::LockRect(UINT Level, D3DLOCKED_RECT *pLockedRect, const RECT *pRect, DWORD Flags) {
+STDMETHODIMP Texture::LockRect(UINT Level, D3DLOCKED_RECT *pLockedRect, const RECT *pRect,
+                               DWORD Flags) {
   Surface *s = this->Level(Level);
   if (!s) return D3DERR_INVALIDCALL;
   // Render-target textures live where the processor cannot reach on Direct3D 9.
@@ -65,4 +68,4 @@ STDMETHODIMP Texture::UnlockRect(UINT Level) {
   return s->UnlockRect();
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

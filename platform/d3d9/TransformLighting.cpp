@@ -10,7 +10,8 @@ namespace {
 void Multiply(const float a[4][4], const float b[4][4], float out[4][4]) {
   float r[4][4];
   for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) r[i][j] = a[i][0] * b[0][j] + a[i][1] * b[1][j] + a[i][2] * b[2][j] + a[i][3] * b[3][j];
+    for (int j = 0; j < 4; ++j)
+      r[i][j] = a[i][0] * b[0][j] + a[i][1] * b[1][j] + a[i][2] * b[2][j] + a[i][3] * b[3][j];
   std::copy(&r[0][0], &r[0][0] + 16, &out[0][0]);
 }
 
@@ -24,7 +25,8 @@ float Dot(const float a[3], const float b[3]) { return a[0] * b[0] + a[1] * b[1]
 
 // Row vector v (x, y, z, w) times the upper 3×3 (w = 0) or the whole matrix (w = 1).
 void Transform3(const float v[3], float w, const float m[4][4], float out[3]) {
-  for (int j = 0; j < 3; ++j) out[j] = v[0] * m[0][j] + v[1] * m[1][j] + v[2] * m[2][j] + w * m[3][j];
+  for (int j = 0; j < 3; ++j)
+    out[j] = v[0] * m[0][j] + v[1] * m[1][j] + v[2] * m[2][j] + w * m[3][j];
 }
 
 void Copy3(const D3DCOLORVALUE &c, float out[3]) {
@@ -33,7 +35,7 @@ void Copy3(const D3DCOLORVALUE &c, float out[3]) {
   out[2] = c.b;
 }
 
-}  // namespace
+} // namespace
 
 VertexProcessor::VertexProcessor(const DeviceState &st, const VertexLayout &layout)
     : pretransformed_(layout.pretransformed), viewport_(st.viewport) {
@@ -91,7 +93,9 @@ VertexProcessor::VertexProcessor(const DeviceState &st, const VertexLayout &layo
   for (int s = 0; s < kTexCoordSlots; ++s) {
     const DWORD tci = st.stageStates[s][D3DTSS_TEXCOORDINDEX];
     // Generated coordinates are not supported: such stages read (0, 0).
-    texCoordSet_[s] = (tci & 0xFFFF0000u) == 0 && (tci & 0xFFFF) < kMaxTexCoords ? static_cast<int>(tci & 0xFFFF) : -1;
+    texCoordSet_[s] = (tci & 0xFFFF0000u) == 0 && (tci & 0xFFFF) < kMaxTexCoords
+                          ? static_cast<int>(tci & 0xFFFF)
+                          : -1;
   }
 }
 
@@ -148,7 +152,8 @@ void VertexProcessor::Illuminate(const VertexInput &in, float out[4]) const {
     }
   }
   for (int i = 0; i < 3; ++i)
-    out[i] = std::clamp(emissive[i] + ambient[i] * ambientLight[i] + diffuse[i] * diffuseLight[i], 0.0f, 1.0f);
+    out[i] = std::clamp(emissive[i] + ambient[i] * ambientLight[i] + diffuse[i] * diffuseLight[i],
+                        0.0f, 1.0f);
   out[3] = std::clamp(diffuse[3], 0.0f, 1.0f);
 }
 
@@ -188,8 +193,9 @@ void VertexProcessor::Run(const VertexInput &in, ClipVertex *out) const {
     std::fill(out->v + 4, out->v + 8, 0.0f);
   for (int s = 0; s < kTexCoordSlots; ++s) {
     const int set = texCoordSet_[s];
-    for (int i = 0; i < 4; ++i) out->v[TexCoordVarying(s) + i] = set >= 0 ? in.texCoord[set][i] : 0.0f;
+    for (int i = 0; i < 4; ++i)
+      out->v[TexCoordVarying(s) + i] = set >= 0 ? in.texCoord[set][i] : 0.0f;
   }
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -19,15 +19,15 @@ struct VertexInput {
 };
 
 class VertexProcessor {
- public:
+public:
   VertexProcessor(const DeviceState &state, const VertexLayout &layout);
   void Run(const VertexInput &in, ClipVertex *out) const;
 
- private:
+private:
   struct Light {
     D3DLIGHTTYPE type;
     float ambient[3], diffuse[3];
-    float toLight[3];  // directional: unit vector toward the light, in view space
+    float toLight[3]; // directional: unit vector toward the light, in view space
     float position[3];
     float direction[3];
     float range, falloff, att0, att1, att2, cosTheta, cosPhi;
@@ -49,4 +49,4 @@ class VertexProcessor {
   int texCoordSet_[kTexCoordSlots];
 };
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -10,7 +10,8 @@ TriangleBatch::TriangleBatch(const PixelSetup &setup, std::vector<TriangleRows> 
   store_.resize(kCapacity);
 }
 
-void TriangleBatch::Add(const ScreenVertex &a, const ScreenVertex &b, const ScreenVertex &c, bool ccwFacing) {
+void TriangleBatch::Add(const ScreenVertex &a, const ScreenVertex &b, const ScreenVertex &c,
+                        bool ccwFacing) {
   if (!store_[count_].Start(setup_, a, b, c, ccwFacing)) return;
   if (++count_ == kCapacity) Flush();
 }
@@ -45,11 +46,12 @@ void TriangleBatch::Flush() {
       // The texels of a triangle a little ahead are fetched while this one draws: a thin
       // triangle's texels lie on a slant the processor cannot predict.
       TriangleRows::TexelBox box;
-      if (i + kPrefetchAhead < count_ && store_[i + kPrefetchAhead].TexelsFor(band, bandLast, &box)) Prefetch(box);
+      if (i + kPrefetchAhead < count_ && store_[i + kPrefetchAhead].TexelsFor(band, bandLast, &box))
+        Prefetch(box);
       if (t.NextRow() <= bandLast && t.NextRow() <= t.LastRow()) t.DrawTo(setup_, bandLast);
     }
   }
   count_ = 0;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

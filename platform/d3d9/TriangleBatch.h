@@ -14,8 +14,8 @@
 namespace zrq::d3d9 {
 
 class TriangleBatch {
- public:
-  static constexpr size_t kCapacity = 256;  // triangles held before they are drawn
+public:
+  static constexpr size_t kCapacity = 256; // triangles held before they are drawn
   static constexpr int kBandRows = 32;
   static constexpr size_t kPrefetchAhead = 2;
 
@@ -30,7 +30,7 @@ class TriangleBatch {
   // Draws the triangles held; a draw ends with it.
   void Flush();
 
- private:
+private:
   // Asks the cache for the texels of a box.
   void Prefetch(const TriangleRows::TexelBox &box);
 
@@ -40,4 +40,4 @@ class TriangleBatch {
   TriangleRows::TexelBox prefetched_;
 };
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

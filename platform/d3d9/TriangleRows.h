@@ -10,11 +10,11 @@
 namespace zrq::d3d9 {
 
 class TriangleRows {
- public:
+public:
   // Sets up the triangle; false when it covers no pixel inside the setup's clip rectangle.
   // ccwFacing selects the counter-clockwise stencil operations in two-sided stencil mode.
-  bool Start(const PixelSetup &setup, const ScreenVertex &a, const ScreenVertex &b, const ScreenVertex &c,
-             bool ccwFacing);
+  bool Start(const PixelSetup &setup, const ScreenVertex &a, const ScreenVertex &b,
+             const ScreenVertex &c, bool ccwFacing);
   int NextRow() const { return next_; }
   int LastRow() const { return last_; }
   // Draws the rows not drawn yet, up to row `y`.
@@ -28,11 +28,11 @@ class TriangleRows {
   };
   bool TexelsFor(int y0, int y1, TexelBox *box) const;
 
- private:
+private:
   // One edge's limit on the pixels of each row, stepped from row to row (see Rasterizer.cpp):
   // the first pixel inside for a left edge, the last for a right edge.
   class EdgeLimit {
-   public:
+  public:
     // A limit that never binds.
     static EdgeLimit None(int64_t limit);
     // The edge's limit at row y, for E(i, y) = A·i + R(y) with R growing by `step` per row.
@@ -47,7 +47,7 @@ class TriangleRows {
       r_ -= carry * divisor_;
     }
 
-   private:
+  private:
     // q_ = floor(value ÷ divisor) for a value growing by `step` per row, with 0 ≤ r_ < divisor.
     static EdgeLimit Quotient(int64_t value, int64_t step, int64_t divisor);
 
@@ -64,4 +64,4 @@ class TriangleRows {
   int next_ = 0, last_ = -1;
 };
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -35,4 +35,4 @@ STDMETHODIMP VertexDeclaration::GetDeclaration(D3DVERTEXELEMENT9 *pElement, UINT
   return D3D_OK;
 }
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

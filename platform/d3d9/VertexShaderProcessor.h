@@ -7,16 +7,16 @@
 namespace zrq::d3d9 {
 
 class VertexShaderProcessor {
- public:
+public:
   // `pixelShader`: whether a pixel shader reads the texture coordinates (t# from oT#) rather
   // than the texture stages (stage s from the set its D3DTSS_TEXCOORDINDEX names).
   VertexShaderProcessor(const DeviceState &state, const ShaderProgram &program, bool pixelShader);
   void Run(const VertexInput &in, ClipVertex *out) const;
 
- private:
+private:
   const ShaderProgram &program_;
   float constants_[reg::kConstants][4];
-  int slotSource_[kTexCoordSlots];  // the oT# each texture coordinate slot takes; -1: none
+  int slotSource_[kTexCoordSlots]; // the oT# each texture coordinate slot takes; -1: none
 };
 
-}  // namespace zrq::d3d9
+} // namespace zrq::d3d9

@@ -45,7 +45,7 @@ private:
   DWORD size;
 };
 
-}  // namespace
+} // namespace
 
 ZRQ_D3DX_API(HRESULT) D3DXCreateBuffer(DWORD NumBytes, LPD3DXBUFFER *ppBuffer) {
   if (!ppBuffer) return D3DERR_INVALIDCALL;

@@ -22,8 +22,8 @@ constexpr size_t kMaxEntries = 1u << 16;
 struct Entry {
   std::string handleName;
   D3DXCONSTANT_DESC desc{};
-  std::vector<Entry *> members;   // struct members, in order
-  std::vector<Entry *> elements;  // array elements, when there are several
+  std::vector<Entry *> members;  // struct members, in order
+  std::vector<Entry *> elements; // array elements, when there are several
 };
 
 UINT RegistersOf(const ConstantType &type, uint16_t set) {
@@ -65,7 +65,8 @@ public:
       std::unique_ptr<ConstantTable, Releaser> table(new ConstantTable);
       table->bytes.assign(data, data + size);
       std::string error;
-      if (!ReadConstantTable(table->bytes.data(), table->bytes.size(), table->model, error) || !table->Build())
+      if (!ReadConstantTable(table->bytes.data(), table->bytes.size(), table->model, error) ||
+          !table->Build())
         return D3DXERR_INVALIDDATA;
       *out = table.release();
       return D3D_OK;
@@ -102,7 +103,8 @@ public:
     return D3D_OK;
   }
 
-  STDMETHODIMP GetConstantDesc(D3DXHANDLE hConstant, D3DXCONSTANT_DESC *pDesc, UINT *pCount) override {
+  STDMETHODIMP GetConstantDesc(D3DXHANDLE hConstant, D3DXCONSTANT_DESC *pDesc,
+                               UINT *pCount) override {
     const Entry *e = Find(hConstant);
     if (!e) return D3DERR_INVALIDCALL;
     if (pDesc) *pDesc = e->desc;
@@ -112,7 +114,8 @@ public:
 
   STDMETHODIMP_(UINT) GetSamplerIndex(D3DXHANDLE hConstant) override {
     const Entry *e = Find(hConstant);
-    return e && e->desc.RegisterSet == D3DXRS_SAMPLER ? e->desc.RegisterIndex : static_cast<UINT>(-1);
+    return e && e->desc.RegisterSet == D3DXRS_SAMPLER ? e->desc.RegisterIndex
+                                                      : static_cast<UINT>(-1);
   }
 
   STDMETHODIMP_(D3DXHANDLE) GetConstant(D3DXHANDLE hConstant, UINT Index) override {
@@ -145,14 +148,16 @@ public:
     if (!pDevice) return D3DERR_INVALIDCALL;
     for (const Entry *e : top) {
       if (!e->desc.DefaultValue || e->desc.RegisterSet != D3DXRS_FLOAT4) continue;
-      const HRESULT hr = WriteRegisters(pDevice, e->desc.RegisterIndex,
-                                        static_cast<const float *>(e->desc.DefaultValue), e->desc.RegisterCount);
+      const HRESULT hr =
+          WriteRegisters(pDevice, e->desc.RegisterIndex,
+                         static_cast<const float *>(e->desc.DefaultValue), e->desc.RegisterCount);
       if (FAILED(hr)) return hr;
     }
     return D3D_OK;
   }
 
-  STDMETHODIMP SetValue(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, LPCVOID pData, UINT Bytes) override {
+  STDMETHODIMP SetValue(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, LPCVOID pData,
+                        UINT Bytes) override {
     const Entry *e = Find(hConstant);
     if (!e || !pData || Bytes < e->desc.Bytes) return D3DERR_INVALIDCALL;
     std::vector<float> values(e->desc.Bytes / 4);
@@ -168,7 +173,8 @@ public:
   STDMETHODIMP SetBool(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, BOOL b) override {
     return SetBoolArray(pDevice, hConstant, &b, 1);
   }
-  STDMETHODIMP SetBoolArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const BOOL *pb, UINT Count) override {
+  STDMETHODIMP SetBoolArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const BOOL *pb,
+                            UINT Count) override {
     if (!pb) return D3DERR_INVALIDCALL;
     std::vector<float> values(Count);
     for (UINT i = 0; i < Count; ++i) values[i] = pb[i] ? 1.0f : 0.0f;
@@ -177,7 +183,8 @@ public:
   STDMETHODIMP SetInt(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, INT n) override {
     return SetIntArray(pDevice, hConstant, &n, 1);
   }
-  STDMETHODIMP SetIntArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const INT *pn, UINT Count) override {
+  STDMETHODIMP SetIntArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const INT *pn,
+                           UINT Count) override {
     if (!pn) return D3DERR_INVALIDCALL;
     std::vector<float> values(Count);
     for (UINT i = 0; i < Count; ++i) values[i] = static_cast<float>(pn[i]);
@@ -186,50 +193,58 @@ public:
   STDMETHODIMP SetFloat(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, FLOAT f) override {
     return SetFloats(pDevice, hConstant, &f, 1);
   }
-  STDMETHODIMP SetFloatArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const FLOAT *pf, UINT Count) override {
+  STDMETHODIMP SetFloatArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const FLOAT *pf,
+                             UINT Count) override {
     if (!pf) return D3DERR_INVALIDCALL;
     return SetFloats(pDevice, hConstant, pf, Count);
   }
-  STDMETHODIMP SetVector(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXVECTOR4 *pVector) override {
+  STDMETHODIMP SetVector(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant,
+                         const D3DXVECTOR4 *pVector) override {
     return SetVectorArray(pDevice, hConstant, pVector, 1);
   }
-  STDMETHODIMP SetVectorArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXVECTOR4 *pVector,
-                              UINT Count) override {
+  STDMETHODIMP SetVectorArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant,
+                              const D3DXVECTOR4 *pVector, UINT Count) override {
     if (!pVector) return D3DERR_INVALIDCALL;
     return SetElements(pDevice, hConstant, Count, [&](UINT e, UINT r, UINT c) {
-      const UINT i = r * 4 + c;  // a vector fills the rows of a matrix one after the other
+      const UINT i = r * 4 + c; // a vector fills the rows of a matrix one after the other
       return i < 4 ? (&pVector[e].x)[i] : 0.0f;
     });
   }
-  STDMETHODIMP SetMatrix(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix) override {
+  STDMETHODIMP SetMatrix(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant,
+                         const D3DXMATRIX *pMatrix) override {
     return SetMatrixArray(pDevice, hConstant, pMatrix, 1);
   }
-  STDMETHODIMP SetMatrixArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix,
-                              UINT Count) override {
+  STDMETHODIMP SetMatrixArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant,
+                              const D3DXMATRIX *pMatrix, UINT Count) override {
     if (!pMatrix) return D3DERR_INVALIDCALL;
-    return SetElements(pDevice, hConstant, Count, [&](UINT e, UINT r, UINT c) { return pMatrix[e].m[r][c]; });
+    return SetElements(pDevice, hConstant, Count,
+                       [&](UINT e, UINT r, UINT c) { return pMatrix[e].m[r][c]; });
   }
-  STDMETHODIMP SetMatrixPointerArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX **ppMatrix,
-                                     UINT Count) override {
+  STDMETHODIMP SetMatrixPointerArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant,
+                                     const D3DXMATRIX **ppMatrix, UINT Count) override {
     if (!ppMatrix) return D3DERR_INVALIDCALL;
     for (UINT i = 0; i < Count; ++i)
       if (!ppMatrix[i]) return D3DERR_INVALIDCALL;
-    return SetElements(pDevice, hConstant, Count, [&](UINT e, UINT r, UINT c) { return ppMatrix[e]->m[r][c]; });
+    return SetElements(pDevice, hConstant, Count,
+                       [&](UINT e, UINT r, UINT c) { return ppMatrix[e]->m[r][c]; });
   }
-  STDMETHODIMP SetMatrixTranspose(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix) override {
+  STDMETHODIMP SetMatrixTranspose(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant,
+                                  const D3DXMATRIX *pMatrix) override {
     return SetMatrixTransposeArray(pDevice, hConstant, pMatrix, 1);
   }
-  STDMETHODIMP SetMatrixTransposeArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix,
-                                       UINT Count) override {
+  STDMETHODIMP SetMatrixTransposeArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant,
+                                       const D3DXMATRIX *pMatrix, UINT Count) override {
     if (!pMatrix) return D3DERR_INVALIDCALL;
-    return SetElements(pDevice, hConstant, Count, [&](UINT e, UINT r, UINT c) { return pMatrix[e].m[c][r]; });
+    return SetElements(pDevice, hConstant, Count,
+                       [&](UINT e, UINT r, UINT c) { return pMatrix[e].m[c][r]; });
   }
   STDMETHODIMP SetMatrixTransposePointerArray(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant,
                                               const D3DXMATRIX **ppMatrix, UINT Count) override {
     if (!ppMatrix) return D3DERR_INVALIDCALL;
     for (UINT i = 0; i < Count; ++i)
       if (!ppMatrix[i]) return D3DERR_INVALIDCALL;
-    return SetElements(pDevice, hConstant, Count, [&](UINT e, UINT r, UINT c) { return ppMatrix[e]->m[c][r]; });
+    return SetElements(pDevice, hConstant, Count,
+                       [&](UINT e, UINT r, UINT c) { return ppMatrix[e]->m[c][r]; });
   }
 
 private:
@@ -238,8 +253,8 @@ private:
 
   bool IsPixelShader() const { return (model.version & 0xFFFF0000u) == 0xFFFF0000u; }
 
-  Entry *Add(std::string handleName, const std::string &name, const ConstantType &type, uint16_t set, UINT index,
-             UINT count, const float *defaults) {
+  Entry *Add(std::string handleName, const std::string &name, const ConstantType &type,
+             uint16_t set, UINT index, UINT count, const float *defaults) {
     Entry &e = entries.emplace_back();
     e.handleName = std::move(handleName);
     names.push_back(name);
@@ -264,15 +279,17 @@ private:
   bool Expand(Entry *entry, const ConstantType &type, uint16_t set, int depth) {
     if (depth > 8 || entries.size() > kMaxEntries) return false;
     const UINT end = entry->desc.RegisterIndex + entry->desc.RegisterCount;
-    const auto clipped = [&](UINT index, UINT count) { return index >= end ? 0 : std::min(count, end - index); };
+    const auto clipped = [&](UINT index, UINT count) {
+      return index >= end ? 0 : std::min(count, end - index);
+    };
     if (type.elements > 1) {
       ConstantType one = type;
       one.elements = 1;
       const UINT per = RegistersOf(one, set);
       for (UINT i = 0; i < type.elements; ++i) {
         const UINT index = entry->desc.RegisterIndex + i * per;
-        Entry *element = Add(entry->handleName + "[" + std::to_string(i) + "]", entry->desc.Name, one, set, index,
-                             clipped(index, per), nullptr);
+        Entry *element = Add(entry->handleName + "[" + std::to_string(i) + "]", entry->desc.Name,
+                             one, set, index, clipped(index, per), nullptr);
         entry->elements.push_back(element);
         if (!Expand(element, one, set, depth + 1)) return false;
       }
@@ -281,7 +298,8 @@ private:
     UINT index = entry->desc.RegisterIndex;
     for (const ConstantMember &m : type.members) {
       const UINT count = RegistersOf(m.type, set);
-      Entry *member = Add(entry->handleName + "." + m.name, m.name, m.type, set, index, clipped(index, count), nullptr);
+      Entry *member = Add(entry->handleName + "." + m.name, m.name, m.type, set, index,
+                          clipped(index, count), nullptr);
       entry->members.push_back(member);
       if (!Expand(member, m.type, set, depth + 1)) return false;
       index += count;
@@ -338,12 +356,14 @@ private:
         if (d.RegisterSet == D3DXRS_FLOAT4) {
           hr = WriteRegisters(device, at, lanes, 1);
         } else if (d.RegisterSet == D3DXRS_INT4) {
-          const int ints[4] = {static_cast<int>(lanes[0]), static_cast<int>(lanes[1]), static_cast<int>(lanes[2]),
-                               static_cast<int>(lanes[3])};
-          hr = IsPixelShader() ? device->SetPixelShaderConstantI(at, ints, 1) : device->SetVertexShaderConstantI(at, ints, 1);
+          const int ints[4] = {static_cast<int>(lanes[0]), static_cast<int>(lanes[1]),
+                               static_cast<int>(lanes[2]), static_cast<int>(lanes[3])};
+          hr = IsPixelShader() ? device->SetPixelShaderConstantI(at, ints, 1)
+                               : device->SetVertexShaderConstantI(at, ints, 1);
         } else if (d.RegisterSet == D3DXRS_BOOL) {
           const BOOL b = lanes[0] != 0.0f;
-          hr = IsPixelShader() ? device->SetPixelShaderConstantB(at, &b, 1) : device->SetVertexShaderConstantB(at, &b, 1);
+          hr = IsPixelShader() ? device->SetPixelShaderConstantB(at, &b, 1)
+                               : device->SetVertexShaderConstantB(at, &b, 1);
         } else {
           return D3DERR_INVALIDCALL;
         }
@@ -373,7 +393,7 @@ private:
   std::vector<Entry *> top;
 };
 
-}  // namespace
+} // namespace
 
 HRESULT CreateConstantTable(const uint8_t *bytes, size_t size, ID3DXConstantTable **table) {
   if (!table) return D3DERR_INVALIDCALL;
@@ -382,4 +402,4 @@ HRESULT CreateConstantTable(const uint8_t *bytes, size_t size, ID3DXConstantTabl
   return ConstantTable::Create(bytes, size, table);
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -34,7 +34,7 @@ DWORD ReadDisablePSGP() {
   return ReadDirect3DSetting(u"DisablePSGP") | ReadDirect3DSetting(u"DisableD3DXPSGP");
 }
 
-}  // namespace
+} // namespace
 
 const MathKernels &ChooseKernels(bool processorHasSse, DWORD disableD3DXPSGP) {
   return processorHasSse && disableD3DXPSGP == 0 ? SseKernels() : PlainKernels();
@@ -45,4 +45,4 @@ const MathKernels &ActiveKernels() {
   return chosen;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -27,4 +27,4 @@ const MathKernels &ChooseKernels(bool processorHasSse, DWORD disableD3DXPSGP);
 // The set chosen when the library loaded.
 const MathKernels &ActiveKernels();
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

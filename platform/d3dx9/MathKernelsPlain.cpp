@@ -27,7 +27,8 @@ void TransformCoord(D3DXVECTOR3 *out, const D3DXVECTOR3 *pv, const D3DXMATRIX *m
 
 void TransformNormal(D3DXVECTOR3 *out, const D3DXVECTOR3 *pv, const D3DXMATRIX *m) {
   const D3DXVECTOR3 v = *pv;
-  *out = D3DXVECTOR3(v.x * m->_11 + v.y * m->_21 + v.z * m->_31, v.x * m->_12 + v.y * m->_22 + v.z * m->_32,
+  *out = D3DXVECTOR3(v.x * m->_11 + v.y * m->_21 + v.z * m->_31,
+                     v.x * m->_12 + v.y * m->_22 + v.z * m->_32,
                      v.x * m->_13 + v.y * m->_23 + v.z * m->_33);
 }
 
@@ -39,8 +40,8 @@ void Normalize(D3DXVECTOR3 *out, const D3DXVECTOR3 *v) {
 
 constexpr MathKernels kPlain = {"plain", Multiply, TransformCoord, TransformNormal, Normalize};
 
-}  // namespace
+} // namespace
 
 const MathKernels &PlainKernels() { return kPlain; }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -55,8 +55,8 @@ void Normalize(D3DXVECTOR3 *out, const D3DXVECTOR3 *v) {
 
 constexpr MathKernels kSse = {"sse", Multiply, TransformCoord, TransformNormal, Normalize};
 
-}  // namespace
+} // namespace
 
 const MathKernels &SseKernels() { return kSse; }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -15,9 +15,10 @@ D3DXMATRIX Identity() {
   return m;
 }
 
-}  // namespace
+} // namespace
 
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixMultiply(D3DXMATRIX *pOut, const D3DXMATRIX *pM1, const D3DXMATRIX *pM2) {
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixMultiply(D3DXMATRIX *pOut, const D3DXMATRIX *pM1, const D3DXMATRIX *pM2) {
   if (!pOut || !pM1 || !pM2) return nullptr;
   zrq::d3dx9::ActiveKernels().multiply(pOut, pM1, pM2);
   return pOut;
@@ -42,7 +43,8 @@ ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixTranspose(D3DXMATRIX *pOut, const D3DXMATRI
   return pOut;
 }
 
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixInverse(D3DXMATRIX *pOut, FLOAT *pDeterminant, const D3DXMATRIX *pM) {
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixInverse(D3DXMATRIX *pOut, FLOAT *pDeterminant, const D3DXMATRIX *pM) {
   if (!pOut || !pM) return nullptr;
   // Gauss-Jordan elimination with partial pivoting, in double for a stable result.
   double a[4][8];
@@ -130,7 +132,8 @@ ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixRotationZ(D3DXMATRIX *pOut, FLOAT Angle) {
   return pOut;
 }
 
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixOrthoLH(D3DXMATRIX *pOut, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf) {
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixOrthoLH(D3DXMATRIX *pOut, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf) {
   if (!pOut) return nullptr;
   *pOut = Identity();
   pOut->_11 = 2.0f / w;
@@ -140,8 +143,9 @@ ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixOrthoLH(D3DXMATRIX *pOut, FLOAT w, FLOAT h,
   return pOut;
 }
 
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixOrthoOffCenterLH(D3DXMATRIX *pOut, FLOAT l, FLOAT r, FLOAT b, FLOAT t,
-                                                      FLOAT zn, FLOAT zf) {
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixOrthoOffCenterLH(D3DXMATRIX *pOut, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn,
+                           FLOAT zf) {
   if (!pOut) return nullptr;
   *pOut = Identity();
   pOut->_11 = 2.0f / (r - l);
@@ -153,8 +157,8 @@ ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixOrthoOffCenterLH(D3DXMATRIX *pOut, FLOAT l,
   return pOut;
 }
 
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixPerspectiveFovLH(D3DXMATRIX *pOut, FLOAT fovy, FLOAT Aspect, FLOAT zn,
-                                                      FLOAT zf) {
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixPerspectiveFovLH(D3DXMATRIX *pOut, FLOAT fovy, FLOAT Aspect, FLOAT zn, FLOAT zf) {
   if (!pOut) return nullptr;
   const FLOAT yScale = 1.0f / std::tan(fovy / 2.0f);
   *pOut = D3DXMATRIX();
@@ -166,15 +170,17 @@ ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixPerspectiveFovLH(D3DXMATRIX *pOut, FLOAT fo
   return pOut;
 }
 
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixLookAtLH(D3DXMATRIX *pOut, const D3DXVECTOR3 *pEye, const D3DXVECTOR3 *pAt,
-                                              const D3DXVECTOR3 *pUp) {
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixLookAtLH(D3DXMATRIX *pOut, const D3DXVECTOR3 *pEye, const D3DXVECTOR3 *pAt,
+                   const D3DXVECTOR3 *pUp) {
   if (!pOut || !pEye || !pAt || !pUp) return nullptr;
   D3DXVECTOR3 zaxis = *pAt - *pEye, xaxis, yaxis;
   D3DXVec3Normalize(&zaxis, &zaxis);
   D3DXVec3Cross(&xaxis, pUp, &zaxis);
   D3DXVec3Normalize(&xaxis, &xaxis);
   D3DXVec3Cross(&yaxis, &zaxis, &xaxis);
-  *pOut = D3DXMATRIX(xaxis.x, yaxis.x, zaxis.x, 0, xaxis.y, yaxis.y, zaxis.y, 0, xaxis.z, yaxis.z, zaxis.z, 0,
-                     -D3DXVec3Dot(&xaxis, pEye), -D3DXVec3Dot(&yaxis, pEye), -D3DXVec3Dot(&zaxis, pEye), 1);
+  *pOut = D3DXMATRIX(xaxis.x, yaxis.x, zaxis.x, 0, xaxis.y, yaxis.y, zaxis.y, 0, xaxis.z, yaxis.z,
+                     zaxis.z, 0, -D3DXVec3Dot(&xaxis, pEye), -D3DXVec3Dot(&yaxis, pEye),
+                     -D3DXVec3Dot(&zaxis, pEye), 1);
   return pOut;
 }

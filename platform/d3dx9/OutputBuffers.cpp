@@ -14,7 +14,7 @@ HRESULT BytesBuffer(const void *bytes, size_t size, size_t allocate, LPD3DXBUFFE
   return D3D_OK;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT TextBuffer(const std::string &text, LPD3DXBUFFER *out) {
   return BytesBuffer(text.data(), text.size(), text.size() + 1, out);
@@ -24,4 +24,4 @@ HRESULT TokenBuffer(const std::vector<uint32_t> &tokens, LPD3DXBUFFER *out) {
   return BytesBuffer(tokens.data(), tokens.size() * 4, tokens.size() * 4, out);
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

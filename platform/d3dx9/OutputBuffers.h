@@ -13,4 +13,4 @@ namespace zrq::d3dx9 {
 HRESULT TextBuffer(const std::string &text, LPD3DXBUFFER *out);
 HRESULT TokenBuffer(const std::vector<uint32_t> &tokens, LPD3DXBUFFER *out);
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

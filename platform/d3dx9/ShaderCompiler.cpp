@@ -35,11 +35,13 @@ HRESULT TableOf(const std::vector<uint32_t> &tokens, LPD3DXCONSTANTTABLE *table)
                              (comment->comment.size() - 1) * 4, table);
 }
 
-HRESULT Compile(std::string_view text, std::string name, const D3DXMACRO *defines, LPD3DXINCLUDE include,
-                LPCSTR entry, LPCSTR profile, DWORD flags, LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
+HRESULT Compile(std::string_view text, std::string name, const D3DXMACRO *defines,
+                LPD3DXINCLUDE include, LPCSTR entry, LPCSTR profile, DWORD flags,
+                LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
                 LPD3DXCONSTANTTABLE *ppConstantTable) {
   return ZrqComBoundary([&]() -> HRESULT {
-    const BuildResult result = CompileShaderSource({text, std::move(name), defines, include}, entry, profile, flags);
+    const BuildResult result =
+        CompileShaderSource({text, std::move(name), defines, include}, entry, profile, flags);
     if (ppErrorMsgs && !result.messages.empty()) TextBuffer(result.messages, ppErrorMsgs);
     if (FAILED(result.status)) return result.status;
     if (ppConstantTable)
@@ -60,8 +62,9 @@ bool ArgumentsUsable(const void *source, LPCSTR entry, LPCSTR profile, LPD3DXBUF
 }
 
 // Finds and loads the source, then compiles it; messages call it by its resource name.
-HRESULT CompileResource(HMODULE module, LPCWSTR resource, std::string name, const D3DXMACRO *defines,
-                        LPD3DXINCLUDE include, LPCSTR entry, LPCSTR profile, DWORD flags, LPD3DXBUFFER *ppShader,
+HRESULT CompileResource(HMODULE module, LPCWSTR resource, std::string name,
+                        const D3DXMACRO *defines, LPD3DXINCLUDE include, LPCSTR entry,
+                        LPCSTR profile, DWORD flags, LPD3DXBUFFER *ppShader,
                         LPD3DXBUFFER *ppErrorMsgs, LPD3DXCONSTANTTABLE *ppConstantTable) {
   const HRSRC found = FindResourceW(module, resource, RT_RCDATA);
   if (!found) return D3DXERR_INVALIDDATA;
@@ -69,26 +72,27 @@ HRESULT CompileResource(HMODULE module, LPCWSTR resource, std::string name, cons
   const void *data = loaded ? LockResource(loaded) : nullptr;
   if (!data) return D3DXERR_INVALIDDATA;
   const DWORD size = SizeofResource(module, found);
-  return Compile({static_cast<const char *>(data), size}, std::move(name), defines, include, entry, profile, flags,
-                 ppShader, ppErrorMsgs, ppConstantTable);
+  return Compile({static_cast<const char *>(data), size}, std::move(name), defines, include, entry,
+                 profile, flags, ppShader, ppErrorMsgs, ppConstantTable);
 }
 
-}  // namespace
+} // namespace
 
 ZRQ_D3DX_API(HRESULT)
-D3DXCompileShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMACRO *pDefines, LPD3DXINCLUDE pInclude,
-                  LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER *ppShader,
-                  LPD3DXBUFFER *ppErrorMsgs, LPD3DXCONSTANTTABLE *ppConstantTable) {
+D3DXCompileShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMACRO *pDefines,
+                  LPD3DXINCLUDE pInclude, LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags,
+                  LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
+                  LPD3DXCONSTANTTABLE *ppConstantTable) {
   ClearOutputs(ppShader, ppErrorMsgs, ppConstantTable);
   if (!ArgumentsUsable(pSrcData, pFunctionName, pProfile, ppShader)) return D3DERR_INVALIDCALL;
-  return Compile({pSrcData, SrcDataLen}, "memory", pDefines, pInclude, pFunctionName, pProfile, Flags, ppShader,
-                 ppErrorMsgs, ppConstantTable);
+  return Compile({pSrcData, SrcDataLen}, "memory", pDefines, pInclude, pFunctionName, pProfile,
+                 Flags, ppShader, ppErrorMsgs, ppConstantTable);
 }
 
 ZRQ_D3DX_API(HRESULT)
 D3DXCompileShaderFromResourceW(HMODULE hSrcModule, LPCWSTR pSrcResource, const D3DXMACRO *pDefines,
-                               LPD3DXINCLUDE pInclude, LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags,
-                               LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
+                               LPD3DXINCLUDE pInclude, LPCSTR pFunctionName, LPCSTR pProfile,
+                               DWORD Flags, LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
                                LPD3DXCONSTANTTABLE *ppConstantTable) {
   ClearOutputs(ppShader, ppErrorMsgs, ppConstantTable);
   if (!ArgumentsUsable(pSrcResource, pFunctionName, pProfile, ppShader)) return D3DERR_INVALIDCALL;
@@ -98,21 +102,21 @@ D3DXCompileShaderFromResourceW(HMODULE hSrcModule, LPCWSTR pSrcResource, const D
   } else {
     for (LPCWSTR c = pSrcResource; *c; ++c) name.push_back(*c < 0x80 ? static_cast<char>(*c) : '?');
   }
-  return CompileResource(hSrcModule, pSrcResource, std::move(name), pDefines, pInclude, pFunctionName, pProfile,
-                         Flags, ppShader, ppErrorMsgs, ppConstantTable);
+  return CompileResource(hSrcModule, pSrcResource, std::move(name), pDefines, pInclude,
+                         pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable);
 }
 
 ZRQ_D3DX_API(HRESULT)
 D3DXCompileShaderFromResourceA(HMODULE hSrcModule, LPCSTR pSrcResource, const D3DXMACRO *pDefines,
-                               LPD3DXINCLUDE pInclude, LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags,
-                               LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
+                               LPD3DXINCLUDE pInclude, LPCSTR pFunctionName, LPCSTR pProfile,
+                               DWORD Flags, LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
                                LPD3DXCONSTANTTABLE *ppConstantTable) {
   ClearOutputs(ppShader, ppErrorMsgs, ppConstantTable);
   if (!ArgumentsUsable(pSrcResource, pFunctionName, pProfile, ppShader)) return D3DERR_INVALIDCALL;
   if (IS_INTRESOURCE(pSrcResource)) {
     const LPCWSTR id = MAKEINTRESOURCEW(reinterpret_cast<ULONG_PTR>(pSrcResource));
-    return D3DXCompileShaderFromResourceW(hSrcModule, id, pDefines, pInclude, pFunctionName, pProfile, Flags,
-                                          ppShader, ppErrorMsgs, ppConstantTable);
+    return D3DXCompileShaderFromResourceW(hSrcModule, id, pDefines, pInclude, pFunctionName,
+                                          pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable);
   }
   // Resource names are ASCII words; a name with any other byte names no resource.
   std::u16string name;
@@ -124,6 +128,6 @@ D3DXCompileShaderFromResourceA(HMODULE hSrcModule, LPCSTR pSrcResource, const D3
   } catch (const std::bad_alloc &) {
     return E_OUTOFMEMORY;
   }
-  return D3DXCompileShaderFromResourceW(hSrcModule, name.c_str(), pDefines, pInclude, pFunctionName, pProfile, Flags,
-                                        ppShader, ppErrorMsgs, ppConstantTable);
+  return D3DXCompileShaderFromResourceW(hSrcModule, name.c_str(), pDefines, pInclude, pFunctionName,
+                                        pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable);
 }

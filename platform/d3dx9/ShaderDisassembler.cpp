@@ -19,12 +19,13 @@ namespace {
 constexpr size_t kMaxShaderTokens = 1u << 24;
 
 bool Decode(const DWORD *pShader, DecodedShader &shader) {
-  const size_t count = ShaderTokenCount(reinterpret_cast<const uint32_t *>(pShader), kMaxShaderTokens);
+  const size_t count =
+      ShaderTokenCount(reinterpret_cast<const uint32_t *>(pShader), kMaxShaderTokens);
   std::string error;
   return count && DecodeShader(reinterpret_cast<const uint32_t *>(pShader), count, shader, error);
 }
 
-}  // namespace
+} // namespace
 
 ZRQ_D3DX_API(HRESULT)
 D3DXDisassembleShader(const DWORD *pShader, BOOL, LPCSTR pComments, LPD3DXBUFFER *ppDisassembly) {
@@ -37,13 +38,17 @@ D3DXDisassembleShader(const DWORD *pShader, BOOL, LPCSTR pComments, LPD3DXBUFFER
   });
 }
 
-ZRQ_D3DX_API(DWORD) D3DXGetShaderVersion(const DWORD *pFunction) { return pFunction ? pFunction[0] : 0; }
-
-ZRQ_D3DX_API(UINT) D3DXGetShaderSize(const DWORD *pFunction) {
-  return static_cast<UINT>(ShaderTokenCount(reinterpret_cast<const uint32_t *>(pFunction), kMaxShaderTokens) * 4);
+ZRQ_D3DX_API(DWORD) D3DXGetShaderVersion(const DWORD *pFunction) {
+  return pFunction ? pFunction[0] : 0;
 }
 
-ZRQ_D3DX_API(HRESULT) D3DXGetShaderConstantTable(const DWORD *pFunction, LPD3DXCONSTANTTABLE *ppConstantTable) {
+ZRQ_D3DX_API(UINT) D3DXGetShaderSize(const DWORD *pFunction) {
+  return static_cast<UINT>(
+      ShaderTokenCount(reinterpret_cast<const uint32_t *>(pFunction), kMaxShaderTokens) * 4);
+}
+
+ZRQ_D3DX_API(HRESULT)
+D3DXGetShaderConstantTable(const DWORD *pFunction, LPD3DXCONSTANTTABLE *ppConstantTable) {
   if (ppConstantTable) *ppConstantTable = nullptr;
   if (!pFunction || !ppConstantTable) return D3DERR_INVALIDCALL;
   return ZrqComBoundary([&]() -> HRESULT {

@@ -11,13 +11,15 @@ ZRQ_D3DX_API(D3DXVECTOR3 *) D3DXVec3Normalize(D3DXVECTOR3 *pOut, const D3DXVECTO
   return pOut;
 }
 
-ZRQ_D3DX_API(D3DXVECTOR3 *) D3DXVec3TransformCoord(D3DXVECTOR3 *pOut, const D3DXVECTOR3 *pV, const D3DXMATRIX *pM) {
+ZRQ_D3DX_API(D3DXVECTOR3 *)
+D3DXVec3TransformCoord(D3DXVECTOR3 *pOut, const D3DXVECTOR3 *pV, const D3DXMATRIX *pM) {
   if (!pOut || !pV || !pM) return nullptr;
   ActiveKernels().transformCoord(pOut, pV, pM);
   return pOut;
 }
 
-ZRQ_D3DX_API(D3DXVECTOR3 *) D3DXVec3TransformNormal(D3DXVECTOR3 *pOut, const D3DXVECTOR3 *pV, const D3DXMATRIX *pM) {
+ZRQ_D3DX_API(D3DXVECTOR3 *)
+D3DXVec3TransformNormal(D3DXVECTOR3 *pOut, const D3DXVECTOR3 *pV, const D3DXMATRIX *pM) {
   if (!pOut || !pV || !pM) return nullptr;
   ActiveKernels().transformNormal(pOut, pV, pM);
   return pOut;

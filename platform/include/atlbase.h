@@ -6,7 +6,7 @@
 #include "winreg.h"
 
 class CRegKey {
- public:
+public:
   CRegKey() = default;
   CRegKey(const CRegKey &) = delete;
   CRegKey &operator=(const CRegKey &) = delete;
@@ -18,8 +18,8 @@ class CRegKey {
               DWORD dwOptions = REG_OPTION_NON_VOLATILE, REGSAM samDesired = KEY_READ | KEY_WRITE,
               LPSECURITY_ATTRIBUTES lpSecAttr = nullptr, LPDWORD lpdwDisposition = nullptr) {
     HKEY key = nullptr;
-    const LONG status = RegCreateKeyExW(hKeyParent, lpszKeyName, 0, lpszClass, dwOptions, samDesired, lpSecAttr,
-                                        &key, lpdwDisposition);
+    const LONG status = RegCreateKeyExW(hKeyParent, lpszKeyName, 0, lpszClass, dwOptions,
+                                        samDesired, lpSecAttr, &key, lpdwDisposition);
     if (status == ERROR_SUCCESS) Attach(key);
     return status;
   }
@@ -46,11 +46,13 @@ class CRegKey {
   }
 
   LONG SetValue(LPCWSTR pszValueName, DWORD dwType, const void *pValue, ULONG nBytes) {
-    return RegSetValueExW(m_hKey, pszValueName, 0, dwType, static_cast<const BYTE *>(pValue), nBytes);
+    return RegSetValueExW(m_hKey, pszValueName, 0, dwType, static_cast<const BYTE *>(pValue),
+                          nBytes);
   }
   LONG SetStringValue(LPCWSTR pszValueName, LPCWSTR pszValue, DWORD dwType = REG_SZ) {
-    return SetValue(pszValueName, dwType, pszValue,
-                    static_cast<ULONG>((std::char_traits<char16_t>::length(pszValue) + 1) * sizeof(WCHAR)));
+    return SetValue(
+        pszValueName, dwType, pszValue,
+        static_cast<ULONG>((std::char_traits<char16_t>::length(pszValue) + 1) * sizeof(WCHAR)));
   }
   // Ours: a REG_SZ or REG_EXPAND_SZ of any length, without its terminator. ERROR_INVALID_DATA
   // for a value of another type.
@@ -61,7 +63,8 @@ class CRegKey {
     if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
     std::u16string text(size / sizeof(WCHAR) + 1, u'\0');
     size = static_cast<DWORD>(text.size() * sizeof(WCHAR));
-    status = RegQueryValueExW(m_hKey, pszValueName, nullptr, &type, reinterpret_cast<BYTE *>(text.data()), &size);
+    status = RegQueryValueExW(m_hKey, pszValueName, nullptr, &type,
+                              reinterpret_cast<BYTE *>(text.data()), &size);
     if (status != ERROR_SUCCESS) return status;
     text.resize(size / sizeof(WCHAR));
     while (!text.empty() && text.back() == 0) text.pop_back();

@@ -21,7 +21,8 @@ inline std::string ZrqToUtf8(const OLECHAR *text, size_t len) {
   out.reserve(len);
   for (size_t i = 0; i < len; ++i) {
     char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < len && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < len && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -97,9 +98,8 @@ inline std::u16string ZrqFromUtf8(std::string_view text) {
 }
 
 // One reference to a COM object.
-template <class T>
-class CComPtr {
- public:
+template <class T> class CComPtr {
+public:
   T *p = nullptr;
 
   CComPtr() = default;
@@ -150,8 +150,7 @@ class CComPtr {
     if (p) p->AddRef();
     return S_OK;
   }
-  template <class Q>
-  HRESULT QueryInterface(Q **pp) const {
+  template <class Q> HRESULT QueryInterface(Q **pp) const {
     if (!pp) return E_POINTER;
     *pp = nullptr;
     if (!p) return E_POINTER;
@@ -161,7 +160,7 @@ class CComPtr {
 
 // One owned BSTR.
 class CComBSTR {
- public:
+public:
   BSTR m_str = nullptr;
 
   CComBSTR() = default;
@@ -208,7 +207,7 @@ class CComBSTR {
   }
   void Empty() { SysFreeString(std::exchange(m_str, nullptr)); }
 
- private:
+private:
   static BSTR Allocate(std::u16string_view text) {
     if (text.size() > 0x7FFFFFF0u) return nullptr;
     return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
@@ -217,7 +216,7 @@ class CComBSTR {
 
 // An owned VARIANT.
 class CComVariant : public VARIANT {
- public:
+public:
   CComVariant() { VariantInit(this); }
   CComVariant(const VARIANT &src) {
     VariantInit(this);
@@ -241,7 +240,9 @@ class CComVariant : public VARIANT {
   CComVariant(BYTE value) : CComVariant() { vt = VT_UI1, bVal = value; }
   CComVariant(double value) : CComVariant() { vt = VT_R8, dblVal = value; }
   CComVariant(float value) : CComVariant() { vt = VT_R4, fltVal = value; }
-  CComVariant(bool value) : CComVariant() { vt = VT_BOOL, boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; }
+  CComVariant(bool value) : CComVariant() {
+    vt = VT_BOOL, boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+  }
   // A null pointer gives VT_BSTR with a null string, which reads as "".
   CComVariant(const OLECHAR *text) : CComVariant() {
     vt = VT_BSTR;

@@ -19,8 +19,8 @@
 
 #ifdef __cplusplus
 // Generated headers declare inside extern "C"; the identifier is a template specialisation.
-#define __CRT_UUID_DECL(type, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
-  extern "C++" {                                                        \
-  ZRQ_DECLARE_UUID(type, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8);    \
+#define __CRT_UUID_DECL(type, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8)                           \
+  extern "C++" {                                                                                   \
+  ZRQ_DECLARE_UUID(type, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8);                               \
   }
 #endif

@@ -12,7 +12,8 @@ typedef enum tagCLSCTX {
 } CLSCTX;
 #define CLSCTX_INPROC (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER)
 #define CLSCTX_SERVER (CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
-#define CLSCTX_ALL (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
+#define CLSCTX_ALL                                                                                 \
+  (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
 
 typedef enum tagCOINIT {
   COINIT_MULTITHREADED = 0x0,
@@ -43,7 +44,9 @@ WINOLEAPI ProgIDFromCLSID(REFCLSID clsid, LPOLESTR *lplpszProgID);
 // CO_E_NOTINITIALIZED before CoInitializeEx, the loader's failure (such as
 // HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND), with its words in ZrqGetLoaderMessage) when the
 // module does not load, CO_E_ERRORINDLL when it has no DllGetClassObject.
-WINOLEAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, COSERVERINFO *pServerInfo, REFIID riid, LPVOID *ppv);
-WINOLEAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID *ppv);
+WINOLEAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, COSERVERINFO *pServerInfo,
+                           REFIID riid, LPVOID *ppv);
+WINOLEAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
+                           LPVOID *ppv);
 // Unloads each loaded server whose DllCanUnloadNow answers S_OK.
 WINOLEAPI_(void) CoFreeUnusedLibraries(void);

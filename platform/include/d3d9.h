@@ -60,23 +60,40 @@
 
 // ---- Interface identifiers ----------------------------------------------------------------
 
-DEFINE_GUID(IID_IDirect3D9, 0x81BDCBCA, 0x64D4, 0x426D, 0xAE, 0x8D, 0xAD, 0x01, 0x47, 0xF4, 0x27, 0x5C);
-DEFINE_GUID(IID_IDirect3DDevice9, 0xD0223B96, 0xBF7A, 0x43FD, 0x92, 0xBD, 0xA4, 0x3B, 0x0D, 0x82, 0xB9, 0xEB);
-DEFINE_GUID(IID_IDirect3DResource9, 0x05EEC05D, 0x8F7D, 0x4362, 0xB9, 0x99, 0xD1, 0xBA, 0xF3, 0x57, 0xC7, 0x04);
-DEFINE_GUID(IID_IDirect3DBaseTexture9, 0x580CA87E, 0x1D3C, 0x4D54, 0x99, 0x1D, 0xB7, 0xD3, 0xE3, 0xC2, 0x98, 0xCE);
-DEFINE_GUID(IID_IDirect3DTexture9, 0x85C31227, 0x3DE5, 0x4F00, 0x9B, 0x3A, 0xF1, 0x1A, 0xC3, 0x8C, 0x18, 0xB5);
-DEFINE_GUID(IID_IDirect3DSurface9, 0x0CFBAF3A, 0x9FF6, 0x429A, 0x99, 0xB3, 0xA2, 0x79, 0x6A, 0xF8, 0xB8, 0x9B);
-DEFINE_GUID(IID_IDirect3DVertexBuffer9, 0xB64BB1B5, 0xFD70, 0x4DF6, 0xBF, 0x91, 0x19, 0xD0, 0xA1, 0x24, 0x55, 0xE3);
-DEFINE_GUID(IID_IDirect3DIndexBuffer9, 0x7C9DD65E, 0xD3F7, 0x4529, 0xAC, 0xEE, 0x78, 0x58, 0x30, 0xAC, 0xDE, 0x35);
-DEFINE_GUID(IID_IDirect3DStateBlock9, 0xB07C4FE5, 0x310D, 0x4BA8, 0xA2, 0x3C, 0x4F, 0x0F, 0x20, 0x6F, 0x21, 0x8B);
-DEFINE_GUID(IID_IDirect3DVertexDeclaration9, 0xDD13C59C, 0x36FA, 0x4098, 0xA8, 0xFB, 0xC7, 0xED, 0x39, 0xDC, 0x85, 0x46);
-DEFINE_GUID(IID_IDirect3DVertexShader9, 0xEFC5557E, 0x6265, 0x4613, 0x8A, 0x94, 0x43, 0x85, 0x78, 0x89, 0xEB, 0x36);
-DEFINE_GUID(IID_IDirect3DPixelShader9, 0x6D3BDBDC, 0x5B02, 0x4415, 0xB8, 0x52, 0xCE, 0x5E, 0x8B, 0xCC, 0xB2, 0x89);
-DEFINE_GUID(IID_IDirect3DSwapChain9, 0x794950F2, 0xADFC, 0x458A, 0x90, 0x5E, 0x10, 0xA1, 0x0B, 0x0B, 0x50, 0x3B);
-DEFINE_GUID(IID_IDirect3DVolume9, 0x24F416E6, 0x1F67, 0x4AA7, 0xB8, 0x8E, 0xD3, 0x3F, 0x6F, 0x31, 0x28, 0xA1);
-DEFINE_GUID(IID_IDirect3DCubeTexture9, 0xFFF32F81, 0xD953, 0x473A, 0x92, 0x23, 0x93, 0xD6, 0x52, 0xAB, 0xA9, 0x3F);
-DEFINE_GUID(IID_IDirect3DVolumeTexture9, 0x2518526C, 0xE789, 0x4111, 0xA7, 0xB9, 0x47, 0xEF, 0x32, 0x8D, 0x13, 0xE6);
-DEFINE_GUID(IID_IDirect3DQuery9, 0xD9771460, 0xA695, 0x4F26, 0xBB, 0xD3, 0x27, 0xB8, 0x40, 0xB5, 0x41, 0xCC);
+DEFINE_GUID(IID_IDirect3D9, 0x81BDCBCA, 0x64D4, 0x426D, 0xAE, 0x8D, 0xAD, 0x01, 0x47, 0xF4, 0x27,
+            0x5C);
+DEFINE_GUID(IID_IDirect3DDevice9, 0xD0223B96, 0xBF7A, 0x43FD, 0x92, 0xBD, 0xA4, 0x3B, 0x0D, 0x82,
+            0xB9, 0xEB);
+DEFINE_GUID(IID_IDirect3DResource9, 0x05EEC05D, 0x8F7D, 0x4362, 0xB9, 0x99, 0xD1, 0xBA, 0xF3, 0x57,
+            0xC7, 0x04);
+DEFINE_GUID(IID_IDirect3DBaseTexture9, 0x580CA87E, 0x1D3C, 0x4D54, 0x99, 0x1D, 0xB7, 0xD3, 0xE3,
+            0xC2, 0x98, 0xCE);
+DEFINE_GUID(IID_IDirect3DTexture9, 0x85C31227, 0x3DE5, 0x4F00, 0x9B, 0x3A, 0xF1, 0x1A, 0xC3, 0x8C,
+            0x18, 0xB5);
+DEFINE_GUID(IID_IDirect3DSurface9, 0x0CFBAF3A, 0x9FF6, 0x429A, 0x99, 0xB3, 0xA2, 0x79, 0x6A, 0xF8,
+            0xB8, 0x9B);
+DEFINE_GUID(IID_IDirect3DVertexBuffer9, 0xB64BB1B5, 0xFD70, 0x4DF6, 0xBF, 0x91, 0x19, 0xD0, 0xA1,
+            0x24, 0x55, 0xE3);
+DEFINE_GUID(IID_IDirect3DIndexBuffer9, 0x7C9DD65E, 0xD3F7, 0x4529, 0xAC, 0xEE, 0x78, 0x58, 0x30,
+            0xAC, 0xDE, 0x35);
+DEFINE_GUID(IID_IDirect3DStateBlock9, 0xB07C4FE5, 0x310D, 0x4BA8, 0xA2, 0x3C, 0x4F, 0x0F, 0x20,
+            0x6F, 0x21, 0x8B);
+DEFINE_GUID(IID_IDirect3DVertexDeclaration9, 0xDD13C59C, 0x36FA, 0x4098, 0xA8, 0xFB, 0xC7, 0xED,
+            0x39, 0xDC, 0x85, 0x46);
+DEFINE_GUID(IID_IDirect3DVertexShader9, 0xEFC5557E, 0x6265, 0x4613, 0x8A, 0x94, 0x43, 0x85, 0x78,
+            0x89, 0xEB, 0x36);
+DEFINE_GUID(IID_IDirect3DPixelShader9, 0x6D3BDBDC, 0x5B02, 0x4415, 0xB8, 0x52, 0xCE, 0x5E, 0x8B,
+            0xCC, 0xB2, 0x89);
+DEFINE_GUID(IID_IDirect3DSwapChain9, 0x794950F2, 0xADFC, 0x458A, 0x90, 0x5E, 0x10, 0xA1, 0x0B, 0x0B,
+            0x50, 0x3B);
+DEFINE_GUID(IID_IDirect3DVolume9, 0x24F416E6, 0x1F67, 0x4AA7, 0xB8, 0x8E, 0xD3, 0x3F, 0x6F, 0x31,
+            0x28, 0xA1);
+DEFINE_GUID(IID_IDirect3DCubeTexture9, 0xFFF32F81, 0xD953, 0x473A, 0x92, 0x23, 0x93, 0xD6, 0x52,
+            0xAB, 0xA9, 0x3F);
+DEFINE_GUID(IID_IDirect3DVolumeTexture9, 0x2518526C, 0xE789, 0x4111, 0xA7, 0xB9, 0x47, 0xEF, 0x32,
+            0x8D, 0x13, 0xE6);
+DEFINE_GUID(IID_IDirect3DQuery9, 0xD9771460, 0xA695, 0x4F26, 0xBB, 0xD3, 0x27, 0xB8, 0x40, 0xB5,
+            0x41, 0xCC);
 
 struct IDirect3DDevice9;
 // Objects this device does not make; declared so that the device's slots keep their places.
@@ -91,26 +108,32 @@ struct IDirect3DQuery9;
 struct IDirect3D9 : public IUnknown {
   STDMETHOD(RegisterSoftwareDevice)(void *pInitializeFunction) PURE;
   STDMETHOD_(UINT, GetAdapterCount)() PURE;
-  STDMETHOD(GetAdapterIdentifier)(UINT Adapter, DWORD Flags, D3DADAPTER_IDENTIFIER9 *pIdentifier) PURE;
+  STDMETHOD(GetAdapterIdentifier)
+  (UINT Adapter, DWORD Flags, D3DADAPTER_IDENTIFIER9 *pIdentifier) PURE;
   STDMETHOD_(UINT, GetAdapterModeCount)(UINT Adapter, D3DFORMAT Format) PURE;
-  STDMETHOD(EnumAdapterModes)(UINT Adapter, D3DFORMAT Format, UINT Mode, D3DDISPLAYMODE *pMode) PURE;
+  STDMETHOD(EnumAdapterModes)
+  (UINT Adapter, D3DFORMAT Format, UINT Mode, D3DDISPLAYMODE *pMode) PURE;
   STDMETHOD(GetAdapterDisplayMode)(UINT Adapter, D3DDISPLAYMODE *pMode) PURE;
-  STDMETHOD(CheckDeviceType)(UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT AdapterFormat,
-                             D3DFORMAT BackBufferFormat, BOOL bWindowed) PURE;
-  STDMETHOD(CheckDeviceFormat)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, DWORD Usage,
-                               D3DRESOURCETYPE RType, D3DFORMAT CheckFormat) PURE;
-  STDMETHOD(CheckDeviceMultiSampleType)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SurfaceFormat,
-                                        BOOL Windowed, D3DMULTISAMPLE_TYPE MultiSampleType,
-                                        DWORD *pQualityLevels) PURE;
-  STDMETHOD(CheckDepthStencilMatch)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat,
-                                    D3DFORMAT RenderTargetFormat, D3DFORMAT DepthStencilFormat) PURE;
-  STDMETHOD(CheckDeviceFormatConversion)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SourceFormat,
-                                         D3DFORMAT TargetFormat) PURE;
+  STDMETHOD(CheckDeviceType)
+  (UINT Adapter, D3DDEVTYPE DevType, D3DFORMAT AdapterFormat, D3DFORMAT BackBufferFormat,
+   BOOL bWindowed) PURE;
+  STDMETHOD(CheckDeviceFormat)
+  (UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, DWORD Usage, D3DRESOURCETYPE RType,
+   D3DFORMAT CheckFormat) PURE;
+  STDMETHOD(CheckDeviceMultiSampleType)
+  (UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SurfaceFormat, BOOL Windowed,
+   D3DMULTISAMPLE_TYPE MultiSampleType, DWORD *pQualityLevels) PURE;
+  STDMETHOD(CheckDepthStencilMatch)
+  (UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, D3DFORMAT RenderTargetFormat,
+   D3DFORMAT DepthStencilFormat) PURE;
+  STDMETHOD(CheckDeviceFormatConversion)
+  (UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT SourceFormat, D3DFORMAT TargetFormat) PURE;
   STDMETHOD(GetDeviceCaps)(UINT Adapter, D3DDEVTYPE DeviceType, D3DCAPS9 *pCaps) PURE;
   STDMETHOD_(HMONITOR, GetAdapterMonitor)(UINT Adapter) PURE;
-  STDMETHOD(CreateDevice)(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
-                          D3DPRESENT_PARAMETERS *pPresentationParameters,
-                          IDirect3DDevice9 **ppReturnedDeviceInterface) PURE;
+  STDMETHOD(CreateDevice)
+  (UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
+   D3DPRESENT_PARAMETERS *pPresentationParameters,
+   IDirect3DDevice9 **ppReturnedDeviceInterface) PURE;
 };
 typedef IDirect3D9 *LPDIRECT3D9, *PDIRECT3D9;
 ZRQ_DECLARE_UUID_OF_IID(IDirect3D9);
@@ -219,57 +242,71 @@ struct IDirect3DDevice9 : public IUnknown {
   STDMETHOD(GetDeviceCaps)(D3DCAPS9 *pCaps) PURE;
   STDMETHOD(GetDisplayMode)(UINT iSwapChain, D3DDISPLAYMODE *pMode) PURE;
   STDMETHOD(GetCreationParameters)(D3DDEVICE_CREATION_PARAMETERS *pParameters) PURE;
-  STDMETHOD(SetCursorProperties)(UINT XHotSpot, UINT YHotSpot, IDirect3DSurface9 *pCursorBitmap) PURE;
+  STDMETHOD(SetCursorProperties)
+  (UINT XHotSpot, UINT YHotSpot, IDirect3DSurface9 *pCursorBitmap) PURE;
   STDMETHOD_(void, SetCursorPosition)(int X, int Y, DWORD Flags) PURE;
   STDMETHOD_(BOOL, ShowCursor)(BOOL bShow) PURE;
-  STDMETHOD(CreateAdditionalSwapChain)(D3DPRESENT_PARAMETERS *pPresentationParameters,
-                                       IDirect3DSwapChain9 **pSwapChain) PURE;
+  STDMETHOD(CreateAdditionalSwapChain)
+  (D3DPRESENT_PARAMETERS *pPresentationParameters, IDirect3DSwapChain9 **pSwapChain) PURE;
   STDMETHOD(GetSwapChain)(UINT iSwapChain, IDirect3DSwapChain9 **pSwapChain) PURE;
   STDMETHOD_(UINT, GetNumberOfSwapChains)() PURE;
   STDMETHOD(Reset)(D3DPRESENT_PARAMETERS *pPresentationParameters) PURE;
-  STDMETHOD(Present)(const RECT *pSourceRect, const RECT *pDestRect, HWND hDestWindowOverride,
-                     const RGNDATA *pDirtyRegion) PURE;
-  STDMETHOD(GetBackBuffer)(UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
-                           IDirect3DSurface9 **ppBackBuffer) PURE;
+  STDMETHOD(Present)
+  (const RECT *pSourceRect, const RECT *pDestRect, HWND hDestWindowOverride,
+   const RGNDATA *pDirtyRegion) PURE;
+  STDMETHOD(GetBackBuffer)
+  (UINT iSwapChain, UINT iBackBuffer, D3DBACKBUFFER_TYPE Type,
+   IDirect3DSurface9 **ppBackBuffer) PURE;
   STDMETHOD(GetRasterStatus)(UINT iSwapChain, D3DRASTER_STATUS *pRasterStatus) PURE;
   STDMETHOD(SetDialogBoxMode)(BOOL bEnableDialogs) PURE;
   STDMETHOD_(void, SetGammaRamp)(UINT iSwapChain, DWORD Flags, const D3DGAMMARAMP *pRamp) PURE;
   STDMETHOD_(void, GetGammaRamp)(UINT iSwapChain, D3DGAMMARAMP *pRamp) PURE;
-  STDMETHOD(CreateTexture)(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                           IDirect3DTexture9 **ppTexture, HANDLE *pSharedHandle) PURE;
-  STDMETHOD(CreateVolumeTexture)(UINT Width, UINT Height, UINT Depth, UINT Levels, DWORD Usage,
-                                 D3DFORMAT Format, D3DPOOL Pool, IDirect3DVolumeTexture9 **ppVolumeTexture,
-                                 HANDLE *pSharedHandle) PURE;
-  STDMETHOD(CreateCubeTexture)(UINT EdgeLength, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                               IDirect3DCubeTexture9 **ppCubeTexture, HANDLE *pSharedHandle) PURE;
-  STDMETHOD(CreateVertexBuffer)(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                                IDirect3DVertexBuffer9 **ppVertexBuffer, HANDLE *pSharedHandle) PURE;
-  STDMETHOD(CreateIndexBuffer)(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                               IDirect3DIndexBuffer9 **ppIndexBuffer, HANDLE *pSharedHandle) PURE;
-  STDMETHOD(CreateRenderTarget)(UINT Width, UINT Height, D3DFORMAT Format, D3DMULTISAMPLE_TYPE MultiSample,
-                                DWORD MultisampleQuality, BOOL Lockable, IDirect3DSurface9 **ppSurface,
-                                HANDLE *pSharedHandle) PURE;
-  STDMETHOD(CreateDepthStencilSurface)(UINT Width, UINT Height, D3DFORMAT Format,
-                                       D3DMULTISAMPLE_TYPE MultiSample, DWORD MultisampleQuality,
-                                       BOOL Discard, IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) PURE;
-  STDMETHOD(UpdateSurface)(IDirect3DSurface9 *pSourceSurface, const RECT *pSourceRect,
-                           IDirect3DSurface9 *pDestinationSurface, const POINT *pDestPoint) PURE;
-  STDMETHOD(UpdateTexture)(IDirect3DBaseTexture9 *pSourceTexture, IDirect3DBaseTexture9 *pDestinationTexture) PURE;
-  STDMETHOD(GetRenderTargetData)(IDirect3DSurface9 *pRenderTarget, IDirect3DSurface9 *pDestSurface) PURE;
+  STDMETHOD(CreateTexture)
+  (UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+   IDirect3DTexture9 **ppTexture, HANDLE *pSharedHandle) PURE;
+  STDMETHOD(CreateVolumeTexture)
+  (UINT Width, UINT Height, UINT Depth, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+   IDirect3DVolumeTexture9 **ppVolumeTexture, HANDLE *pSharedHandle) PURE;
+  STDMETHOD(CreateCubeTexture)
+  (UINT EdgeLength, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+   IDirect3DCubeTexture9 **ppCubeTexture, HANDLE *pSharedHandle) PURE;
+  STDMETHOD(CreateVertexBuffer)
+  (UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool, IDirect3DVertexBuffer9 **ppVertexBuffer,
+   HANDLE *pSharedHandle) PURE;
+  STDMETHOD(CreateIndexBuffer)
+  (UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, IDirect3DIndexBuffer9 **ppIndexBuffer,
+   HANDLE *pSharedHandle) PURE;
+  STDMETHOD(CreateRenderTarget)
+  (UINT Width, UINT Height, D3DFORMAT Format, D3DMULTISAMPLE_TYPE MultiSample,
+   DWORD MultisampleQuality, BOOL Lockable, IDirect3DSurface9 **ppSurface,
+   HANDLE *pSharedHandle) PURE;
+  STDMETHOD(CreateDepthStencilSurface)
+  (UINT Width, UINT Height, D3DFORMAT Format, D3DMULTISAMPLE_TYPE MultiSample,
+   DWORD MultisampleQuality, BOOL Discard, IDirect3DSurface9 **ppSurface,
+   HANDLE *pSharedHandle) PURE;
+  STDMETHOD(UpdateSurface)
+  (IDirect3DSurface9 *pSourceSurface, const RECT *pSourceRect,
+   IDirect3DSurface9 *pDestinationSurface, const POINT *pDestPoint) PURE;
+  STDMETHOD(UpdateTexture)
+  (IDirect3DBaseTexture9 *pSourceTexture, IDirect3DBaseTexture9 *pDestinationTexture) PURE;
+  STDMETHOD(GetRenderTargetData)
+  (IDirect3DSurface9 *pRenderTarget, IDirect3DSurface9 *pDestSurface) PURE;
   STDMETHOD(GetFrontBufferData)(UINT iSwapChain, IDirect3DSurface9 *pDestSurface) PURE;
-  STDMETHOD(StretchRect)(IDirect3DSurface9 *pSourceSurface, const RECT *pSourceRect,
-                         IDirect3DSurface9 *pDestSurface, const RECT *pDestRect,
-                         D3DTEXTUREFILTERTYPE Filter) PURE;
+  STDMETHOD(StretchRect)
+  (IDirect3DSurface9 *pSourceSurface, const RECT *pSourceRect, IDirect3DSurface9 *pDestSurface,
+   const RECT *pDestRect, D3DTEXTUREFILTERTYPE Filter) PURE;
   STDMETHOD(ColorFill)(IDirect3DSurface9 *pSurface, const RECT *pRect, D3DCOLOR color) PURE;
-  STDMETHOD(CreateOffscreenPlainSurface)(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
-                                         IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) PURE;
+  STDMETHOD(CreateOffscreenPlainSurface)
+  (UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool, IDirect3DSurface9 **ppSurface,
+   HANDLE *pSharedHandle) PURE;
   STDMETHOD(SetRenderTarget)(DWORD RenderTargetIndex, IDirect3DSurface9 *pRenderTarget) PURE;
   STDMETHOD(GetRenderTarget)(DWORD RenderTargetIndex, IDirect3DSurface9 **ppRenderTarget) PURE;
   STDMETHOD(SetDepthStencilSurface)(IDirect3DSurface9 *pNewZStencil) PURE;
   STDMETHOD(GetDepthStencilSurface)(IDirect3DSurface9 **ppZStencilSurface) PURE;
   STDMETHOD(BeginScene)() PURE;
   STDMETHOD(EndScene)() PURE;
-  STDMETHOD(Clear)(DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) PURE;
+  STDMETHOD(Clear)
+  (DWORD Count, const D3DRECT *pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) PURE;
   STDMETHOD(SetTransform)(D3DTRANSFORMSTATETYPE State, const D3DMATRIX *pMatrix) PURE;
   STDMETHOD(GetTransform)(D3DTRANSFORMSTATETYPE State, D3DMATRIX *pMatrix) PURE;
   STDMETHOD(MultiplyTransform)(D3DTRANSFORMSTATETYPE State, const D3DMATRIX *pMatrix) PURE;
@@ -307,19 +344,23 @@ struct IDirect3DDevice9 : public IUnknown {
   STDMETHOD_(BOOL, GetSoftwareVertexProcessing)() PURE;
   STDMETHOD(SetNPatchMode)(float nSegments) PURE;
   STDMETHOD_(float, GetNPatchMode)() PURE;
-  STDMETHOD(DrawPrimitive)(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) PURE;
-  STDMETHOD(DrawIndexedPrimitive)(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex,
-                                  UINT NumVertices, UINT startIndex, UINT primCount) PURE;
-  STDMETHOD(DrawPrimitiveUP)(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
-                             const void *pVertexStreamZeroData, UINT VertexStreamZeroStride) PURE;
-  STDMETHOD(DrawIndexedPrimitiveUP)(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertices,
-                                    UINT PrimitiveCount, const void *pIndexData, D3DFORMAT IndexDataFormat,
-                                    const void *pVertexStreamZeroData, UINT VertexStreamZeroStride) PURE;
-  STDMETHOD(ProcessVertices)(UINT SrcStartIndex, UINT DestIndex, UINT VertexCount,
-                             IDirect3DVertexBuffer9 *pDestBuffer, IDirect3DVertexDeclaration9 *pVertexDecl,
-                             DWORD Flags) PURE;
-  STDMETHOD(CreateVertexDeclaration)(const D3DVERTEXELEMENT9 *pVertexElements,
-                                     IDirect3DVertexDeclaration9 **ppDecl) PURE;
+  STDMETHOD(DrawPrimitive)
+  (D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) PURE;
+  STDMETHOD(DrawIndexedPrimitive)
+  (D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex, UINT NumVertices,
+   UINT startIndex, UINT primCount) PURE;
+  STDMETHOD(DrawPrimitiveUP)
+  (D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount, const void *pVertexStreamZeroData,
+   UINT VertexStreamZeroStride) PURE;
+  STDMETHOD(DrawIndexedPrimitiveUP)
+  (D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertices, UINT PrimitiveCount,
+   const void *pIndexData, D3DFORMAT IndexDataFormat, const void *pVertexStreamZeroData,
+   UINT VertexStreamZeroStride) PURE;
+  STDMETHOD(ProcessVertices)
+  (UINT SrcStartIndex, UINT DestIndex, UINT VertexCount, IDirect3DVertexBuffer9 *pDestBuffer,
+   IDirect3DVertexDeclaration9 *pVertexDecl, DWORD Flags) PURE;
+  STDMETHOD(CreateVertexDeclaration)
+  (const D3DVERTEXELEMENT9 *pVertexElements, IDirect3DVertexDeclaration9 **ppDecl) PURE;
   STDMETHOD(SetVertexDeclaration)(IDirect3DVertexDeclaration9 *pDecl) PURE;
   STDMETHOD(GetVertexDeclaration)(IDirect3DVertexDeclaration9 **ppDecl) PURE;
   STDMETHOD(SetFVF)(DWORD FVF) PURE;
@@ -327,16 +368,22 @@ struct IDirect3DDevice9 : public IUnknown {
   STDMETHOD(CreateVertexShader)(const DWORD *pFunction, IDirect3DVertexShader9 **ppShader) PURE;
   STDMETHOD(SetVertexShader)(IDirect3DVertexShader9 *pShader) PURE;
   STDMETHOD(GetVertexShader)(IDirect3DVertexShader9 **ppShader) PURE;
-  STDMETHOD(SetVertexShaderConstantF)(UINT StartRegister, const float *pConstantData, UINT Vector4fCount) PURE;
-  STDMETHOD(GetVertexShaderConstantF)(UINT StartRegister, float *pConstantData, UINT Vector4fCount) PURE;
-  STDMETHOD(SetVertexShaderConstantI)(UINT StartRegister, const int *pConstantData, UINT Vector4iCount) PURE;
-  STDMETHOD(GetVertexShaderConstantI)(UINT StartRegister, int *pConstantData, UINT Vector4iCount) PURE;
-  STDMETHOD(SetVertexShaderConstantB)(UINT StartRegister, const BOOL *pConstantData, UINT BoolCount) PURE;
+  STDMETHOD(SetVertexShaderConstantF)
+  (UINT StartRegister, const float *pConstantData, UINT Vector4fCount) PURE;
+  STDMETHOD(GetVertexShaderConstantF)
+  (UINT StartRegister, float *pConstantData, UINT Vector4fCount) PURE;
+  STDMETHOD(SetVertexShaderConstantI)
+  (UINT StartRegister, const int *pConstantData, UINT Vector4iCount) PURE;
+  STDMETHOD(GetVertexShaderConstantI)
+  (UINT StartRegister, int *pConstantData, UINT Vector4iCount) PURE;
+  STDMETHOD(SetVertexShaderConstantB)
+  (UINT StartRegister, const BOOL *pConstantData, UINT BoolCount) PURE;
   STDMETHOD(GetVertexShaderConstantB)(UINT StartRegister, BOOL *pConstantData, UINT BoolCount) PURE;
-  STDMETHOD(SetStreamSource)(UINT StreamNumber, IDirect3DVertexBuffer9 *pStreamData, UINT OffsetInBytes,
-                             UINT Stride) PURE;
-  STDMETHOD(GetStreamSource)(UINT StreamNumber, IDirect3DVertexBuffer9 **ppStreamData, UINT *pOffsetInBytes,
-                             UINT *pStride) PURE;
+  STDMETHOD(SetStreamSource)
+  (UINT StreamNumber, IDirect3DVertexBuffer9 *pStreamData, UINT OffsetInBytes, UINT Stride) PURE;
+  STDMETHOD(GetStreamSource)
+  (UINT StreamNumber, IDirect3DVertexBuffer9 **ppStreamData, UINT *pOffsetInBytes,
+   UINT *pStride) PURE;
   STDMETHOD(SetStreamSourceFreq)(UINT StreamNumber, UINT Setting) PURE;
   STDMETHOD(GetStreamSourceFreq)(UINT StreamNumber, UINT *pSetting) PURE;
   STDMETHOD(SetIndices)(IDirect3DIndexBuffer9 *pIndexData) PURE;
@@ -344,14 +391,21 @@ struct IDirect3DDevice9 : public IUnknown {
   STDMETHOD(CreatePixelShader)(const DWORD *pFunction, IDirect3DPixelShader9 **ppShader) PURE;
   STDMETHOD(SetPixelShader)(IDirect3DPixelShader9 *pShader) PURE;
   STDMETHOD(GetPixelShader)(IDirect3DPixelShader9 **ppShader) PURE;
-  STDMETHOD(SetPixelShaderConstantF)(UINT StartRegister, const float *pConstantData, UINT Vector4fCount) PURE;
-  STDMETHOD(GetPixelShaderConstantF)(UINT StartRegister, float *pConstantData, UINT Vector4fCount) PURE;
-  STDMETHOD(SetPixelShaderConstantI)(UINT StartRegister, const int *pConstantData, UINT Vector4iCount) PURE;
-  STDMETHOD(GetPixelShaderConstantI)(UINT StartRegister, int *pConstantData, UINT Vector4iCount) PURE;
-  STDMETHOD(SetPixelShaderConstantB)(UINT StartRegister, const BOOL *pConstantData, UINT BoolCount) PURE;
+  STDMETHOD(SetPixelShaderConstantF)
+  (UINT StartRegister, const float *pConstantData, UINT Vector4fCount) PURE;
+  STDMETHOD(GetPixelShaderConstantF)
+  (UINT StartRegister, float *pConstantData, UINT Vector4fCount) PURE;
+  STDMETHOD(SetPixelShaderConstantI)
+  (UINT StartRegister, const int *pConstantData, UINT Vector4iCount) PURE;
+  STDMETHOD(GetPixelShaderConstantI)
+  (UINT StartRegister, int *pConstantData, UINT Vector4iCount) PURE;
+  STDMETHOD(SetPixelShaderConstantB)
+  (UINT StartRegister, const BOOL *pConstantData, UINT BoolCount) PURE;
   STDMETHOD(GetPixelShaderConstantB)(UINT StartRegister, BOOL *pConstantData, UINT BoolCount) PURE;
-  STDMETHOD(DrawRectPatch)(UINT Handle, const float *pNumSegs, const D3DRECTPATCH_INFO *pRectPatchInfo) PURE;
-  STDMETHOD(DrawTriPatch)(UINT Handle, const float *pNumSegs, const D3DTRIPATCH_INFO *pTriPatchInfo) PURE;
+  STDMETHOD(DrawRectPatch)
+  (UINT Handle, const float *pNumSegs, const D3DRECTPATCH_INFO *pRectPatchInfo) PURE;
+  STDMETHOD(DrawTriPatch)
+  (UINT Handle, const float *pNumSegs, const D3DTRIPATCH_INFO *pTriPatchInfo) PURE;
   STDMETHOD(DeletePatch)(UINT Handle) PURE;
   STDMETHOD(CreateQuery)(D3DQUERYTYPE Type, IDirect3DQuery9 **ppQuery) PURE;
 };

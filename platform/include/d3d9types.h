@@ -5,8 +5,9 @@
 #include "windows.h"
 
 #ifndef MAKEFOURCC
-#define MAKEFOURCC(ch0, ch1, ch2, ch3) \
-  ((DWORD)(BYTE)(ch0) | ((DWORD)(BYTE)(ch1) << 8) | ((DWORD)(BYTE)(ch2) << 16) | ((DWORD)(BYTE)(ch3) << 24))
+#define MAKEFOURCC(ch0, ch1, ch2, ch3)                                                             \
+  ((DWORD)(BYTE)(ch0) | ((DWORD)(BYTE)(ch1) << 8) | ((DWORD)(BYTE)(ch2) << 16) |                   \
+   ((DWORD)(BYTE)(ch3) << 24))
 #endif
 
 // Window-system handles and records some Direct3D signatures carry.
@@ -50,14 +51,14 @@ typedef union _LARGE_INTEGER {
 
 typedef DWORD D3DCOLOR;
 
-#define D3DCOLOR_ARGB(a, r, g, b) \
-  ((D3DCOLOR)((((a) & 0xff) << 24) | (((r) & 0xff) << 16) | (((g) & 0xff) << 8) | ((b) & 0xff)))
+#define D3DCOLOR_ARGB(a, r, g, b)                                                                  \
+  ((D3DCOLOR)((((a)&0xff) << 24) | (((r)&0xff) << 16) | (((g)&0xff) << 8) | ((b)&0xff)))
 #define D3DCOLOR_RGBA(r, g, b, a) D3DCOLOR_ARGB(a, r, g, b)
 #define D3DCOLOR_XRGB(r, g, b) D3DCOLOR_ARGB(0xff, r, g, b)
 #define D3DCOLOR_XYUV(y, u, v) D3DCOLOR_ARGB(0xff, y, u, v)
 #define D3DCOLOR_AYUV(a, y, u, v) D3DCOLOR_ARGB(a, y, u, v)
-#define D3DCOLOR_COLORVALUE(r, g, b, a) \
-  D3DCOLOR_RGBA((DWORD)((r) * 255.f), (DWORD)((g) * 255.f), (DWORD)((b) * 255.f), (DWORD)((a) * 255.f))
+#define D3DCOLOR_COLORVALUE(r, g, b, a)                                                            \
+  D3DCOLOR_RGBA((DWORD)((r)*255.f), (DWORD)((g)*255.f), (DWORD)((b)*255.f), (DWORD)((a)*255.f))
 
 typedef struct _D3DCOLORVALUE {
   float r;
@@ -611,10 +612,10 @@ typedef enum _D3DTEXTURETRANSFORMFLAGS {
 #define D3DFVF_TEXTUREFORMAT2 0
 #define D3DFVF_TEXTUREFORMAT3 1
 #define D3DFVF_TEXTUREFORMAT4 2
-#define D3DFVF_TEXCOORDSIZE1(i) (D3DFVF_TEXTUREFORMAT1 << ((i) * 2 + 16))
+#define D3DFVF_TEXCOORDSIZE1(i) (D3DFVF_TEXTUREFORMAT1 << ((i)*2 + 16))
 #define D3DFVF_TEXCOORDSIZE2(i) (D3DFVF_TEXTUREFORMAT2)
-#define D3DFVF_TEXCOORDSIZE3(i) (D3DFVF_TEXTUREFORMAT3 << ((i) * 2 + 16))
-#define D3DFVF_TEXCOORDSIZE4(i) (D3DFVF_TEXTUREFORMAT4 << ((i) * 2 + 16))
+#define D3DFVF_TEXCOORDSIZE3(i) (D3DFVF_TEXTUREFORMAT3 << ((i)*2 + 16))
+#define D3DFVF_TEXCOORDSIZE4(i) (D3DFVF_TEXTUREFORMAT4 << ((i)*2 + 16))
 
 // ---- Vertex declarations ------------------------------------------------------------------
 
@@ -683,7 +684,8 @@ typedef enum _D3DDECLTYPE {
 
 #define MAXD3DDECLTYPE D3DDECLTYPE_UNUSED
 
-#define D3DDECL_END() {0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0}
+#define D3DDECL_END()                                                                              \
+  { 0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0 }
 
 // ---- Shader version tokens ----------------------------------------------------------------
 
@@ -791,7 +793,7 @@ typedef enum _D3DSHADER_INSTRUCTION_OPCODE_TYPE {
 #define D3DSI_COISSUE 0x40000000
 #define D3DSI_COMMENTSIZE_MASK 0x7FFF0000
 #define D3DSI_COMMENTSIZE_SHIFT 16
-#define D3DSHADER_COMMENT(commentSize) \
+#define D3DSHADER_COMMENT(commentSize)                                                             \
   ((((commentSize) << D3DSI_COMMENTSIZE_SHIFT) & D3DSI_COMMENTSIZE_MASK) | D3DSIO_COMMENT)
 #define D3DSHADER_INSTRUCTION_PREDICATED 0x10000000
 #define D3DSP_OPCODESPECIFICCONTROL_MASK 0x00FF0000

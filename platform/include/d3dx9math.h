@@ -36,12 +36,15 @@ struct D3DXVECTOR4 {
   FLOAT x = 0, y = 0, z = 0, w = 0;
   D3DXVECTOR4() = default;
   D3DXVECTOR4(FLOAT fx, FLOAT fy, FLOAT fz, FLOAT fw) : x(fx), y(fy), z(fz), w(fw) {}
-  bool operator==(const D3DXVECTOR4 &v) const { return x == v.x && y == v.y && z == v.z && w == v.w; }
+  bool operator==(const D3DXVECTOR4 &v) const {
+    return x == v.x && y == v.y && z == v.z && w == v.w;
+  }
   bool operator!=(const D3DXVECTOR4 &v) const { return !(*this == v); }
 };
 
 struct D3DXMATRIX;
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixMultiply(D3DXMATRIX *pOut, const D3DXMATRIX *pM1, const D3DXMATRIX *pM2);
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixMultiply(D3DXMATRIX *pOut, const D3DXMATRIX *pM1, const D3DXMATRIX *pM2);
 
 struct D3DXMATRIX : public D3DMATRIX {
   D3DXMATRIX() : D3DMATRIX{} {}
@@ -82,7 +85,8 @@ ZRQ_D3DX_API(BOOL) D3DXMatrixIsIdentity(const D3DXMATRIX *pM);
 ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixTranspose(D3DXMATRIX *pOut, const D3DXMATRIX *pM);
 // Inverse of pM; *pDeterminant receives the determinant when not null. A singular matrix
 // gives null and leaves *pOut untouched.
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixInverse(D3DXMATRIX *pOut, FLOAT *pDeterminant, const D3DXMATRIX *pM);
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixInverse(D3DXMATRIX *pOut, FLOAT *pDeterminant, const D3DXMATRIX *pM);
 ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixTranslation(D3DXMATRIX *pOut, FLOAT x, FLOAT y, FLOAT z);
 ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixScaling(D3DXMATRIX *pOut, FLOAT sx, FLOAT sy, FLOAT sz);
 // Rotations by Angle radians, counter-clockwise when looking from the positive axis toward the
@@ -91,24 +95,30 @@ ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixRotationX(D3DXMATRIX *pOut, FLOAT Angle);
 ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixRotationY(D3DXMATRIX *pOut, FLOAT Angle);
 ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixRotationZ(D3DXMATRIX *pOut, FLOAT Angle);
 // Left-handed orthographic projections: the view volume maps to x, y in -1..1 and z in 0..1.
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixOrthoLH(D3DXMATRIX *pOut, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixOrthoOffCenterLH(D3DXMATRIX *pOut, FLOAT l, FLOAT r, FLOAT b, FLOAT t,
-                                                      FLOAT zn, FLOAT zf);
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixPerspectiveFovLH(D3DXMATRIX *pOut, FLOAT fovy, FLOAT Aspect, FLOAT zn,
-                                                      FLOAT zf);
-ZRQ_D3DX_API(D3DXMATRIX *) D3DXMatrixLookAtLH(D3DXMATRIX *pOut, const D3DXVECTOR3 *pEye, const D3DXVECTOR3 *pAt,
-                                              const D3DXVECTOR3 *pUp);
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixOrthoLH(D3DXMATRIX *pOut, FLOAT w, FLOAT h, FLOAT zn, FLOAT zf);
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixOrthoOffCenterLH(D3DXMATRIX *pOut, FLOAT l, FLOAT r, FLOAT b, FLOAT t, FLOAT zn,
+                           FLOAT zf);
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixPerspectiveFovLH(D3DXMATRIX *pOut, FLOAT fovy, FLOAT Aspect, FLOAT zn, FLOAT zf);
+ZRQ_D3DX_API(D3DXMATRIX *)
+D3DXMatrixLookAtLH(D3DXMATRIX *pOut, const D3DXVECTOR3 *pEye, const D3DXVECTOR3 *pAt,
+                   const D3DXVECTOR3 *pUp);
 
 ZRQ_D3DX_API(D3DXVECTOR3 *) D3DXVec3Normalize(D3DXVECTOR3 *pOut, const D3DXVECTOR3 *pV);
 // (x, y, z, 1) × M, divided by the resulting w.
-ZRQ_D3DX_API(D3DXVECTOR3 *) D3DXVec3TransformCoord(D3DXVECTOR3 *pOut, const D3DXVECTOR3 *pV, const D3DXMATRIX *pM);
+ZRQ_D3DX_API(D3DXVECTOR3 *)
+D3DXVec3TransformCoord(D3DXVECTOR3 *pOut, const D3DXVECTOR3 *pV, const D3DXMATRIX *pM);
 // (x, y, z, 0) × M: directions and normals, without the translation.
-ZRQ_D3DX_API(D3DXVECTOR3 *) D3DXVec3TransformNormal(D3DXVECTOR3 *pOut, const D3DXVECTOR3 *pV, const D3DXMATRIX *pM);
+ZRQ_D3DX_API(D3DXVECTOR3 *)
+D3DXVec3TransformNormal(D3DXVECTOR3 *pOut, const D3DXVECTOR3 *pV, const D3DXMATRIX *pM);
 
 D3DXINLINE FLOAT D3DXVec3Dot(const D3DXVECTOR3 *a, const D3DXVECTOR3 *b) {
   return a && b ? a->x * b->x + a->y * b->y + a->z * b->z : 0.0f;
 }
-D3DXINLINE D3DXVECTOR3 *D3DXVec3Cross(D3DXVECTOR3 *pOut, const D3DXVECTOR3 *a, const D3DXVECTOR3 *b) {
+D3DXINLINE D3DXVECTOR3 *D3DXVec3Cross(D3DXVECTOR3 *pOut, const D3DXVECTOR3 *a,
+                                      const D3DXVECTOR3 *b) {
   if (!pOut || !a || !b) return nullptr;
   D3DXVECTOR3 r(a->y * b->z - a->z * b->y, a->z * b->x - a->x * b->z, a->x * b->y - a->y * b->x);
   *pOut = r;

@@ -39,15 +39,20 @@ struct IXMLDOMEntityReference;
 struct IXMLDOMParseError;
 
 // {2933BF80-7B36-11D2-B20E-00C04F983E60}
-DEFINE_GUID(IID_IXMLDOMNode, 0x2933BF80, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60);
+DEFINE_GUID(IID_IXMLDOMNode, 0x2933BF80, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E,
+            0x60);
 // {2933BF81-7B36-11D2-B20E-00C04F983E60}
-DEFINE_GUID(IID_IXMLDOMDocument, 0x2933BF81, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60);
+DEFINE_GUID(IID_IXMLDOMDocument, 0x2933BF81, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98,
+            0x3E, 0x60);
 // {2933BF82-7B36-11D2-B20E-00C04F983E60}
-DEFINE_GUID(IID_IXMLDOMNodeList, 0x2933BF82, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60);
+DEFINE_GUID(IID_IXMLDOMNodeList, 0x2933BF82, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98,
+            0x3E, 0x60);
 // {2933BF86-7B36-11D2-B20E-00C04F983E60}
-DEFINE_GUID(IID_IXMLDOMElement, 0x2933BF86, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60);
+DEFINE_GUID(IID_IXMLDOMElement, 0x2933BF86, 0x7B36, 0x11D2, 0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98,
+            0x3E, 0x60);
 // {3EFAA426-272F-11D2-836F-0000F87A7782}
-DEFINE_GUID(IID_IXMLDOMParseError, 0x3EFAA426, 0x272F, 0x11D2, 0x83, 0x6F, 0x00, 0x00, 0xF8, 0x7A, 0x77, 0x82);
+DEFINE_GUID(IID_IXMLDOMParseError, 0x3EFAA426, 0x272F, 0x11D2, 0x83, 0x6F, 0x00, 0x00, 0xF8, 0x7A,
+            0x77, 0x82);
 
 // What the last load or loadXML of a document found wrong: errorCode is 0 after a load that
 // succeeded; line and linepos count from 1, filepos from 0.
@@ -65,9 +70,11 @@ ZRQ_DECLARE_UUID_OF_IID(IXMLDOMParseError);
 // The document classes. DOMDocument is the version-independent class, DOMDocument60 the
 // one a host asks for by version.
 // {F6D90F11-9C73-11D3-B32E-00C04F990BB4}
-DEFINE_GUID(CLSID_DOMDocument, 0xF6D90F11, 0x9C73, 0x11D3, 0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4);
+DEFINE_GUID(CLSID_DOMDocument, 0xF6D90F11, 0x9C73, 0x11D3, 0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B,
+            0xB4);
 // {88D96A05-F192-11D4-A65F-0040963251E5}
-DEFINE_GUID(CLSID_DOMDocument60, 0x88D96A05, 0xF192, 0x11D4, 0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5);
+DEFINE_GUID(CLSID_DOMDocument60, 0x88D96A05, 0xF192, 0x11D4, 0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32,
+            0x51, 0xE5);
 
 struct IXMLDOMNode : public IDispatch {
   STDMETHOD(get_nodeName)(BSTR *name) PURE;
@@ -82,7 +89,8 @@ struct IXMLDOMNode : public IDispatch {
   STDMETHOD(get_nextSibling)(IXMLDOMNode **nextSibling) PURE;
   STDMETHOD(get_attributes)(IXMLDOMNamedNodeMap **attributeMap) PURE;
   STDMETHOD(insertBefore)(IXMLDOMNode *newChild, VARIANT refChild, IXMLDOMNode **outNewChild) PURE;
-  STDMETHOD(replaceChild)(IXMLDOMNode *newChild, IXMLDOMNode *oldChild, IXMLDOMNode **outOldChild) PURE;
+  STDMETHOD(replaceChild)
+  (IXMLDOMNode *newChild, IXMLDOMNode *oldChild, IXMLDOMNode **outOldChild) PURE;
   STDMETHOD(removeChild)(IXMLDOMNode *childNode, IXMLDOMNode **oldChild) PURE;
   STDMETHOD(appendChild)(IXMLDOMNode *newChild, IXMLDOMNode **outNewChild) PURE;
   STDMETHOD(hasChildNodes)(VARIANT_BOOL *hasChild) PURE;
@@ -124,8 +132,10 @@ struct IXMLDOMElement : public IXMLDOMNode {
   STDMETHOD(setAttribute)(BSTR name, VARIANT value) PURE;
   STDMETHOD(removeAttribute)(BSTR name) PURE;
   STDMETHOD(getAttributeNode)(BSTR name, IXMLDOMAttribute **attributeNode) PURE;
-  STDMETHOD(setAttributeNode)(IXMLDOMAttribute *DOMAttribute, IXMLDOMAttribute **attributeNode) PURE;
-  STDMETHOD(removeAttributeNode)(IXMLDOMAttribute *DOMAttribute, IXMLDOMAttribute **attributeNode) PURE;
+  STDMETHOD(setAttributeNode)
+  (IXMLDOMAttribute *DOMAttribute, IXMLDOMAttribute **attributeNode) PURE;
+  STDMETHOD(removeAttributeNode)
+  (IXMLDOMAttribute *DOMAttribute, IXMLDOMAttribute **attributeNode) PURE;
   STDMETHOD(getElementsByTagName)(BSTR tagName, IXMLDOMNodeList **resultList) PURE;
   STDMETHOD(normalize)() PURE;
 };
@@ -141,7 +151,8 @@ struct IXMLDOMDocument : public IXMLDOMNode {
   STDMETHOD(createTextNode)(BSTR data, IXMLDOMText **text) PURE;
   STDMETHOD(createComment)(BSTR data, IXMLDOMComment **comment) PURE;
   STDMETHOD(createCDATASection)(BSTR data, IXMLDOMCDATASection **cdata) PURE;
-  STDMETHOD(createProcessingInstruction)(BSTR target, BSTR data, IXMLDOMProcessingInstruction **pi) PURE;
+  STDMETHOD(createProcessingInstruction)
+  (BSTR target, BSTR data, IXMLDOMProcessingInstruction **pi) PURE;
   STDMETHOD(createAttribute)(BSTR name, IXMLDOMAttribute **attribute) PURE;
   STDMETHOD(createEntityReference)(BSTR name, IXMLDOMEntityReference **entityRef) PURE;
   STDMETHOD(getElementsByTagName)(BSTR tagName, IXMLDOMNodeList **resultList) PURE;

@@ -156,15 +156,18 @@ typedef struct tagEXCEPINFO {
 typedef struct ITypeInfo ITypeInfo;
 
 // {00020400-0000-0000-C000-000000000046}
-DEFINE_GUID(IID_IDispatch, 0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+DEFINE_GUID(IID_IDispatch, 0x00020400, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+            0x46);
 
 #ifdef __cplusplus
 struct IDispatch : public IUnknown {
   STDMETHOD(GetTypeInfoCount)(UINT *pctinfo) PURE;
   STDMETHOD(GetTypeInfo)(UINT iTInfo, LCID lcid, ITypeInfo **ppTInfo) PURE;
-  STDMETHOD(GetIDsOfNames)(REFIID riid, LPOLESTR *rgszNames, UINT cNames, LCID lcid, DISPID *rgDispId) PURE;
-  STDMETHOD(Invoke)(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS *pDispParams,
-                    VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr) PURE;
+  STDMETHOD(GetIDsOfNames)
+  (REFIID riid, LPOLESTR *rgszNames, UINT cNames, LCID lcid, DISPID *rgDispId) PURE;
+  STDMETHOD(Invoke)
+  (DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS *pDispParams,
+   VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr) PURE;
 };
 typedef IDispatch *LPDISPATCH;
 ZRQ_DECLARE_UUID_OF_IID(IDispatch);

@@ -11,7 +11,8 @@ typedef struct tagCAUUID {
 } CAUUID, *LPCAUUID;
 
 // {B196B28B-BAB4-101A-B69C-00AA00341D07}
-DEFINE_GUID(IID_ISpecifyPropertyPages, 0xB196B28B, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07);
+DEFINE_GUID(IID_ISpecifyPropertyPages, 0xB196B28B, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00,
+            0x34, 0x1D, 0x07);
 
 #ifdef __cplusplus
 
@@ -24,7 +25,8 @@ ZRQ_DECLARE_UUID_OF_IID(ISpecifyPropertyPages);
 
 typedef struct ISpecifyPropertyPages ISpecifyPropertyPages;
 typedef struct ISpecifyPropertyPagesVtbl {
-  HRESULT(STDMETHODCALLTYPE *QueryInterface)(ISpecifyPropertyPages *This, REFIID riid, void **ppvObject);
+  HRESULT(STDMETHODCALLTYPE *QueryInterface)
+  (ISpecifyPropertyPages *This, REFIID riid, void **ppvObject);
   ULONG(STDMETHODCALLTYPE *AddRef)(ISpecifyPropertyPages *This);
   ULONG(STDMETHODCALLTYPE *Release)(ISpecifyPropertyPages *This);
   HRESULT(STDMETHODCALLTYPE *GetPages)(ISpecifyPropertyPages *This, CAUUID *pPages);
@@ -57,9 +59,11 @@ typedef DWORD LCID;
 typedef const RECT *LPCRECT;
 
 // {B196B28C-BAB4-101A-B69C-00AA00341D07}
-DEFINE_GUID(IID_IPropertyPageSite, 0xB196B28C, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07);
+DEFINE_GUID(IID_IPropertyPageSite, 0xB196B28C, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34,
+            0x1D, 0x07);
 // {B196B28D-BAB4-101A-B69C-00AA00341D07}
-DEFINE_GUID(IID_IPropertyPage, 0xB196B28D, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07);
+DEFINE_GUID(IID_IPropertyPage, 0xB196B28D, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D,
+            0x07);
 
 #ifdef __cplusplus
 
@@ -92,7 +96,8 @@ ZRQ_DECLARE_UUID_OF_IID(IPropertyPage);
 
 typedef struct IPropertyPageSite IPropertyPageSite;
 typedef struct IPropertyPageSiteVtbl {
-  HRESULT(STDMETHODCALLTYPE *QueryInterface)(IPropertyPageSite *This, REFIID riid, void **ppvObject);
+  HRESULT(STDMETHODCALLTYPE *QueryInterface)
+  (IPropertyPageSite *This, REFIID riid, void **ppvObject);
   ULONG(STDMETHODCALLTYPE *AddRef)(IPropertyPageSite *This);
   ULONG(STDMETHODCALLTYPE *Release)(IPropertyPageSite *This);
   HRESULT(STDMETHODCALLTYPE *OnStatusChange)(IPropertyPageSite *This, DWORD dwFlags);
@@ -110,7 +115,8 @@ typedef struct IPropertyPageVtbl {
   ULONG(STDMETHODCALLTYPE *AddRef)(IPropertyPage *This);
   ULONG(STDMETHODCALLTYPE *Release)(IPropertyPage *This);
   HRESULT(STDMETHODCALLTYPE *SetPageSite)(IPropertyPage *This, IPropertyPageSite *pPageSite);
-  HRESULT(STDMETHODCALLTYPE *Activate)(IPropertyPage *This, HWND hWndParent, LPCRECT pRect, BOOL bModal);
+  HRESULT(STDMETHODCALLTYPE *Activate)
+  (IPropertyPage *This, HWND hWndParent, LPCRECT pRect, BOOL bModal);
   HRESULT(STDMETHODCALLTYPE *Deactivate)(IPropertyPage *This);
   HRESULT(STDMETHODCALLTYPE *GetPageInfo)(IPropertyPage *This, PROPPAGEINFO *pPageInfo);
   HRESULT(STDMETHODCALLTYPE *SetObjects)(IPropertyPage *This, ULONG cObjects, IUnknown **ppUnk);
@@ -126,20 +132,24 @@ struct IPropertyPage {
 };
 
 #ifdef COBJMACROS
-#define IPropertyPage_QueryInterface(This, riid, ppv) (This)->lpVtbl->QueryInterface(This, riid, ppv)
+#define IPropertyPage_QueryInterface(This, riid, ppv)                                              \
+  (This)->lpVtbl->QueryInterface(This, riid, ppv)
 #define IPropertyPage_AddRef(This) (This)->lpVtbl->AddRef(This)
 #define IPropertyPage_Release(This) (This)->lpVtbl->Release(This)
 #define IPropertyPage_SetPageSite(This, site) (This)->lpVtbl->SetPageSite(This, site)
-#define IPropertyPage_Activate(This, parent, rect, modal) (This)->lpVtbl->Activate(This, parent, rect, modal)
+#define IPropertyPage_Activate(This, parent, rect, modal)                                          \
+  (This)->lpVtbl->Activate(This, parent, rect, modal)
 #define IPropertyPage_Deactivate(This) (This)->lpVtbl->Deactivate(This)
 #define IPropertyPage_GetPageInfo(This, info) (This)->lpVtbl->GetPageInfo(This, info)
-#define IPropertyPage_SetObjects(This, count, objects) (This)->lpVtbl->SetObjects(This, count, objects)
+#define IPropertyPage_SetObjects(This, count, objects)                                             \
+  (This)->lpVtbl->SetObjects(This, count, objects)
 #define IPropertyPage_Show(This, cmd) (This)->lpVtbl->Show(This, cmd)
 #define IPropertyPage_Move(This, rect) (This)->lpVtbl->Move(This, rect)
 #define IPropertyPage_IsPageDirty(This) (This)->lpVtbl->IsPageDirty(This)
 #define IPropertyPage_Apply(This) (This)->lpVtbl->Apply(This)
 #define IPropertyPage_Help(This, dir) (This)->lpVtbl->Help(This, dir)
-#define IPropertyPage_TranslateAccelerator(This, msg) (This)->lpVtbl->TranslateAccelerator(This, msg)
+#define IPropertyPage_TranslateAccelerator(This, msg)                                              \
+  (This)->lpVtbl->TranslateAccelerator(This, msg)
 #endif
 
 #endif

@@ -37,7 +37,8 @@ typedef struct tagTLIBATTR {
 typedef struct ITypeComp ITypeComp;
 
 // {00020402-0000-0000-C000-000000000046}
-DEFINE_GUID(IID_ITypeLib, 0x00020402, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+DEFINE_GUID(IID_ITypeLib, 0x00020402, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+            0x46);
 
 #ifdef __cplusplus
 
@@ -50,11 +51,13 @@ struct ITypeLib : public IUnknown {
   STDMETHOD(GetTypeInfoOfGuid)(REFGUID guid, ITypeInfo **ppTinfo) PURE;
   STDMETHOD(GetLibAttr)(TLIBATTR **ppTLibAttr) PURE;
   STDMETHOD(GetTypeComp)(ITypeComp **ppTComp) PURE;
-  STDMETHOD(GetDocumentation)(INT index, BSTR *pBstrName, BSTR *pBstrDocString, DWORD *pdwHelpContext,
-                              BSTR *pBstrHelpFile) PURE;
+  STDMETHOD(GetDocumentation)
+  (INT index, BSTR *pBstrName, BSTR *pBstrDocString, DWORD *pdwHelpContext,
+   BSTR *pBstrHelpFile) PURE;
   STDMETHOD(IsName)(LPOLESTR szNameBuf, ULONG lHashVal, BOOL *pfName) PURE;
-  STDMETHOD(FindName)(LPOLESTR szNameBuf, ULONG lHashVal, ITypeInfo **ppTInfo, MEMBERID *rgMemId,
-                      USHORT *pcFound) PURE;
+  STDMETHOD(FindName)
+  (LPOLESTR szNameBuf, ULONG lHashVal, ITypeInfo **ppTInfo, MEMBERID *rgMemId,
+   USHORT *pcFound) PURE;
   STDMETHOD_(void, ReleaseTLibAttr)(TLIBATTR *pTLibAttr) PURE;
 };
 typedef ITypeLib *LPTYPELIB;
@@ -73,11 +76,14 @@ typedef struct ITypeLibVtbl {
   HRESULT(STDMETHODCALLTYPE *GetTypeInfoOfGuid)(ITypeLib *This, REFGUID guid, ITypeInfo **ppTinfo);
   HRESULT(STDMETHODCALLTYPE *GetLibAttr)(ITypeLib *This, TLIBATTR **ppTLibAttr);
   HRESULT(STDMETHODCALLTYPE *GetTypeComp)(ITypeLib *This, ITypeComp **ppTComp);
-  HRESULT(STDMETHODCALLTYPE *GetDocumentation)(ITypeLib *This, INT index, BSTR *pBstrName, BSTR *pBstrDocString,
-                                               DWORD *pdwHelpContext, BSTR *pBstrHelpFile);
-  HRESULT(STDMETHODCALLTYPE *IsName)(ITypeLib *This, LPOLESTR szNameBuf, ULONG lHashVal, BOOL *pfName);
-  HRESULT(STDMETHODCALLTYPE *FindName)(ITypeLib *This, LPOLESTR szNameBuf, ULONG lHashVal, ITypeInfo **ppTInfo,
-                                       MEMBERID *rgMemId, USHORT *pcFound);
+  HRESULT(STDMETHODCALLTYPE *GetDocumentation)
+  (ITypeLib *This, INT index, BSTR *pBstrName, BSTR *pBstrDocString, DWORD *pdwHelpContext,
+   BSTR *pBstrHelpFile);
+  HRESULT(STDMETHODCALLTYPE *IsName)
+  (ITypeLib *This, LPOLESTR szNameBuf, ULONG lHashVal, BOOL *pfName);
+  HRESULT(STDMETHODCALLTYPE *FindName)
+  (ITypeLib *This, LPOLESTR szNameBuf, ULONG lHashVal, ITypeInfo **ppTInfo, MEMBERID *rgMemId,
+   USHORT *pcFound);
   void(STDMETHODCALLTYPE *ReleaseTLibAttr)(ITypeLib *This, TLIBATTR *pTLibAttr);
 } ITypeLibVtbl;
 struct ITypeLib {
@@ -101,4 +107,5 @@ WINOLEAUTAPI RegisterTypeLib(ITypeLib *ptlib, LPCOLESTR szFullPath, LPCOLESTR sz
 // Removes what RegisterTypeLib wrote for that locale and system, and the version's and the
 // library's keys once nothing else is left in them. TYPE_E_REGISTRYACCESS when the library
 // is not registered in that version.
-WINOLEAUTAPI UnRegisterTypeLib(REFGUID libID, WORD wVerMajor, WORD wVerMinor, LCID lcid, SYSKIND syskind);
+WINOLEAUTAPI UnRegisterTypeLib(REFGUID libID, WORD wVerMajor, WORD wVerMinor, LCID lcid,
+                               SYSKIND syskind);

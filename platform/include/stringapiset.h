@@ -13,8 +13,10 @@
 // terminator is converted too; an output size of 0 asks for the size needed. With the
 // ERR_INVALID_CHARS flag a malformed sequence fails with ERROR_NO_UNICODE_TRANSLATION,
 // without it each becomes U+FFFD. CP_ACP is taken as UTF-8.
-STDAPI_(int) MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
-                                 LPWSTR lpWideCharStr, int cchWideChar);
-STDAPI_(int) WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
-                                 LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
-                                 LPBOOL lpUsedDefaultChar);
+STDAPI_(int)
+MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                    LPWSTR lpWideCharStr, int cchWideChar);
+STDAPI_(int)
+WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
+                    LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
+                    LPBOOL lpUsedDefaultChar);

@@ -8,9 +8,11 @@
 #include "winerror.h"
 
 // {00000000-0000-0000-C000-000000000046}
-DEFINE_GUID(IID_IUnknown, 0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+DEFINE_GUID(IID_IUnknown, 0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+            0x46);
 // {00000001-0000-0000-C000-000000000046}
-DEFINE_GUID(IID_IClassFactory, 0x00000001, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+DEFINE_GUID(IID_IClassFactory, 0x00000001, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+            0x46);
 
 #ifdef __cplusplus
 
@@ -29,7 +31,7 @@ struct IClassFactory : public IUnknown {
 typedef IClassFactory *LPCLASSFACTORY;
 ZRQ_DECLARE_UUID_OF_IID(IClassFactory);
 
-#else  // C: each interface is a pointer to its table of functions, first argument `This`.
+#else // C: each interface is a pointer to its table of functions, first argument `This`.
 
 typedef struct IUnknown IUnknown;
 typedef struct IUnknownVtbl {
@@ -47,8 +49,8 @@ typedef struct IClassFactoryVtbl {
   HRESULT(STDMETHODCALLTYPE *QueryInterface)(IClassFactory *This, REFIID riid, void **ppvObject);
   ULONG(STDMETHODCALLTYPE *AddRef)(IClassFactory *This);
   ULONG(STDMETHODCALLTYPE *Release)(IClassFactory *This);
-  HRESULT(STDMETHODCALLTYPE *CreateInstance)(IClassFactory *This, IUnknown *pUnkOuter, REFIID riid,
-                                             void **ppvObject);
+  HRESULT(STDMETHODCALLTYPE *CreateInstance)
+  (IClassFactory *This, IUnknown *pUnkOuter, REFIID riid, void **ppvObject);
   HRESULT(STDMETHODCALLTYPE *LockServer)(IClassFactory *This, BOOL fLock);
 } IClassFactoryVtbl;
 struct IClassFactory {

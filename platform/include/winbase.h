@@ -36,5 +36,6 @@ STDAPI_(BOOL) FreeResource(HGLOBAL hResData);
 // its length; a code without a message gives 0 and ERROR_MR_MID_NOT_FOUND, a short buffer 0
 // and ERROR_INSUFFICIENT_BUFFER.
 #define ERROR_MR_MID_NOT_FOUND 317L
-STDAPI_(DWORD) FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
-                              LPWSTR lpBuffer, DWORD nSize, void *Arguments);
+STDAPI_(DWORD)
+FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+               LPWSTR lpBuffer, DWORD nSize, void *Arguments);

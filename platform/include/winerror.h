@@ -13,9 +13,9 @@
 #define FACILITY_DISPATCH 2
 #define FACILITY_ITF 4
 #define FACILITY_WIN32 7
-#define MAKE_HRESULT(sev, fac, code) \
+#define MAKE_HRESULT(sev, fac, code)                                                               \
   ((HRESULT)(((ULONG)(sev) << 31) | ((ULONG)(fac) << 16) | ((ULONG)(code))))
-#define HRESULT_CODE(hr) ((hr) & 0xFFFF)
+#define HRESULT_CODE(hr) ((hr)&0xFFFF)
 #define HRESULT_FACILITY(hr) (((hr) >> 16) & 0x1fff)
 
 #define _HRESULT_TYPEDEF_(sc) ((HRESULT)(sc))
@@ -88,8 +88,9 @@ static inline
 #endif
     HRESULT
     HRESULT_FROM_WIN32(long x) {
-  return (HRESULT)(x) <= 0 ? (HRESULT)(x)
-                           : (HRESULT)(((ULONG)(x) & 0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000);
+  return (HRESULT)(x) <= 0
+             ? (HRESULT)(x)
+             : (HRESULT)(((ULONG)(x)&0x0000FFFF) | (FACILITY_WIN32 << 16) | 0x80000000);
 }
 
 // Codes of the registry, the library loader, class activation and type libraries.

@@ -67,17 +67,21 @@ typedef struct _FILETIME {
 // that cannot be read answers ERROR_BADDB (damaged or foreign: ZrqRegGetLastProblem in
 // zrqregistry.h says where), ERROR_ACCESS_DENIED or ERROR_CANTREAD; one that cannot be
 // written, ERROR_CANTWRITE. A failed call changes nothing.
-STDAPI_(LSTATUS) RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,
-                                 REGSAM samDesired, const LPSECURITY_ATTRIBUTES lpSecurityAttributes,
-                                 PHKEY phkResult, LPDWORD lpdwDisposition);
-STDAPI_(LSTATUS) RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
+STDAPI_(LSTATUS)
+RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,
+                REGSAM samDesired, const LPSECURITY_ATTRIBUTES lpSecurityAttributes,
+                PHKEY phkResult, LPDWORD lpdwDisposition);
+STDAPI_(LSTATUS)
+RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 STDAPI_(LSTATUS) RegCloseKey(HKEY hKey);
-STDAPI_(LSTATUS) RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE *lpData,
-                                DWORD cbData);
+STDAPI_(LSTATUS)
+RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE *lpData,
+               DWORD cbData);
 // ERROR_MORE_DATA with the size needed in *lpcbData when lpData is too small; with lpData
 // null, the size alone.
-STDAPI_(LSTATUS) RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
-                                  LPDWORD lpcbData);
+STDAPI_(LSTATUS)
+RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                 LPDWORD lpcbData);
 STDAPI_(LSTATUS) RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
 // A key that still has subkeys is not deleted: ERROR_ACCESS_DENIED.
 STDAPI_(LSTATUS) RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
@@ -85,7 +89,9 @@ STDAPI_(LSTATUS) RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 STDAPI_(LSTATUS) RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey);
 // Subkeys in the order of their names (without regard to case), values in the order they
 // were first set. The last-write time is not kept: it reads as zero.
-STDAPI_(LSTATUS) RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
-                               LPWSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime);
-STDAPI_(LSTATUS) RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
-                               LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
+STDAPI_(LSTATUS)
+RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
+              LPWSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime);
+STDAPI_(LSTATUS)
+RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
+              LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);

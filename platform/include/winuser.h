@@ -166,7 +166,7 @@ typedef BOOL(CALLBACK *WNDENUMPROC)(HWND, LPARAM);
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
 #define WS_CHILDWINDOW WS_CHILD
-#define WS_OVERLAPPEDWINDOW \
+#define WS_OVERLAPPEDWINDOW                                                                        \
   (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_POPUPWINDOW (WS_POPUP | WS_BORDER | WS_SYSMENU)
 
@@ -606,12 +606,14 @@ typedef DLGTEMPLATE *LPDLGTEMPLATEW;
 WINUSERAPI ATOM RegisterClassExW(const WNDCLASSEXW *lpwcx);
 WINUSERAPI BOOL UnregisterClassW(LPCWSTR lpClassName, HINSTANCE hInstance);
 WINUSERAPI BOOL GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, LPWNDCLASSEXW lpwcx);
-WINUSERAPI HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle, int X,
-                                int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
-                                LPVOID lpParam);
-#define CreateWindowW(c, n, s, x, y, w, h, p, m, i, a) CreateWindowExW(0, c, n, s, x, y, w, h, p, m, i, a)
+WINUSERAPI HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
+                                DWORD dwStyle, int X, int Y, int nWidth, int nHeight,
+                                HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam);
+#define CreateWindowW(c, n, s, x, y, w, h, p, m, i, a)                                             \
+  CreateWindowExW(0, c, n, s, x, y, w, h, p, m, i, a)
 WINUSERAPI LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
-WINUSERAPI LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+WINUSERAPI LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
+                                   LPARAM lParam);
 WINUSERAPI BOOL DestroyWindow(HWND hWnd);
 WINUSERAPI BOOL IsWindow(HWND hWnd);
 WINUSERAPI BOOL IsChild(HWND hWndParent, HWND hWnd);
@@ -631,7 +633,8 @@ WINUSERAPI BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString);
 // Position, size and visibility.
 WINUSERAPI BOOL ShowWindow(HWND hWnd, int nCmdShow);
 WINUSERAPI BOOL MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
-WINUSERAPI BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
+WINUSERAPI BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
+                             UINT uFlags);
 WINUSERAPI BOOL GetWindowRect(HWND hWnd, LPRECT lpRect);
 WINUSERAPI BOOL GetClientRect(HWND hWnd, LPRECT lpRect);
 WINUSERAPI BOOL ClientToScreen(HWND hWnd, LPPOINT lpPoint);
@@ -651,7 +654,8 @@ WINUSERAPI LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lPara
 WINUSERAPI BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 WINUSERAPI void PostQuitMessage(int nExitCode);
 WINUSERAPI BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
-WINUSERAPI BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
+WINUSERAPI BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+                             UINT wRemoveMsg);
 WINUSERAPI BOOL TranslateMessage(const MSG *lpMsg);
 WINUSERAPI LRESULT DispatchMessageW(const MSG *lpMsg);
 
@@ -666,8 +670,9 @@ WINUSERAPI SHORT GetKeyState(int nVirtKey);
 // Dialogs.
 WINUSERAPI HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent,
                                    DLGPROC lpDialogFunc, LPARAM dwInitParam);
-WINUSERAPI HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTemplate, HWND hWndParent,
-                                           DLGPROC lpDialogFunc, LPARAM dwInitParam);
+WINUSERAPI HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTemplate,
+                                           HWND hWndParent, DLGPROC lpDialogFunc,
+                                           LPARAM dwInitParam);
 #define CreateDialogW(i, t, p, f) CreateDialogParamW(i, t, p, f, 0)
 WINUSERAPI LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam);
 WINUSERAPI BOOL EndDialog(HWND hDlg, INT_PTR nResult);
@@ -678,7 +683,8 @@ WINUSERAPI UINT GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int 
 WINUSERAPI BOOL SetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPCWSTR lpString);
 WINUSERAPI UINT GetDlgItemInt(HWND hDlg, int nIDDlgItem, BOOL *lpTranslated, BOOL bSigned);
 WINUSERAPI BOOL SetDlgItemInt(HWND hDlg, int nIDDlgItem, UINT uValue, BOOL bSigned);
-WINUSERAPI LRESULT SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam);
+WINUSERAPI LRESULT SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam,
+                                       LPARAM lParam);
 WINUSERAPI HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 WINUSERAPI HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 WINUSERAPI BOOL MapDialogRect(HWND hDlg, LPRECT lpRect);

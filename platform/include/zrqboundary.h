@@ -9,8 +9,7 @@
 #include <new>
 #include <utility>
 
-template <typename Body>
-HRESULT ZrqComBoundary(Body &&body, HRESULT otherwise = E_FAIL) noexcept {
+template <typename Body> HRESULT ZrqComBoundary(Body &&body, HRESULT otherwise = E_FAIL) noexcept {
   try {
     return std::forward<Body>(body)();
   } catch (const std::bad_alloc &) {

@@ -40,7 +40,8 @@ STDAPI ZrqD3D9SetDeviceOptions(IDirect3DDevice9 *pDevice, const ZRQ_D3D9_DEVICE_
 
 // Copies up to Capacity recorded calls, oldest first, and sets *pCount to the number recorded
 // (which may exceed Capacity). pCalls may be null when Capacity is 0.
-STDAPI ZrqD3D9GetRecordedCalls(IDirect3DDevice9 *pDevice, ZRQ_D3D9_CALL *pCalls, UINT Capacity, UINT *pCount);
+STDAPI ZrqD3D9GetRecordedCalls(IDirect3DDevice9 *pDevice, ZRQ_D3D9_CALL *pCalls, UINT Capacity,
+                               UINT *pCount);
 
 // Empties the record without changing whether recording is on.
 STDAPI ZrqD3D9ClearRecordedCalls(IDirect3DDevice9 *pDevice);

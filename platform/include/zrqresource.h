@@ -8,12 +8,12 @@
 #include "winbase.h"
 
 typedef struct tagZRQ_RESOURCE_ENTRY {
-  WORD typeId;        // the type's integer id when typeName is null
-  LPCWSTR typeName;   // an upper-case type name, or null
-  WORD nameId;        // the resource's integer id when nameName is null
-  LPCWSTR nameName;   // an upper-case resource name, or null
+  WORD typeId;      // the type's integer id when typeName is null
+  LPCWSTR typeName; // an upper-case type name, or null
+  WORD nameId;      // the resource's integer id when nameName is null
+  LPCWSTR nameName; // an upper-case resource name, or null
   WORD language;
-  const void *data;   // followed by a zero byte that size does not count
+  const void *data; // followed by a zero byte that size does not count
   DWORD size;
 } ZRQ_RESOURCE_ENTRY;
 

@@ -13,10 +13,12 @@ inline bool ZrqUtf8ToWide(std::string_view in, std::u16string *out) {
   if (in.empty()) return true;
   if (in.size() > 0x7FFFFFFF) return false;
   const int size = static_cast<int>(in.size());
-  const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in.data(), size, nullptr, 0);
+  const int needed =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in.data(), size, nullptr, 0);
   if (needed <= 0) return false;
   out->resize(static_cast<size_t>(needed));
-  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in.data(), size, out->data(), needed) == needed;
+  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, in.data(), size, out->data(), needed) ==
+         needed;
 }
 
 // False when `in` holds an unpaired surrogate.
@@ -25,9 +27,10 @@ inline bool ZrqWideToUtf8(std::u16string_view in, std::string *out) {
   if (in.empty()) return true;
   if (in.size() > 0x7FFFFFFF) return false;
   const int size = static_cast<int>(in.size());
-  const int needed = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, in.data(), size, nullptr, 0, nullptr, nullptr);
+  const int needed = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, in.data(), size, nullptr, 0,
+                                         nullptr, nullptr);
   if (needed <= 0) return false;
   out->resize(static_cast<size_t>(needed));
-  return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, in.data(), size, out->data(), needed, nullptr,
-                             nullptr) == needed;
+  return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, in.data(), size, out->data(), needed,
+                             nullptr, nullptr) == needed;
 }

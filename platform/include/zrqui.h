@@ -25,7 +25,7 @@ typedef struct tagZRQUISURFACE {
   BYTE *bits;
   LONG width;
   LONG height;
-  LONG pitch;  // bytes from one row to the next
+  LONG pitch; // bytes from one row to the next
 } ZRQUISURFACE;
 
 // Paints hwnd (shown or not) and its visible children into the surface, the window's top-left

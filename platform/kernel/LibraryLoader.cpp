@@ -46,10 +46,12 @@ DWORD LoadFailure(const std::string &path, const char *message) {
   loaderMessage = message ? message : "the library could not be loaded";
   if (path.find('/') != std::string::npos) {
     struct stat status {};
-    if (stat(path.c_str(), &status) != 0) return errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_MOD_NOT_FOUND;
+    if (stat(path.c_str(), &status) != 0)
+      return errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_MOD_NOT_FOUND;
   }
   if (loaderMessage.find("undefined symbol") != std::string::npos) return ERROR_PROC_NOT_FOUND;
-  if (loaderMessage.find("No such file or directory") != std::string::npos) return ERROR_MOD_NOT_FOUND;
+  if (loaderMessage.find("No such file or directory") != std::string::npos)
+    return ERROR_MOD_NOT_FOUND;
   if (loaderMessage.find("Permission denied") != std::string::npos) return ERROR_ACCESS_DENIED;
   return ERROR_BAD_EXE_FORMAT;
 }
@@ -64,7 +66,7 @@ bool Utf8(LPCWSTR text, std::string *out) {
   return text != nullptr && ZrqWideToUtf8(std::u16string_view(text), out);
 }
 
-}  // namespace
+} // namespace
 
 STDAPI_(HMODULE) LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD) {
   std::string path;
@@ -103,7 +105,9 @@ STDAPI_(HMODULE) LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD) {
   }
 }
 
-STDAPI_(HMODULE) LoadLibraryW(LPCWSTR lpLibFileName) { return LoadLibraryExW(lpLibFileName, nullptr, 0); }
+STDAPI_(HMODULE) LoadLibraryW(LPCWSTR lpLibFileName) {
+  return LoadLibraryExW(lpLibFileName, nullptr, 0);
+}
 
 STDAPI_(BOOL) FreeLibrary(HMODULE hLibModule) {
   if (hLibModule != nullptr && hLibModule == zrq::kernel::ProgramModule()) return TRUE;
@@ -128,7 +132,7 @@ STDAPI_(FARPROC) GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
-  if (lpProcName == nullptr || IS_INTRESOURCE(lpProcName)) {  // no ordinals here
+  if (lpProcName == nullptr || IS_INTRESOURCE(lpProcName)) { // no ordinals here
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
   }
@@ -161,8 +165,9 @@ STDAPI_(HMODULE) GetModuleHandleW(LPCWSTR lpModuleName) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return nullptr;
     }
-    const HMODULE found = name.find('/') != std::string::npos ? zrq::kernel::FindImageByFile(name)
-                                                               : zrq::kernel::FindImageByFileName(name);
+    const HMODULE found = name.find('/') != std::string::npos
+                              ? zrq::kernel::FindImageByFile(name)
+                              : zrq::kernel::FindImageByFileName(name);
     if (found == nullptr) SetLastError(ERROR_MOD_NOT_FOUND);
     return found;
   } catch (...) {

@@ -11,7 +11,8 @@ STDAPI_(int) LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cch
     return 0;
   }
   HRSRC block = FindResourceW(hInstance, MAKEINTRESOURCEW((uID >> 4) + 1), RT_STRING);
-  const auto *units = block ? static_cast<const WCHAR *>(LockResource(LoadResource(hInstance, block))) : nullptr;
+  const auto *units =
+      block ? static_cast<const WCHAR *>(LockResource(LoadResource(hInstance, block))) : nullptr;
   const size_t count = units ? SizeofResource(hInstance, block) / sizeof(WCHAR) : 0;
 
   // Walk to the wanted string, never past the end of the block.
@@ -28,7 +29,9 @@ STDAPI_(int) LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cch
     std::memcpy(static_cast<void *>(lpBuffer), &text, sizeof(text));
     return static_cast<int>(length);
   }
-  const size_t copied = length < static_cast<size_t>(cchBufferMax - 1) ? length : static_cast<size_t>(cchBufferMax - 1);
+  const size_t copied = length < static_cast<size_t>(cchBufferMax - 1)
+                            ? length
+                            : static_cast<size_t>(cchBufferMax - 1);
   std::memcpy(lpBuffer, text, copied * sizeof(WCHAR));
   lpBuffer[copied] = 0;
   return static_cast<int>(copied);

@@ -39,8 +39,8 @@ std::vector<Mapping> FileMappings() {
     unsigned major = 0, minor = 0;
     char permissions[8] = {};
     int pathAt = 0;
-    if (std::sscanf(line.c_str(), "%" SCNxPTR "-%" SCNxPTR " %7s %llx %x:%x %llu %n", &start, &end, permissions,
-                    &offset, &major, &minor, &inode, &pathAt) < 7 ||
+    if (std::sscanf(line.c_str(), "%" SCNxPTR "-%" SCNxPTR " %7s %llx %x:%x %llu %n", &start, &end,
+                    permissions, &offset, &major, &minor, &inode, &pathAt) < 7 ||
         offset != 0 || inode == 0 || pathAt <= 0) {
       continue;
     }
@@ -80,9 +80,11 @@ std::string ProgramPath() {
   return path;
 }
 
-}  // namespace
+} // namespace
 
-bool IsModuleBase(HMODULE module) { return module != nullptr && ZrqGetModuleHandleFromAddress(module) == module; }
+bool IsModuleBase(HMODULE module) {
+  return module != nullptr && ZrqGetModuleHandleFromAddress(module) == module;
+}
 
 std::string ImagePath(HMODULE module) {
   if (!IsModuleBase(module)) return {};
@@ -111,9 +113,10 @@ HMODULE FindImageByFileName(const std::string &name) {
   for (HMODULE base : ImageBases()) {
     const std::string path = ImagePath(base);
     const size_t slash = path.rfind('/');
-    if (!path.empty() && path.substr(slash == std::string::npos ? 0 : slash + 1) == name) return base;
+    if (!path.empty() && path.substr(slash == std::string::npos ? 0 : slash + 1) == name)
+      return base;
   }
   return nullptr;
 }
 
-}  // namespace zrq::kernel
+} // namespace zrq::kernel

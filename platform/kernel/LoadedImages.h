@@ -20,4 +20,4 @@ HMODULE FindImageByFile(const std::string &path);
 // The loaded image whose file name (the last part of its path) is `name`, or null.
 HMODULE FindImageByFileName(const std::string &name);
 
-}  // namespace zrq::kernel
+} // namespace zrq::kernel

@@ -27,4 +27,4 @@ HMODULE ProgramModule() {
   return ZrqGetModuleHandleFromAddress(inside);
 }
 
-}  // namespace zrq::kernel
+} // namespace zrq::kernel

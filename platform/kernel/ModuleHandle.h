@@ -7,4 +7,4 @@ namespace zrq::kernel {
 
 HMODULE ProgramModule();
 
-}  // namespace zrq::kernel
+} // namespace zrq::kernel

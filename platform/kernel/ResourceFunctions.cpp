@@ -17,7 +17,7 @@ const ZRQ_RESOURCE_ENTRY *OwnedEntry(HMODULE module, HRSRC handle) {
   return entry;
 }
 
-}  // namespace
+} // namespace
 
 STDAPI ZrqRegisterResources(HMODULE hModule, const ZRQ_RESOURCE_DIRECTORY *directory) {
   return ResourceRegistry::Instance().Register(hModule, directory);
@@ -35,7 +35,8 @@ STDAPI_(HRSRC) FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType) {
   try {
     if (hModule == nullptr) hModule = zrq::kernel::ProgramModule();
     DWORD error = ERROR_SUCCESS;
-    const ZRQ_RESOURCE_ENTRY *entry = ResourceRegistry::Instance().Find(hModule, lpName, lpType, &error);
+    const ZRQ_RESOURCE_ENTRY *entry =
+        ResourceRegistry::Instance().Find(hModule, lpName, lpType, &error);
     if (entry == nullptr) SetLastError(error);
     return reinterpret_cast<HRSRC>(const_cast<ZRQ_RESOURCE_ENTRY *>(entry));
   } catch (...) {

@@ -24,7 +24,8 @@ bool ParseNumericName(LPCWSTR text, WORD *id) {
 }
 
 bool Matches(WORD entryId, LPCWSTR entryName, LPCWSTR query) {
-  if (IS_INTRESOURCE(query)) return entryName == nullptr && entryId == static_cast<WORD>(reinterpret_cast<ULONG_PTR>(query));
+  if (IS_INTRESOURCE(query))
+    return entryName == nullptr && entryId == static_cast<WORD>(reinterpret_cast<ULONG_PTR>(query));
   WORD id = 0;
   if (ParseNumericName(query, &id)) return entryName == nullptr && entryId == id;
   if (entryName == nullptr) return false;
@@ -35,7 +36,7 @@ bool Matches(WORD entryId, LPCWSTR entryName, LPCWSTR query) {
   return query[i] == 0 && entryName[i] == 0;
 }
 
-}  // namespace
+} // namespace
 
 ResourceRegistry &ResourceRegistry::Instance() {
   alignas(ResourceRegistry) static unsigned char storage[sizeof(ResourceRegistry)];
@@ -43,7 +44,8 @@ ResourceRegistry &ResourceRegistry::Instance() {
   return *instance;
 }
 
-HRESULT ResourceRegistry::Register(HMODULE module, const ZRQ_RESOURCE_DIRECTORY *directory) noexcept {
+HRESULT ResourceRegistry::Register(HMODULE module,
+                                   const ZRQ_RESOURCE_DIRECTORY *directory) noexcept {
   if (module == nullptr || directory == nullptr) return E_INVALIDARG;
   if (directory->count != 0 && directory->entries == nullptr) return E_INVALIDARG;
   try {
@@ -57,13 +59,15 @@ HRESULT ResourceRegistry::Register(HMODULE module, const ZRQ_RESOURCE_DIRECTORY 
   }
 }
 
-HRESULT ResourceRegistry::Unregister(HMODULE module, const ZRQ_RESOURCE_DIRECTORY *directory) noexcept {
+HRESULT ResourceRegistry::Unregister(HMODULE module,
+                                     const ZRQ_RESOURCE_DIRECTORY *directory) noexcept {
   if (module == nullptr || directory == nullptr) return E_INVALIDARG;
   try {
     std::unique_lock lock(registrationsLock);
-    const auto found = std::find_if(registrations.begin(), registrations.end(), [&](const Registration &r) {
-      return r.module == module && r.directory == directory;
-    });
+    const auto found =
+        std::find_if(registrations.begin(), registrations.end(), [&](const Registration &r) {
+          return r.module == module && r.directory == directory;
+        });
     if (found == registrations.end()) return S_FALSE;
     registrations.erase(found);
     // The registry outlives every image but is never destroyed; when the last image has gone
@@ -75,7 +79,8 @@ HRESULT ResourceRegistry::Unregister(HMODULE module, const ZRQ_RESOURCE_DIRECTOR
   }
 }
 
-const ZRQ_RESOURCE_ENTRY *ResourceRegistry::Find(HMODULE module, LPCWSTR name, LPCWSTR type, DWORD *error) const {
+const ZRQ_RESOURCE_ENTRY *ResourceRegistry::Find(HMODULE module, LPCWSTR name, LPCWSTR type,
+                                                 DWORD *error) const {
   std::shared_lock lock(registrationsLock);
   bool anyResources = false;
   bool typeFound = false;
@@ -102,9 +107,10 @@ bool ResourceRegistry::Owns(HMODULE module, const ZRQ_RESOURCE_ENTRY *entry) con
     if (module != nullptr && r.module != module) continue;
     const auto first = reinterpret_cast<ULONG_PTR>(r.directory->entries);
     const auto end = first + r.directory->count * sizeof(ZRQ_RESOURCE_ENTRY);
-    if (address >= first && address < end && (address - first) % sizeof(ZRQ_RESOURCE_ENTRY) == 0) return true;
+    if (address >= first && address < end && (address - first) % sizeof(ZRQ_RESOURCE_ENTRY) == 0)
+      return true;
   }
   return false;
 }
 
-}  // namespace zrq::kernel
+} // namespace zrq::kernel

@@ -9,7 +9,7 @@
 namespace zrq::kernel {
 
 class ResourceRegistry {
- public:
+public:
   // Lives for the whole process: images unregister from their own static destructors,
   // which may run after ours at exit.
   static ResourceRegistry &Instance();
@@ -25,7 +25,7 @@ class ResourceRegistry {
   // handle made up by the caller is never followed.
   bool Owns(HMODULE module, const ZRQ_RESOURCE_ENTRY *entry) const;
 
- private:
+private:
   struct Registration {
     HMODULE module;
     const ZRQ_RESOURCE_DIRECTORY *directory;
@@ -37,4 +37,4 @@ class ResourceRegistry {
   std::vector<Registration> registrations;
 };
 
-}  // namespace zrq::kernel
+} // namespace zrq::kernel

@@ -8,7 +8,7 @@
 namespace {
 
 struct Message {
-  DWORD code;  // a Win32 error code, or an HRESULT of another facility
+  DWORD code; // a Win32 error code, or an HRESULT of another facility
   std::u16string_view text;
 };
 
@@ -18,7 +18,8 @@ constexpr Message kMessages[] = {
     {ERROR_PATH_NOT_FOUND, u"The system cannot find the path specified."},
     {ERROR_ACCESS_DENIED, u"Access is denied."},
     {ERROR_INVALID_HANDLE, u"The handle is invalid."},
-    {ERROR_NOT_ENOUGH_MEMORY, u"Not enough memory resources are available to process this command."},
+    {ERROR_NOT_ENOUGH_MEMORY,
+     u"Not enough memory resources are available to process this command."},
     {ERROR_INVALID_DATA, u"The data is invalid."},
     {ERROR_OUTOFMEMORY, u"Not enough memory resources are available to complete this operation."},
     {ERROR_INVALID_PARAMETER, u"The parameter is incorrect."},
@@ -39,19 +40,25 @@ constexpr Message kMessages[] = {
     {ERROR_CANTOPEN, u"The configuration registry key could not be opened."},
     {ERROR_CANTREAD, u"The configuration registry key could not be read."},
     {ERROR_CANTWRITE, u"The configuration registry key could not be written."},
-    {ERROR_KEY_DELETED, u"Illegal operation attempted on a registry key that has been marked for deletion."},
-    {ERROR_NO_UNICODE_TRANSLATION, u"No mapping for the Unicode character exists in the target multi-byte code page."},
+    {ERROR_KEY_DELETED,
+     u"Illegal operation attempted on a registry key that has been marked for deletion."},
+    {ERROR_NO_UNICODE_TRANSLATION,
+     u"No mapping for the Unicode character exists in the target multi-byte code page."},
     {ERROR_DLL_INIT_FAILED, u"A dynamic link library (DLL) initialization routine failed."},
-    {ERROR_RESOURCE_DATA_NOT_FOUND, u"The specified image file did not contain a resource section."},
-    {ERROR_RESOURCE_TYPE_NOT_FOUND, u"The specified resource type cannot be found in the image file."},
-    {ERROR_RESOURCE_NAME_NOT_FOUND, u"The specified resource name cannot be found in the image file."},
+    {ERROR_RESOURCE_DATA_NOT_FOUND,
+     u"The specified image file did not contain a resource section."},
+    {ERROR_RESOURCE_TYPE_NOT_FOUND,
+     u"The specified resource type cannot be found in the image file."},
+    {ERROR_RESOURCE_NAME_NOT_FOUND,
+     u"The specified resource name cannot be found in the image file."},
     {static_cast<DWORD>(E_UNEXPECTED), u"Catastrophic failure"},
     {static_cast<DWORD>(E_NOTIMPL), u"Not implemented"},
     {static_cast<DWORD>(E_NOINTERFACE), u"No such interface supported"},
     {static_cast<DWORD>(E_POINTER), u"Invalid pointer"},
     {static_cast<DWORD>(E_ABORT), u"Operation aborted"},
     {static_cast<DWORD>(E_FAIL), u"Unspecified error"},
-    {static_cast<DWORD>(CLASS_E_NOAGGREGATION), u"Class does not support aggregation (or class object is remote)"},
+    {static_cast<DWORD>(CLASS_E_NOAGGREGATION),
+     u"Class does not support aggregation (or class object is remote)"},
     {static_cast<DWORD>(CLASS_E_CLASSNOTAVAILABLE), u"ClassFactory cannot supply requested class"},
     {static_cast<DWORD>(REGDB_E_READREGDB), u"Could not read key from registry"},
     {static_cast<DWORD>(REGDB_E_WRITEREGDB), u"Could not write key to registry"},
@@ -82,13 +89,14 @@ const Message *Find(DWORD code) {
   return nullptr;
 }
 
-}  // namespace
+} // namespace
 
-STDAPI_(DWORD) FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
-                              LPWSTR lpBuffer, DWORD nSize, void *) {
+STDAPI_(DWORD)
+FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+               LPWSTR lpBuffer, DWORD nSize, void *) {
   constexpr DWORD kSupported = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-  if ((dwFlags & ~FORMAT_MESSAGE_MAX_WIDTH_MASK) != kSupported || lpSource != nullptr || dwLanguageId != 0 ||
-      lpBuffer == nullptr) {
+  if ((dwFlags & ~FORMAT_MESSAGE_MAX_WIDTH_MASK) != kSupported || lpSource != nullptr ||
+      dwLanguageId != 0 || lpBuffer == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -97,7 +105,7 @@ STDAPI_(DWORD) FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId
     SetLastError(ERROR_MR_MID_NOT_FOUND);
     return 0;
   }
-  const size_t length = message->text.size() + 2;  // with its line break, as Windows ends it
+  const size_t length = message->text.size() + 2; // with its line break, as Windows ends it
   if (length + 1 > nSize) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;

@@ -96,12 +96,13 @@ int Deliver(const std::basic_string<Unit> &converted, Unit *out, int capacity) {
   return size;
 }
 
-}  // namespace
+} // namespace
 
-STDAPI_(int) MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
-                                 LPWSTR lpWideCharStr, int cchWideChar) {
-  if (!KnownCodePage(CodePage) || lpMultiByteStr == nullptr || cbMultiByte == 0 || cbMultiByte < -1 ||
-      cchWideChar < 0 || (cchWideChar > 0 && lpWideCharStr == nullptr)) {
+STDAPI_(int)
+MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                    LPWSTR lpWideCharStr, int cchWideChar) {
+  if (!KnownCodePage(CodePage) || lpMultiByteStr == nullptr || cbMultiByte == 0 ||
+      cbMultiByte < -1 || cchWideChar < 0 || (cchWideChar > 0 && lpWideCharStr == nullptr)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -133,13 +134,14 @@ STDAPI_(int) MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByt
   }
 }
 
-STDAPI_(int) WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
-                                 LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
-                                 LPBOOL lpUsedDefaultChar) {
+STDAPI_(int)
+WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
+                    LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
+                    LPBOOL lpUsedDefaultChar) {
   // UTF-8 has no default character: every character has a form.
-  if (!KnownCodePage(CodePage) || lpWideCharStr == nullptr || cchWideChar == 0 || cchWideChar < -1 ||
-      cbMultiByte < 0 || (cbMultiByte > 0 && lpMultiByteStr == nullptr) || lpDefaultChar != nullptr ||
-      lpUsedDefaultChar != nullptr) {
+  if (!KnownCodePage(CodePage) || lpWideCharStr == nullptr || cchWideChar == 0 ||
+      cchWideChar < -1 || cbMultiByte < 0 || (cbMultiByte > 0 && lpMultiByteStr == nullptr) ||
+      lpDefaultChar != nullptr || lpUsedDefaultChar != nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }

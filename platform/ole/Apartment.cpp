@@ -14,7 +14,7 @@ thread_local ThreadState thread;
 std::atomic<ULONG> threadsInside{0};
 std::atomic<ULONG> multithreadedThreads{0};
 
-}  // namespace
+} // namespace
 
 HRESULT Apartment::Enter(DWORD coInit) {
   const bool multithreaded = (coInit & COINIT_APARTMENTTHREADED) == 0;
@@ -37,4 +37,4 @@ bool Apartment::Leave() {
 
 bool Apartment::MayCreateObjects() { return thread.entries > 0 || multithreadedThreads > 0; }
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

@@ -6,7 +6,7 @@
 namespace zrq::ole {
 
 class Apartment {
- public:
+public:
   // CoInitializeEx's results: S_OK, S_FALSE, RPC_E_CHANGED_MODE.
   static HRESULT Enter(DWORD coInit);
   // True when this was the last thread in COM.
@@ -16,4 +16,4 @@ class Apartment {
   static bool MayCreateObjects();
 };
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

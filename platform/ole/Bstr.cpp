@@ -39,7 +39,7 @@ BSTR AllocateBytes(const void *source, size_t byteLength) {
   return reinterpret_cast<BSTR>(text);
 }
 
-}  // namespace
+} // namespace
 
 STDAPI_(BSTR) SysAllocString(const OLECHAR *psz) {
   if (!psz) return nullptr;

@@ -16,7 +16,8 @@ namespace {
 constexpr int kMaxVersionHops = 8;
 
 HRESULT ReadFailure(LONG status) {
-  return status == ERROR_FILE_NOT_FOUND || status == ERROR_INVALID_DATA ? REGDB_E_CLASSNOTREG : REGDB_E_READREGDB;
+  return status == ERROR_FILE_NOT_FOUND || status == ERROR_INVALID_DATA ? REGDB_E_CLASSNOTREG
+                                                                        : REGDB_E_READREGDB;
 }
 
 std::u16string ClassKeyName(REFCLSID clsid, const char16_t *subkey) {
@@ -52,46 +53,54 @@ std::u16string ExpandEnvironment(const std::u16string &text) {
 }
 
 // A ProgID is one key's name: it never reaches below HKEY_CLASSES_ROOT.
-bool IsProgIdName(LPCOLESTR name) { return name[0] != 0 && std::u16string_view(name).find(u'\\') == std::u16string_view::npos; }
+bool IsProgIdName(LPCOLESTR name) {
+  return name[0] != 0 && std::u16string_view(name).find(u'\\') == std::u16string_view::npos;
+}
 
 HRESULT ClassOfProgId(const std::u16string &progId, int hops, CLSID *clsid) {
   if (!IsProgIdName(progId.c_str())) return CO_E_CLASSSTRING;
   CRegKey key;
-  if (const LONG status = key.Open(HKEY_CLASSES_ROOT, progId.c_str(), KEY_READ); status != ERROR_SUCCESS)
+  if (const LONG status = key.Open(HKEY_CLASSES_ROOT, progId.c_str(), KEY_READ);
+      status != ERROR_SUCCESS)
     return status == ERROR_FILE_NOT_FOUND ? CO_E_CLASSSTRING : REGDB_E_READREGDB;
   CRegKey current;
   std::u16string currentVersion;
   if (hops < kMaxVersionHops && current.Open(key, u"CurVer", KEY_READ) == ERROR_SUCCESS &&
-      current.QueryStringValue(nullptr, &currentVersion) == ERROR_SUCCESS && currentVersion != progId) {
+      current.QueryStringValue(nullptr, &currentVersion) == ERROR_SUCCESS &&
+      currentVersion != progId) {
     if (SUCCEEDED(ClassOfProgId(currentVersion, hops + 1, clsid))) return S_OK;
   }
   CRegKey classKey;
   std::u16string text;
   if (const LONG status = classKey.Open(key, u"CLSID", KEY_READ); status != ERROR_SUCCESS)
     return status == ERROR_FILE_NOT_FOUND ? CO_E_CLASSSTRING : REGDB_E_READREGDB;
-  if (classKey.QueryStringValue(nullptr, &text) != ERROR_SUCCESS || FAILED(CLSIDFromString(text.c_str(), clsid)))
+  if (classKey.QueryStringValue(nullptr, &text) != ERROR_SUCCESS ||
+      FAILED(CLSIDFromString(text.c_str(), clsid)))
     return CO_E_CLASSSTRING;
   return S_OK;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT InprocServerPath(REFCLSID clsid, std::u16string *path) {
   CRegKey server;
-  if (const LONG status = server.Open(HKEY_CLASSES_ROOT, ClassKeyName(clsid, u"InprocServer32").c_str(), KEY_READ);
+  if (const LONG status =
+          server.Open(HKEY_CLASSES_ROOT, ClassKeyName(clsid, u"InprocServer32").c_str(), KEY_READ);
       status != ERROR_SUCCESS)
     return ReadFailure(status);
   std::u16string text;
-  if (const LONG status = server.QueryStringValue(nullptr, &text); status != ERROR_SUCCESS) return ReadFailure(status);
+  if (const LONG status = server.QueryStringValue(nullptr, &text); status != ERROR_SUCCESS)
+    return ReadFailure(status);
   text = ExpandEnvironment(text);
   // A server that is a program is registered in quotes.
-  if (text.size() >= 2 && text.front() == u'"' && text.back() == u'"') text = text.substr(1, text.size() - 2);
+  if (text.size() >= 2 && text.front() == u'"' && text.back() == u'"')
+    text = text.substr(1, text.size() - 2);
   if (text.empty()) return REGDB_E_CLASSNOTREG;
   *path = std::move(text);
   return S_OK;
 }
 
-}  // namespace zrq::ole
+} // namespace zrq::ole
 
 WINOLEAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid) {
   if (lpszProgID == nullptr || lpclsid == nullptr) return E_INVALIDARG;
@@ -109,7 +118,8 @@ WINOLEAPI ProgIDFromCLSID(REFCLSID clsid, LPOLESTR *lplpszProgID) {
   return ZrqComBoundary([&]() -> HRESULT {
     CRegKey key;
     std::u16string progId;
-    if (const LONG status = key.Open(HKEY_CLASSES_ROOT, zrq::ole::ClassKeyName(clsid, u"ProgID").c_str(), KEY_READ);
+    if (const LONG status =
+            key.Open(HKEY_CLASSES_ROOT, zrq::ole::ClassKeyName(clsid, u"ProgID").c_str(), KEY_READ);
         status != ERROR_SUCCESS)
       return zrq::ole::ReadFailure(status);
     if (const LONG status = key.QueryStringValue(nullptr, &progId); status != ERROR_SUCCESS)

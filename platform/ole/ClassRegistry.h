@@ -12,4 +12,4 @@ namespace zrq::ole {
 // server is not registered, REGDB_E_READREGDB when the registry cannot be read.
 [[nodiscard]] HRESULT InprocServerPath(REFCLSID clsid, std::u16string *path);
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

@@ -14,13 +14,16 @@ WINOLEAPI CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit) {
   return Apartment::Enter(dwCoInit);
 }
 
-WINOLEAPI CoInitialize(LPVOID pvReserved) { return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED); }
+WINOLEAPI CoInitialize(LPVOID pvReserved) {
+  return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED);
+}
 
 WINOLEAPI_(void) CoUninitialize(void) {
   if (Apartment::Leave()) CoFreeUnusedLibraries();
 }
 
-WINOLEAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, COSERVERINFO *, REFIID riid, LPVOID *ppv) {
+WINOLEAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, COSERVERINFO *, REFIID riid,
+                           LPVOID *ppv) {
   if (ppv == nullptr) return E_INVALIDARG;
   *ppv = nullptr;
   if (!Apartment::MayCreateObjects()) return CO_E_NOTINITIALIZED;
@@ -33,7 +36,8 @@ WINOLEAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, COSERVERINFO *, 
   });
 }
 
-WINOLEAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID *ppv) {
+WINOLEAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid,
+                           LPVOID *ppv) {
   if (ppv == nullptr) return E_POINTER;
   *ppv = nullptr;
   CComPtr<IClassFactory> factory;

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int kGuidTextLength = CHARS_IN_GUID - 1;  // without the terminator
+constexpr int kGuidTextLength = CHARS_IN_GUID - 1; // without the terminator
 
 // Where each of the 16 bytes' two hex digits start, in the order Data1 (high byte first),
 // Data2, Data3, Data4.
@@ -90,7 +90,7 @@ HRESULT GuidFromString(LPCOLESTR text, GUID *guid, HRESULT malformed) {
   return ParseGuid(text, guid) ? S_OK : malformed;
 }
 
-}  // namespace
+} // namespace
 
 STDAPI_(int) StringFromGUID2(REFGUID rguid, LPOLESTR lpsz, int cchMax) {
   if (!lpsz || cchMax < CHARS_IN_GUID) return 0;
@@ -98,11 +98,19 @@ STDAPI_(int) StringFromGUID2(REFGUID rguid, LPOLESTR lpsz, int cchMax) {
   return CHARS_IN_GUID;
 }
 
-STDAPI StringFromCLSID(REFCLSID rclsid, LPOLESTR *lplpsz) { return StringFromGuidAllocated(rclsid, lplpsz); }
+STDAPI StringFromCLSID(REFCLSID rclsid, LPOLESTR *lplpsz) {
+  return StringFromGuidAllocated(rclsid, lplpsz);
+}
 
-STDAPI StringFromIID(REFIID rclsid, LPOLESTR *lplpsz) { return StringFromGuidAllocated(rclsid, lplpsz); }
+STDAPI StringFromIID(REFIID rclsid, LPOLESTR *lplpsz) {
+  return StringFromGuidAllocated(rclsid, lplpsz);
+}
 
 // Only the braced form is understood; a ProgID would need the registry.
-STDAPI CLSIDFromString(LPCOLESTR lpsz, LPCLSID pclsid) { return GuidFromString(lpsz, pclsid, CO_E_CLASSSTRING); }
+STDAPI CLSIDFromString(LPCOLESTR lpsz, LPCLSID pclsid) {
+  return GuidFromString(lpsz, pclsid, CO_E_CLASSSTRING);
+}
 
-STDAPI IIDFromString(LPCOLESTR lpsz, LPIID lpiid) { return GuidFromString(lpsz, lpiid, E_INVALIDARG); }
+STDAPI IIDFromString(LPCOLESTR lpsz, LPIID lpiid) {
+  return GuidFromString(lpsz, lpiid, E_INVALIDARG);
+}

@@ -14,7 +14,8 @@ InprocServers &InprocServers::Instance() {
   return *instance;
 }
 
-HMODULE InprocServers::Load(const std::u16string &path, LPFNGETCLASSOBJECT *getClassObject, HRESULT *hr) {
+HMODULE InprocServers::Load(const std::u16string &path, LPFNGETCLASSOBJECT *getClassObject,
+                            HRESULT *hr) {
   {
     std::lock_guard<std::mutex> guard(serversLock);
     if (const auto known = modulePaths.find(path); known != modulePaths.end()) {
@@ -31,8 +32,10 @@ HMODULE InprocServers::Load(const std::u16string &path, LPFNGETCLASSOBJECT *getC
     return nullptr;
   }
   Server loaded;
-  loaded.getClassObject = reinterpret_cast<LPFNGETCLASSOBJECT>(GetProcAddress(module, "DllGetClassObject"));
-  loaded.canUnloadNow = reinterpret_cast<LPFNCANUNLOADNOW>(GetProcAddress(module, "DllCanUnloadNow"));
+  loaded.getClassObject =
+      reinterpret_cast<LPFNGETCLASSOBJECT>(GetProcAddress(module, "DllGetClassObject"));
+  loaded.canUnloadNow =
+      reinterpret_cast<LPFNCANUNLOADNOW>(GetProcAddress(module, "DllCanUnloadNow"));
   if (loaded.getClassObject == nullptr) {
     FreeLibrary(module);
     *hr = CO_E_ERRORINDLL;
@@ -48,11 +51,12 @@ HMODULE InprocServers::Load(const std::u16string &path, LPFNGETCLASSOBJECT *getC
     ++entry->second.callsInProgress;
     *getClassObject = entry->second.getClassObject;
   }
-  if (loadedTwice) FreeLibrary(module);  // one load is enough
+  if (loadedTwice) FreeLibrary(module); // one load is enough
   return module;
 }
 
-HRESULT InprocServers::ClassObject(const std::u16string &path, REFCLSID clsid, REFIID riid, void **ppv) {
+HRESULT InprocServers::ClassObject(const std::u16string &path, REFCLSID clsid, REFIID riid,
+                                   void **ppv) {
   LPFNGETCLASSOBJECT getClassObject = nullptr;
   HRESULT hr = E_FAIL;
   // The counted call keeps the module loaded while it answers, outside the lock.
@@ -70,7 +74,8 @@ void InprocServers::FreeUnused() {
     std::lock_guard<std::mutex> guard(serversLock);
     for (auto it = servers.begin(); it != servers.end();) {
       const Server &server = it->second;
-      if (server.callsInProgress == 0 && server.canUnloadNow != nullptr && server.canUnloadNow() == S_OK) {
+      if (server.callsInProgress == 0 && server.canUnloadNow != nullptr &&
+          server.canUnloadNow() == S_OK) {
         unloaded.push_back(it->first);
         it = servers.erase(it);
       } else {
@@ -85,4 +90,4 @@ void InprocServers::FreeUnused() {
   for (HMODULE module : unloaded) FreeLibrary(module);
 }
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

@@ -11,19 +11,20 @@
 namespace zrq::ole {
 
 class InprocServers {
- public:
+public:
   static InprocServers &Instance();
 
   // Loads the server at `path` if it is not loaded yet and asks it for the class object.
-  [[nodiscard]] HRESULT ClassObject(const std::u16string &path, REFCLSID clsid, REFIID riid, void **ppv);
+  [[nodiscard]] HRESULT ClassObject(const std::u16string &path, REFCLSID clsid, REFIID riid,
+                                    void **ppv);
 
   // Unloads every server that is not in a call from here and whose DllCanUnloadNow says S_OK.
   void FreeUnused();
 
- private:
+private:
   struct Server {
     LPFNGETCLASSOBJECT getClassObject = nullptr;
-    LPFNCANUNLOADNOW canUnloadNow = nullptr;  // null: the server never goes
+    LPFNCANUNLOADNOW canUnloadNow = nullptr; // null: the server never goes
     unsigned callsInProgress = 0;
   };
 
@@ -34,7 +35,7 @@ class InprocServers {
 
   std::mutex serversLock;
   std::map<HMODULE, Server> servers;             // guarded by serversLock
-  std::map<std::u16string, HMODULE> modulePaths;  // guarded by serversLock
+  std::map<std::u16string, HMODULE> modulePaths; // guarded by serversLock
 };
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

@@ -16,8 +16,7 @@ namespace {
 constexpr int kSingleDigits = 7;
 constexpr int kDoubleDigits = 15;
 
-template <class T>
-std::string Decimal(T value) {
+template <class T> std::string Decimal(T value) {
   char buffer[32];
   const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, written.ptr);
@@ -32,7 +31,8 @@ void StripFractionZeros(std::string &text) {
 // Ten-thousandths as a decimal number with no more decimals than it needs.
 std::string FormatCurrency(int64_t units) {
   const bool negative = units < 0;
-  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(units) : static_cast<uint64_t>(units);
+  const uint64_t magnitude =
+      negative ? 0 - static_cast<uint64_t>(units) : static_cast<uint64_t>(units);
   std::string fraction = Decimal(magnitude % 10000);
   fraction.insert(0, 4 - fraction.size(), '0');
   std::string text = (negative ? "-" : "") + Decimal(magnitude / 10000) + "." + fraction;
@@ -47,7 +47,7 @@ BSTR AllocateAscii(const std::string &text) {
   return out;
 }
 
-}  // namespace
+} // namespace
 
 std::string FormatReal(double value, int precision) {
   // Non-finite values keep the spelling they have always had here.
@@ -55,7 +55,8 @@ std::string FormatReal(double value, int precision) {
   if (value == 0.0) return "0";
   // The digits correctly rounded, in exponent form: d.ddddde+XX.
   char buffer[64];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, precision - 1);
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                     std::chars_format::scientific, precision - 1);
   std::string scientific(buffer, written.ptr);
   const size_t e = scientific.find('e');
   const int exponent = std::atoi(scientific.c_str() + e + 1);
@@ -74,7 +75,8 @@ std::string FormatReal(double value, int precision) {
   }
   std::string text;
   if (exponent >= 0) {
-    text = digits.substr(0, static_cast<size_t>(exponent) + 1) + "." + digits.substr(static_cast<size_t>(exponent) + 1);
+    text = digits.substr(0, static_cast<size_t>(exponent) + 1) + "." +
+           digits.substr(static_cast<size_t>(exponent) + 1);
   } else {
     text = "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
   }
@@ -86,13 +88,21 @@ HRESULT FormatNumber(const VARIANT &v, BSTR *out) {
   std::string text;
   const Number n = ReadNumber(v);
   switch (n.kind) {
-    case Number::Kind::Signed: text = Decimal(n.s); break;
-    case Number::Kind::Unsigned: text = Decimal(n.u); break;
-    case Number::Kind::Currency: text = FormatCurrency(n.s); break;
-    case Number::Kind::Real: text = FormatReal(n.r, v.vt == VT_R4 ? kSingleDigits : kDoubleDigits); break;
+  case Number::Kind::Signed:
+    text = Decimal(n.s);
+    break;
+  case Number::Kind::Unsigned:
+    text = Decimal(n.u);
+    break;
+  case Number::Kind::Currency:
+    text = FormatCurrency(n.s);
+    break;
+  case Number::Kind::Real:
+    text = FormatReal(n.r, v.vt == VT_R4 ? kSingleDigits : kDoubleDigits);
+    break;
   }
   *out = AllocateAscii(text);
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

@@ -16,4 +16,4 @@ HRESULT FormatNumber(const VARIANT &v, BSTR *out);
 // value with the given significant digits, as printf's %G writes it but never "-0".
 std::string FormatReal(double value, int precision);
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

@@ -45,7 +45,7 @@ struct Signs {
 };
 
 class Parser {
- public:
+public:
   explicit Parser(const OLECHAR *text) : at(text) {}
 
   HRESULT Run(ParsedNumber *out) {
@@ -61,7 +61,7 @@ class Parser {
     return S_OK;
   }
 
- private:
+private:
   // Blanks, one plus, one minus and one opening parenthesis, in any order. A thousands
   // separator before the first digit makes the text no number.
   bool ReadLeading(ParsedNumber *out) {
@@ -189,7 +189,8 @@ bool DecimalMagnitude(const ParsedNumber &number, uint64_t *magnitude) {
   if (wholeDigits > 20) return false;
   unsigned __int128 value = 0;
   for (int64_t i = 0; i < wholeDigits; ++i) {
-    value = value * 10 + (i < static_cast<int64_t>(digits.size()) ? digits[static_cast<size_t>(i)] - '0' : 0);
+    value = value * 10 +
+            (i < static_cast<int64_t>(digits.size()) ? digits[static_cast<size_t>(i)] - '0' : 0);
   }
   // The fraction's first digit decides, the rest only break a tie; digits hold no trailing zeros.
   const int64_t firstFraction = std::max<int64_t>(wholeDigits, 0);
@@ -224,7 +225,7 @@ HRESULT StoreBits(const ParsedNumber &number, VARTYPE vt, VARIANT *out) {
   if (IsIntegerType(vt)) {
     const size_t size = IntegerSize(vt);
     if (size < 8 && (bits >> (8 * size)) != 0) return DISP_E_OVERFLOW;
-    out->ullVal = bits;  // the narrower arms are the low bytes on this little-endian target
+    out->ullVal = bits; // the narrower arms are the low bytes on this little-endian target
     out->vt = vt;
     return S_OK;
   }
@@ -241,8 +242,10 @@ HRESULT StoreDecimal(const ParsedNumber &number, VARTYPE vt, VARIANT *out) {
     uint64_t magnitude = 0;
     if (!DecimalMagnitude(number, &magnitude)) return DISP_E_OVERFLOW;
     // Zero is not negative.
-    if (!number.negative || magnitude == 0) return StoreNumber(Number::FromUnsigned(magnitude), vt, out);
-    if (magnitude > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) + 1) return DISP_E_OVERFLOW;
+    if (!number.negative || magnitude == 0)
+      return StoreNumber(Number::FromUnsigned(magnitude), vt, out);
+    if (magnitude > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) + 1)
+      return DISP_E_OVERFLOW;
     return StoreNumber(Number::FromSigned(static_cast<int64_t>(0 - magnitude)), vt, out);
   }
   double value = 0.0;
@@ -259,11 +262,12 @@ HRESULT StoreDecimal(const ParsedNumber &number, VARTYPE vt, VARIANT *out) {
   return StoreNumber(Number::FromReal(value), vt, out);
 }
 
-}  // namespace
+} // namespace
 
 bool IsNumberSpace(OLECHAR c) {
   return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
 }
 
 HRESULT ParseNumberText(const OLECHAR *text, ParsedNumber *out) {
@@ -277,4 +281,4 @@ HRESULT StoreParsedNumber(const ParsedNumber &number, VARTYPE vt, VARIANT *out) 
   return StoreDecimal(number, vt, out);
 }
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

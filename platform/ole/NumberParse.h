@@ -36,4 +36,4 @@ HRESULT StoreParsedNumber(const ParsedNumber &number, VARTYPE vt, VARIANT *out);
 // The white space OLE Automation allows around a number.
 bool IsNumberSpace(OLECHAR c);
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

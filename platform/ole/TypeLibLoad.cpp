@@ -20,7 +20,8 @@ constexpr size_t kMaxLibrarySize = 64 * 1024 * 1024;
 void SplitResourceIndex(std::u16string *path, WORD *index) {
   *index = 1;
   const size_t slash = path->rfind(u'\\');
-  if (slash == std::u16string::npos || slash + 1 == path->size() || path->size() - slash > 6) return;
+  if (slash == std::u16string::npos || slash + 1 == path->size() || path->size() - slash > 6)
+    return;
   DWORD value = 0;
   for (size_t i = slash + 1; i < path->size(); ++i) {
     if ((*path)[i] < u'0' || (*path)[i] > u'9') return;
@@ -58,35 +59,44 @@ HRESULT ReadLibraryBytes(std::u16string path, std::vector<BYTE> *bytes) {
   char magic[4] = {};
   in.read(magic, 4);
   // A module (an ELF image) carries its library as a resource; anything else is a library file.
-  if (in.gcount() == 4 && std::string_view(magic, 4) == "\x7F" "ELF") return ReadModuleResource(path, index, bytes);
+  if (in.gcount() == 4 && std::string_view(magic, 4) == "\x7F"
+                                                        "ELF")
+    return ReadModuleResource(path, index, bytes);
   in.seekg(0);
   bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (bytes->size() > kMaxLibrarySize) return TYPE_E_INVDATAREAD;
   return S_OK;
 }
 
-}  // namespace
+} // namespace
 
 WINOLEAUTAPI LoadTypeLibEx(LPCOLESTR szFile, REGKIND regkind, ITypeLib **pptlib) {
   if (pptlib == nullptr) return E_INVALIDARG;
   *pptlib = nullptr;
   if (szFile == nullptr || regkind < REGKIND_DEFAULT || regkind > REGKIND_NONE) return E_INVALIDARG;
-  return ZrqComBoundary([&]() -> HRESULT {
-    std::vector<BYTE> bytes;
-    if (const HRESULT hr = ReadLibraryBytes(szFile, &bytes); FAILED(hr)) return hr;
-    TypeLibDescription description;
-    if (const HRESULT hr = zrq::ole::ReadTypeLibrary(bytes, &description); FAILED(hr)) return hr;
-    ITypeLib *library = nullptr;
-    if (const HRESULT hr = zrq::ole::TypeLibrary::Create(std::move(description), &library); FAILED(hr)) return hr;
-    if (regkind == REGKIND_REGISTER) {
-      if (const HRESULT hr = RegisterTypeLib(library, szFile, nullptr); FAILED(hr)) {
-        library->Release();
-        return hr;
-      }
-    }
-    *pptlib = library;
-    return S_OK;
-  }, TYPE_E_CANTLOADLIBRARY);
+  return ZrqComBoundary(
+      [&]() -> HRESULT {
+        std::vector<BYTE> bytes;
+        if (const HRESULT hr = ReadLibraryBytes(szFile, &bytes); FAILED(hr)) return hr;
+        TypeLibDescription description;
+        if (const HRESULT hr = zrq::ole::ReadTypeLibrary(bytes, &description); FAILED(hr))
+          return hr;
+        ITypeLib *library = nullptr;
+        if (const HRESULT hr = zrq::ole::TypeLibrary::Create(std::move(description), &library);
+            FAILED(hr))
+          return hr;
+        if (regkind == REGKIND_REGISTER) {
+          if (const HRESULT hr = RegisterTypeLib(library, szFile, nullptr); FAILED(hr)) {
+            library->Release();
+            return hr;
+          }
+        }
+        *pptlib = library;
+        return S_OK;
+      },
+      TYPE_E_CANTLOADLIBRARY);
 }
 
-WINOLEAUTAPI LoadTypeLib(LPCOLESTR szFile, ITypeLib **pptlib) { return LoadTypeLibEx(szFile, REGKIND_DEFAULT, pptlib); }
+WINOLEAUTAPI LoadTypeLib(LPCOLESTR szFile, ITypeLib **pptlib) {
+  return LoadTypeLibEx(szFile, REGKIND_DEFAULT, pptlib);
+}

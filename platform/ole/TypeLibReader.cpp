@@ -22,7 +22,7 @@
 namespace zrq::ole {
 namespace {
 
-constexpr uint32_t kMagic = 0x5446534D;  // "MSFT"
+constexpr uint32_t kMagic = 0x5446534D; // "MSFT"
 constexpr uint32_t kVersion = 0x00010002;
 constexpr size_t kHeaderSize = 0x54;
 constexpr size_t kSegmentCount = 15;
@@ -34,12 +34,13 @@ enum Segment { kTypeInfos = 0, kGuids = 5, kNames = 7, kStrings = 8 };
 struct Damaged {};
 
 class Bytes {
- public:
+public:
   explicit Bytes(std::span<const BYTE> bytes) : bytes(bytes) {}
 
   uint32_t U32(size_t at) const {
     Need(at, 4);
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+           static_cast<uint32_t>(bytes[at + 3]) << 24;
   }
   int32_t I32(size_t at) const { return static_cast<int32_t>(U32(at)); }
   uint16_t U16(size_t at) const {
@@ -66,12 +67,12 @@ class Bytes {
     if (at > bytes.size() || count > bytes.size() - at) throw Damaged{};
   }
 
- private:
+private:
   std::span<const BYTE> bytes;
 };
 
 class Reader {
- public:
+public:
   explicit Reader(std::span<const BYTE> bytes) : file(bytes) {}
 
   TypeLibDescription Read() {
@@ -92,7 +93,8 @@ class Reader {
     const std::optional<GUID> libid = GuidAt(file.I32(0x08));
     if (!libid) throw Damaged{};
     d.attributes.guid = *libid;
-    d.attributes.lcid = file.U32(0x10);  // the locale the library was set to; 0x0C is the compiler's own
+    d.attributes.lcid =
+        file.U32(0x10); // the locale the library was set to; 0x0C is the compiler's own
     d.attributes.syskind = static_cast<SYSKIND>(flags & 0xF);
     d.attributes.wMajorVerNum = static_cast<WORD>(file.U32(0x18) & 0xFFFF);
     d.attributes.wMinorVerNum = static_cast<WORD>(file.U32(0x18) >> 16);
@@ -103,7 +105,8 @@ class Reader {
     d.helpFile = StringAt(file.I32(0x3C));
 
     for (int32_t i = 0; i < typeCount; ++i) {
-      const size_t info = Inside(kTypeInfos, file.I32(typeOffsets + 4 * static_cast<size_t>(i)), kTypeInfoSize);
+      const size_t info =
+          Inside(kTypeInfos, file.I32(typeOffsets + 4 * static_cast<size_t>(i)), kTypeInfoSize);
       TypeDescription type;
       const uint32_t kind = file.U32(info) & 0xF;
       if (kind >= TKIND_MAX) throw Damaged{};
@@ -117,7 +120,7 @@ class Reader {
     return d;
   }
 
- private:
+private:
   struct SegmentEntry {
     int32_t offset = -1;
     int32_t length = 0;
@@ -126,7 +129,8 @@ class Reader {
   // The file position of `count` bytes at `offset` within a segment.
   size_t Inside(Segment segment, int64_t offset, size_t count) const {
     const SegmentEntry &s = segments[segment];
-    if (offset < 0 || s.offset < 0 || s.length < 0 || static_cast<size_t>(offset) > static_cast<size_t>(s.length) ||
+    if (offset < 0 || s.offset < 0 || s.length < 0 ||
+        static_cast<size_t>(offset) > static_cast<size_t>(s.length) ||
         count > static_cast<size_t>(s.length) - static_cast<size_t>(offset))
       throw Damaged{};
     return static_cast<size_t>(s.offset) + static_cast<size_t>(offset);
@@ -154,7 +158,7 @@ class Reader {
   SegmentEntry segments[kSegmentCount];
 };
 
-}  // namespace
+} // namespace
 
 HRESULT ReadTypeLibrary(std::span<const BYTE> bytes, TypeLibDescription *description) {
   const Bytes file(bytes);
@@ -170,4 +174,4 @@ HRESULT ReadTypeLibrary(std::span<const BYTE> bytes, TypeLibDescription *descrip
   }
 }
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

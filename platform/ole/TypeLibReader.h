@@ -32,4 +32,4 @@ struct TypeLibDescription {
 // TYPE_E_INVDATAREAD for a library whose parts do not lie where it says.
 [[nodiscard]] HRESULT ReadTypeLibrary(std::span<const BYTE> bytes, TypeLibDescription *description);
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

@@ -16,7 +16,7 @@ bool Give(const std::u16string &text, BSTR *out) {
   return *out != nullptr;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT TypeLibrary::Create(TypeLibDescription description, ITypeLib **library) noexcept {
   if (library == nullptr) return E_POINTER;
@@ -33,7 +33,9 @@ STDMETHODIMP TypeLibrary::QueryInterface(REFIID riid, void **ppvObject) {
   return S_OK;
 }
 
-STDMETHODIMP_(ULONG) TypeLibrary::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&referenceCount)); }
+STDMETHODIMP_(ULONG) TypeLibrary::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&referenceCount));
+}
 
 STDMETHODIMP_(ULONG) TypeLibrary::Release() {
   const LONG count = InterlockedDecrement(&referenceCount);
@@ -41,7 +43,9 @@ STDMETHODIMP_(ULONG) TypeLibrary::Release() {
   return static_cast<ULONG>(count);
 }
 
-STDMETHODIMP_(UINT) TypeLibrary::GetTypeInfoCount() { return static_cast<UINT>(description.types.size()); }
+STDMETHODIMP_(UINT) TypeLibrary::GetTypeInfoCount() {
+  return static_cast<UINT>(description.types.size());
+}
 
 STDMETHODIMP TypeLibrary::GetTypeInfo(UINT, ITypeInfo **ppTInfo) {
   if (ppTInfo == nullptr) return E_INVALIDARG;
@@ -77,21 +81,23 @@ STDMETHODIMP TypeLibrary::GetTypeComp(ITypeComp **ppTComp) {
 }
 
 // Index -1 documents the library itself.
-STDMETHODIMP TypeLibrary::GetDocumentation(INT index, BSTR *pBstrName, BSTR *pBstrDocString, DWORD *pdwHelpContext,
-                                           BSTR *pBstrHelpFile) {
+STDMETHODIMP TypeLibrary::GetDocumentation(INT index, BSTR *pBstrName, BSTR *pBstrDocString,
+                                           DWORD *pdwHelpContext, BSTR *pBstrHelpFile) {
   if (index < -1 || (index >= 0 && static_cast<size_t>(index) >= description.types.size()))
     return TYPE_E_ELEMENTNOTFOUND;
   const bool library = index == -1;
   const std::u16string &name = library ? description.name : description.types[index].name;
   const std::u16string &doc = library ? description.docString : description.types[index].docString;
   BSTR *outputs[] = {pBstrName, pBstrDocString, pBstrHelpFile};
-  if (!Give(name, pBstrName) || !Give(doc, pBstrDocString) || !Give(description.helpFile, pBstrHelpFile)) {
+  if (!Give(name, pBstrName) || !Give(doc, pBstrDocString) ||
+      !Give(description.helpFile, pBstrHelpFile)) {
     for (BSTR *out : outputs) {
       if (out != nullptr) SysFreeString(*out), *out = nullptr;
     }
     return E_OUTOFMEMORY;
   }
-  if (pdwHelpContext != nullptr) *pdwHelpContext = library ? description.helpContext : description.types[index].helpContext;
+  if (pdwHelpContext != nullptr)
+    *pdwHelpContext = library ? description.helpContext : description.types[index].helpContext;
   return S_OK;
 }
 
@@ -101,7 +107,8 @@ STDMETHODIMP TypeLibrary::IsName(LPOLESTR szNameBuf, ULONG, BOOL *pfName) {
   return E_NOTIMPL;
 }
 
-STDMETHODIMP TypeLibrary::FindName(LPOLESTR szNameBuf, ULONG, ITypeInfo **ppTInfo, MEMBERID *, USHORT *pcFound) {
+STDMETHODIMP TypeLibrary::FindName(LPOLESTR szNameBuf, ULONG, ITypeInfo **ppTInfo, MEMBERID *,
+                                   USHORT *pcFound) {
   if (szNameBuf == nullptr || ppTInfo == nullptr || pcFound == nullptr) return E_INVALIDARG;
   *pcFound = 0;
   return E_NOTIMPL;
@@ -109,4 +116,4 @@ STDMETHODIMP TypeLibrary::FindName(LPOLESTR szNameBuf, ULONG, ITypeInfo **ppTInf
 
 STDMETHODIMP_(void) TypeLibrary::ReleaseTLibAttr(TLIBATTR *pTLibAttr) { CoTaskMemFree(pTLibAttr); }
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

@@ -7,7 +7,7 @@
 namespace zrq::ole {
 
 class TypeLibrary final : public ITypeLib {
- public:
+public:
   [[nodiscard]] static HRESULT Create(TypeLibDescription description, ITypeLib **library) noexcept;
 
   STDMETHODIMP QueryInterface(REFIID riid, void **ppvObject) override;
@@ -20,14 +20,14 @@ class TypeLibrary final : public ITypeLib {
   STDMETHODIMP GetTypeInfoOfGuid(REFGUID guid, ITypeInfo **ppTinfo) override;
   STDMETHODIMP GetLibAttr(TLIBATTR **ppTLibAttr) override;
   STDMETHODIMP GetTypeComp(ITypeComp **ppTComp) override;
-  STDMETHODIMP GetDocumentation(INT index, BSTR *pBstrName, BSTR *pBstrDocString, DWORD *pdwHelpContext,
-                                BSTR *pBstrHelpFile) override;
+  STDMETHODIMP GetDocumentation(INT index, BSTR *pBstrName, BSTR *pBstrDocString,
+                                DWORD *pdwHelpContext, BSTR *pBstrHelpFile) override;
   STDMETHODIMP IsName(LPOLESTR szNameBuf, ULONG lHashVal, BOOL *pfName) override;
   STDMETHODIMP FindName(LPOLESTR szNameBuf, ULONG lHashVal, ITypeInfo **ppTInfo, MEMBERID *rgMemId,
                         USHORT *pcFound) override;
   STDMETHODIMP_(void) ReleaseTLibAttr(TLIBATTR *pTLibAttr) override;
 
- private:
+private:
   explicit TypeLibrary(TypeLibDescription description) : description(std::move(description)) {}
   ~TypeLibrary() = default;
 
@@ -35,4 +35,4 @@ class TypeLibrary final : public ITypeLib {
   const TypeLibDescription description;
 };
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

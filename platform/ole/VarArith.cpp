@@ -25,19 +25,32 @@ enum class Rank { Empty, UI1, I2, I4, I8, Text, R4, R8, CY, Date, Null, Refused 
 
 Rank RankOf(Operation op, VARTYPE vt) {
   switch (vt) {
-    case VT_EMPTY: return op == Operation::Multiply ? Rank::UI1 : Rank::Empty;
-    case VT_NULL: return Rank::Null;
-    case VT_UI1: return Rank::UI1;
-    case VT_I2: case VT_BOOL: return Rank::I2;
-    case VT_I4: return Rank::I4;
-    case VT_I8: return Rank::I8;
-    case VT_CY: return Rank::CY;
-    case VT_R4: return Rank::R4;
-    case VT_R8: return Rank::R8;
-    // A product treats text and dates as R8.
-    case VT_BSTR: return op == Operation::Multiply ? Rank::R8 : Rank::Text;
-    case VT_DATE: return op == Operation::Multiply ? Rank::R8 : Rank::Date;
-    default: return Rank::Refused;
+  case VT_EMPTY:
+    return op == Operation::Multiply ? Rank::UI1 : Rank::Empty;
+  case VT_NULL:
+    return Rank::Null;
+  case VT_UI1:
+    return Rank::UI1;
+  case VT_I2:
+  case VT_BOOL:
+    return Rank::I2;
+  case VT_I4:
+    return Rank::I4;
+  case VT_I8:
+    return Rank::I8;
+  case VT_CY:
+    return Rank::CY;
+  case VT_R4:
+    return Rank::R4;
+  case VT_R8:
+    return Rank::R8;
+  // A product treats text and dates as R8.
+  case VT_BSTR:
+    return op == Operation::Multiply ? Rank::R8 : Rank::Text;
+  case VT_DATE:
+    return op == Operation::Multiply ? Rank::R8 : Rank::Date;
+  default:
+    return Rank::Refused;
   }
 }
 
@@ -49,18 +62,30 @@ int Order(Operation op, Rank rank) {
 
 VARTYPE TypeOf(Rank rank) {
   switch (rank) {
-    case Rank::Empty: return VT_EMPTY;
-    case Rank::UI1: return VT_UI1;
-    case Rank::I2: return VT_I2;
-    case Rank::I4: return VT_I4;
-    case Rank::I8: return VT_I8;
-    case Rank::Text: return VT_BSTR;
-    case Rank::CY: return VT_CY;
-    case Rank::R4: return VT_R4;
-    case Rank::R8: return VT_R8;
-    case Rank::Date: return VT_DATE;
-    case Rank::Null: return VT_NULL;
-    case Rank::Refused: return VT_ERROR;
+  case Rank::Empty:
+    return VT_EMPTY;
+  case Rank::UI1:
+    return VT_UI1;
+  case Rank::I2:
+    return VT_I2;
+  case Rank::I4:
+    return VT_I4;
+  case Rank::I8:
+    return VT_I8;
+  case Rank::Text:
+    return VT_BSTR;
+  case Rank::CY:
+    return VT_CY;
+  case Rank::R4:
+    return VT_R4;
+  case Rank::R8:
+    return VT_R8;
+  case Rank::Date:
+    return VT_DATE;
+  case Rank::Null:
+    return VT_NULL;
+  case Rank::Refused:
+    return VT_ERROR;
   }
   return VT_ERROR;
 }
@@ -117,7 +142,8 @@ HRESULT IntegerResult(Operation op, VARTYPE type, int64_t a, int64_t b, VARIANT 
 
 // Currency results, exact: a product is rounded half to even to the ten-thousandth.
 HRESULT CurrencyResult(Operation op, int64_t a, int64_t b, VARIANT *out) {
-  __int128 value = op == Operation::Add ? static_cast<__int128>(a) + b : static_cast<__int128>(a) * b;
+  __int128 value =
+      op == Operation::Add ? static_cast<__int128>(a) + b : static_cast<__int128>(a) * b;
   if (op == Operation::Multiply) {
     constexpr __int128 kScale = 10000;
     __int128 whole = value / kScale;
@@ -162,9 +188,12 @@ HRESULT Compute(Operation op, const VARIANT &left, const VARIANT &right, VARIANT
   if (SUCCEEDED(hr)) hr = Convert(right, working, &b);
   if (FAILED(hr)) return hr;
   switch (working) {
-    case VT_I8: return IntegerResult(op, type, a.llVal, b.llVal, out);
-    case VT_CY: return CurrencyResult(op, a.cyVal.int64, b.cyVal.int64, out);
-    default: return RealResult(op, type, a.dblVal, b.dblVal, out);
+  case VT_I8:
+    return IntegerResult(op, type, a.llVal, b.llVal, out);
+  case VT_CY:
+    return CurrencyResult(op, a.cyVal.int64, b.cyVal.int64, out);
+  default:
+    return RealResult(op, type, a.dblVal, b.dblVal, out);
   }
 }
 
@@ -181,7 +210,7 @@ HRESULT Arithmetic(Operation op, LPVARIANT left, LPVARIANT right, LPVARIANT resu
   return S_OK;
 }
 
-}  // namespace
+} // namespace
 
 STDAPI VarMul(LPVARIANT pvarLeft, LPVARIANT pvarRight, LPVARIANT pvarResult) {
   return Arithmetic(Operation::Multiply, pvarLeft, pvarRight, pvarResult);

@@ -9,4 +9,4 @@ namespace zrq::ole {
 // records are refused: nothing here can create or destroy what they point at.
 HRESULT ValidateVarType(VARTYPE vt);
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

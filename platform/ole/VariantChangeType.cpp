@@ -24,18 +24,44 @@ HRESULT Dereference(const VARIANT &src, VARIANT *plain) {
   const VARTYPE base = src.vt & VT_TYPEMASK;
   if (!src.byref) return DISP_E_TYPEMISMATCH;
   if (base == VT_VARIANT) {
-    if ((src.pvarVal->vt & VT_BYREF) || FAILED(ValidateVarType(src.pvarVal->vt))) return DISP_E_BADVARTYPE;
+    if ((src.pvarVal->vt & VT_BYREF) || FAILED(ValidateVarType(src.pvarVal->vt)))
+      return DISP_E_BADVARTYPE;
     std::memcpy(static_cast<void *>(plain), src.pvarVal, sizeof(VARIANT));
     return S_OK;
   }
   size_t size = 0;
   switch (base) {
-    case VT_I1: case VT_UI1: size = 1; break;
-    case VT_I2: case VT_UI2: case VT_BOOL: size = 2; break;
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_R4: case VT_ERROR: size = 4; break;
-    case VT_I8: case VT_UI8: case VT_R8: case VT_CY: case VT_DATE: size = 8; break;
-    case VT_BSTR: case VT_UNKNOWN: case VT_DISPATCH: size = sizeof(void *); break;
-    default: return DISP_E_TYPEMISMATCH;
+  case VT_I1:
+  case VT_UI1:
+    size = 1;
+    break;
+  case VT_I2:
+  case VT_UI2:
+  case VT_BOOL:
+    size = 2;
+    break;
+  case VT_I4:
+  case VT_UI4:
+  case VT_INT:
+  case VT_UINT:
+  case VT_R4:
+  case VT_ERROR:
+    size = 4;
+    break;
+  case VT_I8:
+  case VT_UI8:
+  case VT_R8:
+  case VT_CY:
+  case VT_DATE:
+    size = 8;
+    break;
+  case VT_BSTR:
+  case VT_UNKNOWN:
+  case VT_DISPATCH:
+    size = sizeof(void *);
+    break;
+  default:
+    return DISP_E_TYPEMISMATCH;
   }
   std::memcpy(&plain->llVal, src.byref, size);
   plain->vt = base;
@@ -49,7 +75,7 @@ HRESULT ToText(const VARIANT &src, USHORT flags, VARIANT *out) {
   } else if (src.vt == VT_BOOL && (flags & VARIANT_ALPHABOOL)) {
     text = SysAllocString(src.boolVal ? u"True" : u"False");
   } else if (src.vt == VT_DATE) {
-    return DISP_E_TYPEMISMATCH;  // dates have no text form here
+    return DISP_E_TYPEMISMATCH; // dates have no text form here
   } else if (IsNumericType(src.vt)) {
     const HRESULT hr = FormatNumber(src, &text);
     if (FAILED(hr)) return hr;
@@ -92,7 +118,7 @@ HRESULT TextToBool(const OLECHAR *text, VARIANT *out) {
 }
 
 HRESULT TextToNumber(BSTR text, VARTYPE vt, VARIANT *out) {
-  if (vt == VT_DATE) return DISP_E_TYPEMISMATCH;  // dates have no text form here
+  if (vt == VT_DATE) return DISP_E_TYPEMISMATCH; // dates have no text form here
   if (vt == VT_BOOL) return TextToBool(text, out);
   ParsedNumber number;
   const HRESULT hr = ParseNumberText(text, &number);
@@ -118,7 +144,7 @@ bool IsNameableTarget(VARTYPE vt) {
   return (base < VT_VOID && base != 15) || base == VT_RECORD;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT ConvertVariant(const VARIANT &source, VARTYPE vt, USHORT flags, VARIANT *out) {
   VARIANT src;
@@ -164,9 +190,10 @@ HRESULT ConvertVariant(const VARIANT &source, VARTYPE vt, USHORT flags, VARIANT 
   return StoreNumber(ReadNumber(src), vt, out);
 }
 
-}  // namespace zrq::ole
+} // namespace zrq::ole
 
-STDAPI VariantChangeType(VARIANTARG *pvargDest, const VARIANTARG *pvarSrc, USHORT wFlags, VARTYPE vt) {
+STDAPI VariantChangeType(VARIANTARG *pvargDest, const VARIANTARG *pvarSrc, USHORT wFlags,
+                         VARTYPE vt) {
   if (!pvargDest || !pvarSrc) return E_INVALIDARG;
   HRESULT hr = zrq::ole::ValidateVarType(pvarSrc->vt);
   if (FAILED(hr)) return hr;

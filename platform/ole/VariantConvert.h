@@ -10,4 +10,4 @@ namespace zrq::ole {
 // a valid VARIANT; by-reference values are read through their pointer.
 HRESULT ConvertVariant(const VARIANT &src, VARTYPE vt, USHORT flags, VARIANT *out);
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

@@ -20,7 +20,7 @@ HRESULT ValidateVarType(VARTYPE vt) {
   return DISP_E_BADVARTYPE;
 }
 
-}  // namespace zrq::ole
+} // namespace zrq::ole
 
 STDAPI_(void) VariantInit(VARIANTARG *pvarg) {
   if (!pvarg) return;
@@ -35,16 +35,16 @@ STDAPI VariantClear(VARIANTARG *pvarg) {
   if (FAILED(hr)) return hr;
   if (!(pvarg->vt & VT_BYREF)) {
     switch (pvarg->vt) {
-      case VT_BSTR:
-        SysFreeString(pvarg->bstrVal);
-        break;
-      case VT_UNKNOWN:
-      case VT_DISPATCH:
-        // IDispatch derives from IUnknown and shares the arm, so Release is the same slot.
-        if (pvarg->punkVal) pvarg->punkVal->Release();
-        break;
-      default:
-        break;
+    case VT_BSTR:
+      SysFreeString(pvarg->bstrVal);
+      break;
+    case VT_UNKNOWN:
+    case VT_DISPATCH:
+      // IDispatch derives from IUnknown and shares the arm, so Release is the same slot.
+      if (pvarg->punkVal) pvarg->punkVal->Release();
+      break;
+    default:
+      break;
     }
   }
   pvarg->vt = VT_EMPTY;

@@ -13,7 +13,7 @@ struct Number {
   // Currency is kept as its count of ten-thousandths, so that it converts exactly.
   enum class Kind { Signed, Unsigned, Real, Currency };
   Kind kind = Kind::Signed;
-  int64_t s = 0;  // Signed, and Currency's ten-thousandths
+  int64_t s = 0; // Signed, and Currency's ten-thousandths
   uint64_t u = 0;
   double r = 0.0;
 
@@ -46,4 +46,4 @@ HRESULT CurrencyFromDouble(double d, int64_t *units);
 
 double RoundHalfToEven(double x);
 
-}  // namespace zrq::ole
+} // namespace zrq::ole

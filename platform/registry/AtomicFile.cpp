@@ -10,7 +10,9 @@
 namespace zrq::registry {
 namespace {
 
-std::string Reason(const std::string &path, int error) { return path + ": " + std::strerror(error); }
+std::string Reason(const std::string &path, int error) {
+  return path + ": " + std::strerror(error);
+}
 
 std::string Directory(const std::string &path) {
   const size_t slash = path.rfind('/');
@@ -28,20 +30,20 @@ bool WriteAll(int fd, std::string_view content) {
   return true;
 }
 
-}  // namespace
+} // namespace
 
 LSTATUS FileError(int error, LSTATUS otherwise) {
   switch (error) {
-    case EACCES:
-    case EPERM:
-      return ERROR_ACCESS_DENIED;
-    case ENOENT:
-    case ENOTDIR:
-      return ERROR_PATH_NOT_FOUND;
-    case ENOMEM:
-      return ERROR_NOT_ENOUGH_MEMORY;
-    default:
-      return otherwise;
+  case EACCES:
+  case EPERM:
+    return ERROR_ACCESS_DENIED;
+  case ENOENT:
+  case ENOTDIR:
+    return ERROR_PATH_NOT_FOUND;
+  case ENOMEM:
+    return ERROR_NOT_ENOUGH_MEMORY;
+  default:
+    return otherwise;
   }
 }
 
@@ -82,7 +84,8 @@ LSTATUS ReplaceFile(const std::string &path, std::string_view content, std::stri
   return ERROR_SUCCESS;
 }
 
-LSTATUS ReadWholeFile(const std::string &path, size_t limit, std::string *content, std::string *problem) {
+LSTATUS ReadWholeFile(const std::string &path, size_t limit, std::string *content,
+                      std::string *problem) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     const int error = errno;
@@ -113,4 +116,4 @@ LSTATUS ReadWholeFile(const std::string &path, size_t limit, std::string *conten
   return status;
 }
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -21,9 +21,10 @@ LSTATUS ReplaceFile(const std::string &path, std::string_view content, std::stri
 // Reads a whole file of at most `limit` bytes. ERROR_FILE_NOT_FOUND when there is none;
 // otherwise failures as ReplaceFile's, ERROR_CANTREAD for a read that fails or a file that is
 // too large.
-LSTATUS ReadWholeFile(const std::string &path, size_t limit, std::string *content, std::string *problem);
+LSTATUS ReadWholeFile(const std::string &path, size_t limit, std::string *content,
+                      std::string *problem);
 
 // Error codes of file operations, from errno.
 LSTATUS FileError(int error, LSTATUS otherwise);
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -5,9 +5,11 @@
 namespace zrq::registry {
 namespace {
 
-bool IsUnkeptRoot(HKEY handle) { return handle == HKEY_PERFORMANCE_DATA || handle == HKEY_DYN_DATA; }
+bool IsUnkeptRoot(HKEY handle) {
+  return handle == HKEY_PERFORMANCE_DATA || handle == HKEY_DYN_DATA;
+}
 
-}  // namespace
+} // namespace
 
 KeyHandles &KeyHandles::Instance() {
   // Never destroyed: keys may be closed from static destructors that run after ours.
@@ -49,4 +51,4 @@ LSTATUS KeyHandles::Close(HKEY handle) {
   return handles.erase(handle) == 1 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

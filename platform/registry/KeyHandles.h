@@ -10,7 +10,7 @@
 namespace zrq::registry {
 
 class KeyHandles {
- public:
+public:
   static KeyHandles &Instance();
 
   HKEY Open(KeyPath path);
@@ -19,12 +19,12 @@ class KeyHandles {
   LSTATUS Resolve(HKEY handle, KeyPath *path) const;
   LSTATUS Close(HKEY handle);
 
- private:
+private:
   KeyHandles() = default;
 
   mutable std::mutex handlesLock;
-  std::map<HKEY, KeyPath> handles;  // guarded by handlesLock
-  ULONG_PTR lastHandle = 0;         // guarded by handlesLock
+  std::map<HKEY, KeyPath> handles; // guarded by handlesLock
+  ULONG_PTR lastHandle = 0;        // guarded by handlesLock
 };
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

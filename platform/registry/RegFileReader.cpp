@@ -40,10 +40,12 @@ std::u16string_view TrimLeft(std::u16string_view s) {
 
 // The file's text in UTF-16, whatever its encoding.
 std::u16string Decode(std::string_view bytes) {
-  if (bytes.starts_with("\xFE\xFF")) throw ReadError{1, "UTF-16 big-endian text is not read; save it as UTF-8"};
+  if (bytes.starts_with("\xFE\xFF"))
+    throw ReadError{1, "UTF-16 big-endian text is not read; save it as UTF-8"};
   if (bytes.starts_with("\xFF\xFE")) {
     bytes.remove_prefix(2);
-    if (bytes.size() % 2 != 0) throw ReadError{1, "UTF-16 text with an odd number of bytes: the file is cut short"};
+    if (bytes.size() % 2 != 0)
+      throw ReadError{1, "UTF-16 text with an odd number of bytes: the file is cut short"};
     std::u16string text(bytes.size() / 2, u'\0');
     for (size_t i = 0; i < text.size(); ++i)
       text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -58,7 +60,8 @@ std::u16string Decode(std::string_view bytes) {
     std::u16string ignored;
     for (size_t start = 0; start < bytes.size();) {
       const size_t end = bytes.find('\n', start);
-      const std::string_view part = bytes.substr(start, end == std::string_view::npos ? end : end - start);
+      const std::string_view part =
+          bytes.substr(start, end == std::string_view::npos ? end : end - start);
       if (!ZrqUtf8ToWide(part, &ignored)) break;
       if (end == std::string_view::npos) break;
       start = end + 1, ++line;
@@ -69,7 +72,7 @@ std::u16string Decode(std::string_view bytes) {
 }
 
 class Reader {
- public:
+public:
   Reader(std::u16string text, EndMarker endMarker) : text(std::move(text)), endMarker(endMarker) {}
 
   std::vector<RegFileChange> Read() {
@@ -91,7 +94,8 @@ class Reader {
       std::u16string joined(line);
       while (!joined.empty() && joined.back() == u'\\') {
         joined.pop_back();
-        if (++i >= lines.size()) throw ReadError{lineNumber, "the file ends inside a value that goes on"};
+        if (++i >= lines.size())
+          throw ReadError{lineNumber, "the file ends inside a value that goes on"};
         joined += TrimLeft(TrimRight(lines[i]));
       }
       ValueLine(joined, lineNumber);
@@ -99,7 +103,7 @@ class Reader {
     return std::move(changes);
   }
 
- private:
+private:
   void SplitLines() {
     size_t start = 0;
     int lineNumber = 1;
@@ -127,14 +131,16 @@ class Reader {
   void CheckEnd() {
     for (size_t i = 0; i < lines.size(); ++i) {
       if (lines[i] != kEndMarker) continue;
-      if (i + 1 != lines.size()) throw ReadError{static_cast<int>(i) + 2, "text after the end-of-file line"};
+      if (i + 1 != lines.size())
+        throw ReadError{static_cast<int>(i) + 2, "text after the end-of-file line"};
       if (!lastLineTerminated) break;
       lines.pop_back();
       return;
     }
     if (endMarker == EndMarker::Required)
-      throw ReadError{static_cast<int>(lines.size()), "the file ends early: its last line must be \"" +
-                                                          Narrow(kEndMarker) + "\" (cut short?)"};
+      throw ReadError{static_cast<int>(lines.size()),
+                      "the file ends early: its last line must be \"" + Narrow(kEndMarker) +
+                          "\" (cut short?)"};
   }
 
   void KeySection(std::u16string_view line, int lineNumber) {
@@ -144,7 +150,8 @@ class Reader {
     if (deletion) inner.remove_prefix(1);
     const size_t slash = inner.find(u'\\');
     const std::optional<Root> root = RootFromName(inner.substr(0, slash));
-    if (!root) throw ReadError{lineNumber, "unknown root key '" + Narrow(inner.substr(0, slash)) + "'"};
+    if (!root)
+      throw ReadError{lineNumber, "unknown root key '" + Narrow(inner.substr(0, slash)) + "'"};
     KeyPath path{*root, {}};
     if (slash != std::u16string_view::npos) {
       std::u16string_view rest = inner.substr(slash + 1);
@@ -152,9 +159,12 @@ class Reader {
         const size_t end = rest.find(u'\\');
         const std::u16string_view name = rest.substr(0, end);
         if (name.empty()) throw ReadError{lineNumber, "an empty key name"};
-        if (name.size() > kMaxKeyNameLength) throw ReadError{lineNumber, "a key name longer than 255 characters"};
-        if (CheckKeyName(name) != ERROR_SUCCESS) throw ReadError{lineNumber, "a key name that cannot be kept"};
-        if (path.names.size() >= kMaxDepth) throw ReadError{lineNumber, "keys nested deeper than 512"};
+        if (name.size() > kMaxKeyNameLength)
+          throw ReadError{lineNumber, "a key name longer than 255 characters"};
+        if (CheckKeyName(name) != ERROR_SUCCESS)
+          throw ReadError{lineNumber, "a key name that cannot be kept"};
+        if (path.names.size() >= kMaxDepth)
+          throw ReadError{lineNumber, "keys nested deeper than 512"};
         path.names.emplace_back(name);
         if (end == std::u16string_view::npos) break;
         rest.remove_prefix(end + 1);
@@ -162,7 +172,11 @@ class Reader {
     }
     if (deletion && path.names.empty()) throw ReadError{lineNumber, "a root key cannot be deleted"};
     currentKey = deletion ? std::nullopt : std::optional<KeyPath>(path);
-    changes.push_back({deletion ? RegFileChange::Kind::DeleteKey : RegFileChange::Kind::CreateKey, std::move(path), {}, REG_NONE, {}});
+    changes.push_back({deletion ? RegFileChange::Kind::DeleteKey : RegFileChange::Kind::CreateKey,
+                       std::move(path),
+                       {},
+                       REG_NONE,
+                       {}});
   }
 
   // A quoted string from `at` (on its opening quote), with \\ and \" escapes; `at` ends up
@@ -177,7 +191,8 @@ class Reader {
       if (line[i] == u'\\') {
         if (++i >= line.size()) break;
         if (line[i] != u'\\' && line[i] != u'"')
-          throw ReadError{lineNumber, "unknown escape '\\" + Narrow(line.substr(i, 1)) + "' in a string"};
+          throw ReadError{lineNumber,
+                          "unknown escape '\\" + Narrow(line.substr(i, 1)) + "' in a string"};
       }
       out += line[i];
     }
@@ -192,7 +207,8 @@ class Reader {
       const size_t comma = list.find(u',');
       const std::u16string_view item = TrimLeft(TrimRight(list.substr(0, comma)));
       if (item.size() != 2 || HexDigit(item[0]) < 0 || HexDigit(item[1]) < 0)
-        throw ReadError{lineNumber, "hex data must be pairs of hexadecimal digits separated by commas"};
+        throw ReadError{lineNumber,
+                        "hex data must be pairs of hexadecimal digits separated by commas"};
       bytes.push_back(static_cast<BYTE>(HexDigit(item[0]) << 4 | HexDigit(item[1])));
       if (bytes.size() > kMaxValueSize) throw ReadError{lineNumber, "a value larger than 1 MiB"};
       if (comma == std::u16string_view::npos) return bytes;
@@ -210,7 +226,8 @@ class Reader {
       at = 1;
     } else {
       name = QuotedString(line, &at, lineNumber);
-      if (CheckValueName(name) != ERROR_SUCCESS) throw ReadError{lineNumber, "a value name that cannot be kept"};
+      if (CheckValueName(name) != ERROR_SUCCESS)
+        throw ReadError{lineNumber, "a value name that cannot be kept"};
     }
     std::u16string_view rest = TrimLeft(line.substr(at));
     if (!rest.starts_with(u'=')) throw ReadError{lineNumber, "expected '=' after the value name"};
@@ -224,15 +241,20 @@ class Reader {
       const std::u16string data = QuotedString(rest, &end, lineNumber);
       if (!TrimLeft(rest.substr(end)).empty()) throw ReadError{lineNumber, "text after the string"};
       change.type = REG_SZ;
-      for (char16_t c : data) change.data.push_back(static_cast<BYTE>(c)), change.data.push_back(static_cast<BYTE>(c >> 8));
+      for (char16_t c : data)
+        change.data.push_back(static_cast<BYTE>(c)),
+            change.data.push_back(static_cast<BYTE>(c >> 8));
       change.data.push_back(0), change.data.push_back(0);
-      if (change.data.size() > kMaxValueSize) throw ReadError{lineNumber, "a value larger than 1 MiB"};
+      if (change.data.size() > kMaxValueSize)
+        throw ReadError{lineNumber, "a value larger than 1 MiB"};
     } else if (rest.starts_with(u"dword:")) {
       const std::u16string_view digits = rest.substr(6);
-      if (digits.empty() || digits.size() > 8) throw ReadError{lineNumber, "dword: takes one to eight hexadecimal digits"};
+      if (digits.empty() || digits.size() > 8)
+        throw ReadError{lineNumber, "dword: takes one to eight hexadecimal digits"};
       DWORD value = 0;
       for (char16_t c : digits) {
-        if (HexDigit(c) < 0) throw ReadError{lineNumber, "dword: takes one to eight hexadecimal digits"};
+        if (HexDigit(c) < 0)
+          throw ReadError{lineNumber, "dword: takes one to eight hexadecimal digits"};
         value = value << 4 | static_cast<DWORD>(HexDigit(c));
       }
       change.type = REG_DWORD;
@@ -242,8 +264,10 @@ class Reader {
       change.data = HexBytes(rest.substr(4), lineNumber);
     } else if (rest.starts_with(u"hex(")) {
       const size_t close = rest.find(u"):");
-      const std::u16string_view digits = rest.substr(4, close == std::u16string_view::npos ? 0 : close - 4);
-      if (digits.empty() || digits.size() > 8) throw ReadError{lineNumber, "hex(t): takes the type in hexadecimal"};
+      const std::u16string_view digits =
+          rest.substr(4, close == std::u16string_view::npos ? 0 : close - 4);
+      if (digits.empty() || digits.size() > 8)
+        throw ReadError{lineNumber, "hex(t): takes the type in hexadecimal"};
       DWORD type = 0;
       for (char16_t c : digits) {
         if (HexDigit(c) < 0) throw ReadError{lineNumber, "hex(t): takes the type in hexadecimal"};
@@ -252,7 +276,8 @@ class Reader {
       change.type = type;
       change.data = HexBytes(rest.substr(close + 2), lineNumber);
     } else {
-      throw ReadError{lineNumber, "unknown kind of value data (expected \"text\", dword:, hex: or hex(t):)"};
+      throw ReadError{lineNumber,
+                      "unknown kind of value data (expected \"text\", dword:, hex: or hex(t):)"};
     }
     changes.push_back(std::move(change));
   }
@@ -276,7 +301,7 @@ RegistryKey &CreateKey(RegistryTree *tree, const KeyPath &path, bool *changed) {
   return *key;
 }
 
-}  // namespace
+} // namespace
 
 bool ReadRegFile(std::string_view bytes, EndMarker endMarker, std::vector<RegFileChange> *changes,
                  RegFileProblem *problem) {
@@ -295,25 +320,27 @@ bool ApplyRegFileChanges(const std::vector<RegFileChange> &changes, RegistryTree
   bool changed = false;
   for (const RegFileChange &change : changes) {
     switch (change.kind) {
-      case RegFileChange::Kind::CreateKey:
-        CreateKey(tree, change.path, &changed);
-        break;
-      case RegFileChange::Kind::SetValue: {
-        RegistryKey &key = CreateKey(tree, change.path, &changed);
-        if (key.SetValue(change.valueName, change.type, change.data)) changed = true;
-        break;
-      }
-      case RegFileChange::Kind::DeleteKey: {
-        KeyPath parentPath{change.path.root, {change.path.names.begin(), change.path.names.end() - 1}};
-        if (RegistryKey *parent = tree->Find(parentPath)) changed |= parent->RemoveChild(change.path.names.back());
-        break;
-      }
-      case RegFileChange::Kind::DeleteValue:
-        if (RegistryKey *key = tree->Find(change.path)) changed |= key->RemoveValue(change.valueName);
-        break;
+    case RegFileChange::Kind::CreateKey:
+      CreateKey(tree, change.path, &changed);
+      break;
+    case RegFileChange::Kind::SetValue: {
+      RegistryKey &key = CreateKey(tree, change.path, &changed);
+      if (key.SetValue(change.valueName, change.type, change.data)) changed = true;
+      break;
+    }
+    case RegFileChange::Kind::DeleteKey: {
+      KeyPath parentPath{change.path.root,
+                         {change.path.names.begin(), change.path.names.end() - 1}};
+      if (RegistryKey *parent = tree->Find(parentPath))
+        changed |= parent->RemoveChild(change.path.names.back());
+      break;
+    }
+    case RegFileChange::Kind::DeleteValue:
+      if (RegistryKey *key = tree->Find(change.path)) changed |= key->RemoveValue(change.valueName);
+      break;
     }
   }
   return changed;
 }
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

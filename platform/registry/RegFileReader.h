@@ -34,10 +34,10 @@ enum class EndMarker { Required, Optional };
 
 // Reads a whole file (UTF-8, or UTF-16 little-endian after its byte-order mark). False, with
 // the line and the reason, when any part of it does not read: then *changes holds nothing.
-[[nodiscard]] bool ReadRegFile(std::string_view bytes, EndMarker endMarker, std::vector<RegFileChange> *changes,
-                               RegFileProblem *problem);
+[[nodiscard]] bool ReadRegFile(std::string_view bytes, EndMarker endMarker,
+                               std::vector<RegFileChange> *changes, RegFileProblem *problem);
 
 // Makes the changes in order; true when any of them changed the tree.
 bool ApplyRegFileChanges(const std::vector<RegFileChange> &changes, RegistryTree *tree);
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

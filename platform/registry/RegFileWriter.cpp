@@ -15,7 +15,7 @@ constexpr size_t kLineWidth = 78;
 
 std::string Utf8(std::u16string_view text) {
   std::string out;
-  ZrqWideToUtf8(text, &out);  // names were checked when they were made: they convert
+  ZrqWideToUtf8(text, &out); // names were checked when they were made: they convert
   return out;
 }
 
@@ -32,7 +32,8 @@ std::string Quoted(std::u16string_view text) {
 // terminator at the end, no other NUL, nothing that is not a printable character.
 bool AsText(const RegistryValue &value, std::u16string *text) {
   const std::vector<BYTE> &d = value.data;
-  if (value.type != REG_SZ || d.size() < 2 || d.size() % 2 != 0 || d[d.size() - 1] != 0 || d[d.size() - 2] != 0)
+  if (value.type != REG_SZ || d.size() < 2 || d.size() % 2 != 0 || d[d.size() - 1] != 0 ||
+      d[d.size() - 2] != 0)
     return false;
   text->clear();
   for (size_t i = 0; i + 2 < d.size(); i += 2) {
@@ -69,7 +70,8 @@ void WriteValue(std::string &out, const RegistryValue &value) {
   if (AsText(value, &text)) {
     out += Quoted(text);
   } else if (value.type == REG_DWORD && value.data.size() == 4) {
-    const DWORD number = value.data[0] | value.data[1] << 8 | value.data[2] << 16 | static_cast<DWORD>(value.data[3]) << 24;
+    const DWORD number = value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
+                         static_cast<DWORD>(value.data[3]) << 24;
     std::snprintf(prefix, sizeof prefix, "dword:%08x", number);
     out += prefix;
   } else if (value.type == REG_BINARY) {
@@ -98,7 +100,7 @@ void WriteKey(std::string &out, const RegistryKey &key, std::string &path, bool 
 
 std::string EndLine() { return Utf8(kEndMarker) + "\n"; }
 
-}  // namespace
+} // namespace
 
 std::string WriteRegFile(const RegistryTree &tree) {
   std::string out = kHeader;
@@ -117,4 +119,4 @@ std::string WriteRegFile(const RegistryKey &key, const KeyPath &path) {
   return out + EndLine();
 }
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -14,4 +14,4 @@ std::string WriteRegFile(const RegistryTree &tree);
 // One key, which lies at `path`, and everything below it.
 std::string WriteRegFile(const RegistryKey &key, const KeyPath &path);
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -8,8 +8,7 @@
 
 namespace zrq::registry {
 
-template <typename Body>
-LSTATUS RegistryCall(Body &&body) noexcept {
+template <typename Body> LSTATUS RegistryCall(Body &&body) noexcept {
   try {
     RegistryStore::ClearProblem();
     return body();
@@ -20,4 +19,4 @@ LSTATUS RegistryCall(Body &&body) noexcept {
   }
 }
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -26,7 +26,7 @@ DWORD CopyText(const std::string &text, LPSTR buffer, DWORD size) {
   return static_cast<DWORD>(text.size());
 }
 
-}  // namespace
+} // namespace
 
 STDAPI_(DWORD) ZrqRegGetStorePath(LPSTR buffer, DWORD size) {
   try {
@@ -36,13 +36,16 @@ STDAPI_(DWORD) ZrqRegGetStorePath(LPSTR buffer, DWORD size) {
   }
 }
 
-STDAPI_(DWORD) ZrqRegGetLastProblem(LPSTR buffer, DWORD size) { return CopyText(RegistryStore::Problem(), buffer, size); }
+STDAPI_(DWORD) ZrqRegGetLastProblem(LPSTR buffer, DWORD size) {
+  return CopyText(RegistryStore::Problem(), buffer, size);
+}
 
 STDAPI_(LSTATUS) ZrqRegExportKey(HKEY hKey, LPCSTR file) {
   return RegistryCall([&]() -> LSTATUS {
     if (file == nullptr || file[0] == '\0') return ERROR_INVALID_PARAMETER;
     KeyPath path;
-    if (const LSTATUS status = KeyHandles::Instance().Resolve(hKey, &path); status != ERROR_SUCCESS) return status;
+    if (const LSTATUS status = KeyHandles::Instance().Resolve(hKey, &path); status != ERROR_SUCCESS)
+      return status;
     std::shared_ptr<const RegistryTree> tree;
     if (const LSTATUS status = RegistryStore::Read(&tree); status != ERROR_SUCCESS) return status;
     const RegistryKey *key = tree->Find(path);
@@ -58,14 +61,17 @@ STDAPI_(LSTATUS) ZrqRegImportFile(LPCSTR file) {
   return RegistryCall([&]() -> LSTATUS {
     if (file == nullptr || file[0] == '\0') return ERROR_INVALID_PARAMETER;
     std::string content, problem;
-    if (const LSTATUS status = ReadWholeFile(file, kMaxImportSize, &content, &problem); status != ERROR_SUCCESS) {
-      RegistryStore::SetProblem(status == ERROR_FILE_NOT_FOUND ? std::string(file) + ": no such file" : problem);
+    if (const LSTATUS status = ReadWholeFile(file, kMaxImportSize, &content, &problem);
+        status != ERROR_SUCCESS) {
+      RegistryStore::SetProblem(
+          status == ERROR_FILE_NOT_FOUND ? std::string(file) + ": no such file" : problem);
       return status;
     }
     std::vector<RegFileChange> changes;
     RegFileProblem where;
     if (!ReadRegFile(content, EndMarker::Optional, &changes, &where)) {
-      RegistryStore::SetProblem(std::string(file) + ":" + std::to_string(where.line) + ": " + where.message);
+      RegistryStore::SetProblem(std::string(file) + ":" + std::to_string(where.line) + ": " +
+                                where.message);
       return ERROR_BADDB;
     }
     return RegistryStore::Modify([&](RegistryTree &tree, bool *changed) -> LSTATUS {

@@ -5,7 +5,8 @@
 namespace zrq::registry {
 
 RegistryKey::RegistryKey(const RegistryKey &other) : name(other.name), values(other.values) {
-  for (const auto &[childName, child] : other.children) children.emplace(childName, std::make_unique<RegistryKey>(*child));
+  for (const auto &[childName, child] : other.children)
+    children.emplace(childName, std::make_unique<RegistryKey>(*child));
 }
 
 RegistryKey *RegistryKey::Child(std::u16string_view childName) {
@@ -36,8 +37,9 @@ bool RegistryKey::RemoveChild(std::u16string_view childName) {
 }
 
 const RegistryValue *RegistryKey::Value(std::u16string_view valueName) const {
-  const auto found = std::find_if(values.begin(), values.end(),
-                                  [&](const RegistryValue &v) { return NamesEqual(v.name, valueName); });
+  const auto found = std::find_if(values.begin(), values.end(), [&](const RegistryValue &v) {
+    return NamesEqual(v.name, valueName);
+  });
   return found == values.end() ? nullptr : &*found;
 }
 
@@ -54,8 +56,9 @@ bool RegistryKey::SetValue(std::u16string_view valueName, DWORD type, std::vecto
 }
 
 bool RegistryKey::RemoveValue(std::u16string_view valueName) {
-  const auto found = std::find_if(values.begin(), values.end(),
-                                  [&](const RegistryValue &v) { return NamesEqual(v.name, valueName); });
+  const auto found = std::find_if(values.begin(), values.end(), [&](const RegistryValue &v) {
+    return NamesEqual(v.name, valueName);
+  });
   if (found == values.end()) return false;
   values.erase(found);
   return true;
@@ -69,9 +72,10 @@ bool RegistryKey::Clear() {
 }
 
 bool RegistryKey::operator==(const RegistryKey &other) const {
-  if (name != other.name || values != other.values || children.size() != other.children.size()) return false;
+  if (name != other.name || values != other.values || children.size() != other.children.size())
+    return false;
   return std::equal(children.begin(), children.end(), other.children.begin(),
                     [](const auto &a, const auto &b) { return *a.second == *b.second; });
 }
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -15,7 +15,7 @@
 namespace zrq::registry {
 
 struct RegistryValue {
-  std::u16string name;  // empty: the key's default value
+  std::u16string name; // empty: the key's default value
   DWORD type = REG_NONE;
   std::vector<BYTE> data;
 
@@ -23,7 +23,7 @@ struct RegistryValue {
 };
 
 class RegistryKey {
- public:
+public:
   using Children = std::map<std::u16string, std::unique_ptr<RegistryKey>, NameLess>;
 
   explicit RegistryKey(std::u16string name) : name(std::move(name)) {}
@@ -52,10 +52,10 @@ class RegistryKey {
   // Same names (spelled alike), values in the same order, the same subkeys.
   bool operator==(const RegistryKey &other) const;
 
- private:
+private:
   std::u16string name;
   std::vector<RegistryValue> values;
   Children children;
 };
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -37,7 +37,8 @@ char16_t Upper(char16_t c) {
 bool HasUnpairedSurrogate(std::u16string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       return true;
@@ -50,7 +51,7 @@ bool HasControlCharacter(std::u16string_view text) {
   return std::any_of(text.begin(), text.end(), [](char16_t c) { return c < 0x20 || c == 0x7F; });
 }
 
-}  // namespace
+} // namespace
 
 std::u16string_view RootName(Root root) { return Entry(root).name; }
 
@@ -65,7 +66,8 @@ HKEY RootHandle(Root root) { return Entry(root).handle; }
 
 bool NamesEqual(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return Upper(x) == Upper(y); });
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char16_t x, char16_t y) { return Upper(x) == Upper(y); });
 }
 
 bool NameLess::operator()(std::u16string_view a, std::u16string_view b) const {
@@ -104,4 +106,4 @@ LSTATUS AppendSubKey(LPCWSTR subKey, KeyPath *path) {
   }
 }
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -12,8 +12,8 @@ namespace zrq::registry {
 
 // The roots kept in the file. HKEY_PERFORMANCE_DATA and HKEY_DYN_DATA are not among them.
 enum class Root { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig };
-inline constexpr Root kRoots[] = {Root::ClassesRoot, Root::CurrentUser, Root::LocalMachine, Root::Users,
-                                  Root::CurrentConfig};
+inline constexpr Root kRoots[] = {Root::ClassesRoot, Root::CurrentUser, Root::LocalMachine,
+                                  Root::Users, Root::CurrentConfig};
 
 // "HKEY_CLASSES_ROOT", ...
 std::u16string_view RootName(Root root);
@@ -53,4 +53,4 @@ LSTATUS CheckValueName(std::u16string_view name);
 // ERROR_BAD_PATHNAME; one deeper than 512 keys, ERROR_INVALID_PARAMETER.
 LSTATUS AppendSubKey(LPCWSTR subKey, KeyPath *path);
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

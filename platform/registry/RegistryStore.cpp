@@ -46,13 +46,15 @@ std::string HomeDirectory() {
   if (!home.empty()) return home;
   char buffer[4096];
   passwd entry{}, *found = nullptr;
-  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir) return found->pw_dir;
+  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir)
+    return found->pw_dir;
   return {};
 }
 
 // Makes the folders of the default location, as the data directory may not exist yet.
 LSTATUS MakeDirectories(const std::string &file) {
-  for (size_t slash = file.find('/', 1); slash != std::string::npos; slash = file.find('/', slash + 1)) {
+  for (size_t slash = file.find('/', 1); slash != std::string::npos;
+       slash = file.find('/', slash + 1)) {
     const std::string directory = file.substr(0, slash);
     if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
       const int error = errno;
@@ -64,7 +66,8 @@ LSTATUS MakeDirectories(const std::string &file) {
 }
 
 // The tree of the file's text; the cache answers when the text is what it read last.
-LSTATUS Parse(const std::string &path, std::string content, std::shared_ptr<const RegistryTree> *tree) {
+LSTATUS Parse(const std::string &path, std::string content,
+              std::shared_ptr<const RegistryTree> *tree) {
   ReadCache &cache = Cache();
   {
     std::lock_guard<std::mutex> guard(cache.lock);
@@ -107,8 +110,10 @@ LSTATUS ReadFrom(const std::string &path, std::shared_ptr<const RegistryTree> *t
 // writers' lock, when no other writer can be between creating one and renaming it.
 void RemoveLeftovers(const std::string &path) {
   const size_t slash = path.rfind('/');
-  const std::string directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  const std::string prefix = TemporaryPrefix(path.substr(slash == std::string::npos ? 0 : slash + 1));
+  const std::string directory =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  const std::string prefix =
+      TemporaryPrefix(path.substr(slash == std::string::npos ? 0 : slash + 1));
   DIR *listing = opendir(directory.c_str());
   if (listing == nullptr) return;
   while (const dirent *entry = readdir(listing)) {
@@ -121,8 +126,9 @@ void RemoveLeftovers(const std::string &path) {
 
 // Holds the writers' lock while it lives.
 class WritersLock {
- public:
-  explicit WritersLock(const std::string &path) : fd(open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+public:
+  explicit WritersLock(const std::string &path)
+      : fd(open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
     if (fd < 0) {
       error = errno;
       return;
@@ -135,14 +141,14 @@ class WritersLock {
     }
   }
   ~WritersLock() {
-    if (fd >= 0) close(fd);  // closing releases the lock
+    if (fd >= 0) close(fd); // closing releases the lock
   }
   WritersLock(const WritersLock &) = delete;
   WritersLock &operator=(const WritersLock &) = delete;
 
   int Error() const { return error; }
 
- private:
+private:
   int fd;
   int error = 0;
 };
@@ -178,7 +184,8 @@ LSTATUS WriteTree(const std::string &path, RegistryTree tree) {
 LSTATUS PathToChange(std::string *path) {
   *path = RegistryStore::Path();
   if (path->empty()) {
-    RegistryStore::SetProblem("no place for the registry: neither ZRQ_REGISTRY nor a home directory is set");
+    RegistryStore::SetProblem(
+        "no place for the registry: neither ZRQ_REGISTRY nor a home directory is set");
     return ERROR_PATH_NOT_FOUND;
   }
   return Environment("ZRQ_REGISTRY").empty() ? MakeDirectories(*path) : ERROR_SUCCESS;
@@ -193,10 +200,11 @@ std::unique_ptr<WritersLock> LockForWriting(const std::string &path, LSTATUS *st
   return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 std::string RegistryStore::Path() {
-  if (std::string explicitPath = Environment("ZRQ_REGISTRY"); !explicitPath.empty()) return explicitPath;
+  if (std::string explicitPath = Environment("ZRQ_REGISTRY"); !explicitPath.empty())
+    return explicitPath;
   std::string data = Environment("XDG_DATA_HOME");
   // A relative XDG_DATA_HOME is invalid and ignored, as the XDG base-directory rules have it.
   if (data.empty() || data[0] != '/') {
@@ -267,4 +275,4 @@ const std::string &RegistryStore::Problem() { return problem; }
 void RegistryStore::SetProblem(std::string text) { problem = std::move(text); }
 void RegistryStore::ClearProblem() { problem.clear(); }
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -13,7 +13,7 @@
 namespace zrq::registry {
 
 class RegistryStore {
- public:
+public:
   // Makes the change on the tree; sets *changed when the file must be written.
   using Change = std::function<LSTATUS(RegistryTree &tree, bool *changed)>;
 
@@ -39,4 +39,4 @@ class RegistryStore {
   static void ClearProblem();
 };
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -8,7 +8,9 @@ RegistryTree::RegistryTree() {
 }
 
 RegistryKey &RegistryTree::RootKey(Root root) { return roots[static_cast<size_t>(root)]; }
-const RegistryKey &RegistryTree::RootKey(Root root) const { return roots[static_cast<size_t>(root)]; }
+const RegistryKey &RegistryTree::RootKey(Root root) const {
+  return roots[static_cast<size_t>(root)];
+}
 
 RegistryKey *RegistryTree::Find(const KeyPath &path) {
   return const_cast<RegistryKey *>(static_cast<const RegistryTree *>(this)->Find(path));
@@ -23,4 +25,4 @@ const RegistryKey *RegistryTree::Find(const KeyPath &path) const {
   return key;
 }
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -8,7 +8,7 @@
 namespace zrq::registry {
 
 class RegistryTree {
- public:
+public:
   RegistryTree();
   RegistryTree(const RegistryTree &other) = default;
   RegistryTree(RegistryTree &&other) = default;
@@ -22,8 +22,8 @@ class RegistryTree {
 
   bool operator==(const RegistryTree &other) const = default;
 
- private:
-  std::vector<RegistryKey> roots;  // in the order of kRoots
+private:
+  std::vector<RegistryKey> roots; // in the order of kRoots
 };
 
-}  // namespace zrq::registry
+} // namespace zrq::registry

@@ -18,7 +18,9 @@ struct ButtonState : WindowState {
 
 DWORD TypeOf(const Window &w) { return w.style & BS_TYPEMASK; }
 
-bool IsPushButton(DWORD type) { return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_USERBUTTON; }
+bool IsPushButton(DWORD type) {
+  return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_USERBUTTON;
+}
 
 void SetPushed(HWND hwnd, bool pushed) {
   Window *w = FindWindow(hwnd);
@@ -44,13 +46,18 @@ void Click(HWND hwnd) {
   auto *state = StateOf<ButtonState>(hwnd);
   if (!w || !state) return;
   switch (TypeOf(*w)) {
-    case BS_AUTOCHECKBOX: state->check = state->check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED; break;
-    case BS_AUTO3STATE: state->check = (state->check + 1) % 3; break;
-    case BS_AUTORADIOBUTTON:
-      state->check = BST_CHECKED;
-      UncheckGroup(hwnd);
-      break;
-    default: break;
+  case BS_AUTOCHECKBOX:
+    state->check = state->check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+    break;
+  case BS_AUTO3STATE:
+    state->check = (state->check + 1) % 3;
+    break;
+  case BS_AUTORADIOBUTTON:
+    state->check = BST_CHECKED;
+    UncheckGroup(hwnd);
+    break;
+  default:
+    break;
   }
   w->invalid = true;
   NotifyParent(hwnd, BN_CLICKED);
@@ -63,7 +70,7 @@ bool Inside(HWND hwnd, LPARAM lParam) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
-}  // namespace
+} // namespace
 
 static LRESULT ButtonProcUnguarded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window *w = FindWindow(hwnd);
@@ -72,67 +79,81 @@ static LRESULT ButtonProcUnguarded(HWND hwnd, UINT message, WPARAM wParam, LPARA
   auto *state = dynamic_cast<ButtonState *>(w->state.get());
   if (!state && message != WM_NCCREATE) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
-    case WM_NCCREATE: w->state = std::make_unique<ButtonState>(); return DefWindowProcW(hwnd, message, wParam, lParam);
-    case WM_GETDLGCODE:
-      if (type == BS_GROUPBOX) return DLGC_STATIC;
-      if (type == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-      if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) return DLGC_BUTTON | DLGC_RADIOBUTTON;
-      return IsPushButton(type) ? DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON : DLGC_BUTTON;
-    case WM_NCHITTEST: return type == BS_GROUPBOX ? HTTRANSPARENT : HTCLIENT;
-    case WM_LBUTTONDOWN:
-      if (type == BS_GROUPBOX) return 0;
-      SetFocus(hwnd);
-      SetCapture(hwnd);
-      SetPushed(hwnd, true);
-      return 0;
-    case WM_MOUSEMOVE:
-      if (GetCapture() == hwnd) SetPushed(hwnd, Inside(hwnd, lParam));
-      return 0;
-    case WM_LBUTTONUP:
-      if (GetCapture() != hwnd) return 0;
-      ReleaseCapture();  // WM_CAPTURECHANGED lifts the button
-      if (Inside(hwnd, lParam)) Click(hwnd);
-      return 0;
-    case WM_CAPTURECHANGED: SetPushed(hwnd, false); return 0;
-    case WM_KEYDOWN:
-      if (wParam == VK_SPACE && type != BS_GROUPBOX) SetPushed(hwnd, true);
-      return 0;
-    case WM_KEYUP:
-      if (wParam == VK_SPACE && state->pushed) {
-        SetPushed(hwnd, false);
-        Click(hwnd);
-      }
-      return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      w->invalid = true;
-      if (message == WM_KILLFOCUS) SetPushed(hwnd, false);
-      if (w->style & BS_NOTIFY) NotifyParent(hwnd, message == WM_SETFOCUS ? BN_SETFOCUS : BN_KILLFOCUS);
-      return 0;
-    case BM_CLICK:
-      // As on Windows: a press and a release at the button's corner.
-      SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-      SendMessageW(hwnd, WM_LBUTTONUP, 0, 0);
-      return 0;
-    case BM_GETCHECK: return static_cast<LRESULT>(state->check);
-    case BM_SETCHECK:
-      state->check = wParam > BST_INDETERMINATE ? BST_UNCHECKED : wParam;
-      w->invalid = true;
-      return 0;
-    case BM_GETSTATE:
-      return static_cast<LRESULT>(state->check | (state->pushed ? BST_PUSHED : 0) | (HasFocus(*w) ? BST_FOCUS : 0));
-    case BM_SETSTATE: SetPushed(hwnd, wParam != 0); return 0;
-    case BM_SETSTYLE:
-      w->style = (w->style & ~0xFFFFu) | LOWORD(wParam);
-      w->invalid = true;
-      return 0;
-    case WM_SETTEXT: w->invalid = true; return DefWindowProcW(hwnd, message, wParam, lParam);
-    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+  case WM_NCCREATE:
+    w->state = std::make_unique<ButtonState>();
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  case WM_GETDLGCODE:
+    if (type == BS_GROUPBOX) return DLGC_STATIC;
+    if (type == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+    if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) return DLGC_BUTTON | DLGC_RADIOBUTTON;
+    return IsPushButton(type) ? DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON : DLGC_BUTTON;
+  case WM_NCHITTEST:
+    return type == BS_GROUPBOX ? HTTRANSPARENT : HTCLIENT;
+  case WM_LBUTTONDOWN:
+    if (type == BS_GROUPBOX) return 0;
+    SetFocus(hwnd);
+    SetCapture(hwnd);
+    SetPushed(hwnd, true);
+    return 0;
+  case WM_MOUSEMOVE:
+    if (GetCapture() == hwnd) SetPushed(hwnd, Inside(hwnd, lParam));
+    return 0;
+  case WM_LBUTTONUP:
+    if (GetCapture() != hwnd) return 0;
+    ReleaseCapture(); // WM_CAPTURECHANGED lifts the button
+    if (Inside(hwnd, lParam)) Click(hwnd);
+    return 0;
+  case WM_CAPTURECHANGED:
+    SetPushed(hwnd, false);
+    return 0;
+  case WM_KEYDOWN:
+    if (wParam == VK_SPACE && type != BS_GROUPBOX) SetPushed(hwnd, true);
+    return 0;
+  case WM_KEYUP:
+    if (wParam == VK_SPACE && state->pushed) {
+      SetPushed(hwnd, false);
+      Click(hwnd);
+    }
+    return 0;
+  case WM_SETFOCUS:
+  case WM_KILLFOCUS:
+    w->invalid = true;
+    if (message == WM_KILLFOCUS) SetPushed(hwnd, false);
+    if (w->style & BS_NOTIFY)
+      NotifyParent(hwnd, message == WM_SETFOCUS ? BN_SETFOCUS : BN_KILLFOCUS);
+    return 0;
+  case BM_CLICK:
+    // As on Windows: a press and a release at the button's corner.
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, 0);
+    return 0;
+  case BM_GETCHECK:
+    return static_cast<LRESULT>(state->check);
+  case BM_SETCHECK:
+    state->check = wParam > BST_INDETERMINATE ? BST_UNCHECKED : wParam;
+    w->invalid = true;
+    return 0;
+  case BM_GETSTATE:
+    return static_cast<LRESULT>(state->check | (state->pushed ? BST_PUSHED : 0) |
+                                (HasFocus(*w) ? BST_FOCUS : 0));
+  case BM_SETSTATE:
+    SetPushed(hwnd, wParam != 0);
+    return 0;
+  case BM_SETSTYLE:
+    w->style = (w->style & ~0xFFFFu) | LOWORD(wParam);
+    w->invalid = true;
+    return 0;
+  case WM_SETTEXT:
+    w->invalid = true;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  default:
+    return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return ButtonProcUnguarded(hwnd, message, wParam, lParam); });
+  return zrq::ui::CatchAllocation<LRESULT>(
+      0, [&] { return ButtonProcUnguarded(hwnd, message, wParam, lParam); });
 }
 
 void PaintButton(const Window &w, Canvas &canvas) {
@@ -178,10 +199,12 @@ void PaintButton(const Window &w, Canvas &canvas) {
   canvas.Fill(box, kWindow);
   canvas.Sunken(box);
   if (state && state->check == BST_CHECKED) canvas.Fill(RECT{4, boxTop + 4, 9, boxTop + 9}, colour);
-  if (state && state->check == BST_INDETERMINATE) canvas.Fill(RECT{4, boxTop + 4, 9, boxTop + 9}, kShadow);
+  if (state && state->check == BST_INDETERMINATE)
+    canvas.Fill(RECT{4, boxTop + 4, 9, boxTop + 9}, kShadow);
   canvas.Text(17, (w.Height() - kTextHeight) / 2, w.text, colour, true);
   if (focused)
-    canvas.FocusRect(RECT{15, (w.Height() - kTextHeight) / 2 - 1, 17 + width + 2, (w.Height() + kTextHeight) / 2 + 1});
+    canvas.FocusRect(RECT{15, (w.Height() - kTextHeight) / 2 - 1, 17 + width + 2,
+                          (w.Height() + kTextHeight) / 2 + 1});
 }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

@@ -6,7 +6,8 @@
 
 namespace zrq::ui {
 
-Canvas::Canvas(const ZRQUISURFACE &surface) : surface(surface), frame{{0, 0}, {0, 0, surface.width, surface.height}} {}
+Canvas::Canvas(const ZRQUISURFACE &surface)
+    : surface(surface), frame{{0, 0}, {0, 0, surface.width, surface.height}} {}
 
 void Canvas::Enter(const RECT &child) {
   frame.origin.x += child.left;
@@ -80,10 +81,10 @@ int Canvas::Text(int x, int y, std::u16string_view text, DWORD colour, bool pref
       for (int col = 0; col < columns.count; ++col)
         if (bits & (0x80 >> (columns.first + col))) Pixel(x + col, y + row, colour);
     }
-    if (underline) Fill(RECT{x, y + 9, x + columns.count, y + 10}, colour);  // under the baseline
+    if (underline) Fill(RECT{x, y + 9, x + columns.count, y + 10}, colour); // under the baseline
     x += columns.count + 1;
   }
   return x;
 }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

@@ -22,7 +22,7 @@ enum Colour : DWORD {
 };
 
 class Canvas {
- public:
+public:
   explicit Canvas(const ZRQUISURFACE &surface);
 
   // Where window coordinates start on the surface, and the part of the surface drawn on.
@@ -47,9 +47,9 @@ class Canvas {
   // character. Returns the pen's x after the text.
   int Text(int x, int y, std::u16string_view text, DWORD colour, bool prefixes = false);
 
- private:
+private:
   ZRQUISURFACE surface;
   Frame frame;
 };
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

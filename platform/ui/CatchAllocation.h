@@ -18,4 +18,4 @@ Result CatchAllocation(Result failure, Body &&body) noexcept {
   }
 }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

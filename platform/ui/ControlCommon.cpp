@@ -7,7 +7,8 @@ namespace zrq::ui {
 void NotifyParent(HWND control, WORD code) {
   Window *w = FindWindow(control);
   if (!w || !w->parent) return;
-  SendMessageW(w->parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(w->id), code), reinterpret_cast<LPARAM>(control));
+  SendMessageW(w->parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(w->id), code),
+               reinterpret_cast<LPARAM>(control));
 }
 
 char16_t Mnemonic(const std::u16string &text) {
@@ -25,4 +26,4 @@ char16_t Mnemonic(const std::u16string &text) {
 
 bool HasFocus(const Window &w) { return ThreadState::Current().focus == w.handle; }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

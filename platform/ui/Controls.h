@@ -20,4 +20,4 @@ void NotifyParent(HWND control, WORD code);
 // plain ampersand).
 char16_t Mnemonic(const std::u16string &text);
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

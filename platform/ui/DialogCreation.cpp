@@ -24,23 +24,25 @@ LPCWSTR ClassOf(const NameOrOrdinal &name, LPCWSTR fallback) {
   return fallback;
 }
 
-bool CreateControls(HWND dialog, const DialogTemplate &t, const BaseUnits &units, HINSTANCE instance) {
+bool CreateControls(HWND dialog, const DialogTemplate &t, const BaseUnits &units,
+                    HINSTANCE instance) {
   for (const DialogItemTemplate &item : t.items) {
-    const LPCWSTR text = item.text.name.c_str();  // an ordinal text (an icon) shows as none
-    HWND control =
-        CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, ClassOf(item.windowClass, nullptr), text,
-                        item.style | WS_CHILD, DialogUnitsToPixelsX(item.x, units), DialogUnitsToPixelsY(item.y, units),
-                        DialogUnitsToPixelsX(item.cx, units), DialogUnitsToPixelsY(item.cy, units), dialog,
-                        reinterpret_cast<HMENU>(static_cast<LONG_PTR>(static_cast<LONG>(item.id))), instance,
-                        item.creationData.empty() ? nullptr : const_cast<BYTE *>(item.creationData.data()));
+    const LPCWSTR text = item.text.name.c_str(); // an ordinal text (an icon) shows as none
+    HWND control = CreateWindowExW(
+        item.exStyle | WS_EX_NOPARENTNOTIFY, ClassOf(item.windowClass, nullptr), text,
+        item.style | WS_CHILD, DialogUnitsToPixelsX(item.x, units),
+        DialogUnitsToPixelsY(item.y, units), DialogUnitsToPixelsX(item.cx, units),
+        DialogUnitsToPixelsY(item.cy, units), dialog,
+        reinterpret_cast<HMENU>(static_cast<LONG_PTR>(static_cast<LONG>(item.id))), instance,
+        item.creationData.empty() ? nullptr : const_cast<BYTE *>(item.creationData.data()));
     if (!control && !(t.style & DS_NOFAILCREATE)) return false;
     if (!IsWindow(dialog)) return false;
   }
   return true;
 }
 
-HWND CreateDialogFromTemplate(HINSTANCE instance, const void *data, size_t size, HWND parent, DLGPROC proc,
-                              LPARAM param) {
+HWND CreateDialogFromTemplate(HINSTANCE instance, const void *data, size_t size, HWND parent,
+                              DLGPROC proc, LPARAM param) {
   std::optional<DialogTemplate> t;
   try {
     t = ReadDialogTemplate(data, size);
@@ -60,10 +62,11 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const void *data, size_t size,
     style &= ~(WS_CAPTION | WS_SYSMENU);
     exStyle |= WS_EX_CONTROLPARENT;
   }
-  HWND dialog = CreateWindowExW(exStyle, ClassOf(t->windowClass, MAKEINTRESOURCEW(kDialogClassAtom)),
-                                t->caption.c_str(), style, DialogUnitsToPixelsX(t->x, units),
-                                DialogUnitsToPixelsY(t->y, units), DialogUnitsToPixelsX(t->cx, units),
-                                DialogUnitsToPixelsY(t->cy, units), parent, nullptr, instance, nullptr);
+  HWND dialog =
+      CreateWindowExW(exStyle, ClassOf(t->windowClass, MAKEINTRESOURCEW(kDialogClassAtom)),
+                      t->caption.c_str(), style, DialogUnitsToPixelsX(t->x, units),
+                      DialogUnitsToPixelsY(t->y, units), DialogUnitsToPixelsX(t->cx, units),
+                      DialogUnitsToPixelsY(t->cy, units), parent, nullptr, instance, nullptr);
   if (!dialog) return nullptr;
   try {
     Window *w = FindWindow(dialog);
@@ -82,7 +85,8 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const void *data, size_t size,
     return nullptr;
   }
   const HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
-  const LRESULT focusFirst = SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
+  const LRESULT focusFirst =
+      SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
   if (!IsWindow(dialog)) return nullptr;
   if (focusFirst && first && IsWindow(first))
     SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
@@ -90,15 +94,16 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const void *data, size_t size,
   return IsWindow(dialog) ? dialog : nullptr;
 }
 
-}  // namespace
+} // namespace
 
-HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTemplate, HWND hWndParent, DLGPROC lpDialogFunc,
-                                LPARAM dwInitParam) {
-  return CreateDialogFromTemplate(hInstance, lpTemplate, kUnsizedTemplateLimit, hWndParent, lpDialogFunc, dwInitParam);
+HWND CreateDialogIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW lpTemplate, HWND hWndParent,
+                                DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+  return CreateDialogFromTemplate(hInstance, lpTemplate, kUnsizedTemplateLimit, hWndParent,
+                                  lpDialogFunc, dwInitParam);
 }
 
-HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
-                        LPARAM dwInitParam) {
+HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent,
+                        DLGPROC lpDialogFunc, LPARAM dwInitParam) {
   HRSRC found = FindResourceW(reinterpret_cast<HMODULE>(hInstance), lpTemplateName, RT_DIALOG);
   if (!found) return nullptr;
   const void *data = LockResource(LoadResource(reinterpret_cast<HMODULE>(hInstance), found));
@@ -131,43 +136,47 @@ static LRESULT DefDlgProcWUnguarded(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM l
     if (!IsWindow(hDlg)) return handled;
     if (handled) {
       switch (Msg) {
-        case WM_INITDIALOG:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORDLG:
-        case WM_CTLCOLORSTATIC:
-        case 0x0039:  // WM_COMPAREITEM
-        case 0x002E:  // WM_VKEYTOITEM
-        case 0x002F:  // WM_CHARTOITEM
-        case 0x0037:  // WM_QUERYDRAGICON
-          return handled;
-        default: return GetWindowLongPtrW(hDlg, DWLP_MSGRESULT);
+      case WM_INITDIALOG:
+      case WM_CTLCOLOREDIT:
+      case WM_CTLCOLORLISTBOX:
+      case WM_CTLCOLORBTN:
+      case WM_CTLCOLORDLG:
+      case WM_CTLCOLORSTATIC:
+      case 0x0039: // WM_COMPAREITEM
+      case 0x002E: // WM_VKEYTOITEM
+      case 0x002F: // WM_CHARTOITEM
+      case 0x0037: // WM_QUERYDRAGICON
+        return handled;
+      default:
+        return GetWindowLongPtrW(hDlg, DWLP_MSGRESULT);
       }
     }
   }
   switch (Msg) {
-    case WM_NEXTDLGCTL: {
-      const HWND target =
-          lParam ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(hDlg, GetFocus(), wParam ? TRUE : FALSE);
-      if (!target || !IsWindow(target)) return 0;
-      SetFocus(target);
-      if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(target, EM_SETSEL, 0, -1);
-      return 0;
-    }
-    case WM_SETFOCUS:
-      if (HWND first = GetNextDlgTabItem(hDlg, nullptr, FALSE)) SetFocus(first);
-      return 0;
-    case WM_CLOSE:
-      PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDCANCEL)));
-      return 0;
-    default: return DefWindowProcW(hDlg, Msg, wParam, lParam);
+  case WM_NEXTDLGCTL: {
+    const HWND target = lParam ? reinterpret_cast<HWND>(wParam)
+                               : GetNextDlgTabItem(hDlg, GetFocus(), wParam ? TRUE : FALSE);
+    if (!target || !IsWindow(target)) return 0;
+    SetFocus(target);
+    if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+      SendMessageW(target, EM_SETSEL, 0, -1);
+    return 0;
+  }
+  case WM_SETFOCUS:
+    if (HWND first = GetNextDlgTabItem(hDlg, nullptr, FALSE)) SetFocus(first);
+    return 0;
+  case WM_CLOSE:
+    PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDCANCEL)));
+    return 0;
+  default:
+    return DefWindowProcW(hDlg, Msg, wParam, lParam);
   }
 }
 
 LRESULT DefDlgProcW(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return DefDlgProcWUnguarded(hDlg, Msg, wParam, lParam); });
+  return zrq::ui::CatchAllocation<LRESULT>(
+      0, [&] { return DefDlgProcWUnguarded(hDlg, Msg, wParam, lParam); });
 }
 
 BOOL EndDialog(HWND hDlg, INT_PTR nResult) {

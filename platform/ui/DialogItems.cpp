@@ -65,12 +65,13 @@ UINT GetDlgItemInt(HWND hDlg, int nIDDlgItem, BOOL *lpTranslated, BOOL bSigned) 
 }
 
 static BOOL SetDlgItemIntUnguarded(HWND hDlg, int nIDDlgItem, UINT uValue, BOOL bSigned) {
-  const std::string digits = bSigned ? std::to_string(static_cast<INT>(uValue)) : std::to_string(uValue);
+  const std::string digits =
+      bSigned ? std::to_string(static_cast<INT>(uValue)) : std::to_string(uValue);
   const std::u16string text(digits.begin(), digits.end());
   return SetDlgItemTextW(hDlg, nIDDlgItem, text.c_str());
 }
 
 BOOL SetDlgItemInt(HWND hDlg, int nIDDlgItem, UINT uValue, BOOL bSigned) {
-  return zrq::ui::CatchAllocation<BOOL>(FALSE,
-                                        [&] { return SetDlgItemIntUnguarded(hDlg, nIDDlgItem, uValue, bSigned); });
+  return zrq::ui::CatchAllocation<BOOL>(
+      FALSE, [&] { return SetDlgItemIntUnguarded(hDlg, nIDDlgItem, uValue, bSigned); });
 }

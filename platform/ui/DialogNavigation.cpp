@@ -31,11 +31,13 @@ void CollectControls(HWND parent, std::vector<HWND> &out) {
   }
 }
 
-HWND Step(const std::vector<HWND> &controls, HWND from, BOOL previous, bool (*accept)(const Window &)) {
+HWND Step(const std::vector<HWND> &controls, HWND from, BOOL previous,
+          bool (*accept)(const Window &)) {
   if (controls.empty()) return nullptr;
   const auto at = std::find(controls.begin(), controls.end(), from);
   const size_t n = controls.size();
-  size_t index = at == controls.end() ? (previous ? 0 : n - 1) : static_cast<size_t>(at - controls.begin());
+  size_t index =
+      at == controls.end() ? (previous ? 0 : n - 1) : static_cast<size_t>(at - controls.begin());
   for (size_t tried = 0; tried < n; ++tried) {
     index = previous ? (index + n - 1) % n : (index + 1) % n;
     Window *c = FindWindow(controls[index]);
@@ -48,7 +50,9 @@ bool IsTabStop(const Window &w) { return Usable(w) && (w.style & WS_TABSTOP); }
 bool IsUsable(const Window &w) { return Usable(w); }
 
 LRESULT DialogCode(HWND control, MSG *msg) {
-  return control ? SendMessageW(control, WM_GETDLGCODE, msg ? msg->wParam : 0, reinterpret_cast<LPARAM>(msg)) : 0;
+  return control ? SendMessageW(control, WM_GETDLGCODE, msg ? msg->wParam : 0,
+                                reinterpret_cast<LPARAM>(msg))
+                 : 0;
 }
 
 // A dialog moves its focus itself (WM_NEXTDLGCTL, which selects an edit's text); for another
@@ -60,7 +64,8 @@ void MoveFocus(HWND dialog, HWND target) {
     return;
   }
   SetFocus(target);
-  if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(target, EM_SETSEL, 0, -1);
+  if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
 // The control whose text marks ch with "&", from the one after the focus on, or null.
@@ -70,7 +75,8 @@ HWND FindMnemonic(HWND dialog, WCHAR ch) {
   CollectControls(dialog, controls);
   const auto focus = std::find(controls.begin(), controls.end(), GetFocus());
   const size_t n = controls.size();
-  const size_t start = focus == controls.end() ? 0 : static_cast<size_t>(focus - controls.begin()) + 1;
+  const size_t start =
+      focus == controls.end() ? 0 : static_cast<size_t>(focus - controls.begin()) + 1;
   for (size_t i = 0; i < n; ++i) {
     HWND c = controls[(start + i) % n];
     Window *w = FindWindow(c);
@@ -90,8 +96,7 @@ void ActivateMnemonic(HWND dialog, HWND control) {
   if (code & DLGC_STATIC) {
     std::vector<HWND> controls;
     CollectControls(dialog, controls);
-    if (HWND next = Step(controls, control, FALSE, IsTabStop))
-      MoveFocus(dialog, next);
+    if (HWND next = Step(controls, control, FALSE, IsTabStop)) MoveFocus(dialog, next);
   } else if (code & DLGC_BUTTON) {
     MoveFocus(dialog, control);
     SendMessageW(control, BM_CLICK, 0, 0);
@@ -112,14 +117,15 @@ void PressDefault(HWND dialog) {
   CollectControls(dialog, controls);
   for (HWND c : controls) {
     if (DialogCode(c, nullptr) & DLGC_DEFPUSHBUTTON) {
-      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), BN_CLICKED), reinterpret_cast<LPARAM>(c));
+      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(c));
       return;
     }
   }
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
-}  // namespace
+} // namespace
 
 static HWND GetNextDlgTabItemUnguarded(HWND hDlg, HWND hCtl, BOOL bPrevious) {
   std::vector<HWND> controls;
@@ -129,7 +135,8 @@ static HWND GetNextDlgTabItemUnguarded(HWND hDlg, HWND hCtl, BOOL bPrevious) {
 }
 
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
-  return zrq::ui::CatchAllocation<HWND>(nullptr, [&] { return GetNextDlgTabItemUnguarded(hDlg, hCtl, bPrevious); });
+  return zrq::ui::CatchAllocation<HWND>(
+      nullptr, [&] { return GetNextDlgTabItemUnguarded(hDlg, hCtl, bPrevious); });
 }
 
 static HWND GetNextDlgGroupItemUnguarded(HWND hDlg, HWND hCtl, BOOL bPrevious) {
@@ -139,64 +146,72 @@ static HWND GetNextDlgGroupItemUnguarded(HWND hDlg, HWND hCtl, BOOL bPrevious) {
   if (at == controls.end()) return Step(controls, nullptr, bPrevious, IsUsable);
   // The group runs from a WS_GROUP control up to the next one.
   auto first = at;
-  while (first != controls.begin() && !(FindWindow(*first) && (FindWindow(*first)->style & WS_GROUP))) --first;
+  while (first != controls.begin() &&
+         !(FindWindow(*first) && (FindWindow(*first)->style & WS_GROUP)))
+    --first;
   auto last = at + 1;
-  while (last != controls.end() && !(FindWindow(*last) && (FindWindow(*last)->style & WS_GROUP))) ++last;
+  while (last != controls.end() && !(FindWindow(*last) && (FindWindow(*last)->style & WS_GROUP)))
+    ++last;
   const std::vector<HWND> group(first, last);
   HWND next = Step(group, hCtl, bPrevious, IsUsable);
   return next ? next : hCtl;
 }
 
 HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
-  return zrq::ui::CatchAllocation<HWND>(nullptr, [&] { return GetNextDlgGroupItemUnguarded(hDlg, hCtl, bPrevious); });
+  return zrq::ui::CatchAllocation<HWND>(
+      nullptr, [&] { return GetNextDlgGroupItemUnguarded(hDlg, hCtl, bPrevious); });
 }
 
 static BOOL IsDialogMessageWUnguarded(HWND hDlg, LPMSG lpMsg) {
-  if (!lpMsg || !IsWindow(hDlg) || (lpMsg->hwnd != hDlg && !IsChild(hDlg, lpMsg->hwnd))) return FALSE;
+  if (!lpMsg || !IsWindow(hDlg) || (lpMsg->hwnd != hDlg && !IsChild(hDlg, lpMsg->hwnd)))
+    return FALSE;
   const UINT message = lpMsg->message;
   if (message == WM_KEYDOWN || message == WM_CHAR || message == WM_SYSCHAR) {
     const LRESULT code = DialogCode(lpMsg->hwnd, lpMsg);
     const bool wantsAll = code & DLGC_WANTALLKEYS;
     if (message == WM_KEYDOWN) {
       switch (lpMsg->wParam) {
-        case VK_TAB:
-          if (wantsAll || (code & DLGC_WANTTAB)) break;
-          MoveFocus(hDlg, GetNextDlgTabItem(hDlg, GetFocus() == hDlg ? nullptr : GetFocus(), GetKeyState(VK_SHIFT) < 0));
-          return TRUE;
-        case VK_LEFT:
-        case VK_UP:
-        case VK_RIGHT:
-        case VK_DOWN: {
-          if (wantsAll || (code & DLGC_WANTARROWS)) break;
-          const BOOL previous = lpMsg->wParam == VK_LEFT || lpMsg->wParam == VK_UP;
-          // Labels in a group are passed over.
-          HWND from = GetFocus();
-          for (int guard = 0; guard < 4096; ++guard) {
-            HWND next = GetNextDlgGroupItem(hDlg, from, previous);
-            if (!next || next == from || next == GetFocus()) break;
-            if (!(DialogCode(next, nullptr) & DLGC_STATIC)) {
-              MoveFocus(hDlg, next);
-              break;
-            }
-            from = next;
+      case VK_TAB:
+        if (wantsAll || (code & DLGC_WANTTAB)) break;
+        MoveFocus(hDlg, GetNextDlgTabItem(hDlg, GetFocus() == hDlg ? nullptr : GetFocus(),
+                                          GetKeyState(VK_SHIFT) < 0));
+        return TRUE;
+      case VK_LEFT:
+      case VK_UP:
+      case VK_RIGHT:
+      case VK_DOWN: {
+        if (wantsAll || (code & DLGC_WANTARROWS)) break;
+        const BOOL previous = lpMsg->wParam == VK_LEFT || lpMsg->wParam == VK_UP;
+        // Labels in a group are passed over.
+        HWND from = GetFocus();
+        for (int guard = 0; guard < 4096; ++guard) {
+          HWND next = GetNextDlgGroupItem(hDlg, from, previous);
+          if (!next || next == from || next == GetFocus()) break;
+          if (!(DialogCode(next, nullptr) & DLGC_STATIC)) {
+            MoveFocus(hDlg, next);
+            break;
           }
-          return TRUE;
+          from = next;
         }
-        case VK_RETURN:
-          if (wantsAll) break;
-          PressDefault(hDlg);
-          return TRUE;
-        case VK_ESCAPE:
-          if (wantsAll) break;
-          SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDCANCEL)));
-          return TRUE;
-        default: break;
+        return TRUE;
+      }
+      case VK_RETURN:
+        if (wantsAll) break;
+        PressDefault(hDlg);
+        return TRUE;
+      case VK_ESCAPE:
+        if (wantsAll) break;
+        SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDCANCEL)));
+        return TRUE;
+      default:
+        break;
       }
     } else {
       const WCHAR ch = static_cast<WCHAR>(lpMsg->wParam);
       // The characters of navigation keys the control did not take are dropped.
-      if (!wantsAll && (ch == u'\t' || ch == u'\r' || ch == 27) && message == WM_CHAR && !(code & DLGC_WANTCHARS))
+      if (!wantsAll && (ch == u'\t' || ch == u'\r' || ch == 27) && message == WM_CHAR &&
+          !(code & DLGC_WANTCHARS))
         return TRUE;
       if (message == WM_SYSCHAR || !(code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS))) {
         if (HWND target = FindMnemonic(hDlg, ch)) {
@@ -212,5 +227,6 @@ static BOOL IsDialogMessageWUnguarded(HWND hDlg, LPMSG lpMsg) {
 }
 
 BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg) {
-  return zrq::ui::CatchAllocation<BOOL>(FALSE, [&] { return IsDialogMessageWUnguarded(hDlg, lpMsg); });
+  return zrq::ui::CatchAllocation<BOOL>(FALSE,
+                                        [&] { return IsDialogMessageWUnguarded(hDlg, lpMsg); });
 }

@@ -13,4 +13,4 @@ struct DialogState : WindowState {
   INT_PTR result = 0;
 };
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

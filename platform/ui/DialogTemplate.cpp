@@ -6,8 +6,9 @@ namespace zrq::ui {
 namespace {
 
 class TemplateReader {
- public:
-  TemplateReader(const void *data, size_t size) : bytes(static_cast<const unsigned char *>(data)), size(size) {}
+public:
+  TemplateReader(const void *data, size_t size)
+      : bytes(static_cast<const unsigned char *>(data)), size(size) {}
 
   bool Word(WORD &out) { return Read(&out, sizeof out); }
   bool Dword(DWORD &out) { return Read(&out, sizeof out); }
@@ -47,7 +48,7 @@ class TemplateReader {
     return true;
   }
 
- private:
+private:
   bool Read(void *out, size_t n) {
     if (n > size - at) return false;
     std::memcpy(out, bytes + at, n);
@@ -67,7 +68,8 @@ bool ReadItem(TemplateReader &in, bool extended, DialogItemTemplate &item) {
   } else {
     if (!in.Dword(item.style) || !in.Dword(item.exStyle)) return false;
   }
-  if (!in.Short(item.x) || !in.Short(item.y) || !in.Short(item.cx) || !in.Short(item.cy)) return false;
+  if (!in.Short(item.x) || !in.Short(item.y) || !in.Short(item.cx) || !in.Short(item.cy))
+    return false;
   if (extended) {
     if (!in.Dword(item.id)) return false;
   } else {
@@ -81,7 +83,7 @@ bool ReadItem(TemplateReader &in, bool extended, DialogItemTemplate &item) {
   return in.Bytes(item.creationData, extra);
 }
 
-}  // namespace
+} // namespace
 
 std::optional<DialogTemplate> ReadDialogTemplate(const void *data, size_t size) {
   if (!data) return std::nullopt;
@@ -93,16 +95,19 @@ std::optional<DialogTemplate> ReadDialogTemplate(const void *data, size_t size) 
   in = TemplateReader(data, size);
   WORD count = 0;
   if (t.extended) {
-    if (!in.Skip(4) || !in.Dword(t.helpId) || !in.Dword(t.exStyle) || !in.Dword(t.style)) return std::nullopt;
+    if (!in.Skip(4) || !in.Dword(t.helpId) || !in.Dword(t.exStyle) || !in.Dword(t.style))
+      return std::nullopt;
   } else {
     if (!in.Dword(t.style) || !in.Dword(t.exStyle)) return std::nullopt;
   }
-  if (!in.Word(count) || !in.Short(t.x) || !in.Short(t.y) || !in.Short(t.cx) || !in.Short(t.cy)) return std::nullopt;
+  if (!in.Word(count) || !in.Short(t.x) || !in.Short(t.y) || !in.Short(t.cx) || !in.Short(t.cy))
+    return std::nullopt;
   if (!in.Name(t.menu) || !in.Name(t.windowClass) || !in.Text(t.caption)) return std::nullopt;
   t.hasFont = (t.style & DS_SETFONT) != 0;
   if (t.hasFont) {
     if (!in.Word(t.pointSize)) return std::nullopt;
-    if (t.extended && (!in.Word(t.weight) || !in.Byte(t.italic) || !in.Byte(t.charset))) return std::nullopt;
+    if (t.extended && (!in.Word(t.weight) || !in.Byte(t.italic) || !in.Byte(t.charset)))
+      return std::nullopt;
     if (!in.Text(t.typeface)) return std::nullopt;
   }
   t.items.resize(count);
@@ -113,14 +118,21 @@ std::optional<DialogTemplate> ReadDialogTemplate(const void *data, size_t size) 
 
 const char16_t *PredefinedClassName(WORD ordinal) {
   switch (ordinal) {
-    case 0x80: return u"Button";
-    case 0x81: return u"Edit";
-    case 0x82: return u"Static";
-    case 0x83: return u"ListBox";
-    case 0x84: return u"ScrollBar";
-    case 0x85: return u"ComboBox";
-    default: return nullptr;
+  case 0x80:
+    return u"Button";
+  case 0x81:
+    return u"Edit";
+  case 0x82:
+    return u"Static";
+  case 0x83:
+    return u"ListBox";
+  case 0x84:
+    return u"ScrollBar";
+  case 0x85:
+    return u"ComboBox";
+  default:
+    return nullptr;
   }
 }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

@@ -51,4 +51,4 @@ struct DialogTemplate {
 // The class name a predefined class ordinal (0x80 to 0x85) stands for, or null.
 const char16_t *PredefinedClassName(WORD ordinal);
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

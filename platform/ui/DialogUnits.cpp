@@ -10,10 +10,11 @@ namespace {
 int MulDiv(int value, int numerator, int denominator) {
   const long long product = static_cast<long long>(value) * numerator;
   const long long half = denominator / 2;
-  return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
+  return static_cast<int>(product >= 0 ? (product + half) / denominator
+                                       : (product - half) / denominator);
 }
 
-}  // namespace
+} // namespace
 
 BaseUnits FontBaseUnits(const std::u16string &typeface, WORD pointSize) {
   // The 8-point sans-serif dialog faces all measure 6 x 13 at 96 dpi; Segoe UI 9 is 7 x 15.
@@ -22,8 +23,9 @@ BaseUnits FontBaseUnits(const std::u16string &typeface, WORD pointSize) {
     WORD points;
     BaseUnits units;
   } table[] = {
-      {u"MS Sans Serif", 8, {6, 13}},        {u"MS Shell Dlg", 8, {6, 13}}, {u"MS Shell Dlg 2", 8, {6, 13}},
-      {u"Microsoft Sans Serif", 8, {6, 13}}, {u"Tahoma", 8, {6, 13}},       {u"Segoe UI", 9, {7, 15}},
+      {u"MS Sans Serif", 8, {6, 13}},  {u"MS Shell Dlg", 8, {6, 13}},
+      {u"MS Shell Dlg 2", 8, {6, 13}}, {u"Microsoft Sans Serif", 8, {6, 13}},
+      {u"Tahoma", 8, {6, 13}},         {u"Segoe UI", 9, {7, 15}},
   };
   for (const auto &entry : table)
     if (entry.points == pointSize && EqualIgnoringCase(entry.face, typeface)) return entry.units;
@@ -35,4 +37,4 @@ BaseUnits FontBaseUnits(const std::u16string &typeface, WORD pointSize) {
 int DialogUnitsToPixelsX(int value, const BaseUnits &units) { return MulDiv(value, units.x, 4); }
 int DialogUnitsToPixelsY(int value, const BaseUnits &units) { return MulDiv(value, units.y, 8); }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

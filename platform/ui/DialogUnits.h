@@ -23,4 +23,4 @@ BaseUnits FontBaseUnits(const std::u16string &typeface, WORD pointSize);
 int DialogUnitsToPixelsX(int value, const BaseUnits &units);
 int DialogUnitsToPixelsY(int value, const BaseUnits &units);
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

@@ -12,18 +12,20 @@
 namespace zrq::ui {
 namespace {
 
-constexpr size_t kDefaultLimit = 32767;  // what a user may type before EM_LIMITTEXT
+constexpr size_t kDefaultLimit = 32767; // what a user may type before EM_LIMITTEXT
 constexpr int kMargin = 2;
 
 struct EditState : WindowState {
-  size_t anchor = 0;  // the selection runs from anchor to caret
+  size_t anchor = 0; // the selection runs from anchor to caret
   size_t caret = 0;
   size_t limit = kDefaultLimit;
-  size_t scroll = 0;  // the first character shown
+  size_t scroll = 0; // the first character shown
   bool modified = false;
 };
 
-int BorderOf(const Window &w) { return (w.exStyle & WS_EX_CLIENTEDGE) ? 2 : (w.style & WS_BORDER) ? 1 : 0; }
+int BorderOf(const Window &w) {
+  return (w.exStyle & WS_EX_CLIENTEDGE) ? 2 : (w.style & WS_BORDER) ? 1 : 0;
+}
 
 // Where the text goes: inside the border and margins.
 RECT TextArea(const Window &w) {
@@ -34,7 +36,8 @@ RECT TextArea(const Window &w) {
 // The x of the text's first shown character, as aligned by the style.
 int TextLeft(const Window &w, const EditState &s) {
   const RECT area = TextArea(w);
-  const int width = TextWidth(std::u16string_view(w.text).substr(std::min(s.scroll, w.text.size())));
+  const int width =
+      TextWidth(std::u16string_view(w.text).substr(std::min(s.scroll, w.text.size())));
   const int room = area.right - area.left;
   if (width < room && (w.style & ES_RIGHT)) return area.right - width;
   if (width < room && (w.style & ES_CENTER)) return area.left + (room - width) / 2;
@@ -46,7 +49,8 @@ void ScrollToCaret(const Window &w, EditState &s) {
   s.scroll = std::min(s.scroll, s.caret);
   const RECT area = TextArea(w);
   const int room = std::max<int>(area.right - area.left - 1, 0);
-  while (s.scroll < s.caret && TextWidth(std::u16string_view(w.text).substr(s.scroll, s.caret - s.scroll)) > room)
+  while (s.scroll < s.caret &&
+         TextWidth(std::u16string_view(w.text).substr(s.scroll, s.caret - s.scroll)) > room)
     ++s.scroll;
 }
 
@@ -115,18 +119,27 @@ void Key(HWND hwnd, WPARAM vk) {
   const bool extend = GetKeyState(VK_SHIFT) < 0;
   size_t caret = s->caret;
   switch (vk) {
-    case VK_LEFT: caret = caret > 0 ? caret - 1 : 0; break;
-    case VK_RIGHT: caret = std::min(caret + 1, w->text.size()); break;
-    case VK_HOME: caret = 0; break;
-    case VK_END: caret = w->text.size(); break;
-    case VK_DELETE:
-      if (w->style & ES_READONLY) return;
-      if (s->anchor == s->caret) {
-        if (s->caret >= w->text.size()) return;
-        s->anchor = s->caret + 1;
-      }
-      return ReplaceSelection(hwnd, u"");
-    default: return;
+  case VK_LEFT:
+    caret = caret > 0 ? caret - 1 : 0;
+    break;
+  case VK_RIGHT:
+    caret = std::min(caret + 1, w->text.size());
+    break;
+  case VK_HOME:
+    caret = 0;
+    break;
+  case VK_END:
+    caret = w->text.size();
+    break;
+  case VK_DELETE:
+    if (w->style & ES_READONLY) return;
+    if (s->anchor == s->caret) {
+      if (s->caret >= w->text.size()) return;
+      s->anchor = s->caret + 1;
+    }
+    return ReplaceSelection(hwnd, u"");
+  default:
+    return;
   }
   // Without Shift an arrow first collapses a selection to its near end.
   if (!extend && s->anchor != s->caret && (vk == VK_LEFT || vk == VK_RIGHT))
@@ -148,7 +161,7 @@ size_t CharacterAt(const Window &w, const EditState &s, int x) {
   return w.text.size();
 }
 
-}  // namespace
+} // namespace
 
 static LRESULT EditProcUnguarded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window *w = FindWindow(hwnd);
@@ -156,75 +169,93 @@ static LRESULT EditProcUnguarded(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   auto *s = dynamic_cast<EditState *>(w->state.get());
   if (!s && message != WM_NCCREATE) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
-    case WM_NCCREATE: w->state = std::make_unique<EditState>(); return DefWindowProcW(hwnd, message, wParam, lParam);
-    case WM_GETDLGCODE: {
-      LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
-      if (w->style & ES_MULTILINE) code |= DLGC_WANTALLKEYS;
-      return code;
+  case WM_NCCREATE:
+    w->state = std::make_unique<EditState>();
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  case WM_GETDLGCODE: {
+    LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    if (w->style & ES_MULTILINE) code |= DLGC_WANTALLKEYS;
+    return code;
+  }
+  case WM_SETTEXT:
+    try {
+      DefWindowProcW(hwnd, message, wParam, lParam);
+    } catch (const std::bad_alloc &) {
+      NotifyParent(hwnd, EN_ERRSPACE);
+      return FALSE;
     }
-    case WM_SETTEXT: try { DefWindowProcW(hwnd, message, wParam, lParam);
-      } catch (const std::bad_alloc &) {
-        NotifyParent(hwnd, EN_ERRSPACE);
-        return FALSE;
-      }
-      s->anchor = s->caret = s->scroll = 0;
-      s->modified = false;
-      Changed(hwnd);
-      return TRUE;
-    case WM_CHAR: Type(hwnd, static_cast<WCHAR>(wParam)); return 0;
-    case WM_KEYDOWN: Key(hwnd, wParam); return 0;
-    case WM_LBUTTONDOWN:
-      SetFocus(hwnd);
-      if ((s = StateOf<EditState>(hwnd)) && (w = FindWindow(hwnd))) {
-        s->anchor = s->caret = CharacterAt(*w, *s, GET_X_LPARAM(lParam));
-        w->invalid = true;
-      }
-      return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
+    s->anchor = s->caret = s->scroll = 0;
+    s->modified = false;
+    Changed(hwnd);
+    return TRUE;
+  case WM_CHAR:
+    Type(hwnd, static_cast<WCHAR>(wParam));
+    return 0;
+  case WM_KEYDOWN:
+    Key(hwnd, wParam);
+    return 0;
+  case WM_LBUTTONDOWN:
+    SetFocus(hwnd);
+    if ((s = StateOf<EditState>(hwnd)) && (w = FindWindow(hwnd))) {
+      s->anchor = s->caret = CharacterAt(*w, *s, GET_X_LPARAM(lParam));
       w->invalid = true;
-      NotifyParent(hwnd, message == WM_SETFOCUS ? EN_SETFOCUS : EN_KILLFOCUS);
-      return 0;
-    case EM_SETSEL: {
-      const auto start = static_cast<LONG_PTR>(static_cast<int>(wParam));
-      const auto end = static_cast<LONG_PTR>(static_cast<int>(lParam));
-      const size_t size = w->text.size();
-      if (start < 0) {
-        s->anchor = s->caret;
-      } else {
-        s->anchor = std::min(static_cast<size_t>(start), size);
-        s->caret = end < 0 ? size : std::min(static_cast<size_t>(end), size);
-      }
-      w->invalid = true;
-      ScrollToCaret(*w, *s);
-      return 0;
     }
-    case EM_GETSEL: {
-      const auto from = static_cast<DWORD>(std::min(s->anchor, s->caret));
-      const auto to = static_cast<DWORD>(std::max(s->anchor, s->caret));
-      if (wParam) *reinterpret_cast<DWORD *>(wParam) = from;
-      if (lParam) *reinterpret_cast<DWORD *>(lParam) = to;
-      return MAKELRESULT(std::min<DWORD>(from, 0xFFFF), std::min<DWORD>(to, 0xFFFF));
+    return 0;
+  case WM_SETFOCUS:
+  case WM_KILLFOCUS:
+    w->invalid = true;
+    NotifyParent(hwnd, message == WM_SETFOCUS ? EN_SETFOCUS : EN_KILLFOCUS);
+    return 0;
+  case EM_SETSEL: {
+    const auto start = static_cast<LONG_PTR>(static_cast<int>(wParam));
+    const auto end = static_cast<LONG_PTR>(static_cast<int>(lParam));
+    const size_t size = w->text.size();
+    if (start < 0) {
+      s->anchor = s->caret;
+    } else {
+      s->anchor = std::min(static_cast<size_t>(start), size);
+      s->caret = end < 0 ? size : std::min(static_cast<size_t>(end), size);
     }
-    case EM_REPLACESEL: try { ReplaceSelection(hwnd, lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"");
-      } catch (const std::bad_alloc &) {
-        NotifyParent(hwnd, EN_ERRSPACE);
-      }
-      return 0;
-    case EM_LIMITTEXT: s->limit = wParam ? static_cast<size_t>(wParam) : 0x7FFFFFFE; return 0;
-    case EM_GETLIMITTEXT: return static_cast<LRESULT>(s->limit);
-    case EM_GETMODIFY: return s->modified ? TRUE : FALSE;
-    case EM_SETMODIFY: s->modified = wParam != 0; return 0;
-    case EM_SETREADONLY:
-      w->style = wParam ? (w->style | ES_READONLY) : (w->style & ~ES_READONLY);
-      w->invalid = true;
-      return TRUE;
-    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+    w->invalid = true;
+    ScrollToCaret(*w, *s);
+    return 0;
+  }
+  case EM_GETSEL: {
+    const auto from = static_cast<DWORD>(std::min(s->anchor, s->caret));
+    const auto to = static_cast<DWORD>(std::max(s->anchor, s->caret));
+    if (wParam) *reinterpret_cast<DWORD *>(wParam) = from;
+    if (lParam) *reinterpret_cast<DWORD *>(lParam) = to;
+    return MAKELRESULT(std::min<DWORD>(from, 0xFFFF), std::min<DWORD>(to, 0xFFFF));
+  }
+  case EM_REPLACESEL:
+    try {
+      ReplaceSelection(hwnd, lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"");
+    } catch (const std::bad_alloc &) {
+      NotifyParent(hwnd, EN_ERRSPACE);
+    }
+    return 0;
+  case EM_LIMITTEXT:
+    s->limit = wParam ? static_cast<size_t>(wParam) : 0x7FFFFFFE;
+    return 0;
+  case EM_GETLIMITTEXT:
+    return static_cast<LRESULT>(s->limit);
+  case EM_GETMODIFY:
+    return s->modified ? TRUE : FALSE;
+  case EM_SETMODIFY:
+    s->modified = wParam != 0;
+    return 0;
+  case EM_SETREADONLY:
+    w->style = wParam ? (w->style | ES_READONLY) : (w->style & ~ES_READONLY);
+    w->invalid = true;
+    return TRUE;
+  default:
+    return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return EditProcUnguarded(hwnd, message, wParam, lParam); });
+  return zrq::ui::CatchAllocation<LRESULT>(
+      0, [&] { return EditProcUnguarded(hwnd, message, wParam, lParam); });
 }
 
 void PaintEdit(const Window &w, Canvas &canvas) {
@@ -250,11 +281,14 @@ void PaintEdit(const Window &w, Canvas &canvas) {
     const bool selected = focused && i >= from && i < to;
     if (i == s->caret) caretX = x;
     if (selected) canvas.Fill(RECT{x, top, x + Advance(c), top + kTextHeight}, kHighlight);
-    x = canvas.Text(x, top, std::u16string_view(&c, 1), disabled ? kGrayText : selected ? kHighlightText : kText);
+    x = canvas.Text(x, top, std::u16string_view(&c, 1),
+                    disabled   ? kGrayText
+                    : selected ? kHighlightText
+                               : kText);
   }
   if (s->caret >= w.text.size()) caretX = x;
   if (focused && from == to) canvas.Fill(RECT{caretX, top, caretX + 1, top + kTextHeight}, kText);
   canvas.Restore(outer);
 }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

@@ -16,7 +16,9 @@ HWND SetFocus(HWND hWnd) {
   if (old) SendMessageW(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hWnd), 0);
   // The window may have gone while the old focus let go.
   thread.focus = IsWindow(hWnd) ? hWnd : nullptr;
-  if (thread.focus) SendMessageW(thread.focus, WM_SETFOCUS, reinterpret_cast<WPARAM>(IsWindow(old) ? old : nullptr), 0);
+  if (thread.focus)
+    SendMessageW(thread.focus, WM_SETFOCUS, reinterpret_cast<WPARAM>(IsWindow(old) ? old : nullptr),
+                 0);
   return IsWindow(old) ? old : nullptr;
 }
 
@@ -43,5 +45,6 @@ HWND GetCapture(void) { return ThreadState::Current().capture; }
 
 SHORT GetKeyState(int nVirtKey) {
   if (nVirtKey < 0 || nVirtKey > 255) return 0;
-  return ThreadState::Current().keyDown[static_cast<size_t>(nVirtKey)] ? static_cast<SHORT>(0x8000) : 0;
+  return ThreadState::Current().keyDown[static_cast<size_t>(nVirtKey)] ? static_cast<SHORT>(0x8000)
+                                                                       : 0;
 }

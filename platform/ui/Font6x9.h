@@ -6,8 +6,8 @@ namespace zrq::ui {
 
 constexpr int kGlyphWidth = 6;
 constexpr int kGlyphHeight = 9;
-constexpr int kFirstGlyph = 0x20;  // the table runs to U+00FF; others draw as '?'
+constexpr int kFirstGlyph = 0x20; // the table runs to U+00FF; others draw as '?'
 
 extern const unsigned char kFont6x9[224][9];
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

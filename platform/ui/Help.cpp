@@ -8,7 +8,7 @@
 namespace {
 
 struct HelpDesk {
-  std::mutex lock;  // guards everything below
+  std::mutex lock; // guards everything below
   bool hasRequest = false;
   ZRQHELPREQUEST last{};
   ZRQHELPHANDLER handler = nullptr;
@@ -20,7 +20,7 @@ HelpDesk &Desk() {
   return desk;
 }
 
-}  // namespace
+} // namespace
 
 BOOL WinHelpW(HWND hWndMain, LPCWSTR lpszHelp, UINT uCommand, ULONG_PTR dwData) {
   ZRQHELPREQUEST request{};

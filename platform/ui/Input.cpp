@@ -33,7 +33,8 @@ HWND HitTest(HWND hwnd, POINT screen) {
   for (HWND child : children)
     if (HWND hit = HitTest(child, screen)) return hit;
   if (!IsWindowEnabled(hwnd)) return nullptr;
-  if (SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) return nullptr;
+  if (SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT)
+    return nullptr;
   return hwnd;
 }
 
@@ -71,7 +72,7 @@ HWND DialogOf(HWND hwnd) {
   return dialog;
 }
 
-}  // namespace
+} // namespace
 
 namespace zrq::ui {
 
@@ -81,41 +82,42 @@ bool RouteInput(QueuedMessage &queued) {
   const InputKind kind = queued.input;
   queued.input = InputKind::None;
   switch (kind) {
-    case InputKind::None: return true;
-    case InputKind::Mouse: {
-      if (msg.message == WM_LBUTTONDOWN) thread.keyDown[VK_LBUTTON] = true;
-      if (msg.message == WM_LBUTTONUP) thread.keyDown[VK_LBUTTON] = false;
-      HWND target = thread.capture ? thread.capture : HitTest(msg.hwnd, msg.pt);
-      if (!target) return false;
-      POINT client = msg.pt;
-      ScreenToClient(target, &client);
-      msg.hwnd = target;
-      msg.wParam = MouseKeys();
-      msg.lParam = MAKELPARAM(client.x, client.y);
-      return true;
-    }
-    case InputKind::Key: {
-      const bool down = msg.message == WM_KEYDOWN;
-      const UINT vk = static_cast<UINT>(msg.wParam);
-      thread.keyDown[vk] = down;
-      if (!thread.focus) return false;
-      const bool alt = thread.keyDown[VK_MENU] && vk != VK_MENU;
-      msg.hwnd = thread.focus;
-      msg.message = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : msg.message;
-      msg.lParam = down ? 1 : static_cast<LPARAM>(0xC0000001u);
-      return true;
-    }
-    case InputKind::Character:
-      if (!thread.focus) return false;
-      msg.hwnd = thread.focus;
-      msg.message = thread.keyDown[VK_MENU] ? WM_SYSCHAR : WM_CHAR;
-      msg.lParam = 1;
-      return true;
+  case InputKind::None:
+    return true;
+  case InputKind::Mouse: {
+    if (msg.message == WM_LBUTTONDOWN) thread.keyDown[VK_LBUTTON] = true;
+    if (msg.message == WM_LBUTTONUP) thread.keyDown[VK_LBUTTON] = false;
+    HWND target = thread.capture ? thread.capture : HitTest(msg.hwnd, msg.pt);
+    if (!target) return false;
+    POINT client = msg.pt;
+    ScreenToClient(target, &client);
+    msg.hwnd = target;
+    msg.wParam = MouseKeys();
+    msg.lParam = MAKELPARAM(client.x, client.y);
+    return true;
+  }
+  case InputKind::Key: {
+    const bool down = msg.message == WM_KEYDOWN;
+    const UINT vk = static_cast<UINT>(msg.wParam);
+    thread.keyDown[vk] = down;
+    if (!thread.focus) return false;
+    const bool alt = thread.keyDown[VK_MENU] && vk != VK_MENU;
+    msg.hwnd = thread.focus;
+    msg.message = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : msg.message;
+    msg.lParam = down ? 1 : static_cast<LPARAM>(0xC0000001u);
+    return true;
+  }
+  case InputKind::Character:
+    if (!thread.focus) return false;
+    msg.hwnd = thread.focus;
+    msg.message = thread.keyDown[VK_MENU] ? WM_SYSCHAR : WM_CHAR;
+    msg.lParam = 1;
+    return true;
   }
   return false;
 }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui
 
 BOOL ZrqUiMouseMove(HWND root, int x, int y) { return QueueMouse(root, x, y, WM_MOUSEMOVE); }
 

@@ -28,16 +28,22 @@ WCHAR KeyCharacter(WPARAM vk) {
   if (vk >= 'A' && vk <= 'Z') return static_cast<WCHAR>(shift ? vk : vk + 32);
   if (vk >= '0' && vk <= '9' && !shift) return static_cast<WCHAR>(vk);
   switch (vk) {
-    case VK_SPACE: return u' ';
-    case VK_BACK: return 8;
-    case VK_TAB: return 9;
-    case VK_RETURN: return 13;
-    case VK_ESCAPE: return 27;
-    default: return 0;
+  case VK_SPACE:
+    return u' ';
+  case VK_BACK:
+    return 8;
+  case VK_TAB:
+    return 9;
+  case VK_RETURN:
+    return 13;
+  case VK_ESCAPE:
+    return 27;
+  default:
+    return 0;
   }
 }
 
-}  // namespace
+} // namespace
 
 LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   Window *w = FindWindow(hWnd);
@@ -59,7 +65,8 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   }
   ThreadState &thread = ThreadState::Current();
   try {
-    thread.queue.push_back(zrq::ui::QueuedMessage{MSG{hWnd, Msg, wParam, lParam, ++thread.clock, POINT{0, 0}}});
+    thread.queue.push_back(
+        zrq::ui::QueuedMessage{MSG{hWnd, Msg, wParam, lParam, ++thread.clock, POINT{0, 0}}});
   } catch (const std::bad_alloc &) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
@@ -73,7 +80,8 @@ void PostQuitMessage(int nExitCode) {
   thread.quitCode = nExitCode;
 }
 
-static BOOL PeekMessageWUnguarded(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+static BOOL PeekMessageWUnguarded(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+                                  UINT wRemoveMsg) {
   if (!lpMsg) return FALSE;
   ThreadState &thread = ThreadState::Current();
   // By index: routing input asks windows for hit tests, and they may post meanwhile.
@@ -88,12 +96,15 @@ static BOOL PeekMessageWUnguarded(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UI
       continue;
     }
     *lpMsg = thread.queue[i].msg;
-    if (wRemoveMsg & PM_REMOVE) thread.queue.erase(thread.queue.begin() + static_cast<ptrdiff_t>(i));
+    if (wRemoveMsg & PM_REMOVE)
+      thread.queue.erase(thread.queue.begin() + static_cast<ptrdiff_t>(i));
     return TRUE;
   }
   // WM_QUIT comes once every posted message has been taken.
-  if (thread.quitPosted && (wMsgFilterMin == 0 || (WM_QUIT >= wMsgFilterMin && WM_QUIT <= wMsgFilterMax))) {
-    *lpMsg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(thread.quitCode), 0, ++thread.clock, POINT{0, 0}};
+  if (thread.quitPosted &&
+      (wMsgFilterMin == 0 || (WM_QUIT >= wMsgFilterMin && WM_QUIT <= wMsgFilterMax))) {
+    *lpMsg =
+        MSG{nullptr, WM_QUIT, static_cast<WPARAM>(thread.quitCode), 0, ++thread.clock, POINT{0, 0}};
     if (wRemoveMsg & PM_REMOVE) thread.quitPosted = false;
     return TRUE;
   }
@@ -101,8 +112,9 @@ static BOOL PeekMessageWUnguarded(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UI
 }
 
 BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
-  return zrq::ui::CatchAllocation<BOOL>(
-      FALSE, [&] { return PeekMessageWUnguarded(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg); });
+  return zrq::ui::CatchAllocation<BOOL>(FALSE, [&] {
+    return PeekMessageWUnguarded(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg);
+  });
 }
 
 BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
@@ -122,7 +134,9 @@ BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
 BOOL TranslateMessage(const MSG *lpMsg) {
   if (!lpMsg || (lpMsg->message != WM_KEYDOWN && lpMsg->message != WM_SYSKEYDOWN)) return FALSE;
   const WCHAR c = KeyCharacter(lpMsg->wParam);
-  if (c) PostMessageW(lpMsg->hwnd, lpMsg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, c, lpMsg->lParam);
+  if (c)
+    PostMessageW(lpMsg->hwnd, lpMsg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, c,
+                 lpMsg->lParam);
   return TRUE;
 }
 
@@ -135,36 +149,45 @@ static LRESULT DefWindowProcWUnguarded(HWND hWnd, UINT Msg, WPARAM wParam, LPARA
   Window *w = FindWindow(hWnd);
   if (!w) return 0;
   switch (Msg) {
-    case WM_NCCREATE: {
-      const auto *cs = reinterpret_cast<const CREATESTRUCTW *>(lParam);
-      if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w->text = cs->lpszName;
-      return TRUE;
-    }
-    case WM_SETTEXT:
-      w->text = lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"";
-      w->invalid = true;
-      return TRUE;
-    case WM_GETTEXT: {
-      auto *buffer = reinterpret_cast<LPWSTR>(lParam);
-      if (!buffer || wParam == 0) return 0;
-      const size_t n = std::min(w->text.size(), static_cast<size_t>(wParam - 1));
-      std::copy_n(w->text.begin(), n, buffer);
-      buffer[n] = 0;
-      return static_cast<LRESULT>(n);
-    }
-    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->text.size());
-    case WM_CLOSE: DestroyWindow(hWnd); return 0;
-    case WM_PAINT: w->invalid = false; return 0;
-    case WM_SETFONT:
-      w->font = reinterpret_cast<HFONT>(wParam);
-      if (lParam) w->invalid = true;
-      return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
-    case WM_NCHITTEST: return HTCLIENT;
-    default: return 0;
+  case WM_NCCREATE: {
+    const auto *cs = reinterpret_cast<const CREATESTRUCTW *>(lParam);
+    if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w->text = cs->lpszName;
+    return TRUE;
+  }
+  case WM_SETTEXT:
+    w->text = lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"";
+    w->invalid = true;
+    return TRUE;
+  case WM_GETTEXT: {
+    auto *buffer = reinterpret_cast<LPWSTR>(lParam);
+    if (!buffer || wParam == 0) return 0;
+    const size_t n = std::min(w->text.size(), static_cast<size_t>(wParam - 1));
+    std::copy_n(w->text.begin(), n, buffer);
+    buffer[n] = 0;
+    return static_cast<LRESULT>(n);
+  }
+  case WM_GETTEXTLENGTH:
+    return static_cast<LRESULT>(w->text.size());
+  case WM_CLOSE:
+    DestroyWindow(hWnd);
+    return 0;
+  case WM_PAINT:
+    w->invalid = false;
+    return 0;
+  case WM_SETFONT:
+    w->font = reinterpret_cast<HFONT>(wParam);
+    if (lParam) w->invalid = true;
+    return 0;
+  case WM_GETFONT:
+    return reinterpret_cast<LRESULT>(w->font);
+  case WM_NCHITTEST:
+    return HTCLIENT;
+  default:
+    return 0;
   }
 }
 
 LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return DefWindowProcWUnguarded(hWnd, Msg, wParam, lParam); });
+  return zrq::ui::CatchAllocation<LRESULT>(
+      0, [&] { return DefWindowProcWUnguarded(hWnd, Msg, wParam, lParam); });
 }

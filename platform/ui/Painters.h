@@ -17,4 +17,4 @@ void PaintComboList(const Window &w, Canvas &canvas);
 
 bool HasFocus(const Window &w);
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

@@ -33,7 +33,8 @@ void PaintTree(HWND hwnd, Canvas &canvas, std::vector<std::pair<HWND, POINT>> &l
   if (!w || !(w->style & WS_VISIBLE)) return;
   PaintOne(*w, canvas);
   w->invalid = false;
-  if (EqualIgnoringCase(w->className, WC_COMBOBOXW)) lists.emplace_back(hwnd, canvas.Current().origin);
+  if (EqualIgnoringCase(w->className, WC_COMBOBOXW))
+    lists.emplace_back(hwnd, canvas.Current().origin);
   const std::vector<HWND> children = w->children;
   for (auto it = children.rbegin(); it != children.rend(); ++it) {
     Window *child = FindWindow(*it);
@@ -45,10 +46,11 @@ void PaintTree(HWND hwnd, Canvas &canvas, std::vector<std::pair<HWND, POINT>> &l
   }
 }
 
-}  // namespace
+} // namespace
 
 static HRESULT ZrqUiRenderWindowUnguarded(HWND hwnd, const ZRQUISURFACE *surface) {
-  if (!surface || !surface->bits || surface->width < 0 || surface->height < 0 || surface->pitch < surface->width * 4)
+  if (!surface || !surface->bits || surface->width < 0 || surface->height < 0 ||
+      surface->pitch < surface->width * 4)
     return E_POINTER;
   Window *w = FindWindow(hwnd);
   if (!w) return E_INVALIDARG;
@@ -71,5 +73,6 @@ static HRESULT ZrqUiRenderWindowUnguarded(HWND hwnd, const ZRQUISURFACE *surface
 }
 
 HRESULT ZrqUiRenderWindow(HWND hwnd, const ZRQUISURFACE *surface) {
-  return zrq::ui::CatchAllocation<HRESULT>(E_OUTOFMEMORY, [&] { return ZrqUiRenderWindowUnguarded(hwnd, surface); });
+  return zrq::ui::CatchAllocation<HRESULT>(
+      E_OUTOFMEMORY, [&] { return ZrqUiRenderWindowUnguarded(hwnd, surface); });
 }

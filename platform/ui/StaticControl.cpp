@@ -33,42 +33,52 @@ std::vector<std::u16string> WrapLines(const std::u16string &text, int width, boo
   return lines;
 }
 
-}  // namespace
+} // namespace
 
 static LRESULT StaticProcUnguarded(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_GETDLGCODE: return DLGC_STATIC;
-    case WM_NCHITTEST: {
-      const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-      return (style & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
-    }
-    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+  case WM_GETDLGCODE:
+    return DLGC_STATIC;
+  case WM_NCHITTEST: {
+    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    return (style & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
+  }
+  default:
+    return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
 
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return zrq::ui::CatchAllocation<LRESULT>(0, [&] { return StaticProcUnguarded(hwnd, message, wParam, lParam); });
+  return zrq::ui::CatchAllocation<LRESULT>(
+      0, [&] { return StaticProcUnguarded(hwnd, message, wParam, lParam); });
 }
 
 void PaintStatic(const Window &w, Canvas &canvas) {
   const RECT all{0, 0, w.Width(), w.Height()};
   switch (w.style & SS_TYPEMASK) {
-    case SS_BLACKRECT: return canvas.Fill(all, kText);
-    case SS_GRAYRECT: return canvas.Fill(all, kShadow);
-    case SS_WHITERECT: return canvas.Fill(all, kWindow);
-    case SS_BLACKFRAME: return canvas.Outline(all, kText);
-    case SS_GRAYFRAME: return canvas.Outline(all, kShadow);
-    case SS_WHITEFRAME: return canvas.Outline(all, kWindow);
-    case SS_ETCHEDHORZ:
-      canvas.Fill(RECT{0, 0, all.right, 1}, kShadow);
-      return canvas.Fill(RECT{0, 1, all.right, 2}, kLight);
-    case SS_ETCHEDVERT:
-      canvas.Fill(RECT{0, 0, 1, all.bottom}, kShadow);
-      return canvas.Fill(RECT{1, 0, 2, all.bottom}, kLight);
-    case SS_ETCHEDFRAME:
-      canvas.Outline(RECT{0, 0, all.right - 1, all.bottom - 1}, kShadow);
-      return canvas.Outline(RECT{1, 1, all.right, all.bottom}, kLight);
-    default: break;
+  case SS_BLACKRECT:
+    return canvas.Fill(all, kText);
+  case SS_GRAYRECT:
+    return canvas.Fill(all, kShadow);
+  case SS_WHITERECT:
+    return canvas.Fill(all, kWindow);
+  case SS_BLACKFRAME:
+    return canvas.Outline(all, kText);
+  case SS_GRAYFRAME:
+    return canvas.Outline(all, kShadow);
+  case SS_WHITEFRAME:
+    return canvas.Outline(all, kWindow);
+  case SS_ETCHEDHORZ:
+    canvas.Fill(RECT{0, 0, all.right, 1}, kShadow);
+    return canvas.Fill(RECT{0, 1, all.right, 2}, kLight);
+  case SS_ETCHEDVERT:
+    canvas.Fill(RECT{0, 0, 1, all.bottom}, kShadow);
+    return canvas.Fill(RECT{1, 0, 2, all.bottom}, kLight);
+  case SS_ETCHEDFRAME:
+    canvas.Outline(RECT{0, 0, all.right - 1, all.bottom - 1}, kShadow);
+    return canvas.Outline(RECT{1, 1, all.right, all.bottom}, kLight);
+  default:
+    break;
   }
   const bool prefixes = !(w.style & SS_NOPREFIX);
   const DWORD colour = (w.style & WS_DISABLED) ? kGrayText : kText;
@@ -87,4 +97,4 @@ void PaintStatic(const Window &w, Canvas &canvas) {
   }
 }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

@@ -13,7 +13,7 @@ HWND NewHandle() {
   return reinterpret_cast<HWND>(0x10000 + 4 * next.fetch_add(1));
 }
 
-}  // namespace
+} // namespace
 
 ThreadState &ThreadState::Current() {
   thread_local ThreadState state;
@@ -40,4 +40,4 @@ void ThreadState::Remove(HWND hwnd) {
 
 Window *FindWindow(HWND hwnd) { return ThreadState::Current().Find(hwnd); }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

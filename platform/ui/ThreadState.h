@@ -24,7 +24,7 @@ struct QueuedMessage {
 bool RouteInput(QueuedMessage &queued);
 
 class ThreadState {
- public:
+public:
   static ThreadState &Current();
 
   // Null for a handle that is not a live window of this thread.
@@ -40,9 +40,9 @@ class ThreadState {
   HWND focus = nullptr;
   HWND capture = nullptr;
   std::array<bool, 256> keyDown{};
-  DWORD clock = 0;  // message times: a counter, so runs repeat exactly
+  DWORD clock = 0; // message times: a counter, so runs repeat exactly
 
- private:
+private:
   std::map<HWND, std::unique_ptr<Window>> windows;
   std::vector<HWND> topLevel;
 };
@@ -51,10 +51,9 @@ class ThreadState {
 Window *FindWindow(HWND hwnd);
 
 // The state a control or dialog keeps, or null when the window has none of that kind.
-template <typename State>
-State *StateOf(HWND hwnd) {
+template <typename State> State *StateOf(HWND hwnd) {
   Window *w = FindWindow(hwnd);
   return w ? dynamic_cast<State *>(w->state.get()) : nullptr;
 }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

@@ -9,9 +9,11 @@ namespace {
 // dialog fonts have it too.
 constexpr int kGlyphTop = 2;
 
-int IndexOf(char16_t c) { return c >= kFirstGlyph && c <= 0xFF ? c - kFirstGlyph : u'?' - kFirstGlyph; }
+int IndexOf(char16_t c) {
+  return c >= kFirstGlyph && c <= 0xFF ? c - kFirstGlyph : u'?' - kFirstGlyph;
+}
 
-}  // namespace
+} // namespace
 
 unsigned char GlyphRow(char16_t c, int y) {
   y -= kGlyphTop;
@@ -21,7 +23,7 @@ unsigned char GlyphRow(char16_t c, int y) {
 GlyphColumns ColumnsOf(char16_t c) {
   unsigned char ink = 0;
   for (int y = 0; y < kGlyphHeight; ++y) ink |= kFont6x9[IndexOf(c)][y];
-  if (!ink) return {0, 3};  // blanks keep a narrow space
+  if (!ink) return {0, 3}; // blanks keep a narrow space
   int first = 0, last = kGlyphWidth - 1;
   while (!(ink & (0x80 >> first))) ++first;
   while (!(ink & (0x80 >> last))) --last;
@@ -39,4 +41,4 @@ int TextWidth(std::u16string_view text, bool prefixes) {
   return width;
 }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

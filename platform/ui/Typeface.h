@@ -22,4 +22,4 @@ GlyphColumns ColumnsOf(char16_t c);
 // Row y (0 to 12, top down) of the glyph on its 13-pixel line, bit 7 the leftmost column.
 unsigned char GlyphRow(char16_t c, int y);
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

@@ -10,7 +10,7 @@ namespace {
 
 char16_t Fold(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
 
-}  // namespace
+} // namespace
 
 bool EqualIgnoringCase(const std::u16string &a, const std::u16string &b) {
   if (a.size() != b.size()) return false;
@@ -31,9 +31,12 @@ WindowClasses::WindowClasses() {
     WNDPROC proc;
     int extra;
   } predefined[] = {
-      {WC_BUTTONW, 0x8010, ButtonProc, 0},        {WC_EDITW, 0x8011, EditProc, 0},
-      {WC_STATICW, 0x8012, StaticProc, 0},        {WC_COMBOBOXW, 0x8013, ComboBoxProc, 0},
-      {TRACKBAR_CLASSW, 0x8014, TrackbarProc, 0}, {u"#32770", kDialogClassAtom, DefDlgProcW, DLGWINDOWEXTRA},
+      {WC_BUTTONW, 0x8010, ButtonProc, 0},
+      {WC_EDITW, 0x8011, EditProc, 0},
+      {WC_STATICW, 0x8012, StaticProc, 0},
+      {WC_COMBOBOXW, 0x8013, ComboBoxProc, 0},
+      {TRACKBAR_CLASSW, 0x8014, TrackbarProc, 0},
+      {u"#32770", kDialogClassAtom, DefDlgProcW, DLGWINDOWEXTRA},
   };
   for (const auto &p : predefined) {
     WindowClass c;
@@ -70,7 +73,8 @@ ATOM WindowClasses::Register(const WNDCLASSEXW &wc) {
 BOOL WindowClasses::Unregister(LPCWSTR name, HINSTANCE instance) {
   std::lock_guard<std::mutex> hold(classesLock);
   for (auto it = classes.begin(); it != classes.end(); ++it) {
-    const bool match = IS_INTRESOURCE(name) ? it->atom == LOWORD(name) : EqualIgnoringCase(it->name, name);
+    const bool match =
+        IS_INTRESOURCE(name) ? it->atom == LOWORD(name) : EqualIgnoringCase(it->name, name);
     if (match && !it->predefined && it->instance == instance) {
       classes.erase(it);
       return TRUE;
@@ -86,8 +90,8 @@ std::optional<WindowClass> WindowClasses::Find(LPCWSTR nameOrAtom, HINSTANCE ins
   const WindowClass *best = nullptr;
   int bestRank = 0;
   for (const WindowClass &c : classes) {
-    const bool match =
-        IS_INTRESOURCE(nameOrAtom) ? c.atom == LOWORD(nameOrAtom) : EqualIgnoringCase(c.name, nameOrAtom);
+    const bool match = IS_INTRESOURCE(nameOrAtom) ? c.atom == LOWORD(nameOrAtom)
+                                                  : EqualIgnoringCase(c.name, nameOrAtom);
     if (!match) continue;
     const int rank = c.predefined ? 1 : c.instance == instance ? 3 : 2;
     if (rank > bestRank) best = &c, bestRank = rank;
@@ -96,4 +100,4 @@ std::optional<WindowClass> WindowClasses::Find(LPCWSTR nameOrAtom, HINSTANCE ins
   return *best;
 }
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

@@ -26,7 +26,7 @@ struct WindowClass {
 constexpr ATOM kDialogClassAtom = 0x8002;
 
 class WindowClasses {
- public:
+public:
   static WindowClasses &Process();
 
   // 0 with ERROR_CLASS_ALREADY_EXISTS when the instance has a class of that name already.
@@ -36,9 +36,9 @@ class WindowClasses {
   // name, and any registered class over a predefined one.
   std::optional<WindowClass> Find(LPCWSTR nameOrAtom, HINSTANCE instance);
 
- private:
+private:
   WindowClasses();
-  std::mutex classesLock;  // guards classes and nextAtom
+  std::mutex classesLock; // guards classes and nextAtom
   std::vector<WindowClass> classes;
   ATOM nextAtom = 0xC000;
 };
@@ -46,4 +46,4 @@ class WindowClasses {
 // Names of classes and fonts compare without case, as Windows compares them (ASCII letters).
 bool EqualIgnoringCase(const std::u16string &a, const std::u16string &b);
 
-}  // namespace zrq::ui
+} // namespace zrq::ui

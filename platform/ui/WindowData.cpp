@@ -24,18 +24,20 @@ LONG_PTR ChangeStyle(HWND hwnd, int index, DWORD requested) {
   Window *w = FindWindow(hwnd);
   DWORD &field = index == GWL_STYLE ? w->style : w->exStyle;
   STYLESTRUCT change{field, requested};
-  SendMessageW(hwnd, WM_STYLECHANGING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&change));
+  SendMessageW(hwnd, WM_STYLECHANGING, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&change));
   w = FindWindow(hwnd);
   if (!w) return 0;
   DWORD &again = index == GWL_STYLE ? w->style : w->exStyle;
   const DWORD old = again;
   again = change.styleNew;
   change.styleOld = old;
-  SendMessageW(hwnd, WM_STYLECHANGED, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&change));
+  SendMessageW(hwnd, WM_STYLECHANGED, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&change));
   return static_cast<LONG_PTR>(old);
 }
 
-}  // namespace
+} // namespace
 
 LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) {
   Window *w = FindWindow(hWnd);
@@ -44,14 +46,22 @@ LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) {
     return 0;
   }
   switch (nIndex) {
-    case GWL_STYLE: return static_cast<LONG_PTR>(w->style);
-    case GWL_EXSTYLE: return static_cast<LONG_PTR>(w->exStyle);
-    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
-    case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
-    case GWLP_HWNDPARENT: return reinterpret_cast<LONG_PTR>((w->style & WS_CHILD) ? w->parent : w->owner);
-    case GWLP_ID: return w->id;
-    case GWLP_USERDATA: return w->userData;
-    default: break;
+  case GWL_STYLE:
+    return static_cast<LONG_PTR>(w->style);
+  case GWL_EXSTYLE:
+    return static_cast<LONG_PTR>(w->exStyle);
+  case GWLP_WNDPROC:
+    return reinterpret_cast<LONG_PTR>(w->proc);
+  case GWLP_HINSTANCE:
+    return reinterpret_cast<LONG_PTR>(w->instance);
+  case GWLP_HWNDPARENT:
+    return reinterpret_cast<LONG_PTR>((w->style & WS_CHILD) ? w->parent : w->owner);
+  case GWLP_ID:
+    return w->id;
+  case GWLP_USERDATA:
+    return w->userData;
+  default:
+    break;
   }
   const unsigned char *bytes = ExtraBytes(*w, nIndex, sizeof(LONG_PTR));
   LONG_PTR value = 0;
@@ -67,35 +77,37 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
   }
   LONG_PTR old = 0;
   switch (nIndex) {
-    case GWL_STYLE:
-    case GWL_EXSTYLE: return ChangeStyle(hWnd, nIndex, static_cast<DWORD>(dwNewLong));
-    case GWLP_WNDPROC:
-      if (!dwNewLong) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-      }
-      old = reinterpret_cast<LONG_PTR>(w->proc);
-      w->proc = reinterpret_cast<WNDPROC>(dwNewLong);
-      return old;
-    case GWLP_HINSTANCE:
-      old = reinterpret_cast<LONG_PTR>(w->instance);
-      w->instance = reinterpret_cast<HINSTANCE>(dwNewLong);
-      return old;
-    case GWLP_HWNDPARENT:
-      // Changes the owner of a top-level window; a child keeps its parent.
-      if (w->style & WS_CHILD) return reinterpret_cast<LONG_PTR>(w->parent);
-      old = reinterpret_cast<LONG_PTR>(w->owner);
-      w->owner = reinterpret_cast<HWND>(dwNewLong);
-      return old;
-    case GWLP_ID:
-      old = w->id;
-      w->id = dwNewLong;
-      return old;
-    case GWLP_USERDATA:
-      old = w->userData;
-      w->userData = dwNewLong;
-      return old;
-    default: break;
+  case GWL_STYLE:
+  case GWL_EXSTYLE:
+    return ChangeStyle(hWnd, nIndex, static_cast<DWORD>(dwNewLong));
+  case GWLP_WNDPROC:
+    if (!dwNewLong) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
+    old = reinterpret_cast<LONG_PTR>(w->proc);
+    w->proc = reinterpret_cast<WNDPROC>(dwNewLong);
+    return old;
+  case GWLP_HINSTANCE:
+    old = reinterpret_cast<LONG_PTR>(w->instance);
+    w->instance = reinterpret_cast<HINSTANCE>(dwNewLong);
+    return old;
+  case GWLP_HWNDPARENT:
+    // Changes the owner of a top-level window; a child keeps its parent.
+    if (w->style & WS_CHILD) return reinterpret_cast<LONG_PTR>(w->parent);
+    old = reinterpret_cast<LONG_PTR>(w->owner);
+    w->owner = reinterpret_cast<HWND>(dwNewLong);
+    return old;
+  case GWLP_ID:
+    old = w->id;
+    w->id = dwNewLong;
+    return old;
+  case GWLP_USERDATA:
+    old = w->userData;
+    w->userData = dwNewLong;
+    return old;
+  default:
+    break;
   }
   unsigned char *bytes = ExtraBytes(*w, nIndex, sizeof(LONG_PTR));
   if (!bytes) return 0;

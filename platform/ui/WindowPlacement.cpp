@@ -37,7 +37,7 @@ void MoveInZOrder(Window &w, HWND insertAfter) {
   }
 }
 
-}  // namespace
+} // namespace
 
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) {
   Window *w = FindWindow(hWnd);
@@ -48,7 +48,8 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
   WINDOWPOS pos{hWnd, hWndInsertAfter, X, Y, cx, cy, uFlags};
   if (uFlags & SWP_NOMOVE) pos.x = w->rect.left, pos.y = w->rect.top;
   if (uFlags & SWP_NOSIZE) pos.cx = w->Width(), pos.cy = w->Height();
-  if (!(uFlags & SWP_NOSENDCHANGING)) SendMessageW(hWnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
+  if (!(uFlags & SWP_NOSENDCHANGING))
+    SendMessageW(hWnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
   if (!(w = FindWindow(hWnd))) return FALSE;
   const RECT before = w->rect;
   w->rect = {pos.x, pos.y, pos.x + std::max(pos.cx, 0), pos.y + std::max(pos.cy, 0)};
@@ -61,7 +62,8 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
   const RECT after = w->rect;
   if (after.left != before.left || after.top != before.top)
     SendMessageW(hWnd, WM_MOVE, 0, MAKELPARAM(after.left, after.top));
-  if (after.right - after.left != before.right - before.left || after.bottom - after.top != before.bottom - before.top)
+  if (after.right - after.left != before.right - before.left ||
+      after.bottom - after.top != before.bottom - before.top)
     SendMessageW(hWnd, WM_SIZE, 0, MAKELPARAM(after.right - after.left, after.bottom - after.top));
   return TRUE;
 }
@@ -86,7 +88,8 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow) {
       w->invalid = true;
     }
     ThreadState &thread = ThreadState::Current();
-    if (!show && thread.focus && (thread.focus == hWnd || IsChild(hWnd, thread.focus))) SetFocus(nullptr);
+    if (!show && thread.focus && (thread.focus == hWnd || IsChild(hWnd, thread.focus)))
+      SetFocus(nullptr);
   }
   return wasVisible;
 }
@@ -110,7 +113,8 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
     w->style = bEnable ? (w->style & ~WS_DISABLED) : (w->style | WS_DISABLED);
     w->invalid = true;
     ThreadState &thread = ThreadState::Current();
-    if (!bEnable && thread.focus && (thread.focus == hWnd || IsChild(hWnd, thread.focus))) SetFocus(nullptr);
+    if (!bEnable && thread.focus && (thread.focus == hWnd || IsChild(hWnd, thread.focus)))
+      SetFocus(nullptr);
     SendMessageW(hWnd, WM_ENABLE, bEnable ? TRUE : FALSE, 0);
   }
   return wasDisabled;
@@ -162,7 +166,8 @@ BOOL ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
 
 int MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints) {
   POINT from{0, 0}, to{0, 0};
-  if ((hWndFrom && !ClientToScreen(hWndFrom, &from)) || (hWndTo && !ClientToScreen(hWndTo, &to)) || !lpPoints) {
+  if ((hWndFrom && !ClientToScreen(hWndFrom, &from)) || (hWndTo && !ClientToScreen(hWndTo, &to)) ||
+      !lpPoints) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }

@@ -10,11 +10,13 @@ int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  return static_cast<int>(
-      SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
+  return static_cast<int>(SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount),
+                                       reinterpret_cast<LPARAM>(lpString)));
 }
 
-int GetWindowTextLengthW(HWND hWnd) { return static_cast<int>(SendMessageW(hWnd, WM_GETTEXTLENGTH, 0, 0)); }
+int GetWindowTextLengthW(HWND hWnd) {
+  return static_cast<int>(SendMessageW(hWnd, WM_GETTEXTLENGTH, 0, 0));
+}
 
 BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString) {
   if (!IsWindow(hWnd)) {

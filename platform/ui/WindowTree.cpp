@@ -51,10 +51,11 @@ bool EnumDescendants(HWND parent, WNDENUMPROC callback, LPARAM lParam) {
   return true;
 }
 
-}  // namespace
+} // namespace
 
-HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle, int X, int Y,
-                     int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam) {
+HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle,
+                     int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
+                     HINSTANCE hInstance, LPVOID lpParam) {
   const auto cls = zrq::ui::WindowClasses::Process().Find(lpClassName, hInstance);
   if (!cls) {
     SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -100,8 +101,18 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
     return nullptr;
   }
 
-  CREATESTRUCTW cs{lpParam,      hInstance,   hMenu,    hWndParent, nHeight, nWidth, Y, X, static_cast<LONG>(dwStyle),
-                   lpWindowName, lpClassName, dwExStyle};
+  CREATESTRUCTW cs{lpParam,
+                   hInstance,
+                   hMenu,
+                   hWndParent,
+                   nHeight,
+                   nWidth,
+                   Y,
+                   X,
+                   static_cast<LONG>(dwStyle),
+                   lpWindowName,
+                   lpClassName,
+                   dwExStyle};
   if (!SendMessageW(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) ||
       SendMessageW(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
     DestroyWindow(hwnd);
@@ -111,7 +122,8 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
   RECT r;
   GetClientRect(hwnd, &r);
   SendMessageW(hwnd, WM_SIZE, 0, MAKELPARAM(r.right, r.bottom));
-  if (Window *w = FindWindow(hwnd)) SendMessageW(hwnd, WM_MOVE, 0, MAKELPARAM(w->rect.left, w->rect.top));
+  if (Window *w = FindWindow(hwnd))
+    SendMessageW(hwnd, WM_MOVE, 0, MAKELPARAM(w->rect.left, w->rect.top));
   return IsWindow(hwnd) ? hwnd : nullptr;
 }
 
@@ -174,10 +186,14 @@ HWND GetWindow(HWND hWnd, UINT uCmd) {
   const auto at = std::find(siblings.begin(), siblings.end(), hWnd);
   if (at == siblings.end()) return nullptr;
   switch (uCmd) {
-    case GW_HWNDFIRST: return siblings.front();
-    case GW_HWNDLAST: return siblings.back();
-    case GW_HWNDNEXT: return at + 1 == siblings.end() ? nullptr : *(at + 1);
-    case GW_HWNDPREV: return at == siblings.begin() ? nullptr : *(at - 1);
+  case GW_HWNDFIRST:
+    return siblings.front();
+  case GW_HWNDLAST:
+    return siblings.back();
+  case GW_HWNDNEXT:
+    return at + 1 == siblings.end() ? nullptr : *(at + 1);
+  case GW_HWNDPREV:
+    return at == siblings.begin() ? nullptr : *(at - 1);
   }
   SetLastError(ERROR_INVALID_PARAMETER);
   return nullptr;
@@ -189,8 +205,8 @@ static BOOL EnumChildWindowsUnguarded(HWND hWndParent, WNDENUMPROC lpEnumFunc, L
 }
 
 BOOL EnumChildWindows(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARAM lParam) {
-  return zrq::ui::CatchAllocation<BOOL>(FALSE,
-                                        [&] { return EnumChildWindowsUnguarded(hWndParent, lpEnumFunc, lParam); });
+  return zrq::ui::CatchAllocation<BOOL>(
+      FALSE, [&] { return EnumChildWindowsUnguarded(hWndParent, lpEnumFunc, lParam); });
 }
 
 int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount) {
@@ -203,8 +219,9 @@ int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount) {
 }
 
 ATOM RegisterClassExW(const WNDCLASSEXW *lpwcx) {
-  if (!lpwcx || lpwcx->cbSize != sizeof(WNDCLASSEXW) || !lpwcx->lpszClassName || IS_INTRESOURCE(lpwcx->lpszClassName) ||
-      !lpwcx->lpfnWndProc || lpwcx->cbWndExtra < 0 || lpwcx->cbClsExtra < 0) {
+  if (!lpwcx || lpwcx->cbSize != sizeof(WNDCLASSEXW) || !lpwcx->lpszClassName ||
+      IS_INTRESOURCE(lpwcx->lpszClassName) || !lpwcx->lpfnWndProc || lpwcx->cbWndExtra < 0 ||
+      lpwcx->cbClsExtra < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }

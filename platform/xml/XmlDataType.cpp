@@ -57,8 +57,7 @@ std::string_view TrimXmlSpace(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-template <class T>
-void AppendNumber(std::string &text, T value) {
+template <class T> void AppendNumber(std::string &text, T value) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
   text.append(buffer, result.ptr);
@@ -68,8 +67,7 @@ void AppendNumber(std::string &text, T value) {
 // data type documentation writes it (1.7976931348623157E+308). The float types have no
 // infinities and no NaN: such a value is refused rather than written in a form no reader
 // of the type takes.
-template <class T>
-HRESULT AppendFloating(std::string &text, T value) {
+template <class T> HRESULT AppendFloating(std::string &text, T value) {
   if (!std::isfinite(value)) return DISP_E_OVERFLOW;
   const size_t start = text.size();
   AppendNumber(text, value);
@@ -126,9 +124,9 @@ HRESULT ParseUnsigned(std::string_view text, uint64_t maximum, uint64_t &value) 
 // Decimal or exponent notation only: the float types have no INF or NaN, and hexadecimal
 // forms are not numbers here. A value too small to represent reads as the nearest one (zero
 // or a denormal), a value too large is an overflow.
-template <class T>
-HRESULT ParseFloating(std::string_view text, T &value) {
-  if (text.find_first_not_of("0123456789+-.eE") != std::string_view::npos) return DISP_E_TYPEMISMATCH;
+template <class T> HRESULT ParseFloating(std::string_view text, T &value) {
+  if (text.find_first_not_of("0123456789+-.eE") != std::string_view::npos)
+    return DISP_E_TYPEMISMATCH;
   // from_chars takes no plus sign; one is allowed in front of an unsigned number.
   if (!text.empty() && text.front() == '+') {
     text.remove_prefix(1);
@@ -150,7 +148,7 @@ HRESULT ParseFloating(std::string_view text, T &value) {
   return S_OK;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<XmlDataType> XmlDataTypeFromName(std::string_view name) {
   for (const DataTypeEntry &entry : kDataTypes) {
@@ -167,43 +165,43 @@ HRESULT XmlFormatTypedText(XmlDataType type, const VARIANT &value, std::string &
   text.clear();
   if (value.vt != XmlDataTypeStorageVarType(type)) return DISP_E_TYPEMISMATCH;
   switch (type) {
-    case XmlDataType::String:
-      text = ZrqToUtf8(value.bstrVal, SysStringLen(value.bstrVal));
-      return S_OK;
-    case XmlDataType::Boolean:
-      text = value.boolVal ? "1" : "0";
-      return S_OK;
-    case XmlDataType::I1:
-      AppendNumber(text, static_cast<int>(value.cVal));
-      return S_OK;
-    case XmlDataType::I2:
-      AppendNumber(text, value.iVal);
-      return S_OK;
-    case XmlDataType::I4:
-    case XmlDataType::Int:
-      AppendNumber(text, value.lVal);
-      return S_OK;
-    case XmlDataType::I8:
-      AppendNumber(text, value.llVal);
-      return S_OK;
-    case XmlDataType::UI1:
-      AppendNumber(text, static_cast<unsigned>(value.bVal));
-      return S_OK;
-    case XmlDataType::UI2:
-      AppendNumber(text, value.uiVal);
-      return S_OK;
-    case XmlDataType::UI4:
-      AppendNumber(text, value.ulVal);
-      return S_OK;
-    case XmlDataType::UI8:
-      AppendNumber(text, value.ullVal);
-      return S_OK;
-    case XmlDataType::R4:
-      return AppendFloating(text, value.fltVal);
-    case XmlDataType::R8:
-    case XmlDataType::Float:
-    case XmlDataType::Number:
-      return AppendFloating(text, value.dblVal);
+  case XmlDataType::String:
+    text = ZrqToUtf8(value.bstrVal, SysStringLen(value.bstrVal));
+    return S_OK;
+  case XmlDataType::Boolean:
+    text = value.boolVal ? "1" : "0";
+    return S_OK;
+  case XmlDataType::I1:
+    AppendNumber(text, static_cast<int>(value.cVal));
+    return S_OK;
+  case XmlDataType::I2:
+    AppendNumber(text, value.iVal);
+    return S_OK;
+  case XmlDataType::I4:
+  case XmlDataType::Int:
+    AppendNumber(text, value.lVal);
+    return S_OK;
+  case XmlDataType::I8:
+    AppendNumber(text, value.llVal);
+    return S_OK;
+  case XmlDataType::UI1:
+    AppendNumber(text, static_cast<unsigned>(value.bVal));
+    return S_OK;
+  case XmlDataType::UI2:
+    AppendNumber(text, value.uiVal);
+    return S_OK;
+  case XmlDataType::UI4:
+    AppendNumber(text, value.ulVal);
+    return S_OK;
+  case XmlDataType::UI8:
+    AppendNumber(text, value.ullVal);
+    return S_OK;
+  case XmlDataType::R4:
+    return AppendFloating(text, value.fltVal);
+  case XmlDataType::R8:
+  case XmlDataType::Float:
+  case XmlDataType::Number:
+    return AppendFloating(text, value.dblVal);
   }
   return E_UNEXPECTED;
 }
@@ -227,64 +225,64 @@ HRESULT XmlParseTypedText(XmlDataType type, std::string_view text, VARIANT *out)
   int64_t s = 0;
   uint64_t u = 0;
   switch (type) {
-    case XmlDataType::String:
-    case XmlDataType::Number:
-      return E_UNEXPECTED;
-    case XmlDataType::Boolean:
-      if (text == "1" || text == "true") {
-        out->vt = VT_BOOL, out->boolVal = VARIANT_TRUE;
-      } else if (text == "0" || text == "false") {
-        out->vt = VT_BOOL, out->boolVal = VARIANT_FALSE;
-      } else {
-        return DISP_E_TYPEMISMATCH;
-      }
-      return S_OK;
-    case XmlDataType::I1:
-      if (FAILED(hr = ParseSigned(text, INT8_MIN, INT8_MAX, s))) return hr;
-      out->vt = VT_I1, out->cVal = static_cast<CHAR>(s);
-      return S_OK;
-    case XmlDataType::I2:
-      if (FAILED(hr = ParseSigned(text, INT16_MIN, INT16_MAX, s))) return hr;
-      out->vt = VT_I2, out->iVal = static_cast<SHORT>(s);
-      return S_OK;
-    case XmlDataType::I4:
-    case XmlDataType::Int:
-      if (FAILED(hr = ParseSigned(text, INT32_MIN, INT32_MAX, s))) return hr;
-      out->vt = VT_I4, out->lVal = static_cast<LONG>(s);
-      return S_OK;
-    case XmlDataType::I8:
-      if (FAILED(hr = ParseSigned(text, INT64_MIN, INT64_MAX, s))) return hr;
-      out->vt = VT_I8, out->llVal = s;
-      return S_OK;
-    case XmlDataType::UI1:
-      if (FAILED(hr = ParseUnsigned(text, UINT8_MAX, u))) return hr;
-      out->vt = VT_UI1, out->bVal = static_cast<BYTE>(u);
-      return S_OK;
-    case XmlDataType::UI2:
-      if (FAILED(hr = ParseUnsigned(text, UINT16_MAX, u))) return hr;
-      out->vt = VT_UI2, out->uiVal = static_cast<USHORT>(u);
-      return S_OK;
-    case XmlDataType::UI4:
-      if (FAILED(hr = ParseUnsigned(text, UINT32_MAX, u))) return hr;
-      out->vt = VT_UI4, out->ulVal = static_cast<ULONG>(u);
-      return S_OK;
-    case XmlDataType::UI8:
-      if (FAILED(hr = ParseUnsigned(text, UINT64_MAX, u))) return hr;
-      out->vt = VT_UI8, out->ullVal = u;
-      return S_OK;
-    case XmlDataType::R4: {
-      float f = 0;
-      if (FAILED(hr = ParseFloating(text, f))) return hr;
-      out->vt = VT_R4, out->fltVal = f;
-      return S_OK;
+  case XmlDataType::String:
+  case XmlDataType::Number:
+    return E_UNEXPECTED;
+  case XmlDataType::Boolean:
+    if (text == "1" || text == "true") {
+      out->vt = VT_BOOL, out->boolVal = VARIANT_TRUE;
+    } else if (text == "0" || text == "false") {
+      out->vt = VT_BOOL, out->boolVal = VARIANT_FALSE;
+    } else {
+      return DISP_E_TYPEMISMATCH;
     }
-    case XmlDataType::R8:
-    case XmlDataType::Float: {
-      double d = 0;
-      if (FAILED(hr = ParseFloating(text, d))) return hr;
-      out->vt = VT_R8, out->dblVal = d;
-      return S_OK;
-    }
+    return S_OK;
+  case XmlDataType::I1:
+    if (FAILED(hr = ParseSigned(text, INT8_MIN, INT8_MAX, s))) return hr;
+    out->vt = VT_I1, out->cVal = static_cast<CHAR>(s);
+    return S_OK;
+  case XmlDataType::I2:
+    if (FAILED(hr = ParseSigned(text, INT16_MIN, INT16_MAX, s))) return hr;
+    out->vt = VT_I2, out->iVal = static_cast<SHORT>(s);
+    return S_OK;
+  case XmlDataType::I4:
+  case XmlDataType::Int:
+    if (FAILED(hr = ParseSigned(text, INT32_MIN, INT32_MAX, s))) return hr;
+    out->vt = VT_I4, out->lVal = static_cast<LONG>(s);
+    return S_OK;
+  case XmlDataType::I8:
+    if (FAILED(hr = ParseSigned(text, INT64_MIN, INT64_MAX, s))) return hr;
+    out->vt = VT_I8, out->llVal = s;
+    return S_OK;
+  case XmlDataType::UI1:
+    if (FAILED(hr = ParseUnsigned(text, UINT8_MAX, u))) return hr;
+    out->vt = VT_UI1, out->bVal = static_cast<BYTE>(u);
+    return S_OK;
+  case XmlDataType::UI2:
+    if (FAILED(hr = ParseUnsigned(text, UINT16_MAX, u))) return hr;
+    out->vt = VT_UI2, out->uiVal = static_cast<USHORT>(u);
+    return S_OK;
+  case XmlDataType::UI4:
+    if (FAILED(hr = ParseUnsigned(text, UINT32_MAX, u))) return hr;
+    out->vt = VT_UI4, out->ulVal = static_cast<ULONG>(u);
+    return S_OK;
+  case XmlDataType::UI8:
+    if (FAILED(hr = ParseUnsigned(text, UINT64_MAX, u))) return hr;
+    out->vt = VT_UI8, out->ullVal = u;
+    return S_OK;
+  case XmlDataType::R4: {
+    float f = 0;
+    if (FAILED(hr = ParseFloating(text, f))) return hr;
+    out->vt = VT_R4, out->fltVal = f;
+    return S_OK;
+  }
+  case XmlDataType::R8:
+  case XmlDataType::Float: {
+    double d = 0;
+    if (FAILED(hr = ParseFloating(text, d))) return hr;
+    out->vt = VT_R8, out->dblVal = d;
+    return S_OK;
+  }
   }
   return E_UNEXPECTED;
 }

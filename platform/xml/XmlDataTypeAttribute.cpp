@@ -17,7 +17,7 @@ const char *ResolvePrefix(const XmlTree &tree, pugi::xml_node element, const std
   return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 pugi::xml_attribute FindDataTypeAttribute(const XmlTree &tree, pugi::xml_node element) {
   for (pugi::xml_attribute attribute : element.attributes()) {
@@ -41,7 +41,8 @@ bool SetDataTypeAttribute(const XmlTree &tree, pugi::xml_node element, const cha
   for (int suffix = 1;; ++suffix) {
     const char *uri = ResolvePrefix(tree, element, prefix);
     if (!uri) {
-      if (!element.append_attribute(("xmlns:" + prefix).c_str()).set_value(kXmlDataTypesNamespace)) {
+      if (!element.append_attribute(("xmlns:" + prefix).c_str())
+               .set_value(kXmlDataTypesNamespace)) {
         return false;
       }
       break;

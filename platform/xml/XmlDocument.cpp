@@ -15,8 +15,8 @@ namespace {
 // entity is defined, so nothing a document says can make the parser fetch or expand
 // anything; only the predefined entities and character references are replaced.
 unsigned ParseOptions(bool preserveWhiteSpace) {
-  unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi |
-                     pugi::parse_fragment;
+  unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
+                     pugi::parse_pi | pugi::parse_fragment;
   if (preserveWhiteSpace) options |= pugi::parse_ws_pcdata;
   return options;
 }
@@ -51,28 +51,32 @@ ShapeFault CheckDocumentShape(pugi::xml_document &doc) {
   for (pugi::xml_node child = doc.first_child(), next; child; child = next) {
     next = child.next_sibling();
     switch (child.type()) {
-      case pugi::node_element:
-        if (element) return {"Only one top-level element is allowed in a document.", MarkupOffset(child, 1)};
-        element = child;
-        break;
-      case pugi::node_pcdata:
-        if (!IsXmlSpace(child.value())) {
-          return {"Text is not allowed outside the document element.", MarkupOffset(child, 0), true};
-        }
-        doc.remove_child(child);
-        break;
-      case pugi::node_cdata:
-        return {"A CDATA section is not allowed outside the document element.", MarkupOffset(child, 9)};
-      case pugi::node_declaration:
-        if (child != doc.first_child()) {
-          return {"The XML declaration is allowed only at the start of the document.", MarkupOffset(child, 2)};
-        }
-        break;
-      case pugi::node_comment:
-      case pugi::node_pi:
-      case pugi::node_doctype:
-      case pugi::node_document:
-      case pugi::node_null: break;
+    case pugi::node_element:
+      if (element)
+        return {"Only one top-level element is allowed in a document.", MarkupOffset(child, 1)};
+      element = child;
+      break;
+    case pugi::node_pcdata:
+      if (!IsXmlSpace(child.value())) {
+        return {"Text is not allowed outside the document element.", MarkupOffset(child, 0), true};
+      }
+      doc.remove_child(child);
+      break;
+    case pugi::node_cdata:
+      return {"A CDATA section is not allowed outside the document element.",
+              MarkupOffset(child, 9)};
+    case pugi::node_declaration:
+      if (child != doc.first_child()) {
+        return {"The XML declaration is allowed only at the start of the document.",
+                MarkupOffset(child, 2)};
+      }
+      break;
+    case pugi::node_comment:
+    case pugi::node_pi:
+    case pugi::node_doctype:
+    case pugi::node_document:
+    case pugi::node_null:
+      break;
     }
   }
   if (!element) return {"The document has no element.", -1};
@@ -94,7 +98,7 @@ HRESULT PathFromVariant(const VARIANT &source, std::string &path) {
   return S_OK;
 }
 
-}  // namespace
+} // namespace
 
 XmlDocument::XmlDocument(std::shared_ptr<XmlTree> tree) { UseTree(std::move(tree)); }
 
@@ -153,12 +157,13 @@ HRESULT XmlDocument::putref_documentElement(IXMLDOMElement *element) {
   if (!element) return E_INVALIDARG;
   return ZrqComBoundary([&] {
     XmlNodeRef ref;
-    if (!XmlGetNodeRef(element, ref) || ref.tree != root.tree || !ref.IsElement()) return E_INVALIDARG;
+    if (!XmlGetNodeRef(element, ref) || ref.tree != root.tree || !ref.IsElement())
+      return E_INVALIDARG;
     const pugi::xml_node existing = root.tree->DocumentElement();
     if (existing == ref.node) return S_OK;
     // The new element takes the old one's place; the old one is kept for node objects that hold it.
-    const pugi::xml_node moved =
-        existing ? root.node.insert_move_after(ref.node, existing) : root.node.append_move(ref.node);
+    const pugi::xml_node moved = existing ? root.node.insert_move_after(ref.node, existing)
+                                          : root.node.append_move(ref.node);
     if (!moved) return E_FAIL;
     if (existing && !root.tree->Hold(existing)) return E_FAIL;
     return S_OK;
@@ -206,8 +211,9 @@ HRESULT XmlDocument::LoadBuffer(const void *text, size_t size, bool utf8, const 
     error.url = url;
     std::shared_ptr<XmlTree> tree = XmlTree::CreateEmpty();
     if (!tree) return E_OUTOFMEMORY;
-    const pugi::xml_parse_result parsed = tree->doc.load_buffer(
-        text, size, ParseOptions(preserveWhiteSpace != VARIANT_FALSE), utf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
+    const pugi::xml_parse_result parsed =
+        tree->doc.load_buffer(text, size, ParseOptions(preserveWhiteSpace != VARIANT_FALSE),
+                              utf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
     if (parsed.status == pugi::status_out_of_memory) return E_OUTOFMEMORY;
     ShapeFault fault;
     if (!parsed) {
@@ -294,7 +300,7 @@ HRESULT XmlDocument::save(VARIANT destination) {
 
 HRESULT XmlDocument::get_readyState(LONG *value) {
   if (!value) return E_INVALIDARG;
-  *value = 4;  // READYSTATE_COMPLETE: loading is always synchronous
+  *value = 4; // READYSTATE_COMPLETE: loading is always synchronous
   return S_OK;
 }
 
@@ -305,7 +311,8 @@ HRESULT XmlDocument::get_async(VARIANT_BOOL *isAsync) {
 }
 
 HRESULT XmlDocument::put_async(VARIANT_BOOL isAsync) {
-  async = isAsync ? VARIANT_TRUE : VARIANT_FALSE;  // kept for the caller; loads finish before returning
+  async =
+      isAsync ? VARIANT_TRUE : VARIANT_FALSE; // kept for the caller; loads finish before returning
   return S_OK;
 }
 
@@ -316,7 +323,8 @@ HRESULT XmlDocument::get_validateOnParse(VARIANT_BOOL *isValidating) {
 }
 
 HRESULT XmlDocument::put_validateOnParse(VARIANT_BOOL isValidating) {
-  validateOnParse = isValidating ? VARIANT_TRUE : VARIANT_FALSE;  // no DTD is read, so nothing to validate against
+  validateOnParse =
+      isValidating ? VARIANT_TRUE : VARIANT_FALSE; // no DTD is read, so nothing to validate against
   return S_OK;
 }
 

@@ -8,7 +8,7 @@
 #include "platform/xml/XmlParseErrorInfo.h"
 
 class XmlDocument final : public XmlNodeBase<IXMLDOMDocument> {
- public:
+public:
   // Hands out the interface riid of a new, empty document.
   static HRESULT Create(REFIID riid, void **ppv);
 
@@ -54,17 +54,18 @@ class XmlDocument final : public XmlNodeBase<IXMLDOMDocument> {
   STDMETHODIMP put_ondataavailable(VARIANT) override { return E_NOTIMPL; }
   STDMETHODIMP put_ontransformnode(VARIANT) override { return E_NOTIMPL; }
 
- protected:
+protected:
   XmlDocument &Owner() override { return *this; }
   const XmlNodeRef &Ref() const override { return root; }
 
- private:
+private:
   explicit XmlDocument(std::shared_ptr<XmlTree> tree);
 
   // Replaces the content with the parse of text (UTF-8 unless it says otherwise; url is the
   // file it came from, if any); on failure the document is left empty. Either way lastError
   // describes the outcome. S_OK, S_FALSE for text that is not a well-formed document.
-  HRESULT LoadBuffer(const void *text, size_t size, bool utf8, const std::string &url, VARIANT_BOOL *isSuccessful);
+  HRESULT LoadBuffer(const void *text, size_t size, bool utf8, const std::string &url,
+                     VARIANT_BOOL *isSuccessful);
   // Records a failed load and empties the document.
   void Fail(XmlParseErrorInfo error);
   void UseTree(std::shared_ptr<XmlTree> tree);

@@ -11,18 +11,23 @@ namespace {
 
 HRESULT FromErrno(int error) {
   switch (error) {
-    case ENOENT: return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-    case ENOTDIR: return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    case EACCES:
-    case EPERM:
-    case EROFS: return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
-    case ENOMEM: return E_OUTOFMEMORY;
-    default: return E_FAIL;
+  case ENOENT:
+    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  case ENOTDIR:
+    return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+  case EACCES:
+  case EPERM:
+  case EROFS:
+    return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+  case ENOMEM:
+    return E_OUTOFMEMORY;
+  default:
+    return E_FAIL;
   }
 }
 
 class FileDescriptor {
- public:
+public:
   explicit FileDescriptor(int fd) : fd(fd) {}
   FileDescriptor(const FileDescriptor &) = delete;
   FileDescriptor &operator=(const FileDescriptor &) = delete;
@@ -37,11 +42,11 @@ class FileDescriptor {
     return result;
   }
 
- private:
+private:
   int fd;
 };
 
-}  // namespace
+} // namespace
 
 HRESULT XmlReadFile(const std::string &path, std::string &contents) {
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));

@@ -12,11 +12,13 @@
 
 template <class Interface>
 class XmlNodeBase : public XmlWithoutDispatch<Interface>, public XmlNodeAccess {
- public:
+public:
   XmlNodeBase(const XmlNodeBase &) = delete;
   XmlNodeBase &operator=(const XmlNodeBase &) = delete;
 
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refCount)); }
+  STDMETHODIMP_(ULONG) AddRef() override {
+    return static_cast<ULONG>(InterlockedIncrement(&refCount));
+  }
   STDMETHODIMP_(ULONG) Release() override {
     const LONG count = InterlockedDecrement(&refCount);
     if (count == 0) delete this;
@@ -24,9 +26,15 @@ class XmlNodeBase : public XmlWithoutDispatch<Interface>, public XmlNodeAccess {
   }
 
   STDMETHODIMP get_nodeName(BSTR *name) override { return XmlNodeOps::GetNodeName(Ref(), name); }
-  STDMETHODIMP get_nodeValue(VARIANT *value) override { return XmlNodeOps::GetNodeValue(Ref(), value); }
-  STDMETHODIMP put_nodeValue(VARIANT value) override { return XmlNodeOps::PutNodeValue(Ref(), value); }
-  STDMETHODIMP get_nodeType(DOMNodeType *type) override { return XmlNodeOps::GetNodeType(Ref(), type); }
+  STDMETHODIMP get_nodeValue(VARIANT *value) override {
+    return XmlNodeOps::GetNodeValue(Ref(), value);
+  }
+  STDMETHODIMP put_nodeValue(VARIANT value) override {
+    return XmlNodeOps::PutNodeValue(Ref(), value);
+  }
+  STDMETHODIMP get_nodeType(DOMNodeType *type) override {
+    return XmlNodeOps::GetNodeType(Ref(), type);
+  }
   STDMETHODIMP get_parentNode(IXMLDOMNode **parent) override {
     return XmlNodeOps::GetParentNode(Owner(), Ref(), parent);
   }
@@ -47,7 +55,9 @@ class XmlNodeBase : public XmlWithoutDispatch<Interface>, public XmlNodeAccess {
   }
   STDMETHODIMP get_attributes(IXMLDOMNamedNodeMap **) override { return E_NOTIMPL; }
   STDMETHODIMP insertBefore(IXMLDOMNode *, VARIANT, IXMLDOMNode **) override { return E_NOTIMPL; }
-  STDMETHODIMP replaceChild(IXMLDOMNode *, IXMLDOMNode *, IXMLDOMNode **) override { return E_NOTIMPL; }
+  STDMETHODIMP replaceChild(IXMLDOMNode *, IXMLDOMNode *, IXMLDOMNode **) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP removeChild(IXMLDOMNode *child, IXMLDOMNode **oldChild) override {
     return XmlNodeOps::RemoveChild(Ref(), child, oldChild);
   }
@@ -74,8 +84,12 @@ class XmlNodeBase : public XmlWithoutDispatch<Interface>, public XmlNodeAccess {
   STDMETHODIMP put_nodeTypedValue(VARIANT value) override {
     return XmlNodeOps::PutNodeTypedValue(Ref(), value);
   }
-  STDMETHODIMP get_dataType(VARIANT *typeName) override { return XmlNodeOps::GetDataType(Ref(), typeName); }
-  STDMETHODIMP put_dataType(BSTR typeName) override { return XmlNodeOps::PutDataType(Ref(), typeName); }
+  STDMETHODIMP get_dataType(VARIANT *typeName) override {
+    return XmlNodeOps::GetDataType(Ref(), typeName);
+  }
+  STDMETHODIMP put_dataType(BSTR typeName) override {
+    return XmlNodeOps::PutDataType(Ref(), typeName);
+  }
   STDMETHODIMP get_xml(BSTR *xml) override { return XmlNodeOps::GetXml(Ref(), xml); }
   STDMETHODIMP transformNode(IXMLDOMNode *, BSTR *) override { return E_NOTIMPL; }
   STDMETHODIMP selectNodes(BSTR query, IXMLDOMNodeList **list) override {
@@ -86,7 +100,7 @@ class XmlNodeBase : public XmlWithoutDispatch<Interface>, public XmlNodeAccess {
   }
   STDMETHODIMP get_parsed(VARIANT_BOOL *isParsed) override {
     if (!isParsed) return E_INVALIDARG;
-    *isParsed = VARIANT_TRUE;  // loading is always synchronous
+    *isParsed = VARIANT_TRUE; // loading is always synchronous
     return S_OK;
   }
   STDMETHODIMP get_namespaceURI(BSTR *) override { return E_NOTIMPL; }
@@ -97,7 +111,7 @@ class XmlNodeBase : public XmlWithoutDispatch<Interface>, public XmlNodeAccess {
   const XmlNodeRef &AccessNodeRef() const override { return Ref(); }
   IUnknown *AccessUnknown() override { return static_cast<Interface *>(this); }
 
- protected:
+protected:
   XmlNodeBase() = default;
   virtual ~XmlNodeBase() = default;
 
@@ -117,6 +131,6 @@ class XmlNodeBase : public XmlWithoutDispatch<Interface>, public XmlNodeAccess {
     return true;
   }
 
- private:
+private:
   LONG refCount = 1;
 };

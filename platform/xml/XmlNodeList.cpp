@@ -5,7 +5,8 @@
 XmlNodeList::XmlNodeList(XmlDocument &owner, std::vector<XmlNodeRef> items)
     : owner(&owner), items(std::move(items)) {}
 
-HRESULT XmlNodeList::Create(XmlDocument &owner, std::vector<XmlNodeRef> items, IXMLDOMNodeList **list) {
+HRESULT XmlNodeList::Create(XmlDocument &owner, std::vector<XmlNodeRef> items,
+                            IXMLDOMNodeList **list) {
   *list = nullptr;
   auto *object = new (std::nothrow) XmlNodeList(owner, std::move(items));
   if (!object) return E_OUTOFMEMORY;
@@ -16,7 +17,8 @@ HRESULT XmlNodeList::Create(XmlDocument &owner, std::vector<XmlNodeRef> items, I
 HRESULT XmlNodeList::QueryInterface(REFIID riid, void **ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_IXMLDOMNodeList) return E_NOINTERFACE;
+  if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_IXMLDOMNodeList)
+    return E_NOINTERFACE;
   *ppv = static_cast<IXMLDOMNodeList *>(this);
   AddRef();
   return S_OK;

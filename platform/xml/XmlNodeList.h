@@ -11,7 +11,7 @@
 #include "platform/xml/XmlDocument.h"
 
 class XmlNodeList final : public XmlWithoutDispatch<IXMLDOMNodeList> {
- public:
+public:
   static HRESULT Create(XmlDocument &owner, std::vector<XmlNodeRef> items, IXMLDOMNodeList **list);
 
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
@@ -24,7 +24,7 @@ class XmlNodeList final : public XmlWithoutDispatch<IXMLDOMNodeList> {
   STDMETHODIMP reset() override;
   STDMETHODIMP get__newEnum(IUnknown **) override { return E_NOTIMPL; }
 
- private:
+private:
   XmlNodeList(XmlDocument &owner, std::vector<XmlNodeRef> items);
   ~XmlNodeList() = default;
 

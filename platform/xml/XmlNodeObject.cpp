@@ -2,13 +2,14 @@
 
 #include "platform/xml/XmlSupport.h"
 
-XmlNodeObject::XmlNodeObject(XmlDocument &owner, XmlNodeRef ref) : owner(&owner), ref(std::move(ref)) {}
+XmlNodeObject::XmlNodeObject(XmlDocument &owner, XmlNodeRef ref)
+    : owner(&owner), ref(std::move(ref)) {}
 
 HRESULT XmlNodeObject::Create(XmlDocument &owner, XmlNodeRef ref, IXMLDOMNode **node) {
   *node = nullptr;
   auto *object = new (std::nothrow) XmlNodeObject(owner, std::move(ref));
   if (!object) return E_OUTOFMEMORY;
-  *node = object;  // the object starts with the one reference handed out
+  *node = object; // the object starts with the one reference handed out
   return S_OK;
 }
 
@@ -60,7 +61,8 @@ HRESULT XmlNodeObject::setAttribute(BSTR name, VARIANT value) {
     if (FAILED(hr)) return hr;
     pugi::xml_attribute attribute = ref.node.attribute(attributeName.c_str());
     if (!attribute) attribute = pugi::xml_node(ref.node).append_attribute(attributeName.c_str());
-    return attribute && attribute.set_value(XmlFromBstr(text.bstrVal).c_str()) ? S_OK : E_OUTOFMEMORY;
+    return attribute && attribute.set_value(XmlFromBstr(text.bstrVal).c_str()) ? S_OK
+                                                                               : E_OUTOFMEMORY;
   });
 }
 

@@ -9,7 +9,7 @@
 #include "platform/xml/XmlNodeBase.h"
 
 class XmlNodeObject final : public XmlNodeBase<IXMLDOMElement> {
- public:
+public:
   // Hands out a new node object for ref as IXMLDOMNode.
   static HRESULT Create(XmlDocument &owner, XmlNodeRef ref, IXMLDOMNode **node);
 
@@ -20,16 +20,20 @@ class XmlNodeObject final : public XmlNodeBase<IXMLDOMElement> {
   STDMETHODIMP setAttribute(BSTR name, VARIANT value) override;
   STDMETHODIMP removeAttribute(BSTR name) override;
   STDMETHODIMP getAttributeNode(BSTR, IXMLDOMAttribute **) override { return E_NOTIMPL; }
-  STDMETHODIMP setAttributeNode(IXMLDOMAttribute *, IXMLDOMAttribute **) override { return E_NOTIMPL; }
-  STDMETHODIMP removeAttributeNode(IXMLDOMAttribute *, IXMLDOMAttribute **) override { return E_NOTIMPL; }
+  STDMETHODIMP setAttributeNode(IXMLDOMAttribute *, IXMLDOMAttribute **) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP removeAttributeNode(IXMLDOMAttribute *, IXMLDOMAttribute **) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP getElementsByTagName(BSTR tagName, IXMLDOMNodeList **list) override;
   STDMETHODIMP normalize() override { return E_NOTIMPL; }
 
- protected:
+protected:
   XmlDocument &Owner() override { return *owner.p; }
   const XmlNodeRef &Ref() const override { return ref; }
 
- private:
+private:
   XmlNodeObject(XmlDocument &owner, XmlNodeRef ref);
 
   CComPtr<XmlDocument> owner;

@@ -14,10 +14,13 @@
 
 namespace {
 
-XmlNodeRef RefTo(const XmlNodeRef &from, pugi::xml_node node) { return XmlNodeRef{from.tree, node, false, {}}; }
+XmlNodeRef RefTo(const XmlNodeRef &from, pugi::xml_node node) {
+  return XmlNodeRef{from.tree, node, false, {}};
+}
 
 // Hands out node (or null and S_FALSE when there is none).
-HRESULT HandOut(XmlDocument &owner, const XmlNodeRef &from, pugi::xml_node node, IXMLDOMNode **out) {
+HRESULT HandOut(XmlDocument &owner, const XmlNodeRef &from, pugi::xml_node node,
+                IXMLDOMNode **out) {
   *out = nullptr;
   if (!node) return S_FALSE;
   return owner.WrapNode(RefTo(from, node), out);
@@ -41,7 +44,7 @@ bool SetElementText(const XmlNodeRef &ref, const std::string &text) {
 // Which results of a selection a host may see: nodes under the holding element belong to no
 // document, except those in the same detached subtree as the node the selection started from.
 class VisibilityFilter {
- public:
+public:
   VisibilityFilter(const XmlTree &tree, pugi::xml_node context) : tree(tree) {
     simple = !tree.holding.first_child();
     if (!simple) contextTop = Top(context);
@@ -53,7 +56,7 @@ class VisibilityFilter {
     return Top(node) == contextTop;
   }
 
- private:
+private:
   // The child of the holding element that node lies under, or null for the visible tree.
   // Remembered per node, so a whole result set costs time proportional to the tree.
   pugi::xml_node_struct *Top(pugi::xml_node node) {
@@ -86,17 +89,19 @@ class VisibilityFilter {
 // Evaluates an XPath query from ref; a query that does not compile gives E_FAIL.
 HRESULT Select(const XmlNodeRef &ref, BSTR query, std::vector<XmlNodeRef> &results) {
   const std::string text = XmlFromBstr(query);
-  pugi::xpath_query compiled(text.c_str());  // throws on a syntax error, which the method answers with E_FAIL
+  pugi::xpath_query compiled(
+      text.c_str()); // throws on a syntax error, which the method answers with E_FAIL
   if (!compiled) return E_FAIL;
-  const pugi::xpath_node context = ref.isAttribute ? pugi::xpath_node(ref.Attribute(), ref.node)
-                                                   : pugi::xpath_node(ref.node);
+  const pugi::xpath_node context =
+      ref.isAttribute ? pugi::xpath_node(ref.Attribute(), ref.node) : pugi::xpath_node(ref.node);
   if (!context) return E_FAIL;
   const pugi::xpath_node_set found = compiled.evaluate_node_set(context);
   VisibilityFilter filter(*ref.tree, ref.node);
   results.reserve(found.size());
   for (const pugi::xpath_node &hit : found) {
     if (hit.attribute()) {
-      if (filter.Visible(hit.parent())) results.push_back({ref.tree, hit.parent(), true, hit.attribute().name()});
+      if (filter.Visible(hit.parent()))
+        results.push_back({ref.tree, hit.parent(), true, hit.attribute().name()});
     } else if (filter.Visible(hit.node())) {
       results.push_back(RefTo(ref, hit.node()));
     }
@@ -113,7 +118,7 @@ std::optional<XmlDataType> DataTypeOf(const XmlNodeRef &ref) {
   return XmlDataTypeFromName(typeAttribute.value());
 }
 
-}  // namespace
+} // namespace
 
 namespace XmlNodeOps {
 
@@ -122,22 +127,22 @@ HRESULT GetNodeName(const XmlNodeRef &ref, BSTR *name) {
   return ZrqComBoundary([&] {
     if (ref.isAttribute) return XmlMakeBstr(ref.attributeName, name);
     switch (ref.node.type()) {
-      case pugi::node_element:
-      case pugi::node_pi:
-      case pugi::node_doctype:
-        return XmlMakeBstr(ref.node.name(), name);
-      case pugi::node_declaration:
-        return XmlMakeBstr("xml", name);
-      case pugi::node_pcdata:
-        return XmlMakeBstr("#text", name);
-      case pugi::node_cdata:
-        return XmlMakeBstr("#cdata-section", name);
-      case pugi::node_comment:
-        return XmlMakeBstr("#comment", name);
-      case pugi::node_document:
-        return XmlMakeBstr("#document", name);
-      case pugi::node_null:
-        return E_FAIL;
+    case pugi::node_element:
+    case pugi::node_pi:
+    case pugi::node_doctype:
+      return XmlMakeBstr(ref.node.name(), name);
+    case pugi::node_declaration:
+      return XmlMakeBstr("xml", name);
+    case pugi::node_pcdata:
+      return XmlMakeBstr("#text", name);
+    case pugi::node_cdata:
+      return XmlMakeBstr("#cdata-section", name);
+    case pugi::node_comment:
+      return XmlMakeBstr("#comment", name);
+    case pugi::node_document:
+      return XmlMakeBstr("#document", name);
+    case pugi::node_null:
+      return E_FAIL;
     }
     return E_FAIL;
   });
@@ -182,16 +187,32 @@ HRESULT GetNodeType(const XmlNodeRef &ref, DOMNodeType *type) {
     return S_OK;
   }
   switch (ref.node.type()) {
-    case pugi::node_element: *type = NODE_ELEMENT; return S_OK;
-    case pugi::node_pcdata: *type = NODE_TEXT; return S_OK;
-    case pugi::node_cdata: *type = NODE_CDATA_SECTION; return S_OK;
-    case pugi::node_comment: *type = NODE_COMMENT; return S_OK;
-    // The XML declaration is a processing instruction named "xml" in the DOM.
-    case pugi::node_pi:
-    case pugi::node_declaration: *type = NODE_PROCESSING_INSTRUCTION; return S_OK;
-    case pugi::node_doctype: *type = NODE_DOCUMENT_TYPE; return S_OK;
-    case pugi::node_document: *type = NODE_DOCUMENT; return S_OK;
-    case pugi::node_null: *type = NODE_INVALID; return E_FAIL;
+  case pugi::node_element:
+    *type = NODE_ELEMENT;
+    return S_OK;
+  case pugi::node_pcdata:
+    *type = NODE_TEXT;
+    return S_OK;
+  case pugi::node_cdata:
+    *type = NODE_CDATA_SECTION;
+    return S_OK;
+  case pugi::node_comment:
+    *type = NODE_COMMENT;
+    return S_OK;
+  // The XML declaration is a processing instruction named "xml" in the DOM.
+  case pugi::node_pi:
+  case pugi::node_declaration:
+    *type = NODE_PROCESSING_INSTRUCTION;
+    return S_OK;
+  case pugi::node_doctype:
+    *type = NODE_DOCUMENT_TYPE;
+    return S_OK;
+  case pugi::node_document:
+    *type = NODE_DOCUMENT;
+    return S_OK;
+  case pugi::node_null:
+    *type = NODE_INVALID;
+    return E_FAIL;
   }
   return E_FAIL;
 }
@@ -203,19 +224,44 @@ HRESULT GetNodeTypeString(const XmlNodeRef &ref, BSTR *typeName) {
   if (FAILED(hr)) return hr;
   const char *name = "";
   switch (type) {
-    case NODE_ELEMENT: name = "element"; break;
-    case NODE_ATTRIBUTE: name = "attribute"; break;
-    case NODE_TEXT: name = "text"; break;
-    case NODE_CDATA_SECTION: name = "cdatasection"; break;
-    case NODE_ENTITY_REFERENCE: name = "entityreference"; break;
-    case NODE_ENTITY: name = "entity"; break;
-    case NODE_PROCESSING_INSTRUCTION: name = "processinginstruction"; break;
-    case NODE_COMMENT: name = "comment"; break;
-    case NODE_DOCUMENT: name = "document"; break;
-    case NODE_DOCUMENT_TYPE: name = "documenttype"; break;
-    case NODE_DOCUMENT_FRAGMENT: name = "documentfragment"; break;
-    case NODE_NOTATION: name = "notation"; break;
-    case NODE_INVALID: return E_FAIL;
+  case NODE_ELEMENT:
+    name = "element";
+    break;
+  case NODE_ATTRIBUTE:
+    name = "attribute";
+    break;
+  case NODE_TEXT:
+    name = "text";
+    break;
+  case NODE_CDATA_SECTION:
+    name = "cdatasection";
+    break;
+  case NODE_ENTITY_REFERENCE:
+    name = "entityreference";
+    break;
+  case NODE_ENTITY:
+    name = "entity";
+    break;
+  case NODE_PROCESSING_INSTRUCTION:
+    name = "processinginstruction";
+    break;
+  case NODE_COMMENT:
+    name = "comment";
+    break;
+  case NODE_DOCUMENT:
+    name = "document";
+    break;
+  case NODE_DOCUMENT_TYPE:
+    name = "documenttype";
+    break;
+  case NODE_DOCUMENT_FRAGMENT:
+    name = "documentfragment";
+    break;
+  case NODE_NOTATION:
+    name = "notation";
+    break;
+  case NODE_INVALID:
+    return E_FAIL;
   }
   return ZrqComBoundary([&] { return XmlMakeBstr(name, typeName); });
 }
@@ -223,8 +269,9 @@ HRESULT GetNodeTypeString(const XmlNodeRef &ref, BSTR *typeName) {
 HRESULT GetParentNode(XmlDocument &owner, const XmlNodeRef &ref, IXMLDOMNode **parent) {
   if (!parent) return E_INVALIDARG;
   *parent = nullptr;
-  if (ref.isAttribute) return S_FALSE;  // attributes have no parent in the DOM
-  return ZrqComBoundary([&] { return HandOut(owner, ref, ref.tree->VisibleParent(ref.node), parent); });
+  if (ref.isAttribute) return S_FALSE; // attributes have no parent in the DOM
+  return ZrqComBoundary(
+      [&] { return HandOut(owner, ref, ref.tree->VisibleParent(ref.node), parent); });
 }
 
 HRESULT GetChildNodes(XmlDocument &owner, const XmlNodeRef &ref, IXMLDOMNodeList **list) {
@@ -249,17 +296,22 @@ HRESULT GetRelative(XmlDocument &owner, const XmlNodeRef &ref, Relative which, I
     const pugi::xml_node holding = ref.tree->holding;
     pugi::xml_node found;
     switch (which) {
-      case Relative::FirstChild: found = ref.node.first_child(); break;
-      case Relative::LastChild: found = ref.node.last_child(); break;
-      case Relative::PreviousSibling:
-        found = ref.tree->VisibleParent(ref.node) ? ref.node.previous_sibling() : pugi::xml_node();
-        break;
-      case Relative::NextSibling:
-        found = ref.tree->VisibleParent(ref.node) ? ref.node.next_sibling() : pugi::xml_node();
-        break;
+    case Relative::FirstChild:
+      found = ref.node.first_child();
+      break;
+    case Relative::LastChild:
+      found = ref.node.last_child();
+      break;
+    case Relative::PreviousSibling:
+      found = ref.tree->VisibleParent(ref.node) ? ref.node.previous_sibling() : pugi::xml_node();
+      break;
+    case Relative::NextSibling:
+      found = ref.tree->VisibleParent(ref.node) ? ref.node.next_sibling() : pugi::xml_node();
+      break;
     }
     if (found == holding) {
-      found = which == Relative::FirstChild || which == Relative::NextSibling ? found.next_sibling() : pugi::xml_node();
+      found = which == Relative::FirstChild || which == Relative::NextSibling ? found.next_sibling()
+                                                                              : pugi::xml_node();
     }
     return HandOut(owner, ref, found, node);
   });
@@ -269,7 +321,8 @@ HRESULT HasChildNodes(const XmlNodeRef &ref, VARIANT_BOOL *hasChild) {
   if (!hasChild) return E_INVALIDARG;
   bool any = false;
   if (!ref.isAttribute) {
-    for (pugi::xml_node child = ref.node.first_child(); child && !any; child = child.next_sibling()) {
+    for (pugi::xml_node child = ref.node.first_child(); child && !any;
+         child = child.next_sibling()) {
       any = child != ref.tree->holding;
     }
   }
@@ -298,7 +351,8 @@ HRESULT AppendChild(const XmlNodeRef &ref, IXMLDOMNode *newChild, IXMLDOMNode **
     }
     // pugixml refuses to move a node into its own subtree.
     if (!pugi::xml_node(ref.node).append_move(child.node)) return E_FAIL;
-    if (outNewChild) return newChild->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void **>(outNewChild));
+    if (outNewChild)
+      return newChild->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void **>(outNewChild));
     return S_OK;
   });
 }
@@ -308,12 +362,13 @@ HRESULT RemoveChild(const XmlNodeRef &ref, IXMLDOMNode *childNode, IXMLDOMNode *
   if (!childNode) return E_INVALIDARG;
   return ZrqComBoundary([&] {
     XmlNodeRef child;
-    if (!XmlGetNodeRef(childNode, child) || child.tree != ref.tree || child.isAttribute || ref.isAttribute ||
-        child.node.parent() != ref.node || child.node == ref.tree->holding) {
+    if (!XmlGetNodeRef(childNode, child) || child.tree != ref.tree || child.isAttribute ||
+        ref.isAttribute || child.node.parent() != ref.node || child.node == ref.tree->holding) {
       return E_INVALIDARG;
     }
     if (!ref.tree->Hold(child.node)) return E_FAIL;
-    if (oldChild) return childNode->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void **>(oldChild));
+    if (oldChild)
+      return childNode->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void **>(oldChild));
     return S_OK;
   });
 }
@@ -321,7 +376,7 @@ HRESULT RemoveChild(const XmlNodeRef &ref, IXMLDOMNode *childNode, IXMLDOMNode *
 HRESULT GetOwnerDocument(XmlDocument &owner, const XmlNodeRef &ref, IXMLDOMDocument **document) {
   if (!document) return E_INVALIDARG;
   *document = nullptr;
-  if (ref.IsDocument()) return S_FALSE;  // a document has no owner
+  if (ref.IsDocument()) return S_FALSE; // a document has no owner
   return owner.QueryInterface(IID_IXMLDOMDocument, reinterpret_cast<void **>(document));
 }
 
@@ -423,7 +478,8 @@ HRESULT SelectNodes(XmlDocument &owner, const XmlNodeRef &ref, BSTR query, IXMLD
   });
 }
 
-HRESULT SelectSingleNode(XmlDocument &owner, const XmlNodeRef &ref, BSTR query, IXMLDOMNode **node) {
+HRESULT SelectSingleNode(XmlDocument &owner, const XmlNodeRef &ref, BSTR query,
+                         IXMLDOMNode **node) {
   if (!node) return E_INVALIDARG;
   *node = nullptr;
   return ZrqComBoundary([&] {
@@ -435,7 +491,8 @@ HRESULT SelectSingleNode(XmlDocument &owner, const XmlNodeRef &ref, BSTR query, 
   });
 }
 
-HRESULT GetElementsByTagName(XmlDocument &owner, const XmlNodeRef &ref, BSTR tagName, IXMLDOMNodeList **list) {
+HRESULT GetElementsByTagName(XmlDocument &owner, const XmlNodeRef &ref, BSTR tagName,
+                             IXMLDOMNodeList **list) {
   if (!list) return E_INVALIDARG;
   *list = nullptr;
   if (!tagName) return E_INVALIDARG;
@@ -445,11 +502,12 @@ HRESULT GetElementsByTagName(XmlDocument &owner, const XmlNodeRef &ref, BSTR tag
     std::vector<XmlNodeRef> found;
     if (!ref.isAttribute) {
       ref.tree->ForEachVisibleDescendant(ref.node, [&](pugi::xml_node node) {
-        if (node.type() == pugi::node_element && (any || name == node.name())) found.push_back(RefTo(ref, node));
+        if (node.type() == pugi::node_element && (any || name == node.name()))
+          found.push_back(RefTo(ref, node));
       });
     }
     return XmlNodeList::Create(owner, std::move(found), list);
   });
 }
 
-}  // namespace XmlNodeOps
+} // namespace XmlNodeOps

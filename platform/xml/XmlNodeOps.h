@@ -36,4 +36,4 @@ HRESULT SelectSingleNode(XmlDocument &owner, const XmlNodeRef &ref, BSTR query, 
 HRESULT GetElementsByTagName(XmlDocument &owner, const XmlNodeRef &ref, BSTR tagName,
                              IXMLDOMNodeList **list);
 
-}  // namespace XmlNodeOps
+} // namespace XmlNodeOps

@@ -16,7 +16,7 @@ HRESULT HandOut(const std::string &text, BSTR *out) {
   return ZrqComBoundary([&] { return XmlMakeBstr(text, out); });
 }
 
-}  // namespace
+} // namespace
 
 HRESULT XmlParseError::Create(const XmlParseErrorInfo &info, IXMLDOMParseError **error) {
   *error = nullptr;
@@ -31,7 +31,8 @@ HRESULT XmlParseError::Create(const XmlParseErrorInfo &info, IXMLDOMParseError *
 HRESULT XmlParseError::QueryInterface(REFIID riid, void **ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_IXMLDOMParseError) return E_NOINTERFACE;
+  if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_IXMLDOMParseError)
+    return E_NOINTERFACE;
   *ppv = static_cast<IXMLDOMParseError *>(this);
   AddRef();
   return S_OK;
@@ -45,7 +46,9 @@ ULONG XmlParseError::Release() {
   return static_cast<ULONG>(count);
 }
 
-HRESULT XmlParseError::get_errorCode(LONG *errorCode) { return HandOut(static_cast<LONG>(info.errorCode), errorCode); }
+HRESULT XmlParseError::get_errorCode(LONG *errorCode) {
+  return HandOut(static_cast<LONG>(info.errorCode), errorCode);
+}
 HRESULT XmlParseError::get_url(BSTR *url) { return HandOut(info.url, url); }
 HRESULT XmlParseError::get_reason(BSTR *reason) { return HandOut(info.reason, reason); }
 HRESULT XmlParseError::get_srcText(BSTR *source) { return HandOut(info.srcText, source); }

@@ -9,7 +9,7 @@
 #include <msxml2.h>
 
 class XmlParseError final : public XmlWithoutDispatch<IXMLDOMParseError> {
- public:
+public:
   static HRESULT Create(const XmlParseErrorInfo &info, IXMLDOMParseError **error);
 
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
@@ -25,7 +25,7 @@ class XmlParseError final : public XmlWithoutDispatch<IXMLDOMParseError> {
   STDMETHODIMP get_linepos(LONG *linepos) override;
   STDMETHODIMP get_filepos(LONG *filepos) override;
 
- private:
+private:
   explicit XmlParseError(const XmlParseErrorInfo &info) : info(info) {}
   ~XmlParseError() = default;
 

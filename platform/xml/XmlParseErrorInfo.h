@@ -15,9 +15,9 @@
 // error has no place in the text (a file that cannot be read).
 struct XmlParseErrorInfo {
   HRESULT errorCode = S_OK;
-  std::string reason;   // one sentence, UTF-8
-  std::string srcText;  // the line holding the error, at most kMaxSourceText UTF-16 units
-  std::string url;      // the path given to load; empty for loadXML
+  std::string reason;  // one sentence, UTF-8
+  std::string srcText; // the line holding the error, at most kMaxSourceText UTF-16 units
+  std::string url;     // the path given to load; empty for loadXML
   LONG line = 0;
   LONG linepos = 0;
   LONG filepos = 0;
@@ -32,8 +32,8 @@ constexpr size_t kMaxSourceText = 256;
 // pugixml parses UTF-8 in place and converts any other encoding to UTF-8 first, byte-order
 // mark included, so the offset is a byte offset into the UTF-8 form of the text.
 // With skipSpace, the place is the first character after any white space at offset.
-void XmlLocateParseError(const void *text, size_t size, pugi::xml_encoding encoding, ptrdiff_t offset,
-                         bool skipSpace, XmlParseErrorInfo &info);
+void XmlLocateParseError(const void *text, size_t size, pugi::xml_encoding encoding,
+                         ptrdiff_t offset, bool skipSpace, XmlParseErrorInfo &info);
 
 // One sentence saying what a failed pugixml parse found.
 const char *XmlParseStatusReason(const pugi::xml_parse_result &result);

@@ -3,30 +3,48 @@
 namespace {
 
 class StringWriter final : public pugi::xml_writer {
- public:
+public:
   explicit StringWriter(std::string &out) : out(out) {}
-  void write(const void *data, size_t size) override { out.append(static_cast<const char *>(data), size); }
+  void write(const void *data, size_t size) override {
+    out.append(static_cast<const char *>(data), size);
+  }
 
- private:
+private:
   std::string &out;
 };
 
 void AppendEscapedAttributeValue(std::string &out, const char *value) {
   for (const char *c = value; *c; ++c) {
     switch (*c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\r': out += "&#13;"; break;
-      case '\n': out += "&#10;"; break;
-      case '\t': out += "&#9;"; break;
-      default: out += *c; break;
+    case '&':
+      out += "&amp;";
+      break;
+    case '<':
+      out += "&lt;";
+      break;
+    case '>':
+      out += "&gt;";
+      break;
+    case '"':
+      out += "&quot;";
+      break;
+    case '\r':
+      out += "&#13;";
+      break;
+    case '\n':
+      out += "&#10;";
+      break;
+    case '\t':
+      out += "&#9;";
+      break;
+    default:
+      out += *c;
+      break;
     }
   }
 }
 
-}  // namespace
+} // namespace
 
 std::string XmlSerializeNode(const XmlNodeRef &ref) {
   std::string out;

@@ -32,8 +32,8 @@ inline bool XmlIsValidName(std::string_view name) {
   for (const char c : name) {
     const auto u = static_cast<unsigned char>(c);
     if (u <= 0x20 || u == 0x7F) return false;
-    if (std::string_view("<>&\"'/=!?;,()[]{}*+|^`~\\%$#@").find(c) != std::string_view::npos) return false;
+    if (std::string_view("<>&\"'/=!?;,()[]{}*+|^`~\\%$#@").find(c) != std::string_view::npos)
+      return false;
   }
   return true;
 }
-

@@ -21,7 +21,8 @@ bool PreservesSpace(const XmlTree &tree, pugi::xml_node node) {
   if (node.type() != pugi::node_element) node = tree.VisibleParent(node);
   // The nearest xml:space decides; "default" turns preserving off again.
   for (; node && node.type() == pugi::node_element; node = tree.VisibleParent(node)) {
-    if (const pugi::xml_attribute space = node.attribute("xml:space")) return std::strcmp(space.value(), "preserve") == 0;
+    if (const pugi::xml_attribute space = node.attribute("xml:space"))
+      return std::strcmp(space.value(), "preserve") == 0;
   }
   return false;
 }
@@ -56,25 +57,25 @@ std::string ContainerText(const XmlTree &tree, pugi::xml_node top, bool preservi
   return preserving ? text : Trim(text, cdataFrom, cdataTo);
 }
 
-}  // namespace
+} // namespace
 
 std::string XmlTextContent(const XmlNodeRef &ref) {
   if (ref.isAttribute) return ref.Attribute().value();
   const XmlTree &tree = *ref.tree;
   const pugi::xml_node node = ref.node;
   switch (node.type()) {
-    case pugi::node_element:
-    case pugi::node_document:
-      return ContainerText(tree, node, PreservesSpace(tree, node));
-    case pugi::node_pcdata:
-      return PreservesSpace(tree, node) ? node.value() : Trim(node.value(), std::string::npos, 0);
-    case pugi::node_null:
-    case pugi::node_cdata:
-    case pugi::node_comment:
-    case pugi::node_pi:
-    case pugi::node_declaration:
-    case pugi::node_doctype:
-      return XmlNodeText(ref);
+  case pugi::node_element:
+  case pugi::node_document:
+    return ContainerText(tree, node, PreservesSpace(tree, node));
+  case pugi::node_pcdata:
+    return PreservesSpace(tree, node) ? node.value() : Trim(node.value(), std::string::npos, 0);
+  case pugi::node_null:
+  case pugi::node_cdata:
+  case pugi::node_comment:
+  case pugi::node_pi:
+  case pugi::node_declaration:
+  case pugi::node_doctype:
+    return XmlNodeText(ref);
   }
   return XmlNodeText(ref);
 }

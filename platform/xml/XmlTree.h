@@ -35,8 +35,7 @@ struct XmlTree {
   // Calls visit for each node below top in document order, passing over the holding element
   // and everything under it. Walked without recursion: documents may nest deeper than the
   // stack would allow.
-  template <class Visit>
-  void ForEachVisibleDescendant(pugi::xml_node top, Visit &&visit) const {
+  template <class Visit> void ForEachVisibleDescendant(pugi::xml_node top, Visit &&visit) const {
     pugi::xml_node current = top.first_child();
     while (current) {
       const bool skip = current == holding;

@@ -39,15 +39,15 @@ void MergeBytes(BYTE *dst, const BYTE *from, LONG count, std::uint32_t mask) {
 
 } // namespace
 
-void ColorShiftHorizontal(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x) {
+void ColorShiftHorizontal(const SourcePicture &src, const DestinationPicture &dst, PictureSize size,
+                          double x) {
   const LONG w = size.width;
   const LONG n = ShiftDistance(w * 0.25, x);
   const LONG count = w - n - 1; // the loops stop one pixel short of the room the shift leaves
   const std::ptrdiff_t shift = 4 * std::ptrdiff_t(n);
   for (LONG r = 0; r < size.height; ++r) {
     CopyRows(src, dst, size, r, r + 1);
-    if (count <= 0)
-      continue;
+    if (count <= 0) continue;
     if (FirstHalf(x)) {
       MergeBytes(dst.Row(r) + shift, src.Row(r), count, kByte2);
     } else {
@@ -57,7 +57,8 @@ void ColorShiftHorizontal(const SourcePicture &src, const DestinationPicture &ds
   }
 }
 
-void ColorShiftVertical(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x) {
+void ColorShiftVertical(const SourcePicture &src, const DestinationPicture &dst, PictureSize size,
+                        double x) {
   const LONG h = size.height;
   const LONG n = ShiftDistance(h * 0.25, x);
   const bool first = FirstHalf(x);
@@ -71,7 +72,8 @@ void ColorShiftVertical(const SourcePicture &src, const DestinationPicture &dst,
   }
 }
 
-void ColorShiftDiagonal(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x) {
+void ColorShiftDiagonal(const SourcePicture &src, const DestinationPicture &dst, PictureSize size,
+                        double x) {
   const LONG w = size.width;
   const LONG h = size.height;
   // The diagonal's square is formed in 64 bits: 32 bits overflow for very wide pictures.
@@ -82,8 +84,7 @@ void ColorShiftDiagonal(const SourcePicture &src, const DestinationPicture &dst,
   const std::ptrdiff_t shift = 4 * std::ptrdiff_t(n);
   for (LONG r = 0; r < h; ++r) {
     CopyRows(src, dst, size, r, r + 1);
-    if (count <= 0)
-      continue;
+    if (count <= 0) continue;
     if (first && r >= n && r <= h - 2)
       MergeBytes(dst.Row(r) + shift, src.Row(r - n), count, kByte2);
     else if (!first && r <= h - n - 2)

@@ -31,8 +31,7 @@ bool CanRun(RoutineVariant variant) {
 
 bool MadeByIntel() {
   unsigned int highest, ebx, ecx, edx;
-  if (!__get_cpuid(0, &highest, &ebx, &ecx, &edx))
-    return false;
+  if (!__get_cpuid(0, &highest, &ebx, &ecx, &edx)) return false;
   char vendor[12];
   std::memcpy(vendor, &ebx, 4);
   std::memcpy(vendor + 4, &edx, 4);
@@ -80,10 +79,8 @@ std::span<const RoutineVariant> VariantsOf(VariantRoutine routine) {
 }
 
 RoutineVariant PreferredVariant(VariantRoutine routine) {
-  if (!HasAvx2())
-    return RoutineVariant::kPlain;
-  if (GathersAreFast())
-    return RoutineVariant::kGather;
+  if (!HasAvx2()) return RoutineVariant::kPlain;
+  if (GathersAreFast()) return RoutineVariant::kGather;
   switch (routine) {
   case VariantRoutine::kWave:
     return RoutineVariant::kPlain; // its plain form already stores four pixels at once
@@ -106,4 +103,6 @@ bool ForceVariant(VariantRoutine routine, RoutineVariant variant) {
   return true;
 }
 
-void UnforceVariant(VariantRoutine routine) { ForcedFor(routine).store(kNotForced, std::memory_order_relaxed); }
+void UnforceVariant(VariantRoutine routine) {
+  ForcedFor(routine).store(kNotForced, std::memory_order_relaxed);
+}

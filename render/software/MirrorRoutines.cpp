@@ -15,7 +15,8 @@ void CopyBandRow(const SourcePicture &src, const DestinationPicture &dst, Pictur
   const std::size_t rowBytes = std::size_t(size.width) * 4;
   std::memcpy(dst.Row(row), src.Row(sourceRow), rowBytes);
   if (src.stride == dst.stride && row < size.height - 1)
-    std::memcpy(dst.Row(row) + rowBytes, src.Row(row) + rowBytes, std::size_t(src.stride) - rowBytes);
+    std::memcpy(dst.Row(row) + rowBytes, src.Row(row) + rowBytes,
+                std::size_t(src.stride) - rowBytes);
 }
 
 // dst[j] = srcLast[-j] for j in [0, count): a reversed run of pixels, four at a time with the
@@ -23,8 +24,10 @@ void CopyBandRow(const SourcePicture &src, const DestinationPicture &dst, Pictur
 void ReversePixels(const BYTE *srcLast, BYTE *dst, LONG count) {
   LONG j = 0;
   for (; j + 4 <= count; j += 4) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(srcLast - 4 * std::ptrdiff_t(j + 3)));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 4 * std::ptrdiff_t(j)), _mm_shuffle_epi32(v, 0x1B));
+    const __m128i v =
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(srcLast - 4 * std::ptrdiff_t(j + 3)));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 4 * std::ptrdiff_t(j)),
+                     _mm_shuffle_epi32(v, 0x1B));
   }
   for (; j < count; ++j)
     StorePixel(dst + 4 * std::ptrdiff_t(j), LoadPixel(srcLast - 4 * std::ptrdiff_t(j)));
@@ -32,8 +35,8 @@ void ReversePixels(const BYTE *srcLast, BYTE *dst, LONG count) {
 
 // One row of a left or right mirror: the pixels outside the band (and, with equal strides, the
 // bytes up to the next row) are copied, the band is filled reversed, each written once.
-void MirrorRow(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, LONG r, LONG bandStart,
-               LONG n, LONG sourceLast) {
+void MirrorRow(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, LONG r,
+               LONG bandStart, LONG n, LONG sourceLast) {
   const LONG w = size.width;
   const BYTE *from = src.Row(r);
   BYTE *to = dst.Row(r);
@@ -48,30 +51,30 @@ void MirrorRow(const SourcePicture &src, const DestinationPicture &dst, PictureS
 
 } // namespace
 
-void MirrorFromTop(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x) {
+void MirrorFromTop(const SourcePicture &src, const DestinationPicture &dst, PictureSize size,
+                   double x) {
   const LONG n = BandDepth(size.height, x);
   const LONG h = size.height;
   CopyRows(src, dst, size, 0, h - n);
-  for (LONG i = 0; i < n; ++i)
-    CopyBandRow(src, dst, size, h - 1 - i, h - 2 * n + i);
+  for (LONG i = 0; i < n; ++i) CopyBandRow(src, dst, size, h - 1 - i, h - 2 * n + i);
 }
 
-void MirrorFromBottom(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x) {
+void MirrorFromBottom(const SourcePicture &src, const DestinationPicture &dst, PictureSize size,
+                      double x) {
   const LONG n = BandDepth(size.height, x);
-  for (LONG k = 0; k < n; ++k)
-    CopyBandRow(src, dst, size, k, 2 * n - 1 - k);
+  for (LONG k = 0; k < n; ++k) CopyBandRow(src, dst, size, k, 2 * n - 1 - k);
   CopyRows(src, dst, size, n, size.height);
 }
 
-void MirrorFromLeft(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x) {
+void MirrorFromLeft(const SourcePicture &src, const DestinationPicture &dst, PictureSize size,
+                    double x) {
   const LONG n = BandDepth(size.width, x);
-  for (LONG r = 0; r < size.height; ++r)
-    MirrorRow(src, dst, size, r, 0, n, 2 * n - 1);
+  for (LONG r = 0; r < size.height; ++r) MirrorRow(src, dst, size, r, 0, n, 2 * n - 1);
 }
 
-void MirrorFromRight(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x) {
+void MirrorFromRight(const SourcePicture &src, const DestinationPicture &dst, PictureSize size,
+                     double x) {
   const LONG n = BandDepth(size.width, x);
   const LONG w = size.width;
-  for (LONG r = 0; r < size.height; ++r)
-    MirrorRow(src, dst, size, r, w - n, n, w - n - 1);
+  for (LONG r = 0; r < size.height; ++r) MirrorRow(src, dst, size, r, w - n, n, w - n - 1);
 }

@@ -48,7 +48,8 @@ template <typename Pred> LONG FirstWhere(LONG lo, LONG hi, Pred past) {
 }
 
 // The columns whose coordinate g(i) (monotonic, rising when `rising`) lies in [0, limit).
-template <typename Coord> void Narrow(LONG &first, LONG &end, LONG w, bool rising, LONG limit, Coord g) {
+template <typename Coord>
+void Narrow(LONG &first, LONG &end, LONG w, bool rising, LONG limit, Coord g) {
   LONG a, b;
   if (rising) {
     a = FirstWhere(0, w, [&](LONG i) { return g(i) >= 0; });
@@ -62,11 +63,11 @@ template <typename Coord> void Narrow(LONG &first, LONG &end, LONG w, bool risin
 }
 
 // Draws columns [first, end) of one destination row, all of whose source pixels lie inside.
-using RotateRowFunction = void (*)(const RotateFrame &f, const SourcePicture &src, BYTE *out, LONG first, LONG end,
-                                   double dySin, double dyCos);
+using RotateRowFunction = void (*)(const RotateFrame &f, const SourcePicture &src, BYTE *out,
+                                   LONG first, LONG end, double dySin, double dyCos);
 
-void RotateRowPlain(const RotateFrame &f, const SourcePicture &src, BYTE *out, LONG first, LONG end, double dySin,
-                    double dyCos) {
+void RotateRowPlain(const RotateFrame &f, const SourcePicture &src, BYTE *out, LONG first, LONG end,
+                    double dySin, double dyCos) {
   for (LONG i = first; i < end; ++i) {
     const LONG u = f.SourceColumn(i, dySin);
     const LONG v = f.SourceRow(i, dyCos);
@@ -82,33 +83,39 @@ struct Avx2Row {
 
 // Source byte offsets of destination columns i..i+7: the plain loop's additions and truncating
 // conversions, eight at a time. 32 bits suffice, as the caller checks that the source fits.
-__attribute__((target("avx2"))) inline __m256i EightOffsets(const RotateFrame &f, const Avx2Row &k, LONG i) {
+__attribute__((target("avx2"))) inline __m256i EightOffsets(const RotateFrame &f, const Avx2Row &k,
+                                                            LONG i) {
   const __m128i u0 = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_loadu_pd(f.columnCos + i), k.addSin));
-  const __m128i u1 = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_loadu_pd(f.columnCos + i + 4), k.addSin));
+  const __m128i u1 =
+      _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_loadu_pd(f.columnCos + i + 4), k.addSin));
   const __m128i v0 = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_loadu_pd(f.columnSin + i), k.addCos));
-  const __m128i v1 = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_loadu_pd(f.columnSin + i + 4), k.addCos));
+  const __m128i v1 =
+      _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_loadu_pd(f.columnSin + i + 4), k.addCos));
   const __m256i u = _mm256_add_epi32(_mm256_set_m128i(u1, u0), k.cx);
   const __m256i v = _mm256_add_epi32(_mm256_set_m128i(v1, v0), k.cy);
   return _mm256_add_epi32(_mm256_mullo_epi32(v, k.stride), _mm256_slli_epi32(u, 2));
 }
 
-__attribute__((target("avx2"))) inline Avx2Row Avx2RowFor(const RotateFrame &f, const SourcePicture &src,
-                                                          double dySin, double dyCos) {
-  return Avx2Row{_mm256_set1_pd(dySin), _mm256_set1_pd(dyCos), _mm256_set1_epi32(f.cx), _mm256_set1_epi32(f.cy),
-                 _mm256_set1_epi32(std::int32_t(src.stride))};
+__attribute__((target("avx2"))) inline Avx2Row
+Avx2RowFor(const RotateFrame &f, const SourcePicture &src, double dySin, double dyCos) {
+  return Avx2Row{_mm256_set1_pd(dySin), _mm256_set1_pd(dyCos), _mm256_set1_epi32(f.cx),
+                 _mm256_set1_epi32(f.cy), _mm256_set1_epi32(std::int32_t(src.stride))};
 }
 
 // Eight offsets at a time, then eight plain loads: for processors whose gathers are slow.
-__attribute__((target("avx2"))) void RotateRowVector(const RotateFrame &f, const SourcePicture &src, BYTE *out,
-                                                     LONG first, LONG end, double dySin, double dyCos) {
+__attribute__((target("avx2"))) void RotateRowVector(const RotateFrame &f, const SourcePicture &src,
+                                                     BYTE *out, LONG first, LONG end, double dySin,
+                                                     double dyCos) {
   const Avx2Row k = Avx2RowFor(f, src, dySin, dyCos);
   LONG i = first;
   for (; i + 8 <= end; i += 8) {
     const __m256i offsets = EightOffsets(f, k, i);
     // Offsets inside the picture are not negative: two to a 64-bit word, zero-extended.
-    const __m128i low = _mm256_castsi256_si128(offsets), high = _mm256_extracti128_si256(offsets, 1);
-    const std::uint64_t pairs[4] = {std::uint64_t(_mm_cvtsi128_si64(low)), std::uint64_t(_mm_extract_epi64(low, 1)),
-                                    std::uint64_t(_mm_cvtsi128_si64(high)), std::uint64_t(_mm_extract_epi64(high, 1))};
+    const __m128i low = _mm256_castsi256_si128(offsets),
+                  high = _mm256_extracti128_si256(offsets, 1);
+    const std::uint64_t pairs[4] = {
+        std::uint64_t(_mm_cvtsi128_si64(low)), std::uint64_t(_mm_extract_epi64(low, 1)),
+        std::uint64_t(_mm_cvtsi128_si64(high)), std::uint64_t(_mm_extract_epi64(high, 1))};
     BYTE *to = out + 4 * std::ptrdiff_t(i);
     for (int p = 0; p < 4; ++p) {
       StorePixel(to + 8 * p, LoadPixel(src.pixels + std::uint32_t(pairs[p])));
@@ -119,8 +126,9 @@ __attribute__((target("avx2"))) void RotateRowVector(const RotateFrame &f, const
 }
 
 // Eight offsets and one gather at a time: for processors whose gathers are fast.
-__attribute__((target("avx2"))) void RotateRowGather(const RotateFrame &f, const SourcePicture &src, BYTE *out,
-                                                     LONG first, LONG end, double dySin, double dyCos) {
+__attribute__((target("avx2"))) void RotateRowGather(const RotateFrame &f, const SourcePicture &src,
+                                                     BYTE *out, LONG first, LONG end, double dySin,
+                                                     double dyCos) {
   const Avx2Row k = Avx2RowFor(f, src, dySin, dyCos);
   const int *base = reinterpret_cast<const int *>(src.pixels);
   LONG i = first;
@@ -143,13 +151,12 @@ RotateRowFunction RotateRowFor(RoutineVariant variant) {
 }
 
 void ZeroPixels(BYTE *out, LONG first, LONG end) {
-  if (first < end)
-    std::memset(out + 4 * std::ptrdiff_t(first), 0, 4 * std::size_t(end - first));
+  if (first < end) std::memset(out + 4 * std::ptrdiff_t(first), 0, 4 * std::size_t(end - first));
 }
 
 // The frame without the column products, every pixel computed in full.
-void PanelRotateInFull(const SourcePicture &src, const DestinationPicture &dst, LONG w, LONG h, float cosTheta,
-                       float sinTheta) {
+void PanelRotateInFull(const SourcePicture &src, const DestinationPicture &dst, LONG w, LONG h,
+                       float cosTheta, float sinTheta) {
   const LONG cx = w / 2;
   const LONG cy = h / 2;
   for (LONG r = 0; r < h; ++r) {
@@ -162,15 +169,16 @@ void PanelRotateInFull(const SourcePicture &src, const DestinationPicture &dst, 
       const LONG u = cx + LONG(dx * double(cosTheta) + dySin);
       const LONG v = cy + LONG(-dx * double(sinTheta) + dyCos);
       const bool inside = u >= 0 && u < w && v >= 0 && v < h;
-      StorePixel(out + 4 * std::ptrdiff_t(i), inside ? LoadPixel(src.Row(v) + 4 * std::ptrdiff_t(u)) : 0);
+      StorePixel(out + 4 * std::ptrdiff_t(i),
+                 inside ? LoadPixel(src.Row(v) + 4 * std::ptrdiff_t(u)) : 0);
     }
   }
 }
 
 } // namespace
 
-void PanelRotate(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x,
-                 WorkingMemory &memory) {
+void PanelRotate(const SourcePicture &src, const DestinationPicture &dst, PictureSize size,
+                 double x, WorkingMemory &memory) {
   const LONG w = size.width;
   const LONG h = size.height;
   // Two full turns over the value's range: 4π, rounded to a float as the angle always was.
@@ -209,8 +217,7 @@ void PanelRotate(const SourcePicture &src, const DestinationPicture &dst, Pictur
       // u rises with the column when cos >= 0; v = cy + trunc(-dx sin + ...) rises when sin <= 0.
       Narrow(a, b, w, cosTheta >= 0.0f, w, [&](LONG i) { return f.SourceColumn(i, dySin); });
       Narrow(a, b, w, sinTheta <= 0.0f, h, [&](LONG i) { return f.SourceRow(i, dyCos); });
-      if (a >= b)
-        a = b = w;
+      if (a >= b) a = b = w;
       ZeroPixels(dst.Row(r), 0, a);
       ZeroPixels(dst.Row(r), b, w);
       first[r - r0] = a;

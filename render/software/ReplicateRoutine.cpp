@@ -10,12 +10,12 @@ constexpr std::uint32_t kColour = 0x00FFFFFFu;
 
 } // namespace
 
-void Replicate(const SourcePicture &src, const DestinationPicture &dst, PictureSize size, double x) {
+void Replicate(const SourcePicture &src, const DestinationPicture &dst, PictureSize size,
+               double x) {
   const LONG n = LONG(x * 7.0 + 0.5) + 1;
   const LONG cellHeight = size.height / n;
   const LONG cellWidth = size.width / n;
-  if (cellHeight <= 0 || cellWidth <= 0)
-    return;
+  if (cellHeight <= 0 || cellWidth <= 0) return;
   for (LONG r = 0; r < cellHeight; ++r) {
     const BYTE *from = src.Row(n * r);
     for (LONG tileRow = 0; tileRow < n; ++tileRow) {

@@ -15,13 +15,13 @@ struct SourcePoint {
 
 } // namespace
 
-void RotateFootprint::Start(const RotateFrame &f, const SourcePicture &src, LONG r0, LONG r1, LONG i0, LONG i1) {
+void RotateFootprint::Start(const RotateFrame &f, const SourcePicture &src, LONG r0, LONG r1,
+                            LONG i0, LONG i1) {
   runCount = 0;
   run = 0;
   fetched = 0;
   lines = 0;
-  if (r0 >= r1 || i0 >= i1)
-    return;
+  if (r0 >= r1 || i0 >= i1) return;
   const double c = f.cosTheta, s = f.sinTheta;
   // The block's corners around its outline, starting with the first one drawn.
   const LONG rows[4] = {r0, r0, r1 - 1, r1 - 1};
@@ -39,8 +39,7 @@ void RotateFootprint::Start(const RotateFrame &f, const SourcePicture &src, LONG
   // Truncation moves a place by less than a pixel either way.
   const double firstRow = std::max(0.0, std::floor(top) - 1.0);
   const double lastRow = std::min(double(f.h - 1), std::ceil(bottom) + 1.0);
-  if (firstRow > lastRow)
-    return;
+  if (firstRow > lastRow) return;
   // Source rows in the order the first drawn corner meets them; along each, the way a
   // destination row runs through it.
   const bool fromLastRow = corner[0].v - top > bottom - corner[0].v;
@@ -67,8 +66,7 @@ void RotateFootprint::Start(const RotateFrame &f, const SourcePicture &src, LONG
     }
     const double firstColumn = std::max(0.0, std::floor(lo) - 1.0);
     const double lastColumn = std::min(double(f.w - 1), std::ceil(hi) + 1.0);
-    if (!(firstColumn <= lastColumn))
-      continue;
+    if (!(firstColumn <= lastColumn)) continue;
     const BYTE *row = src.Row(v);
     const std::uintptr_t mask = ~std::uintptr_t(kLineBytes - 1);
     const std::uintptr_t a = std::uintptr_t(row + 4 * std::ptrdiff_t(firstColumn)) & mask;
@@ -80,8 +78,7 @@ void RotateFootprint::Start(const RotateFrame &f, const SourcePicture &src, LONG
 }
 
 std::uintptr_t RotateFootprint::NextLine() {
-  if (run == runCount)
-    return 0;
+  if (run == runCount) return 0;
   const Run &r = runs[run];
   const std::uintptr_t line = r.first + std::uintptr_t(fetched * r.step);
   if (++fetched == r.count) {
@@ -94,8 +91,7 @@ std::uintptr_t RotateFootprint::NextLine() {
 void RotateFootprint::Fetch(std::ptrdiff_t count) {
   for (; count > 0; --count) {
     const std::uintptr_t line = NextLine();
-    if (line == 0)
-      return;
+    if (line == 0) return;
     __builtin_prefetch(reinterpret_cast<const void *>(line));
   }
 }

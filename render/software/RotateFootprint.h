@@ -36,7 +36,7 @@ private:
   };
   Run runs[kMaxSourceRows];
   int runCount = 0;
-  int run = 0;                 // next run to fetch from
-  std::ptrdiff_t fetched = 0;  // lines of it already fetched
+  int run = 0;                // next run to fetch from
+  std::ptrdiff_t fetched = 0; // lines of it already fetched
   std::ptrdiff_t lines = 0;
 };

@@ -20,8 +20,7 @@ HRESULT SoftwareEffectProcessor::SetSize(LONG newWidth, LONG newHeight) {
 }
 
 HRESULT SoftwareEffectProcessor::SetEffectValue(const void *value, INT size) {
-  if (!value)
-    return E_POINTER;
+  if (!value) return E_POINTER;
   (void)size; // always the 8 bytes of a double
   double x;
   std::memcpy(&x, value, sizeof x);
@@ -29,11 +28,11 @@ HRESULT SoftwareEffectProcessor::SetEffectValue(const void *value, INT size) {
   return S_OK;
 }
 
-HRESULT SoftwareEffectProcessor::ProcessFrame(BYTE *const *sources, ULONG_PTR, const LONG *sourceStrides,
-                                              ULONG_PTR, BYTE *destination, LONG, LONG, LONG, LONG,
+HRESULT SoftwareEffectProcessor::ProcessFrame(BYTE *const *sources, ULONG_PTR,
+                                              const LONG *sourceStrides, ULONG_PTR,
+                                              BYTE *destination, LONG, LONG, LONG, LONG,
                                               LONG destinationStride) {
-  if (!sources || !sources[0] || !sourceStrides || !destination)
-    return E_POINTER;
+  if (!sources || !sources[0] || !sourceStrides || !destination) return E_POINTER;
   const std::int64_t rowBytes = std::int64_t(width) * 4;
   if (width < 1 || height < 1 || sourceStrides[0] < rowBytes || destinationStride < rowBytes)
     return E_INVALIDARG;
@@ -42,13 +41,11 @@ HRESULT SoftwareEffectProcessor::ProcessFrame(BYTE *const *sources, ULONG_PTR, c
   const DestinationPicture dst{destination, destinationStride};
   const PictureSize size{width, height};
   const double x = effectValue;
-  if (effectId < WaveEffectId || effectId > PanelRotateEffectId)
-    return S_OK;
+  if (effectId < WaveEffectId || effectId > PanelRotateEffectId) return S_OK;
   switch (static_cast<::EffectId>(effectId)) {
   case WaveEffectId: {
     const HRESULT hr = BuildWaveTables(sineTable, cosineTable);
-    if (FAILED(hr))
-      return hr;
+    if (FAILED(hr)) return hr;
     return Wave(src, dst, size, x, sineTable.get(), cosineTable.get(), workingMemory);
   }
   case ReplicateEffectId:

@@ -58,25 +58,25 @@ constexpr LONG kFetchAhead = 3;
 
 void FetchPixels(const BYTE *from, LONG count) {
   const std::ptrdiff_t bytes = 4 * std::ptrdiff_t(count);
-  for (std::ptrdiff_t b = 0; b < bytes; b += 64)
-    __builtin_prefetch(from + b);
+  for (std::ptrdiff_t b = 0; b < bytes; b += 64) __builtin_prefetch(from + b);
   __builtin_prefetch(from + bytes - 1);
 }
 
 // Draws columns [first, end) of one destination row whose source pixels all lie inside the
 // picture: out[c] = the pixel at byte shift + offset[c] from `row`.
-using ShiftRowFunction = void (*)(const BYTE *row, std::ptrdiff_t shift, const std::int32_t *offset, BYTE *out,
-                                  LONG first, LONG end);
+using ShiftRowFunction = void (*)(const BYTE *row, std::ptrdiff_t shift, const std::int32_t *offset,
+                                  BYTE *out, LONG first, LONG end);
 
 // Four plain loads to one 16-byte store.
-void ShiftRowPlain(const BYTE *row, std::ptrdiff_t shift, const std::int32_t *offset, BYTE *out, LONG first,
-                   LONG end) {
+void ShiftRowPlain(const BYTE *row, std::ptrdiff_t shift, const std::int32_t *offset, BYTE *out,
+                   LONG first, LONG end) {
   auto load = [&](LONG c) { return _mm_cvtsi32_si128(int(LoadPixel(row + (shift + offset[c])))); };
   LONG c = first;
   for (; c + 4 <= end; c += 4) {
     const __m128i low = _mm_unpacklo_epi32(load(c), load(c + 1));
     const __m128i high = _mm_unpacklo_epi32(load(c + 2), load(c + 3));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 4 * std::ptrdiff_t(c)), _mm_unpacklo_epi64(low, high));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 4 * std::ptrdiff_t(c)),
+                     _mm_unpacklo_epi64(low, high));
   }
   for (; c < end; ++c)
     StorePixel(out + 4 * std::ptrdiff_t(c), LoadPixel(row + (shift + offset[c])));
@@ -84,13 +84,16 @@ void ShiftRowPlain(const BYTE *row, std::ptrdiff_t shift, const std::int32_t *of
 
 // One gather of eight pixels to one 32-byte store.
 __attribute__((target("avx2"))) void ShiftRowGather(const BYTE *row, std::ptrdiff_t shift,
-                                                    const std::int32_t *offset, BYTE *out, LONG first, LONG end) {
+                                                    const std::int32_t *offset, BYTE *out,
+                                                    LONG first, LONG end) {
   const int *base = reinterpret_cast<const int *>(row);
   const __m256i add = _mm256_set1_epi32(std::int32_t(shift));
   LONG c = first;
   for (; c + 8 <= end; c += 8) {
-    const __m256i o = _mm256_add_epi32(add, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(offset + c)));
-    _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 4 * std::ptrdiff_t(c)), _mm256_i32gather_epi32(base, o, 1));
+    const __m256i o =
+        _mm256_add_epi32(add, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(offset + c)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 4 * std::ptrdiff_t(c)),
+                        _mm256_i32gather_epi32(base, o, 1));
   }
   // The compiler leaves this out before a tail call to SSE code, which would then run with
   // dirty upper halves, slowly, as would every SSE routine after it.
@@ -118,15 +121,15 @@ HRESULT Wave(const SourcePicture &src, const DestinationPicture &dst, PictureSiz
   // One displacement per column and one per row is all the wave needs; the columns' are also
   // kept as byte offsets from the pixel's own place, so a row is a plain gather.
   void *block = memory.Get(std::size_t(w) * (sizeof(std::int32_t) + 1) + std::size_t(h));
-  if (!block)
-    return E_OUTOFMEMORY;
+  if (!block) return E_OUTOFMEMORY;
   std::int32_t *const columnOffset = static_cast<std::int32_t *>(block);
   signed char *const columnShift = reinterpret_cast<signed char *>(columnOffset + w);
   signed char *const rowShift = columnShift + w;
   const WaveFactors f = FactorsFor(x);
   // An offset reaches 63 rows and 4 x (w + 63) bytes at most; pictures too large for 32 bits
   // take the checked path everywhere.
-  const bool offsetsFit = 64 * std::int64_t(src.stride) + 256 <= std::numeric_limits<std::int32_t>::max();
+  const bool offsetsFit =
+      64 * std::int64_t(src.stride) + 256 <= std::numeric_limits<std::int32_t>::max();
   LONG lowest = 0, highest = 0;
   for (LONG c = 0; c < w; ++c) {
     const signed char dy = Displacement(cosineTable, f, std::uint32_t(c));
@@ -135,8 +138,7 @@ HRESULT Wave(const SourcePicture &src, const DestinationPicture &dst, PictureSiz
     lowest = std::min<LONG>(lowest, dy);
     highest = std::max<LONG>(highest, dy);
   }
-  for (LONG r = 0; r < h; ++r)
-    rowShift[r] = Displacement(sineTable, f, std::uint32_t(r));
+  for (LONG r = 0; r < h; ++r) rowShift[r] = Displacement(sineTable, f, std::uint32_t(r));
 
   const ShiftRowFunction shiftRow = ShiftRowFor(VariantFor(VariantRoutine::kWave));
   for (LONG c0 = 0; c0 < w; c0 += kStripColumns) {
@@ -145,7 +147,8 @@ HRESULT Wave(const SourcePicture &src, const DestinationPicture &dst, PictureSiz
     const LONG fetchEnd = std::min(w, c1 + kShiftReach);
     for (LONG r = 0; r < h; ++r) {
       if (r + highest + kFetchAhead < h)
-        FetchPixels(src.Row(r + highest + kFetchAhead) + 4 * std::ptrdiff_t(fetchFirst), fetchEnd - fetchFirst);
+        FetchPixels(src.Row(r + highest + kFetchAhead) + 4 * std::ptrdiff_t(fetchFirst),
+                    fetchEnd - fetchFirst);
       BYTE *out = dst.Row(r);
       const LONG dx = rowShift[r];
       // Columns of the strip whose source column c + dx lies inside the picture.
@@ -160,7 +163,8 @@ HRESULT Wave(const SourcePicture &src, const DestinationPicture &dst, PictureSiz
         for (LONG c = first; c < end; ++c) {
           const LONG sr = r + columnShift[c];
           const bool inside = sr >= 0 && sr < h;
-          StorePixel(out + 4 * std::ptrdiff_t(c), inside ? LoadPixel(src.Row(sr) + 4 * std::ptrdiff_t(c + dx)) : 0);
+          StorePixel(out + 4 * std::ptrdiff_t(c),
+                     inside ? LoadPixel(src.Row(sr) + 4 * std::ptrdiff_t(c + dx)) : 0);
         }
       }
     }

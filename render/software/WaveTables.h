@@ -10,4 +10,5 @@ constexpr int kWaveTableSize = 256;
 
 // Fills both tables when `sineTable` is still empty. Returns E_OUTOFMEMORY, leaving both empty,
 // when they cannot be allocated.
-HRESULT BuildWaveTables(std::unique_ptr<signed char[]> &sineTable, std::unique_ptr<signed char[]> &cosineTable);
+HRESULT BuildWaveTables(std::unique_ptr<signed char[]> &sineTable,
+                        std::unique_ptr<signed char[]> &cosineTable);

@@ -20,9 +20,9 @@ TEST(EffectCatalog, SelectsTheRendererAndItsArgument) {
     bool takesId;
   };
   const Expected expected[] = {
-      {2001, RendererFamily::Wave, false},      {2002, RendererFamily::Replicate, false},
-      {2003, RendererFamily::Mirror, true},     {2006, RendererFamily::Mirror, true},
-      {2007, RendererFamily::ColorShift, true}, {2009, RendererFamily::ColorShift, true},
+      {2001, RendererFamily::Wave, false},        {2002, RendererFamily::Replicate, false},
+      {2003, RendererFamily::Mirror, true},       {2006, RendererFamily::Mirror, true},
+      {2007, RendererFamily::ColorShift, true},   {2009, RendererFamily::ColorShift, true},
       {2010, RendererFamily::PanelRotate, false},
   };
   for (const Expected &e : expected) {
@@ -42,4 +42,4 @@ TEST(EffectCatalog, ChecksTheIdentifierRange) {
   EXPECT_TRUE(IsValidEffectId(2010));
 }
 
-}  // namespace
+} // namespace

@@ -35,7 +35,8 @@ struct EffectObject {
 
   // A start-offset key frame of "Effect Value", stored as the page stores a whole percentage.
   HRESULT Key(double time, short percent) {
-    return parameters->SetKeyFrameValue(time, StartOffset, EffectValueParameter, CComVariant(percent));
+    return parameters->SetKeyFrameValue(time, StartOffset, EffectValueParameter,
+                                        CComVariant(percent));
   }
 
   CComPtr<IUnknown> unknown;
@@ -50,9 +51,9 @@ inline std::vector<uint32_t> PatternPicture(int w, int h) {
   std::vector<uint32_t> pixels(size_t(w) * h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      pixels[size_t(y) * w + x] = 0xFF000000u | uint32_t(x * 37 % 256) << 16 | uint32_t(y * 53 % 256) << 8 |
-                                  uint32_t((x * 11 + y * 7) % 256);
+      pixels[size_t(y) * w + x] = 0xFF000000u | uint32_t(x * 37 % 256) << 16 |
+                                  uint32_t(y * 53 % 256) << 8 | uint32_t((x * 11 + y * 7) % 256);
   return pixels;
 }
 
-}  // namespace zrq::test
+} // namespace zrq::test

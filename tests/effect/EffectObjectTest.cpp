@@ -12,11 +12,13 @@ TEST(EffectObject, EveryInterfaceSharesOneIdentityAndCount) {
   EffectObject e;
   ASSERT_TRUE(e.unknown && e.device && e.software && e.parameters && e.xml);
   CComPtr<IZRQDistortion2DEffect> own;
-  ASSERT_EQ(e.unknown->QueryInterface(IID_IZRQDistortion2DEffect, reinterpret_cast<void **>(&own)), S_OK);
+  ASSERT_EQ(e.unknown->QueryInterface(IID_IZRQDistortion2DEffect, reinterpret_cast<void **>(&own)),
+            S_OK);
   EXPECT_EQ(static_cast<IUnknown *>(own.p), e.unknown.p);
 
   CComPtr<ISpecifyPropertyPages> pages;
-  ASSERT_EQ(e.device->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void **>(&pages)), S_OK);
+  ASSERT_EQ(e.device->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void **>(&pages)),
+            S_OK);
   CComPtr<IUnknown> back;
   ASSERT_EQ(pages->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&back)), S_OK);
   EXPECT_EQ(back.p, e.unknown.p);
@@ -42,7 +44,8 @@ TEST(EffectObject, CreationRefusesAggregationAndNullOut) {
   void *out = reinterpret_cast<void *>(0x1);
   CComPtr<IUnknown> outer;
   EffectObject donor;
-  EXPECT_EQ(ZRQDistortion2DEffect::CreateInstance(donor.unknown, IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(ZRQDistortion2DEffect::CreateInstance(donor.unknown, IID_IUnknown, &out),
+            CLASS_E_NOAGGREGATION);
   EXPECT_EQ(out, nullptr);
   EXPECT_EQ(ZRQDistortion2DEffect::CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
   // A refused interface destroys the new object again: the module's count is back.
@@ -83,7 +86,8 @@ TEST(EffectObject, InputQueries) {
 TEST(EffectObject, NamesThePropertyPageInTaskMemory) {
   EffectObject e;
   CComPtr<ISpecifyPropertyPages> pages;
-  ASSERT_EQ(e.unknown->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void **>(&pages)), S_OK);
+  ASSERT_EQ(e.unknown->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void **>(&pages)),
+            S_OK);
   CAUUID ids{};
   ASSERT_EQ(pages->GetPages(&ids), S_OK);
   ASSERT_EQ(ids.cElems, 1u);
@@ -126,8 +130,9 @@ TEST(EffectObject, BothLoadSlotsLoadAndReapply) {
   for (int slot = 0; slot < 2; ++slot) {
     EffectObject e;
     ASSERT_EQ(e.software->SetFrameSize(8, 8, 0, 0), S_OK);
-    EXPECT_EQ(e.software->PrepareSoftwareFrame(0.0, 0, 0), E_FAIL);  // no processor yet
-    const HRESULT hr = slot == 0 ? e.parameters->LoadParameters(project) : e.xml->LoadParameters(project);
+    EXPECT_EQ(e.software->PrepareSoftwareFrame(0.0, 0, 0), E_FAIL); // no processor yet
+    const HRESULT hr =
+        slot == 0 ? e.parameters->LoadParameters(project) : e.xml->LoadParameters(project);
     EXPECT_EQ(hr, S_OK) << "slot " << slot;
     EXPECT_EQ(e.software->PrepareSoftwareFrame(0.0, 0, 0), S_OK) << "slot " << slot;
     CComVariant id;
@@ -139,8 +144,8 @@ TEST(EffectObject, BothLoadSlotsLoadAndReapply) {
 // A load that passed something over says so (S_FALSE) and still rebuilds what it drives.
 TEST(EffectObject, ALoadKeepsItsWarningAfterTheReapply) {
   const std::string key = Typed("Value", "i2", "1");
-  const std::string passedOver = "<Host><PercentageElements><KeyFrame><Time>0.5</Time><Parameter>" + key +
-                                 "<ParamID>21</ParamID></Parameter><Parameter>" + key +
+  const std::string passedOver = "<Host><PercentageElements><KeyFrame><Time>0.5</Time><Parameter>" +
+                                 key + "<ParamID>21</ParamID></Parameter><Parameter>" + key +
                                  "</Parameter></KeyFrame></PercentageElements></Host>";
   EffectObject e;
   ASSERT_EQ(e.software->SetFrameSize(4, 4, 0, 0), S_OK);
@@ -158,5 +163,5 @@ TEST(EffectObject, SaveSlotsWriteTheSameSet) {
   EXPECT_NE(XmlOf(first).find("75"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace zrq::test
+} // namespace
+} // namespace zrq::test

@@ -16,10 +16,14 @@ struct Expected {
 
 double AsDouble(const VARIANT &v) {
   switch (v.vt) {
-    case VT_I2: return v.iVal;
-    case VT_I4: return v.lVal;
-    case VT_R8: return v.dblVal;
-    default: return -12345;
+  case VT_I2:
+    return v.iVal;
+  case VT_I4:
+    return v.lVal;
+  case VT_R8:
+    return v.dblVal;
+  default:
+    return -12345;
   }
 }
 
@@ -41,7 +45,8 @@ TEST(EffectParameterTable, RegistersTheFourParametersInOrder) {
     Owned value, low, high, def;
     BSTR name = nullptr, desc = nullptr;
     LONG usage = -1;
-    ASSERT_EQ(parameters.GetParameterInfo(id, &value, &low, &high, &def, &name, &desc, &usage), S_OK);
+    ASSERT_EQ(parameters.GetParameterInfo(id, &value, &low, &high, &def, &name, &desc, &usage),
+              S_OK);
     for (const VARIANT *v : {&value, &low, &high, &def}) EXPECT_EQ(v->vt, e.vt);
     EXPECT_EQ(AsDouble(value), e.value);
     EXPECT_EQ(AsDouble(low), e.low);
@@ -101,7 +106,8 @@ TEST(EffectParameterTable, EffectValueReachesTheRendererScaled) {
   EffectParameters parameters;
   ASSERT_EQ(RegisterEffectParameters(parameters), S_OK);
   for (SHORT percent : {SHORT(100), SHORT(0), SHORT(50)}) {
-    ASSERT_EQ(parameters.SetKeyFrameValue(0.4, StartOffset, EffectValueParameter, I2(percent)), S_OK);
+    ASSERT_EQ(parameters.SetKeyFrameValue(0.4, StartOffset, EffectValueParameter, I2(percent)),
+              S_OK);
     Owned v;
     ASSERT_EQ(parameters.GetValueAtTime(0.4, EffectValueParameter, &v), S_OK);
     ASSERT_EQ(v.vt, VT_R8);
@@ -109,4 +115,4 @@ TEST(EffectParameterTable, EffectValueReachesTheRendererScaled) {
   }
 }
 
-}  // namespace
+} // namespace

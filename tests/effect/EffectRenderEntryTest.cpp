@@ -24,8 +24,8 @@ std::vector<uint32_t> SoftwareFrame(EffectObject &e, double time, HRESULT *prepa
   LONG strides[1] = {kW * 4};
   const HRESULT hr = e.software->PrepareSoftwareFrame(time, 0, 0);
   if (prepared) *prepared = hr;
-  EXPECT_EQ(e.software->ProcessFrame(sources, 0, strides, 0, reinterpret_cast<BYTE *>(out.data()), 0, 0, kW, kH,
-                                     kW * 4),
+  EXPECT_EQ(e.software->ProcessFrame(sources, 0, strides, 0, reinterpret_cast<BYTE *>(out.data()),
+                                     0, 0, kW, kH, kW * 4),
             S_OK);
   return out;
 }
@@ -39,7 +39,8 @@ std::vector<uint32_t> ProcessorFrame(LONG effectId, double value) {
   processor.SetEffectValue(&value, sizeof value);
   BYTE *sources[1] = {reinterpret_cast<BYTE *>(const_cast<uint32_t *>(source.data()))};
   LONG strides[1] = {kW * 4};
-  processor.ProcessFrame(sources, 0, strides, 0, reinterpret_cast<BYTE *>(out.data()), 0, 0, kW, kH, kW * 4);
+  processor.ProcessFrame(sources, 0, strides, 0, reinterpret_cast<BYTE *>(out.data()), 0, 0, kW, kH,
+                         kW * 4);
   return out;
 }
 
@@ -60,7 +61,8 @@ TEST(SoftwarePath, FramesTakeTheKeyFramedValueAtTheClampedNormalisedTime) {
   EXPECT_EQ(SoftwareFrame(e, 1.25), ProcessorFrame(PanelRotateEffectId, 0.125));
   EXPECT_EQ(SoftwareFrame(e, -1.0), ProcessorFrame(PanelRotateEffectId, 0.0));
   EXPECT_EQ(SoftwareFrame(e, 12.0), ProcessorFrame(PanelRotateEffectId, 1.0));
-  EXPECT_EQ(SoftwareFrame(e, std::numeric_limits<double>::quiet_NaN()), ProcessorFrame(PanelRotateEffectId, 0.0));
+  EXPECT_EQ(SoftwareFrame(e, std::numeric_limits<double>::quiet_NaN()),
+            ProcessorFrame(PanelRotateEffectId, 0.0));
 }
 
 TEST(SoftwarePath, ValuesOutsideThePercentRangeAreClamped) {
@@ -70,7 +72,8 @@ TEST(SoftwarePath, ValuesOutsideThePercentRangeAreClamped) {
     ASSERT_EQ(e.Key(0.0, percent), S_OK);
     ASSERT_EQ(e.software->SetFrameSize(kW, kH, 0, 0), S_OK);
     ASSERT_EQ(e.parameters->ApplyParameters(), S_OK);
-    EXPECT_EQ(SoftwareFrame(e, 0.0), ProcessorFrame(ReplicateEffectId, percent > 0 ? 1.0 : 0.0)) << percent;
+    EXPECT_EQ(SoftwareFrame(e, 0.0), ProcessorFrame(ReplicateEffectId, percent > 0 ? 1.0 : 0.0))
+        << percent;
   }
 }
 
@@ -83,7 +86,7 @@ TEST(SoftwarePath, FailsWithoutProcessorOrKeyFrames) {
   EXPECT_EQ(e.software->ProcessFrame(sources, 0, strides, 0, pixel, 0, 0, 1, 1, 4), E_FAIL);
   ASSERT_EQ(e.software->SetFrameSize(1, 1, 0, 0), S_OK);
   ASSERT_EQ(e.parameters->ApplyParameters(), S_OK);
-  EXPECT_EQ(e.software->PrepareSoftwareFrame(0.0, 0, 0), E_FAIL);  // no key frame yet
+  EXPECT_EQ(e.software->PrepareSoftwareFrame(0.0, 0, 0), E_FAIL); // no key frame yet
   ASSERT_EQ(e.Key(0.0, 10), S_OK);
   EXPECT_EQ(e.software->PrepareSoftwareFrame(0.0, 0, 0), S_OK);
   EXPECT_EQ(e.software->ProcessFrame(sources, 0, strides, 0, pixel, 0, 0, 1, 1, 4), S_OK);
@@ -96,11 +99,11 @@ TEST(SoftwarePath, BadSizesAndDurationsChangeNothing) {
   for (const double bad : {0.0, -1.0, std::numeric_limits<double>::infinity(),
                            std::numeric_limits<double>::quiet_NaN()})
     EXPECT_EQ(e.device->SetDuration(bad), E_INVALIDARG) << bad;
-  EXPECT_EQ(SoftwareFrame(e, 2.5), quarter);  // still a duration of 10
+  EXPECT_EQ(SoftwareFrame(e, 2.5), quarter); // still a duration of 10
 
   EXPECT_EQ(e.software->SetFrameSize(0, kH, 0, 0), E_INVALIDARG);
   EXPECT_EQ(e.software->SetFrameSize(kW, -3, 0, 0), E_INVALIDARG);
-  ASSERT_EQ(e.parameters->ApplyParameters(), S_OK);  // rebuilds at the recorded size
+  ASSERT_EQ(e.parameters->ApplyParameters(), S_OK); // rebuilds at the recorded size
   EXPECT_EQ(SoftwareFrame(e, 2.5), quarter);
 }
 
@@ -139,9 +142,9 @@ protected:
 TEST_F(DevicePath, NoRendererUntilTheParametersAreApplied) {
   EffectObject e;
   ASSERT_EQ(e.Key(0.0, 0), S_OK);
-  EXPECT_EQ(Frame(e, 0.0), E_POINTER);  // no device
+  EXPECT_EQ(Frame(e, 0.0), E_POINTER); // no device
   ASSERT_EQ(e.device->SetDevice(target.device, kW, kH), S_OK);
-  EXPECT_EQ(Frame(e, 0.0), E_FAIL);  // no renderer
+  EXPECT_EQ(Frame(e, 0.0), E_FAIL); // no renderer
   IDirect3DTexture9 *textures[1] = {texture};
   EXPECT_EQ(e.device->RenderFrame(textures, 1), E_POINTER);
   ASSERT_EQ(e.parameters->ApplyParameters(), S_OK);
@@ -175,7 +178,7 @@ TEST_F(DevicePath, ApplyingAnUnchangedIdKeepsTheRendererButALoadReattachesIt) {
   ASSERT_EQ(e.device->SetDevice(target.device, kW, kH), S_OK);
   target.Record(true);
   ASSERT_EQ(e.parameters->ApplyParameters(), S_OK);
-  EXPECT_EQ(CountCalls("CreateVertexBuffer"), 1u);  // attached: two panels' buffers
+  EXPECT_EQ(CountCalls("CreateVertexBuffer"), 1u); // attached: two panels' buffers
 
   target.Record(true);
   ASSERT_EQ(e.parameters->ApplyParameters(), S_OK);
@@ -268,7 +271,7 @@ TEST_F(DevicePath, AFailedAttachLeavesNothingHalfBuiltAndIsTriedAgain) {
   ASSERT_EQ(e.Key(0.0, 0), S_OK);
   ASSERT_EQ(e.device->SetDevice(target.device, kW, kH), S_OK);
   ZRQ_D3D9_DEVICE_OPTIONS starved{};
-  starved.MemoryBudget = 1;  // every buffer creation fails
+  starved.MemoryBudget = 1; // every buffer creation fails
   ASSERT_EQ(ZrqD3D9SetDeviceOptions(target.device, &starved), S_OK);
   EXPECT_TRUE(FAILED(e.parameters->ApplyParameters()));
   EXPECT_TRUE(FAILED(Frame(e, 0.0)));
@@ -282,5 +285,5 @@ TEST_F(DevicePath, AFailedAttachLeavesNothingHalfBuiltAndIsTriedAgain) {
   EXPECT_EQ(target.ReadBack(), PatternPicture(kW, kH));
 }
 
-}  // namespace
-}  // namespace zrq::test
+} // namespace
+} // namespace zrq::test

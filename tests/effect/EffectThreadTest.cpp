@@ -59,7 +59,8 @@ TEST(EffectThreads, DeviceFramesWhileAnotherThreadEdits) {
   int frames = 0;
   while (!done || frames < 10) {
     const float aspect = float(kW) / kH;
-    const HRESULT prepared = e.device->PrepareFrame((frames % 11) / 10.0, const_cast<float *>(&aspect), 1);
+    const HRESULT prepared =
+        e.device->PrepareFrame((frames % 11) / 10.0, const_cast<float *>(&aspect), 1);
     EXPECT_TRUE(Defined(prepared)) << std::hex << prepared;
     IDirect3DTexture9 *textures[1] = {texture};
     const HRESULT drawn = e.device->RenderFrame(textures, 1);
@@ -84,13 +85,13 @@ TEST(EffectThreads, SoftwareFramesWhileAnotherThreadEdits) {
   int frames = 0;
   while (!done || frames < 10) {
     EXPECT_TRUE(Defined(e.software->PrepareSoftwareFrame((frames % 11) / 10.0, 0, 0)));
-    const HRESULT hr = e.software->ProcessFrame(sources, 0, strides, 0, reinterpret_cast<BYTE *>(out.data()), 0, 0,
-                                                kW, kH, kW * 4);
+    const HRESULT hr = e.software->ProcessFrame(
+        sources, 0, strides, 0, reinterpret_cast<BYTE *>(out.data()), 0, 0, kW, kH, kW * 4);
     EXPECT_TRUE(Defined(hr)) << std::hex << hr;
     ++frames;
   }
   editor.join();
 }
 
-}  // namespace
-}  // namespace zrq::test
+} // namespace
+} // namespace zrq::test

@@ -47,4 +47,4 @@ TEST(StringTable, EndsTheEffectListAfterTheLastEffect) {
   EXPECT_EQ(id, static_cast<UINT>(LastEffectId + 1));
 }
 
-}  // namespace
+} // namespace

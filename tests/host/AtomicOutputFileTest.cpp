@@ -22,8 +22,7 @@ namespace {
 // Writes `bytes` to `path` through the helper.
 Status WriteThrough(const std::string &path, const std::string &bytes) {
   Result<std::unique_ptr<AtomicOutputFile>> file = AtomicOutputFile::Create(path);
-  if (!file.ok())
-    return file.status();
+  if (!file.ok()) return file.status();
   if (std::fwrite(bytes.data(), 1, bytes.size(), file.value()->Stream()) != bytes.size())
     return Status::Fail("fwrite failed");
   return file.value()->Commit();
@@ -92,8 +91,7 @@ TEST(AtomicOutputFile, FollowsLinksToTheFileAndLeavesTheLinksInPlace) {
 // As the kernel does for opening files: another user's link in a folder like /tmp could
 // otherwise steer this output onto a file of their choosing.
 TEST(AtomicOutputFile, FollowsNoOtherUsersLinkInASharedFolder) {
-  if (geteuid() != 0)
-    GTEST_SKIP() << "making a link of another user needs root";
+  if (geteuid() != 0) GTEST_SKIP() << "making a link of another user needs root";
   ScratchFolder folder;
   ASSERT_EQ(mkdir(folder.File("shared").c_str(), 01777), 0);
   ASSERT_EQ(chmod(folder.File("shared").c_str(), 01777), 0);
@@ -126,8 +124,7 @@ TEST(AtomicOutputFile, WritesIntoAFifoForTheReaderWaitingOnIt) {
 }
 
 TEST(AtomicOutputFile, WritesIntoADeviceAndLeavesTheNodeAsItWas) {
-  if (geteuid() != 0)
-    GTEST_SKIP() << "making a device node needs root";
+  if (geteuid() != 0) GTEST_SKIP() << "making a device node needs root";
   ScratchFolder folder;
   const std::string node = folder.File("null");
   ASSERT_EQ(mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0) << std::strerror(errno);
@@ -193,7 +190,8 @@ TEST(OutputTarget, TellsWhetherTwoNamesEndInOneFile) {
   EXPECT_FALSE(SameOutput(folder.File("new"), folder.File("other")));
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);
-  EXPECT_TRUE(SameOutput("/dev/fd/" + std::to_string(ends[1]), "/proc/self/fd/" + std::to_string(ends[1])));
+  EXPECT_TRUE(
+      SameOutput("/dev/fd/" + std::to_string(ends[1]), "/proc/self/fd/" + std::to_string(ends[1])));
   close(ends[0]);
   close(ends[1]);
   EXPECT_FALSE(SameOutput("/dev/null", "/dev/null")) << "it keeps nothing";

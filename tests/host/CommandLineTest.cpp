@@ -100,7 +100,8 @@ TEST(CommandLine, ReadsRawStreamsRampsAndTheDemo) {
   EXPECT_EQ(ramp.value().keys, (std::vector<KeyFrameArgument>{{0.0, 10.0}, {1.0, 90.0}}));
 
   // --from defaults to --value (else 50) and --to to --from.
-  Result<RenderOptions> up = Parse({"--frames", "3", "--value", "30", "--to", "90", "--raw", "4x4"});
+  Result<RenderOptions> up =
+      Parse({"--frames", "3", "--value", "30", "--to", "90", "--raw", "4x4"});
   ASSERT_TRUE(up.ok()) << up.message();
   EXPECT_EQ(up.value().keys, (std::vector<KeyFrameArgument>{{0.0, 30.0}, {1.0, 90.0}}));
   Result<RenderOptions> flat = Parse({"--from", "20", "--raw", "4x4"});
@@ -127,8 +128,8 @@ TEST(CommandLine, ReadsKeyFramesTimesCurvesAndProjects) {
   EXPECT_EQ(keys.value().keys,
             (std::vector<KeyFrameArgument>{{0.75, 80.5}, {0.25, 40.0}, {1.0, 0.0}}));
 
-  Result<RenderOptions> single = Parse({"--key", "0=0", "--key", "1=100", "--time", "0.25",
-                                        "--frames", "1", "--output", "a.png"});
+  Result<RenderOptions> single = Parse(
+      {"--key", "0=0", "--key", "1=100", "--time", "0.25", "--frames", "1", "--output", "a.png"});
   ASSERT_TRUE(single.ok()) << single.message();
   EXPECT_EQ(single.value().time, 0.25);
 
@@ -152,8 +153,8 @@ TEST(CommandLine, ReadsKeyFramesTimesCurvesAndProjects) {
   EXPECT_EQ(project.value().saveParamsFile, "out.xml");
   EXPECT_TRUE(project.value().keys.empty()); // the project's key frames stand
   EXPECT_FALSE(project.value().effectId);
-  Result<RenderOptions> saveOnly = Parse({"--params", "in.xml", "--key", "0=5", "--save-params",
-                                          "out.xml"});
+  Result<RenderOptions> saveOnly =
+      Parse({"--params", "in.xml", "--key", "0=5", "--save-params", "out.xml"});
   ASSERT_TRUE(saveOnly.ok()) << saveOnly.message();
   EXPECT_EQ(saveOnly.value().mode, RunMode::NoPicture);
 }
@@ -249,8 +250,7 @@ TEST(CommandLine, RefusesBadUsageWithAReasonNamingTheFlag) {
   };
   for (const Case &c : cases) {
     std::string line;
-    for (std::string_view argument : c.arguments)
-      line += std::string(argument) + " ";
+    for (std::string_view argument : c.arguments) line += std::string(argument) + " ";
     Result<RenderOptions> parsed = Parse(c.arguments);
     ASSERT_FALSE(parsed.ok()) << line;
     EXPECT_NE(parsed.message().find(c.mentions), std::string::npos)

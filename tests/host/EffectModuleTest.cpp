@@ -18,8 +18,7 @@ namespace {
 // Whether the library at `path` is loaded in this process, asked without loading it.
 bool IsLoaded(const std::string &path) {
   void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-  if (handle)
-    dlclose(handle);
+  if (handle) dlclose(handle);
   return handle != nullptr;
 }
 
@@ -127,8 +126,7 @@ TEST(EffectModule, OpensTheRegisteredModuleElseTheOneBesideTheProgram) {
   const auto open = [&](const std::string &expectedPath, const char *how) {
     Result<std::unique_ptr<EffectModule>> opened = EffectModule::Open("", beside);
     EXPECT_TRUE(opened.ok()) << opened.message();
-    if (!opened.ok())
-      return std::string();
+    if (!opened.ok()) return std::string();
     EXPECT_EQ(opened.value()->Path(), expectedPath);
     EXPECT_NE(opened.value()->HowFound().find(how), std::string::npos)
         << opened.value()->HowFound();

@@ -36,8 +36,7 @@ Frame RenderOnPath(RenderPath path, LONG effectId, double percent, const Frame &
   Frame destination = std::move(Frame::Allocate(source.Size()).value());
   Result<ProjectParameters> project = ProjectParameters::Create(TestModule());
   EXPECT_TRUE(project.ok()) << project.message();
-  if (!project.ok())
-    return destination;
+  if (!project.ok()) return destination;
   const KeyFrameArgument key{0.0, percent};
   EXPECT_TRUE(project.value().SetEffectId(effectId).ok());
   EXPECT_TRUE(project.value().ReplaceKeyFrames({&key, 1}).ok());
@@ -59,8 +58,8 @@ Frame ProcessDirectly(LONG effectId, double percent, const Frame &source) {
   processor.SetEffectValue(&value, sizeof value);
   BYTE *sources[1] = {const_cast<BYTE *>(source.Data())};
   LONG strides[1] = {source.Stride()};
-  EXPECT_EQ(processor.ProcessFrame(sources, 0, strides, 0, destination.Data(), 0, 0,
-                                   source.Width(), source.Height(), destination.Stride()),
+  EXPECT_EQ(processor.ProcessFrame(sources, 0, strides, 0, destination.Data(), 0, 0, source.Width(),
+                                   source.Height(), destination.Stride()),
             S_OK);
   return destination;
 }
@@ -75,8 +74,7 @@ int LineCount(const std::string &text) { return int(std::count(text.begin(), tex
 
 ScratchFolder::ScratchFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "zrq-host-XXXXXX").string();
-  if (!mkdtemp(pattern.data()))
-    ADD_FAILURE() << "mkdtemp failed: " << std::strerror(errno);
+  if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed: " << std::strerror(errno);
   path = pattern;
 }
 
@@ -132,10 +130,8 @@ std::string ToolPath() {
 }
 
 int ExitCodeOf(int status) {
-  if (WIFEXITED(status))
-    return WEXITSTATUS(status);
-  if (WIFSIGNALED(status))
-    return 128 + WTERMSIG(status);
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return -1;
 }
 
@@ -147,8 +143,7 @@ pid_t Spawn(const std::vector<std::string> &arguments, const std::string &stdinP
   std::vector<char *> argv;
   argv.push_back(tool.data());
   std::vector<std::string> copies(arguments);
-  for (std::string &argument : copies)
-    argv.push_back(argument.data());
+  for (std::string &argument : copies) argv.push_back(argument.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -159,8 +154,7 @@ pid_t Spawn(const std::vector<std::string> &arguments, const std::string &stdinP
   pid_t pid = -1;
   int spawned = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0)
-    ADD_FAILURE() << "cannot start " << tool << ": " << std::strerror(spawned);
+  if (spawned != 0) ADD_FAILURE() << "cannot start " << tool << ": " << std::strerror(spawned);
   return spawned == 0 ? pid : -1;
 }
 
@@ -173,8 +167,7 @@ ToolRun RunTool(const std::vector<std::string> &arguments, const std::string &st
   pid_t pid = Spawn(arguments, stdinPath, out, capture.File("err"));
   close(out);
   int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid)
-    run.exitCode = ExitCodeOf(status);
+  if (pid > 0 && waitpid(pid, &status, 0) == pid) run.exitCode = ExitCodeOf(status);
   run.out = ReadWholeFile(capture.File("out"));
   run.err = ReadWholeFile(capture.File("err"));
   return run;
@@ -192,8 +185,7 @@ ToolRun RunToolWithOutput(const std::vector<std::string> &arguments, const std::
   pid_t pid = Spawn(arguments, stdinPath, out, capture.File("err"));
   close(out);
   int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid)
-    run.exitCode = ExitCodeOf(status);
+  if (pid > 0 && waitpid(pid, &status, 0) == pid) run.exitCode = ExitCodeOf(status);
   run.err = ReadWholeFile(capture.File("err"));
   return run;
 }
@@ -213,14 +205,12 @@ ToolRun RunToolIntoClosingPipe(const std::vector<std::string> &arguments,
   char buffer[4096];
   while (run.out.size() < keepBytes) {
     ssize_t n = read(ends[0], buffer, std::min(sizeof buffer, keepBytes - run.out.size()));
-    if (n <= 0)
-      break;
+    if (n <= 0) break;
     run.out.append(buffer, size_t(n));
   }
   close(ends[0]);
   int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid)
-    run.exitCode = ExitCodeOf(status);
+  if (pid > 0 && waitpid(pid, &status, 0) == pid) run.exitCode = ExitCodeOf(status);
   run.err = ReadWholeFile(capture.File("err"));
   return run;
 }

@@ -75,8 +75,8 @@ TEST(PngFile, WritesTheViewersTopRowFirst) {
 
 TEST(PngFile, RefusesMissingDamagedAndOversizedFilesCleanly) {
   ScratchFolder folder;
-  ASSERT_TRUE(WritePngFile(folder.File("good.png"), PatternFrame({64, 64}), PngChannels::Rgba)
-                  .ok());
+  ASSERT_TRUE(
+      WritePngFile(folder.File("good.png"), PatternFrame({64, 64}), PngChannels::Rgba).ok());
   std::string good = ReadWholeFile(folder.File("good.png"));
   WriteWholeFile(folder.File("cut.png"), good.substr(0, good.size() / 2));
   WriteWholeFile(folder.File("text.png"), "this is not a picture");
@@ -89,12 +89,11 @@ TEST(PngFile, RefusesMissingDamagedAndOversizedFilesCleanly) {
     const char *name;
     const char *mentions;
   };
-  for (Case c :
-       {Case{"missing.png", "no such file"}, Case{"cut.png", "damaged"},
-        Case{"text.png", "not a PNG"}, Case{"empty.png", "not a PNG"},
-        Case{"huge.png", "larger than"},
-        Case{"wide.png", "wide.png': 16385x1 is larger than the largest picture taken"},
-        Case{"zero.png", ""}}) {
+  for (Case c : {Case{"missing.png", "no such file"}, Case{"cut.png", "damaged"},
+                 Case{"text.png", "not a PNG"}, Case{"empty.png", "not a PNG"},
+                 Case{"huge.png", "larger than"},
+                 Case{"wide.png", "wide.png': 16385x1 is larger than the largest picture taken"},
+                 Case{"zero.png", ""}}) {
     Result<PngPicture> read = ReadPngFile(folder.File(c.name));
     ASSERT_FALSE(read.ok()) << c.name;
     if (*c.mentions) {
@@ -135,7 +134,8 @@ TEST(TestCard, IsDeterministicAtEverySizeAndShowsWhichWayIsUp) {
   for (int y = 0; y < card.Height() && !(flipDiffers && mirrorDiffers); ++y)
     for (int x = 0; x < card.Width(); ++x) {
       flipDiffers |= std::memcmp(card.ViewPixel(x, y), card.ViewPixel(x, card.Height() - 1 - y), 4);
-      mirrorDiffers |= std::memcmp(card.ViewPixel(x, y), card.ViewPixel(card.Width() - 1 - x, y), 4);
+      mirrorDiffers |=
+          std::memcmp(card.ViewPixel(x, y), card.ViewPixel(card.Width() - 1 - x, y), 4);
     }
   EXPECT_TRUE(flipDiffers);
   EXPECT_TRUE(mirrorDiffers);
@@ -147,7 +147,8 @@ TEST(TestCard, IsDeterministicAtEverySizeAndShowsWhichWayIsUp) {
       for (int x = 1; x + 1 < card.Width(); ++x) {
         const BYTE *p = card.ViewPixel(x, y);
         bool pure = p[channel] == 255 && p[(channel + 1) % 3] == 0 && p[(channel + 2) % 3] == 0;
-        bool blackAround = (card.ViewPixel(x - 1, y)[channel] | card.ViewPixel(x + 1, y)[channel]) == 0;
+        bool blackAround =
+            (card.ViewPixel(x - 1, y)[channel] | card.ViewPixel(x + 1, y)[channel]) == 0;
         lines += pure && blackAround;
       }
     EXPECT_GT(lines, 1000) << "channel " << channel;
@@ -205,8 +206,7 @@ TEST(RawFrameStream, CarriesFramesThroughAPipeInOddPieces) {
   std::thread feeder([&] {
     const std::string bytes = RawBytes(frames[0]) + RawBytes(frames[1]);
     for (size_t at = 0; at < bytes.size(); at += 4097)
-      if (write(in[1], bytes.data() + at, std::min<size_t>(4097, bytes.size() - at)) < 0)
-        break;
+      if (write(in[1], bytes.data() + at, std::min<size_t>(4097, bytes.size() - at)) < 0) break;
     close(in[1]);
   });
   RawFrameReader reader(in[0], size);
@@ -228,8 +228,7 @@ TEST(RawFrameStream, CarriesFramesThroughAPipeInOddPieces) {
       received.append(buffer, size_t(n));
   });
   RawFrameWriter writer(out[1], "the pipe");
-  for (const Frame &f : frames)
-    ASSERT_TRUE(writer.Write(f).ok());
+  for (const Frame &f : frames) ASSERT_TRUE(writer.Write(f).ok());
   close(out[1]);
   drain.join();
   close(out[0]);
@@ -240,8 +239,7 @@ TEST(FrameShrink, AveragesEachBlockOfSourcePixels) {
   Frame source = std::move(Frame::Allocate({4, 2}).value());
   const BYTE values[4] = {0, 10, 100, 200};
   for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 4; ++x)
-      std::memset(source.ViewPixel(x, y), values[x], 4);
+    for (int x = 0; x < 4; ++x) std::memset(source.ViewPixel(x, y), values[x], 4);
   Frame shrunk = std::move(ShrinkFrame(source, {2, 1}).value());
   EXPECT_EQ(shrunk.ViewPixel(0, 0)[0], 5);
   EXPECT_EQ(shrunk.ViewPixel(1, 0)[3], 150);

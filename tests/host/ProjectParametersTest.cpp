@@ -66,14 +66,17 @@ void ExpectValues(const std::vector<double> &actual, const std::vector<double> &
 std::string Document(const std::string &effectId, const std::string &groups,
                      const std::string &idType = "i4") {
   return "<Project xmlns:dt=\"urn:schemas-microsoft-com:datatypes\"><ParameterSet><Parameter>"
-         "<Value dt:dt=\"" + idType + "\">" + effectId + "</Value>"
-         "<Name dt:dt=\"string\">Effect ID</Name></Parameter></ParameterSet>" + groups +
-         "</Project>";
+         "<Value dt:dt=\"" +
+         idType + "\">" + effectId +
+         "</Value>"
+         "<Name dt:dt=\"string\">Effect ID</Name></Parameter></ParameterSet>" +
+         groups + "</Project>";
 }
 
 std::string KeyFrame(const std::string &time, const std::string &type, const std::string &value) {
   return "<KeyFrame><Time dt:dt=\"r8\">" + time + "</Time><Parameter><Value dt:dt=\"" + type +
-         "\">" + value + "</Value><Name dt:dt=\"string\">Effect Value</Name></Parameter>"
+         "\">" + value +
+         "</Value><Name dt:dt=\"string\">Effect Value</Name></Parameter>"
          "</KeyFrame>";
 }
 
@@ -152,9 +155,10 @@ TEST(Projects, StartFromTheEffectsOwnParametersOrFromADocument) {
   ScratchFolder folder;
   WriteWholeFile(folder.File("p.xml"),
                  Document("2007", "<StartOffsetElements>" + KeyFrame("0.2", "i2", "30") +
-                                      KeyFrame("0.6", "r8", "90") + "</StartOffsetElements>"
-                                      "<PercentageElements>" + KeyFrame("1", "i2", "0") +
-                                      "</PercentageElements>"));
+                                      KeyFrame("0.6", "r8", "90") +
+                                      "</StartOffsetElements>"
+                                      "<PercentageElements>" +
+                                      KeyFrame("1", "i2", "0") + "</PercentageElements>"));
   RenderOptions options;
   options.paramsFile = folder.File("p.xml");
   ProjectParameters loaded = Project(options);
@@ -176,9 +180,10 @@ TEST(Projects, CopyToASecondEffectWithEveryGroupAndTheEffect) {
   ScratchFolder folder;
   WriteWholeFile(folder.File("p.xml"),
                  Document("2009", "<StartOffsetElements>" + KeyFrame("0.2", "i2", "30") +
-                                      KeyFrame("0.6", "r8", "90.5") + "</StartOffsetElements>"
-                                      "<EndOffsetElements>" + KeyFrame("0.1", "i2", "7") +
-                                      "</EndOffsetElements>"));
+                                      KeyFrame("0.6", "r8", "90.5") +
+                                      "</StartOffsetElements>"
+                                      "<EndOffsetElements>" +
+                                      KeyFrame("0.1", "i2", "7") + "</EndOffsetElements>"));
   RenderOptions options;
   options.paramsFile = folder.File("p.xml");
   ProjectParameters original = Project(options);
@@ -212,9 +217,10 @@ TEST(Projects, LoadWithAWarningWhenAKeyFrameValueNamesNoParameter) {
 
 TEST(Projects, SetTheEffectWhateverIntegerTypeTheDocumentGaveIt) {
   ScratchFolder folder;
-  WriteWholeFile(folder.File("p.xml"),
-                 Document("2003", "<StartOffsetElements>" + KeyFrame("0", "i2", "5") +
-                                      "</StartOffsetElements>", "i2"));
+  WriteWholeFile(folder.File("p.xml"), Document("2003",
+                                                "<StartOffsetElements>" + KeyFrame("0", "i2", "5") +
+                                                    "</StartOffsetElements>",
+                                                "i2"));
   RenderOptions options;
   options.paramsFile = folder.File("p.xml");
   EXPECT_EQ(Project(options).EffectId().value(), 2003);
@@ -224,8 +230,8 @@ TEST(Projects, SetTheEffectWhateverIntegerTypeTheDocumentGaveIt) {
 
 TEST(Projects, RefuseDocumentsThatCannotRenderAndSayWhy) {
   ScratchFolder folder;
-  const std::string keys = "<StartOffsetElements>" + KeyFrame("0", "i2", "5") +
-                           "</StartOffsetElements>";
+  const std::string keys =
+      "<StartOffsetElements>" + KeyFrame("0", "i2", "5") + "</StartOffsetElements>";
   struct Case {
     const char *name;
     std::string text;
@@ -350,8 +356,8 @@ TEST(KeyFrameCheck, RefusesNumbersThatAreNotUsableAndTellsOfUnusualOnes) {
 }
 
 TEST(CurveTable, ListsTheRenderedLineAndTheSplineAtEvenTimes) {
-  Result<std::string> table = CurveTable(WithKeys({{0, 0}, {0.5, 100}, {1, 0}}).Interface(),
-                                         TestModule().Names(), 2001, 5);
+  Result<std::string> table =
+      CurveTable(WithKeys({{0, 0}, {0.5, 100}, {1, 0}}).Interface(), TestModule().Names(), 2001, 5);
   ASSERT_TRUE(table.ok()) << table.message();
   // The natural spline through (0, 0), (0.5, 100), (1, 0) has y'' = -1200 in the middle,
   // which lifts the quarter points by 1200 * 3/8 * 0.25 / 6 = 18.75.

@@ -72,7 +72,8 @@ int64_t TransparentBlackPixels(const Frame &frame) {
 TEST(DevicePath, WaveShowsThePictureAndLeavesTransparentBlackWhereItMovesAway) {
   Frame card = std::move(MakeTestCard({96, 54}).value());
   ASSERT_EQ(TransparentBlackPixels(card), 0);
-  EXPECT_TRUE(SamePixels(RenderOnPath(RenderPath::Device, WaveEffectId, 0, card, DeviceCaps::None), card));
+  EXPECT_TRUE(
+      SamePixels(RenderOnPath(RenderPath::Device, WaveEffectId, 0, card, DeviceCaps::None), card));
   Frame waved = RenderOnPath(RenderPath::Device, WaveEffectId, 100, card, DeviceCaps::None);
   int64_t cleared = TransparentBlackPixels(waved);
   EXPECT_GT(cleared, 96);
@@ -112,8 +113,8 @@ TEST(DeviceTarget, UploadsAndReadsBackTheRightWayUpAndClearsToTransparentBlack) 
   D3DLOCKED_RECT locked{};
   ASSERT_EQ(target.Texture()->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
   for (int y = 0; y < 5; ++y)
-    EXPECT_EQ(std::memcmp(static_cast<BYTE *>(locked.pBits) + y * locked.Pitch,
-                          picture.ViewRow(y), picture.RowBytes()),
+    EXPECT_EQ(std::memcmp(static_cast<BYTE *>(locked.pBits) + y * locked.Pitch, picture.ViewRow(y),
+                          picture.RowBytes()),
               0)
         << y;
   target.Texture()->UnlockRect(0);
@@ -121,8 +122,7 @@ TEST(DeviceTarget, UploadsAndReadsBackTheRightWayUpAndClearsToTransparentBlack) 
   ASSERT_TRUE(target.Clear().ok());
   Frame read = PatternFrame({9, 5}, 4);
   ASSERT_TRUE(target.ReadBack(read).ok());
-  for (size_t i = 0; i < read.ByteCount(); ++i)
-    ASSERT_EQ(read.Data()[i], 0) << i;
+  for (size_t i = 0; i < read.ByteCount(); ++i) ASSERT_EQ(read.Data()[i], 0) << i;
   Frame wrongSize = PatternFrame({5, 9});
   EXPECT_FALSE(target.ReadBack(wrongSize).ok());
 }

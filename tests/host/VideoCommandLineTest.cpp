@@ -60,8 +60,7 @@ TEST(VideoCommandLine, RefusesWhatAVideoRunCannotUse) {
   for (const std::vector<std::string_view> &arguments : cases) {
     Result<RenderOptions> parsed = Parse(arguments);
     std::string line;
-    for (std::string_view argument : arguments)
-      line += std::string(argument) + " ";
+    for (std::string_view argument : arguments) line += std::string(argument) + " ";
     EXPECT_FALSE(parsed.ok()) << line;
     if (!parsed.ok()) {
       EXPECT_EQ(parsed.message().find('\n'), std::string::npos) << parsed.message();

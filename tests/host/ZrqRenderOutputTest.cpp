@@ -47,8 +47,7 @@ TEST(ZrqRenderOutputs, WritesIntoAFifoForItsReader) {
 }
 
 TEST(ZrqRenderOutputs, WritesIntoADeviceNodeAndLeavesItADevice) {
-  if (geteuid() != 0)
-    GTEST_SKIP() << "making a device node needs root";
+  if (geteuid() != 0) GTEST_SKIP() << "making a device node needs root";
   ScratchFolder folder;
   const std::string node = folder.File("null");
   ASSERT_EQ(mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0) << std::strerror(errno);

@@ -43,8 +43,8 @@ TEST(ZrqRenderKeyFrames, RendersEachFrameAtTheValueOfItsTime) {
   ExpectFrames(folder, "f", 2001, {0, 50, 100, 50, 0});
 
   // One frame at a time of its own; a fractional key value between whole ones.
-  run = RunTool(Joined({"--effect", "2006", "--key", "0.2=20", "--key", "0.6=60.5", "--time",
-                        "0.4", "--output", folder.File("t0.png")},
+  run = RunTool(Joined({"--effect", "2006", "--key", "0.2=20", "--key", "0.6=60.5", "--time", "0.4",
+                        "--output", folder.File("t0.png")},
                        SourceFlags(folder)));
   ASSERT_EQ(run.exitCode, 0) << run.err;
   ExpectFrames(folder, "t", 2006, {40.25});
@@ -63,8 +63,8 @@ TEST(ZrqRenderKeyFrames, PrintsTheCurveAndRendersOnlyWhenAskedTo) {
             "  1.0000    80.000   100.000\n");
   EXPECT_TRUE(folder.Names().empty());
 
-  run = RunTool(Joined({"--value", "30", "--curve", "--output", folder.File("a.png")},
-                       SourceFlags(folder)));
+  run = RunTool(
+      Joined({"--value", "30", "--curve", "--output", folder.File("a.png")}, SourceFlags(folder)));
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(LineCount(run.out), 2 + 11);
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.png", "src.png"}));
@@ -72,21 +72,22 @@ TEST(ZrqRenderKeyFrames, PrintsTheCurveAndRendersOnlyWhenAskedTo) {
 
 TEST(ZrqRenderProjects, ASavedProjectRendersTheSameFramesAgain) {
   ScratchFolder folder;
-  ToolRun first = RunTool(Joined({"--effect", "panel-rotate", "--key", "0.1=10", "--key",
-                                  "0.9=95.5", "--frames", "4", "--output", folder.File("a%d.png"),
-                                  "--save-params", folder.File("p.xml")},
-                                 SourceFlags(folder)));
+  ToolRun first = RunTool(
+      Joined({"--effect", "panel-rotate", "--key", "0.1=10", "--key", "0.9=95.5", "--frames", "4",
+              "--output", folder.File("a%d.png"), "--save-params", folder.File("p.xml")},
+             SourceFlags(folder)));
   ASSERT_EQ(first.exitCode, 0) << first.err;
-  ToolRun again = RunTool(Joined({"--params", folder.File("p.xml"), "--frames", "4", "--output",
-                                  folder.File("b%d.png")},
-                                 SourceFlags(folder)));
+  ToolRun again = RunTool(Joined(
+      {"--params", folder.File("p.xml"), "--frames", "4", "--output", folder.File("b%d.png")},
+      SourceFlags(folder)));
   ASSERT_EQ(again.exitCode, 0) << again.err;
   for (int i = 0; i < 4; ++i)
     EXPECT_TRUE(SamePixels(ReadPicture(folder.File("a" + std::to_string(i) + ".png")),
                            ReadPicture(folder.File("b" + std::to_string(i) + ".png"))))
         << i;
   // Saved again from the loaded project, the document is the same.
-  ToolRun resaved = RunTool({"--params", folder.File("p.xml"), "--save-params", folder.File("q.xml")});
+  ToolRun resaved =
+      RunTool({"--params", folder.File("p.xml"), "--save-params", folder.File("q.xml")});
   ASSERT_EQ(resaved.exitCode, 0) << resaved.err;
   EXPECT_EQ(ReadWholeFile(folder.File("q.xml")), ReadWholeFile(folder.File("p.xml")));
   EXPECT_NE(ReadWholeFile(folder.File("p.xml")).find("<ZrqRenderProject>"), std::string::npos);
@@ -94,21 +95,20 @@ TEST(ZrqRenderProjects, ASavedProjectRendersTheSameFramesAgain) {
 
 TEST(ZrqRenderProjects, FlagsOverrideTheProjectsEffectAndKeyFrames) {
   ScratchFolder folder;
-  ToolRun saved = RunTool({"--effect", "wave", "--from", "0", "--to", "100", "--save-params",
-                           folder.File("p.xml")});
+  ToolRun saved = RunTool(
+      {"--effect", "wave", "--from", "0", "--to", "100", "--save-params", folder.File("p.xml")});
   ASSERT_EQ(saved.exitCode, 0) << saved.err;
 
-  ToolRun effect = RunTool(Joined({"--params", folder.File("p.xml"), "--effect",
-                                   "mirror-from-left", "--frames", "3", "--output",
-                                   folder.File("e%d.png")},
+  ToolRun effect = RunTool(Joined({"--params", folder.File("p.xml"), "--effect", "mirror-from-left",
+                                   "--frames", "3", "--output", folder.File("e%d.png")},
                                   SourceFlags(folder)));
   ASSERT_EQ(effect.exitCode, 0) << effect.err;
   ExpectFrames(folder, "e", 2005, {0, 50, 100});
 
-  ToolRun keys = RunTool(Joined({"--params", folder.File("p.xml"), "--value", "30", "--frames",
-                                 "2", "--output", folder.File("k%d.png"), "--save-params",
-                                 folder.File("k.xml")},
-                                SourceFlags(folder)));
+  ToolRun keys =
+      RunTool(Joined({"--params", folder.File("p.xml"), "--value", "30", "--frames", "2",
+                      "--output", folder.File("k%d.png"), "--save-params", folder.File("k.xml")},
+                     SourceFlags(folder)));
   ASSERT_EQ(keys.exitCode, 0) << keys.err;
   ExpectFrames(folder, "k", 2001, {30, 30});
   // What was used is what is saved: the project's effect, the flags' key frame.
@@ -164,9 +164,8 @@ TEST(ZrqRenderProjects, ABrokenProjectExitsWithOneAndWritesNothing) {
   EXPECT_EQ(folder.Names(), before);
 
   // A project that cannot be saved stops the run before its frames too.
-  ToolRun unsaved = RunTool(Joined({"--save-params", folder.File("no/folder/p.xml"), "--output",
-                                    folder.File("o.png")},
-                                   source));
+  ToolRun unsaved = RunTool(Joined(
+      {"--save-params", folder.File("no/folder/p.xml"), "--output", folder.File("o.png")}, source));
   EXPECT_EQ(unsaved.exitCode, 1);
   EXPECT_NE(unsaved.err.find("p.xml"), std::string::npos) << unsaved.err;
   EXPECT_EQ(folder.Names(), before);
@@ -214,8 +213,7 @@ TEST(ZrqRenderProjects, AProjectWhoseNumbersAreNotNumbersStopsTheRunAndWritesNot
       {"time.xml", ProjectWithKeys({{"0", "10"}, {"1e308", "50"}})},
   };
   const std::vector<std::string> source = SourceFlags(folder);
-  for (const auto &[name, text] : cases)
-    WriteWholeFile(folder.File(name), text);
+  for (const auto &[name, text] : cases) WriteWholeFile(folder.File(name), text);
   const std::vector<std::string> before = folder.Names();
   for (const auto &[name, text] : cases) {
     ToolRun run = RunTool(Joined({"--params", folder.File(name), "--curve", "--output",

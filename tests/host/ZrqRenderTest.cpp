@@ -36,8 +36,8 @@ TEST(ZrqRender, RendersASmallPngAndKeepsItsAlpha) {
   ScratchFolder folder;
   Frame picture = PatternFrame({17, 11}, 7);
   ASSERT_TRUE(WritePngFile(folder.File("in.png"), picture, PngChannels::Rgba).ok());
-  ToolRun run = RunTool({"--input", folder.File("in.png"), "--effect", "Wave", "--value",
-                         "40", "--output", folder.File("out.png")});
+  ToolRun run = RunTool({"--input", folder.File("in.png"), "--effect", "Wave", "--value", "40",
+                         "--output", folder.File("out.png")});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   Result<PngPicture> written = ReadPngFile(folder.File("out.png"));
   ASSERT_TRUE(written.ok()) << written.message();
@@ -70,8 +70,7 @@ TEST(ZrqRender, ProcessesARawStreamFrameByFrameLikeTheProcessor) {
                         folder.File("in.raw"));
   ASSERT_EQ(run.exitCode, 0) << run.err;
   std::string expected;
-  for (const Frame &frame : frames)
-    expected += RawBytes(ProcessDirectly(2008, 20, frame));
+  for (const Frame &frame : frames) expected += RawBytes(ProcessDirectly(2008, 20, frame));
   EXPECT_EQ(run.out, expected);
 
   // The same through files, with the value ramping over the three frames.
@@ -89,8 +88,8 @@ TEST(ZrqRender, FailsOnAShortLastFrameWithoutLeavingTheOutput) {
   ScratchFolder folder;
   Frame frame = PatternFrame({8, 4});
   WriteWholeFile(folder.File("in.raw"), RawBytes(frame) + RawBytes(frame).substr(0, 100));
-  ToolRun run = RunTool({"--raw", "8x4", "--input", folder.File("in.raw"), "--output",
-                         folder.File("out.raw")});
+  ToolRun run = RunTool(
+      {"--raw", "8x4", "--input", folder.File("in.raw"), "--output", folder.File("out.raw")});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("frame 2: 28 of its 128 bytes were missing"), std::string::npos)
       << run.err;
@@ -109,11 +108,10 @@ TEST(ZrqRender, StopsCleanlyWhenTheReaderClosesThePipe) {
   ScratchFolder folder;
   Frame frame = PatternFrame({256, 256});
   std::string stream;
-  for (int i = 0; i < 40; ++i)
-    stream += RawBytes(frame);
+  for (int i = 0; i < 40; ++i) stream += RawBytes(frame);
   WriteWholeFile(folder.File("in.raw"), stream);
-  ToolRun run = RunToolIntoClosingPipe({"--raw", "256x256", "--quiet"}, folder.File("in.raw"),
-                                       1000);
+  ToolRun run =
+      RunToolIntoClosingPipe({"--raw", "256x256", "--quiet"}, folder.File("in.raw"), 1000);
   EXPECT_EQ(run.exitCode, 1) << run.err;
   EXPECT_NE(run.err.find("broken pipe"), std::string::npos) << run.err;
   EXPECT_EQ(LineCount(run.err), 1);
@@ -142,10 +140,10 @@ TEST(ZrqRender, ExitsWithTwoAndOneLineForBadUsage) {
 
   ToolRun help = RunTool({"--help"});
   EXPECT_EQ(help.exitCode, 0);
-  for (const char *flag : {"--effect", "--value", "--input", "--size", "--output", "--raw",
-                           "--frames", "--from", "--to", "--quiet", "--demo", "ffmpeg", "--key",
-                           "--time", "--curve", "--params", "--save-params", "--path",
-                           "--compare", "--module"})
+  for (const char *flag :
+       {"--effect", "--value",  "--input",       "--size", "--output",  "--raw",   "--frames",
+        "--from",   "--to",     "--quiet",       "--demo", "ffmpeg",    "--key",   "--time",
+        "--curve",  "--params", "--save-params", "--path", "--compare", "--module"})
     EXPECT_NE(help.out.find(flag), std::string::npos) << flag;
 }
 
@@ -215,8 +213,8 @@ TEST(ZrqRender, RendersOnTheDevicePathWhatTheModuleDrawsThere) {
   Result<PngPicture> written = ReadPngFile(folder.File("out.png"));
   ASSERT_TRUE(written.ok()) << written.message();
   EXPECT_TRUE(written.value().hasAlpha);
-  EXPECT_TRUE(SamePixels(written.value().frame,
-                         RenderOnPath(RenderPath::Device, 2002, 50, picture)));
+  EXPECT_TRUE(
+      SamePixels(written.value().frame, RenderOnPath(RenderPath::Device, 2002, 50, picture)));
 
   // Raw frames the same way, each uploaded afresh.
   Frame next = PatternFrame({17, 11}, 10);
@@ -244,8 +242,8 @@ std::vector<ComparedFrame> ComparedFrames(const std::string &table) {
     size_t end = table.find('\n', start);
     std::string line = table.substr(start, end - start);
     ComparedFrame row;
-    if (std::sscanf(line.c_str(), "%lld %lf %lf %lld %lf%% %d", &row.frame, &row.time,
-                    &row.value, &row.differing, &row.percent, &row.largest) == 6)
+    if (std::sscanf(line.c_str(), "%lld %lf %lf %lld %lf%% %d", &row.frame, &row.time, &row.value,
+                    &row.differing, &row.percent, &row.largest) == 6)
       rows.push_back(row);
     start = end == std::string::npos ? table.size() : end + 1;
   }
@@ -259,8 +257,8 @@ TEST(ZrqRender, ComparesThePathsFrameByFrameAndWritesThoseOfPath) {
   const double values[3] = {0, 50, 100};
   for (const char *path : {"software", "device"}) {
     ToolRun run = RunTool({"--effect", "mirror-from-top", "--size", "64x36", "--frames", "3",
-                           "--from", "0", "--to", "100", "--compare", "--path", path,
-                           "--output", folder.File(std::string(path) + "%d.png")});
+                           "--from", "0", "--to", "100", "--compare", "--path", path, "--output",
+                           folder.File(std::string(path) + "%d.png")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.rfind("# the device path against the software path: Mirror from Top "
@@ -280,9 +278,9 @@ TEST(ZrqRender, ComparesThePathsFrameByFrameAndWritesThoseOfPath) {
       EXPECT_DOUBLE_EQ(rows[size_t(i)].value, values[i]);
       EXPECT_EQ(rows[size_t(i)].differing, expected.differingPixels) << i;
       EXPECT_EQ(rows[size_t(i)].largest, expected.largestChannelDifference) << i;
-      EXPECT_TRUE(SamePixels(
-          ReadPicture(folder.File(std::string(path) + std::to_string(i) + ".png")),
-          std::string(path) == "software" ? software : device))
+      EXPECT_TRUE(
+          SamePixels(ReadPicture(folder.File(std::string(path) + std::to_string(i) + ".png")),
+                     std::string(path) == "software" ? software : device))
           << path << " " << i;
     }
     EXPECT_NE(run.out.find("\n# 3 frames, "), std::string::npos) << run.out;
@@ -290,8 +288,8 @@ TEST(ZrqRender, ComparesThePathsFrameByFrameAndWritesThoseOfPath) {
 
   // Without --output the frames are only measured; a raw stream's table needs a file for the
   // frames, since standard output carries the table.
-  ToolRun measured = RunTool({"--effect", "replicate", "--value", "0", "--size", "16x8",
-                              "--compare"});
+  ToolRun measured =
+      RunTool({"--effect", "replicate", "--value", "0", "--size", "16x8", "--compare"});
   ASSERT_EQ(measured.exitCode, 0) << measured.err;
   EXPECT_NE(measured.out.find("# 1 frame, identical on both paths\n"), std::string::npos)
       << measured.out;

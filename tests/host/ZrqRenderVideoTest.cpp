@@ -31,8 +31,7 @@ std::string Shell(const std::string &command) {
     return output;
   }
   char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    output.append(buffer, n);
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
   int status = pclose(pipe);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
   return output;
@@ -67,16 +66,14 @@ std::vector<std::string> Lines(const std::string &text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);)
-    if (!line.empty())
-      lines.push_back(line);
+    if (!line.empty()) lines.push_back(line);
   return lines;
 }
 
 class ZrqRenderVideo : public ::testing::Test {
 protected:
   void SetUp() override {
-    if (!HaveFfmpeg())
-      GTEST_SKIP() << "ffmpeg and ffprobe are needed (./zrq test installs them)";
+    if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg and ffprobe are needed (./zrq test installs them)";
   }
   ScratchFolder folder;
 };

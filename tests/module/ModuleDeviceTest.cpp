@@ -29,7 +29,8 @@ std::vector<uint32_t> Picture() {
 
 TEST(ModuleOnDevice, EveryEffectDrawsAndTheHostGetsItsReferencesBack) {
   const char *dir = std::getenv("ZRQ_BINARY_DIR");
-  void *module = dlopen((std::string(dir ? dir : ".") + "/bin/ZRQDistortion2D9.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+  void *module = dlopen((std::string(dir ? dir : ".") + "/bin/ZRQDistortion2D9.so").c_str(),
+                        RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(module, nullptr) << dlerror();
   auto getClassObject = reinterpret_cast<LPFNGETCLASSOBJECT>(dlsym(module, "DllGetClassObject"));
   auto canUnloadNow = reinterpret_cast<LPFNCANUNLOADNOW>(dlsym(module, "DllCanUnloadNow"));
@@ -45,13 +46,18 @@ TEST(ModuleOnDevice, EveryEffectDrawsAndTheHostGetsItsReferencesBack) {
   const ULONG textureCount = ReferenceCount(texture);
   {
     CComPtr<IClassFactory> factory;
-    ASSERT_EQ(getClassObject(CLSID_ZRQDistortion2DEffect, IID_IClassFactory, reinterpret_cast<void **>(&factory)),
+    ASSERT_EQ(getClassObject(CLSID_ZRQDistortion2DEffect, IID_IClassFactory,
+                             reinterpret_cast<void **>(&factory)),
               S_OK);
     for (LONG id = 2001; id <= 2010; ++id) {
       CComPtr<IDeviceEffect> effect;
-      ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDeviceEffect, reinterpret_cast<void **>(&effect)), S_OK);
+      ASSERT_EQ(
+          factory->CreateInstance(nullptr, IID_IDeviceEffect, reinterpret_cast<void **>(&effect)),
+          S_OK);
       CComPtr<IEffectParameters> parameters;
-      ASSERT_EQ(effect->QueryInterface(IID_IEffectParameters, reinterpret_cast<void **>(&parameters)), S_OK);
+      ASSERT_EQ(
+          effect->QueryInterface(IID_IEffectParameters, reinterpret_cast<void **>(&parameters)),
+          S_OK);
       ASSERT_EQ(parameters->SetValue(0, CComVariant(id)), S_OK);
       ASSERT_EQ(parameters->SetKeyFrameValue(0.0, 1, 21, CComVariant(short(0))), S_OK);
       ASSERT_EQ(parameters->SetKeyFrameValue(1.0, 1, 21, CComVariant(short(100))), S_OK);
@@ -79,4 +85,4 @@ TEST(ModuleOnDevice, EveryEffectDrawsAndTheHostGetsItsReferencesBack) {
   dlclose(module);
 }
 
-}  // namespace
+} // namespace

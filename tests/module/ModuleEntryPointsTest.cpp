@@ -39,7 +39,8 @@ protected:
 
   CComPtr<IClassFactory> EffectClass() {
     CComPtr<IClassFactory> factory;
-    EXPECT_EQ(getClassObject(CLSID_ZRQDistortion2DEffect, IID_IClassFactory, reinterpret_cast<void **>(&factory)),
+    EXPECT_EQ(getClassObject(CLSID_ZRQDistortion2DEffect, IID_IClassFactory,
+                             reinterpret_cast<void **>(&factory)),
               S_OK);
     return factory;
   }
@@ -61,14 +62,16 @@ TEST(ModuleFile, ExportsItsEntryPointsAndNothingElse) {
     names.insert(text.substr(last + 1, text.find_last_not_of("\r\n") - last));
   }
   ASSERT_EQ(pclose(pipe), 0);
-  EXPECT_EQ(names, (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer",
-                                         "DllUnregisterServer"}));
+  EXPECT_EQ(names, (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject",
+                                          "DllRegisterServer", "DllUnregisterServer"}));
 }
 
 TEST_F(LoadedModule, HandsOutOneCachedClassObjectPerClass) {
   CComPtr<IClassFactory> first = EffectClass();
   CComPtr<IUnknown> second;
-  ASSERT_EQ(getClassObject(CLSID_ZRQDistortion2DEffect, IID_IUnknown, reinterpret_cast<void **>(&second)), S_OK);
+  ASSERT_EQ(
+      getClassObject(CLSID_ZRQDistortion2DEffect, IID_IUnknown, reinterpret_cast<void **>(&second)),
+      S_OK);
   CComPtr<IUnknown> firstIdentity;
   ASSERT_EQ(first->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&firstIdentity)), S_OK);
   EXPECT_EQ(firstIdentity.p, second.p);
@@ -91,7 +94,8 @@ TEST_F(LoadedModule, CreatesEffectsAndRefusesAggregation) {
   CComPtr<IClassFactory> factory = EffectClass();
   ASSERT_TRUE(factory);
   CComPtr<IDeviceEffect> effect;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDeviceEffect, reinterpret_cast<void **>(&effect)), S_OK);
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDeviceEffect, reinterpret_cast<void **>(&effect)),
+            S_OK);
   void *out = reinterpret_cast<void *>(0x1);
   EXPECT_EQ(factory->CreateInstance(effect, IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
   EXPECT_EQ(out, nullptr);
@@ -100,10 +104,12 @@ TEST_F(LoadedModule, CreatesEffectsAndRefusesAggregation) {
 
 TEST_F(LoadedModule, CreatesPropertyPagesAndRefusesAggregation) {
   CComPtr<IClassFactory> factory;
-  ASSERT_EQ(getClassObject(CLSID_ZRQDistortion2DProp, IID_IClassFactory, reinterpret_cast<void **>(&factory)),
+  ASSERT_EQ(getClassObject(CLSID_ZRQDistortion2DProp, IID_IClassFactory,
+                           reinterpret_cast<void **>(&factory)),
             S_OK);
   CComPtr<IPropertyPage> page;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void **>(&page)), S_OK);
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void **>(&page)),
+            S_OK);
   EXPECT_EQ(canUnloadNow(), S_FALSE);
   void *out = reinterpret_cast<void *>(0x1);
   EXPECT_EQ(factory->CreateInstance(page, IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
@@ -119,20 +125,24 @@ class PageOverEffect : public LoadedModule, public ::testing::WithParamInterface
 TEST_P(PageOverEffect, LeaveNothingAliveInEitherOrder) {
   const bool pageFirst = GetParam();
   CComPtr<IUnknown> effect;
-  ASSERT_EQ(EffectClass()->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(&effect)), S_OK);
+  ASSERT_EQ(
+      EffectClass()->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(&effect)),
+      S_OK);
   CComPtr<IClassFactory> pageClass;
-  ASSERT_EQ(getClassObject(CLSID_ZRQDistortion2DProp, IID_IClassFactory, reinterpret_cast<void **>(&pageClass)),
+  ASSERT_EQ(getClassObject(CLSID_ZRQDistortion2DProp, IID_IClassFactory,
+                           reinterpret_cast<void **>(&pageClass)),
             S_OK);
   CComPtr<IPropertyPage> page;
-  ASSERT_EQ(pageClass->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void **>(&page)), S_OK);
+  ASSERT_EQ(pageClass->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void **>(&page)),
+            S_OK);
 
   WNDCLASSEXW frameClass = {};
   frameClass.cbSize = sizeof frameClass;
   frameClass.lpfnWndProc = DefWindowProcW;
   frameClass.lpszClassName = u"ModulePageFrame";
   RegisterClassExW(&frameClass);
-  HWND frame = CreateWindowExW(0, u"ModulePageFrame", u"", WS_POPUP, 0, 0, 512, 312, nullptr, nullptr, nullptr,
-                               nullptr);
+  HWND frame = CreateWindowExW(0, u"ModulePageFrame", u"", WS_POPUP, 0, 0, 512, 312, nullptr,
+                               nullptr, nullptr, nullptr);
   ASSERT_NE(frame, nullptr);
   IUnknown *objects[] = {effect};
   ASSERT_EQ(page->SetObjects(1, objects), S_OK);
@@ -154,7 +164,8 @@ INSTANTIATE_TEST_SUITE_P(PageFirstOrEffectFirst, PageOverEffect, ::testing::Bool
 TEST_F(LoadedModule, CannotUnloadWhileAnObjectOrLockLives) {
   CComPtr<IClassFactory> factory = EffectClass();
   CComPtr<IUnknown> effect;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(&effect)), S_OK);
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(&effect)),
+            S_OK);
   EXPECT_EQ(canUnloadNow(), S_FALSE);
   effect.Release();
   EXPECT_EQ(canUnloadNow(), S_OK);
@@ -164,4 +175,4 @@ TEST_F(LoadedModule, CannotUnloadWhileAnObjectOrLockLives) {
   EXPECT_EQ(canUnloadNow(), S_OK);
 }
 
-}  // namespace
+} // namespace

@@ -11,12 +11,12 @@
 
 static int failures = 0;
 
-#define CHECK(cond)                                                     \
-  do {                                                                  \
-    if (!(cond)) {                                                      \
-      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-      ++failures;                                                       \
-    }                                                                   \
+#define CHECK(cond)                                                                                \
+  do {                                                                                             \
+    if (!(cond)) {                                                                                 \
+      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond);                           \
+      ++failures;                                                                                  \
+    }                                                                                              \
   } while (0)
 
 int main(int argc, char **argv) {
@@ -34,11 +34,13 @@ int main(int argc, char **argv) {
   if (!getClassObject || !canUnloadNow) return 1;
 
   IClassFactory *factory = NULL;
-  CHECK(getClassObject(&CLSID_ZRQDistortion2DEffect, &IID_IClassFactory, (void **)&factory) == S_OK);
+  CHECK(getClassObject(&CLSID_ZRQDistortion2DEffect, &IID_IClassFactory, (void **)&factory) ==
+        S_OK);
   if (!factory) return 1;
 
   IEffectParameters *parameters = NULL;
-  CHECK(factory->lpVtbl->CreateInstance(factory, NULL, &IID_IEffectParameters, (void **)&parameters) == S_OK);
+  CHECK(factory->lpVtbl->CreateInstance(factory, NULL, &IID_IEffectParameters,
+                                        (void **)&parameters) == S_OK);
   factory->lpVtbl->Release(factory);
   if (!parameters) return 1;
   CHECK(canUnloadNow() == S_FALSE);
@@ -56,7 +58,8 @@ int main(int argc, char **argv) {
   CHECK(IEffectParameters_GetKeyFrameCount(parameters, 21, &count) == S_OK && count == 1);
 
   ISoftwareEffect *software = NULL;
-  CHECK(IEffectParameters_QueryInterface(parameters, &IID_ISoftwareEffect, (void **)&software) == S_OK);
+  CHECK(IEffectParameters_QueryInterface(parameters, &IID_ISoftwareEffect, (void **)&software) ==
+        S_OK);
   if (!software) return 1;
   /* Slot 3 of ISoftwareEffect by index, as a caller with only the table sees it. */
   typedef HRESULT (*SetFrameSizeSlot)(ISoftwareEffect *, LONG, LONG, ULONG_PTR, ULONG_PTR);
@@ -70,7 +73,8 @@ int main(int argc, char **argv) {
   uint32_t destination[4] = {0, 0, 0, 0};
   BYTE *sources[1] = {(BYTE *)source};
   LONG strides[1] = {16};
-  CHECK(ISoftwareEffect_ProcessFrame(software, sources, 0, strides, 0, (BYTE *)destination, 0, 0, 4, 1, 16) == S_OK);
+  CHECK(ISoftwareEffect_ProcessFrame(software, sources, 0, strides, 0, (BYTE *)destination, 0, 0, 4,
+                                     1, 16) == S_OK);
   CHECK(destination[0] == source[0] && destination[1] == source[1]);
   CHECK(destination[2] == source[1] && destination[3] == source[0]);
 

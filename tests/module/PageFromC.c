@@ -14,12 +14,12 @@
 
 static int failures = 0;
 
-#define CHECK(cond)                                                     \
-  do {                                                                  \
-    if (!(cond)) {                                                      \
-      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-      ++failures;                                                       \
-    }                                                                   \
+#define CHECK(cond)                                                                                \
+  do {                                                                                             \
+    if (!(cond)) {                                                                                 \
+      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond);                           \
+      ++failures;                                                                                  \
+    }                                                                                              \
   } while (0)
 
 /* IPropertyPage's slots, counting IUnknown's three. */
@@ -58,9 +58,10 @@ int main(int argc, char **argv) {
   LPFNCANUNLOADNOW canUnloadNow = (LPFNCANUNLOADNOW)dlsym(module, "DllCanUnloadNow");
   if (!getClassObject || !canUnloadNow) return 1;
 
-  IEffectParameters *parameters =
-      (IEffectParameters *)Create(getClassObject, &CLSID_ZRQDistortion2DEffect, &IID_IEffectParameters);
-  IPropertyPage *page = (IPropertyPage *)Create(getClassObject, &CLSID_ZRQDistortion2DProp, &IID_IPropertyPage);
+  IEffectParameters *parameters = (IEffectParameters *)Create(
+      getClassObject, &CLSID_ZRQDistortion2DEffect, &IID_IEffectParameters);
+  IPropertyPage *page =
+      (IPropertyPage *)Create(getClassObject, &CLSID_ZRQDistortion2DProp, &IID_IPropertyPage);
   if (!parameters || !page) return 1;
 
   /* Slot 6: the page's title and its size in pixels. */
@@ -83,7 +84,8 @@ int main(int argc, char **argv) {
   frameClass.lpfnWndProc = DefWindowProcW;
   frameClass.lpszClassName = u"PageFromC";
   CHECK(RegisterClassExW(&frameClass) != 0);
-  HWND frame = CreateWindowExW(0, u"PageFromC", u"", WS_POPUP, 0, 0, 512, 312, NULL, NULL, NULL, NULL);
+  HWND frame =
+      CreateWindowExW(0, u"PageFromC", u"", WS_POPUP, 0, 0, 512, 312, NULL, NULL, NULL, NULL);
   CHECK(frame != NULL);
   RECT rect = {0, 0, 512, 312};
   CHECK(((ActivateSlot)Slot(page, 4))(page, frame, &rect, FALSE) == S_OK);

@@ -9,25 +9,26 @@
 
 static int failures = 0;
 
-#define CHECK(cond)                                                     \
-  do {                                                                  \
-    if (!(cond)) {                                                      \
-      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-      ++failures;                                                       \
-    }                                                                   \
+#define CHECK(cond)                                                                                \
+  do {                                                                                             \
+    if (!(cond)) {                                                                                 \
+      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond);                           \
+      ++failures;                                                                                  \
+    }                                                                                              \
   } while (0)
 
 static const OLECHAR progId[] = u"ZRQDistortion2D.ZRQDistortion2DEffect9";
 
 static void Registered(void) {
   IEffectParameters *parameters = NULL;
-  CHECK(CoCreateInstance(&CLSID_ZRQDistortion2DEffect, NULL, CLSCTX_INPROC_SERVER, &IID_IEffectParameters,
-                         (void **)&parameters) == S_OK);
+  CHECK(CoCreateInstance(&CLSID_ZRQDistortion2DEffect, NULL, CLSCTX_INPROC_SERVER,
+                         &IID_IEffectParameters, (void **)&parameters) == S_OK);
   if (parameters) {
     /* A new effect is Replicate (2002). */
     VARIANT id;
     memset(&id, 0, sizeof id);
-    CHECK(IEffectParameters_GetValue(parameters, 0, &id) == S_OK && id.vt == VT_I4 && id.lVal == 2002);
+    CHECK(IEffectParameters_GetValue(parameters, 0, &id) == S_OK && id.vt == VT_I4 &&
+          id.lVal == 2002);
     CHECK(IEffectParameters_Release(parameters) == 0);
   }
 
@@ -36,7 +37,8 @@ static void Registered(void) {
   CHECK(CLSIDFromProgID(progId, &clsid) == S_OK);
   CHECK(IsEqualCLSID(&clsid, &CLSID_ZRQDistortion2DEffect));
   IUnknown *effect = NULL;
-  CHECK(CoCreateInstance(&clsid, NULL, CLSCTX_INPROC_SERVER, &IID_IUnknown, (void **)&effect) == S_OK);
+  CHECK(CoCreateInstance(&clsid, NULL, CLSCTX_INPROC_SERVER, &IID_IUnknown, (void **)&effect) ==
+        S_OK);
   if (effect) effect->lpVtbl->Release(effect);
 }
 

@@ -20,8 +20,8 @@
 
 namespace {
 
-using Values = std::map<std::u16string, std::u16string>;  // value name ("" the default) -> text
-using Tree = std::map<std::u16string, Values>;             // key path below HKCR -> its values
+using Values = std::map<std::u16string, std::u16string>; // value name ("" the default) -> text
+using Tree = std::map<std::u16string, Values>;           // key path below HKCR -> its values
 
 std::string ModuleFile() {
   const char *dir = std::getenv("ZRQ_BINARY_DIR");
@@ -44,11 +44,13 @@ void ReadTree(HKEY key, const std::u16string &path, Tree *tree) {
     if (RegEnumValueW(key, i, name, &length, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
     data[size] = data[size + 1] = 0;
     values[std::u16string(name, length)] =
-        type == REG_SZ ? std::u16string(reinterpret_cast<const char16_t *>(data)) : u"<type " + Wide(std::to_string(type)) + u">";
+        type == REG_SZ ? std::u16string(reinterpret_cast<const char16_t *>(data))
+                       : u"<type " + Wide(std::to_string(type)) + u">";
   }
   for (DWORD i = 0;; ++i) {
     DWORD length = 256;
-    if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     CRegKey child;
     if (child.Open(key, name, KEY_READ) != ERROR_SUCCESS) continue;
     ReadTree(child, path.empty() ? name : path + u"\\" + name, tree);
@@ -123,12 +125,14 @@ std::string Text(const Tree &tree) {
 
 // The module loaded from a file, with its registration entry points.
 class LoadedModule {
- public:
-  explicit LoadedModule(const std::string &file) : handle(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+public:
+  explicit LoadedModule(const std::string &file)
+      : handle(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) {
     EXPECT_NE(handle, nullptr) << dlerror();
     if (!handle) return;
     registerServer = reinterpret_cast<LPFNDLLREGISTERSERVER>(dlsym(handle, "DllRegisterServer"));
-    unregisterServer = reinterpret_cast<LPFNDLLUNREGISTERSERVER>(dlsym(handle, "DllUnregisterServer"));
+    unregisterServer =
+        reinterpret_cast<LPFNDLLUNREGISTERSERVER>(dlsym(handle, "DllUnregisterServer"));
     path = Wide(std::filesystem::canonical(file).string());
   }
   ~LoadedModule() {
@@ -139,14 +143,14 @@ class LoadedModule {
 
   std::u16string path;
 
- private:
+private:
   void *handle;
   LPFNDLLREGISTERSERVER registerServer = nullptr;
   LPFNDLLUNREGISTERSERVER unregisterServer = nullptr;
 };
 
 class Registration : public ::testing::Test {
- protected:
+protected:
   TemporaryRegistry registry;
   LoadedModule module{ModuleFile()};
 };
@@ -160,7 +164,9 @@ TEST_F(Registration, RegisteringAgainLeavesOneTreePerClass) {
   ASSERT_EQ(module.Register(), S_OK);
   {
     CRegKey stale;
-    ASSERT_EQ(stale.Create(HKEY_CLASSES_ROOT, u"CLSID\\{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A}\\Stale"), 0);
+    ASSERT_EQ(
+        stale.Create(HKEY_CLASSES_ROOT, u"CLSID\\{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A}\\Stale"),
+        0);
   }
   ASSERT_EQ(module.Register(), S_OK);
   EXPECT_EQ(Text(Registry()), Text(ExpectedTree(module.path)));
@@ -170,7 +176,9 @@ TEST_F(Registration, UnregisteringKeepsAppIdClsidAndWhatOthersKeepThere) {
   ASSERT_EQ(module.Register(), S_OK);
   {
     CRegKey other, otherAppId;
-    ASSERT_EQ(other.Create(HKEY_CLASSES_ROOT, u"CLSID\\{00000000-1111-2222-3333-444444444444}\\InprocServer32"), 0);
+    ASSERT_EQ(other.Create(HKEY_CLASSES_ROOT,
+                           u"CLSID\\{00000000-1111-2222-3333-444444444444}\\InprocServer32"),
+              0);
     ASSERT_EQ(otherAppId.Create(HKEY_CLASSES_ROOT, u"AppID\\other.dll"), 0);
   }
   ASSERT_EQ(module.Unregister(), S_OK);
@@ -200,7 +208,8 @@ TEST_F(Registration, CarriesItsTypeLibrary) {
   ASSERT_EQ(library->GetDocumentation(-1, &name, nullptr, nullptr, nullptr), S_OK);
   EXPECT_EQ(std::u16string(name), u"IZRQDistortion2DLib");
   library.Release();
-  EXPECT_EQ(LoadTypeLibEx((module.path + u"\\2").c_str(), REGKIND_NONE, &library), TYPE_E_CANTLOADLIBRARY);
+  EXPECT_EQ(LoadTypeLibEx((module.path + u"\\2").c_str(), REGKIND_NONE, &library),
+            TYPE_E_CANTLOADLIBRARY);
 }
 
 // A copy of the module in a folder deep enough that its full path has `length` characters.
@@ -225,7 +234,8 @@ TEST_F(Registration, AModulePathThatFillsTheNameBufferIsRefused) {
   {
     LoadedModule deep(fits);
     ASSERT_EQ(deep.Register(), S_OK);
-    EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, u"CLSID\\{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A}\\InprocServer32", nullptr),
+    EXPECT_EQ(GetString(HKEY_CLASSES_ROOT,
+                        u"CLSID\\{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A}\\InprocServer32", nullptr),
               Wide(fits));
     ASSERT_EQ(deep.Unregister(), S_OK);
   }
@@ -277,13 +287,15 @@ TEST_F(Registration, HostsCreateTheEffectThroughTheRegistry) {
   effect.Release();
   // The page a host creates from the class identifier the effect names.
   void *page = nullptr;
-  ASSERT_EQ(CoCreateInstance(CLSID_ZRQDistortion2DProp, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage, &page),
+  ASSERT_EQ(CoCreateInstance(CLSID_ZRQDistortion2DProp, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_IPropertyPage, &page),
             S_OK);
   static_cast<IPropertyPage *>(page)->Release();
   ASSERT_EQ(module.Unregister(), S_OK);
-  EXPECT_EQ(CoCreateInstance(CLSID_ZRQDistortion2DEffect, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &page),
+  EXPECT_EQ(CoCreateInstance(CLSID_ZRQDistortion2DEffect, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_IUnknown, &page),
             REGDB_E_CLASSNOTREG);
   CoUninitialize();
 }
 
-}  // namespace
+} // namespace

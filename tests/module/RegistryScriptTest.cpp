@@ -17,18 +17,22 @@ RegistryScript Parse(std::u16string_view text, const ScriptReplacements &replace
   return script;
 }
 
-HRESULT RunScript(std::u16string_view text, ScriptMode mode, const ScriptReplacements &replacements = {}) {
+HRESULT RunScript(std::u16string_view text, ScriptMode mode,
+                  const ScriptReplacements &replacements = {}) {
   RegistryScript script;
   ScriptProblem problem;
   const HRESULT hr = RegistryScript::Parse(text, replacements, &script, &problem);
   return FAILED(hr) ? hr : RunRegistryScript(script, mode);
 }
 
-const ScriptKey &Key(const std::vector<ScriptClause> &body, size_t i) { return std::get<ScriptKey>(body.at(i).content); }
+const ScriptKey &Key(const std::vector<ScriptClause> &body, size_t i) {
+  return std::get<ScriptKey>(body.at(i).content);
+}
 
 std::vector<BYTE> Utf16z(std::u16string_view text) {
   std::vector<BYTE> bytes;
-  for (char16_t c : text) bytes.push_back(static_cast<BYTE>(c)), bytes.push_back(static_cast<BYTE>(c >> 8));
+  for (char16_t c : text)
+    bytes.push_back(static_cast<BYTE>(c)), bytes.push_back(static_cast<BYTE>(c >> 8));
   bytes.push_back(0), bytes.push_back(0);
   return bytes;
 }
@@ -39,12 +43,14 @@ bool KeyExists(const char16_t *path) {
 }
 
 TEST(RegistryScriptLanguage, ReadsEveryConstruct) {
-  const RegistryScript script = Parse(
-      u"HKCR { NoRemove CLSID { ForceRemove {D5A89DF2-3764-4F0F-9D0E-A1B75B65278A} = s 'It''s %Name%'\n"
-      u"  { 'Quoted Key' val Number = d '42' val Hex = d '0x2A' val Blob = b '00fF' val List = m 'a\\0b' "
-      u"    Delete Old } } }\n"
-      u"HKEY_CURRENT_USER { Software } hkdd { } HKEY_USERS { x=s'%%'{} }",
-      {{u"NAME", u"{braces} and 'quotes'"}});
+  const RegistryScript script =
+      Parse(u"HKCR { NoRemove CLSID { ForceRemove {D5A89DF2-3764-4F0F-9D0E-A1B75B65278A} = s "
+            u"'It''s %Name%'\n"
+            u"  { 'Quoted Key' val Number = d '42' val Hex = d '0x2A' val Blob = b '00fF' val List "
+            u"= m 'a\\0b' "
+            u"    Delete Old } } }\n"
+            u"HKEY_CURRENT_USER { Software } hkdd { } HKEY_USERS { x=s'%%'{} }",
+            {{u"NAME", u"{braces} and 'quotes'"}});
   ASSERT_EQ(script.roots.size(), 4u);
   EXPECT_EQ(script.roots[0].root, HKEY_CLASSES_ROOT);
   EXPECT_EQ(script.roots[1].root, HKEY_CURRENT_USER);
@@ -117,14 +123,16 @@ TEST(RegistryScriptLanguage, RefusesDeepNestingAndHugeValues) {
   EXPECT_EQ(RegistryScript::Parse(deep, {}, &script, &problem), DISP_E_EXCEPTION);
   EXPECT_NE(problem.message.find("deeper than 512"), std::string::npos) << problem.message;
 
-  const std::u16string huge = u"HKCR { Key = b '" + std::u16string(2 * 1024 * 1024 + 2, u'0') + u"' }";
+  const std::u16string huge =
+      u"HKCR { Key = b '" + std::u16string(2 * 1024 * 1024 + 2, u'0') + u"' }";
   EXPECT_EQ(RegistryScript::Parse(huge, {}, &script, &problem), DISP_E_EXCEPTION);
   EXPECT_NE(problem.message.find("larger than 1 MiB"), std::string::npos);
 }
 
 TEST(RegistryScriptRun, AScriptThatDoesNotReadWritesNothing) {
   TemporaryRegistry registry;
-  EXPECT_EQ(RunScript(u"HKCR { First = s 'x' Second = b '0' }", ScriptMode::Register), DISP_E_EXCEPTION);
+  EXPECT_EQ(RunScript(u"HKCR { First = s 'x' Second = b '0' }", ScriptMode::Register),
+            DISP_E_EXCEPTION);
   EXPECT_EQ(registry.Text(), "");
 }
 
@@ -147,7 +155,9 @@ TEST(RegistryScriptRun, RegistersAndUnregistersByTheFlags) {
   DWORD number = 0, size = 4;
   CRegKey inner;
   ASSERT_EQ(inner.Open(HKEY_CLASSES_ROOT, u"Shared\\Owned\\Inner"), ERROR_SUCCESS);
-  ASSERT_EQ(RegQueryValueExW(inner, u"Kept", nullptr, nullptr, reinterpret_cast<BYTE *>(&number), &size), 0);
+  ASSERT_EQ(
+      RegQueryValueExW(inner, u"Kept", nullptr, nullptr, reinterpret_cast<BYTE *>(&number), &size),
+      0);
   EXPECT_EQ(number, 7u);
   inner.Close();
 
@@ -169,8 +179,10 @@ TEST(RegistryScriptRun, RegistersAndUnregistersByTheFlags) {
 
 TEST(RegistryScriptRun, RootsThatAreNotKeptAndADamagedRegistryFail) {
   TemporaryRegistry registry;
-  EXPECT_EQ(RunScript(u"HKPD { Key }", ScriptMode::Register), HRESULT_FROM_WIN32(ERROR_CALL_NOT_IMPLEMENTED));
-  EXPECT_EQ(RunScript(u"HKDD { Key }", ScriptMode::Unregister), HRESULT_FROM_WIN32(ERROR_CALL_NOT_IMPLEMENTED));
+  EXPECT_EQ(RunScript(u"HKPD { Key }", ScriptMode::Register),
+            HRESULT_FROM_WIN32(ERROR_CALL_NOT_IMPLEMENTED));
+  EXPECT_EQ(RunScript(u"HKDD { Key }", ScriptMode::Unregister),
+            HRESULT_FROM_WIN32(ERROR_CALL_NOT_IMPLEMENTED));
   registry.Write("not a registry");
   EXPECT_EQ(RunScript(u"HKCR { Key }", ScriptMode::Register), HRESULT_FROM_WIN32(ERROR_BADDB));
   // A registry that cannot be read is no "key not there": unregistering fails as well.
@@ -178,4 +190,4 @@ TEST(RegistryScriptRun, RootsThatAreNotKeptAndADamagedRegistryFail) {
   EXPECT_EQ(registry.Text(), "not a registry");
 }
 
-}  // namespace
+} // namespace

@@ -7,16 +7,17 @@ namespace {
 
 TEST_F(ParameterSetTest, KeyFrameEditsFailWhole) {
   ASSERT_EQ(parameters.SetKeyFrameValue(0.2, StartOffset, 21, I2(1)), S_OK);
-  WithEachAllocationFailing([&] { return parameters.SetKeyFrameValue(0.6, StartOffset, 21, I2(2)); },
-                            [&](HRESULT hr) {
-                              ULONG count = 0;
-                              parameters.GetKeyFrameCount(21, &count);
-                              EXPECT_EQ(count, hr == S_OK ? 2u : 1u);
-                              VARIANT v = Untouched();
-                              EXPECT_EQ(parameters.GetKeyFrameValue(0.6, StartOffset, 20, &v),
-                                        hr == S_OK ? E_INVALIDARG : TYPE_E_ELEMENTNOTFOUND)
-                                  << "no empty key frame is left behind";
-                            });
+  WithEachAllocationFailing(
+      [&] { return parameters.SetKeyFrameValue(0.6, StartOffset, 21, I2(2)); },
+      [&](HRESULT hr) {
+        ULONG count = 0;
+        parameters.GetKeyFrameCount(21, &count);
+        EXPECT_EQ(count, hr == S_OK ? 2u : 1u);
+        VARIANT v = Untouched();
+        EXPECT_EQ(parameters.GetKeyFrameValue(0.6, StartOffset, 20, &v),
+                  hr == S_OK ? E_INVALIDARG : TYPE_E_ELEMENTNOTFOUND)
+            << "no empty key frame is left behind";
+      });
   WithEachAllocationFailing([&] { return parameters.MoveKeyFrameValue(21, StartOffset, 0.2, 0.9); },
                             [&](HRESULT hr) {
                               Owned v;
@@ -55,9 +56,11 @@ TEST_F(ParameterSetTest, TableGrowthFailsWhole) {
                             [&](HRESULT hr) { EXPECT_EQ(Count(), hr == S_OK ? 5u : 4u); });
 
   ParameterRecord record;
-  ASSERT_EQ(ParameterRecord::Create(400, I4(1), Empty(), Empty(), Empty(), u"n", u"d", 0, &record), S_OK);
-  WithEachAllocationFailing([&] { return parameters.InitializeParameters(SharedString(), &record, 1); },
-                            [&](HRESULT hr) { EXPECT_EQ(Count(), hr == S_OK ? 6u : 5u); });
+  ASSERT_EQ(ParameterRecord::Create(400, I4(1), Empty(), Empty(), Empty(), u"n", u"d", 0, &record),
+            S_OK);
+  WithEachAllocationFailing(
+      [&] { return parameters.InitializeParameters(SharedString(), &record, 1); },
+      [&](HRESULT hr) { EXPECT_EQ(Count(), hr == S_OK ? 6u : 5u); });
 }
 
-}  // namespace
+} // namespace

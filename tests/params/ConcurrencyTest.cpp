@@ -16,7 +16,8 @@ TEST_F(ParameterSetTest, EditsWhileEvaluatingStayConsistent) {
   std::thread editor([&] {
     for (int i = 0; i < 20000; ++i) {
       const double t = 0.05 + (i % 17) * 0.05;
-      EXPECT_EQ(parameters.SetKeyFrameValue(t, StartOffset, 21, I2(static_cast<SHORT>(i % 101))), S_OK);
+      EXPECT_EQ(parameters.SetKeyFrameValue(t, StartOffset, 21, I2(static_cast<SHORT>(i % 101))),
+                S_OK);
       if (i % 3 == 0) parameters.MoveKeyFrameValue(21, StartOffset, t, t + 0.01);
       parameters.RemoveKeyFrameValue(21, t, StartOffset);
     }
@@ -39,4 +40,4 @@ TEST_F(ParameterSetTest, EditsWhileEvaluatingStayConsistent) {
   editor.join();
 }
 
-}  // namespace
+} // namespace

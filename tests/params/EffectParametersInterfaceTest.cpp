@@ -10,12 +10,11 @@
 namespace {
 
 // The function in slot n of the object's table of functions, as a C caller finds it.
-template <typename Function>
-Function Slot(void *object, int n) {
+template <typename Function> Function Slot(void *object, int n) {
   return reinterpret_cast<Function>((*static_cast<void ***>(object))[n]);
 }
 
-}  // namespace
+} // namespace
 
 TEST(EffectParametersSlots, EachSlotReachesItsOperation) {
   CComPtr<IEffectParameters> parameters = NewEffectParameters();
@@ -35,22 +34,31 @@ TEST(EffectParametersSlots, EachSlotReachesItsOperation) {
 
   LONG added = 500;
   VARIANT addedValue = I4(5);
-  ASSERT_EQ((Slot<HRESULT (*)(void *, ULONG, LONG *, VARIANT *)>(p, 5)(p, 1, &added, &addedValue)), S_OK);
+  ASSERT_EQ((Slot<HRESULT (*)(void *, ULONG, LONG *, VARIANT *)>(p, 5)(p, 1, &added, &addedValue)),
+            S_OK);
   EXPECT_EQ(parameters->GetParameterId(4, &id), S_OK) << "slot 5 SetValues appended";
   EXPECT_EQ(id, 500);
 
   LONG usage = 0;
-  ASSERT_EQ((Slot<HRESULT (*)(void *, LONG, VARIANT *, VARIANT *, VARIANT *, VARIANT *, BSTR *, BSTR *, LONG *)>(p, 6)(
-                p, 20, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &usage)),
+  ASSERT_EQ((Slot<HRESULT (*)(void *, LONG, VARIANT *, VARIANT *, VARIANT *, VARIANT *, BSTR *,
+                              BSTR *, LONG *)>(p, 6)(p, 20, nullptr, nullptr, nullptr, nullptr,
+                                                     nullptr, nullptr, &usage)),
             S_OK);
   EXPECT_EQ(usage, 1) << "slot 6 GetParameterInfo";
 
-  ASSERT_EQ((Slot<HRESULT (*)(void *, double, LONG, LONG, VARIANT)>(p, 8)(p, 0.25, StartOffset, 21, I2(40))), S_OK);
-  ASSERT_EQ((Slot<HRESULT (*)(void *, double, LONG, LONG, VARIANT *)>(p, 7)(p, 0.25, StartOffset, 21, &value)), S_OK);
+  ASSERT_EQ((Slot<HRESULT (*)(void *, double, LONG, LONG, VARIANT)>(p, 8)(p, 0.25, StartOffset, 21,
+                                                                          I2(40))),
+            S_OK);
+  ASSERT_EQ((Slot<HRESULT (*)(void *, double, LONG, LONG, VARIANT *)>(p, 7)(p, 0.25, StartOffset,
+                                                                            21, &value)),
+            S_OK);
   EXPECT_EQ(value.iVal, 40) << "slots 8 SetKeyFrameValue and 7 GetKeyFrameValue";
 
-  ASSERT_EQ((Slot<HRESULT (*)(void *, LONG, LONG, double, double)>(p, 9)(p, 21, StartOffset, 0.25, 0.75)), S_OK);
-  EXPECT_EQ(parameters->GetKeyFrameValue(0.75, StartOffset, 21, &value), S_OK) << "slot 9 MoveKeyFrameValue";
+  ASSERT_EQ(
+      (Slot<HRESULT (*)(void *, LONG, LONG, double, double)>(p, 9)(p, 21, StartOffset, 0.25, 0.75)),
+      S_OK);
+  EXPECT_EQ(parameters->GetKeyFrameValue(0.75, StartOffset, 21, &value), S_OK)
+      << "slot 9 MoveKeyFrameValue";
   ASSERT_EQ(parameters->SetKeyFrameValue(0.25, StartOffset, 21, I2(80)), S_OK);
 
   ULONG count = 0;
@@ -65,13 +73,17 @@ TEST(EffectParametersSlots, EachSlotReachesItsOperation) {
   EXPECT_EQ(codes[1], StartOffset);
 
   double previous = 0, next = 0;
-  ASSERT_EQ((Slot<HRESULT (*)(void *, double, LONG, double *, double *)>(p, 16)(p, 0.5, 21, &previous, &next)), S_OK);
+  ASSERT_EQ((Slot<HRESULT (*)(void *, double, LONG, double *, double *)>(p, 16)(p, 0.5, 21,
+                                                                                &previous, &next)),
+            S_OK);
   EXPECT_EQ(previous, 0.25) << "slot 16 GetNeighbourKeyFrames";
   EXPECT_EQ(next, 0.75);
 
   ASSERT_EQ((Slot<HRESULT (*)(void *, double, LONG, VARIANT *)>(p, 17)(p, 0.5, 21, &value)), S_OK);
   EXPECT_EQ(value.dblVal, 60.0) << "slot 17 GetValueAtTime";
-  ASSERT_EQ((Slot<HRESULT (*)(void *, double, LONG, BOOL, VARIANT *)>(p, 18)(p, 1.0, 21, FALSE, &value)), S_OK);
+  ASSERT_EQ(
+      (Slot<HRESULT (*)(void *, double, LONG, BOOL, VARIANT *)>(p, 18)(p, 1.0, 21, FALSE, &value)),
+      S_OK);
   EXPECT_EQ(value.dblVal, 20.0) << "slot 18 GetCurveValueAtTime carries the line on";
 
   ASSERT_EQ((Slot<HRESULT (*)(void *, LONG, double, LONG)>(p, 12)(p, 21, 0.75, StartOffset)), S_OK);
@@ -90,17 +102,20 @@ TEST(EffectParametersSlots, EachSlotReachesItsOperation) {
   ASSERT_EQ((Slot<HRESULT (*)(void *, IXMLDOMNode *)>(p, 20)(p, host)), S_OK);
   EXPECT_EQ(ChildNames(host), std::vector<std::string>{"ParameterSet"}) << "slot 20 SaveParameters";
   ASSERT_EQ(parameters->SetValue(21, I2(1)), S_OK);
-  ASSERT_EQ((Slot<HRESULT (*)(void *, IUnknown *)>(p, 19)(p, static_cast<IXMLDOMNode *>(host))), S_OK);
+  ASSERT_EQ((Slot<HRESULT (*)(void *, IUnknown *)>(p, 19)(p, static_cast<IXMLDOMNode *>(host))),
+            S_OK);
   ASSERT_EQ(parameters->GetValue(21, &value), S_OK);
   EXPECT_EQ(value.iVal, 33) << "slot 19 LoadParameters";
 
-  EXPECT_EQ((Slot<HRESULT (*)(void *)>(p, 21)(p)), E_NOTIMPL) << "slot 21 belongs to the effect object";
+  EXPECT_EQ((Slot<HRESULT (*)(void *)>(p, 21)(p)), E_NOTIMPL)
+      << "slot 21 belongs to the effect object";
 }
 
 TEST(EffectParametersSlots, TheTableInterfaceSlotsReachTheTable) {
   CComPtr<IEffectParameters> parameters = NewEffectParameters();
   CComPtr<IParameterTable> table;
-  ASSERT_EQ(parameters->QueryInterface(IID_IParameterTable, reinterpret_cast<void **>(&table)), S_OK);
+  ASSERT_EQ(parameters->QueryInterface(IID_IParameterTable, reinterpret_cast<void **>(&table)),
+            S_OK);
   void *p = table.p;
   Owned value, high;
 
@@ -117,7 +132,8 @@ TEST(EffectParametersSlots, TheTableInterfaceSlotsReachTheTable) {
   EXPECT_EQ(std::u16string(name), u"Inputs") << "slot 6 GetName";
   ASSERT_EQ((Slot<HRESULT (*)(void *, LONG, BSTR *)>(p, 7)(p, 1000, &desc)), S_OK);
   EXPECT_EQ(std::u16string(desc), u"number of inputs") << "slot 7 GetDescription";
-  ASSERT_EQ((Slot<HRESULT (*)(void *, LONG, VARIANT *, VARIANT *)>(p, 8)(p, 21, &value, &high)), S_OK);
+  ASSERT_EQ((Slot<HRESULT (*)(void *, LONG, VARIANT *, VARIANT *)>(p, 8)(p, 21, &value, &high)),
+            S_OK);
   EXPECT_EQ(high.iVal, 100) << "slot 8 GetRange";
   LONG usage = 0;
   ASSERT_EQ((Slot<HRESULT (*)(void *, LONG, LONG *)>(p, 9)(p, 21, &usage)), S_OK);
@@ -133,7 +149,8 @@ TEST(EffectParametersObject, InterfacesShareOneIdentityAndOneCount) {
   EXPECT_EQ(unknown.p, static_cast<IUnknown *>(parameters.p));
 
   CComPtr<IParameterTable> table;
-  ASSERT_EQ(parameters->QueryInterface(IID_IParameterTable, reinterpret_cast<void **>(&table)), S_OK);
+  ASSERT_EQ(parameters->QueryInterface(IID_IParameterTable, reinterpret_cast<void **>(&table)),
+            S_OK);
   CComPtr<IEffectParameters> back;
   ASSERT_EQ(table->QueryInterface(IID_IEffectParameters, reinterpret_cast<void **>(&back)), S_OK);
   EXPECT_EQ(back.p, parameters.p) << "the table answers for the object it lives in";

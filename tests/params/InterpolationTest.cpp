@@ -60,7 +60,7 @@ TEST_F(InterpolationTest, KeyFramesOutsideTheClipAreIgnored) {
   parameters.SetKeyFrameValue(-0.5, StartOffset, 21, I2(10));
   parameters.SetKeyFrameValue(3.0, StartOffset, 21, I2(90));
   EXPECT_EQ(At(0.5), 50.0);
-  parameters.SetKeyFrameValue(0.5, StartOffset, 555, I2(7));  // no such parameter
+  parameters.SetKeyFrameValue(0.5, StartOffset, 555, I2(7)); // no such parameter
   parameters.SetKeyFrameValue(-0.5, StartOffset, 556, I2(7));
   EXPECT_EQ(At(0.2, 555), 7.0);
   VARIANT v = Untouched();
@@ -180,22 +180,24 @@ TEST_F(InterpolationTest, EvaluationAgreesWithAScanOfEveryKeyFrameThroughEdits) 
     const LONG id = ids[rng() % 3];
     const LONG code = codes[rng() % 3];
     switch (rng() % 6) {
-      case 0:
-      case 1:
-      case 2:
-        ASSERT_EQ(parameters.SetKeyFrameValue(gridTime(), code, id, I2(static_cast<SHORT>(rng() % 101))), S_OK);
-        break;
-      case 3:
-        parameters.MoveKeyFrameValue(id, code, gridTime(), gridTime());
-        break;
-      case 4:
-        parameters.RemoveKeyFrameValue(id, gridTime(), code);
-        break;
-      case 5:
-        if (rng() % 8 == 0) {
-          ASSERT_EQ(parameters.RemoveAllKeyFrameValues(id, rng() % 2 ? code : AllTimeBases), S_OK);
-        }
-        break;
+    case 0:
+    case 1:
+    case 2:
+      ASSERT_EQ(
+          parameters.SetKeyFrameValue(gridTime(), code, id, I2(static_cast<SHORT>(rng() % 101))),
+          S_OK);
+      break;
+    case 3:
+      parameters.MoveKeyFrameValue(id, code, gridTime(), gridTime());
+      break;
+    case 4:
+      parameters.RemoveKeyFrameValue(id, gridTime(), code);
+      break;
+    case 5:
+      if (rng() % 8 == 0) {
+        ASSERT_EQ(parameters.RemoveAllKeyFrameValues(id, rng() % 2 ? code : AllTimeBases), S_OK);
+      }
+      break;
     }
     for (const LONG probeId : ids) {
       ULONG count = 0;
@@ -240,4 +242,4 @@ TEST_F(InterpolationTest, EvaluationAgreesWithAScanOfEveryKeyFrameThroughEdits) 
   }
 }
 
-}  // namespace
+} // namespace

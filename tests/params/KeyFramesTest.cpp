@@ -28,7 +28,8 @@ TEST_F(KeyFramesTest, TimesMatchExactly) {
   VARIANT v = Untouched();
   EXPECT_EQ(parameters.GetKeyFrameValue(0.5000001, StartOffset, 21, &v), TYPE_E_ELEMENTNOTFOUND);
   EXPECT_EQ(parameters.GetKeyFrameValue(0.5, StartOffset, 20, &v), E_INVALIDARG) << "id not held";
-  EXPECT_EQ(parameters.GetKeyFrameValue(0.5, EndOffset, 21, &v), TYPE_E_ELEMENTNOTFOUND) << "other group";
+  EXPECT_EQ(parameters.GetKeyFrameValue(0.5, EndOffset, 21, &v), TYPE_E_ELEMENTNOTFOUND)
+      << "other group";
   EXPECT_EQ(parameters.GetKeyFrameValue(kNaN, StartOffset, 21, &v), TYPE_E_ELEMENTNOTFOUND);
   EXPECT_TRUE(IsUntouched(v));
   EXPECT_EQ(parameters.GetKeyFrameValue(0.5, StartOffset, 21, nullptr), E_POINTER);
@@ -58,7 +59,8 @@ TEST_F(KeyFramesTest, EveryOperationRejectsBadCodes) {
     EXPECT_TRUE(IsUntouched(v));
   }
   EXPECT_EQ(KeyFrameCount(21), 0u);
-  for (LONG mask : {0, 3, 5, 6, 8, -1}) EXPECT_EQ(parameters.RemoveAllKeyFrameValues(21, mask), E_INVALIDARG);
+  for (LONG mask : {0, 3, 5, 6, 8, -1})
+    EXPECT_EQ(parameters.RemoveAllKeyFrameValues(21, mask), E_INVALIDARG);
 }
 
 TEST_F(KeyFramesTest, NaNTimesAreRejected) {
@@ -77,7 +79,7 @@ TEST_F(KeyFramesTest, TimesListStartOffsetThenEndOffsetThenPercentage) {
   parameters.SetKeyFrameValue(0.5, EndOffset, 21, I2(20));
   parameters.SetKeyFrameValue(0.9, StartOffset, 21, I2(10));
   parameters.SetKeyFrameValue(0.25, StartOffset, 21, I2(10));
-  parameters.SetKeyFrameValue(0.1, StartOffset, 20, R8(1));  // another id
+  parameters.SetKeyFrameValue(0.1, StartOffset, 20, R8(1)); // another id
   ASSERT_EQ(KeyFrameCount(21), 4u);
   double times[4];
   LONG codes[4];
@@ -97,12 +99,15 @@ TEST_F(KeyFramesTest, RemovingTheLastValueRemovesTheKeyFrame) {
   ASSERT_EQ(parameters.RemoveKeyFrameValue(21, 0.7, StartOffset), S_OK);
   EXPECT_EQ(KeyFrameCount(21), 1u);
   VARIANT v = Untouched();
-  EXPECT_EQ(parameters.GetKeyFrameValue(0.7, StartOffset, 20, &v), TYPE_E_ELEMENTNOTFOUND) << "key frame gone";
+  EXPECT_EQ(parameters.GetKeyFrameValue(0.7, StartOffset, 20, &v), TYPE_E_ELEMENTNOTFOUND)
+      << "key frame gone";
   EXPECT_EQ(parameters.RemoveKeyFrameValue(21, 0.7, StartOffset), TYPE_E_ELEMENTNOTFOUND);
 
   ASSERT_EQ(parameters.RemoveKeyFrameValue(21, 0.5, StartOffset), S_OK);
-  EXPECT_EQ(parameters.GetKeyFrameValue(0.5, StartOffset, 20, &v), S_OK) << "other values keep their key frame";
-  EXPECT_EQ(parameters.RemoveKeyFrameValue(99, 0.5, StartOffset), S_OK) << "an id it does not hold is no error";
+  EXPECT_EQ(parameters.GetKeyFrameValue(0.5, StartOffset, 20, &v), S_OK)
+      << "other values keep their key frame";
+  EXPECT_EQ(parameters.RemoveKeyFrameValue(99, 0.5, StartOffset), S_OK)
+      << "an id it does not hold is no error";
 }
 
 TEST_F(KeyFramesTest, RemoveAllEmptiesTheSelectedGroups) {
@@ -126,14 +131,16 @@ TEST_F(KeyFramesTest, MoveCarriesTheValue) {
   ASSERT_EQ(parameters.MoveKeyFrameValue(21, StartOffset, 0.2, 0.8), S_OK);
   EXPECT_EQ(HeldAt(0.8), 10) << "replaces the value held at the new time";
   Owned other;
-  EXPECT_EQ(parameters.GetKeyFrameValue(0.8, StartOffset, 1000, &other), S_OK) << "and keeps its other values";
+  EXPECT_EQ(parameters.GetKeyFrameValue(0.8, StartOffset, 1000, &other), S_OK)
+      << "and keeps its other values";
   EXPECT_EQ(KeyFrameCount(21), 1u);
 
   ASSERT_EQ(parameters.MoveKeyFrameValue(21, StartOffset, 0.8, 0.8), S_OK);
   EXPECT_EQ(HeldAt(0.8), 10) << "moving onto its own time keeps the value";
 
   EXPECT_EQ(parameters.MoveKeyFrameValue(21, StartOffset, 0.3, 0.4), TYPE_E_ELEMENTNOTFOUND);
-  EXPECT_EQ(parameters.MoveKeyFrameValue(21, StartOffset, 0.2, 0.4), TYPE_E_ELEMENTNOTFOUND) << "id not held";
+  EXPECT_EQ(parameters.MoveKeyFrameValue(21, StartOffset, 0.2, 0.4), TYPE_E_ELEMENTNOTFOUND)
+      << "id not held";
   EXPECT_EQ(parameters.MoveKeyFrameValue(20, StartOffset, 0.3, 0.3), TYPE_E_ELEMENTNOTFOUND);
 }
 
@@ -158,4 +165,4 @@ TEST_F(KeyFramesTest, InterfaceValuesCarryTheirOwnReference) {
   EXPECT_EQ(object.refs, 1) << "every reference taken is given back";
 }
 
-}  // namespace
+} // namespace

@@ -32,7 +32,8 @@ TEST(ParameterRecord, CreateCopiesEveryPart) {
 
 TEST(ParameterRecord, CopiesDuplicateValuesAndShareStrings) {
   ParameterRecord r;
-  ASSERT_EQ(ParameterRecord::Create(3, Owned(u"v"), Empty(), Empty(), Empty(), u"N", u"D", 0, &r), S_OK);
+  ASSERT_EQ(ParameterRecord::Create(3, Owned(u"v"), Empty(), Empty(), Empty(), u"N", u"D", 0, &r),
+            S_OK);
   ParameterRecord copy(r);
   EXPECT_NE(copy.Value.bstrVal, r.Value.bstrVal);
   EXPECT_EQ(copy.Name.Get(), r.Name.Get());
@@ -51,13 +52,14 @@ TEST(ParameterRecord, CopiesDuplicateValuesAndShareStrings) {
 
 TEST(ParameterRecord, AFailedValueCopyBecomesAnError) {
   VARIANT bad = Empty();
-  bad.vt = 0x0FFF;  // no such type
+  bad.vt = 0x0FFF; // no such type
   ParameterRecord r;
-  ASSERT_EQ(ParameterRecord::Create(1, bad, I4(0), Empty(), Empty(), nullptr, nullptr, 0, &r), S_OK);
+  ASSERT_EQ(ParameterRecord::Create(1, bad, I4(0), Empty(), Empty(), nullptr, nullptr, 0, &r),
+            S_OK);
   EXPECT_EQ(r.Value.vt, VT_ERROR);
   EXPECT_TRUE(FAILED(r.Value.scode));
   EXPECT_EQ(r.ValueMin.vt, VT_I4) << "the copy goes on after a failure";
   EXPECT_TRUE(r.Name.IsAbsent());
 }
 
-}  // namespace
+} // namespace

@@ -9,7 +9,9 @@
 namespace {
 
 std::string Document(const std::string &content) { return "<Host>" + content + "</Host>"; }
-std::string Set(const std::string &parameters) { return "<ParameterSet>" + parameters + "</ParameterSet>"; }
+std::string Set(const std::string &parameters) {
+  return "<ParameterSet>" + parameters + "</ParameterSet>";
+}
 std::string Parameter(const std::string &fields) { return "<Parameter>" + fields + "</Parameter>"; }
 std::string KeyFrameXml(const std::string &time, const std::string &parameters) {
   return "<KeyFrame><Time>" + time + "</Time>" + parameters + "</KeyFrame>";
@@ -43,16 +45,19 @@ protected:
   Owned holder;
 };
 
-}  // namespace
+} // namespace
 
 // ---- The merge ----
 
 TEST_F(ParameterSetLoad, ARecordMatchedByNameTakesTheValueAndKeepsTheRest) {
-  ASSERT_EQ(LoadXml(parameters, Document(Set(Parameter(Typed("Value", "i2", "75") + "<Name>Effect Value</Name>")))), S_OK);
+  ASSERT_EQ(LoadXml(parameters, Document(Set(Parameter(Typed("Value", "i2", "75") +
+                                                       "<Name>Effect Value</Name>")))),
+            S_OK);
   Owned value, low, high, def;
   CComBSTR name, desc;
   LONG usage = 0;
-  ASSERT_EQ(parameters->GetParameterInfo(21, &value, &low, &high, &def, &name, &desc, &usage), S_OK);
+  ASSERT_EQ(parameters->GetParameterInfo(21, &value, &low, &high, &def, &name, &desc, &usage),
+            S_OK);
   EXPECT_EQ(value.vt, VT_I2);
   EXPECT_EQ(value.iVal, 75);
   EXPECT_EQ(low.iVal, 0);
@@ -63,14 +68,16 @@ TEST_F(ParameterSetLoad, ARecordMatchedByNameTakesTheValueAndKeepsTheRest) {
 }
 
 TEST_F(ParameterSetLoad, ARecordMatchedByIdReplacesEveryFieldItGives) {
-  ASSERT_EQ(LoadXml(parameters, Document(Set(Parameter("<ParamID>21</ParamID>" + Typed("Value", "i4", "60") +
-                                                        Typed("ValueMax", "i2", "90") + "<Usage>3</Usage>" +
-                                                        "<Name>Strength</Name><Desc>how strong</Desc>")))),
+  ASSERT_EQ(LoadXml(parameters,
+                    Document(Set(Parameter("<ParamID>21</ParamID>" + Typed("Value", "i4", "60") +
+                                           Typed("ValueMax", "i2", "90") + "<Usage>3</Usage>" +
+                                           "<Name>Strength</Name><Desc>how strong</Desc>")))),
             S_OK);
   Owned value, high;
   CComBSTR name, desc;
   LONG usage = 0;
-  ASSERT_EQ(parameters->GetParameterInfo(21, &value, nullptr, &high, nullptr, &name, &desc, &usage), S_OK);
+  ASSERT_EQ(parameters->GetParameterInfo(21, &value, nullptr, &high, nullptr, &name, &desc, &usage),
+            S_OK);
   EXPECT_EQ(value.vt, VT_I4) << "no type check: the document's type replaces the table's";
   EXPECT_EQ(value.lVal, 60);
   EXPECT_EQ(high.iVal, 90);
@@ -87,7 +94,9 @@ TEST_F(ParameterSetLoad, ARecordWithoutAValueLeavesTheParameterEmpty) {
 }
 
 TEST_F(ParameterSetLoad, AnUntypedValueIsItsText) {
-  ASSERT_EQ(LoadXml(parameters, Document(Set(Parameter("<Value>fifty</Value><Name>Effect Value</Name>")))), S_OK);
+  ASSERT_EQ(LoadXml(parameters,
+                    Document(Set(Parameter("<Value>fifty</Value><Name>Effect Value</Name>")))),
+            S_OK);
   EXPECT_EQ(Value(21).vt, VT_BSTR);
   EXPECT_EQ(Value(21).Text(), u"fifty");
 }
@@ -95,7 +104,7 @@ TEST_F(ParameterSetLoad, AnUntypedValueIsItsText) {
 TEST_F(ParameterSetLoad, ARecordMatchingNothingIsDropped) {
   const std::string before = Describe(parameters);
   ASSERT_EQ(LoadXml(parameters, Document(Set(Parameter("<ParamID>99</ParamID><Name>Nobody</Name>" +
-                                                        Typed("Value", "i4", "1"))))),
+                                                       Typed("Value", "i4", "1"))))),
             S_OK);
   LONG id = 0;
   EXPECT_EQ(parameters->GetParameterId(4, &id), E_INVALIDARG) << "loading never adds parameters";
@@ -105,9 +114,11 @@ TEST_F(ParameterSetLoad, ARecordMatchingNothingIsDropped) {
 }
 
 TEST_F(ParameterSetLoad, EveryParameterSetIsMergedInDocumentOrder) {
-  ASSERT_EQ(LoadXml(parameters, Document(Set(Parameter(Typed("Value", "i2", "1") + "<Name>Effect Value</Name>")) +
-                                         Set(Parameter(Typed("Value", "i2", "2") + "<Name>Effect Value</Name>")))),
-            S_OK);
+  ASSERT_EQ(
+      LoadXml(parameters,
+              Document(Set(Parameter(Typed("Value", "i2", "1") + "<Name>Effect Value</Name>")) +
+                       Set(Parameter(Typed("Value", "i2", "2") + "<Name>Effect Value</Name>")))),
+      S_OK);
   EXPECT_EQ(Value(21).iVal, 2);
 }
 
@@ -119,14 +130,15 @@ TEST_F(ParameterSetLoad, ADocumentWithoutGroupsRemovesAllKeyFrames) {
 }
 
 TEST_F(ParameterSetLoad, KeyFramesGoToTheirGroupsByIdOrName) {
-  Owned before;  // the curve of the key frames the load replaces
+  Owned before; // the curve of the key frames the load replaces
   ASSERT_EQ(parameters->GetCurveValueAtTime(0.1, 21, TRUE, &before), S_OK);
-  ASSERT_EQ(LoadXml(parameters,
-                    Document("<EndOffsetElements>" + KeyFrameXml("0.5", ById(21, "10")) + "</EndOffsetElements>" +
-                             "<StartOffsetElements>" +
-                             KeyFrameXml("0.75", Parameter(Typed("Value", "r8", "0.5") + "<Name>Current Time</Name>")) +
-                             "</StartOffsetElements>")),
-            S_OK);
+  ASSERT_EQ(
+      LoadXml(parameters, Document("<EndOffsetElements>" + KeyFrameXml("0.5", ById(21, "10")) +
+                                   "</EndOffsetElements>" + "<StartOffsetElements>" +
+                                   KeyFrameXml("0.75", Parameter(Typed("Value", "r8", "0.5") +
+                                                                 "<Name>Current Time</Name>")) +
+                                   "</StartOffsetElements>")),
+      S_OK);
   Owned value;
   ASSERT_EQ(parameters->GetKeyFrameValue(0.5, EndOffset, 21, &value), S_OK);
   EXPECT_EQ(value.iVal, 10);
@@ -145,9 +157,11 @@ TEST_F(ParameterSetLoad, KeyFramesGoToTheirGroupsByIdOrName) {
 }
 
 TEST_F(ParameterSetLoad, TheFirstKeyFrameAtATimeWins) {
-  ASSERT_EQ(LoadXml(parameters, Document("<PercentageElements>" + KeyFrameXml("0.5", ById(21, "1")) +
-                                         KeyFrameXml("0.5", ById(21, "2") + ById(20, "3")) + "</PercentageElements>")),
-            S_OK);
+  ASSERT_EQ(
+      LoadXml(parameters, Document("<PercentageElements>" + KeyFrameXml("0.5", ById(21, "1")) +
+                                   KeyFrameXml("0.5", ById(21, "2") + ById(20, "3")) +
+                                   "</PercentageElements>")),
+      S_OK);
   Owned value;
   ASSERT_EQ(parameters->GetKeyFrameValue(0.5, Percentage, 21, &value), S_OK);
   EXPECT_EQ(value.iVal, 1);
@@ -155,25 +169,28 @@ TEST_F(ParameterSetLoad, TheFirstKeyFrameAtATimeWins) {
 }
 
 TEST_F(ParameterSetLoad, OnlyPositiveKnownIdsAreKeyFramed) {
-  ASSERT_EQ(LoadXml(parameters,
-                    Document("<StartOffsetElements>" +
-                             KeyFrameXml("0.5", ById(0, "1") + ById(-3, "1") +
-                                                 Parameter(Typed("Value", "i2", "1") + "<Name>Nobody</Name>") +
-                                                 ById(77, "5") + ById(77, "6")) +
-                             "</StartOffsetElements>")),
-            S_OK);
+  ASSERT_EQ(
+      LoadXml(parameters, Document("<StartOffsetElements>" +
+                                   KeyFrameXml("0.5", ById(0, "1") + ById(-3, "1") +
+                                                          Parameter(Typed("Value", "i2", "1") +
+                                                                    "<Name>Nobody</Name>") +
+                                                          ById(77, "5") + ById(77, "6")) +
+                                   "</StartOffsetElements>")),
+      S_OK);
   EXPECT_EQ(KeyFrames(0), 0u) << "Effect ID cannot be key-framed from a document";
   EXPECT_EQ(KeyFrames(-3), 0u);
   Owned value;
-  ASSERT_EQ(parameters->GetKeyFrameValue(0.5, StartOffset, 77, &value), S_OK) << "ids the table lacks are kept";
+  ASSERT_EQ(parameters->GetKeyFrameValue(0.5, StartOffset, 77, &value), S_OK)
+      << "ids the table lacks are kept";
   EXPECT_EQ(value.iVal, 6) << "a later value for an id replaces the earlier";
 }
 
 TEST_F(ParameterSetLoad, AKeyFrameWithoutTimeIsSkippedAndAnEmptyOneKept) {
-  ASSERT_EQ(LoadXml(parameters, Document("<StartOffsetElements><KeyFrame>" + ById(21, "9") + "</KeyFrame>" +
-                                         KeyFrameXml("0.3", "") + KeyFrameXml("0.6", ById(21, "7")) +
-                                         "</StartOffsetElements>")),
-            S_OK);
+  ASSERT_EQ(
+      LoadXml(parameters, Document("<StartOffsetElements><KeyFrame>" + ById(21, "9") +
+                                   "</KeyFrame>" + KeyFrameXml("0.3", "") +
+                                   KeyFrameXml("0.6", ById(21, "7")) + "</StartOffsetElements>")),
+      S_OK);
   EXPECT_EQ(KeyFrames(21), 1u);
   // The empty key frame is invisible to the value operations but saved again.
   CComPtr<IXMLDOMElement> host = NewHostElement();
@@ -183,15 +200,17 @@ TEST_F(ParameterSetLoad, AKeyFrameWithoutTimeIsSkippedAndAnEmptyOneKept) {
 
 TEST_F(ParameterSetLoad, SFalseWhenTheLastKeyFrameParameterOfPercentageNamesNothing) {
   const std::string unnamed = Parameter(Typed("Value", "i2", "1"));
-  EXPECT_EQ(LoadXml(parameters, Document("<PercentageElements>" + KeyFrameXml("0.5", ById(21, "1") + unnamed) +
-                                         "</PercentageElements>")),
+  EXPECT_EQ(LoadXml(parameters,
+                    Document("<PercentageElements>" + KeyFrameXml("0.5", ById(21, "1") + unnamed) +
+                             "</PercentageElements>")),
             S_FALSE);
   EXPECT_EQ(KeyFrames(21), 1u) << "the load itself succeeded";
-  EXPECT_EQ(LoadXml(parameters, Document("<PercentageElements>" + KeyFrameXml("0.5", unnamed + ById(21, "1")) +
-                                         "</PercentageElements>")),
-            S_OK);
   EXPECT_EQ(LoadXml(parameters,
-                    Document("<StartOffsetElements>" + KeyFrameXml("0.5", unnamed) + "</StartOffsetElements>")),
+                    Document("<PercentageElements>" + KeyFrameXml("0.5", unnamed + ById(21, "1")) +
+                             "</PercentageElements>")),
+            S_OK);
+  EXPECT_EQ(LoadXml(parameters, Document("<StartOffsetElements>" + KeyFrameXml("0.5", unnamed) +
+                                         "</StartOffsetElements>")),
             S_OK)
       << "only the last group's reading gives the result";
 }
@@ -212,7 +231,8 @@ struct BadDocument {
   HRESULT status;
 };
 
-class ParameterSetLoadFailure : public ParameterSetLoad, public ::testing::WithParamInterface<BadDocument> {};
+class ParameterSetLoadFailure : public ParameterSetLoad,
+                                public ::testing::WithParamInterface<BadDocument> {};
 
 TEST_P(ParameterSetLoadFailure, FailsWithTheConversionsStatusAndChangesNothing) {
   const std::string before = Describe(parameters);
@@ -222,34 +242,42 @@ TEST_P(ParameterSetLoadFailure, FailsWithTheConversionsStatusAndChangesNothing) 
 
 // Each document has a good "ParameterSet" and good key frames before the fault, so a load
 // that applied what it had read so far would show.
-const std::string kGoodPart = Set(Parameter(Typed("Value", "i2", "99") + "<Name>Effect Value</Name>")) +
-                              "<StartOffsetElements>" + KeyFrameXml("0.9", ById(21, "3")) + "</StartOffsetElements>";
+const std::string kGoodPart =
+    Set(Parameter(Typed("Value", "i2", "99") + "<Name>Effect Value</Name>")) +
+    "<StartOffsetElements>" + KeyFrameXml("0.9", ById(21, "3")) + "</StartOffsetElements>";
 
 INSTANTIATE_TEST_SUITE_P(
     Conversions, ParameterSetLoadFailure,
     ::testing::Values(
-        BadDocument{"ParamIdNotANumber", Document(kGoodPart + Set(Parameter("<ParamID>twenty</ParamID>"))),
+        BadDocument{"ParamIdNotANumber",
+                    Document(kGoodPart + Set(Parameter("<ParamID>twenty</ParamID>"))),
                     DISP_E_TYPEMISMATCH},
-        BadDocument{"UsageOutOfRange", Document(kGoodPart + Set(Parameter("<Name>Inputs</Name><Usage>4294967296</Usage>"))),
-                    DISP_E_OVERFLOW},
+        BadDocument{
+            "UsageOutOfRange",
+            Document(kGoodPart + Set(Parameter("<Name>Inputs</Name><Usage>4294967296</Usage>"))),
+            DISP_E_OVERFLOW},
         BadDocument{"KeyFrameParamIdEmpty",
-                    Document(kGoodPart + "<PercentageElements>" + KeyFrameXml("0.5", "<Parameter><ParamID/></Parameter>") +
+                    Document(kGoodPart + "<PercentageElements>" +
+                             KeyFrameXml("0.5", "<Parameter><ParamID/></Parameter>") +
                              "</PercentageElements>"),
                     DISP_E_TYPEMISMATCH},
         BadDocument{"TimeNotANumber",
-                    Document(kGoodPart + "<EndOffsetElements>" + KeyFrameXml("later", ById(21, "1")) + "</EndOffsetElements>"),
+                    Document(kGoodPart + "<EndOffsetElements>" +
+                             KeyFrameXml("later", ById(21, "1")) + "</EndOffsetElements>"),
                     DISP_E_TYPEMISMATCH},
         // r8 has no NaN: the text is not a value of the type.
         BadDocument{"TimeNaN",
-                    Document(kGoodPart + "<PercentageElements><KeyFrame>" + Typed("Time", "r8", "NaN") +
-                             "</KeyFrame></PercentageElements>"),
+                    Document(kGoodPart + "<PercentageElements><KeyFrame>" +
+                             Typed("Time", "r8", "NaN") + "</KeyFrame></PercentageElements>"),
                     DISP_E_TYPEMISMATCH},
         BadDocument{"TypedValueOutOfItsRange",
-                    Document(kGoodPart + Set(Parameter(Typed("Value", "ui1", "256") + "<Name>Inputs</Name>"))),
+                    Document(kGoodPart +
+                             Set(Parameter(Typed("Value", "ui1", "256") + "<Name>Inputs</Name>"))),
                     DISP_E_OVERFLOW},
         BadDocument{"TypedValueNotOfItsType",
                     Document(kGoodPart + "<PercentageElements>" +
-                             KeyFrameXml("0.5", Parameter(Typed("Value", "r8", "half") + "<ParamID>21</ParamID>")) +
+                             KeyFrameXml("0.5", Parameter(Typed("Value", "r8", "half") +
+                                                          "<ParamID>21</ParamID>")) +
                              "</PercentageElements>"),
                     DISP_E_TYPEMISMATCH}),
     [](const auto &info) { return std::string(info.param.what); });
@@ -259,16 +287,21 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ParameterSetLoad, AHundredThousandKeyFramesLoad) {
   std::string frames;
   frames.reserve(100000 * 120);
-  for (int i = 0; i < 100000; ++i) frames += KeyFrameXml(std::to_string(i / 100000.0), ById(21, std::to_string(i % 100)));
-  ASSERT_EQ(LoadXml(parameters, Document("<StartOffsetElements>" + frames + "</StartOffsetElements>")), S_OK);
+  for (int i = 0; i < 100000; ++i)
+    frames += KeyFrameXml(std::to_string(i / 100000.0), ById(21, std::to_string(i % 100)));
+  ASSERT_EQ(
+      LoadXml(parameters, Document("<StartOffsetElements>" + frames + "</StartOffsetElements>")),
+      S_OK);
   EXPECT_EQ(KeyFrames(21), 100000u);
   Owned at;
   ASSERT_EQ(parameters->GetValueAtTime(0.500005, 21, &at), S_OK);
-  EXPECT_NEAR(at.dblVal, 0.5, 1e-9);  // halfway from 0 (at 0.5) to 1 (at 0.50001)
+  EXPECT_NEAR(at.dblVal, 0.5, 1e-9); // halfway from 0 (at 0.5) to 1 (at 0.50001)
   // All at one time: one key frame, the first.
   frames.clear();
   for (int i = 0; i < 100000; ++i) frames += KeyFrameXml("0.5", ById(21, std::to_string(i % 100)));
-  ASSERT_EQ(LoadXml(parameters, Document("<StartOffsetElements>" + frames + "</StartOffsetElements>")), S_OK);
+  ASSERT_EQ(
+      LoadXml(parameters, Document("<StartOffsetElements>" + frames + "</StartOffsetElements>")),
+      S_OK);
   EXPECT_EQ(KeyFrames(21), 1u);
 }
 
@@ -277,11 +310,15 @@ TEST_F(ParameterSetLoad, LongTextsAndDeepNestingLoad) {
   std::string nested;
   for (int i = 0; i < 20000; ++i) nested += "<a>";
   for (int i = 0; i < 20000; ++i) nested += "</a>";
-  ASSERT_EQ(LoadXml(parameters, Document(Set(Parameter("<ParamID>20</ParamID><Name>" + longName + "</Name>") +
-                                             Parameter("<ParamID>1000</ParamID><Value>" + nested + "</Value>")))),
-            S_OK);
+  ASSERT_EQ(
+      LoadXml(parameters,
+              Document(Set(Parameter("<ParamID>20</ParamID><Name>" + longName + "</Name>") +
+                           Parameter("<ParamID>1000</ParamID><Value>" + nested + "</Value>")))),
+      S_OK);
   CComBSTR name;
-  ASSERT_EQ(parameters->GetParameterInfo(20, nullptr, nullptr, nullptr, nullptr, &name, nullptr, nullptr), S_OK);
+  ASSERT_EQ(
+      parameters->GetParameterInfo(20, nullptr, nullptr, nullptr, nullptr, &name, nullptr, nullptr),
+      S_OK);
   EXPECT_EQ(name.Length(), longName.size());
   EXPECT_EQ(Value(1000).vt, VT_BSTR);
 }

@@ -28,7 +28,8 @@ void ExpectTyped(IXMLDOMNode *element, const char *tag, Expected expected) {
 }
 
 // Checks one key-frame "Parameter": its value and then its "Name" or "ParamID".
-void ExpectKeyFrameParameter(IXMLDOMNode *parameter, Expected value, const char *idTag, Expected id) {
+void ExpectKeyFrameParameter(IXMLDOMNode *parameter, Expected value, const char *idTag,
+                             Expected id) {
   const auto parts = ChildElements(parameter);
   ASSERT_EQ(parts.size(), 2u) << XmlOf(parameter);
   ExpectTyped(parts[0], "Value", value);
@@ -44,7 +45,7 @@ void AddKeyFramesInEveryGroup(IEffectParameters *parameters) {
   ASSERT_EQ(parameters->SetKeyFrameValue(0.5, EndOffset, 77, UI4(4000000000u)), S_OK);
   VARIANT flag = Empty();
   flag.vt = VT_BOOL;
-  flag.boolVal = 1;  // any non-zero value is true
+  flag.boolVal = 1; // any non-zero value is true
   ASSERT_EQ(parameters->SetKeyFrameValue(0.1, Percentage, 21, flag), S_OK);
   VARIANT byte = Empty();
   byte.vt = VT_I1;
@@ -52,7 +53,7 @@ void AddKeyFramesInEveryGroup(IEffectParameters *parameters) {
   ASSERT_EQ(parameters->SetKeyFrameValue(0.9, Percentage, 21, byte), S_OK);
 }
 
-}  // namespace
+} // namespace
 
 TEST(ParameterSetSave, ANewEffectWritesItsFourParametersInTableOrder) {
   CComPtr<IEffectParameters> parameters = NewEffectParameters();
@@ -81,7 +82,8 @@ TEST(ParameterSetSave, KeyFramesOfEveryGroupAreWrittenInOrderWithTheirTypes) {
   ASSERT_EQ(parameters->SaveParameters(host), S_OK);
 
   ASSERT_EQ(ChildNames(host),
-            (std::vector<std::string>{"ParameterSet", "StartOffsetElements", "EndOffsetElements", "PercentageElements"}));
+            (std::vector<std::string>{"ParameterSet", "StartOffsetElements", "EndOffsetElements",
+                                      "PercentageElements"}));
   const auto groups = ChildElements(host);
 
   const auto start = ChildElements(groups[1]);
@@ -89,22 +91,26 @@ TEST(ParameterSetSave, KeyFramesOfEveryGroupAreWrittenInOrderWithTheirTypes) {
   for (size_t i = 0; i < 2; ++i) {
     ASSERT_EQ(ChildNames(start[i]), (std::vector<std::string>{"Time", "Parameter"}));
     ExpectTyped(ChildElements(start[i])[0], "Time", {"r8", i == 0 ? "0.25" : "0.75"});
-    ExpectKeyFrameParameter(ChildElements(start[i])[1], {"i2", i == 0 ? "40" : "80"}, "Name", {"string", "Effect Value"});
+    ExpectKeyFrameParameter(ChildElements(start[i])[1], {"i2", i == 0 ? "40" : "80"}, "Name",
+                            {"string", "Effect Value"});
   }
 
   // One key frame, its values in ascending id; id 77 has no record, so it goes by id.
   const auto end = ChildElements(groups[2]);
   ASSERT_EQ(end.size(), 1u);
   ASSERT_EQ(ChildNames(end[0]), (std::vector<std::string>{"Time", "Parameter", "Parameter"}));
-  ExpectKeyFrameParameter(ChildElements(end[0])[1], {"r8", "0.125"}, "Name", {"string", "Current Time"});
+  ExpectKeyFrameParameter(ChildElements(end[0])[1], {"r8", "0.125"}, "Name",
+                          {"string", "Current Time"});
   ExpectKeyFrameParameter(ChildElements(end[0])[2], {"ui4", "4000000000"}, "ParamID", {"i4", "77"});
 
   // A Boolean is written as true, a signed byte as its unsigned bits.
   const auto percentage = ChildElements(groups[3]);
   ASSERT_EQ(percentage.size(), 2u);
   ExpectTyped(ChildElements(percentage[0])[0], "Time", {"r8", "0.1"});
-  ExpectKeyFrameParameter(ChildElements(percentage[0])[1], {"boolean", "1"}, "Name", {"string", "Effect Value"});
-  ExpectKeyFrameParameter(ChildElements(percentage[1])[1], {"ui1", "251"}, "Name", {"string", "Effect Value"});
+  ExpectKeyFrameParameter(ChildElements(percentage[0])[1], {"boolean", "1"}, "Name",
+                          {"string", "Effect Value"});
+  ExpectKeyFrameParameter(ChildElements(percentage[1])[1], {"ui1", "251"}, "Name",
+                          {"string", "Effect Value"});
 }
 
 TEST(ParameterSetSave, LeavesOutWhatCannotBeWritten) {
@@ -123,7 +129,8 @@ TEST(ParameterSetSave, LeavesOutWhatCannotBeWritten) {
 
   const auto keyFrame = ChildElements(ChildElements(ChildElements(host)[1])[0]);
   ASSERT_EQ(keyFrame.size(), 3u);
-  EXPECT_EQ(ChildNames(keyFrame[1]), std::vector<std::string>{"Name"}) << "a 64-bit value has no data type to go by";
+  EXPECT_EQ(ChildNames(keyFrame[1]), std::vector<std::string>{"Name"})
+      << "a 64-bit value has no data type to go by";
   ExpectKeyFrameParameter(keyFrame[2], {"i4", "4"}, "ParamID", {"i4", "500"});
 }
 
@@ -132,13 +139,16 @@ TEST(ParameterSetSave, AWrapperNamedByTheRootElementNameHoldsTheSet) {
   SharedString root;
   ASSERT_EQ(SharedString::Create(u"Distortion", &root), S_OK);
   ParameterRecord record;
-  ASSERT_EQ(ParameterRecord::Create(21, I2(50), I2(0), I2(100), I2(50), u"Effect Value", u"", 1, &record), S_OK);
+  ASSERT_EQ(
+      ParameterRecord::Create(21, I2(50), I2(0), I2(100), I2(50), u"Effect Value", u"", 1, &record),
+      S_OK);
   ASSERT_EQ(parameters.InitializeParameters(root, &record, 1), S_OK);
   ASSERT_EQ(parameters.SetKeyFrameValue(0.5, StartOffset, 21, I2(7)), S_OK);
   CComPtr<IXMLDOMElement> host = NewHostElement();
   ASSERT_EQ(parameters.SaveParameters(host), S_OK);
   ASSERT_EQ(ChildNames(host), std::vector<std::string>{"Distortion"});
-  EXPECT_EQ(ChildNames(ChildElements(host)[0]), (std::vector<std::string>{"ParameterSet", "StartOffsetElements"}));
+  EXPECT_EQ(ChildNames(ChildElements(host)[0]),
+            (std::vector<std::string>{"ParameterSet", "StartOffsetElements"}));
 
   // The load looks for the same wrapper; a host element without one loads nothing.
   ASSERT_EQ(parameters.SetValue(21, I2(1)), S_OK);
@@ -167,12 +177,14 @@ TEST(ParameterSetSave, NeedsANodeOfADocument) {
 TEST(ParameterSetSave, WhatIsSavedReadsBackEqualAndParsesWithXmllint) {
   CComPtr<IEffectParameters> parameters = NewEffectParameters();
   AddKeyFramesInEveryGroup(parameters);
-  ASSERT_EQ(parameters->SetValue(20, R8(0.1 + 0.2)), S_OK);  // needs every digit to come back
+  ASSERT_EQ(parameters->SetValue(20, R8(0.1 + 0.2)), S_OK); // needs every digit to come back
   ASSERT_EQ(parameters->SetValue(0, I4(2007)), S_OK);
 
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / "zrq-params-save-test.xml";
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / "zrq-params-save-test.xml";
   std::string reason;
-  ASSERT_EQ(SaveParameterSetDocument(file.string(), parameters, "Project", &reason), S_OK) << reason;
+  ASSERT_EQ(SaveParameterSetDocument(file.string(), parameters, "Project", &reason), S_OK)
+      << reason;
 
   CComPtr<IEffectParameters> loaded = NewEffectParameters();
   ASSERT_EQ(LoadParameterSetDocument(file.string(), loaded, &reason), S_OK) << reason;

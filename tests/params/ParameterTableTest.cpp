@@ -8,8 +8,10 @@ namespace {
 class ParameterTableTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_EQ(table.AddParameter(21, I2(50), I2(0), I2(100), I2(50), u"Effect Value", u"", 1), S_OK);
-    ASSERT_EQ(table.AddParameter(8, Owned(u"text"), Empty(), Empty(), Empty(), nullptr, nullptr, 0), S_OK);
+    ASSERT_EQ(table.AddParameter(21, I2(50), I2(0), I2(100), I2(50), u"Effect Value", u"", 1),
+              S_OK);
+    ASSERT_EQ(table.AddParameter(8, Owned(u"text"), Empty(), Empty(), Empty(), nullptr, nullptr, 0),
+              S_OK);
   }
   ParameterTable table;
 };
@@ -114,7 +116,8 @@ TEST_F(ParameterSetTest, GetParameterInfoFillsWhatIsAskedFor) {
   Owned value, low, high, def;
   BSTR name = nullptr, desc = nullptr;
   LONG usage = -1;
-  ASSERT_EQ(parameters.GetParameterInfo(1000, &value, &low, &high, &def, &name, &desc, &usage), S_OK);
+  ASSERT_EQ(parameters.GetParameterInfo(1000, &value, &low, &high, &def, &name, &desc, &usage),
+            S_OK);
   EXPECT_EQ(value.lVal, 1);
   EXPECT_EQ(std::u16string(name), u"Inputs");
   EXPECT_EQ(std::u16string(desc), u"number of inputs");
@@ -122,10 +125,14 @@ TEST_F(ParameterSetTest, GetParameterInfoFillsWhatIsAskedFor) {
   SysFreeString(name);
   SysFreeString(desc);
 
-  EXPECT_EQ(parameters.GetParameterInfo(21, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(parameters.GetParameterInfo(21, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                        nullptr),
+            S_OK);
   VARIANT untouched = Untouched();
   name = reinterpret_cast<BSTR>(1);
-  EXPECT_EQ(parameters.GetParameterInfo(5, &untouched, nullptr, nullptr, nullptr, &name, nullptr, &usage), E_INVALIDARG);
+  EXPECT_EQ(
+      parameters.GetParameterInfo(5, &untouched, nullptr, nullptr, nullptr, &name, nullptr, &usage),
+      E_INVALIDARG);
   EXPECT_TRUE(IsUntouched(untouched));
   EXPECT_EQ(name, reinterpret_cast<BSTR>(1));
 }
@@ -191,9 +198,15 @@ TEST_F(ParameterSetTest, GetValuesChecksTheCountBeforeWriting) {
 
 TEST_F(ParameterSetTest, InitializeParametersKeepsTheFirstOfEachId) {
   std::array<ParameterRecord, 3> records;
-  ASSERT_EQ(ParameterRecord::Create(21, I4(1), Empty(), Empty(), Empty(), u"other", nullptr, 0, &records[0]), S_OK);
-  ASSERT_EQ(ParameterRecord::Create(30, I4(1), Empty(), Empty(), Empty(), u"first", nullptr, 0, &records[1]), S_OK);
-  ASSERT_EQ(ParameterRecord::Create(30, I4(2), Empty(), Empty(), Empty(), u"second", nullptr, 0, &records[2]), S_OK);
+  ASSERT_EQ(ParameterRecord::Create(21, I4(1), Empty(), Empty(), Empty(), u"other", nullptr, 0,
+                                    &records[0]),
+            S_OK);
+  ASSERT_EQ(ParameterRecord::Create(30, I4(1), Empty(), Empty(), Empty(), u"first", nullptr, 0,
+                                    &records[1]),
+            S_OK);
+  ASSERT_EQ(ParameterRecord::Create(30, I4(2), Empty(), Empty(), Empty(), u"second", nullptr, 0,
+                                    &records[2]),
+            S_OK);
   SharedString root;
   ASSERT_EQ(SharedString::Create(u"Root", &root), S_OK);
   ASSERT_EQ(parameters.InitializeParameters(root, records.data(), 3), S_OK);
@@ -211,4 +224,4 @@ TEST_F(ParameterSetTest, InitializeParametersKeepsTheFirstOfEachId) {
   EXPECT_EQ(parameters.InitializeParameters(root, nullptr, 0), S_OK);
 }
 
-}  // namespace
+} // namespace

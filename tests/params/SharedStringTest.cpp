@@ -69,4 +69,4 @@ TEST(SharedString, FromBstrKeepsTheExactBytes) {
   EXPECT_EQ(SharedString::Create(u"x", nullptr), E_POINTER);
 }
 
-}  // namespace
+} // namespace

@@ -8,13 +8,13 @@ namespace {
 
 // The natural cubic spline in its textbook form: on [x_i, x_i+1] with moments M (second
 // derivatives, zero at both ends), evaluated as a cubic in t.
-double TextbookSpline(const std::vector<double> &x, const std::vector<double> &y, const std::vector<double> &m,
-                      size_t i, double t) {
+double TextbookSpline(const std::vector<double> &x, const std::vector<double> &y,
+                      const std::vector<double> &m, size_t i, double t) {
   const double h = x[i + 1] - x[i];
   const double l = x[i + 1] - t;
   const double r = t - x[i];
-  return m[i] * l * l * l / (6 * h) + m[i + 1] * r * r * r / (6 * h) + (y[i] / h - m[i] * h / 6) * l +
-         (y[i + 1] / h - m[i + 1] * h / 6) * r;
+  return m[i] * l * l * l / (6 * h) + m[i + 1] * r * r * r / (6 * h) +
+         (y[i] / h - m[i] * h / 6) * l + (y[i + 1] / h - m[i + 1] * h / 6) * r;
 }
 
 // Moments of a natural spline through three points: one equation, one unknown.
@@ -37,7 +37,8 @@ std::vector<double> Moments4(const std::vector<double> &x, const std::vector<dou
 class SplineTest : public ParameterSetTest {
 protected:
   void Keys(const std::vector<double> &x, const std::vector<double> &y) {
-    for (size_t i = 0; i < x.size(); ++i) parameters.SetKeyFrameValue(x[i], StartOffset, 21, R8(y[i]));
+    for (size_t i = 0; i < x.size(); ++i)
+      parameters.SetKeyFrameValue(x[i], StartOffset, 21, R8(y[i]));
   }
   double Curve(double t, BOOL spline) {
     Owned v;
@@ -136,4 +137,4 @@ TEST(CurveInterpolation, SecondDerivativesOfALineAreZero) {
   EXPECT_NEAR(EvaluateCurve(x, y, y2, 4, -1.0), -1.0, 1e-12);
 }
 
-}  // namespace
+} // namespace

@@ -50,7 +50,9 @@ struct Owned : VARIANT {
   Owned(const Owned &) = delete;
   Owned &operator=(const Owned &) = delete;
   ~Owned() { VariantClear(this); }
-  std::u16string Text() const { return bstrVal ? std::u16string(bstrVal, SysStringLen(bstrVal)) : u"<null>"; }
+  std::u16string Text() const {
+    return bstrVal ? std::u16string(bstrVal, SysStringLen(bstrVal)) : u"<null>";
+  }
 };
 
 // A VARIANT filled with a marker, to see that a failing operation wrote nothing.

@@ -7,7 +7,8 @@
 
 CComPtr<IXMLDOMDocument> NewDocument() {
   CComPtr<IXMLDOMDocument> document;
-  EXPECT_EQ(ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document)), S_OK);
+  EXPECT_EQ(ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document)),
+            S_OK);
   return document;
 }
 
@@ -34,13 +35,13 @@ CComPtr<IXMLDOMElement> NewHostElement(const char *name) {
 }
 
 std::string Typed(const std::string &tag, const std::string &type, const std::string &text) {
-  return "<" + tag + " xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" dt:dt=\"" + type + "\">" + text + "</" + tag +
-         ">";
+  return "<" + tag + " xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" dt:dt=\"" + type + "\">" +
+         text + "</" + tag + ">";
 }
 
 namespace {
 std::string Utf8(BSTR text) { return ZrqToUtf8(text, SysStringLen(text)); }
-}  // namespace
+} // namespace
 
 std::string XmlOf(IXMLDOMNode *node) {
   CComBSTR xml;
@@ -91,7 +92,8 @@ std::vector<std::string> ChildNames(IXMLDOMNode *node) {
 
 CComPtr<IEffectParameters> NewEffectParameters() {
   CComPtr<IEffectParameters> parameters;
-  EXPECT_EQ(EffectParameters::Create(IID_IEffectParameters, reinterpret_cast<void **>(&parameters)), S_OK);
+  EXPECT_EQ(EffectParameters::Create(IID_IEffectParameters, reinterpret_cast<void **>(&parameters)),
+            S_OK);
   EXPECT_EQ(RegisterEffectParameters(*static_cast<EffectParameters *>(parameters.p)), S_OK);
   return parameters;
 }
@@ -117,7 +119,7 @@ std::string ValueText(const VARIANT &value) {
   return out.str();
 }
 
-}  // namespace
+} // namespace
 
 std::string Describe(IEffectParameters *parameters, const std::vector<LONG> &keyFrameIds) {
   std::ostringstream out;
@@ -127,10 +129,12 @@ std::string Describe(IEffectParameters *parameters, const std::vector<LONG> &key
     CComVariant value, low, high, def;
     CComBSTR name, desc;
     LONG usage = 0;
-    EXPECT_EQ(parameters->GetParameterInfo(id, &value, &low, &high, &def, &name, &desc, &usage), S_OK);
+    EXPECT_EQ(parameters->GetParameterInfo(id, &value, &low, &high, &def, &name, &desc, &usage),
+              S_OK);
     out << "record " << id << " value " << ValueText(value) << " min " << ValueText(low) << " max "
-        << ValueText(high) << " def " << ValueText(def) << " name '" << (name ? Utf8(name) : "<absent>")
-        << "' desc '" << (desc ? Utf8(desc) : "<absent>") << "' usage " << usage << "\n";
+        << ValueText(high) << " def " << ValueText(def) << " name '"
+        << (name ? Utf8(name) : "<absent>") << "' desc '" << (desc ? Utf8(desc) : "<absent>")
+        << "' usage " << usage << "\n";
   }
   for (const LONG id : keyFrameIds) {
     ULONG count = 0;
@@ -143,7 +147,8 @@ std::string Describe(IEffectParameters *parameters, const std::vector<LONG> &key
     for (ULONG i = 0; i < count; ++i) {
       CComVariant value;
       EXPECT_EQ(parameters->GetKeyFrameValue(times[i], codes[i], id, &value), S_OK);
-      out << "key frame " << id << " group " << codes[i] << " at " << times[i] << " " << ValueText(value) << "\n";
+      out << "key frame " << id << " group " << codes[i] << " at " << times[i] << " "
+          << ValueText(value) << "\n";
     }
   }
   return out.str();

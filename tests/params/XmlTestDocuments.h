@@ -38,4 +38,5 @@ CComPtr<IEffectParameters> NewEffectParameters();
 HRESULT LoadXml(IEffectParameters *parameters, const std::string &xml);
 
 // Every record (all fields) and every key frame of the given ids, in one string.
-std::string Describe(IEffectParameters *parameters, const std::vector<LONG> &keyFrameIds = {0, 1000, 20, 21, 77});
+std::string Describe(IEffectParameters *parameters,
+                     const std::vector<LONG> &keyFrameIds = {0, 1000, 20, 21, 77});

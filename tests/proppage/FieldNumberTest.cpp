@@ -41,7 +41,7 @@ TEST(NearestInteger, HalvesGoAwayFromZero) {
   EXPECT_EQ(NearestInteger(12.4), 12);
   EXPECT_EQ(NearestInteger(0.125 * 100.0), 13);
   EXPECT_EQ(NearestInteger(0.124 * 100.0), 12);
-  EXPECT_EQ(NearestInteger(0.29 * 100.0), 29);  // 28.999999999999996
+  EXPECT_EQ(NearestInteger(0.29 * 100.0), 29); // 28.999999999999996
   EXPECT_EQ(NearestInteger(-12.5), -13);
   EXPECT_EQ(NearestInteger(-12.4), -12);
   EXPECT_EQ(NearestInteger(0.0), 0);
@@ -54,4 +54,4 @@ TEST(NearestInteger, ValuesOutsideThirtyTwoBitsSaturate) {
   EXPECT_EQ(NearestInteger(std::numeric_limits<double>::quiet_NaN()), 0);
 }
 
-}  // namespace
+} // namespace

@@ -19,7 +19,8 @@ TEST_F(KeyFramer, ShowsTheEffectItsTimeCursorAndValue) {
   EXPECT_EQ(SliderPosition(TimeSliderId), 30);
   EXPECT_EQ(Text(EffectValueFieldId), u"50");
   EXPECT_EQ(SliderPosition(EffectValueSliderId), 50);
-  for (int id : {EffectListId, TimeFieldId, AddKeyFrameButtonId}) EXPECT_TRUE(IsWindowEnabled(Control(id)));
+  for (int id : {EffectListId, TimeFieldId, AddKeyFrameButtonId})
+    EXPECT_TRUE(IsWindowEnabled(Control(id)));
 }
 
 TEST_F(KeyFramer, ShowsTheKeyFrameLyingAtTheCursor) {
@@ -33,7 +34,9 @@ TEST_F(KeyFramer, ShowsTheKeyFrameLyingAtTheCursor) {
 
 TEST_F(KeyFramer, AKeyFrameHeldAsARealNumberIsShownAsItsValue) {
   // Hosts keep finer values as VT_R8; the page shows them rounded, not their bits as a short.
-  ASSERT_EQ(effect.parameters->SetKeyFrameValue(0.4, StartOffset, EffectValueParameter, CComVariant(37.75)), S_OK);
+  ASSERT_EQ(effect.parameters->SetKeyFrameValue(0.4, StartOffset, EffectValueParameter,
+                                                CComVariant(37.75)),
+            S_OK);
   ASSERT_EQ(SetTime(0.4), S_OK);
   Open();
   EXPECT_EQ(Text(EffectValueFieldId), u"38");
@@ -64,7 +67,8 @@ TEST_F(KeyFramer, ChoosingAnEffectWritesAndAppliesIt) {
   ASSERT_EQ(reference.parameters->ApplyParameters(), S_OK);
   Open();
   SendMessageW(Control(EffectListId), CB_SETCURSEL, 9, 0);
-  EXPECT_EQ(Parameter(EffectIdParameter).lVal, ReplicateEffectId) << "setting the selection is no choice";
+  EXPECT_EQ(Parameter(EffectIdParameter).lVal, ReplicateEffectId)
+      << "setting the selection is no choice";
   EXPECT_EQ(Command(EffectListId, CBN_SELCHANGE), S_OK);
   const CComVariant id = Parameter(EffectIdParameter);
   EXPECT_EQ(id.vt, VT_I4);
@@ -76,8 +80,9 @@ TEST_F(KeyFramer, ChoosingAnEffectWritesAndAppliesIt) {
     BYTE *sources[] = {reinterpret_cast<BYTE *>(source.data())};
     LONG strides[] = {kSide * 4};
     ASSERT_EQ(e->software->PrepareSoftwareFrame(0.0, 0, 0), S_OK);
-    ASSERT_EQ(e->software->ProcessFrame(sources, 0, strides, 0, reinterpret_cast<BYTE *>(out->data()), 0, 0,
-                                        kSide, kSide, kSide * 4),
+    ASSERT_EQ(e->software->ProcessFrame(sources, 0, strides, 0,
+                                        reinterpret_cast<BYTE *>(out->data()), 0, 0, kSide, kSide,
+                                        kSide * 4),
               S_OK);
   }
   EXPECT_EQ(drawn, expected);
@@ -115,7 +120,7 @@ TEST_F(KeyFramer, TheEffectValueFieldWritesEveryNumberTypedIntoIt) {
 TEST_F(KeyFramer, NumbersBeyondThirtyTwoBitsAndOverlongTextChangeNothing) {
   Open();
   Type(EffectValueFieldId, u"20");
-  Type(EffectValueFieldId, u"4294967316");  // 20 more than 2^32
+  Type(EffectValueFieldId, u"4294967316"); // 20 more than 2^32
   EXPECT_EQ(Parameter(EffectValueParameter).iVal, 20);
   EXPECT_EQ(SliderPosition(EffectValueSliderId), 20);
   Type(TimeFieldId, u"99999999999");
@@ -218,7 +223,7 @@ TEST_F(KeyFramer, RemoveAtTheCursorLeavesTheControlsAsTheyWere) {
 TEST_F(KeyFramer, ALoneKeyFrameAtTheCursorLeavesNothingToStepTo) {
   ASSERT_EQ(effect.Key(0.5, 80), S_OK);
   Open();
-  ASSERT_EQ(SetTime(0.505), S_OK);  // within 0.01 of the key frame
+  ASSERT_EQ(SetTime(0.505), S_OK); // within 0.01 of the key frame
   for (int button : {PreviousKeyFrameButtonId, NextKeyFrameButtonId, RemoveAllKeyFramesButtonId}) {
     EXPECT_EQ(Press(button), E_FAIL) << button;
     EXPECT_EQ(KeyTimes(), std::vector<double>{0.5}) << button;
@@ -243,11 +248,13 @@ TEST_F(KeyFramer, KeyFrameButtonsWithoutKeyFramesReportTheParameterSetsFailure) 
 TEST_F(KeyFramer, RemoveAllEmptiesTheStartOffsetGroupAndRefreshes) {
   ASSERT_EQ(effect.Key(0.2, 10), S_OK);
   ASSERT_EQ(effect.Key(0.6, 90), S_OK);
-  ASSERT_EQ(effect.parameters->SetKeyFrameValue(0.3, EndOffset, EffectValueParameter, CComVariant(short(5))), S_OK);
+  ASSERT_EQ(effect.parameters->SetKeyFrameValue(0.3, EndOffset, EffectValueParameter,
+                                                CComVariant(short(5))),
+            S_OK);
   Open();
   ASSERT_EQ(SetTime(0.4), S_OK);
   EXPECT_EQ(Press(RemoveAllKeyFramesButtonId), S_OK);
-  EXPECT_EQ(KeyTimes(), std::vector<double>{0.3});  // the end-offset key frame stays
+  EXPECT_EQ(KeyTimes(), std::vector<double>{0.3}); // the end-offset key frame stays
   EXPECT_EQ(Text(TimeFieldId), u"40");
 }
 
@@ -255,11 +262,12 @@ TEST_F(KeyFramer, AddPlacesAKeyFrameAtTheTypedTimeWithoutRefreshing) {
   Open();
   Type(TimeFieldId, u"50");
   Type(EffectValueFieldId, u"80");
-  ASSERT_EQ(SetTime(0.1), S_OK);  // the stored cursor differs from the field
+  ASSERT_EQ(SetTime(0.1), S_OK); // the stored cursor differs from the field
   EXPECT_EQ(Press(AddKeyFrameButtonId), S_OK);
   ASSERT_EQ(KeyTimes(), std::vector<double>{0.5});
   CComVariant value;
-  ASSERT_EQ(effect.parameters->GetKeyFrameValue(0.5, StartOffset, EffectValueParameter, &value), S_OK);
+  ASSERT_EQ(effect.parameters->GetKeyFrameValue(0.5, StartOffset, EffectValueParameter, &value),
+            S_OK);
   EXPECT_EQ(value.vt, VT_I2);
   EXPECT_EQ(value.iVal, 80);
   EXPECT_DOUBLE_EQ(CurrentTime(), 0.1);
@@ -269,23 +277,25 @@ TEST_F(KeyFramer, AddPlacesAKeyFrameAtTheTypedTimeWithoutRefreshing) {
 TEST_F(KeyFramer, APageWithoutTheEffectDisablesEverythingAndChangesNothing) {
   // An object that is not the effect: another page has no IEffectParameters.
   CComPtr<IUnknown> stranger;
-  ASSERT_EQ(ZRQDistortion2DProp::CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(&stranger)),
+  ASSERT_EQ(ZRQDistortion2DProp::CreateInstance(nullptr, IID_IUnknown,
+                                                reinterpret_cast<void **>(&stranger)),
             S_OK);
   ASSERT_EQ(effect.Key(0.5, 30), S_OK);
   Open(stranger);
   for (int id : {EffectListId, EffectValueSliderId, EffectValueFieldId, TimeSliderId, TimeFieldId,
-                 PreviousKeyFrameButtonId, NextKeyFrameButtonId, AddKeyFrameButtonId, RemoveKeyFrameButtonId,
-                 RemoveAllKeyFramesButtonId})
+                 PreviousKeyFrameButtonId, NextKeyFrameButtonId, AddKeyFrameButtonId,
+                 RemoveKeyFrameButtonId, RemoveAllKeyFramesButtonId})
     EXPECT_FALSE(IsWindowEnabled(Control(id))) << id;
   EXPECT_EQ(SendMessageW(Control(EffectListId), CB_GETCOUNT, 0, 0), 0);
-  for (int button : {PreviousKeyFrameButtonId, NextKeyFrameButtonId, AddKeyFrameButtonId, RemoveKeyFrameButtonId,
-                     RemoveAllKeyFramesButtonId})
+  for (int button : {PreviousKeyFrameButtonId, NextKeyFrameButtonId, AddKeyFrameButtonId,
+                     RemoveKeyFrameButtonId, RemoveAllKeyFramesButtonId})
     EXPECT_EQ(Press(button), E_UNEXPECTED) << button;
   Type(EffectValueFieldId, u"12");
   EXPECT_EQ(Command(EffectListId, CBN_SELCHANGE), E_UNEXPECTED);
   NMHDR released = {Control(TimeSliderId), UINT_PTR(TimeSliderId), UINT(NM_RELEASEDCAPTURE)};
-  EXPECT_EQ(HRESULT(SendMessageW(dialog, WM_NOTIFY, TimeSliderId, reinterpret_cast<LPARAM>(&released))),
-            E_UNEXPECTED);
+  EXPECT_EQ(
+      HRESULT(SendMessageW(dialog, WM_NOTIFY, TimeSliderId, reinterpret_cast<LPARAM>(&released))),
+      E_UNEXPECTED);
   EXPECT_EQ(Parameter(EffectValueParameter).iVal, 50);
   EXPECT_EQ(KeyTimes(), std::vector<double>{0.5});
 }
@@ -297,5 +307,5 @@ TEST_F(KeyFramer, APageWithoutObjectsIsDisabledToo) {
   EXPECT_EQ(Press(AddKeyFrameButtonId), E_UNEXPECTED);
 }
 
-}  // namespace
-}  // namespace zrq::test
+} // namespace
+} // namespace zrq::test

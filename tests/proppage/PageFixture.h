@@ -66,7 +66,8 @@ protected:
 
   // What a control tells the dialog, answered with the handler's status.
   HRESULT Command(int id, UINT code) const {
-    return HRESULT(SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Control(id))));
+    return HRESULT(SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, code),
+                                reinterpret_cast<LPARAM>(Control(id))));
   }
   HRESULT Press(int id) const { return Command(id, BN_CLICKED); }
 
@@ -91,14 +92,18 @@ protected:
   // The start-offset key-frame times of "Effect Value".
   std::vector<double> KeyTimes() const {
     ULONG count = 0;
-    if (FAILED(effect.parameters->GetKeyFrameCount(EffectValueParameter, &count)) || count == 0) return {};
+    if (FAILED(effect.parameters->GetKeyFrameCount(EffectValueParameter, &count)) || count == 0)
+      return {};
     std::vector<double> times(count);
     std::vector<LONG> codes(count);
-    EXPECT_EQ(effect.parameters->GetKeyFrameTimes(EffectValueParameter, times.data(), codes.data()), S_OK);
+    EXPECT_EQ(effect.parameters->GetKeyFrameTimes(EffectValueParameter, times.data(), codes.data()),
+              S_OK);
     return times;
   }
 
-  HRESULT SetTime(double time) { return effect.parameters->SetValue(CurrentTimeParameter, CComVariant(time)); }
+  HRESULT SetTime(double time) {
+    return effect.parameters->SetValue(CurrentTimeParameter, CComVariant(time));
+  }
 
   EffectObject effect;
   CComPtr<IPropertyPage> page;
@@ -119,4 +124,4 @@ private:
   }
 };
 
-}  // namespace zrq::test
+} // namespace zrq::test

@@ -34,9 +34,11 @@ TEST_F(PageObject, AnswersItsTwoInterfacesOnOneIdentity) {
   ASSERT_EQ(page->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&unknown)), S_OK);
   EXPECT_EQ(unknown.p, static_cast<IUnknown *>(page.p));
   CComPtr<IUnknown> distortionPage;
-  ASSERT_EQ(page->QueryInterface(IID_IDistortionPage, reinterpret_cast<void **>(&distortionPage)), S_OK);
+  ASSERT_EQ(page->QueryInterface(IID_IDistortionPage, reinterpret_cast<void **>(&distortionPage)),
+            S_OK);
   CComPtr<IPropertyPage> back;
-  ASSERT_EQ(distortionPage->QueryInterface(IID_IPropertyPage, reinterpret_cast<void **>(&back)), S_OK);
+  ASSERT_EQ(distortionPage->QueryInterface(IID_IPropertyPage, reinterpret_cast<void **>(&back)),
+            S_OK);
   EXPECT_EQ(back.p, page.p);
   void *out = reinterpret_cast<void *>(1);
   EXPECT_EQ(page->QueryInterface(IID_IPropertyPageSite, &out), E_NOINTERFACE);
@@ -53,7 +55,7 @@ TEST_F(PageObject, HoldsOneSiteAtATime) {
   ASSERT_EQ(page->SetPageSite(nullptr), S_OK);
   EXPECT_EQ(site.references, 1);
   ASSERT_EQ(page->SetPageSite(&other), S_OK);
-  page.Release();  // the last release lets go of the site
+  page.Release(); // the last release lets go of the site
   EXPECT_EQ(other.references, 1);
 }
 
@@ -146,9 +148,10 @@ TEST_F(PageObject, TranslatesOnlyKeyAndMouseMessagesOfDialogNavigation) {
 TEST_F(PageObject, TabVisitsEveryControlInTheTemplatesOrder) {
   Open();
   SetFocus(Control(EffectListId));
-  const int order[] = {EffectValueSliderId,      EffectValueFieldId,   TimeSliderId,        TimeFieldId,
-                       PreviousKeyFrameButtonId, NextKeyFrameButtonId, AddKeyFrameButtonId, RemoveKeyFrameButtonId,
-                       RemoveAllKeyFramesButtonId, EffectListId};
+  const int order[] = {EffectValueSliderId, EffectValueFieldId,       TimeSliderId,
+                       TimeFieldId,         PreviousKeyFrameButtonId, NextKeyFrameButtonId,
+                       AddKeyFrameButtonId, RemoveKeyFrameButtonId,   RemoveAllKeyFramesButtonId,
+                       EffectListId};
   for (int id : order) {
     ASSERT_TRUE(ZrqUiKey(VK_TAB, TRUE));
     ASSERT_TRUE(ZrqUiKey(VK_TAB, FALSE));
@@ -181,7 +184,8 @@ TEST_F(PageObject, LaysOutItsControlsInDialogUnitsOfItsFont) {
   const RECT removeAll = placed(RemoveAllKeyFramesButtonId);
   EXPECT_EQ(removeAll.left, x(187));
   EXPECT_EQ(removeAll.bottom, y(124 + 10));
-  EXPECT_EQ(GetWindowLongPtrW(Control(TimeFieldId), GWL_STYLE) & (ES_RIGHT | ES_AUTOHSCROLL), ES_RIGHT | ES_AUTOHSCROLL);
+  EXPECT_EQ(GetWindowLongPtrW(Control(TimeFieldId), GWL_STYLE) & (ES_RIGHT | ES_AUTOHSCROLL),
+            ES_RIGHT | ES_AUTOHSCROLL);
 }
 
 TEST_F(PageObject, ADialogOfADestroyedFrameIsForgotten) {
@@ -202,5 +206,5 @@ TEST_F(PageObject, ReactivationConnectsAndFillsTheControlsAgain) {
   EXPECT_EQ(Selection(), 9);
 }
 
-}  // namespace
-}  // namespace zrq::test
+} // namespace
+} // namespace zrq::test

@@ -26,7 +26,8 @@ struct Shot {
 
 // zrq-page's exit status, with what it said.
 int RunPageTool(const std::string &arguments, std::string *said) {
-  const std::string command = (BinaryDir() / "bin" / "zrq-page").string() + " " + arguments + " 2>&1";
+  const std::string command =
+      (BinaryDir() / "bin" / "zrq-page").string() + " " + arguments + " 2>&1";
   FILE *pipe = popen(command.c_str(), "r");
   if (!pipe) return -1;
   char buffer[512];
@@ -43,7 +44,8 @@ TEST_P(PageScreenshots, MatchTheReferencePicture) {
   const fs::path drawn = BinaryDir() / "tests" / "proppage" / (std::string(shot.name) + ".png");
   std::string said;
   ASSERT_EQ(RunPageTool("--screenshot " + drawn.string() + " " + shot.arguments, &said), 0) << said;
-  if (const char *update = std::getenv("ZRQ_UPDATE_SCREENSHOTS"); update && std::strcmp(update, "1") == 0) {
+  if (const char *update = std::getenv("ZRQ_UPDATE_SCREENSHOTS");
+      update && std::strcmp(update, "1") == 0) {
     fs::copy_file(drawn, reference, fs::copy_options::overwrite_existing);
     GTEST_SKIP() << "rewrote " << reference;
   }
@@ -57,15 +59,17 @@ TEST_P(PageScreenshots, MatchTheReferencePicture) {
   size_t differing = 0;
   for (size_t i = 0; i < got.ByteCount(); i += 4)
     differing += std::memcmp(got.Data() + i, want.Data() + i, 3) != 0;
-  EXPECT_EQ(differing, 0u) << "pixels differ from " << reference << "; the picture drawn is " << drawn;
+  EXPECT_EQ(differing, 0u) << "pixels differ from " << reference << "; the picture drawn is "
+                           << drawn;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     States, PageScreenshots,
     ::testing::Values(Shot{"new-effect", ""},
                       Shot{"color-shift-at-30", "--effect \"Color Shift Horizontal\" --time 0.3"},
-                      Shot{"wave-on-a-key-frame", "--params " + (SourceDir() / "wave-keys.xml").string() +
-                                                       " --time 0.25"}),
+                      Shot{"wave-on-a-key-frame", "--params " +
+                                                      (SourceDir() / "wave-keys.xml").string() +
+                                                      " --time 0.25"}),
     [](const ::testing::TestParamInfo<Shot> &info) {
       std::string name = info.param.name;
       for (char &c : name)
@@ -84,10 +88,13 @@ TEST(PageTool, SaysWhatIsWrongAndWritesNothing) {
   EXPECT_NE(said.find("--time"), std::string::npos) << said;
   said.clear();
   EXPECT_EQ(RunPageTool("--screenshot " + drawn.string() + " --effect Ripple", &said), 1);
-  EXPECT_NE(said.find("Panel Rotate (2010)"), std::string::npos) << "the choices are listed: " << said;
+  EXPECT_NE(said.find("Panel Rotate (2010)"), std::string::npos)
+      << "the choices are listed: " << said;
   said.clear();
-  EXPECT_EQ(RunPageTool("--screenshot " + drawn.string() + " --params " + drawn.string() + ".xml", &said), 1);
+  EXPECT_EQ(
+      RunPageTool("--screenshot " + drawn.string() + " --params " + drawn.string() + ".xml", &said),
+      1);
   EXPECT_FALSE(fs::exists(drawn));
 }
 
-}  // namespace
+} // namespace

@@ -24,8 +24,8 @@ void Render(EffectObject &e, const std::atomic<bool> &done) {
   for (int frame = 0; !done || frame < 10; ++frame) {
     const HRESULT prepared = e.software->PrepareSoftwareFrame((frame % 11) / 10.0, 0, 0);
     EXPECT_TRUE(Defined(prepared)) << std::hex << prepared;
-    const HRESULT drawn = e.software->ProcessFrame(sources, 0, strides, 0, reinterpret_cast<BYTE *>(out.data()),
-                                                   0, 0, kW, kH, kW * 4);
+    const HRESULT drawn = e.software->ProcessFrame(
+        sources, 0, strides, 0, reinterpret_cast<BYTE *>(out.data()), 0, 0, kW, kH, kW * 4);
     EXPECT_TRUE(Defined(drawn)) << std::hex << drawn;
   }
 }
@@ -59,5 +59,5 @@ TEST_F(PageThreads, KeyFramesEditedWhileAnotherThreadRenders) {
   EXPECT_FALSE(KeyTimes().empty());
 }
 
-}  // namespace
-}  // namespace zrq::test
+} // namespace
+} // namespace zrq::test

@@ -20,7 +20,7 @@ std::vector<std::string> Methods(const std::vector<FakeCall> &calls) {
   return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(DistortionRenderer, StartsWithWhiteMaterialsAndThreeDarkenedLightsSwitchedOff) {
   TestRenderer r;
@@ -72,7 +72,7 @@ TEST(DistortionRenderer, AttachHoldsOneReferenceAndResetsTheAspects) {
 }
 
 TEST(DistortionRenderer, SetInputAspectsFillsTheRestWithTheDefault) {
-  FakeDevice device;  // outlives the renderer that holds it
+  FakeDevice device; // outlives the renderer that holds it
   TestRenderer r;
   r.Attach(&device, 1.5f);
   const float given[5] = {1.0f, 2.0f, 3.0f, 4.0f, 5.0f};
@@ -108,10 +108,10 @@ TEST(DistortionRenderer, FrameCaptureIsAppliedOnceAndAnUnfinishedOneIsDropped) {
 
   r.Attach(&device, 1.0f);
   ASSERT_EQ(r.BeginFrame(), S_OK);
-  ASSERT_EQ(r.BeginFrame(), S_OK);  // the first capture goes unapplied
+  ASSERT_EQ(r.BeginFrame(), S_OK); // the first capture goes unapplied
   ASSERT_EQ(r.EndFrame(), S_OK);
   EXPECT_EQ(r.savedState, nullptr);
-  ASSERT_EQ(r.EndFrame(), S_OK);  // nothing left to apply
+  ASSERT_EQ(r.EndFrame(), S_OK); // nothing left to apply
   EXPECT_EQ(Methods(device.Calls()),
             (std::vector<std::string>{"CreateStateBlock", "StateBlock.Release", "CreateStateBlock",
                                       "StateBlock.Apply", "StateBlock.Release"}));
@@ -119,7 +119,7 @@ TEST(DistortionRenderer, FrameCaptureIsAppliedOnceAndAnUnfinishedOneIsDropped) {
 }
 
 TEST(DistortionRenderer, AFailedCaptureStillLetsTheFrameRun) {
-  FakeDevice device;  // outlives the renderer that holds it
+  FakeDevice device; // outlives the renderer that holds it
   TestRenderer r;
   r.Attach(&device, 1.0f);
   device.Fail("CreateStateBlock", E_OUTOFMEMORY);
@@ -130,7 +130,7 @@ TEST(DistortionRenderer, AFailedCaptureStillLetsTheFrameRun) {
 }
 
 TEST(DistortionRenderer, CreateBuffersMakesWhatIsMissingWithTheSharedFormats) {
-  FakeDevice device;  // outlives the renderer that holds it
+  FakeDevice device; // outlives the renderer that holds it
   TestRenderer r;
   EXPECT_EQ(r.CreateBuffers(nullptr, 8, 12), E_FAIL);
   ASSERT_EQ(r.CreateBuffers(&device, 8, 12), S_OK);
@@ -139,7 +139,8 @@ TEST(DistortionRenderer, CreateBuffersMakesWhatIsMissingWithTheSharedFormats) {
   const auto calls = device.Calls();
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0].args, (std::vector<DWORD>{8 * 32, 0, 0x112, D3DPOOL_DEFAULT}));
-  EXPECT_EQ(calls[1].args, (std::vector<DWORD>{12 * 2, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT}));
+  EXPECT_EQ(calls[1].args,
+            (std::vector<DWORD>{12 * 2, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT}));
 
   // Existing buffers stay, whatever size is asked for now.
   ASSERT_EQ(r.CreateBuffers(&device, 400, 600), S_OK);
@@ -161,7 +162,7 @@ TEST(DistortionRenderer, CreateBuffersSkipsTinyVertexBuffersAndReportsEitherFail
     device.Fail("CreateVertexBuffer", D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(r.CreateBuffers(&device, 4, 6), E_FAIL);
     EXPECT_EQ(r.vertexCapacity, 0u);
-    EXPECT_NE(r.indexBuffer, nullptr);  // still attempted
+    EXPECT_NE(r.indexBuffer, nullptr); // still attempted
     EXPECT_EQ(r.indexCapacity, 6u);
   }
   {
@@ -176,7 +177,7 @@ TEST(DistortionRenderer, CreateBuffersSkipsTinyVertexBuffersAndReportsEitherFail
 }
 
 TEST(DistortionRenderer, CreateBuffersRefusesCountsWhoseByteLengthWouldWrap) {
-  FakeDevice device;  // outlives the renderer that holds it
+  FakeDevice device; // outlives the renderer that holds it
   TestRenderer r;
   EXPECT_EQ(r.CreateBuffers(&device, 0x08000000u, 0x80000000u), E_FAIL);
   EXPECT_TRUE(device.CallsOf({"CreateVertexBuffer", "CreateIndexBuffer"}).empty());
@@ -185,7 +186,7 @@ TEST(DistortionRenderer, CreateBuffersRefusesCountsWhoseByteLengthWouldWrap) {
 }
 
 TEST(DistortionRenderer, ReleasedBuffersCannotBeReachedThroughThePanels) {
-  FakeDevice device;  // outlives the renderer that holds it
+  FakeDevice device; // outlives the renderer that holds it
   TestRenderer r;
   r.Attach(&device, 1.0f);
   ASSERT_EQ(r.BuildPanels({{0, 2, 2, 0, 1, 1, 0}, {1, 2, 2, 0, 1, 1, 0}}), S_OK);
@@ -195,7 +196,7 @@ TEST(DistortionRenderer, ReleasedBuffersCannotBeReachedThroughThePanels) {
   EXPECT_EQ(r.indexCapacity, 0u);
   Panel &p = r.panelLists[1].At(0);
   EXPECT_EQ(p.vertexBuffer, nullptr);
-  EXPECT_EQ(p.baseVertex, 4u);  // the range itself is kept for the next AssignRanges
+  EXPECT_EQ(p.baseVertex, 4u); // the range itself is kept for the next AssignRanges
   EXPECT_FALSE(p.SetQuad(2, 2, 0, 1, 1, 0));
 }
 
@@ -207,7 +208,7 @@ TEST(DistortionRenderer, DetachDeviceDropsEverythingTheDeviceOwns) {
   ASSERT_EQ(r.BeginFrame(), S_OK);
   ASSERT_EQ(r.DetachDevice(), S_OK);
   EXPECT_EQ(device.Refs(), 1u);
-  EXPECT_EQ(device.liveObjects, 0);  // buffers and the waiting capture
+  EXPECT_EQ(device.liveObjects, 0); // buffers and the waiting capture
   EXPECT_EQ(r.panelLists[0].count, 0u);
   EXPECT_EQ(r.geometryReady, 1);
   EXPECT_EQ(r.BeginFrame(), E_POINTER);

@@ -18,8 +18,7 @@ struct LockRecord {
   DWORD flags;
 };
 
-template <class Interface>
-class FakeBuffer : public Interface {
+template <class Interface> class FakeBuffer : public Interface {
 public:
   explicit FakeBuffer(UINT length, std::atomic<int> *liveCount = nullptr)
       : bytes(length, 0xCD), live(liveCount) {
@@ -30,11 +29,10 @@ public:
   std::vector<LockRecord> locks;
   int unlocks = 0;
   bool locked = false;
-  HRESULT lockResult = S_OK;    // what Lock returns; a failure here also hands out nothing
-  HRESULT unlockResult = S_OK;  // returned by Unlock (which still unlocks)
+  HRESULT lockResult = S_OK;   // what Lock returns; a failure here also hands out nothing
+  HRESULT unlockResult = S_OK; // returned by Unlock (which still unlocks)
 
-  template <class T>
-  T *At(size_t byteOffset) {
+  template <class T> T *At(size_t byteOffset) {
     return reinterpret_cast<T *>(bytes.data() + byteOffset);
   }
 
@@ -64,12 +62,13 @@ public:
 
   STDMETHOD(Lock)(UINT offset, UINT size, void **data, DWORD flags) override {
     locks.push_back({offset, size, flags});
-    if (!data || locked || FAILED(lockResult)) return FAILED(lockResult) ? lockResult : D3DERR_INVALIDCALL;
+    if (!data || locked || FAILED(lockResult))
+      return FAILED(lockResult) ? lockResult : D3DERR_INVALIDCALL;
     if (size == 0 && offset == 0) size = static_cast<UINT>(bytes.size());
     if (uint64_t{offset} + size > bytes.size()) return D3DERR_INVALIDCALL;
     *data = bytes.data() + offset;
     locked = true;
-    return lockResult;  // S_OK, or another success code to try the caller's strictness
+    return lockResult; // S_OK, or another success code to try the caller's strictness
   }
   STDMETHOD(Unlock)() override {
     ++unlocks;
@@ -97,4 +96,4 @@ public:
   STDMETHOD(GetDesc)(D3DINDEXBUFFER_DESC *) override { return E_NOTIMPL; }
 };
 
-}  // namespace zrq::test
+} // namespace zrq::test

@@ -39,7 +39,7 @@ private:
   std::atomic<ULONG> refs{1};
 };
 
-}  // namespace
+} // namespace
 
 void FakeDevice::Fail(const std::string &method, HRESULT result) {
   std::lock_guard<std::mutex> guard(callsLock);
@@ -59,7 +59,8 @@ void FakeDevice::ClearCalls() {
 std::vector<FakeCall> FakeDevice::CallsOf(std::initializer_list<const char *> methods) const {
   std::vector<FakeCall> out;
   for (const FakeCall &c : Calls())
-    if (std::any_of(methods.begin(), methods.end(), [&](const char *m) { return c.method == m; })) out.push_back(c);
+    if (std::any_of(methods.begin(), methods.end(), [&](const char *m) { return c.method == m; }))
+      out.push_back(c);
   return out;
 }
 
@@ -92,7 +93,8 @@ HRESULT FakeDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
   return hr;
 }
 
-HRESULT FakeDevice::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD *pValue) {
+HRESULT FakeDevice::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
+                                         DWORD *pValue) {
   const HRESULT hr = Record("GetTextureStageState", {Stage, DWORD(Type)});
   if (SUCCEEDED(hr) && pValue) *pValue = stageStates[Stage << 16 | Type];
   return hr;
@@ -106,7 +108,9 @@ HRESULT FakeDevice::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE T
 
 HRESULT FakeDevice::SetLight(DWORD Index, const D3DLIGHT9 *) { return Record("SetLight", {Index}); }
 
-HRESULT FakeDevice::LightEnable(DWORD Index, BOOL Enable) { return Record("LightEnable", {Index, DWORD(Enable)}); }
+HRESULT FakeDevice::LightEnable(DWORD Index, BOOL Enable) {
+  return Record("LightEnable", {Index, DWORD(Enable)});
+}
 
 HRESULT FakeDevice::SetVertexShader(IDirect3DVertexShader9 *pShader) {
   return Record("SetVertexShader", {}, pShader);
@@ -114,12 +118,13 @@ HRESULT FakeDevice::SetVertexShader(IDirect3DVertexShader9 *pShader) {
 
 HRESULT FakeDevice::SetFVF(DWORD FVF) { return Record("SetFVF", {FVF}); }
 
-HRESULT FakeDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9 *pStreamData, UINT OffsetInBytes,
-                                    UINT Stride) {
+HRESULT FakeDevice::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9 *pStreamData,
+                                    UINT OffsetInBytes, UINT Stride) {
   return Record("SetStreamSource", {StreamNumber, OffsetInBytes, Stride}, pStreamData);
 }
 
-HRESULT FakeDevice::Clear(DWORD Count, const D3DRECT *, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) {
+HRESULT FakeDevice::Clear(DWORD Count, const D3DRECT *, DWORD Flags, D3DCOLOR Color, float Z,
+                          DWORD Stencil) {
   return Record("Clear", {Count, Flags, Color, Bits(Z), Stencil});
 }
 
@@ -139,12 +144,15 @@ HRESULT FakeDevice::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX *p
   return hr;
 }
 
-HRESULT FakeDevice::SetIndices(IDirect3DIndexBuffer9 *pIndexData) { return Record("SetIndices", {}, pIndexData); }
+HRESULT FakeDevice::SetIndices(IDirect3DIndexBuffer9 *pIndexData) {
+  return Record("SetIndices", {}, pIndexData);
+}
 
-HRESULT FakeDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex, UINT MinVertexIndex,
-                                         UINT NumVertices, UINT startIndex, UINT primCount) {
-  return Record("DrawIndexedPrimitive", {DWORD(PrimitiveType), DWORD(BaseVertexIndex), MinVertexIndex, NumVertices,
-                                         startIndex, primCount});
+HRESULT FakeDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
+                                         UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
+                                         UINT primCount) {
+  return Record("DrawIndexedPrimitive", {DWORD(PrimitiveType), DWORD(BaseVertexIndex),
+                                         MinVertexIndex, NumVertices, startIndex, primCount});
 }
 
 HRESULT FakeDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
@@ -170,4 +178,4 @@ HRESULT FakeDevice::CreateStateBlock(D3DSTATEBLOCKTYPE Type, IDirect3DStateBlock
   return hr;
 }
 
-}  // namespace zrq::test
+} // namespace zrq::test

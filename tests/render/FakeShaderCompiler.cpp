@@ -44,7 +44,8 @@ public:
     constantWrites.push_back({hConstant, {f}, pDevice});
     return D3D_OK;
   }
-  STDMETHOD(SetMatrix)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix) override {
+  STDMETHOD(SetMatrix)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix) override {
     std::vector<float> values(16);
     std::memcpy(values.data(), &pMatrix->m[0][0], sizeof(float) * 16);
     constantWrites.push_back({hConstant, values, pDevice});
@@ -52,25 +53,74 @@ public:
   }
 
   STDMETHOD(GetDesc)(D3DXCONSTANTTABLE_DESC *pDesc) override { return E_NOTIMPL; }
-  STDMETHOD(GetConstantDesc)(D3DXHANDLE hConstant, D3DXCONSTANT_DESC *pConstantDesc, UINT *pCount) override { return E_NOTIMPL; }
+  STDMETHOD(GetConstantDesc)
+  (D3DXHANDLE hConstant, D3DXCONSTANT_DESC *pConstantDesc, UINT *pCount) override {
+    return E_NOTIMPL;
+  }
   STDMETHOD_(UINT, GetSamplerIndex)(D3DXHANDLE hConstant) override { return 0; }
   STDMETHOD_(D3DXHANDLE, GetConstant)(D3DXHANDLE hConstant, UINT Index) override { return nullptr; }
-  STDMETHOD_(D3DXHANDLE, GetConstantByName)(D3DXHANDLE hConstant, LPCSTR pName) override { return nullptr; }
-  STDMETHOD_(D3DXHANDLE, GetConstantElement)(D3DXHANDLE hConstant, UINT Index) override { return nullptr; }
+  STDMETHOD_(D3DXHANDLE, GetConstantByName)(D3DXHANDLE hConstant, LPCSTR pName) override {
+    return nullptr;
+  }
+  STDMETHOD_(D3DXHANDLE, GetConstantElement)(D3DXHANDLE hConstant, UINT Index) override {
+    return nullptr;
+  }
   STDMETHOD(SetDefaults)(IDirect3DDevice9 *pDevice) override { return E_NOTIMPL; }
-  STDMETHOD(SetValue)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, LPCVOID pData, UINT Bytes) override { return E_NOTIMPL; }
-  STDMETHOD(SetBool)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, BOOL b) override { return E_NOTIMPL; }
-  STDMETHOD(SetBoolArray)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const BOOL *pb, UINT Count) override { return E_NOTIMPL; }
-  STDMETHOD(SetInt)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, INT n) override { return E_NOTIMPL; }
-  STDMETHOD(SetIntArray)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const INT *pn, UINT Count) override { return E_NOTIMPL; }
-  STDMETHOD(SetFloatArray)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const FLOAT *pf, UINT Count) override { return E_NOTIMPL; }
-  STDMETHOD(SetVector)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXVECTOR4 *pVector) override { return E_NOTIMPL; }
-  STDMETHOD(SetVectorArray)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXVECTOR4 *pVector, UINT Count) override { return E_NOTIMPL; }
-  STDMETHOD(SetMatrixArray)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix, UINT Count) override { return E_NOTIMPL; }
-  STDMETHOD(SetMatrixPointerArray)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX **ppMatrix, UINT Count) override { return E_NOTIMPL; }
-  STDMETHOD(SetMatrixTranspose)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix) override { return E_NOTIMPL; }
-  STDMETHOD(SetMatrixTransposeArray)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix, UINT Count) override { return E_NOTIMPL; }
-  STDMETHOD(SetMatrixTransposePointerArray)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX **ppMatrix, UINT Count) override { return E_NOTIMPL; }
+  STDMETHOD(SetValue)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, LPCVOID pData, UINT Bytes) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetBool)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, BOOL b) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetBoolArray)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const BOOL *pb, UINT Count) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetInt)(IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, INT n) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetIntArray)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const INT *pn, UINT Count) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetFloatArray)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const FLOAT *pf, UINT Count) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetVector)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXVECTOR4 *pVector) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetVectorArray)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXVECTOR4 *pVector,
+   UINT Count) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetMatrixArray)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix,
+   UINT Count) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetMatrixPointerArray)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX **ppMatrix,
+   UINT Count) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetMatrixTranspose)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetMatrixTransposeArray)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX *pMatrix,
+   UINT Count) override {
+    return E_NOTIMPL;
+  }
+  STDMETHOD(SetMatrixTransposePointerArray)
+  (IDirect3DDevice9 *pDevice, D3DXHANDLE hConstant, const D3DXMATRIX **ppMatrix,
+   UINT Count) override {
+    return E_NOTIMPL;
+  }
 
 private:
   ~FakeConstantTable() = default;
@@ -88,7 +138,7 @@ LPD3DXBUFFER Tokens(DWORD version) {
   return buffer;
 }
 
-}  // namespace
+} // namespace
 
 void ResetShaderCompiler(HRESULT result) {
   compileCalls.clear();
@@ -107,16 +157,18 @@ std::vector<float> LastConstant(const std::string &name) {
 
 int LiveConstantTables() { return liveTables; }
 
-}  // namespace zrq::test
+} // namespace zrq::test
 
 using namespace zrq::test;
 
 ZRQ_D3DX_API(HRESULT)
-D3DXCompileShaderFromResourceW(HMODULE hSrcModule, LPCWSTR pSrcResource, const D3DXMACRO *, LPD3DXINCLUDE,
-                               LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER *ppShader,
-                               LPD3DXBUFFER *ppErrorMsgs, LPD3DXCONSTANTTABLE *ppConstantTable) {
-  compileCalls.push_back({hSrcModule, reinterpret_cast<ULONG_PTR>(pSrcResource), pFunctionName ? pFunctionName : "",
-                          pProfile ? pProfile : "", Flags, ppErrorMsgs != nullptr});
+D3DXCompileShaderFromResourceW(HMODULE hSrcModule, LPCWSTR pSrcResource, const D3DXMACRO *,
+                               LPD3DXINCLUDE, LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags,
+                               LPD3DXBUFFER *ppShader, LPD3DXBUFFER *ppErrorMsgs,
+                               LPD3DXCONSTANTTABLE *ppConstantTable) {
+  compileCalls.push_back({hSrcModule, reinterpret_cast<ULONG_PTR>(pSrcResource),
+                          pFunctionName ? pFunctionName : "", pProfile ? pProfile : "", Flags,
+                          ppErrorMsgs != nullptr});
   if (ppErrorMsgs) *ppErrorMsgs = nullptr;
   if (ppConstantTable) *ppConstantTable = nullptr;
   *ppShader = nullptr;

@@ -13,7 +13,7 @@ namespace zrq::test {
 
 struct CompileCall {
   HMODULE module;
-  ULONG_PTR resource;  // the integer id
+  ULONG_PTR resource; // the integer id
   std::string entry, profile;
   DWORD flags;
   bool errorsAsked;
@@ -21,7 +21,7 @@ struct CompileCall {
 
 struct ConstantWrite {
   std::string name;
-  std::vector<float> values;  // one for SetFloat, sixteen (row by row) for SetMatrix
+  std::vector<float> values; // one for SetFloat, sixteen (row by row) for SetMatrix
   IDirect3DDevice9 *device;
 };
 
@@ -34,4 +34,4 @@ std::vector<float> LastConstant(const std::string &name);
 // Constant tables handed out and not yet released.
 int LiveConstantTables();
 
-}  // namespace zrq::test
+} // namespace zrq::test

@@ -17,7 +17,7 @@ struct CountedPanel : Panel {
 
 std::unique_ptr<Panel> Counted(int *destroyed) { return std::make_unique<CountedPanel>(destroyed); }
 
-}  // namespace
+} // namespace
 
 TEST(PanelList, KeysRunFromZeroAndStartAgainAfterClear) {
   int destroyed = 0;
@@ -81,7 +81,7 @@ TEST(PanelList, FindWalksBothWaysFromTheLastHit) {
 
 TEST(PanelList, AMissLeavesNoCursorAndTheNextLookupStartsAtTheHead) {
   PanelList list;
-  EXPECT_EQ(list.Find(0), nullptr);  // empty list
+  EXPECT_EQ(list.Find(0), nullptr); // empty list
   for (int i = 0; i < 3; ++i) list.Add(Panel::Create());
   list.Find(2);
   EXPECT_EQ(list.Find(7), nullptr);

@@ -15,9 +15,9 @@
 using zrq::test::FakeDevice;
 using zrq::test::FakeTexture;
 using zrq::test::FrameIs;
+using zrq::test::kUntouched;
 using zrq::test::PatternPixel;
 using zrq::test::RendererFrames;
-using zrq::test::kUntouched;
 
 namespace {
 
@@ -41,13 +41,13 @@ protected:
   CComPtr<IDirect3DTexture9> picture;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(PanelRendererFrames, EveryPanelEffectAtValueZeroReproducesThePicture) {
   ReplicateRenderer replicate;
   PanelRotateRenderer rotate;
-  MirrorRenderer top(MirrorFromTopEffectId), bottom(MirrorFromBottomEffectId), left(MirrorFromLeftEffectId),
-      right(MirrorFromRightEffectId);
+  MirrorRenderer top(MirrorFromTopEffectId), bottom(MirrorFromBottomEffectId),
+      left(MirrorFromLeftEffectId), right(MirrorFromRightEffectId);
   DistortionRenderer *renderers[] = {&replicate, &rotate, &top, &bottom, &left, &right};
   for (DistortionRenderer *r : renderers) {
     ASSERT_EQ(frames.Attach(*r), S_OK);
@@ -98,16 +98,20 @@ struct MirrorCase {
   double value;
 };
 
-void PrintTo(const MirrorCase &c, std::ostream *os) { *os << "effect " << c.effectId << " at " << c.value; }
+void PrintTo(const MirrorCase &c, std::ostream *os) {
+  *os << "effect " << c.effectId << " at " << c.value;
+}
 
-class MirrorFrames : public PanelRendererFrames, public ::testing::WithParamInterface<MirrorCase> {};
+class MirrorFrames : public PanelRendererFrames,
+                     public ::testing::WithParamInterface<MirrorCase> {};
 
 TEST_P(MirrorFrames, TheBandShowsItsNeighbourReflected) {
   const MirrorCase c = GetParam();
   MirrorRenderer r(c.effectId);
   ASSERT_EQ(frames.Attach(r), S_OK);
   ASSERT_EQ(frames.Frame(r, c.value, picture, kFourThirds), S_OK);
-  const UINT rows = static_cast<UINT>(c.value * 0.5 * 12), columns = static_cast<UINT>(c.value * 0.5 * 16);
+  const UINT rows = static_cast<UINT>(c.value * 0.5 * 12),
+             columns = static_cast<UINT>(c.value * 0.5 * 16);
   const auto expected = [&](UINT x, UINT y) {
     switch (c.effectId) {
     case MirrorFromTopEffectId:
@@ -123,12 +127,15 @@ TEST_P(MirrorFrames, TheBandShowsItsNeighbourReflected) {
   EXPECT_TRUE(FrameIs(frames, expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryEdge, MirrorFrames,
-    ::testing::Values(MirrorCase{MirrorFromTopEffectId, 0.5}, MirrorCase{MirrorFromTopEffectId, 1.0},
-                      MirrorCase{MirrorFromBottomEffectId, 0.5}, MirrorCase{MirrorFromBottomEffectId, 1.0},
-                      MirrorCase{MirrorFromLeftEffectId, 0.5}, MirrorCase{MirrorFromLeftEffectId, 1.0},
-                      MirrorCase{MirrorFromRightEffectId, 0.5}, MirrorCase{MirrorFromRightEffectId, 1.0}));
+INSTANTIATE_TEST_SUITE_P(EveryEdge, MirrorFrames,
+                         ::testing::Values(MirrorCase{MirrorFromTopEffectId, 0.5},
+                                           MirrorCase{MirrorFromTopEffectId, 1.0},
+                                           MirrorCase{MirrorFromBottomEffectId, 0.5},
+                                           MirrorCase{MirrorFromBottomEffectId, 1.0},
+                                           MirrorCase{MirrorFromLeftEffectId, 0.5},
+                                           MirrorCase{MirrorFromLeftEffectId, 1.0},
+                                           MirrorCase{MirrorFromRightEffectId, 0.5},
+                                           MirrorCase{MirrorFromRightEffectId, 1.0}));
 
 TEST_F(PanelRendererFrames, PanelRotateTurnsThePictureTwiceOverTheRange) {
   PanelRotateRenderer r;
@@ -139,7 +146,8 @@ TEST_F(PanelRendererFrames, PanelRotateTurnsThePictureTwiceOverTheRange) {
   }
   for (double upsideDown : {0.25, 0.75}) {
     ASSERT_EQ(frames.Frame(r, upsideDown, picture, kFourThirds), S_OK);
-    EXPECT_TRUE(FrameIs(frames, [](UINT x, UINT y) { return PatternPixel(15 - x, 11 - y); })) << upsideDown;
+    EXPECT_TRUE(FrameIs(frames, [](UINT x, UINT y) { return PatternPixel(15 - x, 11 - y); }))
+        << upsideDown;
   }
 }
 
@@ -162,9 +170,10 @@ TEST(PanelRenderers, WithoutTheirPanelsTheyFailAndDrawNothing) {
   ReplicateRenderer replicate;
   EXPECT_EQ(mirror.Attach(&device, kFourThirds), E_FAIL);
   EXPECT_EQ(rotate.Attach(&device, kFourThirds), E_FAIL);
-  EXPECT_EQ(replicate.Attach(&device, kFourThirds), S_OK);  // its panels are made per frame
-  for (DistortionRenderer *r : {static_cast<DistortionRenderer *>(&mirror), static_cast<DistortionRenderer *>(&rotate),
-                                static_cast<DistortionRenderer *>(&replicate)}) {
+  EXPECT_EQ(replicate.Attach(&device, kFourThirds), S_OK); // its panels are made per frame
+  for (DistortionRenderer *r :
+       {static_cast<DistortionRenderer *>(&mirror), static_cast<DistortionRenderer *>(&rotate),
+        static_cast<DistortionRenderer *>(&replicate)}) {
     r->SetEffectValue(&value, 8);
     EXPECT_EQ(r->UpdateGeometry(), E_FAIL);
     EXPECT_EQ(r->Render(textures, 1), E_FAIL);

@@ -23,7 +23,9 @@ protected:
     vb->Release();
     ib->Release();
   }
-  const SharedVertex &Vertex(int i) { return *vb->At<SharedVertex>((4 + i) * sizeof(SharedVertex)); }
+  const SharedVertex &Vertex(int i) {
+    return *vb->At<SharedVertex>((4 + i) * sizeof(SharedVertex));
+  }
   uint16_t Index(int i) { return *ib->At<uint16_t>((6 + i) * sizeof(uint16_t)); }
   bool NeighboursUntouched() {
     for (size_t i = 0; i < 4 * sizeof(SharedVertex); ++i)
@@ -47,7 +49,7 @@ void ExpectVertex(const SharedVertex &v, float x, float y, float u, float vv, in
   EXPECT_FLOAT_EQ(v.v, vv);
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(PanelTest, NewPanelIsVisibleUnlockedWithIdentityWorld) {
   Panel fresh;
@@ -56,7 +58,7 @@ TEST_F(PanelTest, NewPanelIsVisibleUnlockedWithIdentityWorld) {
   EXPECT_EQ(fresh.owner, nullptr);
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c) EXPECT_EQ(fresh.worldMatrix.m[r][c], r == c ? 1.0f : 0.0f);
-  EXPECT_FALSE(fresh.LockVertices());  // no buffer yet
+  EXPECT_FALSE(fresh.LockVertices()); // no buffer yet
   EXPECT_FALSE(fresh.UnlockIndices());
 }
 
@@ -115,7 +117,7 @@ TEST_F(PanelTest, LockFailuresLeaveTheRangesAsTheyWereAndUnlocked) {
   vb->lockResult = S_OK;
   ib->lockResult = E_OUTOFMEMORY;
   EXPECT_FALSE(panel.SetQuad(2, 2, 0, 1, 1, 0));
-  EXPECT_FALSE(vb->locked);  // the vertex range is given back
+  EXPECT_FALSE(vb->locked); // the vertex range is given back
   EXPECT_EQ(panel.verticesLocked, 0);
   EXPECT_EQ(Index(0), 0xCDCD);
 
@@ -132,7 +134,7 @@ TEST_F(PanelTest, LockingTwiceFailsAndAFailedUnlockStillUnlocks) {
   EXPECT_FALSE(panel.UnlockVertices());
   EXPECT_EQ(panel.verticesLocked, 0);
   EXPECT_EQ(panel.lockedVertices, nullptr);
-  EXPECT_FALSE(panel.UnlockVertices());  // nothing locked any more
+  EXPECT_FALSE(panel.UnlockVertices()); // nothing locked any more
 }
 
 TEST_F(PanelTest, AssignRangesSkipsTheHalfThatIsLocked) {
@@ -163,23 +165,23 @@ TEST_F(PanelTest, TranslateMovesPositionsAndTiltsNormalsTowardsTheOffset) {
 TEST_F(PanelTest, RotateZTurnsCounterClockwiseAndKeepsFlatNormals) {
   ASSERT_TRUE(panel.SetQuad(2.0f, 1.5f, 0.0f, 1.0f, 1.0f, 0.0f));
   ASSERT_TRUE(panel.RotateZ(static_cast<float>(M_PI / 2)));
-  EXPECT_NEAR(Vertex(2).x, 0.75f, 1e-6f);  // (1, -0.75)
+  EXPECT_NEAR(Vertex(2).x, 0.75f, 1e-6f); // (1, -0.75)
   EXPECT_NEAR(Vertex(2).y, 1.0f, 1e-6f);
-  EXPECT_NEAR(Vertex(1).x, -0.75f, 1e-6f);  // (-1, 0.75)
+  EXPECT_NEAR(Vertex(1).x, -0.75f, 1e-6f); // (-1, 0.75)
   EXPECT_NEAR(Vertex(1).y, -1.0f, 1e-6f);
   for (int i = 0; i < 4; ++i) {
     EXPECT_NEAR(Vertex(i).nx, 0.0f, 1e-7f);
     EXPECT_NEAR(Vertex(i).ny, 0.0f, 1e-7f);
     EXPECT_FLOAT_EQ(Vertex(i).nz, -1.0f);
   }
-  EXPECT_FLOAT_EQ(Vertex(2).u, 1.0f);  // texture coordinates stay
+  EXPECT_FLOAT_EQ(Vertex(2).u, 1.0f); // texture coordinates stay
   EXPECT_FLOAT_EQ(Vertex(2).v, 1.0f);
 }
 
 TEST_F(PanelTest, ANormalFlattenedToNothingBecomesZero) {
   ASSERT_TRUE(panel.SetQuad(2, 2, 0, 1, 1, 0));
   D3DMATRIX flatten{};
-  flatten._11 = flatten._22 = flatten._44 = 1.0f;  // z scaled to 0
+  flatten._11 = flatten._22 = flatten._44 = 1.0f; // z scaled to 0
   ASSERT_TRUE(panel.ApplyMatrix(flatten));
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(Vertex(i).nx, 0.0f);
@@ -208,7 +210,7 @@ TEST_F(PanelTest, ApplyMatrixReportsAFailedLockOrUnlock) {
   vb->lockResult = S_OK;
   vb->unlockResult = D3DERR_INVALIDCALL;
   EXPECT_FALSE(panel.Translate(1, 0, 0));
-  EXPECT_FLOAT_EQ(Vertex(0).x, 0.0f);  // written, but the unlock was not clean
+  EXPECT_FLOAT_EQ(Vertex(0).x, 0.0f); // written, but the unlock was not clean
   EXPECT_EQ(panel.verticesLocked, 0);
 }
 

@@ -12,7 +12,8 @@
 
 namespace zrq::test {
 
-inline std::vector<std::string> RecordedWrites(SoftwareDevice &sw, const std::map<const void *, std::string> &names) {
+inline std::vector<std::string> RecordedWrites(SoftwareDevice &sw,
+                                               const std::map<const void *, std::string> &names) {
   std::vector<std::string> out;
   for (const ZRQ_D3D9_CALL &c : sw.Calls()) {
     const std::string method = c.Method;
@@ -35,4 +36,4 @@ inline std::vector<std::string> RecordedWrites(SoftwareDevice &sw, const std::ma
   return out;
 }
 
-}  // namespace zrq::test
+} // namespace zrq::test

@@ -19,7 +19,8 @@ namespace zrq::test {
 
 // An opaque test picture whose pixels, and each channel on its own, change along both axes.
 inline uint32_t PatternPixel(UINT x, UINT y) {
-  const uint32_t r = (x * 3 + y * 5 + 1) & 0xFF, g = (x * 5 + y * 3 + 7) & 0xFF, b = (x * 7 + y * 11 + 3) & 0xFF;
+  const uint32_t r = (x * 3 + y * 5 + 1) & 0xFF, g = (x * 5 + y * 3 + 7) & 0xFF,
+                 b = (x * 7 + y * 11 + 3) & 0xFF;
   return 0xFF000000u | r << 16 | g << 8 | b;
 }
 
@@ -55,7 +56,8 @@ public:
   }
 
   HRESULT Attach(DistortionRenderer &renderer) {
-    const HRESULT hr = renderer.Attach(sw.device, static_cast<float>(sw.width) / static_cast<float>(sw.height));
+    const HRESULT hr =
+        renderer.Attach(sw.device, static_cast<float>(sw.width) / static_cast<float>(sw.height));
     renderer.duration = 1.0;
     return hr;
   }
@@ -63,8 +65,10 @@ public:
   // One frame of `picture` (of the given width over height) at the effect value; the target is
   // cleared to kUntouched first and read back into `pixels`. The status is that of Render, or
   // that of UpdateGeometry when it fails (nothing is then rendered).
-  HRESULT Frame(DistortionRenderer &renderer, double value, IDirect3DTexture9 *picture, float pictureAspect) {
-    sw.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kUntouched, 1.0f, 0);
+  HRESULT Frame(DistortionRenderer &renderer, double value, IDirect3DTexture9 *picture,
+                float pictureAspect) {
+    sw.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kUntouched,
+                     1.0f, 0);
     sw.device->BeginScene();
     renderer.BeginFrame();
     renderer.SetInputAspects(&pictureAspect, 1);
@@ -101,9 +105,9 @@ inline ::testing::AssertionResult FrameIs(const RendererFrames &frames,
   for (UINT y = 0; y < frames.sw.height; ++y)
     for (UINT x = 0; x < frames.sw.width; ++x)
       if (frames.At(x, y) != expected(x, y))
-        return ::testing::AssertionFailure() << "pixel " << x << ", " << y << " is " << std::hex << frames.At(x, y)
-                                             << ", expected " << expected(x, y);
+        return ::testing::AssertionFailure() << "pixel " << x << ", " << y << " is " << std::hex
+                                             << frames.At(x, y) << ", expected " << expected(x, y);
   return ::testing::AssertionSuccess();
 }
 
-}  // namespace zrq::test
+} // namespace zrq::test

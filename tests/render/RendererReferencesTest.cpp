@@ -18,7 +18,8 @@ TEST(Renderers, GiveBackEveryDeviceReference) {
   const ULONG baseline = frames.DeviceRefs();
   std::unique_ptr<DistortionRenderer> renderers[] = {
       std::make_unique<WaveRenderer>(), std::make_unique<ReplicateRenderer>(),
-      std::make_unique<MirrorRenderer>(MirrorFromBottomEffectId), std::make_unique<PanelRotateRenderer>(),
+      std::make_unique<MirrorRenderer>(MirrorFromBottomEffectId),
+      std::make_unique<PanelRotateRenderer>(),
       std::make_unique<ColorShiftRenderer>(ColorShiftDiagonalEffectId)};
   for (std::unique_ptr<DistortionRenderer> &r : renderers) {
     ASSERT_EQ(frames.Attach(*r), S_OK);
@@ -26,7 +27,7 @@ TEST(Renderers, GiveBackEveryDeviceReference) {
     const ULONG drawn = frames.DeviceRefs();
     ASSERT_EQ(frames.Attach(*r), S_OK);
     ASSERT_EQ(frames.Frame(*r, 0.6, picture, 4.0f / 3.0f), S_OK);
-    EXPECT_EQ(frames.DeviceRefs(), drawn);  // one set of device objects, whatever was made again
+    EXPECT_EQ(frames.DeviceRefs(), drawn); // one set of device objects, whatever was made again
     ASSERT_EQ(r->DetachDevice(), S_OK);
     EXPECT_EQ(frames.DeviceRefs(), baseline);
     EXPECT_EQ(frames.Frame(*r, 0.6, picture, 4.0f / 3.0f), E_FAIL);

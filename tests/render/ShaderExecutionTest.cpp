@@ -42,13 +42,16 @@ TEST_P(ColorShiftShader, EveryPixelFollowsTheShaderRule) {
   const ShaderCase c = GetParam();
   RendererFrames frames(kWidth, kHeight);
   frames.ShaderVersions(D3DVS_VERSION(1, 1), D3DPS_VERSION(2, 0));
-  CComPtr<IDirect3DTexture9> picture = frames.sw.Texture(kWidth, kHeight, zrq::test::PatternPicture(kWidth, kHeight));
+  CComPtr<IDirect3DTexture9> picture =
+      frames.sw.Texture(kWidth, kHeight, zrq::test::PatternPicture(kWidth, kHeight));
   ColorShiftRenderer r(c.effectId);
   ASSERT_EQ(frames.Attach(r), S_OK);
   ASSERT_EQ(frames.Frame(r, c.value, picture, 4.0f / 3.0f), S_OK);
   const double b = Swing(c.value);
-  const bool horizontal = c.effectId != ColorShiftVerticalEffectId, vertical = c.effectId != ColorShiftHorizontalEffectId;
-  const int dx = horizontal ? static_cast<int>(b * kWidth) : 0, dy = vertical ? static_cast<int>(b * kHeight) : 0;
+  const bool horizontal = c.effectId != ColorShiftVerticalEffectId,
+             vertical = c.effectId != ColorShiftHorizontalEffectId;
+  const int dx = horizontal ? static_cast<int>(b * kWidth) : 0,
+            dy = vertical ? static_cast<int>(b * kHeight) : 0;
   for (UINT y = 0; y < kHeight; ++y)
     for (UINT x = 0; x < kWidth; ++x) {
       const int ix = static_cast<int>(x), iy = static_cast<int>(y);
@@ -59,11 +62,14 @@ TEST_P(ColorShiftShader, EveryPixelFollowsTheShaderRule) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, ColorShiftShader,
-    ::testing::Values(ShaderCase{ColorShiftHorizontalEffectId, 0.25}, ShaderCase{ColorShiftHorizontalEffectId, 0.75},
-                      ShaderCase{ColorShiftVerticalEffectId, 0.25}, ShaderCase{ColorShiftVerticalEffectId, 0.75},
-                      ShaderCase{ColorShiftDiagonalEffectId, 0.25}, ShaderCase{ColorShiftDiagonalEffectId, 0.75},
-                      ShaderCase{ColorShiftDiagonalEffectId, 0.5}, ShaderCase{ColorShiftHorizontalEffectId, 1.0}));
+INSTANTIATE_TEST_SUITE_P(Values, ColorShiftShader,
+                         ::testing::Values(ShaderCase{ColorShiftHorizontalEffectId, 0.25},
+                                           ShaderCase{ColorShiftHorizontalEffectId, 0.75},
+                                           ShaderCase{ColorShiftVerticalEffectId, 0.25},
+                                           ShaderCase{ColorShiftVerticalEffectId, 0.75},
+                                           ShaderCase{ColorShiftDiagonalEffectId, 0.25},
+                                           ShaderCase{ColorShiftDiagonalEffectId, 0.75},
+                                           ShaderCase{ColorShiftDiagonalEffectId, 0.5},
+                                           ShaderCase{ColorShiftHorizontalEffectId, 1.0}));
 
-}  // namespace
+} // namespace

@@ -44,7 +44,7 @@ protected:
   ShaderDevice device;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ShaderPath, WaveCompilesItsVertexShaderAndFeedsItsConstants) {
   WaveRenderer wave;
@@ -65,7 +65,8 @@ TEST_F(ShaderPath, WaveCompilesItsVertexShaderAndFeedsItsConstants) {
   device.sw.device->GetTransform(D3DTS_PROJECTION, &projection);
   device.sw.device->GetTransform(D3DTS_WORLD, &world);
   const D3DXMATRIX expected = world * view * projection;
-  EXPECT_EQ(LastConstant("mWorldViewProj"), std::vector<float>(&expected.m[0][0], &expected.m[0][0] + 16));
+  EXPECT_EQ(LastConstant("mWorldViewProj"),
+            std::vector<float>(&expected.m[0][0], &expected.m[0][0] + 16));
 
   // Each frame hands the value to the shader; the mesh itself is left alone.
   device.sw.Record(true);

@@ -14,9 +14,11 @@ using zrq::test::TestRenderer;
 
 namespace {
 
-constexpr UINT kWidth = 16, kHeight = 12;  // aspect 4/3: the picture is 2.0 × 1.5 in the model
+constexpr UINT kWidth = 16, kHeight = 12; // aspect 4/3: the picture is 2.0 × 1.5 in the model
 
-uint32_t Pattern(UINT x, UINT y) { return 0xFF000000u | (x * 16) << 16 | (y * 20) << 8 | (x + y) * 5; }
+uint32_t Pattern(UINT x, UINT y) {
+  return 0xFF000000u | (x * 16) << 16 | (y * 20) << 8 | (x + y) * 5;
+}
 
 std::vector<uint32_t> PatternPicture() {
   std::vector<uint32_t> p(kWidth * kHeight);
@@ -44,7 +46,8 @@ protected:
   }
 
   std::vector<uint32_t> DrawFrame(IDirect3DTexture9 *const *textures, INT count) {
-    sw.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF123456, 1.0f, 0);
+    sw.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF123456,
+                     1.0f, 0);
     sw.device->BeginScene();
     EXPECT_EQ(renderer.Render(textures, count), S_OK);
     sw.device->EndScene();
@@ -56,10 +59,12 @@ protected:
   TestRenderer renderer;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(SharedDrawOnDeviceTest, LayeredDrawIsRecordedInItsOrderWithListOneOnce) {
-  ASSERT_EQ(renderer.BuildPanels({{0, 2, 1.5f, 0, 1, 1, 0}, {1, 2, 1.5f, 0, 1, 1, 0}, {2, 1, 1, 0, 1, 1, 0}}), S_OK);
+  ASSERT_EQ(renderer.BuildPanels(
+                {{0, 2, 1.5f, 0, 1, 1, 0}, {1, 2, 1.5f, 0, 1, 1, 0}, {2, 1, 1, 0, 1, 1, 0}}),
+            S_OK);
   renderer.layeredDraw = 1;
   renderer.panelLists[1].material.Ambient = {1, 0, 0, 1};
   IDirect3DTexture9 *textures[3] = {picture, picture, nullptr};
@@ -71,26 +76,31 @@ TEST_F(SharedDrawOnDeviceTest, LayeredDrawIsRecordedInItsOrderWithListOneOnce) {
   // depth test on, blending off and the blend factors ONE and ZERO: those are not rewritten.
   const std::vector<std::string> expected = {
       "SetRenderState(139,4294967295)",
-      "SetLight(0,3)", "LightEnable(0,0)", "SetLight(1,3)", "LightEnable(1,0)", "SetLight(2,3)", "LightEnable(2,0)",
+      "SetLight(0,3)",
+      "LightEnable(0,0)",
+      "SetLight(1,3)",
+      "LightEnable(1,0)",
+      "SetLight(2,3)",
+      "LightEnable(2,0)",
       "SetVertexShader(null)",
       "SetFVF(274)",
       "SetStreamSource(0,0,32,vb)",
       "SetRenderState(55,4)",
-      "SetMaterial(D(1 1 1 1) A(1 0 0 1) S(1 1 1 1) E(0 0 0 1) P 0)",  // the backdrop, list 1
+      "SetMaterial(D(1 1 1 1) A(1 0 0 1) S(1 1 1 1) E(0 0 0 1) P 0)", // the backdrop, list 1
       "SetTexture(0,picture)",
       "SetIndices(ib)",
       "DrawIndexedPrimitive(4,4,0,4,6,2)",
       "Clear(0,2,4278190080,1065353216,0)",
       "SetRenderState(27,1)",
-      white,  // list 0
+      white, // list 0
       "SetTexture(0,picture)",
       "SetIndices(ib)",
       "DrawIndexedPrimitive(4,0,0,4,0,2)",
-      white,  // list 2, untextured
+      white, // list 2, untextured
       "SetTexture(0,null)",
       "SetIndices(ib)",
       "DrawIndexedPrimitive(4,8,0,4,12,2)",
-      "SetMaterial(D(1 1 1 1) A(1 1 1 1) S(0 0 0 1) E(0 0 0 1) P 0)",  // the reset material
+      "SetMaterial(D(1 1 1 1) A(1 1 1 1) S(0 0 0 1) E(0 0 0 1) P 0)", // the reset material
       "SetRenderState(7,0)",
       "SetRenderState(27,0)",
   };
@@ -108,8 +118,10 @@ TEST_F(SharedDrawOnDeviceTest, OnlyVisiblePanelsAreDrawnInWholeTrianglesAndNoSta
   ASSERT_EQ(renderer.Render(textures, 1), S_OK);
   std::vector<std::string> interesting;
   for (const std::string &w : Writes())
-    if (w.rfind("SetRenderState", 0) == 0 || w.rfind("DrawIndexedPrimitive", 0) == 0) interesting.push_back(w);
-  EXPECT_EQ(interesting, (std::vector<std::string>{"DrawIndexedPrimitive(4,4,0,4,6,2)", "SetRenderState(7,0)"}));
+    if (w.rfind("SetRenderState", 0) == 0 || w.rfind("DrawIndexedPrimitive", 0) == 0)
+      interesting.push_back(w);
+  EXPECT_EQ(interesting,
+            (std::vector<std::string>{"DrawIndexedPrimitive(4,4,0,4,6,2)", "SetRenderState(7,0)"}));
 }
 
 TEST_F(SharedDrawOnDeviceTest, TheFrameEndPutsBackEverythingTheDrawWrote) {
@@ -118,8 +130,9 @@ TEST_F(SharedDrawOnDeviceTest, TheFrameEndPutsBackEverythingTheDrawWrote) {
   renderer.panelLists[0].At(0).useWorldMatrix = 1;
   renderer.panelLists[0].At(0).worldMatrix._41 = 0.25f;
   IDirect3DTexture9 *textures[1] = {picture};
-  const D3DRENDERSTATETYPE states[] = {D3DRS_LIGHTING, D3DRS_AMBIENT, D3DRS_ZENABLE, D3DRS_ALPHABLENDENABLE,
-                                       D3DRS_STENCILPASS, D3DRS_SRCBLEND, D3DRS_DESTBLEND};
+  const D3DRENDERSTATETYPE states[] = {D3DRS_LIGHTING,         D3DRS_AMBIENT,     D3DRS_ZENABLE,
+                                       D3DRS_ALPHABLENDENABLE, D3DRS_STENCILPASS, D3DRS_SRCBLEND,
+                                       D3DRS_DESTBLEND};
   sw.device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   std::map<int, DWORD> before;
   for (auto s : states) sw.device->GetRenderState(s, &before[s]);
@@ -165,7 +178,9 @@ TEST_F(SharedDrawOnDeviceTest, ThreePanelsPutThePicturePiecesWhereTheirGeometryS
   ASSERT_EQ(out.size(), kWidth * kHeight);
   for (UINT y = 0; y < kHeight; ++y)
     for (UINT x = 0; x < kWidth; ++x) {
-      const uint32_t expected = x < 8 ? Pattern(x, y) : y < 6 ? Pattern(x, y + 6) : Pattern(23 - x, y);
+      const uint32_t expected = x < 8   ? Pattern(x, y)
+                                : y < 6 ? Pattern(x, y + 6)
+                                        : Pattern(23 - x, y);
       ASSERT_EQ(out[y * kWidth + x], expected) << "pixel " << x << ", " << y;
     }
 }

@@ -38,12 +38,9 @@ protected:
 
   // The device calls that change something, one line each, with objects by name.
   std::vector<std::string> Writes() {
-    const std::map<const void *, std::string> names = {{nullptr, "null"},
-                                                       {renderer.vertexBuffer.p, "vb"},
-                                                       {renderer.indexBuffer.p, "ib"},
-                                                       {&textures[0], "tex0"},
-                                                       {&textures[1], "tex1"},
-                                                       {&textures[2], "tex2"}};
+    const std::map<const void *, std::string> names = {
+        {nullptr, "null"},      {renderer.vertexBuffer.p, "vb"}, {renderer.indexBuffer.p, "ib"},
+        {&textures[0], "tex0"}, {&textures[1], "tex1"},          {&textures[2], "tex2"}};
     std::vector<std::string> out;
     for (const FakeCall &c : device.Calls()) {
       if (c.method.rfind("Get", 0) == 0) continue;
@@ -58,8 +55,8 @@ protected:
         else
           line << c.args[i];
       }
-      if (c.object || c.method == "SetTexture" || c.method == "SetIndices" || c.method == "SetVertexShader" ||
-          c.method == "SetStreamSource") {
+      if (c.object || c.method == "SetTexture" || c.method == "SetIndices" ||
+          c.method == "SetVertexShader" || c.method == "SetStreamSource") {
         const auto name = names.find(c.object);
         line << (c.args.empty() ? "" : ",") << (name == names.end() ? "?" : name->second);
       }
@@ -88,8 +85,8 @@ protected:
 };
 
 const std::vector<std::string> kSetUpFromDefaults = {
-    "SetRenderState(137,1)",           // lighting on
-    "SetRenderState(139,4294967295)",  // ambient white
+    "SetRenderState(137,1)",          // lighting on
+    "SetRenderState(139,4294967295)", // ambient white
     "SetLight(0)",
     "LightEnable(0,0)",
     "SetLight(1)",
@@ -98,14 +95,14 @@ const std::vector<std::string> kSetUpFromDefaults = {
     "LightEnable(2,0)",
     "SetVertexShader(null)",
     "SetFVF(274)",
-    "SetRenderState(8,3)",  // solid fill
+    "SetRenderState(8,3)", // solid fill
     "SetStreamSource(0,0,32,vb)",
-    "SetRenderState(56,8)",           // stencil always passes ...
-    "SetRenderState(59,4294967295)",  // ... (reference 0 is already 0) ...
-    "SetRenderState(55,4)",           // ... and counts up
+    "SetRenderState(56,8)",          // stencil always passes ...
+    "SetRenderState(59,4294967295)", // ... (reference 0 is already 0) ...
+    "SetRenderState(55,4)",          // ... and counts up
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(SharedDrawTest, NotReadyOrDetachedDrawsNothing) {
   EXPECT_EQ(renderer.Render(Textures(), 1), E_FAIL);
@@ -121,19 +118,19 @@ TEST_F(SharedDrawTest, PlainDrawGivesEachListItsMaterialAndTexture) {
   ASSERT_EQ(renderer.Render(Textures(), 1), S_OK);
   std::vector<std::string> expected = kSetUpFromDefaults;
   for (const char *line : {
-           "SetRenderState(7,1)",  // depth test on, then cleared to the far plane
+           "SetRenderState(7,1)", // depth test on, then cleared to the far plane
            "Clear(0,2,4278190080,1,0)",
            "SetMaterial(0.25)",
            "SetTexture(0,tex0)",
            "SetIndices(ib)",
            "DrawIndexedPrimitive(4,0,0,4,0,2)",
            "SetMaterial(0.5)",
-           "SetTexture(0,null)",  // only one texture was given
+           "SetTexture(0,null)", // only one texture was given
            "SetIndices(ib)",
            "DrawIndexedPrimitive(4,4,0,4,6,2)",
            "SetMaterial(0.75)",
            "SetTexture(0,null)",
-           "SetMaterial(1)",  // the reset material
+           "SetMaterial(1)", // the reset material
            "SetRenderState(7,0)",
        })
     expected.push_back(line);
@@ -146,7 +143,7 @@ TEST_F(SharedDrawTest, LayeredDrawPaintsTheBackdropFirstAndListOneOnlyOnce) {
   ASSERT_EQ(renderer.Render(Textures(), 3), S_OK);
   std::vector<std::string> expected = kSetUpFromDefaults;
   for (const char *line : {
-           "SetRenderState(20,1)",  // the backdrop copies: dest ZERO, src ONE
+           "SetRenderState(20,1)", // the backdrop copies: dest ZERO, src ONE
            "SetRenderState(19,2)",
            "SetMaterial(0.5)",
            "SetTexture(0,tex1)",
@@ -154,7 +151,7 @@ TEST_F(SharedDrawTest, LayeredDrawPaintsTheBackdropFirstAndListOneOnlyOnce) {
            "DrawIndexedPrimitive(4,4,0,4,6,2)",
            "SetRenderState(7,1)",
            "Clear(0,2,4278190080,1,0)",
-           "SetRenderState(27,1)",  // blending on; the factors are already ONE and ZERO
+           "SetRenderState(27,1)", // blending on; the factors are already ONE and ZERO
            "SetMaterial(0.25)",
            "SetTexture(0,tex0)",
            "SetIndices(ib)",
@@ -173,10 +170,13 @@ TEST_F(SharedDrawTest, LayeredDrawPaintsTheBackdropFirstAndListOneOnlyOnce) {
 
 TEST_F(SharedDrawTest, StatesAlreadyInPlaceAreNotWritten) {
   Build({{0, 2, 2, 0, 1, 1, 0}});
-  device.renderStates = {{D3DRS_LIGHTING, 5},  // any value but FALSE counts as on
-                         {D3DRS_AMBIENT, 0xFFFFFFFF}, {D3DRS_FILLMODE, D3DFILL_SOLID},
-                         {D3DRS_STENCILFUNC, D3DCMP_ALWAYS}, {D3DRS_STENCILREF, 0},
-                         {D3DRS_STENCILWRITEMASK, 0xFFFFFFFF}, {D3DRS_STENCILPASS, D3DSTENCILOP_INCRSAT},
+  device.renderStates = {{D3DRS_LIGHTING, 5}, // any value but FALSE counts as on
+                         {D3DRS_AMBIENT, 0xFFFFFFFF},
+                         {D3DRS_FILLMODE, D3DFILL_SOLID},
+                         {D3DRS_STENCILFUNC, D3DCMP_ALWAYS},
+                         {D3DRS_STENCILREF, 0},
+                         {D3DRS_STENCILWRITEMASK, 0xFFFFFFFF},
+                         {D3DRS_STENCILPASS, D3DSTENCILOP_INCRSAT},
                          {D3DRS_ZENABLE, D3DZB_TRUE}};
   ASSERT_EQ(renderer.Render(Textures(), 1), S_OK);
   std::vector<std::string> states;
@@ -196,7 +196,7 @@ TEST_F(SharedDrawTest, PanelsAreDrawnByTheirFlagsAndWholeTriangles) {
   moved.useWorldMatrix = 1;
   moved.worldMatrix._41 = 0.5f;
   Panel &odd = renderer.panelLists[0].At(2);
-  odd.indexCount = 7;  // the extra index does not make a triangle
+  odd.indexCount = 7; // the extra index does not make a triangle
   ASSERT_EQ(renderer.Render(Textures(), 1), S_OK);
 
   std::vector<std::string> list0;
@@ -207,8 +207,9 @@ TEST_F(SharedDrawTest, PanelsAreDrawnByTheirFlagsAndWholeTriangles) {
     if (inList0) list0.push_back(w);
   }
   // The hidden panel issues nothing; the one without a world matrix inherits the last one set.
-  EXPECT_EQ(list0, (std::vector<std::string>{"SetMaterial(0.25)", "SetTexture(0,tex0)", "SetTransform(256,0.5)",
-                                             "SetIndices(ib)", "DrawIndexedPrimitive(4,4,0,4,6,2)", "SetIndices(ib)",
+  EXPECT_EQ(list0, (std::vector<std::string>{"SetMaterial(0.25)", "SetTexture(0,tex0)",
+                                             "SetTransform(256,0.5)", "SetIndices(ib)",
+                                             "DrawIndexedPrimitive(4,4,0,4,6,2)", "SetIndices(ib)",
                                              "DrawIndexedPrimitive(4,8,0,4,12,2)"}));
   EXPECT_EQ(device.world._41, 0.5f);
 }
@@ -227,9 +228,9 @@ TEST_F(SharedDrawTest, FailedDrawsAndUnexaminedStepsDoNotStopTheFrame) {
 TEST_F(SharedDrawTest, AFailingStepStopsTheDrawWithItsStatusAndReleasesTheLock) {
   Build({{0, 2, 2, 0, 1, 1, 0}, {1, 1, 1, 0, 1, 1, 0}});
   renderer.layeredDraw = 1;
-  const HRESULT failure = 0x8876086C;  // D3DERR_INVALIDCALL
+  const HRESULT failure = 0x8876086C; // D3DERR_INVALIDCALL
   const std::vector<std::pair<const char *, size_t>> steps = {
-      {"SetRenderState", 0}, {"SetLight", 0},    {"LightEnable", 0}, {"SetFVF", 0},
+      {"SetRenderState", 0},  {"SetLight", 0},    {"LightEnable", 0}, {"SetFVF", 0},
       {"SetStreamSource", 0}, {"SetMaterial", 0}, {"SetTexture", 0}};
   for (const auto &[method, drawsBefore] : steps) {
     SCOPED_TRACE(method);
@@ -239,10 +240,10 @@ TEST_F(SharedDrawTest, AFailingStepStopsTheDrawWithItsStatusAndReleasesTheLock) 
     EXPECT_EQ(renderer.Render(Textures(), 2), failure);
     EXPECT_EQ(Draws().size(), drawsBefore);
     const std::vector<std::string> writes = Writes();
-    EXPECT_EQ(writes.back().rfind(method, 0), 0u) << writes.back();  // nothing after the failure
+    EXPECT_EQ(writes.back().rfind(method, 0), 0u) << writes.back(); // nothing after the failure
     device.Fail(method, S_OK);
     device.ClearCalls();
-    EXPECT_EQ(renderer.Render(Textures(), 2), S_OK);  // the lock was given back
+    EXPECT_EQ(renderer.Render(Textures(), 2), S_OK); // the lock was given back
     EXPECT_EQ(Draws().size(), 2u);
   }
 }

@@ -26,7 +26,8 @@ struct SoftwareDevice {
     pp.Windowed = TRUE;
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
+    d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                      D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
   }
 
   void Record(bool on) {
@@ -47,7 +48,9 @@ struct SoftwareDevice {
   // A managed W × H texture holding `pixels` (A8R8G8B8, rows top to bottom).
   CComPtr<IDirect3DTexture9> Texture(UINT w, UINT h, const std::vector<uint32_t> &pixels) {
     CComPtr<IDirect3DTexture9> texture;
-    if (FAILED(device->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr))) return {};
+    if (FAILED(
+            device->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr)))
+      return {};
     D3DLOCKED_RECT locked{};
     if (FAILED(texture->LockRect(0, &locked, nullptr, 0))) return {};
     for (UINT y = 0; y < h; ++y)
@@ -61,15 +64,16 @@ struct SoftwareDevice {
     std::vector<uint32_t> out;
     CComPtr<IDirect3DSurface9> target, copy;
     if (FAILED(device->GetRenderTarget(0, &target))) return out;
-    if (FAILED(device->CreateOffscreenPlainSurface(width, height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &copy,
-                                                   nullptr)))
+    if (FAILED(device->CreateOffscreenPlainSurface(width, height, D3DFMT_A8R8G8B8,
+                                                   D3DPOOL_SYSTEMMEM, &copy, nullptr)))
       return out;
     if (FAILED(device->GetRenderTargetData(target, copy))) return out;
     D3DLOCKED_RECT locked{};
     if (FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return out;
     out.resize(size_t{width} * height);
     for (UINT y = 0; y < height; ++y)
-      std::memcpy(&out[y * width], static_cast<const uint8_t *>(locked.pBits) + y * locked.Pitch, width * 4);
+      std::memcpy(&out[y * width], static_cast<const uint8_t *>(locked.pBits) + y * locked.Pitch,
+                  width * 4);
     copy->UnlockRect();
     return out;
   }
@@ -79,4 +83,4 @@ struct SoftwareDevice {
   CComPtr<IDirect3DDevice9> device;
 };
 
-}  // namespace zrq::test
+} // namespace zrq::test

@@ -59,4 +59,4 @@ public:
   double effectValue = 0.0;
 };
 
-}  // namespace zrq::test
+} // namespace zrq::test

@@ -39,8 +39,9 @@ double ExpectedY(double value, float aspect, int row, int column) {
   const float s = 2.0f / aspect;
   const float amplitude = static_cast<float>(value * s * 0.2);
   const float height = s - 2 * amplitude;
-  const double sine =
-      value > 0 ? std::sin(column * static_cast<double>(static_cast<float>((0.007874016f / value) * 9.424778f))) : 0.0;
+  const double sine = value > 0 ? std::sin(column * static_cast<double>(static_cast<float>(
+                                                        (0.007874016f / value) * 9.424778f)))
+                                : 0.0;
   return row * height - height / 2.0 + amplitude * sine;
 }
 
@@ -54,15 +55,17 @@ protected:
 
   ::testing::AssertionResult MeshFollowsTheWave(double value, float aspect) {
     const std::vector<WaveVertex> mesh = wave.Mesh();
-    if (mesh.size() != WaveRenderer::kMeshVertices) return ::testing::AssertionFailure() << "no mesh";
+    if (mesh.size() != WaveRenderer::kMeshVertices)
+      return ::testing::AssertionFailure() << "no mesh";
     for (int row = 0; row < 2; ++row)
       for (int k = 0; k < 128; ++k) {
         const WaveVertex &v = mesh[row * 128 + k];
         const double y = ExpectedY(value, aspect, row, k);
         if (std::fabs(v.y - y) > 1e-6 || std::fabs(v.x - (k * 2.0 / 127 - 1)) > 1e-6 ||
             std::fabs(v.u - k / 127.0) > 1e-6 || v.v != 1.0f - row || v.z != 0.0f)
-          return ::testing::AssertionFailure() << "value " << value << ", row " << row << ", column " << k << ": ("
-                                               << v.x << ", " << v.y << ") u " << v.u << ", expected y " << y;
+          return ::testing::AssertionFailure()
+                 << "value " << value << ", row " << row << ", column " << k << ": (" << v.x << ", "
+                 << v.y << ") u " << v.u << ", expected y " << y;
       }
     return ::testing::AssertionSuccess();
   }
@@ -72,7 +75,7 @@ protected:
   WaveProbe wave;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(WaveFrames, TheRowsFollowTheWaveForEveryValueAndAspect) {
   ASSERT_EQ(frames.Attach(wave), S_OK);
@@ -85,7 +88,8 @@ TEST_F(WaveFrames, TheRowsFollowTheWaveForEveryValueAndAspect) {
 
 TEST_F(WaveFrames, ValueZeroDrawsTheFlatPictureAndBadValuesCountAsTheNearest) {
   ASSERT_EQ(frames.Attach(wave), S_OK);
-  for (double value : {0.0, -3.0, std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()}) {
+  for (double value : {0.0, -3.0, std::numeric_limits<double>::quiet_NaN(),
+                       -std::numeric_limits<double>::infinity()}) {
     ASSERT_EQ(frames.Frame(wave, value, picture, 4.0f / 3.0f), S_OK);
     EXPECT_TRUE(MeshFollowsTheWave(0.0, 4.0f / 3.0f)) << value;
     EXPECT_TRUE(FrameIs(frames, PatternPixel)) << value;
@@ -106,7 +110,7 @@ TEST_F(WaveFrames, WhatTheWavedPictureDoesNotCoverIsTransparentBlack) {
 }
 
 TEST_F(WaveFrames, ADeviceWithVertexShadersStillWavesWhenNoShaderCanBeCompiled) {
-  zrq::test::ResetShaderCompiler(E_NOTIMPL);  // as when no compiler is at hand
+  zrq::test::ResetShaderCompiler(E_NOTIMPL); // as when no compiler is at hand
   frames.ShaderVersions(D3DVS_VERSION(1, 1), 0);
   ASSERT_EQ(frames.Attach(wave), S_OK);
   ASSERT_EQ(frames.Frame(wave, 0.8, picture, 4.0f / 3.0f), S_OK);

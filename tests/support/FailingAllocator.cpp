@@ -13,16 +13,13 @@ thread_local long allocations = 0;
 // Null when this allocation is the one that fails.
 void *Allocate(std::size_t size) noexcept {
   ++allocations;
-  if (allocationsUntilFailure == 0)
-    return nullptr;
-  if (allocationsUntilFailure > 0)
-    --allocationsUntilFailure;
+  if (allocationsUntilFailure == 0) return nullptr;
+  if (allocationsUntilFailure > 0) --allocationsUntilFailure;
   return std::malloc(size ? size : 1);
 }
 
 void *AllocateOrThrow(std::size_t size) {
-  if (void *p = Allocate(size))
-    return p;
+  if (void *p = Allocate(size)) return p;
   throw std::bad_alloc();
 }
 

@@ -19,8 +19,8 @@ long AllocationsOnThisThread();
 // until it succeeds; `check` sees the outcome of every attempt, which must be S_OK or
 // `outOfMemory`. Returns how many attempts failed (0 when the operation allocates nothing).
 template <typename Operation, typename Check>
-long WithEachAllocationFailing(Operation operation, Check check, HRESULT outOfMemory = E_OUTOFMEMORY,
-                               long attempts = 200) {
+long WithEachAllocationFailing(Operation operation, Check check,
+                               HRESULT outOfMemory = E_OUTOFMEMORY, long attempts = 200) {
   for (long n = 0; n < attempts; ++n) {
     FailAllocationAfter(n);
     const HRESULT hr = operation();

@@ -30,4 +30,4 @@ std::string DescribeFloat(float value);
 // A BSTR of text, which may hold NULs.
 BSTR MakeBstr(std::u16string_view text);
 
-}  // namespace olecheck
+} // namespace olecheck

@@ -27,11 +27,14 @@ std::vector<std::string> SplitLines(const std::string &text) {
   return lines;
 }
 
-}  // namespace
+} // namespace
 
-std::string GoldenExpectation::KeyOf(const std::string &line) { return line.substr(0, line.find(" : ")); }
+std::string GoldenExpectation::KeyOf(const std::string &line) {
+  return line.substr(0, line.find(" : "));
+}
 
-std::optional<GoldenExpectation> GoldenExpectation::Load(const std::string &goldenPath, const std::string &acceptedPath,
+std::optional<GoldenExpectation> GoldenExpectation::Load(const std::string &goldenPath,
+                                                         const std::string &acceptedPath,
                                                          std::string *error) {
   std::string golden, accepted;
   if (!ReadFile(goldenPath, &golden)) {
@@ -46,7 +49,8 @@ std::optional<GoldenExpectation> GoldenExpectation::Load(const std::string &gold
 }
 
 std::optional<GoldenExpectation> GoldenExpectation::Parse(const std::string &goldenText,
-                                                          const std::string &acceptedText, std::string *error) {
+                                                          const std::string &acceptedText,
+                                                          std::string *error) {
   GoldenExpectation expectation;
   std::map<std::string, std::string> reference;
   for (const std::string &line : SplitLines(goldenText)) {
@@ -101,9 +105,10 @@ std::vector<std::string> GoldenExpectation::Compare(const std::vector<std::strin
     }
   }
   for (const auto &[key, line] : expected) {
-    if (!seen.count(key)) messages.push_back("a case of the golden file the table no longer has: " + key);
+    if (!seen.count(key))
+      messages.push_back("a case of the golden file the table no longer has: " + key);
   }
   return messages;
 }
 
-}  // namespace olecheck
+} // namespace olecheck

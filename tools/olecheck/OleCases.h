@@ -9,4 +9,4 @@ namespace olecheck {
 
 void RunOleCases(Lines &lines);
 
-}  // namespace olecheck
+} // namespace olecheck

@@ -10,4 +10,4 @@ namespace olecheck {
 
 void RunXmlCases(Lines &lines);
 
-}  // namespace olecheck
+} // namespace olecheck

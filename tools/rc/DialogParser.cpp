@@ -16,13 +16,14 @@ enum class Shape { TextFirst, IdFirst, Control };
 struct ControlForm {
   const char *keyword;
   Shape shape;
-  uint16_t classOrdinal;  // 0 for CONTROL, which names its class
+  uint16_t classOrdinal; // 0 for CONTROL, which names its class
   uint32_t defaults;
 };
 
 // Predefined window classes by name, as the template stores them.
 constexpr std::pair<const char *, uint16_t> kClassOrdinals[] = {
-    {"BUTTON", 0x80}, {"EDIT", 0x81}, {"STATIC", 0x82}, {"LISTBOX", 0x83}, {"SCROLLBAR", 0x84}, {"COMBOBOX", 0x85}};
+    {"BUTTON", 0x80},  {"EDIT", 0x81},      {"STATIC", 0x82},
+    {"LISTBOX", 0x83}, {"SCROLLBAR", 0x84}, {"COMBOBOX", 0x85}};
 
 constexpr ControlForm kForms[] = {
     {"CONTROL", Shape::Control, 0, 0},
@@ -42,7 +43,7 @@ std::string Upper(std::string s) {
 }
 
 class DialogReader {
- public:
+public:
   DialogReader(Lexer &lexer, const SymbolLookup &symbols) : lexer(lexer), symbols(symbols) {}
 
   DialogResource Read() {
@@ -94,7 +95,7 @@ class DialogReader {
     return dialog;
   }
 
- private:
+private:
   Token Next() {
     if (pending) {
       Token t = std::move(*pending);
@@ -198,7 +199,8 @@ class DialogReader {
       for (const ControlForm &f : kForms)
         if (keyword.text == f.keyword) form = &f;
     if (!form)
-      throw ScriptError{keyword.line, "unknown control statement " + (keyword.text.empty() ? "" : keyword.text)};
+      throw ScriptError{keyword.line,
+                        "unknown control statement " + (keyword.text.empty() ? "" : keyword.text)};
     const std::string what = std::string(form->keyword) + " needs ";
 
     DialogItem item;
@@ -248,7 +250,8 @@ class DialogReader {
         return;
       }
     }
-    item.windowClass.name = t.kind == TokenKind::String ? t.string : std::u16string(name.begin(), name.end());
+    item.windowClass.name =
+        t.kind == TokenKind::String ? t.string : std::u16string(name.begin(), name.end());
   }
 
   Lexer &lexer;
@@ -256,8 +259,10 @@ class DialogReader {
   std::optional<Token> pending;
 };
 
-}  // namespace
+} // namespace
 
-DialogResource ReadDialogEx(Lexer &lexer, const SymbolLookup &symbols) { return DialogReader(lexer, symbols).Read(); }
+DialogResource ReadDialogEx(Lexer &lexer, const SymbolLookup &symbols) {
+  return DialogReader(lexer, symbols).Read();
+}
 
-}  // namespace zrq::rc
+} // namespace zrq::rc

@@ -32,4 +32,4 @@ using SymbolLookup = std::function<std::optional<uint32_t>(const std::string &)>
 // Reads a DIALOGEX statement after its keyword, through its END; throws ScriptError.
 [[nodiscard]] DialogResource ReadDialogEx(Lexer &lexer, const SymbolLookup &symbols);
 
-}  // namespace zrq::rc
+} // namespace zrq::rc

@@ -16,7 +16,7 @@ struct DialogItem {
   uint32_t style = 0;
   int16_t x = 0, y = 0, cx = 0, cy = 0;
   uint32_t id = 0;
-  ResourceKey windowClass;  // an id is one of the predefined class ordinals 0x80 to 0x85
+  ResourceKey windowClass; // an id is one of the predefined class ordinals 0x80 to 0x85
   std::u16string text;
 };
 
@@ -25,10 +25,10 @@ struct DialogResource {
   uint32_t exStyle = 0;
   uint32_t style = 0;
   int16_t x = 0, y = 0, cx = 0, cy = 0;
-  ResourceKey menu;  // none when id is 0 and the name is empty
+  ResourceKey menu; // none when id is 0 and the name is empty
   std::u16string windowClass;
   std::u16string caption;
-  uint16_t pointSize = 0;  // the font is written only when the style has DS_SETFONT
+  uint16_t pointSize = 0; // the font is written only when the style has DS_SETFONT
   uint16_t weight = 0;
   uint8_t italic = 0;
   uint8_t charset = 0;
@@ -40,4 +40,4 @@ struct DialogResource {
 // starting on a four-byte boundary from the start of the template.
 std::vector<unsigned char> WriteDialogTemplate(const DialogResource &dialog);
 
-}  // namespace zrq::rc
+} // namespace zrq::rc

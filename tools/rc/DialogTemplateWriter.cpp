@@ -3,10 +3,10 @@
 namespace zrq::rc {
 namespace {
 
-constexpr uint32_t kSetFont = 0x40;  // DS_SETFONT; DS_SHELLFONT includes it
+constexpr uint32_t kSetFont = 0x40; // DS_SETFONT; DS_SHELLFONT includes it
 
 class TemplateBytes {
- public:
+public:
   void Word(uint16_t w) {
     bytes.push_back(static_cast<unsigned char>(w));
     bytes.push_back(static_cast<unsigned char>(w >> 8));
@@ -33,7 +33,7 @@ class TemplateBytes {
   std::vector<unsigned char> bytes;
 };
 
-}  // namespace
+} // namespace
 
 std::vector<unsigned char> WriteDialogTemplate(const DialogResource &dialog) {
   TemplateBytes out;
@@ -63,9 +63,9 @@ std::vector<unsigned char> WriteDialogTemplate(const DialogResource &dialog) {
     out.Dword(item.id);
     out.NameOrOrdinal(item.windowClass);
     out.Text(item.text);
-    out.Word(0);  // no creation data
+    out.Word(0); // no creation data
   }
   return std::move(out.bytes);
 }
 
-}  // namespace zrq::rc
+} // namespace zrq::rc

@@ -11,7 +11,7 @@
 namespace zrq::rc {
 namespace {
 
-constexpr uint16_t kDialogType = 5;  // RT_DIALOG
+constexpr uint16_t kDialogType = 5; // RT_DIALOG
 
 std::u16string Upper16(const std::string &word) {
   std::u16string out;
@@ -20,8 +20,9 @@ std::u16string Upper16(const std::string &word) {
 }
 
 class Parser {
- public:
-  Parser(Lexer &lexer, std::filesystem::path directory) : lexer(lexer), directory(std::move(directory)) {}
+public:
+  Parser(Lexer &lexer, std::filesystem::path directory)
+      : lexer(lexer), directory(std::move(directory)) {}
 
   ResourceScript Parse() {
     for (Token t = lexer.Next(); t.kind != TokenKind::EndOfFile; t = lexer.Next()) {
@@ -46,7 +47,7 @@ class Parser {
     return std::move(script);
   }
 
- private:
+private:
   void Define(int line) {
     std::istringstream rest(lexer.RestOfLine());
     std::string name, value;
@@ -54,7 +55,8 @@ class Parser {
     try {
       size_t used = 0;
       const unsigned long v = std::stoul(value, &used, 0);
-      if (used != value.size() || v > 0xFFFFFFFFu) throw ScriptError{line, "#define value is not a number"};
+      if (used != value.size() || v > 0xFFFFFFFFu)
+        throw ScriptError{line, "#define value is not a number"};
       symbols[name] = static_cast<uint32_t>(v);
     } catch (const std::logic_error &) {
       throw ScriptError{line, "#define value is not a number"};
@@ -64,9 +66,11 @@ class Parser {
   uint32_t Number(const Token &t, const char *what) {
     if (t.kind == TokenKind::Number) return t.number;
     if (t.kind == TokenKind::Word) {
-      static const std::map<std::string, uint32_t> known = {
-          {"LANG_NEUTRAL", 0}, {"LANG_ENGLISH", 9}, {"SUBLANG_NEUTRAL", 0}, {"SUBLANG_DEFAULT", 1},
-          {"SUBLANG_ENGLISH_US", 1}};
+      static const std::map<std::string, uint32_t> known = {{"LANG_NEUTRAL", 0},
+                                                            {"LANG_ENGLISH", 9},
+                                                            {"SUBLANG_NEUTRAL", 0},
+                                                            {"SUBLANG_DEFAULT", 1},
+                                                            {"SUBLANG_ENGLISH_US", 1}};
       if (auto s = symbols.find(t.text); s != symbols.end()) return s->second;
       if (auto k = known.find(t.text); k != known.end()) return k->second;
     }
@@ -82,7 +86,8 @@ class Parser {
   uint16_t ReadLanguage() {
     const Token primary = lexer.Next();
     const uint32_t p = Number(primary, "a language");
-    if (lexer.Next().kind != TokenKind::Comma) throw ScriptError{primary.line, "LANGUAGE needs two numbers"};
+    if (lexer.Next().kind != TokenKind::Comma)
+      throw ScriptError{primary.line, "LANGUAGE needs two numbers"};
     const uint32_t s = Number(lexer.Next(), "a sublanguage");
     if (p > 0x3FF || s > 0x3F) throw ScriptError{primary.line, "language out of range"};
     return static_cast<uint16_t>(s << 10 | p);
@@ -91,16 +96,20 @@ class Parser {
   void StringTable() {
     uint16_t tableLanguage = language;
     Token t = lexer.Next();
-    while (t.kind == TokenKind::Word && t.text == "LANGUAGE") tableLanguage = ReadLanguage(), t = lexer.Next();
+    while (t.kind == TokenKind::Word && t.text == "LANGUAGE")
+      tableLanguage = ReadLanguage(), t = lexer.Next();
     if (t.kind != TokenKind::Begin) throw ScriptError{t.line, "STRINGTABLE needs BEGIN"};
     for (t = lexer.Next(); t.kind != TokenKind::End; t = lexer.Next()) {
       if (t.kind == TokenKind::EndOfFile) throw ScriptError{t.line, "STRINGTABLE without END"};
       const uint16_t id = Id(t);
       Token text = lexer.Next();
       if (text.kind == TokenKind::Comma) text = lexer.Next();
-      if (text.kind != TokenKind::String) throw ScriptError{text.line, "expected the string of " + std::to_string(id)};
-      if (text.string.empty()) throw ScriptError{text.line, "string " + std::to_string(id) + " is empty"};
-      if (text.string.size() > 0xFFFF) throw ScriptError{text.line, "string " + std::to_string(id) + " is too long"};
+      if (text.kind != TokenKind::String)
+        throw ScriptError{text.line, "expected the string of " + std::to_string(id)};
+      if (text.string.empty())
+        throw ScriptError{text.line, "string " + std::to_string(id) + " is empty"};
+      if (text.string.size() > 0xFFFF)
+        throw ScriptError{text.line, "string " + std::to_string(id) + " is too long"};
       if (!script.strings.emplace(id, std::make_pair(tableLanguage, text.string)).second)
         throw ScriptError{t.line, "string " + std::to_string(id) + " is defined twice"};
     }
@@ -115,7 +124,8 @@ class Parser {
       resource.name.id = Id(nameToken);
 
     const Token type = lexer.Next();
-    static const std::map<std::string, uint16_t> predefined = {{"RCDATA", 10}, {"HTML", 23}, {"MANIFEST", 24}};
+    static const std::map<std::string, uint16_t> predefined = {
+        {"RCDATA", 10}, {"HTML", 23}, {"MANIFEST", 24}};
     static const char *const inlineForms[] = {"MENU", "MENUEX", "ACCELERATORS", "VERSIONINFO"};
     if (type.kind == TokenKind::Word && type.text == "DIALOGEX") {
       resource.type.id = kDialogType;
@@ -130,9 +140,11 @@ class Parser {
       resource.type.id = Id(type);
     } else if (type.kind == TokenKind::String) {
       if (type.string.empty()) throw ScriptError{type.line, "empty type name"};
-      for (char16_t c : type.string) resource.type.name += (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+      for (char16_t c : type.string)
+        resource.type.name += (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
     } else if (type.kind == TokenKind::Word) {
-      if (type.text == "DIALOG") throw ScriptError{type.line, "DIALOG templates are not supported; write DIALOGEX"};
+      if (type.text == "DIALOG")
+        throw ScriptError{type.line, "DIALOG templates are not supported; write DIALOGEX"};
       for (const char *form : inlineForms)
         if (type.text == form) throw ScriptError{type.line, type.text + " must be given as a file"};
       if (auto p = predefined.find(type.text); p != predefined.end())
@@ -144,7 +156,8 @@ class Parser {
     }
 
     const Token file = lexer.Next();
-    if (file.kind != TokenKind::String) throw ScriptError{file.line, "expected the resource's file name"};
+    if (file.kind != TokenKind::String)
+      throw ScriptError{file.line, "expected the resource's file name"};
     std::string path;
     for (char16_t c : file.string) {
       if (c >= 0x80) throw ScriptError{file.line, "file names must be ASCII"};
@@ -154,7 +167,8 @@ class Parser {
     std::ifstream in(resource.source, std::ios::binary);
     if (!in) throw ScriptError{file.line, "cannot read " + resource.source.string()};
     resource.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (resource.bytes.size() > 0xFFFFFFFFu) throw ScriptError{file.line, resource.source.string() + " is too large"};
+    if (resource.bytes.size() > 0xFFFFFFFFu)
+      throw ScriptError{file.line, resource.source.string() + " is too large"};
     Add(std::move(resource), nameToken.line);
   }
 
@@ -174,9 +188,10 @@ class Parser {
   uint16_t language = 1033;
 };
 
-}  // namespace
+} // namespace
 
-std::optional<ResourceScript> ReadResourceScript(const std::filesystem::path &file, std::string *error) {
+std::optional<ResourceScript> ReadResourceScript(const std::filesystem::path &file,
+                                                 std::string *error) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     *error = file.string() + ": cannot open";
@@ -192,4 +207,4 @@ std::optional<ResourceScript> ReadResourceScript(const std::filesystem::path &fi
   }
 }
 
-}  // namespace zrq::rc
+} // namespace zrq::rc

@@ -24,7 +24,7 @@ namespace zrq::rc {
 
 struct ResourceKey {
   uint16_t id = 0;
-  std::u16string name;  // used instead of id when not empty
+  std::u16string name; // used instead of id when not empty
 };
 
 struct BinaryResource {
@@ -32,7 +32,7 @@ struct BinaryResource {
   ResourceKey name;
   uint16_t language = 0;
   std::vector<unsigned char> bytes;
-  std::filesystem::path source;  // empty for resources written in the script itself
+  std::filesystem::path source; // empty for resources written in the script itself
 };
 
 struct ResourceScript {
@@ -42,6 +42,7 @@ struct ResourceScript {
 };
 
 // Reads the script; on failure returns nothing and puts "file:line: message" in *error.
-std::optional<ResourceScript> ReadResourceScript(const std::filesystem::path &file, std::string *error);
+std::optional<ResourceScript> ReadResourceScript(const std::filesystem::path &file,
+                                                 std::string *error);
 
-}  // namespace zrq::rc
+} // namespace zrq::rc

@@ -10,4 +10,4 @@ namespace zrq::rc {
 
 void WriteResourceSource(const ResourceScript &script, std::ostream &out);
 
-}  // namespace zrq::rc
+} // namespace zrq::rc

@@ -12,9 +12,9 @@ enum class TokenKind { Word, Number, String, Comma, Begin, End, Punct, EndOfFile
 
 struct Token {
   TokenKind kind = TokenKind::EndOfFile;
-  std::string text;  // a word as written
+  std::string text; // a word as written
   uint32_t number = 0;
-  std::u16string string;  // a string literal, decoded
+  std::u16string string; // a string literal, decoded
   int line = 0;
 };
 
@@ -34,7 +34,7 @@ inline void AppendUtf16(std::u16string &out, char32_t c) {
 }
 
 class Lexer {
- public:
+public:
   explicit Lexer(std::string text) : text(std::move(text)) {
     if (this->text.starts_with("\xEF\xBB\xBF")) at = 3;
   }
@@ -56,7 +56,9 @@ class Lexer {
     if (std::isdigit(static_cast<unsigned char>(c))) return ReadNumber(token);
     if (std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '#') {
       const size_t start = at++;
-      while (at < text.size() && (std::isalnum(static_cast<unsigned char>(text[at])) || text[at] == '_')) ++at;
+      while (at < text.size() &&
+             (std::isalnum(static_cast<unsigned char>(text[at])) || text[at] == '_'))
+        ++at;
       token.kind = TokenKind::Word;
       token.text = text.substr(start, at - start);
       if (token.text == "BEGIN") token.kind = TokenKind::Begin;
@@ -66,7 +68,7 @@ class Lexer {
     throw ScriptError{line, std::string("unexpected character '") + c + "'"};
   }
 
- private:
+private:
   void SkipSpaceAndComments() {
     while (at < text.size()) {
       if (text[at] == '\n') {
@@ -145,26 +147,43 @@ class Lexer {
       if (++at >= text.size()) throw ScriptError{line, "unterminated string"};
       const char e = text[at++];
       switch (e) {
-        case 'n': token.string += u'\n'; break;
-        case 'r': token.string += u'\r'; break;
-        case 't': token.string += u'\t'; break;
-        case 'a': token.string += u'\a'; break;
-        case '0': token.string += u'\0'; break;
-        case '\\': token.string += u'\\'; break;
-        case '"': token.string += u'"'; break;
-        case 'x': {
-          char16_t v = 0;
-          int digits = 0;
-          while (digits < 4 && at < text.size() && std::isxdigit(static_cast<unsigned char>(text[at]))) {
-            const char d = static_cast<char>(std::tolower(static_cast<unsigned char>(text[at++])));
-            v = static_cast<char16_t>(v * 16 + (std::isdigit(static_cast<unsigned char>(d)) ? d - '0' : d - 'a' + 10));
-            ++digits;
-          }
-          if (digits == 0) throw ScriptError{line, "\\x without hexadecimal digits"};
-          token.string += v;
-          break;
+      case 'n':
+        token.string += u'\n';
+        break;
+      case 'r':
+        token.string += u'\r';
+        break;
+      case 't':
+        token.string += u'\t';
+        break;
+      case 'a':
+        token.string += u'\a';
+        break;
+      case '0':
+        token.string += u'\0';
+        break;
+      case '\\':
+        token.string += u'\\';
+        break;
+      case '"':
+        token.string += u'"';
+        break;
+      case 'x': {
+        char16_t v = 0;
+        int digits = 0;
+        while (digits < 4 && at < text.size() &&
+               std::isxdigit(static_cast<unsigned char>(text[at]))) {
+          const char d = static_cast<char>(std::tolower(static_cast<unsigned char>(text[at++])));
+          v = static_cast<char16_t>(
+              v * 16 + (std::isdigit(static_cast<unsigned char>(d)) ? d - '0' : d - 'a' + 10));
+          ++digits;
         }
-        default: throw ScriptError{line, std::string("unknown escape \\") + e};
+        if (digits == 0) throw ScriptError{line, "\\x without hexadecimal digits"};
+        token.string += v;
+        break;
+      }
+      default:
+        throw ScriptError{line, std::string("unknown escape \\") + e};
       }
     }
   }
@@ -173,7 +192,7 @@ class Lexer {
   size_t at = 0;
   int line = 1;
 
- public:
+public:
   int Line() const { return line; }
   // The rest of the current line, for directives.
   std::string RestOfLine() {
@@ -184,4 +203,4 @@ class Lexer {
   }
 };
 
-}  // namespace zrq::rc
+} // namespace zrq::rc

@@ -10,4 +10,4 @@ namespace zrq::rc {
 
 std::optional<uint32_t> StandardName(const std::string &name);
 
-}  // namespace zrq::rc
+} // namespace zrq::rc

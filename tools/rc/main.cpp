@@ -31,7 +31,7 @@ bool WriteIfChanged(const std::filesystem::path &path, const std::string &conten
   return static_cast<bool>(out.flush());
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv) {
   if (!(argc == 3 || (argc == 5 && std::string(argv[3]) == "--depfile"))) {

@@ -33,7 +33,7 @@ struct ModelVertex {
 enum class Scene { Quad, BlendedQuad, DepthTestedQuad, Grid, Strip };
 
 class Host {
- public:
+public:
   explicit Host(bool depth) : depth_(depth) {
     d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     D3DPRESENT_PARAMETERS pp = {};
@@ -44,7 +44,8 @@ class Host {
     pp.EnableAutoDepthStencil = depth;
     pp.AutoDepthStencilFormat = D3DFMT_D24S8;
     d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &pp, &device_);
-    device_->CreateTexture(kW, kH, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture_, nullptr);
+    device_->CreateTexture(kW, kH, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture_,
+                           nullptr);
     zrq::host::ApplyModelSpaceView(device_, kW, kH);
     D3DMATERIAL9 m = {};
     m.Diffuse = m.Ambient = m.Specular = {1, 1, 1, 1};
@@ -93,12 +94,13 @@ class Host {
     for (int r = 0; r < 2; ++r)
       for (int k = 0; k < kColumns; ++k) {
         const float x = k * 2.0f / (kColumns - 1) - 1, offset = 0.3f * half * std::sin(k * 0.1f);
-        v.push_back({x, (r ? 0.7f : -0.7f) * half + offset, 0, 0, 0, -1, static_cast<float>(k) / (kColumns - 1),
-                     1.0f - r});
+        v.push_back({x, (r ? 0.7f : -0.7f) * half + offset, 0, 0, 0, -1,
+                     static_cast<float>(k) / (kColumns - 1), 1.0f - r});
       }
     for (int k = 1; k < kColumns; ++k) {
       const WORD bottom = static_cast<WORD>(k), top = static_cast<WORD>(k + kColumns);
-      for (WORD i : {WORD(bottom - 1), WORD(top - 1), bottom, bottom, WORD(top - 1), top}) idx.push_back(i);
+      for (WORD i : {WORD(bottom - 1), WORD(top - 1), bottom, bottom, WORD(top - 1), top})
+        idx.push_back(i);
     }
     Upload(v, idx, static_cast<int>(idx.size()));
   }
@@ -109,7 +111,8 @@ class Host {
     if (lr.Pitch == static_cast<INT>(kW * 4)) {
       std::memcpy(lr.pBits, picture, kFrameBytes);
     } else {
-      for (UINT y = 0; y < kH; ++y) std::memcpy(static_cast<uint8_t *>(lr.pBits) + y * lr.Pitch, picture + y * kW * 4, kW * 4);
+      for (UINT y = 0; y < kH; ++y)
+        std::memcpy(static_cast<uint8_t *>(lr.pBits) + y * lr.Pitch, picture + y * kW * 4, kW * 4);
     }
     texture_->UnlockRect(0);
     const bool blend = scene == Scene::BlendedQuad, layered = scene == Scene::DepthTestedQuad;
@@ -120,18 +123,19 @@ class Host {
     if (depth_) device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     bool ok = true;
     for (int d = 0; d < draws_; ++d)
-      ok = ok && SUCCEEDED(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertices_, indicesPerDraw_ * d,
-                                                         indicesPerDraw_ / 3));
+      ok = ok && SUCCEEDED(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertices_,
+                                                         indicesPerDraw_ * d, indicesPerDraw_ / 3));
     device_->EndScene();
     return ok;
   }
 
- private:
+private:
   // The mesh into buffers, drawn `perDraw` indices a draw.
   void Upload(const std::vector<ModelVertex> &v, const std::vector<WORD> &idx, int perDraw) {
-    device_->CreateVertexBuffer(static_cast<UINT>(v.size() * sizeof(ModelVertex)), 0, 0x112, D3DPOOL_DEFAULT, &vb_, nullptr);
-    device_->CreateIndexBuffer(static_cast<UINT>(idx.size() * 2), D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib_,
-                               nullptr);
+    device_->CreateVertexBuffer(static_cast<UINT>(v.size() * sizeof(ModelVertex)), 0, 0x112,
+                                D3DPOOL_DEFAULT, &vb_, nullptr);
+    device_->CreateIndexBuffer(static_cast<UINT>(idx.size() * 2), D3DUSAGE_WRITEONLY,
+                               D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib_, nullptr);
     void *p;
     vb_->Lock(0, 0, &p, 0);
     std::memcpy(p, v.data(), v.size() * sizeof(ModelVertex));
@@ -209,6 +213,6 @@ BENCHMARK(BM_DepthTestedQuad)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Grid64Quads)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThinStrip)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -32,7 +32,7 @@ enum class Effect { Wave, ColorShift };
 enum class Caps { Shaders, None };
 
 class Host {
- public:
+public:
   Host(Effect effect, Caps caps) {
     d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     D3DPRESENT_PARAMETERS pp = {};
@@ -47,7 +47,8 @@ class Host {
       ZRQ_D3D9_DEVICE_OPTIONS options{};
       ZrqD3D9SetDeviceOptions(device_, &options);
     }
-    device_->CreateTexture(kW, kH, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture_, nullptr);
+    device_->CreateTexture(kW, kH, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture_,
+                           nullptr);
     zrq::host::ApplyModelSpaceView(device_, kW, kH);
     device_->SetRenderState(D3DRS_LIGHTING, FALSE);
     if (effect == Effect::Wave)
@@ -67,7 +68,8 @@ class Host {
   bool Frame(const uint8_t *picture, double value) {
     D3DLOCKED_RECT lr;
     if (!attached_ || FAILED(texture_->LockRect(0, &lr, nullptr, D3DLOCK_DISCARD))) return false;
-    for (UINT y = 0; y < kH; ++y) std::memcpy(static_cast<uint8_t *>(lr.pBits) + y * lr.Pitch, picture + y * kW * 4, kW * 4);
+    for (UINT y = 0; y < kH; ++y)
+      std::memcpy(static_cast<uint8_t *>(lr.pBits) + y * lr.Pitch, picture + y * kW * 4, kW * 4);
     texture_->UnlockRect(0);
     const float aspect = static_cast<float>(kW) / kH;
     device_->BeginScene();
@@ -83,7 +85,7 @@ class Host {
     return ok;
   }
 
- private:
+private:
   IDirect3D9 *d3d_ = nullptr;
   IDirect3DDevice9 *device_ = nullptr;
   IDirect3DTexture9 *texture_ = nullptr;
@@ -125,8 +127,12 @@ void Run(benchmark::State &state, Effect effect, Caps caps, double value) {
 
 void BM_WaveVertexShader(benchmark::State &state) { Run(state, Effect::Wave, Caps::Shaders, 0.5); }
 void BM_WaveFallback(benchmark::State &state) { Run(state, Effect::Wave, Caps::None, 0.5); }
-void BM_ColorShiftPixelShader(benchmark::State &state) { Run(state, Effect::ColorShift, Caps::Shaders, 0.75); }
-void BM_ColorShiftFallback(benchmark::State &state) { Run(state, Effect::ColorShift, Caps::None, 0.75); }
+void BM_ColorShiftPixelShader(benchmark::State &state) {
+  Run(state, Effect::ColorShift, Caps::Shaders, 0.75);
+}
+void BM_ColorShiftFallback(benchmark::State &state) {
+  Run(state, Effect::ColorShift, Caps::None, 0.75);
+}
 
 BENCHMARK(BM_ColdFrameCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WaveVertexShader)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -134,6 +140,6 @@ BENCHMARK(BM_WaveFallback)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ColorShiftPixelShader)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ColorShiftFallback)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -48,8 +48,7 @@ const EffectInfo kEffects[] = {
 constexpr int kChosenForm = -1;
 
 std::string Label(const EffectInfo &effect, int form) {
-  if (form == kChosenForm)
-    return effect.name;
+  if (form == kChosenForm) return effect.name;
   return std::string(effect.name) + " [" + VariantName(static_cast<RoutineVariant>(form)) + "]";
 }
 
@@ -61,10 +60,10 @@ ColdFramePool &TheFrames() {
 void BM_Copy(benchmark::State &state) {
   ColdFramePool &frames = TheFrames();
   int pair = 0;
-  for (auto _ : state)
-    frames.Copy(pair++);
+  for (auto _ : state) frames.Copy(pair++);
   state.SetLabel("memcpy copy");
-  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["fps"] =
+      benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_Effect(benchmark::State &state) {
@@ -82,7 +81,8 @@ void BM_Effect(benchmark::State &state) {
   int pair = 0;
   for (auto _ : state) {
     BYTE *sources[] = {frames.Source(pair)};
-    const HRESULT hr = processor.ProcessFrame(sources, 0, strides, 0, frames.Destination(pair), 0, 0, 0, 0, kStride);
+    const HRESULT hr = processor.ProcessFrame(sources, 0, strides, 0, frames.Destination(pair), 0,
+                                              0, 0, 0, kStride);
     if (FAILED(hr)) {
       state.SkipWithError("ProcessFrame failed");
       break;
@@ -90,10 +90,10 @@ void BM_Effect(benchmark::State &state) {
     benchmark::ClobberMemory();
     ++pair;
   }
-  if (form != kChosenForm)
-    UnforceVariant(*effect.routine);
+  if (form != kChosenForm) UnforceVariant(*effect.routine);
   state.SetLabel(Label(effect, form));
-  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["fps"] =
+      benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 // Keeps each run's processor time per frame, by label, so the summary can relate every effect
@@ -116,9 +116,11 @@ int main(int argc, char **argv) {
   for (int i = 0; i < int(std::size(kEffects)); ++i) {
     const EffectInfo &effect = kEffects[i];
     const std::string name = "effect/" + std::to_string(effect.id);
-    benchmark::RegisterBenchmark(name.c_str(), BM_Effect)->Args({i, kChosenForm})->Unit(benchmark::kMillisecond)->MinTime(0.5);
-    if (!effect.routine)
-      continue;
+    benchmark::RegisterBenchmark(name.c_str(), BM_Effect)
+        ->Args({i, kChosenForm})
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(0.5);
+    if (!effect.routine) continue;
     for (RoutineVariant variant : VariantsOf(*effect.routine))
       benchmark::RegisterBenchmark((name + "/" + VariantName(variant)).c_str(), BM_Effect)
           ->Args({i, int(variant)})
@@ -126,35 +128,34 @@ int main(int argc, char **argv) {
           ->MinTime(0.5);
   }
   benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
   const auto copy = reporter.seconds.find("memcpy copy");
-  if (copy == reporter.seconds.end())
-    return 0;
-  std::printf("\n1920 x 1080, one thread, effect value 0.75, %d frame pairs (%zu MB) in rotation (processor time)\n",
+  if (copy == reporter.seconds.end()) return 0;
+  std::printf("\n1920 x 1080, one thread, effect value 0.75, %d frame pairs (%zu MB) in rotation "
+              "(processor time)\n",
               TheFrames().Pairs(), TheFrames().TotalBytes() >> 20);
   std::printf("%-24s %9s %8s %9s %7s\n", "", "ms/frame", "fps", "x copy", "target");
-  std::printf("%-24s %9.3f %8.0f %9s %7s\n", "memcpy copy", copy->second * 1e3, 1.0 / copy->second, "1.00", "");
+  std::printf("%-24s %9.3f %8.0f %9s %7s\n", "memcpy copy", copy->second * 1e3, 1.0 / copy->second,
+              "1.00", "");
   for (const EffectInfo &effect : kEffects) {
     const auto found = reporter.seconds.find(effect.name);
     if (found != reporter.seconds.end()) {
       const double ratio = found->second / copy->second;
-      std::printf("%-24s %9.3f %8.0f %9.2f %6.1fx %s", effect.name, found->second * 1e3, 1.0 / found->second, ratio,
-                  effect.target, ratio <= effect.target ? "met" : "MISSED");
-      if (effect.routine)
-        std::printf(" (%s form)", VariantName(PreferredVariant(*effect.routine)));
+      std::printf("%-24s %9.3f %8.0f %9.2f %6.1fx %s", effect.name, found->second * 1e3,
+                  1.0 / found->second, ratio, effect.target,
+                  ratio <= effect.target ? "met" : "MISSED");
+      if (effect.routine) std::printf(" (%s form)", VariantName(PreferredVariant(*effect.routine)));
       std::printf("\n");
     }
-    if (!effect.routine)
-      continue;
+    if (!effect.routine) continue;
     for (RoutineVariant variant : VariantsOf(*effect.routine)) {
       const auto form = reporter.seconds.find(Label(effect, int(variant)));
       if (form != reporter.seconds.end())
-        std::printf("  %-22s %9.3f %8.0f %9.2f\n", VariantName(variant), form->second * 1e3, 1.0 / form->second,
-                    form->second / copy->second);
+        std::printf("  %-22s %9.3f %8.0f %9.2f\n", VariantName(variant), form->second * 1e3,
+                    1.0 / form->second, form->second / copy->second);
     }
   }
   return 0;

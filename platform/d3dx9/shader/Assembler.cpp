@@ -48,7 +48,7 @@ int LaneOf(char c) {
   }
 }
 
-}  // namespace
+} // namespace
 
 // The tokens of one line and the reading position in them.
 class Assembler::Line {
@@ -68,7 +68,8 @@ public:
     return tokens[position++];
   }
   void Expect(const char *spelling) {
-    if (AtEnd()) Fail(tokens.back(), std::string("'") + spelling + "' expected at the end of the line");
+    if (AtEnd())
+      Fail(tokens.back(), std::string("'") + spelling + "' expected at the end of the line");
     const Token &t = Take(spelling);
     if (!t.Is(spelling)) Fail(t, std::string("'") + spelling + "' expected, not '" + t.text + "'");
   }
@@ -100,12 +101,13 @@ public:
     }
     const Token &t = Take("a source register");
     std::string name = t.text;
-    if (const size_t underscore = name.find('_'); underscore != std::string::npos && t.kind == TokenKind::Identifier) {
+    if (const size_t underscore = name.find('_');
+        underscore != std::string::npos && t.kind == TokenKind::Identifier) {
       suffix = name.substr(underscore + 1);
       name.resize(underscore);
     }
     if (Lower(name) == "c" && Peek() && Peek()->Is("[")) {
-      s.type = RegisterType::Const;  // c[a0.x + n]
+      s.type = RegisterType::Const; // c[a0.x + n]
     } else {
       const auto reg = ParseRegisterName(name, kind);
       if (!reg) Fail(t, "'" + t.text + "' is not a register");
@@ -123,8 +125,10 @@ public:
       if (Accept("+")) {
         const Token &n = Take("an offset");
         uint32_t offset = 0;
-        const auto [end, ec] = std::from_chars(n.text.data(), n.text.data() + n.text.size(), offset);
-        if (ec != std::errc() || end != n.text.data() + n.text.size()) Fail(n, "'" + n.text + "' is not an offset");
+        const auto [end, ec] =
+            std::from_chars(n.text.data(), n.text.data() + n.text.size(), offset);
+        if (ec != std::errc() || end != n.text.data() + n.text.size())
+          Fail(n, "'" + n.text + "' is not an offset");
         s.number += offset;
       }
       Expect("]");
@@ -140,8 +144,10 @@ public:
       bare.text = lanes;
       s.swizzle = Swizzle(bare);
     }
-    if (!suffix.empty()) s.modifier = Suffixed(t, Lower(suffix), negate);
-    else if (negate) s.modifier = s.modifier == SourceModifier::None ? SourceModifier::Neg : Bad(t);
+    if (!suffix.empty())
+      s.modifier = Suffixed(t, Lower(suffix), negate);
+    else if (negate)
+      s.modifier = s.modifier == SourceModifier::None ? SourceModifier::Neg : Bad(t);
     return s;
   }
 
@@ -151,8 +157,10 @@ public:
     const Token &t = Take("a number");
     if (t.text.size() > 2 && t.text[0] == '0' && (t.text[1] == 'x' || t.text[1] == 'X')) {
       uint32_t bits = 0;
-      const auto [end, ec] = std::from_chars(t.text.data() + 2, t.text.data() + t.text.size(), bits, 16);
-      if (ec != std::errc() || end != t.text.data() + t.text.size()) Fail(t, "'" + t.text + "' is not a number");
+      const auto [end, ec] =
+          std::from_chars(t.text.data() + 2, t.text.data() + t.text.size(), bits, 16);
+      if (ec != std::errc() || end != t.text.data() + t.text.size())
+        Fail(t, "'" + t.text + "' is not a number");
       return negative ? bits ^ 0x80000000u : bits;
     }
     std::string digits = t.text;
@@ -170,7 +178,8 @@ public:
     const Token &t = Take("an integer");
     int32_t value = 0;
     const auto [end, ec] = std::from_chars(t.text.data(), t.text.data() + t.text.size(), value);
-    if (ec != std::errc() || end != t.text.data() + t.text.size()) Fail(t, "'" + t.text + "' is not an integer");
+    if (ec != std::errc() || end != t.text.data() + t.text.size())
+      Fail(t, "'" + t.text + "' is not an integer");
     return static_cast<uint32_t>(negative ? -static_cast<int64_t>(value) : value);
   }
 
@@ -250,7 +259,8 @@ DecodedShader Assembler::Assemble(const std::vector<Token> &tokens) {
     Line reader(std::move(line), diagnostics, ShaderKind{pixel, major});
     shader.instructions.push_back(ParseInstruction(reader));
   }
-  if (!haveVersion) diagnostics.Error(error::kNoVersion, "shader version expected (vs_1_1, vs_2_0, ps_2_0...)");
+  if (!haveVersion)
+    diagnostics.Error(error::kNoVersion, "shader version expected (vs_1_1, vs_2_0, ps_2_0...)");
   return shader;
 }
 
@@ -258,9 +268,10 @@ uint32_t Assembler::Version(const std::vector<Token> &line) {
   const Token &t = line.front();
   const std::string text = Lower(t.text);
   const std::vector<std::string> parts = SplitUnderscores(text);
-  if (line.size() != 1 || parts.size() != 3 || (parts[0] != "vs" && parts[0] != "ps") || parts[1].size() != 1 ||
-      parts[1][0] < '1' || parts[1][0] > '3')
-    diagnostics.Error(t.location, error::kNoVersion, "shader version expected (vs_1_1, vs_2_0, ps_2_0...), not '" + t.text + "'");
+  if (line.size() != 1 || parts.size() != 3 || (parts[0] != "vs" && parts[0] != "ps") ||
+      parts[1].size() != 1 || parts[1][0] < '1' || parts[1][0] > '3')
+    diagnostics.Error(t.location, error::kNoVersion,
+                      "shader version expected (vs_1_1, vs_2_0, ps_2_0...), not '" + t.text + "'");
   pixel = parts[0] == "ps";
   major = static_cast<uint32_t>(parts[1][0] - '0');
   uint32_t minor;
@@ -275,7 +286,8 @@ uint32_t Assembler::Version(const std::vector<Token> &line) {
   if (pixel && major < 2)
     diagnostics.Error(t.location, error::kNoVersion, "pixel shaders before 2.0 are not supported");
   if (!pixel && major == 1 && minor != 1)
-    diagnostics.Error(t.location, error::kNoVersion, "vertex shader 1.x is supported as vs_1_1 only");
+    diagnostics.Error(t.location, error::kNoVersion,
+                      "vertex shader 1.x is supported as vs_1_1 only");
   return token::Version(pixel, major, minor);
 }
 
@@ -289,17 +301,20 @@ Instruction Assembler::ParseInstruction(Line &line) {
   }
   const Token &mnemonic = line.Take("an instruction");
   if (mnemonic.kind != TokenKind::Identifier)
-    diagnostics.Error(mnemonic.location, error::kUnknownInstruction, "instruction expected, not '" + mnemonic.text + "'");
+    diagnostics.Error(mnemonic.location, error::kUnknownInstruction,
+                      "instruction expected, not '" + mnemonic.text + "'");
   const std::vector<std::string> parts = SplitUnderscores(Lower(mnemonic.text));
   const auto unknown = [&]() {
-    diagnostics.Error(mnemonic.location, error::kUnknownInstruction, "unknown instruction '" + mnemonic.text + "'");
+    diagnostics.Error(mnemonic.location, error::kUnknownInstruction,
+                      "unknown instruction '" + mnemonic.text + "'");
   };
   size_t part = 1;
   const std::string &base = parts[0];
   if (base == "texldp" || base == "texldb") {
     in.opcode = Opcode::Tex;
     in.controls = base == "texldp" ? kTexLdProject : kTexLdBias;
-  } else if (const OpcodeInfo *info = FindOpcode(base); info && base != "comment" && base != "end") {
+  } else if (const OpcodeInfo *info = FindOpcode(base);
+             info && base != "comment" && base != "end") {
     in.opcode = info->opcode;
   } else {
     unknown();
@@ -307,7 +322,9 @@ Instruction Assembler::ParseInstruction(Line &line) {
   if (in.opcode == Opcode::If || in.opcode == Opcode::Break || in.opcode == Opcode::Setp) {
     if (part < parts.size())
       if (const auto comparison = ParseComparisonName(parts[part])) {
-        in.opcode = in.opcode == Opcode::If ? Opcode::Ifc : in.opcode == Opcode::Break ? Opcode::Breakc : Opcode::Setp;
+        in.opcode = in.opcode == Opcode::If      ? Opcode::Ifc
+                    : in.opcode == Opcode::Break ? Opcode::Breakc
+                                                 : Opcode::Setp;
         in.controls = static_cast<uint8_t>(*comparison);
         ++part;
       }
@@ -325,7 +342,8 @@ Instruction Assembler::ParseInstruction(Line &line) {
       while (digits > 0 && std::isdigit(static_cast<unsigned char>(usage[digits - 1]))) --digits;
       const auto found = ParseUsageName(usage.substr(0, digits));
       if (found && usage.size() - digits <= 2) {
-        const uint32_t index = digits < usage.size() ? static_cast<uint32_t>(std::stoul(usage.substr(digits))) : 0;
+        const uint32_t index =
+            digits < usage.size() ? static_cast<uint32_t>(std::stoul(usage.substr(digits))) : 0;
         if (index > 15) unknown();
         in.declaration = *found | (index << token::kUsageIndexShift);
         usageGiven = true;
@@ -337,16 +355,26 @@ Instruction Assembler::ParseInstruction(Line &line) {
   int8_t shift = 0;
   for (; part < parts.size(); ++part) {
     const std::string &p = parts[part];
-    if (p == "sat") modifiers |= kResultSaturate;
-    else if (p == "pp") modifiers |= kResultPartialPrecision;
-    else if (p == "centroid") modifiers |= kResultCentroid;
-    else if (p == "x2") shift = 1;
-    else if (p == "x4") shift = 2;
-    else if (p == "x8") shift = 3;
-    else if (p == "d2") shift = -1;
-    else if (p == "d4") shift = -2;
-    else if (p == "d8") shift = -3;
-    else unknown();
+    if (p == "sat")
+      modifiers |= kResultSaturate;
+    else if (p == "pp")
+      modifiers |= kResultPartialPrecision;
+    else if (p == "centroid")
+      modifiers |= kResultCentroid;
+    else if (p == "x2")
+      shift = 1;
+    else if (p == "x4")
+      shift = 2;
+    else if (p == "x8")
+      shift = 3;
+    else if (p == "d2")
+      shift = -1;
+    else if (p == "d4")
+      shift = -2;
+    else if (p == "d8")
+      shift = -3;
+    else
+      unknown();
   }
 
   const OpcodeInfo &info = *FindOpcode(in.opcode);
@@ -362,15 +390,18 @@ Instruction Assembler::ParseInstruction(Line &line) {
   // before 3.0 by register alone.
   if (in.opcode == Opcode::Dcl) {
     const bool sampler = in.dst.type == RegisterType::Sampler;
-    if ((sampler && usageGiven) || (!sampler && samplerTypeGiven) || (usageGiven && pixel && major < 3))
+    if ((sampler && usageGiven) || (!sampler && samplerTypeGiven) ||
+        (usageGiven && pixel && major < 3))
       diagnostics.Error(mnemonic.location, error::kBadOperand,
-                        "'" + mnemonic.text + "' cannot declare " + RegisterName(in.dst.type, in.dst.number,
-                                                                                  ShaderKind{pixel, major}));
+                        "'" + mnemonic.text + "' cannot declare " +
+                            RegisterName(in.dst.type, in.dst.number, ShaderKind{pixel, major}));
   }
   if (in.opcode == Opcode::Def || in.opcode == Opcode::DefI || in.opcode == Opcode::DefB) {
     for (int i = 0; i < (in.opcode == Opcode::DefB ? 1 : 4); ++i) {
       line.Expect(",");
-      in.values[i] = in.opcode == Opcode::Def ? line.Float() : in.opcode == Opcode::DefI ? line.Integer() : line.Boolean();
+      in.values[i] = in.opcode == Opcode::Def    ? line.Float()
+                     : in.opcode == Opcode::DefI ? line.Integer()
+                                                 : line.Boolean();
     }
   } else if (in.opcode != Opcode::Dcl) {
     in.sourceCount = SourceCount(info, major);
@@ -380,8 +411,9 @@ Instruction Assembler::ParseInstruction(Line &line) {
     }
   }
   if (!line.AtEnd())
-    diagnostics.Error(line.Peek()->location, error::kAssemblerSyntax, "unexpected '" + line.Peek()->text + "'");
+    diagnostics.Error(line.Peek()->location, error::kAssemblerSyntax,
+                      "unexpected '" + line.Peek()->text + "'");
   return in;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

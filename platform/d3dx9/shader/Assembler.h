@@ -26,4 +26,4 @@ private:
   bool pixel = false;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -10,7 +10,9 @@ namespace {
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
   return true;
 }
 
@@ -31,15 +33,17 @@ std::optional<uint32_t> Number(std::string_view digits) {
 struct NumberedRegister {
   const char *prefix;
   RegisterType type;
-  int pixel;  // 1 pixel shaders only, 0 vertex shaders only, -1 both
+  int pixel; // 1 pixel shaders only, 0 vertex shaders only, -1 both
 };
 
 constexpr NumberedRegister kNumbered[] = {
-    {"oD", RegisterType::AttrOut, 0},     {"oT", RegisterType::TexCrdOut, 0}, {"oC", RegisterType::ColorOut, 1},
-    {"o", RegisterType::TexCrdOut, 0},    {"r", RegisterType::Temp, -1},      {"v", RegisterType::Input, -1},
-    {"c", RegisterType::Const, -1},       {"a", kAddrRegister, 0},            {"t", RegisterType::Texture, 1},
-    {"i", RegisterType::ConstInt, -1},    {"b", RegisterType::ConstBool, -1}, {"s", RegisterType::Sampler, -1},
-    {"p", RegisterType::Predicate, -1},   {"l", RegisterType::Label, -1},
+    {"oD", RegisterType::AttrOut, 0},   {"oT", RegisterType::TexCrdOut, 0},
+    {"oC", RegisterType::ColorOut, 1},  {"o", RegisterType::TexCrdOut, 0},
+    {"r", RegisterType::Temp, -1},      {"v", RegisterType::Input, -1},
+    {"c", RegisterType::Const, -1},     {"a", kAddrRegister, 0},
+    {"t", RegisterType::Texture, 1},    {"i", RegisterType::ConstInt, -1},
+    {"b", RegisterType::ConstBool, -1}, {"s", RegisterType::Sampler, -1},
+    {"p", RegisterType::Predicate, -1}, {"l", RegisterType::Label, -1},
 };
 
 struct NamedRegister {
@@ -49,20 +53,21 @@ struct NamedRegister {
 };
 
 constexpr NamedRegister kNamed[] = {
-    {"oPos", RegisterType::RastOut, 0},  {"oFog", RegisterType::RastOut, 1},  {"oPts", RegisterType::RastOut, 2},
-    {"oDepth", RegisterType::DepthOut, 0}, {"aL", RegisterType::Loop, 0},     {"vPos", RegisterType::MiscType, 0},
+    {"oPos", RegisterType::RastOut, 0},   {"oFog", RegisterType::RastOut, 1},
+    {"oPts", RegisterType::RastOut, 2},   {"oDepth", RegisterType::DepthOut, 0},
+    {"aL", RegisterType::Loop, 0},        {"vPos", RegisterType::MiscType, 0},
     {"vFace", RegisterType::MiscType, 1},
 };
 
-constexpr const char *kUsages[] = {"position", "blendweight", "blendindices", "normal",     "psize",
-                                   "texcoord", "tangent",     "binormal",     "tessfactor", "positiont",
-                                   "color",    "fog",         "depth",        "sample"};
+constexpr const char *kUsages[] = {
+    "position", "blendweight", "blendindices", "normal", "psize", "texcoord", "tangent",
+    "binormal", "tessfactor",  "positiont",    "color",  "fog",   "depth",    "sample"};
 
 constexpr const char *kComparisons[] = {"", "gt", "eq", "ge", "lt", "ne", "le"};
 
 constexpr char kLanes[] = "xyzw";
 
-}  // namespace
+} // namespace
 
 std::string RegisterName(RegisterType type, uint32_t number, ShaderKind kind) {
   for (const NamedRegister &r : kNamed)
@@ -110,7 +115,8 @@ std::string RegisterName(RegisterType type, uint32_t number, ShaderKind kind) {
   return "?" + std::to_string(static_cast<int>(type)) + "_" + std::to_string(number);
 }
 
-std::optional<std::pair<RegisterType, uint32_t>> ParseRegisterName(std::string_view name, ShaderKind kind) {
+std::optional<std::pair<RegisterType, uint32_t>> ParseRegisterName(std::string_view name,
+                                                                   ShaderKind kind) {
   for (const NamedRegister &r : kNamed)
     if (EqualsIgnoringCase(name, r.name)) return std::make_pair(r.type, r.number);
   for (const NumberedRegister &r : kNumbered) {
@@ -122,7 +128,8 @@ std::optional<std::pair<RegisterType, uint32_t>> ParseRegisterName(std::string_v
     if (r.type == RegisterType::TexCrdOut && (r.prefix[1] == 'T') != (kind.major < 3)) continue;
     // Constants above 2047 live in the three further constant types, 2048 to each.
     if (r.type == RegisterType::Const && *n >= 2048 && *n < 8192) {
-      static constexpr RegisterType kBanks[] = {RegisterType::Const2, RegisterType::Const3, RegisterType::Const4};
+      static constexpr RegisterType kBanks[] = {RegisterType::Const2, RegisterType::Const3,
+                                                RegisterType::Const4};
       return std::make_pair(kBanks[*n / 2048 - 1], *n % 2048);
     }
     if (*n > token::kRegNumberMask) return std::nullopt;
@@ -131,7 +138,9 @@ std::optional<std::pair<RegisterType, uint32_t>> ParseRegisterName(std::string_v
   return std::nullopt;
 }
 
-const char *UsageName(uint32_t usage) { return usage < std::size(kUsages) ? kUsages[usage] : nullptr; }
+const char *UsageName(uint32_t usage) {
+  return usage < std::size(kUsages) ? kUsages[usage] : nullptr;
+}
 
 std::optional<uint32_t> ParseUsageName(std::string_view name) {
   for (uint32_t i = 0; i < std::size(kUsages); ++i)
@@ -156,7 +165,8 @@ const char *SamplerTypeName(SamplerType type) {
 }
 
 std::optional<SamplerType> ParseSamplerTypeName(std::string_view name) {
-  for (SamplerType t : {SamplerType::Tex1D, SamplerType::Tex2D, SamplerType::Cube, SamplerType::Volume})
+  for (SamplerType t :
+       {SamplerType::Tex1D, SamplerType::Tex2D, SamplerType::Cube, SamplerType::Volume})
     if (EqualsIgnoringCase(name, SamplerTypeName(t))) return t;
   return std::nullopt;
 }
@@ -183,10 +193,11 @@ std::string WriteMaskText(uint8_t mask) {
 std::string SwizzleText(uint8_t swizzle) {
   if (swizzle == kIdentitySwizzle) return {};
   int length = 4;
-  while (length > 1 && SwizzleLane(swizzle, length - 1) == SwizzleLane(swizzle, length - 2)) --length;
+  while (length > 1 && SwizzleLane(swizzle, length - 1) == SwizzleLane(swizzle, length - 2))
+    --length;
   std::string text = ".";
   for (int i = 0; i < length; ++i) text += kLanes[SwizzleLane(swizzle, i)];
   return text;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -19,7 +19,8 @@ struct ShaderKind {
 // "r0", "v3", "oPos", "oT1", "s0"...
 std::string RegisterName(RegisterType type, uint32_t number, ShaderKind kind);
 // The register a name spells (case does not matter), or nothing.
-std::optional<std::pair<RegisterType, uint32_t>> ParseRegisterName(std::string_view name, ShaderKind kind);
+std::optional<std::pair<RegisterType, uint32_t>> ParseRegisterName(std::string_view name,
+                                                                   ShaderKind kind);
 
 // Declaration usages (D3DDECLUSAGE): "position", "texcoord"...
 const char *UsageName(uint32_t usage);
@@ -38,4 +39,4 @@ std::optional<Comparison> ParseComparisonName(std::string_view name);
 std::string WriteMaskText(uint8_t mask);
 std::string SwizzleText(uint8_t swizzle);
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -17,13 +17,14 @@ constexpr size_t kMaxInstructions = 1u << 16;
 // The lanes source `index` reads when the instruction writes `mask`; a texture read takes
 // as many coordinates as it is given.
 uint8_t ReadLanes(Opcode op, int index, uint8_t mask, size_t sourceSize) {
-  if (op == Opcode::Tex && index == 0) return static_cast<uint8_t>((1u << std::min<size_t>(sourceSize, 4)) - 1);
+  if (op == Opcode::Tex && index == 0)
+    return static_cast<uint8_t>((1u << std::min<size_t>(sourceSize, 4)) - 1);
   return SourcePositions(op, index, mask);
 }
 
 bool IsTempLike(RegisterType type) { return type == vreg::Temp || type == RegisterType::Temp; }
 
-}  // namespace
+} // namespace
 
 // Puts the literals among `read` into the pool, together where they fit, and names them by
 // their registers there.
@@ -57,13 +58,14 @@ std::optional<SourceParameter> CodeEmitter::Direct(const Positions &read, bool i
   }
   if (!first) return std::nullopt;
   if (identity && (!identityLanes || first->negate ||
-                   !(IsTempLike(first->type) || first->type == vreg::InputT || first->type == RegisterType::Texture)))
+                   !(IsTempLike(first->type) || first->type == vreg::InputT ||
+                     first->type == RegisterType::Texture)))
     return std::nullopt;
   uint8_t lanes[4];
   const bool sampler = first->type == vreg::Sampler || first->type == RegisterType::Sampler;
   if (oneLane && !identity && !sampler) {
     std::fill(lanes, lanes + 4, first->lane);
-  } else if (identityLanes || sampler) {  // samplers are named whole
+  } else if (identityLanes || sampler) { // samplers are named whole
     for (uint8_t p = 0; p < 4; ++p) lanes[p] = p;
   } else {
     // Unread positions repeat the lane before them (or the first lane read).
@@ -89,8 +91,9 @@ CodeEmitter::Positions CodeEmitter::Materialize(const Positions &given) {
   const Positions read = PlaceLiterals(given);
   std::vector<uint64_t> key;
   for (const auto &c : read)
-    key.push_back(c ? (static_cast<uint64_t>(c->type) << 48 | static_cast<uint64_t>(c->number) << 8 |
-                       static_cast<uint64_t>(c->lane) << 1 | (c->negate ? 1 : 0))
+    key.push_back(c ? (static_cast<uint64_t>(c->type) << 48 |
+                       static_cast<uint64_t>(c->number) << 8 | static_cast<uint64_t>(c->lane) << 1 |
+                       (c->negate ? 1 : 0))
                     : ~uint64_t{0});
   const auto cached = gathered.find(key);
   const uint32_t temp = cached != gathered.end() ? cached->second : NewTemp();
@@ -107,7 +110,8 @@ CodeEmitter::Positions CodeEmitter::Materialize(const Positions &given) {
     Positions group;
     uint8_t mask = 0;
     for (size_t q = p; q < 4; ++q)
-      if (read[q] && !done[q] && read[q]->SameRegister(*read[p]) && read[q]->negate == read[p]->negate) {
+      if (read[q] && !done[q] && read[q]->SameRegister(*read[p]) &&
+          read[q]->negate == read[p]->negate) {
         group[q] = read[q];
         mask = static_cast<uint8_t>(mask | (1 << q));
         done[q] = true;
@@ -149,7 +153,8 @@ CodeEmitter::Positions CodeEmitter::Materialize(const Positions &given) {
 SourceParameter CodeEmitter::Operand(Positions read, bool identity) {
   for (const auto &c : read)
     if (c && c->kind == Component::Kind::Undefined)
-      diagnostics.Error(location, error::kUninitialized, "variable used without having been completely initialized");
+      diagnostics.Error(location, error::kUninitialized,
+                        "variable used without having been completely initialized");
   bool literals = false, registers = false;
   for (const auto &c : read) {
     literals |= c && c->IsLiteral();
@@ -183,7 +188,8 @@ void CodeEmitter::Append(Instruction in) {
       if (level > profile.dependentReads)
         diagnostics.Error(location, error::kDependentReadTooDeep,
                           "texture reads depend on texture reads more than " +
-                              std::to_string(profile.dependentReads) + " deep, the most " + profile.name + " allows");
+                              std::to_string(profile.dependentReads) + " deep, the most " +
+                              profile.name + " allows");
     }
     if (level) {
       uint8_t &known = textureLevel[in.dst.number];
@@ -193,8 +199,8 @@ void CodeEmitter::Append(Instruction in) {
   code.push_back(std::move(in));
 }
 
-Components CodeEmitter::Emit(Opcode op, uint8_t mask, const std::vector<Components> &sources, uint8_t modifiers,
-                             uint8_t controls) {
+Components CodeEmitter::Emit(Opcode op, uint8_t mask, const std::vector<Components> &sources,
+                             uint8_t modifiers, uint8_t controls) {
   const int count = static_cast<int>(sources.size());
   std::vector<Positions> reads(sources.size());
   bool allLiteral = true;
@@ -205,7 +211,8 @@ Components CodeEmitter::Emit(Opcode op, uint8_t mask, const std::vector<Componen
       if (!(lanes & (1 << p)) || s.empty()) continue;
       const Component &c = s[std::min(p, s.size() - 1)];
       if (c.kind == Component::Kind::Undefined)
-        diagnostics.Error(location, error::kUninitialized, "variable used without having been completely initialized");
+        diagnostics.Error(location, error::kUninitialized,
+                          "variable used without having been completely initialized");
       reads[i][p] = c;
       allLiteral &= c.IsLiteral();
     }
@@ -221,7 +228,8 @@ Components CodeEmitter::Emit(Opcode op, uint8_t mask, const std::vector<Componen
       for (size_t p = 0; p < 4; ++p) {
         if (!(mask & (1 << p))) continue;
         float v = folded[p];
-        if (modifiers & kResultSaturate) v = v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;  // NaN saturates to 0
+        if (modifiers & kResultSaturate)
+          v = v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; // NaN saturates to 0
         out.push_back(Component::Constant(v));
       }
       return out;
@@ -286,7 +294,7 @@ Components CodeEmitter::Emit(Opcode op, uint8_t mask, const std::vector<Componen
   }
 
   std::vector<uint64_t> key = {static_cast<uint64_t>(op) << 32 | static_cast<uint64_t>(mask) << 16 |
-                                    static_cast<uint64_t>(modifiers) << 8 | controls};
+                               static_cast<uint64_t>(modifiers) << 8 | controls};
   for (int i = 0; i < count; ++i) {
     const SourceParameter &s = in.src[i];
     key.push_back(static_cast<uint64_t>(s.type) << 56 | static_cast<uint64_t>(s.number) << 24 |
@@ -306,7 +314,8 @@ Components CodeEmitter::Emit(Opcode op, uint8_t mask, const std::vector<Componen
   return out;
 }
 
-void CodeEmitter::Output(RegisterType type, uint32_t number, uint8_t mask, const Components &value) {
+void CodeEmitter::Output(RegisterType type, uint32_t number, uint8_t mask,
+                         const Components &value) {
   Positions read;
   for (size_t p = 0; p < 4; ++p)
     if (mask & (1 << p)) read[p] = value[std::min(p, value.size() - 1)];
@@ -333,4 +342,4 @@ void CodeEmitter::Kill(const Components &value) {
   Append(std::move(kill));
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -19,7 +19,8 @@ namespace zrq::d3dx9 {
 
 class CodeEmitter {
 public:
-  CodeEmitter(const ShaderProfile &profile, Diagnostics &diagnostics) : profile(profile), diagnostics(diagnostics) {}
+  CodeEmitter(const ShaderProfile &profile, Diagnostics &diagnostics)
+      : profile(profile), diagnostics(diagnostics) {}
 
   // Errors from here on (an uninitialized value, a limit) point at this place.
   void At(const SourceLocation &where) { location = where; }
@@ -30,8 +31,8 @@ public:
   // source i reads at lane 0, 1, 2, 3 (a shorter list repeats its last entry); which lanes an
   // instruction reads follows from the opcode and the mask. Returns the written lanes, lowest
   // first, as literals when every value read was one.
-  Components Emit(Opcode opcode, uint8_t mask, const std::vector<Components> &sources, uint8_t modifiers = 0,
-                  uint8_t controls = 0);
+  Components Emit(Opcode opcode, uint8_t mask, const std::vector<Components> &sources,
+                  uint8_t modifiers = 0, uint8_t controls = 0);
 
   // mov of `value` (by lane) into the lanes of `mask` of an output register.
   void Output(RegisterType type, uint32_t number, uint8_t mask, const Components &value);
@@ -62,7 +63,7 @@ private:
   std::vector<Instruction> code;
   ConstantPool pool;
   uint32_t temps = 0;
-  std::map<uint32_t, uint8_t> textureLevel;  // temporaries that depend on texture reads
+  std::map<uint32_t, uint8_t> textureLevel; // temporaries that depend on texture reads
   // Components already moved together, and where: temporaries are written once, so a
   // gathering stays valid for the whole shader.
   std::map<std::vector<uint64_t>, uint32_t> gathered;
@@ -70,4 +71,4 @@ private:
   std::map<std::vector<uint64_t>, uint32_t> computed;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

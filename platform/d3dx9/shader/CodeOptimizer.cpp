@@ -11,29 +11,31 @@ namespace {
 
 // Instructions whose result is one value written to every lane of the mask.
 bool ReplicatesResult(Opcode op) {
-  return op == Opcode::Dp3 || op == Opcode::Dp4 || op == Opcode::Dp2Add || op == Opcode::Rcp || op == Opcode::Rsq ||
-         op == Opcode::Exp || op == Opcode::Log || op == Opcode::Pow || op == Opcode::Expp || op == Opcode::Logp;
+  return op == Opcode::Dp3 || op == Opcode::Dp4 || op == Opcode::Dp2Add || op == Opcode::Rcp ||
+         op == Opcode::Rsq || op == Opcode::Exp || op == Opcode::Log || op == Opcode::Pow ||
+         op == Opcode::Expp || op == Opcode::Logp;
 }
 
 // Instructions computing each lane from the same lane of their (swizzled) sources.
 bool ComponentWise(Opcode op) {
-  return op == Opcode::Mov || op == Opcode::Add || op == Opcode::Sub || op == Opcode::Mul || op == Opcode::Mad ||
-         op == Opcode::Min || op == Opcode::Max || op == Opcode::Slt || op == Opcode::Sge || op == Opcode::Abs ||
-         op == Opcode::Lrp || op == Opcode::Cmp;
+  return op == Opcode::Mov || op == Opcode::Add || op == Opcode::Sub || op == Opcode::Mul ||
+         op == Opcode::Mad || op == Opcode::Min || op == Opcode::Max || op == Opcode::Slt ||
+         op == Opcode::Sge || op == Opcode::Abs || op == Opcode::Lrp || op == Opcode::Cmp;
 }
 
-}  // namespace
+} // namespace
 
 uint8_t LanesRead(const Instruction &in, int source) {
   const uint8_t positions = SourcePositions(in.opcode, source, in.dst.writeMask);
   uint8_t lanes = 0;
   for (unsigned p = 0; p < 4; ++p)
-    if (positions & (1u << p)) lanes = static_cast<uint8_t>(lanes | (1u << SwizzleLane(in.src[source].swizzle, p)));
+    if (positions & (1u << p))
+      lanes = static_cast<uint8_t>(lanes | (1u << SwizzleLane(in.src[source].swizzle, p)));
   return lanes;
 }
 
 void RemoveDeadCode(std::vector<Instruction> &code) {
-  std::map<uint32_t, uint8_t> live;  // temporary → lanes read later
+  std::map<uint32_t, uint8_t> live; // temporary → lanes read later
   std::vector<bool> keep(code.size(), true);
   for (size_t i = code.size(); i-- > 0;) {
     Instruction &in = code[i];
@@ -64,7 +66,8 @@ void RemoveDeadCode(std::vector<Instruction> &code) {
 namespace {
 
 bool IsVertexOutput(RegisterType type) {
-  return type == RegisterType::RastOut || type == RegisterType::AttrOut || type == RegisterType::TexCrdOut;
+  return type == RegisterType::RastOut || type == RegisterType::AttrOut ||
+         type == RegisterType::TexCrdOut;
 }
 
 // Forwards one move; false when none can be.
@@ -100,7 +103,8 @@ bool ForwardOne(std::vector<Instruction> &code) {
       for (unsigned q = 0; q < 4; ++q)
         if ((in.dst.writeMask & (1u << q)) && target[q] < 0) usable = false;
       // Texture reads, sincos and vs_1_1's frc write temporaries only.
-      if (in.opcode == Opcode::Tex || in.opcode == Opcode::Frc || in.opcode == Opcode::SinCos) usable = false;
+      if (in.opcode == Opcode::Tex || in.opcode == Opcode::Frc || in.opcode == Opcode::SinCos)
+        usable = false;
       if (!identity && !ReplicatesResult(in.opcode) && !ComponentWise(in.opcode)) usable = false;
     }
     if (!usable || written.empty()) continue;
@@ -130,11 +134,11 @@ bool ForwardOne(std::vector<Instruction> &code) {
   return false;
 }
 
-}  // namespace
+} // namespace
 
 void ForwardOutputs(std::vector<Instruction> &code) {
   while (ForwardOne(code)) {
   }
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

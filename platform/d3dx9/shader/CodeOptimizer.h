@@ -20,4 +20,4 @@ void ForwardOutputs(std::vector<Instruction> &code);
 // The lanes of the register each source reads (after its swizzle).
 uint8_t LanesRead(const Instruction &in, int source);
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -81,4 +81,4 @@ bool FoldInstruction(Opcode opcode, const Lanes *s, int count, Lanes &out) {
   return false;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -15,4 +15,4 @@ using Lanes = std::array<float, 4>;
 // instruction that is not folded (texture reads, sincos).
 bool FoldInstruction(Opcode opcode, const Lanes *sources, int count, Lanes &out);
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

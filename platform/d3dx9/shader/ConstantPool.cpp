@@ -7,7 +7,7 @@ namespace {
 
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-}  // namespace
+} // namespace
 
 int ConstantPool::Find(const Register &r, float v) {
   for (int lane = 0; lane < r.used; ++lane)
@@ -45,7 +45,8 @@ std::vector<ConstantPool::Slot> ConstantPool::Place(const std::vector<float> &va
   Register &reg = registers[best];
   for (float v : distinct)
     if (Find(reg, v) < 0) reg.values[reg.used++] = v;
-  for (float v : values) slots.push_back({static_cast<uint32_t>(best), static_cast<uint8_t>(Find(reg, v))});
+  for (float v : values)
+    slots.push_back({static_cast<uint32_t>(best), static_cast<uint8_t>(Find(reg, v))});
   return slots;
 }
 
@@ -62,4 +63,4 @@ uint32_t ConstantPool::PlaceWhole(const std::array<float, 4> &values) {
   return static_cast<uint32_t>(registers.size() - 1);
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

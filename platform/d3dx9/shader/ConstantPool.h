@@ -25,7 +25,7 @@ public:
 
   struct Register {
     std::array<float, 4> values{};
-    uint8_t used = 0;  // lanes taken, from lane 0 up
+    uint8_t used = 0; // lanes taken, from lane 0 up
   };
   const std::vector<Register> &Registers() const { return registers; }
 
@@ -35,4 +35,4 @@ private:
   std::vector<Register> registers;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -30,11 +30,11 @@ struct ConstantMember {
 
 struct ConstantEntry {
   std::string name;
-  uint16_t registerSet = 0;  // D3DXREGISTER_SET
+  uint16_t registerSet = 0; // D3DXREGISTER_SET
   uint16_t registerIndex = 0;
   uint16_t registerCount = 0;
   ConstantType type;
-  std::vector<float> defaultValue;  // empty, or four values for each register
+  std::vector<float> defaultValue; // empty, or four values for each register
 };
 
 struct ConstantTableModel {
@@ -45,4 +45,4 @@ struct ConstantTableModel {
   std::vector<ConstantEntry> constants;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

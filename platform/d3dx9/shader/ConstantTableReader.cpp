@@ -14,16 +14,19 @@ constexpr size_t kMaxTypes = 4096;
 
 class Reader {
 public:
-  Reader(const uint8_t *bytes, size_t size, std::string &error) : bytes(bytes), size(size), error(error) {}
+  Reader(const uint8_t *bytes, size_t size, std::string &error)
+      : bytes(bytes), size(size), error(error) {}
 
   bool Run(ConstantTableModel &table) {
     uint32_t headerSize = 0, creator = 0, count = 0, infos = 0, target = 0;
-    if (!Get32(0, headerSize) || headerSize != ctab::kHeaderSize) return Fail("constant table header is damaged");
+    if (!Get32(0, headerSize) || headerSize != ctab::kHeaderSize)
+      return Fail("constant table header is damaged");
     if (!Get32(4, creator) || !Get32(8, table.version) || !Get32(12, count) || !Get32(16, infos) ||
         !Get32(20, table.flags) || !Get32(24, target))
       return Fail("constant table header is truncated");
     if (!String(creator, table.creator) || !String(target, table.target)) return false;
-    if (count > size / ctab::kConstantSize || !Within(infos, static_cast<size_t>(count) * ctab::kConstantSize))
+    if (count > size / ctab::kConstantSize ||
+        !Within(infos, static_cast<size_t>(count) * ctab::kConstantSize))
       return Fail("constant descriptions lie outside the table");
     table.constants.resize(count);
     for (uint32_t i = 0; i < count; ++i) {
@@ -69,7 +72,8 @@ private:
     if (at >= size) return Fail("string lies outside the constant table");
     const void *nul = std::memchr(bytes + at, 0, size - at);
     if (!nul) return Fail("string runs past the end of the constant table");
-    out.assign(reinterpret_cast<const char *>(bytes + at), static_cast<const uint8_t *>(nul) - (bytes + at));
+    out.assign(reinterpret_cast<const char *>(bytes + at),
+               static_cast<const uint8_t *>(nul) - (bytes + at));
     return true;
   }
 
@@ -93,7 +97,8 @@ private:
       uint32_t name = 0, type = 0;
       Get32(members + i * ctab::kMemberSize, name);
       Get32(members + i * ctab::kMemberSize + 4, type);
-      if (!String(name, t.members[i].name) || !Type(type, t.members[i].type, depth + 1)) return false;
+      if (!String(name, t.members[i].name) || !Type(type, t.members[i].type, depth + 1))
+        return false;
     }
     return true;
   }
@@ -104,17 +109,19 @@ private:
   size_t types = 0;
 };
 
-}  // namespace
+} // namespace
 
-bool ReadConstantTable(const uint8_t *bytes, size_t size, ConstantTableModel &table, std::string &error) {
+bool ReadConstantTable(const uint8_t *bytes, size_t size, ConstantTableModel &table,
+                       std::string &error) {
   table = ConstantTableModel{};
   return Reader(bytes, size, error).Run(table);
 }
 
 const Instruction *FindConstantTableComment(const DecodedShader &shader) {
   for (const Instruction &in : shader.instructions)
-    if (in.opcode == Opcode::Comment && !in.comment.empty() && in.comment[0] == kConstantTableTag) return &in;
+    if (in.opcode == Opcode::Comment && !in.comment.empty() && in.comment[0] == kConstantTableTag)
+      return &in;
   return nullptr;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

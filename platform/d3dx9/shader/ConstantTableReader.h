@@ -18,4 +18,4 @@ namespace zrq::d3dx9 {
 // The first comment that carries a constant table (its payload starts with the tag), or null.
 const Instruction *FindConstantTableComment(const DecodedShader &shader);
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

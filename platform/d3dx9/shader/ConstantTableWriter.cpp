@@ -78,9 +78,11 @@ private:
   std::vector<uint8_t> bytes;
 };
 
-}  // namespace
+} // namespace
 
-std::vector<uint8_t> WriteConstantTable(const ConstantTableModel &table) { return Writer().Write(table); }
+std::vector<uint8_t> WriteConstantTable(const ConstantTableModel &table) {
+  return Writer().Write(table);
+}
 
 std::vector<uint32_t> ConstantTableComment(const ConstantTableModel &table) {
   const std::vector<uint8_t> bytes = WriteConstantTable(table);
@@ -90,4 +92,4 @@ std::vector<uint32_t> ConstantTableComment(const ConstantTableModel &table) {
   return words;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

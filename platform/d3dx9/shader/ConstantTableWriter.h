@@ -14,4 +14,4 @@ std::vector<uint8_t> WriteConstantTable(const ConstantTableModel &table);
 // The comment payload that carries the table in a shader: the tag, then the table's words.
 std::vector<uint32_t> ConstantTableComment(const ConstantTableModel &table);
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -11,7 +11,7 @@ std::string Code(const char *kind, int code) {
   return text;
 }
 
-}  // namespace
+} // namespace
 
 uint32_t Diagnostics::AddFile(std::string name) {
   files.push_back(std::move(name));
@@ -24,7 +24,8 @@ const std::string &Diagnostics::FileName(uint32_t file) const {
 }
 
 std::string Diagnostics::Where(const SourceLocation &where) const {
-  return FileName(where.file) + "(" + std::to_string(where.line) + "," + std::to_string(where.column) + "): ";
+  return FileName(where.file) + "(" + std::to_string(where.line) + "," +
+         std::to_string(where.column) + "): ";
 }
 
 void Diagnostics::Error(const SourceLocation &where, int code, const std::string &message) {
@@ -49,4 +50,4 @@ std::string Diagnostics::Text() const {
   return text;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

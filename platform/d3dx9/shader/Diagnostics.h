@@ -11,7 +11,7 @@
 namespace zrq::d3dx9 {
 
 struct SourceLocation {
-  uint32_t file = 0;  // index into the diagnostics' file names
+  uint32_t file = 0; // index into the diagnostics' file names
   uint32_t line = 1;
   uint32_t column = 1;
 };
@@ -45,4 +45,4 @@ private:
   int errors = 0;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

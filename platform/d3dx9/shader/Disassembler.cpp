@@ -29,7 +29,8 @@ std::string SourceText(const SourceParameter &s, ShaderKind kind) {
   std::string reg = RegisterName(s.type, s.number, kind);
   if (s.relative) {
     const RelativeAddress address = kind.major >= 2 ? s.address : RelativeAddress{};
-    reg += "[" + RegisterName(address.type, address.number, kind) + "." + "xyzw"[address.lane] + "]";
+    reg +=
+        "[" + RegisterName(address.type, address.number, kind) + "." + "xyzw"[address.lane] + "]";
   }
   const std::string swizzle = SwizzleText(s.swizzle);
   const auto suffixed = [&](const char *prefix, const char *suffix) {
@@ -74,7 +75,8 @@ std::string DestinationText(const DestinationParameter &d, ShaderKind kind) {
 
 std::string ResultSuffix(const DestinationParameter &d) {
   std::string text;
-  static const char *const kShifts[] = {"", "_x2", "_x4", "_x8", "", "", "", "", "", "", "", "", "", "_d8", "_d4", "_d2"};
+  static const char *const kShifts[] = {"", "_x2", "_x4", "_x8", "", "",    "",    "",
+                                        "", "",    "",    "",    "", "_d8", "_d4", "_d2"};
   text += kShifts[d.shift & 0xF];
   if (d.modifiers & kResultSaturate) text += "_sat";
   if (d.modifiers & kResultPartialPrecision) text += "_pp";
@@ -85,7 +87,8 @@ std::string ResultSuffix(const DestinationParameter &d) {
 std::string DeclarationName(const Instruction &in, ShaderKind kind) {
   std::string name = "dcl";
   if (in.dst.type == RegisterType::Sampler) {
-    const auto type = static_cast<SamplerType>((in.declaration & token::kSamplerTypeMask) >> token::kSamplerTypeShift);
+    const auto type = static_cast<SamplerType>((in.declaration & token::kSamplerTypeMask) >>
+                                               token::kSamplerTypeShift);
     if (const char *typeName = SamplerTypeName(type)) name += std::string("_") + typeName;
     return name;
   }
@@ -122,7 +125,8 @@ unsigned Slots(const Instruction &in, ShaderKind kind) {
 }
 
 bool IsTextureInstruction(Opcode opcode) {
-  return opcode == Opcode::Tex || opcode == Opcode::TexKill || opcode == Opcode::TexLdd || opcode == Opcode::TexLdl;
+  return opcode == Opcode::Tex || opcode == Opcode::TexKill || opcode == Opcode::TexLdd ||
+         opcode == Opcode::TexLdl;
 }
 
 std::string TypeText(const ConstantType &t) {
@@ -147,7 +151,9 @@ std::string TypeText(const ConstantType &t) {
     for (const ConstantMember &m : t.members) text += " " + TypeText(m.type) + " " + m.name + ";";
     return text + " }";
   }
-  std::string base = t.parameterType == D3DXPT_INT ? "int" : t.parameterType == D3DXPT_BOOL ? "bool" : "float";
+  std::string base = t.parameterType == D3DXPT_INT    ? "int"
+                     : t.parameterType == D3DXPT_BOOL ? "bool"
+                                                      : "float";
   switch (t.parameterClass) {
   case D3DXPC_VECTOR:
     return base + std::to_string(t.columns);
@@ -187,15 +193,18 @@ void ListConstantTable(const ConstantTableModel &table, std::string &out) {
   for (const ConstantEntry &c : table.constants) {
     byRegister.push_back(&c);
     nameWidth = std::max(nameWidth, c.name.size());
-    regWidth = std::max(regWidth, std::strlen(RegisterSetPrefix(c.registerSet)) + std::to_string(c.registerIndex).size());
+    regWidth = std::max(regWidth, std::strlen(RegisterSetPrefix(c.registerSet)) +
+                                      std::to_string(c.registerIndex).size());
   }
-  std::stable_sort(byRegister.begin(), byRegister.end(), [](const ConstantEntry *a, const ConstantEntry *b) {
-    return a->registerSet != b->registerSet ? a->registerSet < b->registerSet : a->registerIndex < b->registerIndex;
-  });
+  std::stable_sort(byRegister.begin(), byRegister.end(),
+                   [](const ConstantEntry *a, const ConstantEntry *b) {
+                     return a->registerSet != b->registerSet ? a->registerSet < b->registerSet
+                                                             : a->registerIndex < b->registerIndex;
+                   });
   const auto row = [&](const std::string &name, const std::string &reg, const std::string &size) {
     std::string line = "//   " + name + std::string(nameWidth - name.size() + 1, ' ') + reg +
-                       std::string(regWidth - reg.size() + 1, ' ') + std::string(4 - std::min<size_t>(4, size.size()), ' ') +
-                       size;
+                       std::string(regWidth - reg.size() + 1, ' ') +
+                       std::string(4 - std::min<size_t>(4, size.size()), ' ') + size;
     while (!line.empty() && line.back() == ' ') line.pop_back();
     out += line + "\n";
   };
@@ -203,7 +212,8 @@ void ListConstantTable(const ConstantTableModel &table, std::string &out) {
   row("Name", "Reg", "Size");
   row(std::string(nameWidth, '-'), std::string(regWidth, '-'), "----");
   for (const ConstantEntry *c : byRegister)
-    row(c->name, RegisterSetPrefix(c->registerSet) + std::to_string(c->registerIndex), std::to_string(c->registerCount));
+    row(c->name, RegisterSetPrefix(c->registerSet) + std::to_string(c->registerIndex),
+        std::to_string(c->registerCount));
   out += "//\n";
 }
 
@@ -220,7 +230,7 @@ std::string VersionText(const DecodedShader &shader) {
   }
 }
 
-}  // namespace
+} // namespace
 
 std::string InstructionText(const Instruction &in, ShaderKind kind) {
   const OpcodeInfo *info = FindOpcode(in.opcode);
@@ -228,7 +238,9 @@ std::string InstructionText(const Instruction &in, ShaderKind kind) {
   std::string text;
   if (in.coissue) text += "+";
   if (in.predicated) text += "(" + SourceText(in.predicate, kind) + ") ";
-  if (in.opcode == Opcode::Dcl) return text + DeclarationName(in, kind) + ResultSuffix(in.dst) + " " + DestinationText(in.dst, kind);
+  if (in.opcode == Opcode::Dcl)
+    return text + DeclarationName(in, kind) + ResultSuffix(in.dst) + " " +
+           DestinationText(in.dst, kind);
   if (in.opcode == Opcode::Def || in.opcode == Opcode::DefI || in.opcode == Opcode::DefB) {
     text += std::string(info->name) + " " + DestinationText(in.dst, kind);
     for (int i = 0; i < (in.opcode == Opcode::DefB ? 1 : 4); ++i) {
@@ -281,9 +293,11 @@ std::string Disassemble(const DecodedShader &shader, std::string_view comments) 
     (IsTextureInstruction(in.opcode) ? texture : arithmetic) += Slots(in, kind);
   }
   out += "\n// approximately " + std::to_string(arithmetic + texture) + " instruction slots used";
-  if (kind.pixel) out += " (" + std::to_string(texture) + " texture, " + std::to_string(arithmetic) + " arithmetic)";
+  if (kind.pixel)
+    out +=
+        " (" + std::to_string(texture) + " texture, " + std::to_string(arithmetic) + " arithmetic)";
   out += "\n";
   return out;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -17,4 +17,4 @@ std::string Disassemble(const DecodedShader &shader, std::string_view comments =
 // The text of one instruction, without indentation or line end.
 std::string InstructionText(const Instruction &instruction, ShaderKind kind);
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -18,15 +18,15 @@ public:
 
 private:
   struct Semantic {
-    std::string name;  // upper case, without the index
+    std::string name; // upper case, without the index
     uint32_t index = 0;
   };
 
   void Globals();
   Value Uniform(const VariableDeclaration &v);
   Components Input(const HlslType &type, const std::string &semantic, const SourceLocation &where);
-  void Output(const HlslType &type, const Components &value, const std::string &semantic, const std::string &name,
-              const SourceLocation &where);
+  void Output(const HlslType &type, const Components &value, const std::string &semantic,
+              const std::string &name, const SourceLocation &where);
   Semantic Parse(const std::string &semantic, const SourceLocation &where);
 
   LoweringContext &context;
@@ -34,4 +34,4 @@ private:
   std::set<std::string> outputsSeen;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

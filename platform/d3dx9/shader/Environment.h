@@ -21,7 +21,10 @@ struct Variable {
 
 class Environment {
 public:
-  Environment() { frames.emplace_back(); frames.back().emplace_back(); }
+  Environment() {
+    frames.emplace_back();
+    frames.back().emplace_back();
+  }
 
   // A function being inlined sees the globals and its own scopes only.
   void PushFrame() { frames.emplace_back(1); }
@@ -37,16 +40,16 @@ public:
 
   // Calls merge(name, inThis, inOther) for each variable of this environment and its place in
   // `other`, an environment of the same shape (a copy that went through a branch).
-  template <typename Merge>
-  void MergeWith(Environment &other, Merge merge) {
+  template <typename Merge> void MergeWith(Environment &other, Merge merge) {
     for (size_t f = 0; f < frames.size(); ++f)
       for (size_t s = 0; s < frames[f].size(); ++s)
-        for (auto &[name, variable] : frames[f][s]) merge(name, variable, other.frames[f][s].at(name));
+        for (auto &[name, variable] : frames[f][s])
+          merge(name, variable, other.frames[f][s].at(name));
   }
 
 private:
   using Scope = std::map<std::string, Variable>;
-  std::vector<std::vector<Scope>> frames;  // frames[0] holds the globals
+  std::vector<std::vector<Scope>> frames; // frames[0] holds the globals
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -46,7 +46,7 @@ constexpr int kMissingSemantic = 3502;
 constexpr int kBadSemantic = 3503;
 constexpr int kUnrollFailed = 3511;
 constexpr int kNotSupported = 3532;
-constexpr int kImplicitTruncation = 3206;  // a warning
+constexpr int kImplicitTruncation = 3206; // a warning
 constexpr int kUninitialized = 4000;
 
 // Code generation and profile limits.
@@ -61,4 +61,4 @@ constexpr int kTooManyTextureInstructions = 5006;
 constexpr int kDependentReadTooDeep = 5007;
 constexpr int kShaderTooLarge = 5008;
 
-}  // namespace zrq::d3dx9::error
+} // namespace zrq::d3dx9::error

@@ -21,7 +21,7 @@ int SwizzleLane(char c, bool &colour) {
   return -1;
 }
 
-}  // namespace
+} // namespace
 
 Components ExpressionLowering::Pick(const Components &from, const std::vector<uint32_t> &indices) {
   Components out;
@@ -36,7 +36,9 @@ Value ExpressionLowering::Lower(const Expression &e) {
     return Value{e.type, {Component::Constant(e.number)}};
   case ExpressionKind::Identifier: {
     const Variable *v = context.environment.Find(e.text);
-    if (!v) context.diagnostics.Error(e.location, error::kUndeclared, "undeclared identifier '" + e.text + "'");
+    if (!v)
+      context.diagnostics.Error(e.location, error::kUndeclared,
+                                "undeclared identifier '" + e.text + "'");
     return Value{v->type, v->components};
   }
   case ExpressionKind::Unary:
@@ -72,22 +74,27 @@ Value ExpressionLowering::Lower(const Expression &e) {
   case ExpressionKind::InitializerList:
     break;
   }
-  context.diagnostics.Error(e.location, error::kSyntax, "an initializer list may only initialize a variable");
+  context.diagnostics.Error(e.location, error::kSyntax,
+                            "an initializer list may only initialize a variable");
 }
 
 int64_t ExpressionLowering::LiteralInteger(const Expression &e) {
   const Value v = Lower(e);
-  if (!v.type.IsScalar() || !v.components[0].IsLiteral() || v.components[0].value != std::floor(v.components[0].value) ||
+  if (!v.type.IsScalar() || !v.components[0].IsLiteral() ||
+      v.components[0].value != std::floor(v.components[0].value) ||
       std::fabs(v.components[0].value) > 1e9f)
-    context.diagnostics.Error(e.location, error::kNotConstant,
-                              "the index must be a whole number known when compiling (a literal, or a loop counter)");
+    context.diagnostics.Error(
+        e.location, error::kNotConstant,
+        "the index must be a whole number known when compiling (a literal, or a loop counter)");
   return static_cast<int64_t>(v.components[0].value);
 }
 
-ExpressionLowering::Selection ExpressionLowering::SelectMember(const HlslType &base, const std::string &name,
+ExpressionLowering::Selection ExpressionLowering::SelectMember(const HlslType &base,
+                                                               const std::string &name,
                                                                const SourceLocation &where) {
   const auto invalid = [&]() {
-    context.diagnostics.Error(where, error::kBadSubscript, "invalid subscript '" + name + "' of '" + base.Name() + "'");
+    context.diagnostics.Error(where, error::kBadSubscript,
+                              "invalid subscript '" + name + "' of '" + base.Name() + "'");
   };
   Selection s;
   if (base.base == BaseType::Struct && !base.IsArray()) {
@@ -152,12 +159,15 @@ ExpressionLowering::Selection ExpressionLowering::SelectIndex(const HlslType &ba
     count = base.columns;
     size = base.rows;
   } else {
-    context.diagnostics.Error(where, error::kBadSubscript, "'" + base.Name() + "' cannot be indexed");
+    context.diagnostics.Error(where, error::kBadSubscript,
+                              "'" + base.Name() + "' cannot be indexed");
   }
   if (index < 0 || index >= size)
     context.diagnostics.Error(where, error::kBadSubscript,
-                              "index " + std::to_string(index) + " is out of bounds for '" + base.Name() + "'");
-  for (uint32_t i = 0; i < count; ++i) s.indices.push_back(static_cast<uint32_t>(index) * count + i);
+                              "index " + std::to_string(index) + " is out of bounds for '" +
+                                  base.Name() + "'");
+  for (uint32_t i = 0; i < count; ++i)
+    s.indices.push_back(static_cast<uint32_t>(index) * count + i);
   return s;
 }
 
@@ -165,7 +175,9 @@ ExpressionLowering::Place ExpressionLowering::LowerPlace(const Expression &e) {
   context.emitter.At(e.location);
   if (e.kind == ExpressionKind::Identifier) {
     const Variable *v = context.environment.Find(e.text);
-    if (!v) context.diagnostics.Error(e.location, error::kUndeclared, "undeclared identifier '" + e.text + "'");
+    if (!v)
+      context.diagnostics.Error(e.location, error::kUndeclared,
+                                "undeclared identifier '" + e.text + "'");
     Place p{e.text, v->type, {}, e.location};
     for (uint32_t i = 0; i < v->type.ComponentCount(); ++i) p.components.push_back(i);
     return p;
@@ -179,7 +191,8 @@ ExpressionLowering::Place ExpressionLowering::LowerPlace(const Expression &e) {
     for (uint32_t i : s.indices) indices.push_back(base.components[i]);
     return Place{base.variable, s.type, indices, e.location};
   }
-  context.diagnostics.Error(e.location, error::kReadOnly, "the left side of an assignment must be a variable");
+  context.diagnostics.Error(e.location, error::kReadOnly,
+                            "the left side of an assignment must be a variable");
 }
 
 Value ExpressionLowering::Read(const Place &place) {
@@ -190,16 +203,19 @@ Value ExpressionLowering::Read(const Place &place) {
 void ExpressionLowering::Store(const Place &place, const Value &value) {
   Variable *v = context.environment.Find(place.variable);
   if (v->readOnly)
-    context.diagnostics.Error(place.location, error::kReadOnly, "l-value specifies const object '" + place.variable + "'");
+    context.diagnostics.Error(place.location, error::kReadOnly,
+                              "l-value specifies const object '" + place.variable + "'");
   std::vector<uint32_t> sorted = place.components;
   std::sort(sorted.begin(), sorted.end());
   if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())
-    context.diagnostics.Error(place.location, error::kBadSubscript, "a component is written twice by one assignment");
+    context.diagnostics.Error(place.location, error::kBadSubscript,
+                              "a component is written twice by one assignment");
   context.emitter.At(place.location);
   const Components now = Convert(context, value, place.type, place.location);
   const Components guarded = context.Guard(Pick(v->components, place.components), now);
-  v = context.environment.Find(place.variable);  // guarding may not move it, but stay safe
-  for (size_t i = 0; i < place.components.size(); ++i) v->components[place.components[i]] = guarded[i];
+  v = context.environment.Find(place.variable); // guarding may not move it, but stay safe
+  for (size_t i = 0; i < place.components.size(); ++i)
+    v->components[place.components[i]] = guarded[i];
 }
 
 Value ExpressionLowering::Unary(const Expression &e) {
@@ -211,9 +227,11 @@ Value ExpressionLowering::Unary(const Expression &e) {
   }
   if (!v.type.IsNumeric())
     context.diagnostics.Error(e.location, error::kTypeMismatch,
-                              "unary '" + e.text + "' cannot be applied to '" + v.type.Name() + "'");
+                              "unary '" + e.text + "' cannot be applied to '" + v.type.Name() +
+                                  "'");
   if (e.text == "~")
-    context.diagnostics.Error(e.location, error::kNotSupported, "bitwise operators are not supported by this profile");
+    context.diagnostics.Error(e.location, error::kNotSupported,
+                              "bitwise operators are not supported by this profile");
   const HlslType t = v.type.base == BaseType::Bool ? WithBase(v.type, BaseType::Int) : v.type;
   return Value{t, e.text == "-" ? MathBuilder::Neg(v.components) : v.components};
 }
@@ -248,8 +266,10 @@ Value ExpressionLowering::Binary(const Expression &e) {
   const std::string &op = e.text;
   if (op == "&&" || op == "||") {
     const HlslType t = WithBase(CommonType(context, a.type, b.type, e.location), BaseType::Bool);
-    const Components x = Convert(context, Value{WithBase(a.type, BaseType::Bool), Truth(context, a)}, t, e.location);
-    const Components y = Convert(context, Value{WithBase(b.type, BaseType::Bool), Truth(context, b)}, t, e.location);
+    const Components x =
+        Convert(context, Value{WithBase(a.type, BaseType::Bool), Truth(context, a)}, t, e.location);
+    const Components y =
+        Convert(context, Value{WithBase(b.type, BaseType::Bool), Truth(context, b)}, t, e.location);
     return Value{t, op == "&&" ? context.math.And(x, y) : context.math.Or(x, y)};
   }
   static const std::pair<const char *, Comparison> kComparisons[] = {
@@ -258,12 +278,15 @@ Value ExpressionLowering::Binary(const Expression &e) {
   for (const auto &[spelling, comparison] : kComparisons)
     if (op == spelling) {
       const HlslType t = CommonType(context, a.type, b.type, e.location);
-      const Components x = Convert(context, a, t, e.location), y = Convert(context, b, t, e.location);
+      const Components x = Convert(context, a, t, e.location),
+                       y = Convert(context, b, t, e.location);
       return Value{WithBase(t, BaseType::Bool), context.math.Compare(comparison, x, y)};
     }
-  if (op == "+" || op == "-" || op == "*" || op == "/" || op == "%") return Arithmetic(op, a, b, e.location);
+  if (op == "+" || op == "-" || op == "*" || op == "/" || op == "%")
+    return Arithmetic(op, a, b, e.location);
   context.diagnostics.Error(e.location, error::kNotSupported,
-                            "operator '" + op + "' is not supported by this profile (integer bit operations)");
+                            "operator '" + op +
+                                "' is not supported by this profile (integer bit operations)");
 }
 
 Value ExpressionLowering::Assign(const Expression &e) {
@@ -282,19 +305,23 @@ Value ExpressionLowering::Conditional(const Expression &e) {
   const Components truth = Truth(context, condition);
   if (a.type.base == BaseType::Struct || a.type.IsArray()) {
     if (a.type != b.type || truth.size() != 1)
-      context.diagnostics.Error(e.location, error::kTypeMismatch, "both sides of '?:' must have one type");
+      context.diagnostics.Error(e.location, error::kTypeMismatch,
+                                "both sides of '?:' must have one type");
     return Value{a.type, context.math.Select(truth, a.components, b.components)};
   }
   const HlslType t = CommonType(context, a.type, b.type, e.location);
   if (truth.size() != 1 && truth.size() != t.ComponentCount())
-    context.diagnostics.Error(e.location, error::kTypeMismatch, "the condition of '?:' does not match its values");
-  return Value{t, context.math.Select(truth, Convert(context, a, t, e.location), Convert(context, b, t, e.location))};
+    context.diagnostics.Error(e.location, error::kTypeMismatch,
+                              "the condition of '?:' does not match its values");
+  return Value{t, context.math.Select(truth, Convert(context, a, t, e.location),
+                                      Convert(context, b, t, e.location))};
 }
 
 Value ExpressionLowering::Constructor(const Expression &e) {
   const HlslType &t = e.type;
   if (!t.IsNumeric())
-    context.diagnostics.Error(e.location, error::kNotSupported, "'" + t.Name() + "' cannot be constructed");
+    context.diagnostics.Error(e.location, error::kNotSupported,
+                              "'" + t.Name() + "' cannot be constructed");
   Components all;
   for (const auto &argument : e.operands) {
     const Value v = Lower(*argument);
@@ -309,8 +336,8 @@ Value ExpressionLowering::Constructor(const Expression &e) {
   if (all.size() == 1 && n > 1) all.assign(n, all[0]);
   if (all.size() != n)
     context.diagnostics.Error(e.location, error::kArgumentCount,
-                              "'" + t.Name() + "' needs " + std::to_string(n) + " components, not " +
-                                  std::to_string(all.size()));
+                              "'" + t.Name() + "' needs " + std::to_string(n) +
+                                  " components, not " + std::to_string(all.size()));
   return Value{t, all};
 }
 
@@ -325,11 +352,12 @@ Value ExpressionLowering::Increment(const Expression &e) {
 Value ExpressionLowering::Call(const Expression &e) {
   if (context.functions->Has(e.text)) return context.functions->Call(e);
   if (!context.intrinsics->Has(e.text))
-    context.diagnostics.Error(e.location, error::kUndeclared, "undeclared identifier '" + e.text + "'");
+    context.diagnostics.Error(e.location, error::kUndeclared,
+                              "undeclared identifier '" + e.text + "'");
   std::vector<Value> arguments;
   for (const auto &argument : e.operands) arguments.push_back(Lower(*argument));
   context.emitter.At(e.location);
   return context.intrinsics->Call(e.text, arguments, e.location);
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

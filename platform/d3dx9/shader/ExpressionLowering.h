@@ -15,7 +15,7 @@ public:
   struct Place {
     std::string variable;
     HlslType type;
-    std::vector<uint32_t> components;  // indices into the variable's components
+    std::vector<uint32_t> components; // indices into the variable's components
     SourceLocation location;
   };
 
@@ -29,14 +29,16 @@ public:
   // An expression that must come out as a literal whole number (an array index).
   int64_t LiteralInteger(const Expression &e);
   // Arithmetic operators (+ - * / %) on two values.
-  Value Arithmetic(const std::string &op, const Value &a, const Value &b, const SourceLocation &where);
+  Value Arithmetic(const std::string &op, const Value &a, const Value &b,
+                   const SourceLocation &where);
 
 private:
   struct Selection {
     HlslType type;
     std::vector<uint32_t> indices;
   };
-  Selection SelectMember(const HlslType &base, const std::string &name, const SourceLocation &where);
+  Selection SelectMember(const HlslType &base, const std::string &name,
+                         const SourceLocation &where);
   Selection SelectIndex(const HlslType &base, int64_t index, const SourceLocation &where);
   static Components Pick(const Components &from, const std::vector<uint32_t> &indices);
 
@@ -51,4 +53,4 @@ private:
   LoweringContext &context;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

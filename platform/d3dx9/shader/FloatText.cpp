@@ -8,7 +8,8 @@ namespace zrq::d3dx9 {
 bool ParseFloat(std::string_view text, float &value) {
   double parsed = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-  if (end != text.data() + text.size() || (ec != std::errc() && ec != std::errc::result_out_of_range) || text.empty())
+  if (end != text.data() + text.size() ||
+      (ec != std::errc() && ec != std::errc::result_out_of_range) || text.empty())
     return false;
   if (ec == std::errc::result_out_of_range) {
     // Too small for a double is zero; too large, infinite.
@@ -21,9 +22,10 @@ bool ParseFloat(std::string_view text, float &value) {
   // Halfway between the largest float and the next power of two rounds up to infinity.
   constexpr double kOverflow = 3.4028235677973366e38;
   const double magnitude = parsed < 0 ? -parsed : parsed;
-  const float f = magnitude >= kOverflow                           ? std::numeric_limits<float>::infinity()
-                  : magnitude > std::numeric_limits<float>::max() ? std::numeric_limits<float>::max()
-                                                                   : static_cast<float>(magnitude);
+  const float f = magnitude >= kOverflow ? std::numeric_limits<float>::infinity()
+                  : magnitude > std::numeric_limits<float>::max()
+                      ? std::numeric_limits<float>::max()
+                      : static_cast<float>(magnitude);
   value = parsed < 0 ? -f : f;
   return true;
 }
@@ -34,4 +36,4 @@ std::string FloatText(float value) {
   return std::string(text, result.ptr);
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

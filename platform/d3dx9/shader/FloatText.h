@@ -14,4 +14,4 @@ bool ParseFloat(std::string_view text, float &value);
 // The shortest spelling that reads back as the same float.
 std::string FloatText(float value);
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -12,7 +12,7 @@ namespace {
 
 constexpr size_t kMaxCallDepth = 32;
 
-}  // namespace
+} // namespace
 
 bool FunctionInliner::Has(const std::string &name) const {
   return std::any_of(context.program.functions.begin(), context.program.functions.end(),
@@ -21,7 +21,8 @@ bool FunctionInliner::Has(const std::string &name) const {
 
 // The function of that name taking as many arguments, preferring one whose parameter types
 // match the arguments' exactly.
-const FunctionDeclaration &FunctionInliner::Resolve(const Expression &call, const std::vector<HlslType> &types) {
+const FunctionDeclaration &FunctionInliner::Resolve(const Expression &call,
+                                                    const std::vector<HlslType> &types) {
   const FunctionDeclaration *best = nullptr;
   size_t bestExact = 0;
   for (const FunctionDeclaration &f : context.program.functions) {
@@ -35,9 +36,11 @@ const FunctionDeclaration &FunctionInliner::Resolve(const Expression &call, cons
   }
   if (!best)
     context.diagnostics.Error(call.location, error::kNoMatchingFunction,
-                              "no overload of '" + call.text + "' takes " + std::to_string(types.size()) + " arguments");
+                              "no overload of '" + call.text + "' takes " +
+                                  std::to_string(types.size()) + " arguments");
   if (!best->body)
-    context.diagnostics.Error(call.location, error::kUndeclared, "function '" + call.text + "' is declared but not defined");
+    context.diagnostics.Error(call.location, error::kUndeclared,
+                              "function '" + call.text + "' is declared but not defined");
   return *best;
 }
 
@@ -58,8 +61,9 @@ Value FunctionInliner::Call(const Expression &call) {
   for (size_t i = 0; i < f.parameters.size(); ++i) {
     const VariableDeclaration &p = f.parameters[i];
     context.emitter.At(call.operands[i]->location);
-    inputs.push_back(p.isIn ? Value{p.type, Convert(context, arguments[i], p.type, call.operands[i]->location)}
-                            : Value{p.type, Components(p.type.ComponentCount())});
+    inputs.push_back(
+        p.isIn ? Value{p.type, Convert(context, arguments[i], p.type, call.operands[i]->location)}
+               : Value{p.type, Components(p.type.ComponentCount())});
   }
   const Result result = Inline(f, inputs, call.location);
   for (size_t i = 0; i < f.parameters.size(); ++i)
@@ -67,11 +71,14 @@ Value FunctionInliner::Call(const Expression &call) {
   return result.returned;
 }
 
-FunctionInliner::Result FunctionInliner::Inline(const FunctionDeclaration &f, const std::vector<Value> &arguments,
+FunctionInliner::Result FunctionInliner::Inline(const FunctionDeclaration &f,
+                                                const std::vector<Value> &arguments,
                                                 const SourceLocation &at) {
   if (std::find(active.begin(), active.end(), &f) != active.end())
-    context.diagnostics.Error(at, error::kRecursion, "recursive calls are not allowed ('" + f.name + "')");
-  if (active.size() >= kMaxCallDepth) context.diagnostics.Error(at, error::kRecursion, "calls nest too deeply");
+    context.diagnostics.Error(at, error::kRecursion,
+                              "recursive calls are not allowed ('" + f.name + "')");
+  if (active.size() >= kMaxCallDepth)
+    context.diagnostics.Error(at, error::kRecursion, "calls nest too deeply");
   active.push_back(&f);
   context.environment.PushFrame();
   context.returnTypes.push_back(f.returnType);
@@ -79,15 +86,19 @@ FunctionInliner::Result FunctionInliner::Inline(const FunctionDeclaration &f, co
   for (size_t i = 0; i < f.parameters.size(); ++i) {
     const VariableDeclaration &p = f.parameters[i];
     if (!context.environment.Declare(p.name, Variable{p.type, arguments[i].components, p.isConst}))
-      context.diagnostics.Error(p.location, error::kRedefinition, "redefinition of '" + p.name + "'");
+      context.diagnostics.Error(p.location, error::kRedefinition,
+                                "redefinition of '" + p.name + "'");
   }
-  context.environment.Declare(kReturnedFlag, Variable{HlslType::Scalar(BaseType::Bool), {Component::Constant(0.0f)}});
-  context.environment.Declare(kResultVariable, Variable{f.returnType, Components(f.returnType.ComponentCount())});
+  context.environment.Declare(
+      kReturnedFlag, Variable{HlslType::Scalar(BaseType::Bool), {Component::Constant(0.0f)}});
+  context.environment.Declare(kResultVariable,
+                              Variable{f.returnType, Components(f.returnType.ComponentCount())});
 
   context.statements->Lower(*f.body);
   const Components &returned = context.environment.Find(kReturnedFlag)->components;
   if (!f.returnType.IsVoid() && returned.size() == 1 && returned[0].IsLiteral(0.0f))
-    context.diagnostics.Error(f.location, error::kMissingReturn, "'" + f.name + "': function must return a value");
+    context.diagnostics.Error(f.location, error::kMissingReturn,
+                              "'" + f.name + "': function must return a value");
 
   Result result;
   result.returned = Value{f.returnType, context.environment.Find(kResultVariable)->components};
@@ -102,4 +113,4 @@ FunctionInliner::Result FunctionInliner::Inline(const FunctionDeclaration &f, co
   return result;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

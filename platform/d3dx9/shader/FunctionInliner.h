@@ -18,16 +18,18 @@ public:
 
   struct Result {
     Value returned;
-    std::vector<Value> parameters;  // every parameter's value when the function ends
+    std::vector<Value> parameters; // every parameter's value when the function ends
   };
   // Inlines `function` with the parameters' values on entry (out-only ones are ignored).
-  Result Inline(const FunctionDeclaration &function, const std::vector<Value> &arguments, const SourceLocation &at);
+  Result Inline(const FunctionDeclaration &function, const std::vector<Value> &arguments,
+                const SourceLocation &at);
 
 private:
-  const FunctionDeclaration &Resolve(const Expression &call, const std::vector<HlslType> &argumentTypes);
+  const FunctionDeclaration &Resolve(const Expression &call,
+                                     const std::vector<HlslType> &argumentTypes);
 
   LoweringContext &context;
   std::vector<const FunctionDeclaration *> active;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

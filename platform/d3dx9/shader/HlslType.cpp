@@ -50,8 +50,9 @@ std::string HlslType::Name() const {
 }
 
 bool HlslType::operator==(const HlslType &o) const {
-  return base == o.base && shape == o.shape && rows == o.rows && columns == o.columns && arraySize == o.arraySize &&
-         structInfo == o.structInfo && (base != BaseType::Sampler || sampler == o.sampler);
+  return base == o.base && shape == o.shape && rows == o.rows && columns == o.columns &&
+         arraySize == o.arraySize && structInfo == o.structInfo &&
+         (base != BaseType::Sampler || sampler == o.sampler);
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

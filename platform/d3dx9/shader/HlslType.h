@@ -23,26 +23,30 @@ struct StructInfo {
 struct HlslType {
   BaseType base = BaseType::Void;
   Shape shape = Shape::Scalar;
-  uint8_t rows = 1;     // matrices only
-  uint8_t columns = 1;  // vector length, or matrix columns
-  uint32_t arraySize = 0;  // 0: not an array
+  uint8_t rows = 1;       // matrices only
+  uint8_t columns = 1;    // vector length, or matrix columns
+  uint32_t arraySize = 0; // 0: not an array
   const StructInfo *structInfo = nullptr;
   SamplerDimension sampler = SamplerDimension::Any;
 
-  static HlslType Scalar(BaseType base) { return HlslType{base, Shape::Scalar, 1, 1, 0, nullptr, SamplerDimension::Any}; }
+  static HlslType Scalar(BaseType base) {
+    return HlslType{base, Shape::Scalar, 1, 1, 0, nullptr, SamplerDimension::Any};
+  }
   static HlslType Vector(BaseType base, int n) {
-    return HlslType{base, Shape::Vector, 1, static_cast<uint8_t>(n), 0, nullptr, SamplerDimension::Any};
+    return HlslType{base,    Shape::Vector,        1, static_cast<uint8_t>(n), 0,
+                    nullptr, SamplerDimension::Any};
   }
   // A scalar for n == 1, else a vector.
   static HlslType Numeric(BaseType base, int n) { return n == 1 ? Scalar(base) : Vector(base, n); }
   static HlslType Matrix(BaseType base, int rows, int columns) {
-    return HlslType{base, Shape::Matrix, static_cast<uint8_t>(rows), static_cast<uint8_t>(columns), 0, nullptr,
-                    SamplerDimension::Any};
+    return HlslType{base, Shape::Matrix, static_cast<uint8_t>(rows), static_cast<uint8_t>(columns),
+                    0,    nullptr,       SamplerDimension::Any};
   }
 
   bool IsArray() const { return arraySize != 0; }
   bool IsNumeric() const {
-    return !IsArray() && (base == BaseType::Bool || base == BaseType::Int || base == BaseType::Float);
+    return !IsArray() &&
+           (base == BaseType::Bool || base == BaseType::Int || base == BaseType::Float);
   }
   bool IsScalar() const { return IsNumeric() && shape == Shape::Scalar; }
   bool IsVoid() const { return base == BaseType::Void && !IsArray(); }
@@ -64,4 +68,4 @@ struct StructField {
   std::string semantic;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -15,19 +15,21 @@ struct Intrinsic {
 };
 
 constexpr Intrinsic kIntrinsics[] = {
-    {"mul", 2},      {"dot", 2},        {"cross", 2},    {"normalize", 1}, {"length", 1},   {"distance", 2},
-    {"sin", 1},      {"cos", 1},        {"tan", 1},      {"frac", 1},      {"abs", 1},      {"min", 2},
-    {"max", 2},      {"clamp", 3},      {"saturate", 1}, {"lerp", 3},      {"sqrt", 1},     {"rsqrt", 1},
-    {"pow", 2},      {"exp", 1},        {"exp2", 1},     {"log", 1},       {"log2", 1},     {"log10", 1},
-    {"floor", 1},    {"ceil", 1},       {"round", 1},    {"trunc", 1},     {"step", 2},     {"smoothstep", 3},
-    {"sign", 1},     {"reflect", 2},    {"radians", 1},  {"degrees", 1},   {"transpose", 1}, {"fmod", 2},
-    {"any", 1},      {"all", 1},        {"clip", 1},     {"tex1D", 2},     {"tex2D", 2},    {"tex3D", 2},
-    {"texCUBE", 2},  {"tex2Dproj", 2},  {"tex2Dbias", 2}};
+    {"mul", 2},      {"dot", 2},     {"cross", 2},   {"normalize", 1}, {"length", 1},
+    {"distance", 2}, {"sin", 1},     {"cos", 1},     {"tan", 1},       {"frac", 1},
+    {"abs", 1},      {"min", 2},     {"max", 2},     {"clamp", 3},     {"saturate", 1},
+    {"lerp", 3},     {"sqrt", 1},    {"rsqrt", 1},   {"pow", 2},       {"exp", 1},
+    {"exp2", 1},     {"log", 1},     {"log2", 1},    {"log10", 1},     {"floor", 1},
+    {"ceil", 1},     {"round", 1},   {"trunc", 1},   {"step", 2},      {"smoothstep", 3},
+    {"sign", 1},     {"reflect", 2}, {"radians", 1}, {"degrees", 1},   {"transpose", 1},
+    {"fmod", 2},     {"any", 1},     {"all", 1},     {"clip", 1},      {"tex1D", 2},
+    {"tex2D", 2},    {"tex3D", 2},   {"texCUBE", 2}, {"tex2Dproj", 2}, {"tex2Dbias", 2}};
 
 Components Literal(float v) { return {Component::Constant(v)}; }
 
 Components Row(const Value &m, int r) {
-  return Components(m.components.begin() + r * m.type.columns, m.components.begin() + (r + 1) * m.type.columns);
+  return Components(m.components.begin() + r * m.type.columns,
+                    m.components.begin() + (r + 1) * m.type.columns);
 }
 
 Components Column(const Value &m, int c) {
@@ -36,7 +38,7 @@ Components Column(const Value &m, int c) {
   return out;
 }
 
-}  // namespace
+} // namespace
 
 bool IntrinsicLowering::Has(const std::string &name) const {
   for (const Intrinsic &i : kIntrinsics)
@@ -44,23 +46,27 @@ bool IntrinsicLowering::Has(const std::string &name) const {
   return false;
 }
 
-HlslType IntrinsicLowering::FloatType(const std::vector<Value> &arguments, const SourceLocation &where) {
+HlslType IntrinsicLowering::FloatType(const std::vector<Value> &arguments,
+                                      const SourceLocation &where) {
   HlslType t = arguments[0].type;
-  for (size_t i = 1; i < arguments.size(); ++i) t = CommonType(context, t, arguments[i].type, where);
-  if (!t.IsNumeric()) CommonType(context, t, t, where);  // reports the mismatch
+  for (size_t i = 1; i < arguments.size(); ++i)
+    t = CommonType(context, t, arguments[i].type, where);
+  if (!t.IsNumeric()) CommonType(context, t, t, where); // reports the mismatch
   return WithBase(t, BaseType::Float);
 }
 
-Components IntrinsicLowering::As(const Value &v, const HlslType &type, const SourceLocation &where) {
+Components IntrinsicLowering::As(const Value &v, const HlslType &type,
+                                 const SourceLocation &where) {
   return Convert(context, v, type, where);
 }
 
-Value IntrinsicLowering::Call(const std::string &name, const std::vector<Value> &args, const SourceLocation &where) {
+Value IntrinsicLowering::Call(const std::string &name, const std::vector<Value> &args,
+                              const SourceLocation &where) {
   for (const Intrinsic &i : kIntrinsics)
     if (name == i.name && static_cast<int>(args.size()) != i.arguments)
       context.diagnostics.Error(where, error::kArgumentCount,
-                                "'" + name + "' takes " + std::to_string(i.arguments) + " arguments, not " +
-                                    std::to_string(args.size()));
+                                "'" + name + "' takes " + std::to_string(i.arguments) +
+                                    " arguments, not " + std::to_string(args.size()));
   if (name.compare(0, 3, "tex") == 0) return Texture(name, args, where);
   if (name == "clip") {
     Clip(args[0]);
@@ -71,7 +77,8 @@ Value IntrinsicLowering::Call(const std::string &name, const std::vector<Value> 
   if (name == "any" || name == "all") {
     const Components truth = Truth(context, args[0]);
     Components r = {truth[0]};
-    for (size_t i = 1; i < truth.size(); ++i) r = name == "any" ? m.Or(r, {truth[i]}) : m.And(r, {truth[i]});
+    for (size_t i = 1; i < truth.size(); ++i)
+      r = name == "any" ? m.Or(r, {truth[i]}) : m.And(r, {truth[i]});
     return Value{HlslType::Scalar(BaseType::Bool), r};
   }
   if (name == "transpose") {
@@ -94,7 +101,8 @@ Value IntrinsicLowering::Call(const std::string &name, const std::vector<Value> 
   const auto value = [&](Components c) { return Value{t, std::move(c)}; };
 
   if (name == "dot" || name == "length" || name == "distance" || name == "normalize") {
-    if (t.shape == Shape::Matrix) context.diagnostics.Error(where, error::kTypeMismatch, "'" + name + "' takes vectors");
+    if (t.shape == Shape::Matrix)
+      context.diagnostics.Error(where, error::kTypeMismatch, "'" + name + "' takes vectors");
     if (name == "dot") return Value{scalar, {m.Dot(x[0], x[1])}};
     const Components v = name == "distance" ? m.Sub(x[0], x[1]) : x[0];
     const Component square = m.Dot(v, v);
@@ -105,9 +113,11 @@ Value IntrinsicLowering::Call(const std::string &name, const std::vector<Value> 
     if (t.shape != Shape::Vector || t.columns != 3)
       context.diagnostics.Error(where, error::kTypeMismatch, "cross takes two float3 values");
     const Components &a = x[0], &b = x[1];
-    return value(m.Sub(m.Mul({a[1], a[2], a[0]}, {b[2], b[0], b[1]}), m.Mul({a[2], a[0], a[1]}, {b[1], b[2], b[0]})));
+    return value(m.Sub(m.Mul({a[1], a[2], a[0]}, {b[2], b[0], b[1]}),
+                       m.Mul({a[2], a[0], a[1]}, {b[1], b[2], b[0]})));
   }
-  if (name == "reflect") return value(m.Sub(x[0], m.Mul(m.Mul(Literal(2.0f), {m.Dot(x[0], x[1])}), x[1])));
+  if (name == "reflect")
+    return value(m.Sub(x[0], m.Mul(m.Mul(Literal(2.0f), {m.Dot(x[0], x[1])}), x[1])));
   if (name == "sin") return value(m.Sin(x[0]));
   if (name == "cos") return value(m.Cos(x[0]));
   if (name == "tan") return value(m.Div(m.Sin(x[0]), m.Cos(x[0])));
@@ -136,7 +146,8 @@ Value IntrinsicLowering::Call(const std::string &name, const std::vector<Value> 
     return value(m.Mul(m.Mul(s, s), m.Mad(s, Literal(-2.0f), Literal(3.0f))));
   }
   if (name == "sign")
-    return value(m.Sub(m.Compare(Comparison::Gt, x[0], Literal(0.0f)), m.Compare(Comparison::Lt, x[0], Literal(0.0f))));
+    return value(m.Sub(m.Compare(Comparison::Gt, x[0], Literal(0.0f)),
+                       m.Compare(Comparison::Lt, x[0], Literal(0.0f))));
   if (name == "radians") return value(m.Mul(x[0], Literal(0.0174532925f)));
   if (name == "degrees") return value(m.Mul(x[0], Literal(57.2957795f)));
   if (name == "fmod") return value(m.Sub(x[0], m.Mul(x[1], m.Trunc(m.Div(x[0], x[1])))));
@@ -148,7 +159,8 @@ Value IntrinsicLowering::Call(const std::string &name, const std::vector<Value> 
 Value IntrinsicLowering::Mul(const Value &a, const Value &b, const SourceLocation &where) {
   MathBuilder &m = context.math;
   if (!a.type.IsNumeric() || !b.type.IsNumeric())
-    context.diagnostics.Error(where, error::kTypeMismatch, "mul takes numbers, vectors and matrices");
+    context.diagnostics.Error(where, error::kTypeMismatch,
+                              "mul takes numbers, vectors and matrices");
   const Value x{WithBase(a.type, BaseType::Float), As(a, WithBase(a.type, BaseType::Float), where)};
   const Value y{WithBase(b.type, BaseType::Float), As(b, WithBase(b.type, BaseType::Float), where)};
   if (x.type.shape == Shape::Scalar) return Value{y.type, m.Mul(x.components, y.components)};
@@ -157,8 +169,10 @@ Value IntrinsicLowering::Mul(const Value &a, const Value &b, const SourceLocatio
   const int xColumns = x.type.columns, yRows = yVector ? y.type.columns : y.type.rows;
   if (xColumns != yRows)
     context.diagnostics.Error(where, error::kNoMatchingFunction,
-                              "mul cannot multiply '" + a.type.Name() + "' by '" + b.type.Name() + "'");
-  if (xVector && yVector) return Value{HlslType::Scalar(BaseType::Float), {m.Dot(x.components, y.components)}};
+                              "mul cannot multiply '" + a.type.Name() + "' by '" + b.type.Name() +
+                                  "'");
+  if (xVector && yVector)
+    return Value{HlslType::Scalar(BaseType::Float), {m.Dot(x.components, y.components)}};
   CodeEmitter &e = context.emitter;
   if (xVector) {
     // Each result is a dot product with a column; when the matrix is kept by rows instead,
@@ -197,13 +211,15 @@ Value IntrinsicLowering::Mul(const Value &a, const Value &b, const SourceLocatio
   return Value{t, out};
 }
 
-Value IntrinsicLowering::Texture(const std::string &name, const std::vector<Value> &args, const SourceLocation &where) {
+Value IntrinsicLowering::Texture(const std::string &name, const std::vector<Value> &args,
+                                 const SourceLocation &where) {
   if (!context.profile.pixel)
     context.diagnostics.Error(where, error::kIntrinsicNotInProfile,
                               "'" + name + "' is not available in " + context.profile.name);
   const Value &sampler = args[0];
   if (sampler.type.base != BaseType::Sampler || sampler.type.IsArray())
-    context.diagnostics.Error(where, error::kTypeMismatch, "the first argument of '" + name + "' must be a sampler");
+    context.diagnostics.Error(where, error::kTypeMismatch,
+                              "the first argument of '" + name + "' must be a sampler");
   SamplerDimension dimension = SamplerDimension::Tex2D;
   int coordinates = 2;
   uint8_t controls = 0;
@@ -221,11 +237,12 @@ Value IntrinsicLowering::Texture(const std::string &name, const std::vector<Valu
   if (u.dimension == SamplerDimension::Any) u.dimension = dimension;
   if (u.dimension != dimension)
     context.diagnostics.Error(where, error::kTypeMismatch,
-                              "'" + name + "' cannot read '" + u.name + "', a " + sampler.type.Name());
-  const Components coordinate =
-      As(args[1], HlslType::Numeric(BaseType::Float, coordinates), where);
-  return Value{HlslType::Vector(BaseType::Float, 4),
-               context.emitter.Emit(Opcode::Tex, 0xF, {coordinate, {sampler.components[0]}}, 0, controls)};
+                              "'" + name + "' cannot read '" + u.name + "', a " +
+                                  sampler.type.Name());
+  const Components coordinate = As(args[1], HlslType::Numeric(BaseType::Float, coordinates), where);
+  return Value{
+      HlslType::Vector(BaseType::Float, 4),
+      context.emitter.Emit(Opcode::Tex, 0xF, {coordinate, {sampler.components[0]}}, 0, controls)};
 }
 
 // clip(x) discards the pixel when any component of x is below zero.
@@ -243,4 +260,4 @@ void IntrinsicLowering::Clip(const Value &value) {
   context.environment.Find(kDiscardFlag)->components = set;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -9,8 +9,9 @@ namespace zrq::d3dx9 {
 namespace {
 
 // Longest first, so that the first match is the longest.
-constexpr const char *kPunctuators[] = {">>=", "<<=", "...", "++", "--", "+=", "-=", "*=", "/=", "%=", "&=", "|=",
-                                        "^=",  "==",  "!=",  "<=", ">=", "&&", "||", "<<", ">>", "##", "->", "::"};
+constexpr const char *kPunctuators[] = {
+    ">>=", "<<=", "...", "++", "--", "+=", "-=", "*=", "/=", "%=", "&=", "|=",
+    "^=",  "==",  "!=",  "<=", ">=", "&&", "||", "<<", ">>", "##", "->", "::"};
 constexpr std::string_view kSingles = "+-*/%=<>!&|^~?:;,.()[]{}#";
 
 // The text with line splices removed and line ends made '\n', each character keeping the
@@ -51,7 +52,7 @@ bool IsIdentifierStart(char c) { return std::isalpha(static_cast<unsigned char>(
 bool IsIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
-}  // namespace
+} // namespace
 
 std::vector<Token> Lexer::Tokenize(std::string_view source, uint32_t file) {
   const Characters chars(source, file);
@@ -84,7 +85,8 @@ std::vector<Token> Lexer::Tokenize(std::string_view source, uint32_t file) {
       while (i < s.size() && s[i] != '\n') ++i;
     } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
       const size_t end = s.find("*/", i + 2);
-      if (end == std::string::npos) diagnostics.Error(chars.at[i], error::kUnterminatedComment, "unterminated comment");
+      if (end == std::string::npos)
+        diagnostics.Error(chars.at[i], error::kUnterminatedComment, "unterminated comment");
       i = end + 2;
       space = true;
     } else if (IsIdentifierStart(c)) {
@@ -109,7 +111,8 @@ std::vector<Token> Lexer::Tokenize(std::string_view source, uint32_t file) {
       i = j;
     } else if (c == '"') {
       size_t j = i + 1;
-      while (j < s.size() && s[j] != '"' && s[j] != '\n') j += s[j] == '\\' && j + 1 < s.size() ? 2 : 1;
+      while (j < s.size() && s[j] != '"' && s[j] != '\n')
+        j += s[j] == '\\' && j + 1 < s.size() ? 2 : 1;
       if (j >= s.size() || s[j] != '"')
         diagnostics.Error(chars.at[i], error::kUnterminatedString, "unterminated string");
       emit(TokenKind::String, i, j + 1);
@@ -131,4 +134,4 @@ std::vector<Token> Lexer::Tokenize(std::string_view source, uint32_t file) {
   return tokens;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

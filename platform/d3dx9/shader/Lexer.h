@@ -11,12 +11,13 @@
 namespace zrq::d3dx9 {
 
 struct LexerOptions {
-  bool semicolonComments = false;  // assembly: ';' starts a comment to the end of the line
+  bool semicolonComments = false; // assembly: ';' starts a comment to the end of the line
 };
 
 class Lexer {
 public:
-  Lexer(Diagnostics &diagnostics, LexerOptions options) : diagnostics(diagnostics), options(options) {}
+  Lexer(Diagnostics &diagnostics, LexerOptions options)
+      : diagnostics(diagnostics), options(options) {}
 
   // The tokens of `text`, located in `file`. An unterminated comment or string is an error.
   std::vector<Token> Tokenize(std::string_view text, uint32_t file);
@@ -26,4 +27,4 @@ private:
   LexerOptions options;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -5,7 +5,7 @@ namespace {
 
 bool IsZero(const Components &c) { return c.size() == 1 && c[0].IsLiteral(0.0f); }
 
-}  // namespace
+} // namespace
 
 Components LoweringContext::Inactive() {
   Components inactive = {Component::Constant(0.0f)};
@@ -39,4 +39,4 @@ Components LoweringContext::Merge(const Component &condition, const Components &
   return math.Select({condition}, t, f);
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

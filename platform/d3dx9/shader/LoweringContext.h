@@ -27,8 +27,8 @@ inline const std::string kResultVariable = "$result";
 inline const std::string kDiscardFlag = "$discard";
 
 struct LoweringContext {
-  LoweringContext(Diagnostics &diagnostics, const ShaderProfile &profile, CodeEmitter &emitter, MathBuilder &math,
-                  ShaderInterface &io, const Program &program, DWORD flags)
+  LoweringContext(Diagnostics &diagnostics, const ShaderProfile &profile, CodeEmitter &emitter,
+                  MathBuilder &math, ShaderInterface &io, const Program &program, DWORD flags)
       : diagnostics(diagnostics), profile(profile), emitter(emitter), math(math), io(io),
         program(program), flags(flags) {}
 
@@ -50,8 +50,8 @@ struct LoweringContext {
   // rest of its code inactive ($returned, and the break and continue flags of open loops).
   std::vector<HlslType> returnTypes;
   std::vector<std::vector<std::string>> activeFlags;
-  int loops = 0;           // numbers the flags of each loop
-  bool unguarded = false;  // a loop's step runs whatever its body's flags say
+  int loops = 0;          // numbers the flags of each loop
+  bool unguarded = false; // a loop's step runs whatever its body's flags say
 
   // 1 where the code being generated does not run (after return, break or continue), else
   // 0; a literal 0 while nothing can have stopped it.
@@ -61,7 +61,8 @@ struct LoweringContext {
   Components Guard(const Components &old, const Components &now);
   // Per component: whenTrue where `condition` (one component, 0 or 1) holds; where only one
   // side is defined, that side.
-  Components Merge(const Component &condition, const Components &whenTrue, const Components &whenFalse);
+  Components Merge(const Component &condition, const Components &whenTrue,
+                   const Components &whenFalse);
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -36,7 +36,7 @@ int ParameterIndex(const MacroDefinition &macro, const Token &token) {
   return -1;
 }
 
-}  // namespace
+} // namespace
 
 bool MacroExpander::Raw(TokenSource &source, Token &token) {
   if (!pending.empty()) {
@@ -86,13 +86,14 @@ std::vector<Token> MacroExpander::ExpandAll(std::vector<Token> tokens) {
   return out;
 }
 
-bool MacroExpander::CollectArguments(TokenSource &source, const Token &name, const MacroDefinition &macro,
+bool MacroExpander::CollectArguments(TokenSource &source, const Token &name,
+                                     const MacroDefinition &macro,
                                      std::vector<std::vector<Token>> &arguments) {
   Token open;
   if (!Raw(source, open)) return false;
   if (!open.Is("(")) {
     pending.push_front(std::move(open));
-    return false;  // a function-like macro's name without arguments is just a name
+    return false; // a function-like macro's name without arguments is just a name
   }
   arguments.emplace_back();
   int nesting = 0;
@@ -133,11 +134,12 @@ std::vector<Token> MacroExpander::Substitute(const Token &name, const MacroDefin
   };
 
   std::vector<Token> out;
-  bool leftEmpty = true;  // the previous element added no token
+  bool leftEmpty = true; // the previous element added no token
   const std::vector<Token> &body = macro.body;
   for (size_t i = 0; i < body.size(); ++i) {
     const Token &t = body[i];
-    if (macro.functionLike && t.Is("#") && i + 1 < body.size() && ParameterIndex(macro, body[i + 1]) >= 0) {
+    if (macro.functionLike && t.Is("#") && i + 1 < body.size() &&
+        ParameterIndex(macro, body[i + 1]) >= 0) {
       out.push_back(Stringize(name, arguments[ParameterIndex(macro, body[++i])]));
       leftEmpty = false;
       continue;
@@ -171,7 +173,7 @@ std::vector<Token> MacroExpander::Substitute(const Token &name, const MacroDefin
 
   for (Token &t : out) {
     t.location = name.location;
-    t.atLineStart = false;  // an argument's tokens may have started lines of the invocation
+    t.atLineStart = false; // an argument's tokens may have started lines of the invocation
     t.hidden.insert(t.hidden.end(), name.hidden.begin(), name.hidden.end());
     t.hidden.push_back(macro.id);
     std::sort(t.hidden.begin(), t.hidden.end());
@@ -211,7 +213,8 @@ Token MacroExpander::Paste(const Token &left, const Token &right) const {
   }
   if (tokens.size() != 1)
     diagnostics.Error(left.location, error::kInvalidPaste,
-                      "pasting '" + left.text + "' and '" + right.text + "' does not give a valid token");
+                      "pasting '" + left.text + "' and '" + right.text +
+                          "' does not give a valid token");
   Token t = std::move(tokens.front());
   t.location = left.location;
   t.spaceBefore = left.spaceBefore;
@@ -219,4 +222,4 @@ Token MacroExpander::Paste(const Token &left, const Token &right) const {
   return t;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -29,7 +29,8 @@ struct ExpansionBudget {
 
 class MacroExpander {
 public:
-  MacroExpander(const MacroTable &macros, Diagnostics &diagnostics, ExpansionBudget &budget, int depth = 0)
+  MacroExpander(const MacroTable &macros, Diagnostics &diagnostics, ExpansionBudget &budget,
+                int depth = 0)
       : macros(macros), diagnostics(diagnostics), budget(budget), depth(depth) {}
 
   // The next token with every macro expanded; false when `source` is used up.
@@ -54,4 +55,4 @@ private:
   std::deque<Token> pending;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

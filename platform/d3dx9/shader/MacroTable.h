@@ -11,7 +11,7 @@
 namespace zrq::d3dx9 {
 
 struct MacroDefinition {
-  uint32_t id = 0;  // unique per definition, for the hidden sets of tokens
+  uint32_t id = 0; // unique per definition, for the hidden sets of tokens
   bool functionLike = false;
   std::vector<std::string> parameters;
   std::vector<Token> body;
@@ -35,4 +35,4 @@ private:
   uint32_t nextId = 1;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -12,12 +12,15 @@ namespace {
 Components Literal(float v) { return {Component::Constant(v)}; }
 
 bool AllLiteral(const Components &a, float v) {
-  return !a.empty() && std::all_of(a.begin(), a.end(), [v](const Component &c) { return c.IsLiteral(v); });
+  return !a.empty() &&
+         std::all_of(a.begin(), a.end(), [v](const Component &c) { return c.IsLiteral(v); });
 }
 
 // Adding a zero of either sign leaves a value as it is (up to the sign of a zero result).
 bool AllZero(const Components &a) {
-  return !a.empty() && std::all_of(a.begin(), a.end(), [](const Component &c) { return c.IsLiteral() && c.value == 0.0f; });
+  return !a.empty() && std::all_of(a.begin(), a.end(), [](const Component &c) {
+    return c.IsLiteral() && c.value == 0.0f;
+  });
 }
 
 bool AllLiterals(const Components &a) {
@@ -30,7 +33,8 @@ Components Slice(const Components &a, size_t start, size_t count) {
 }
 
 // The two constants sincos reads (its series coefficients), as the format defines them.
-constexpr std::array<float, 4> kSinCosConstant1 = {-1.5500992e-006f, -2.1701389e-005f, 0.0026041667f, 0.00026041668f};
+constexpr std::array<float, 4> kSinCosConstant1 = {-1.5500992e-006f, -2.1701389e-005f,
+                                                   0.0026041667f, 0.00026041668f};
 constexpr std::array<float, 4> kSinCosConstant2 = {-0.020833334f, -0.125f, 1.0f, 0.5f};
 
 constexpr float kInverseTwoPi = 0.159154943f;
@@ -39,10 +43,10 @@ constexpr float kPi = 3.14159265f;
 
 // sin(pi/2 * y) for y in -1..1 as y * P(y * y): the series to the eleventh power, whose
 // error stays below 1e-7 on that interval.
-constexpr float kSine[] = {1.57079633f, -0.645964098f, 0.0796926262f, -0.00468175413f, 0.000160441185f,
-                           -3.59884324e-06f};
+constexpr float kSine[] = {1.57079633f,     -0.645964098f,   0.0796926262f,
+                           -0.00468175413f, 0.000160441185f, -3.59884324e-06f};
 
-}  // namespace
+} // namespace
 
 Components MathBuilder::Widen(const Components &a, size_t n) {
   if (a.size() == 1 && n > 1) return Components(n, a[0]);
@@ -106,8 +110,12 @@ Components MathBuilder::Mad(const Components &a, const Components &b, const Comp
   return Map(Opcode::Mad, {a, b, c});
 }
 
-Components MathBuilder::Min(const Components &a, const Components &b) { return Map(Opcode::Min, {a, b}); }
-Components MathBuilder::Max(const Components &a, const Components &b) { return Map(Opcode::Max, {a, b}); }
+Components MathBuilder::Min(const Components &a, const Components &b) {
+  return Map(Opcode::Min, {a, b});
+}
+Components MathBuilder::Max(const Components &a, const Components &b) {
+  return Map(Opcode::Max, {a, b});
+}
 Components MathBuilder::Rcp(const Components &a) { return PerComponent(Opcode::Rcp, {a}); }
 Components MathBuilder::Rsq(const Components &a) { return PerComponent(Opcode::Rsq, {a}); }
 Components MathBuilder::Exp2(const Components &a) { return PerComponent(Opcode::Exp, {a}); }
@@ -166,7 +174,8 @@ Component MathBuilder::Dot(const Components &a, const Components &b) {
   const Components x = Widen(a, n), y = Widen(b, n);
   if (n == 1) return Mul(x, y).front();
   if (n == 2) {
-    if (emitter.Profile().pixel) return emitter.Emit(Opcode::Dp2Add, 0x1, {x, y, Literal(0.0f)}).front();
+    if (emitter.Profile().pixel)
+      return emitter.Emit(Opcode::Dp2Add, 0x1, {x, y, Literal(0.0f)}).front();
     return Mad({x[1]}, {y[1]}, Mul({x[0]}, {y[0]})).front();
   }
   return emitter.Emit(n == 3 ? Opcode::Dp3 : Opcode::Dp4, 0x1, {x, y}).front();
@@ -178,7 +187,8 @@ Components MathBuilder::Cos(const Components &a) { return SinCos(a, true); }
 Components MathBuilder::SinCos(const Components &a, bool cosine) {
   if (AllLiterals(a)) {
     Components out;
-    for (const Component &c : a) out.push_back(Component::Constant(cosine ? std::cos(c.value) : std::sin(c.value)));
+    for (const Component &c : a)
+      out.push_back(Component::Constant(cosine ? std::cos(c.value) : std::sin(c.value)));
     return out;
   }
   if (!emitter.Profile().Has(Opcode::SinCos)) return SinCosPolynomial(a, cosine);
@@ -194,7 +204,8 @@ Components MathBuilder::SinCos(const Components &a, bool cosine) {
   }
   Components out;
   for (const Component &c : angle)
-    out.push_back(emitter.Emit(Opcode::SinCos, cosine ? 0x1 : 0x2, {{c}, constant1, constant2}).front());
+    out.push_back(
+        emitter.Emit(Opcode::SinCos, cosine ? 0x1 : 0x2, {{c}, constant1, constant2}).front());
   return out;
 }
 
@@ -267,7 +278,8 @@ Components MathBuilder::CompareByCmp(Comparison op, const Components &a, const C
   return out;
 }
 
-Components MathBuilder::Select(const Components &condition, const Components &whenTrue, const Components &whenFalse) {
+Components MathBuilder::Select(const Components &condition, const Components &whenTrue,
+                               const Components &whenFalse) {
   const size_t n = std::max({condition.size(), whenTrue.size(), whenFalse.size()});
   const Components c = Widen(condition, n), t = Widen(whenTrue, n), f = Widen(whenFalse, n);
   Components out = f;
@@ -289,7 +301,7 @@ Components MathBuilder::Select(const Components &condition, const Components &wh
   }
   Components picked;
   if (AllLiteral(ct, 1.0f) && AllLiteral(cf, 0.0f)) {
-    picked = cc;  // the condition is the value
+    picked = cc; // the condition is the value
   } else if (AllLiteral(ct, 0.0f) && AllLiteral(cf, 1.0f)) {
     picked = Not(cc);
   } else if (emitter.Profile().Has(Opcode::Cmp)) {
@@ -320,4 +332,4 @@ Components MathBuilder::Not(const Components &a) { return Sub(Literal(1.0f), a);
 Components MathBuilder::And(const Components &a, const Components &b) { return Mul(a, b); }
 Components MathBuilder::Or(const Components &a, const Components &b) { return Max(a, b); }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

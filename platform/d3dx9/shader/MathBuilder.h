@@ -43,7 +43,8 @@ public:
   // 1 where the comparison holds, else 0.
   Components Compare(Comparison op, const Components &a, const Components &b);
   // Per component: whenTrue where the condition (0 or 1) is 1, whenFalse where it is 0.
-  Components Select(const Components &condition, const Components &whenTrue, const Components &whenFalse);
+  Components Select(const Components &condition, const Components &whenTrue,
+                    const Components &whenFalse);
   Components Not(const Components &a);
   Components And(const Components &a, const Components &b);
   Components Or(const Components &a, const Components &b);
@@ -68,4 +69,4 @@ private:
   std::map<std::pair<uint32_t, uint8_t>, Origin> origins;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

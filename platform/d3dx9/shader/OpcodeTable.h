@@ -11,11 +11,11 @@ namespace zrq::d3dx9 {
 
 struct OpcodeInfo {
   Opcode opcode;
-  const char *name;  // the base name; texld, if, break and setp take suffixes from their controls
+  const char *name; // the base name; texld, if, break and setp take suffixes from their controls
   uint8_t destinations;
   uint8_t sources;
-  uint8_t vertexSlots;  // slots counted towards a vertex shader's limit
-  uint8_t pixelSlots;   // slots counted towards a pixel shader's arithmetic or texture limit
+  uint8_t vertexSlots; // slots counted towards a vertex shader's limit
+  uint8_t pixelSlots;  // slots counted towards a pixel shader's arithmetic or texture limit
 };
 
 // The entry of an opcode, or null for an opcode this table does not know (dcl, def, defi, defb
@@ -31,4 +31,4 @@ uint8_t SourceCount(const OpcodeInfo &info, uint32_t major);
 // first position for rcp and the other scalar instructions, all four for a texture read.
 uint8_t SourcePositions(Opcode opcode, int index, uint8_t writeMask);
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -16,14 +16,15 @@ constexpr int kMaxDepth = 200;
 constexpr int kMaxHeight = 1000;
 
 const std::vector<std::vector<const char *>> kBinaryLevels = {
-    {"||"}, {"&&"}, {"|"}, {"^"}, {"&"}, {"==", "!="}, {"<", ">", "<=", ">="}, {"<<", ">>"}, {"+", "-"},
-    {"*", "/", "%"}};
+    {"||"},       {"&&"},     {"|"},          {"^"}, {"&"}, {"==", "!="}, {"<", ">", "<=", ">="},
+    {"<<", ">>"}, {"+", "-"}, {"*", "/", "%"}};
 
 constexpr const char *kAssignments[] = {"=", "+=", "-=", "*=", "/=", "%="};
 
 // Keywords that qualify a declaration and that the subset takes without effect.
-constexpr const char *kIgnoredModifiers[] = {"extern", "inline", "volatile", "precise", "shared", "nointerpolation",
-                                             "linear", "centroid", "noperspective"};
+constexpr const char *kIgnoredModifiers[] = {"extern",  "inline",   "volatile",
+                                             "precise", "shared",   "nointerpolation",
+                                             "linear",  "centroid", "noperspective"};
 
 ExpressionPtr Node(ExpressionKind kind, const Token &at) {
   auto e = std::make_unique<Expression>();
@@ -32,7 +33,7 @@ ExpressionPtr Node(ExpressionKind kind, const Token &at) {
   return e;
 }
 
-}  // namespace
+} // namespace
 
 // ---- Tokens ----------------------------------------------------------------------------------
 
@@ -87,7 +88,8 @@ void Parser::Fail(const std::string &message) {
 }
 
 void Parser::Enter() {
-  if (++depth > kMaxDepth) diagnostics.Error(Current().location, error::kNestingTooDeep, "code nests too deeply");
+  if (++depth > kMaxDepth)
+    diagnostics.Error(Current().location, error::kNestingTooDeep, "code nests too deeply");
 }
 
 // ---- Types -----------------------------------------------------------------------------------
@@ -97,8 +99,10 @@ std::optional<HlslType> Parser::BuiltinType(const std::string &name) const {
   if (name == "vector") return HlslType::Vector(BaseType::Float, 4);
   if (name == "matrix") return HlslType::Matrix(BaseType::Float, 4, 4);
   static const std::pair<const char *, SamplerDimension> kSamplers[] = {
-      {"sampler", SamplerDimension::Any},     {"sampler1D", SamplerDimension::Tex1D},
-      {"sampler2D", SamplerDimension::Tex2D}, {"sampler3D", SamplerDimension::Tex3D},
+      {"sampler", SamplerDimension::Any},
+      {"sampler1D", SamplerDimension::Tex1D},
+      {"sampler2D", SamplerDimension::Tex2D},
+      {"sampler3D", SamplerDimension::Tex3D},
       {"samplerCUBE", SamplerDimension::Cube}};
   for (const auto &[spelling, dimension] : kSamplers)
     if (name == spelling) {
@@ -107,8 +111,9 @@ std::optional<HlslType> Parser::BuiltinType(const std::string &name) const {
       return t;
     }
   static const std::pair<const char *, BaseType> kScalars[] = {
-      {"bool", BaseType::Bool},   {"int", BaseType::Int},     {"uint", BaseType::Int},     {"dword", BaseType::Int},
-      {"half", BaseType::Float},  {"float", BaseType::Float}, {"double", BaseType::Float}};
+      {"bool", BaseType::Bool},   {"int", BaseType::Int},    {"uint", BaseType::Int},
+      {"dword", BaseType::Int},   {"half", BaseType::Float}, {"float", BaseType::Float},
+      {"double", BaseType::Float}};
   for (const auto &[spelling, base] : kScalars) {
     const std::string prefix = spelling;
     if (name.compare(0, prefix.size(), prefix) != 0) continue;
@@ -142,7 +147,8 @@ HlslType Parser::ParseType() {
     position += 2;
     const std::string element = Identifier("element type");
     const std::optional<HlslType> base = BuiltinType(element);
-    if (!base || !base->IsScalar()) Fail(tokens[position - 1], "'" + element + "' is not a scalar type");
+    if (!base || !base->IsScalar())
+      Fail(tokens[position - 1], "'" + element + "' is not a scalar type");
     const auto dimension = [&]() {
       Expect(",");
       const Token &n = Take();
@@ -153,10 +159,12 @@ HlslType Parser::ParseType() {
     const int first = dimension();
     const int second = matrix ? dimension() : 0;
     Expect(">");
-    return matrix ? HlslType::Matrix(base->base, first, second) : HlslType::Vector(base->base, first);
+    return matrix ? HlslType::Matrix(base->base, first, second)
+                  : HlslType::Vector(base->base, first);
   }
   if (t.text == "texture" || t.text == "Texture2D" || t.text == "SamplerState")
-    diagnostics.Error(t.location, error::kNotSupported, "'" + t.text + "' objects are not supported; use sampler2D");
+    diagnostics.Error(t.location, error::kNotSupported,
+                      "'" + t.text + "' objects are not supported; use sampler2D");
   if (const std::optional<HlslType> builtin = BuiltinType(t.text)) {
     ++position;
     return *builtin;
@@ -172,8 +180,8 @@ HlslType Parser::ParseType() {
 
 bool Parser::IsModifier(const Token &t) const {
   if (t.kind != TokenKind::Identifier) return false;
-  static const char *const kModifiers[] = {"static", "const",  "uniform",  "in",           "out",
-                                           "inout",  "row_major", "column_major"};
+  static const char *const kModifiers[] = {"static", "const", "uniform",   "in",
+                                           "out",    "inout", "row_major", "column_major"};
   for (const char *m : kModifiers)
     if (t.text == m) return true;
   for (const char *m : kIgnoredModifiers)
@@ -226,7 +234,8 @@ void Parser::StructDeclaration() {
   StructInfo info;
   info.name = Identifier("struct name");
   if (structs.count(info.name) || BuiltinType(info.name))
-    diagnostics.Error(keyword.location, error::kRedefinition, "redefinition of '" + info.name + "'");
+    diagnostics.Error(keyword.location, error::kRedefinition,
+                      "redefinition of '" + info.name + "'");
   Expect("{");
   while (!Accept("}")) {
     Enter();
@@ -241,13 +250,15 @@ void Parser::StructDeclaration() {
       Annotations(field);
       for (const StructField &f : info.fields)
         if (f.name == field.name)
-          diagnostics.Error(field.location, error::kRedefinition, "redefinition of field '" + field.name + "'");
+          diagnostics.Error(field.location, error::kRedefinition,
+                            "redefinition of field '" + field.name + "'");
       info.fields.push_back({field.name, field.type, field.semantic});
     } while (Accept(","));
     Expect(";");
     Leave();
   }
-  if (info.fields.empty()) diagnostics.Error(keyword.location, error::kNotSupported, "empty structs are not supported");
+  if (info.fields.empty())
+    diagnostics.Error(keyword.location, error::kNotSupported, "empty structs are not supported");
   Expect(";");
   program.structs.push_back(std::move(info));
   structs[program.structs.back().name] = &program.structs.back();
@@ -258,10 +269,11 @@ void Parser::ArraySuffix(HlslType &type) {
   const Token &n = Take();
   uint32_t size = 0;
   const auto [end, ec] = std::from_chars(n.text.data(), n.text.data() + n.text.size(), size);
-  if (n.kind != TokenKind::Number || ec != std::errc() || end != n.text.data() + n.text.size() || size == 0 ||
-      size > 4096)
+  if (n.kind != TokenKind::Number || ec != std::errc() || end != n.text.data() + n.text.size() ||
+      size == 0 || size > 4096)
     Fail(n, "array size must be an integer from 1 to 4096");
-  if (type.IsArray()) diagnostics.Error(n.location, error::kNotSupported, "arrays of arrays are not supported");
+  if (type.IsArray())
+    diagnostics.Error(n.location, error::kNotSupported, "arrays of arrays are not supported");
   type.arraySize = size;
   Expect("]");
 }
@@ -273,11 +285,14 @@ void Parser::Annotations(VariableDeclaration &v) {
     if (t.text == "register") {
       Expect("(");
       const Token &r = Take();
-      if (r.kind != TokenKind::Identifier || r.text.size() < 2 || !std::isdigit(static_cast<unsigned char>(r.text[1])))
+      if (r.kind != TokenKind::Identifier || r.text.size() < 2 ||
+          !std::isdigit(static_cast<unsigned char>(r.text[1])))
         Fail(r, "register such as c4 or s0 expected");
       uint32_t index = 0;
-      const auto [end, ec] = std::from_chars(r.text.data() + 1, r.text.data() + r.text.size(), index);
-      if (ec != std::errc() || end != r.text.data() + r.text.size() || index > 4095) Fail(r, "register number expected");
+      const auto [end, ec] =
+          std::from_chars(r.text.data() + 1, r.text.data() + r.text.size(), index);
+      if (ec != std::errc() || end != r.text.data() + r.text.size() || index > 4095)
+        Fail(r, "register number expected");
       v.registerClass = static_cast<char>(std::tolower(static_cast<unsigned char>(r.text[0])));
       v.registerIndex = index;
       Expect(")");
@@ -309,8 +324,8 @@ ExpressionPtr Parser::Initializer() {
   return list;
 }
 
-void Parser::Declarators(const Modifiers &m, HlslType type, std::string firstName, SourceLocation firstAt,
-                         std::vector<VariableDeclaration> &out) {
+void Parser::Declarators(const Modifiers &m, HlslType type, std::string firstName,
+                         SourceLocation firstAt, std::vector<VariableDeclaration> &out) {
   std::string name = std::move(firstName);
   SourceLocation at = firstAt;
   for (;;) {
@@ -327,7 +342,8 @@ void Parser::Declarators(const Modifiers &m, HlslType type, std::string firstNam
     v.columnMajor = m.columnMajor;
     ArraySuffix(v.type);
     Annotations(v);
-    if (PeekIs("<")) diagnostics.Error(Current().location, error::kNotSupported, "annotations are not supported");
+    if (PeekIs("<"))
+      diagnostics.Error(Current().location, error::kNotSupported, "annotations are not supported");
     if (Accept("=")) v.initializer = Initializer();
     out.push_back(std::move(v));
     if (!Accept(",")) break;
@@ -408,7 +424,7 @@ StatementPtr Parser::Declaration() {
 
 StatementPtr Parser::ParseStatement() {
   Enter();
-  while (PeekIs("[")) {  // attributes such as [unroll] or [branch] change nothing here
+  while (PeekIs("[")) { // attributes such as [unroll] or [branch] change nothing here
     while (Peek() && !PeekIs("]")) ++position;
     Expect("]");
   }
@@ -472,9 +488,12 @@ StatementPtr Parser::ParseStatement() {
     s->kind = StatementKind::Return;
     if (!PeekIs(";")) s->expression = Expression();
     Expect(";");
-  } else if (t.kind == TokenKind::Identifier && (t.text == "break" || t.text == "continue" || t.text == "discard")) {
+  } else if (t.kind == TokenKind::Identifier &&
+             (t.text == "break" || t.text == "continue" || t.text == "discard")) {
     ++position;
-    s->kind = t.text == "break" ? StatementKind::Break : t.text == "continue" ? StatementKind::Continue : StatementKind::Discard;
+    s->kind = t.text == "break"      ? StatementKind::Break
+              : t.text == "continue" ? StatementKind::Continue
+                                     : StatementKind::Discard;
     Expect(";");
   } else if (StartsDeclaration()) {
     s = Declaration();
@@ -492,7 +511,8 @@ StatementPtr Parser::ParseStatement() {
 ExpressionPtr Parser::Expression() {
   ExpressionPtr e = Assignment();
   if (PeekIs(","))
-    diagnostics.Error(Current().location, error::kNotSupported, "the comma operator is not supported");
+    diagnostics.Error(Current().location, error::kNotSupported,
+                      "the comma operator is not supported");
   return e;
 }
 
@@ -600,7 +620,8 @@ ExpressionPtr Parser::Postfix() {
 
 ExpressionPtr Parser::Measured(ExpressionPtr e) {
   for (const ExpressionPtr &o : e->operands) e->height = std::max(e->height, o->height + 1);
-  if (e->height > kMaxHeight) diagnostics.Error(e->location, error::kNestingTooDeep, "the expression nests too deeply");
+  if (e->height > kMaxHeight)
+    diagnostics.Error(e->location, error::kNestingTooDeep, "the expression nests too deeply");
   return e;
 }
 
@@ -656,7 +677,9 @@ ExpressionPtr Parser::Literal(const Token &t) {
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   bool isFloat = !hex && (text.find_first_of(".eE") != std::string::npos);
   while (!text.empty() && std::string("fFhHlLuU").find(text.back()) != std::string::npos) {
-    if (!hex && (text.back() == 'f' || text.back() == 'F' || text.back() == 'h' || text.back() == 'H')) isFloat = true;
+    if (!hex &&
+        (text.back() == 'f' || text.back() == 'F' || text.back() == 'h' || text.back() == 'H'))
+      isFloat = true;
     text.pop_back();
   }
   if (isFloat) {
@@ -677,4 +700,4 @@ ExpressionPtr Parser::Literal(const Token &t) {
   return e;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

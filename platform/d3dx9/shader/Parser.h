@@ -16,7 +16,8 @@ namespace zrq::d3dx9 {
 
 class Parser {
 public:
-  Parser(const std::vector<Token> &tokens, Diagnostics &diagnostics) : tokens(tokens), diagnostics(diagnostics) {}
+  Parser(const std::vector<Token> &tokens, Diagnostics &diagnostics)
+      : tokens(tokens), diagnostics(diagnostics) {}
 
   Program Parse();
 
@@ -41,14 +42,14 @@ private:
 
   // Types and declarations.
   std::optional<HlslType> BuiltinType(const std::string &name) const;
-  size_t TypeLength(size_t at) const;  // tokens a type starting at `at` spans; 0 if none does
+  size_t TypeLength(size_t at) const; // tokens a type starting at `at` spans; 0 if none does
   HlslType ParseType();
   Modifiers ParseModifiers();
   bool IsModifier(const Token &t) const;
   void TopLevel();
   void StructDeclaration();
-  void Declarators(const Modifiers &modifiers, HlslType type, std::string firstName, SourceLocation firstAt,
-                   std::vector<VariableDeclaration> &out);
+  void Declarators(const Modifiers &modifiers, HlslType type, std::string firstName,
+                   SourceLocation firstAt, std::vector<VariableDeclaration> &out);
   void ArraySuffix(HlslType &type);
   void Annotations(VariableDeclaration &v);
   ExpressionPtr Initializer();
@@ -82,4 +83,4 @@ private:
   std::map<std::string, const StructInfo *> structs;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -17,7 +17,7 @@ std::string Joined(const std::vector<Token> &tokens, size_t from) {
   return text;
 }
 
-}  // namespace
+} // namespace
 
 class Preprocessor::FileSource final : public TokenSource {
 public:
@@ -40,7 +40,8 @@ void Preprocessor::CloseFile(File &file) {
 void Preprocessor::Define(std::string_view name, std::string_view value) {
   std::vector<Token> nameTokens = Lexer(diagnostics, options).Tokenize(name, 0);
   if (nameTokens.size() != 1 || nameTokens[0].kind != TokenKind::Identifier)
-    diagnostics.Error(error::kPreprocessorSyntax, "'" + std::string(name) + "' is not a macro name");
+    diagnostics.Error(error::kPreprocessorSyntax,
+                      "'" + std::string(name) + "' is not a macro name");
   MacroDefinition macro;
   macro.body = Lexer(diagnostics, options).Tokenize(value, 0);
   for (Token &t : macro.body) t.atLineStart = false;
@@ -66,7 +67,8 @@ bool Preprocessor::NextFromFiles(Token &token) {
     File &f = files.back();
     if (f.position >= f.tokens.size()) {
       if (conditionals.size() > f.conditionalsAtStart)
-        diagnostics.Error(conditionals.back().where, error::kUnterminatedConditional, "#if without #endif");
+        diagnostics.Error(conditionals.back().where, error::kUnterminatedConditional,
+                          "#if without #endif");
       CloseFile(f);
       files.pop_back();
       continue;
@@ -79,7 +81,8 @@ bool Preprocessor::NextFromFiles(Token &token) {
     ++f.position;
     if (!Active()) continue;
     token = t;
-    token.location.line = static_cast<uint32_t>(static_cast<int64_t>(token.location.line) + f.lineShift);
+    token.location.line =
+        static_cast<uint32_t>(static_cast<int64_t>(token.location.line) + f.lineShift);
     token.location.file = f.fileShown;
     return true;
   }
@@ -93,7 +96,7 @@ void Preprocessor::Directive(File &file) {
   std::vector<Token> line;
   while (file.position < file.tokens.size() && !file.tokens[file.position].atLineStart)
     line.push_back(file.tokens[file.position++]);
-  if (line.empty()) return;  // the null directive
+  if (line.empty()) return; // the null directive
   const std::string name = line[0].kind == TokenKind::Identifier ? line[0].text : std::string();
   const auto ownConditional = [&]() -> Conditional & {
     if (conditionals.size() <= file.conditionalsAtStart)
@@ -111,7 +114,8 @@ void Preprocessor::Directive(File &file) {
       value = Condition(hash, std::vector<Token>(line.begin() + 1, line.end()));
     } else {
       if (line.size() != 2 || line[1].kind != TokenKind::Identifier)
-        diagnostics.Error(line[0].location, error::kPreprocessorSyntax, "#" + name + " takes one macro name");
+        diagnostics.Error(line[0].location, error::kPreprocessorSyntax,
+                          "#" + name + " takes one macro name");
       value = (macros.Find(line[1].text) != nullptr) == (name == "ifdef");
     }
     conditionals.push_back({value, value, false, true, hash.location});
@@ -119,7 +123,8 @@ void Preprocessor::Directive(File &file) {
   }
   if (name == "elif") {
     Conditional &c = ownConditional();
-    if (c.seenElse) diagnostics.Error(hash.location, error::kUnmatchedConditional, "#elif after #else");
+    if (c.seenElse)
+      diagnostics.Error(hash.location, error::kUnmatchedConditional, "#elif after #else");
     if (!c.outerActive || c.taken) {
       c.active = false;
     } else {
@@ -129,7 +134,8 @@ void Preprocessor::Directive(File &file) {
   }
   if (name == "else") {
     Conditional &c = ownConditional();
-    if (c.seenElse) diagnostics.Error(hash.location, error::kUnmatchedConditional, "#else after #else");
+    if (c.seenElse)
+      diagnostics.Error(hash.location, error::kUnmatchedConditional, "#else after #else");
     c.seenElse = true;
     c.active = c.outerActive && !c.taken;
     c.taken = true;
@@ -146,7 +152,8 @@ void Preprocessor::Directive(File &file) {
     DefineDirective(line);
   } else if (name == "undef") {
     if (line.size() != 2 || line[1].kind != TokenKind::Identifier)
-      diagnostics.Error(line[0].location, error::kPreprocessorSyntax, "#undef takes one macro name");
+      diagnostics.Error(line[0].location, error::kPreprocessorSyntax,
+                        "#undef takes one macro name");
     macros.Undefine(line[1].text);
   } else if (name == "include") {
     IncludeDirective(file, hash, line);
@@ -155,7 +162,8 @@ void Preprocessor::Directive(File &file) {
   } else if (name == "error") {
     diagnostics.Error(hash.location, error::kErrorDirective, "#error: " + Joined(line, 1));
   } else if (name != "pragma") {
-    diagnostics.Error(line[0].location, error::kUnknownDirective, "invalid preprocessor directive '" + line[0].text + "'");
+    diagnostics.Error(line[0].location, error::kUnknownDirective,
+                      "invalid preprocessor directive '" + line[0].text + "'");
   }
 }
 
@@ -175,10 +183,12 @@ void Preprocessor::DefineDirective(const std::vector<Token> &line) {
         break;
       }
       if (line[i].kind != TokenKind::Identifier)
-        diagnostics.Error(line[i].location, error::kPreprocessorSyntax, "macro parameter name expected");
+        diagnostics.Error(line[i].location, error::kPreprocessorSyntax,
+                          "macro parameter name expected");
       for (const std::string &p : macro.parameters)
         if (p == line[i].text)
-          diagnostics.Error(line[i].location, error::kPreprocessorSyntax, "duplicate macro parameter '" + p + "'");
+          diagnostics.Error(line[i].location, error::kPreprocessorSyntax,
+                            "duplicate macro parameter '" + p + "'");
       macro.parameters.push_back(line[i++].text);
       if (i < line.size() && line[i].Is(",")) {
         ++i;
@@ -191,13 +201,16 @@ void Preprocessor::DefineDirective(const std::vector<Token> &line) {
       }
       break;
     }
-    if (!closed) diagnostics.Error(line[1].location, error::kPreprocessorSyntax, "unterminated macro parameter list");
+    if (!closed)
+      diagnostics.Error(line[1].location, error::kPreprocessorSyntax,
+                        "unterminated macro parameter list");
   }
   macro.body.assign(line.begin() + static_cast<std::ptrdiff_t>(i), line.end());
   if (!macro.body.empty()) {
     macro.body.front().spaceBefore = false;
     if (macro.body.front().Is("##") || macro.body.back().Is("##"))
-      diagnostics.Error(line[1].location, error::kPreprocessorSyntax, "'##' cannot start or end a macro");
+      diagnostics.Error(line[1].location, error::kPreprocessorSyntax,
+                        "'##' cannot start or end a macro");
   }
   if (macro.functionLike)
     for (size_t k = 0; k < macro.body.size(); ++k)
@@ -206,7 +219,8 @@ void Preprocessor::DefineDirective(const std::vector<Token> &line) {
         if (k + 1 < macro.body.size())
           for (const std::string &p : macro.parameters) parameter |= macro.body[k + 1].text == p;
         if (!parameter)
-          diagnostics.Error(macro.body[k].location, error::kPreprocessorSyntax, "'#' must precede a macro parameter");
+          diagnostics.Error(macro.body[k].location, error::kPreprocessorSyntax,
+                            "'#' must precede a macro parameter");
       }
   macros.Define(line[1].text, std::move(macro));
 }
@@ -223,20 +237,23 @@ void Preprocessor::IncludeDirective(File &file, const Token &hash, const std::ve
       name += line[i].text;
     }
   } else {
-    diagnostics.Error(hash.location, error::kPreprocessorSyntax, "#include expects \"file\" or <file>");
+    diagnostics.Error(hash.location, error::kPreprocessorSyntax,
+                      "#include expects \"file\" or <file>");
   }
   if (files.size() >= kMaxIncludeDepth)
     diagnostics.Error(hash.location, error::kIncludeTooDeep, "#include nests too deeply");
   LPCVOID data = nullptr;
   UINT bytes = 0;
-  if (!include || FAILED(include->Open(type, name.c_str(), file.data, &data, &bytes)) || (!data && bytes))
-    diagnostics.Error(hash.location, error::kIncludeNotOpened, "failed to open source file: '" + name + "'");
+  if (!include || FAILED(include->Open(type, name.c_str(), file.data, &data, &bytes)) ||
+      (!data && bytes))
+    diagnostics.Error(hash.location, error::kIncludeNotOpened,
+                      "failed to open source file: '" + name + "'");
   const uint32_t id = diagnostics.AddFile(name);
   File added;
   added.data = data;
   added.conditionalsAtStart = conditionals.size();
   added.fileShown = id;
-  files.push_back(std::move(added));  // `file` may move now; the handler's data is ours to close
+  files.push_back(std::move(added)); // `file` may move now; the handler's data is ours to close
   const std::string_view text(static_cast<const char *>(data), data ? bytes : 0);
   files.back().tokens = Lexer(diagnostics, options).Tokenize(text, id);
 }
@@ -244,13 +261,15 @@ void Preprocessor::IncludeDirective(File &file, const Token &hash, const std::ve
 void Preprocessor::LineDirective(File &file, const Token &hash, const std::vector<Token> &line) {
   if (line.size() < 2 || line.size() > 3 || line[1].kind != TokenKind::Number ||
       (line.size() == 3 && line[2].kind != TokenKind::String))
-    diagnostics.Error(hash.location, error::kPreprocessorSyntax, "#line expects a line number and an optional file name");
+    diagnostics.Error(hash.location, error::kPreprocessorSyntax,
+                      "#line expects a line number and an optional file name");
   const int64_t number = PreprocessorExpression({line[1]}, hash.location, diagnostics).Evaluate();
   if (number < 1 || number > 0x7FFFFFFF)
     diagnostics.Error(line[1].location, error::kPreprocessorSyntax, "#line number out of range");
   // The line after the directive gets the number given.
   file.lineShift = number - (static_cast<int64_t>(line.back().location.line) + 1);
-  if (line.size() == 3) file.fileShown = diagnostics.AddFile(line[2].text.substr(1, line[2].text.size() - 2));
+  if (line.size() == 3)
+    file.fileShown = diagnostics.AddFile(line[2].text.substr(1, line[2].text.size() - 2));
 }
 
 bool Preprocessor::Condition(const Token &hash, const std::vector<Token> &line) {
@@ -264,15 +283,17 @@ bool Preprocessor::Condition(const Token &hash, const std::vector<Token> &line) 
     const size_t at = i + (parenthesised ? 2 : 1);
     if (at >= line.size() || line[at].kind != TokenKind::Identifier ||
         (parenthesised && (at + 1 >= line.size() || !line[at + 1].Is(")"))))
-      diagnostics.Error(line[i].location, error::kPreprocessorSyntax, "'defined' needs a macro name");
+      diagnostics.Error(line[i].location, error::kPreprocessorSyntax,
+                        "'defined' needs a macro name");
     Token value = line[i];
     value.kind = TokenKind::Number;
     value.text = macros.Find(line[at].text) ? "1" : "0";
     replaced.push_back(std::move(value));
     i = at + (parenthesised ? 1 : 0);
   }
-  const std::vector<Token> expanded = MacroExpander(macros, diagnostics, budget).ExpandAll(std::move(replaced));
+  const std::vector<Token> expanded =
+      MacroExpander(macros, diagnostics, budget).ExpandAll(std::move(replaced));
   return PreprocessorExpression(expanded, hash.location, diagnostics).Evaluate() != 0;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -34,14 +34,14 @@ private:
   struct File {
     std::vector<Token> tokens;
     size_t position = 0;
-    const void *data = nullptr;  // the include handler's, closed when the file is done
+    const void *data = nullptr; // the include handler's, closed when the file is done
     size_t conditionalsAtStart = 0;
-    int64_t lineShift = 0;  // set by #line
+    int64_t lineShift = 0; // set by #line
     uint32_t fileShown = 0;
   };
   struct Conditional {
-    bool active;      // this group's text is kept
-    bool taken;       // some group of this #if has been kept
+    bool active; // this group's text is kept
+    bool taken;  // some group of this #if has been kept
     bool seenElse;
     bool outerActive; // the text around the #if is kept
     SourceLocation where;
@@ -66,4 +66,4 @@ private:
   std::vector<Conditional> conditionals;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -11,23 +11,25 @@ constexpr int kMaxNesting = 256;
 
 // Binary operators by precedence, loosest first.
 const std::vector<std::vector<const char *>> kLevels = {
-    {"||"}, {"&&"}, {"|"}, {"^"}, {"&"}, {"==", "!="}, {"<", ">", "<=", ">="}, {"<<", ">>"}, {"+", "-"},
-    {"*", "/", "%"}};
+    {"||"},       {"&&"},     {"|"},          {"^"}, {"&"}, {"==", "!="}, {"<", ">", "<=", ">="},
+    {"<<", ">>"}, {"+", "-"}, {"*", "/", "%"}};
 
 uint64_t U(int64_t v) { return static_cast<uint64_t>(v); }
 int64_t S(uint64_t v) { return static_cast<int64_t>(v); }
 
-}  // namespace
+} // namespace
 
 int64_t PreprocessorExpression::Evaluate() {
   if (tokens.empty()) Fail("#if has no condition");
   const int64_t value = Conditional();
-  if (position != tokens.size()) Fail("unexpected '" + tokens[position].text + "' in the condition");
+  if (position != tokens.size())
+    Fail("unexpected '" + tokens[position].text + "' in the condition");
   return value;
 }
 
 void PreprocessorExpression::Fail(const std::string &message) {
-  diagnostics.Error(position < tokens.size() ? tokens[position].location : where, error::kPreprocessorSyntax, message);
+  diagnostics.Error(position < tokens.size() ? tokens[position].location : where,
+                    error::kPreprocessorSyntax, message);
 }
 
 bool PreprocessorExpression::Accept(const char *spelling) {
@@ -85,7 +87,7 @@ int64_t PreprocessorExpression::Apply(const Token &op, int64_t a, int64_t b) {
   if (o == "-") return S(U(a) - U(b));
   if (o == "*") return S(U(a) * U(b));
   if (b == 0) diagnostics.Error(op.location, error::kDivisionByZero, "division by zero in #if");
-  if (b == -1) return o == "/" ? S(0 - U(a)) : 0;  // no overflow for the smallest value
+  if (b == -1) return o == "/" ? S(0 - U(a)) : 0; // no overflow for the smallest value
   return o == "/" ? a / b : a % b;
 }
 
@@ -119,7 +121,8 @@ int64_t PreprocessorExpression::Primary() {
   if (t->kind == TokenKind::Identifier) return t->text == "true" ? 1 : 0;
   if (t->kind != TokenKind::Number) Fail("unexpected '" + t->text + "' in the condition");
   std::string digits = t->text;
-  while (!digits.empty() && (digits.back() == 'u' || digits.back() == 'U' || digits.back() == 'l' || digits.back() == 'L'))
+  while (!digits.empty() && (digits.back() == 'u' || digits.back() == 'U' || digits.back() == 'l' ||
+                             digits.back() == 'L'))
     digits.pop_back();
   int base = 10;
   size_t start = 0;
@@ -143,4 +146,4 @@ int64_t PreprocessorExpression::Primary() {
   return S(value);
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

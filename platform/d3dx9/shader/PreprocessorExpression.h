@@ -12,7 +12,8 @@ namespace zrq::d3dx9 {
 
 class PreprocessorExpression {
 public:
-  PreprocessorExpression(const std::vector<Token> &tokens, SourceLocation where, Diagnostics &diagnostics)
+  PreprocessorExpression(const std::vector<Token> &tokens, SourceLocation where,
+                         Diagnostics &diagnostics)
       : tokens(tokens), where(where), diagnostics(diagnostics) {}
 
   int64_t Evaluate();
@@ -34,4 +35,4 @@ private:
   int nesting = 0;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

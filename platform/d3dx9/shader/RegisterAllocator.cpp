@@ -13,16 +13,17 @@ namespace {
 // Single instructions, which may write a register they read; the macros (sincos, lrp, crs,
 // nrm, pow, vs_1_1's frc, the matrix products) may not.
 bool ReadsBeforeWriting(Opcode op) {
-  return op == Opcode::Mov || op == Opcode::Add || op == Opcode::Sub || op == Opcode::Mul || op == Opcode::Mad ||
-         op == Opcode::Min || op == Opcode::Max || op == Opcode::Slt || op == Opcode::Sge || op == Opcode::Abs ||
-         op == Opcode::Cmp || op == Opcode::Dp3 || op == Opcode::Dp4 || op == Opcode::Dp2Add || op == Opcode::Rcp ||
-         op == Opcode::Rsq || op == Opcode::Exp || op == Opcode::Log || op == Opcode::Tex;
+  return op == Opcode::Mov || op == Opcode::Add || op == Opcode::Sub || op == Opcode::Mul ||
+         op == Opcode::Mad || op == Opcode::Min || op == Opcode::Max || op == Opcode::Slt ||
+         op == Opcode::Sge || op == Opcode::Abs || op == Opcode::Cmp || op == Opcode::Dp3 ||
+         op == Opcode::Dp4 || op == Opcode::Dp2Add || op == Opcode::Rcp || op == Opcode::Rsq ||
+         op == Opcode::Exp || op == Opcode::Log || op == Opcode::Tex;
 }
 
-}  // namespace
+} // namespace
 
-uint32_t AllocateTemporaries(std::vector<Instruction> &code, const ShaderProfile &profile, Diagnostics &diagnostics,
-                             const SourceLocation &where) {
+uint32_t AllocateTemporaries(std::vector<Instruction> &code, const ShaderProfile &profile,
+                             Diagnostics &diagnostics, const SourceLocation &where) {
   struct Interval {
     size_t first = SIZE_MAX, last = 0;
   };
@@ -42,7 +43,7 @@ uint32_t AllocateTemporaries(std::vector<Instruction> &code, const ShaderProfile
   std::multimap<size_t, uint32_t> byStart;
   for (const auto &[number, interval] : intervals) byStart.emplace(interval.first, number);
   std::map<uint32_t, uint32_t> assigned;
-  std::multimap<size_t, uint32_t> busyUntil;  // last instruction → register
+  std::multimap<size_t, uint32_t> busyUntil; // last instruction → register
   std::set<uint32_t> free;
   uint32_t used = 0;
   for (const auto &[start, number] : byStart) {
@@ -65,9 +66,9 @@ uint32_t AllocateTemporaries(std::vector<Instruction> &code, const ShaderProfile
     busyUntil.emplace(intervals[number].last, reg);
   }
   if (used > profile.temps)
-    diagnostics.Error(where, error::kTooManyTemporaries, "the shader needs " + std::to_string(used) +
-                                                      " temporary registers; " + profile.name + " has " +
-                                                      std::to_string(profile.temps));
+    diagnostics.Error(where, error::kTooManyTemporaries,
+                      "the shader needs " + std::to_string(used) + " temporary registers; " +
+                          profile.name + " has " + std::to_string(profile.temps));
   for (Instruction &in : code) {
     if (in.hasDestination && in.dst.type == vreg::Temp) {
       in.dst.type = RegisterType::Temp;
@@ -82,12 +83,14 @@ uint32_t AllocateTemporaries(std::vector<Instruction> &code, const ShaderProfile
   // A move whose temporaries share a register now may move nothing.
   code.erase(std::remove_if(code.begin(), code.end(),
                             [](const Instruction &in) {
-                              if (in.opcode != Opcode::Mov || in.dst.type != RegisterType::Temp || in.dst.modifiers ||
-                                  in.src[0].type != RegisterType::Temp || in.src[0].number != in.dst.number ||
+                              if (in.opcode != Opcode::Mov || in.dst.type != RegisterType::Temp ||
+                                  in.dst.modifiers || in.src[0].type != RegisterType::Temp ||
+                                  in.src[0].number != in.dst.number ||
                                   in.src[0].modifier != SourceModifier::None)
                                 return false;
                               for (unsigned p = 0; p < 4; ++p)
-                                if ((in.dst.writeMask & (1u << p)) && SwizzleLane(in.src[0].swizzle, p) != p)
+                                if ((in.dst.writeMask & (1u << p)) &&
+                                    SwizzleLane(in.src[0].swizzle, p) != p)
                                   return false;
                               return true;
                             }),
@@ -95,4 +98,4 @@ uint32_t AllocateTemporaries(std::vector<Instruction> &code, const ShaderProfile
   return used;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -15,7 +15,7 @@ namespace zrq::d3dx9 {
 
 // Rewrites every temporary in `code` to r0, r1, ...; returns how many registers it used.
 // More than the profile has is an error, reported at `where` (the entry point).
-uint32_t AllocateTemporaries(std::vector<Instruction> &code, const ShaderProfile &profile, Diagnostics &diagnostics,
-                             const SourceLocation &where);
+uint32_t AllocateTemporaries(std::vector<Instruction> &code, const ShaderProfile &profile,
+                             Diagnostics &diagnostics, const SourceLocation &where);
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -30,4 +30,4 @@ BuildResult AssembleShaderSource(const SourceRequest &request) {
   return result;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -19,8 +19,8 @@
 namespace zrq::d3dx9 {
 namespace {
 
-std::vector<uint32_t> Compile(const SourceRequest &request, std::string_view entry, const ShaderProfile &profile,
-                              DWORD flags, Diagnostics &diagnostics) {
+std::vector<uint32_t> Compile(const SourceRequest &request, std::string_view entry,
+                              const ShaderProfile &profile, DWORD flags, Diagnostics &diagnostics) {
   const uint32_t file = diagnostics.AddFile(request.name);
   Preprocessor preprocessor(diagnostics, LexerOptions{}, request.include);
   for (const D3DXMACRO *m = request.defines; m && m->Name; ++m)
@@ -49,26 +49,29 @@ std::vector<uint32_t> Compile(const SourceRequest &request, std::string_view ent
   RemoveDeadCode(code);
   if (!profile.pixel) ForwardOutputs(code);
   AllocateTemporaries(code, profile, diagnostics, where);
-  const LaidOutShader shader = LayOutShader(std::move(code), io, emitter.Pool(), profile, flags, diagnostics, where);
+  const LaidOutShader shader =
+      LayOutShader(std::move(code), io, emitter.Pool(), profile, flags, diagnostics, where);
   return EncodeShader(profile.Version(), shader.instructions);
 }
 
-}  // namespace
+} // namespace
 
-BuildResult CompileShaderSource(const SourceRequest &request, std::string_view entry, std::string_view profileName,
-                                DWORD flags) {
+BuildResult CompileShaderSource(const SourceRequest &request, std::string_view entry,
+                                std::string_view profileName, DWORD flags) {
   BuildResult result;
   Diagnostics diagnostics;
   try {
     const std::optional<ShaderProfile> profile = ShaderProfile::Find(profileName);
     if ((flags & D3DXSHADER_PACKMATRIX_ROWMAJOR) && (flags & D3DXSHADER_PACKMATRIX_COLUMNMAJOR)) {
       result.status = D3DERR_INVALIDCALL;
-      result.messages = "error X4500: the flags ask for row-major and column-major matrices at once\n";
+      result.messages =
+          "error X4500: the flags ask for row-major and column-major matrices at once\n";
       return result;
     }
     if (!profile)
-      diagnostics.Error(error::kProfileNotSupported, "invalid target '" + std::string(profileName) +
-                                                         "': the compiler makes vs_1_1, vs_2_0 and ps_2_0 code");
+      diagnostics.Error(error::kProfileNotSupported,
+                        "invalid target '" + std::string(profileName) +
+                            "': the compiler makes vs_1_1, vs_2_0 and ps_2_0 code");
     result.tokens = Compile(request, entry, *profile, flags, diagnostics);
     result.status = D3D_OK;
   } catch (const CompileError &) {
@@ -81,4 +84,4 @@ BuildResult CompileShaderSource(const SourceRequest &request, std::string_view e
   return result;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

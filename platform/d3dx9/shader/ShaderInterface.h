@@ -17,9 +17,9 @@ struct UniformInfo {
   HlslType type;
   bool rowMajor = false;
   bool sampler = false;
-  std::optional<uint32_t> fixedRegister;  // from register(c4) or register(s0)
-  std::vector<float> defaults;            // the initializer's components, when there is one
-  SamplerDimension dimension = SamplerDimension::Any;  // samplers: as declared or as first read
+  std::optional<uint32_t> fixedRegister; // from register(c4) or register(s0)
+  std::vector<float> defaults;           // the initializer's components, when there is one
+  SamplerDimension dimension = SamplerDimension::Any; // samplers: as declared or as first read
   SourceLocation location;
 
   // Registers one element takes (a matrix takes one a column, or a row when row-major).
@@ -28,14 +28,16 @@ struct UniformInfo {
     if (type.shape == Shape::Matrix) return rowMajor ? type.rows : type.columns;
     return 1;
   }
-  uint32_t Registers() const { return RegistersPerElement() * (type.IsArray() ? type.arraySize : 1); }
+  uint32_t Registers() const {
+    return RegistersPerElement() * (type.IsArray() ? type.arraySize : 1);
+  }
 };
 
 enum class InputFile { Vertex, Color, Texture };
 
 struct InputInfo {
   std::string semantic;
-  uint32_t usage = 0;  // D3DDECLUSAGE
+  uint32_t usage = 0; // D3DDECLUSAGE
   uint32_t usageIndex = 0;
   uint32_t components = 4;
   InputFile file = InputFile::Vertex;
@@ -46,4 +48,4 @@ struct ShaderInterface {
   std::vector<InputInfo> inputs;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

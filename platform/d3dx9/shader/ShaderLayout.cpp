@@ -63,7 +63,9 @@ ConstantType TableType(const UniformInfo &u) {
     }
     return t;
   }
-  t.parameterType = h.base == BaseType::Bool ? D3DXPT_BOOL : h.base == BaseType::Int ? D3DXPT_INT : D3DXPT_FLOAT;
+  t.parameterType = h.base == BaseType::Bool  ? D3DXPT_BOOL
+                    : h.base == BaseType::Int ? D3DXPT_INT
+                                              : D3DXPT_FLOAT;
   switch (h.shape) {
   case Shape::Scalar:
     t.parameterClass = D3DXPC_SCALAR;
@@ -141,7 +143,8 @@ public:
         dcl.declaration = input.usage | (input.usageIndex << token::kUsageIndexShift);
         dcl.dst = {RegisterType::Input, reg, 0xF, 0, 0};
       } else {
-        const auto type = input.file == InputFile::Texture ? RegisterType::Texture : RegisterType::Input;
+        const auto type =
+            input.file == InputFile::Texture ? RegisterType::Texture : RegisterType::Input;
         dcl.dst = {type, reg, static_cast<uint8_t>((1u << input.components) - 1), 0, 0};
       }
       out.instructions.push_back(dcl);
@@ -181,7 +184,8 @@ private:
   static int64_t FirstFree(const std::vector<bool> &taken, uint32_t count, uint32_t limit) {
     for (uint32_t start = 0; start + count <= limit; ++start) {
       bool free = true;
-      for (uint32_t r = start; r < start + count && free; ++r) free = r >= taken.size() || !taken[r];
+      for (uint32_t r = start; r < start + count && free; ++r)
+        free = r >= taken.size() || !taken[r];
       if (free) return start;
     }
     return -1;
@@ -199,12 +203,14 @@ private:
       const uint32_t start = *info.fixedRegister, count = info.Registers();
       if (start + count > profile.constants)
         diagnostics.Error(info.location, error::kRegisterOutOfRange,
-                          "'" + info.name + "' is bound to c" + std::to_string(start) + ", beyond the " +
-                              std::to_string(profile.constants) + " constant registers of " + profile.name);
+                          "'" + info.name + "' is bound to c" + std::to_string(start) +
+                              ", beyond the " + std::to_string(profile.constants) +
+                              " constant registers of " + profile.name);
       for (uint32_t r = start; r < start + count; ++r)
         if (taken[r])
           diagnostics.Error(info.location, error::kRegisterOutOfRange,
-                            "'" + info.name + "' is bound to c" + std::to_string(r) + ", which another uniform has");
+                            "'" + info.name + "' is bound to c" + std::to_string(r) +
+                                ", which another uniform has");
       take(start, count);
       uniformBase[u] = start;
     }
@@ -236,7 +242,8 @@ private:
       if (!info.fixedRegister) continue;
       if (*info.fixedRegister >= profile.samplers || taken[*info.fixedRegister])
         diagnostics.Error(info.location, error::kRegisterOutOfRange,
-                          "'" + info.name + "' cannot be bound to s" + std::to_string(*info.fixedRegister));
+                          "'" + info.name + "' cannot be bound to s" +
+                              std::to_string(*info.fixedRegister));
       taken[*info.fixedRegister] = true;
       samplerRegister[u] = *info.fixedRegister;
     }
@@ -245,8 +252,8 @@ private:
       const int64_t s = FirstFree(taken, 1, profile.samplers);
       if (s < 0)
         diagnostics.Error(where, error::kRegisterOutOfRange,
-                          "the shader uses more than the " + std::to_string(profile.samplers) + " samplers of " +
-                              profile.name);
+                          "the shader uses more than the " + std::to_string(profile.samplers) +
+                              " samplers of " + profile.name);
       taken[static_cast<size_t>(s)] = true;
       samplerRegister[u] = static_cast<uint32_t>(s);
     }
@@ -259,8 +266,8 @@ private:
       if (input.file == InputFile::Vertex) {
         if (next >= profile.inputs)
           diagnostics.Error(where, error::kTooManyInputs,
-                            "the shader reads more than the " + std::to_string(profile.inputs) + " inputs of " +
-                                profile.name);
+                            "the shader reads more than the " + std::to_string(profile.inputs) +
+                                " inputs of " + profile.name);
         reg = next++;
       } else {
         reg = input.usageIndex;
@@ -270,7 +277,8 @@ private:
 
   void Resolve(RegisterType &type, uint32_t &number) {
     if (type == vreg::Uniform) {
-      number = uniformBase[number >> vreg::kUniformShift] + (number & ((1u << vreg::kUniformShift) - 1));
+      number =
+          uniformBase[number >> vreg::kUniformShift] + (number & ((1u << vreg::kUniformShift) - 1));
       type = RegisterType::Const;
     } else if (type == vreg::Literal) {
       number = literalRegister[number];
@@ -290,19 +298,21 @@ private:
       const OpcodeInfo *info = FindOpcode(in.opcode);
       if (!info) continue;
       if (profile.pixel) {
-        (in.opcode == Opcode::Tex || in.opcode == Opcode::TexKill ? texture : arithmetic) += info->pixelSlots;
+        (in.opcode == Opcode::Tex || in.opcode == Opcode::TexKill ? texture : arithmetic) +=
+            info->pixelSlots;
       } else {
         arithmetic += in.opcode == Opcode::Frc && profile.major >= 2 ? 1 : info->vertexSlots;
       }
     }
     if (arithmetic > profile.slots)
       diagnostics.Error(where, error::kTooManyInstructions,
-                        "the shader needs " + std::to_string(arithmetic) + (profile.pixel ? " arithmetic" : "") +
-                            " instruction slots; " + profile.name + " has " + std::to_string(profile.slots));
+                        "the shader needs " + std::to_string(arithmetic) +
+                            (profile.pixel ? " arithmetic" : "") + " instruction slots; " +
+                            profile.name + " has " + std::to_string(profile.slots));
     if (texture > profile.textureSlots)
       diagnostics.Error(where, error::kTooManyTextureInstructions,
-                        "the shader needs " + std::to_string(texture) + " texture instructions; " + profile.name +
-                            " has " + std::to_string(profile.textureSlots));
+                        "the shader needs " + std::to_string(texture) + " texture instructions; " +
+                            profile.name + " has " + std::to_string(profile.textureSlots));
   }
 
   ConstantTableModel Table(DWORD flags) const {
@@ -313,15 +323,15 @@ private:
     table.flags = flags;
     std::vector<uint32_t> used(usedUniforms.begin(), usedUniforms.end());
     used.insert(used.end(), usedSamplers.begin(), usedSamplers.end());
-    std::sort(used.begin(), used.end(), [&](uint32_t a, uint32_t b) {
-      return io.uniforms[a].name < io.uniforms[b].name;
-    });
+    std::sort(used.begin(), used.end(),
+              [&](uint32_t a, uint32_t b) { return io.uniforms[a].name < io.uniforms[b].name; });
     for (uint32_t u : used) {
       const UniformInfo &info = io.uniforms[u];
       ConstantEntry c;
       c.name = info.name;
       c.registerSet = static_cast<uint16_t>(info.sampler ? D3DXRS_SAMPLER : D3DXRS_FLOAT4);
-      c.registerIndex = static_cast<uint16_t>(info.sampler ? samplerRegister.at(u) : uniformBase.at(u));
+      c.registerIndex =
+          static_cast<uint16_t>(info.sampler ? samplerRegister.at(u) : uniformBase.at(u));
       c.registerCount = static_cast<uint16_t>(info.Registers());
       c.type = TableType(info);
       c.defaultValue = RegisterDefaults(info);
@@ -340,12 +350,12 @@ private:
   std::map<uint32_t, uint8_t> literalLanes;
 };
 
-}  // namespace
+} // namespace
 
-LaidOutShader LayOutShader(std::vector<Instruction> code, const ShaderInterface &io, const ConstantPool &pool,
-                           const ShaderProfile &profile, DWORD flags, Diagnostics &diagnostics,
-                           const SourceLocation &where) {
+LaidOutShader LayOutShader(std::vector<Instruction> code, const ShaderInterface &io,
+                           const ConstantPool &pool, const ShaderProfile &profile, DWORD flags,
+                           Diagnostics &diagnostics, const SourceLocation &where) {
   return Layout(io, pool, profile, diagnostics, where).Run(std::move(code), flags);
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -17,17 +17,17 @@
 namespace zrq::d3dx9 {
 
 struct LaidOutShader {
-  std::vector<Instruction> instructions;  // the constant table comment, defs, dcls, then the code
+  std::vector<Instruction> instructions; // the constant table comment, defs, dcls, then the code
   ConstantTableModel table;
 };
 
 // `code` has its temporaries allocated; every other virtual register is resolved here.
 // Limits broken are errors reported at `where` (the entry point).
-LaidOutShader LayOutShader(std::vector<Instruction> code, const ShaderInterface &io, const ConstantPool &pool,
-                           const ShaderProfile &profile, DWORD flags, Diagnostics &diagnostics,
-                           const SourceLocation &where);
+LaidOutShader LayOutShader(std::vector<Instruction> code, const ShaderInterface &io,
+                           const ConstantPool &pool, const ShaderProfile &profile, DWORD flags,
+                           Diagnostics &diagnostics, const SourceLocation &where);
 
 // What the constant table names as its creator.
 extern const char kCompilerName[];
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

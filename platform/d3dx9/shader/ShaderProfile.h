@@ -17,15 +17,15 @@ struct ShaderProfile {
   uint32_t major = 1;
   uint32_t minor = 1;
   uint32_t temps = 12;
-  uint32_t constants = 96;      // float constant registers
-  uint32_t inputs = 16;         // vertex inputs (v#)
-  uint32_t colorInputs = 2;     // pixel colour inputs (v#)
-  uint32_t textureInputs = 8;   // pixel texture coordinates (t#)
+  uint32_t constants = 96;    // float constant registers
+  uint32_t inputs = 16;       // vertex inputs (v#)
+  uint32_t colorInputs = 2;   // pixel colour inputs (v#)
+  uint32_t textureInputs = 8; // pixel texture coordinates (t#)
   uint32_t samplers = 16;
-  uint32_t colorOutputs = 4;    // oC#
-  uint32_t slots = 128;         // vertex: every slot; pixel: arithmetic slots
-  uint32_t textureSlots = 0;    // pixel: texture instructions
-  uint32_t dependentReads = 4;  // pixel: texture reads that depend on texture reads
+  uint32_t colorOutputs = 4;   // oC#
+  uint32_t slots = 128;        // vertex: every slot; pixel: arithmetic slots
+  uint32_t textureSlots = 0;   // pixel: texture instructions
+  uint32_t dependentReads = 4; // pixel: texture reads that depend on texture reads
   // Sources of one instruction that may name a constant register (all the same one: there
   // is one read port) and a texture coordinate register; 0 for no limit.
   uint32_t constantReads = 0;
@@ -44,4 +44,4 @@ struct ShaderProfile {
   bool FracNeedsY() const { return !pixel && major == 1; }
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

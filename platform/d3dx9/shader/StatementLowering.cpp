@@ -11,7 +11,7 @@ constexpr int kMaxIterations = 1024;
 
 bool IsLiteral(const Components &c, float v) { return c.size() == 1 && c[0].IsLiteral(v); }
 
-}  // namespace
+} // namespace
 
 void StatementLowering::Lower(const Statement &s) {
   context.emitter.At(s.location);
@@ -42,7 +42,8 @@ void StatementLowering::Lower(const Statement &s) {
   case StatementKind::Continue: {
     if (context.activeFlags.back().size() < 3)
       context.diagnostics.Error(s.location, error::kSyntax,
-                                std::string(s.kind == StatementKind::Break ? "break" : "continue") + " outside a loop");
+                                std::string(s.kind == StatementKind::Break ? "break" : "continue") +
+                                    " outside a loop");
     const std::vector<std::string> &flags = context.activeFlags.back();
     const std::string flag = flags[flags.size() - (s.kind == StatementKind::Break ? 2 : 1)];
     SetFlag(flag);
@@ -50,7 +51,8 @@ void StatementLowering::Lower(const Statement &s) {
   }
   case StatementKind::Discard:
     if (!context.profile.pixel)
-      context.diagnostics.Error(s.location, error::kIntrinsicNotInProfile, "discard is only available in pixel shaders");
+      context.diagnostics.Error(s.location, error::kIntrinsicNotInProfile,
+                                "discard is only available in pixel shaders");
     SetFlag(kDiscardFlag);
     return;
   case StatementKind::Empty:
@@ -69,19 +71,22 @@ Components StatementLowering::Initial(const Expression &initializer, const HlslT
   for (const auto &item : initializer.operands) {
     const Value v = context.expressions->Lower(*item);
     if (!v.type.IsNumeric())
-      context.diagnostics.Error(item->location, error::kCannotConvert, "initializer lists take numbers only");
+      context.diagnostics.Error(item->location, error::kCannotConvert,
+                                "initializer lists take numbers only");
     all.insert(all.end(), v.components.begin(), v.components.end());
   }
   if (all.size() != type.ComponentCount())
     context.diagnostics.Error(initializer.location, error::kArgumentCount,
-                              "'" + type.Name() + "' takes " + std::to_string(type.ComponentCount()) +
-                                  " initial values, not " + std::to_string(all.size()));
+                              "'" + type.Name() + "' takes " +
+                                  std::to_string(type.ComponentCount()) + " initial values, not " +
+                                  std::to_string(all.size()));
   return all;
 }
 
 void StatementLowering::Declare(const VariableDeclaration &v) {
   if (v.type.IsVoid() || v.type.base == BaseType::Sampler)
-    context.diagnostics.Error(v.location, error::kNotSupported, "'" + v.type.Name() + "' cannot be a local variable");
+    context.diagnostics.Error(v.location, error::kNotSupported,
+                              "'" + v.type.Name() + "' cannot be a local variable");
   Variable variable{v.type, Components(v.type.ComponentCount()), false};
   if (v.initializer) variable.components = Initial(*v.initializer, v.type);
   variable.readOnly = v.isConst;
@@ -94,7 +99,8 @@ void StatementLowering::If(const Statement &s) {
   context.emitter.At(s.expression->location);
   const Components truth = Truth(context, condition);
   if (truth.size() != 1)
-    context.diagnostics.Error(s.expression->location, error::kTypeMismatch, "the condition of 'if' must be a scalar");
+    context.diagnostics.Error(s.expression->location, error::kTypeMismatch,
+                              "the condition of 'if' must be a scalar");
   // A condition known when compiling takes its branch only.
   if (truth[0].IsLiteral()) {
     const Statement *taken = truth[0].value != 0.0f ? s.body.get() : s.otherwise.get();
@@ -117,9 +123,10 @@ void StatementLowering::If(const Statement &s) {
     context.environment.PopScope();
   }
   context.emitter.At(s.location);
-  context.environment.MergeWith(whenTrue, [&](const std::string &, Variable &whenFalse, Variable &taken) {
-    whenFalse.components = context.Merge(truth[0], taken.components, whenFalse.components);
-  });
+  context.environment.MergeWith(
+      whenTrue, [&](const std::string &, Variable &whenFalse, Variable &taken) {
+        whenFalse.components = context.Merge(truth[0], taken.components, whenFalse.components);
+      });
 }
 
 void StatementLowering::SetFlag(const std::string &name) {
@@ -135,7 +142,9 @@ void StatementLowering::Return(const Statement &s) {
   if (s.expression) {
     const Value v = context.expressions->Lower(*s.expression);
     context.emitter.At(s.location);
-    if (type.IsVoid()) context.diagnostics.Error(s.location, error::kTypeMismatch, "a void function returns no value");
+    if (type.IsVoid())
+      context.diagnostics.Error(s.location, error::kTypeMismatch,
+                                "a void function returns no value");
     value = Convert(context, v, type, s.expression->location);
   } else if (!type.IsVoid()) {
     context.diagnostics.Error(s.location, error::kTypeMismatch, "the function must return a value");
@@ -143,8 +152,8 @@ void StatementLowering::Return(const Statement &s) {
   // Both writes are guarded by what held before this return.
   Variable *result = context.environment.Find(kResultVariable);
   const Components guardedResult = context.Guard(result->components, value);
-  const Components returned =
-      context.Guard(context.environment.Find(kReturnedFlag)->components, {Component::Constant(1.0f)});
+  const Components returned = context.Guard(context.environment.Find(kReturnedFlag)->components,
+                                            {Component::Constant(1.0f)});
   context.environment.Find(kResultVariable)->components = guardedResult;
   context.environment.Find(kReturnedFlag)->components = returned;
 }
@@ -155,9 +164,10 @@ bool StatementLowering::LoopContinues(const Statement &s, int iteration) {
   context.emitter.At(s.expression->location);
   const Components truth = Truth(context, condition);
   if (truth.size() != 1 || !truth[0].IsLiteral())
-    context.diagnostics.Error(s.expression->location, error::kUnrollFailed,
-                              "unable to unroll the loop: its condition must be known when compiling (iteration " +
-                                  std::to_string(iteration) + ")");
+    context.diagnostics.Error(
+        s.expression->location, error::kUnrollFailed,
+        "unable to unroll the loop: its condition must be known when compiling (iteration " +
+            std::to_string(iteration) + ")");
   return truth[0].value != 0.0f;
 }
 
@@ -176,8 +186,8 @@ void StatementLowering::Loop(const Statement &s) {
   for (int iteration = 0;; ++iteration) {
     if (iteration >= kMaxIterations)
       context.diagnostics.Error(s.location, error::kUnrollFailed,
-                                "unable to unroll the loop: it runs more than " + std::to_string(kMaxIterations) +
-                                    " times");
+                                "unable to unroll the loop: it runs more than " +
+                                    std::to_string(kMaxIterations) + " times");
     if (s.kind != StatementKind::DoWhile || iteration > 0) {
       if (!LoopContinues(s, iteration)) break;
     }
@@ -198,4 +208,4 @@ void StatementLowering::Loop(const Statement &s) {
   context.environment.PopScope();
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -28,4 +28,4 @@ private:
   LoweringContext &context;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -80,10 +80,10 @@ enum class RegisterType : uint8_t {
   Temp = D3DSPR_TEMP,
   Input = D3DSPR_INPUT,
   Const = D3DSPR_CONST,
-  Texture = D3DSPR_TEXTURE,  // t# in pixel shaders; a0 (Addr) in vertex shaders
+  Texture = D3DSPR_TEXTURE, // t# in pixel shaders; a0 (Addr) in vertex shaders
   RastOut = D3DSPR_RASTOUT,
   AttrOut = D3DSPR_ATTROUT,
-  TexCrdOut = D3DSPR_TEXCRDOUT,  // oT# up to 2.0; o# in vs_3_0
+  TexCrdOut = D3DSPR_TEXCRDOUT, // oT# up to 2.0; o# in vs_3_0
   ConstInt = D3DSPR_CONSTINT,
   ColorOut = D3DSPR_COLOROUT,
   DepthOut = D3DSPR_DEPTHOUT,
@@ -162,7 +162,7 @@ constexpr uint32_t kCommentSizeMask = D3DSI_COMMENTSIZE_MASK;
 constexpr uint32_t kRegNumberMask = D3DSP_REGNUM_MASK;
 constexpr uint32_t kRegTypeShift = D3DSP_REGTYPE_SHIFT;
 constexpr uint32_t kRegTypeMask = D3DSP_REGTYPE_MASK;
-constexpr uint32_t kRegTypeShift2 = D3DSP_REGTYPE_SHIFT2;  // bits 3-4 of the type land in bits 11-12
+constexpr uint32_t kRegTypeShift2 = D3DSP_REGTYPE_SHIFT2; // bits 3-4 of the type land in bits 11-12
 constexpr uint32_t kRegTypeMask2 = D3DSP_REGTYPE_MASK2;
 constexpr uint32_t kRelativeBit = D3DSHADER_ADDRMODE_RELATIVE;
 constexpr uint32_t kWriteMaskShift = 16;
@@ -190,10 +190,10 @@ constexpr uint32_t Version(bool pixel, uint32_t major, uint32_t minor) {
   return (pixel ? kPixelShaderType : kVertexShaderType) | (major << 8) | minor;
 }
 
-}  // namespace token
+} // namespace token
 
 // Swizzles are four two-bit lane selectors, lane 0 in the low bits.
-constexpr uint8_t kIdentitySwizzle = 0xE4;  // .xyzw
+constexpr uint8_t kIdentitySwizzle = 0xE4; // .xyzw
 constexpr uint8_t MakeSwizzle(uint8_t x, uint8_t y, uint8_t z, uint8_t w) {
   return static_cast<uint8_t>(x | (y << 2) | (z << 4) | (w << 6));
 }
@@ -202,4 +202,4 @@ constexpr uint8_t SwizzleLane(uint8_t swizzle, unsigned position) {
   return static_cast<uint8_t>((swizzle >> (2 * position)) & 3);
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

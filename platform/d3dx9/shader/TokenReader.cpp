@@ -24,13 +24,15 @@ long long ParameterCount(uint32_t t, uint32_t major) {
 
 class Reader {
 public:
-  Reader(const uint32_t *tokens, size_t count, std::string &error) : tokens(tokens), count(count), error(error) {}
+  Reader(const uint32_t *tokens, size_t count, std::string &error)
+      : tokens(tokens), count(count), error(error) {}
 
   bool Run(DecodedShader &shader) {
     if (count == 0) return Fail("no version token");
     shader.version = tokens[0];
     const uint32_t type = shader.version & 0xFFFF0000u;
-    if (type != token::kVertexShaderType && type != token::kPixelShaderType) return Fail("not a shader version token");
+    if (type != token::kVertexShaderType && type != token::kPixelShaderType)
+      return Fail("not a shader version token");
     major = shader.Major();
     if (major < 1 || major > 3 || (shader.IsPixelShader() && major < 2))
       return Fail("shader version not supported (pixel shaders from 2.0, vertex shaders from 1.1)");
@@ -49,7 +51,8 @@ public:
         shader.instructions.push_back(std::move(in));
         continue;
       }
-      if (t & token::kParameterBit) return Fail("parameter token where an instruction was expected");
+      if (t & token::kParameterBit)
+        return Fail("parameter token where an instruction was expected");
       if (!ReadInstruction(t, in)) return false;
       shader.instructions.push_back(std::move(in));
     }
@@ -88,7 +91,8 @@ private:
     s.number = t & token::kRegNumberMask;
     s.swizzle = static_cast<uint8_t>((t & token::kSwizzleMask) >> token::kSwizzleShift);
     const uint32_t modifier = (t & token::kSourceModMask) >> token::kSourceModShift;
-    if (modifier > static_cast<uint32_t>(SourceModifier::Not)) return Fail("unknown source modifier");
+    if (modifier > static_cast<uint32_t>(SourceModifier::Not))
+      return Fail("unknown source modifier");
     s.modifier = static_cast<SourceModifier>(modifier);
     s.relative = (t & token::kRelativeBit) != 0;
     if (s.relative && major >= 2) {
@@ -96,7 +100,8 @@ private:
       if (!Next(a)) return false;
       s.address.type = DecodeRegisterType(a);
       s.address.number = a & token::kRegNumberMask;
-      s.address.lane = SwizzleLane(static_cast<uint8_t>((a & token::kSwizzleMask) >> token::kSwizzleShift), 0);
+      s.address.lane =
+          SwizzleLane(static_cast<uint8_t>((a & token::kSwizzleMask) >> token::kSwizzleShift), 0);
     }
     return true;
   }
@@ -145,7 +150,7 @@ private:
   size_t end = 0;
 };
 
-}  // namespace
+} // namespace
 
 bool DecodeShader(const uint32_t *tokens, size_t count, DecodedShader &shader, std::string &error) {
   shader = DecodedShader{};
@@ -171,4 +176,4 @@ size_t ShaderTokenCount(const uint32_t *tokens, size_t limit) {
   return 0;
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

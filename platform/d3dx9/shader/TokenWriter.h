@@ -15,4 +15,4 @@ std::vector<uint32_t> EncodeShader(uint32_t version, const std::vector<Instructi
 // The parameter token of a register, without the destination or source fields.
 uint32_t EncodeRegister(RegisterType type, uint32_t number);
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

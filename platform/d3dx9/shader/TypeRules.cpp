@@ -10,25 +10,27 @@ namespace {
 [[noreturn]] void CannotConvert(LoweringContext &context, const HlslType &from, const HlslType &to,
                                 const SourceLocation &where) {
   context.diagnostics.Error(where, error::kCannotConvert,
-                            "cannot implicitly convert from '" + from.Name() + "' to '" + to.Name() + "'");
+                            "cannot implicitly convert from '" + from.Name() + "' to '" +
+                                to.Name() + "'");
 }
 
 // The base type's own encoding of each component: ints are whole, bools 0 or 1.
 Components ChangeBase(LoweringContext &context, const Components &c, BaseType from, BaseType to) {
-  if (from == to || to == BaseType::Float || (from == BaseType::Bool && to == BaseType::Int)) return c;
+  if (from == to || to == BaseType::Float || (from == BaseType::Bool && to == BaseType::Int))
+    return c;
   if (to == BaseType::Int) return context.math.Trunc(c);
   return context.math.Compare(Comparison::Ne, c, {Component::Constant(0.0f)});
 }
 
-}  // namespace
+} // namespace
 
 HlslType WithBase(HlslType type, BaseType base) {
   type.base = base;
   return type;
 }
 
-Components Convert(LoweringContext &context, const Value &from, const HlslType &to, const SourceLocation &where,
-                   bool explicitCast) {
+Components Convert(LoweringContext &context, const Value &from, const HlslType &to,
+                   const SourceLocation &where, bool explicitCast) {
   const HlslType &f = from.type;
   if (f == to) return from.components;
   if (to.base == BaseType::Struct || to.IsArray() || f.base == BaseType::Struct || f.IsArray()) {
@@ -38,7 +40,8 @@ Components Convert(LoweringContext &context, const Value &from, const HlslType &
     }
     CannotConvert(context, f, to, where);
   }
-  if (f.base == BaseType::Sampler || to.base == BaseType::Sampler || to.base == BaseType::Void || !f.IsNumeric())
+  if (f.base == BaseType::Sampler || to.base == BaseType::Sampler || to.base == BaseType::Void ||
+      !f.IsNumeric())
     CannotConvert(context, f, to, where);
 
   Components shaped;
@@ -49,7 +52,8 @@ Components Convert(LoweringContext &context, const Value &from, const HlslType &
     if (to.rows > f.rows || to.columns > f.columns) CannotConvert(context, f, to, where);
     for (int r = 0; r < to.rows; ++r)
       for (int c = 0; c < to.columns; ++c) shaped.push_back(from.components[r * f.columns + c]);
-  } else if ((to.shape == Shape::Matrix) != (f.shape == Shape::Matrix) && to.shape != Shape::Scalar) {
+  } else if ((to.shape == Shape::Matrix) != (f.shape == Shape::Matrix) &&
+             to.shape != Shape::Scalar) {
     // A vector and a matrix of as many components convert component by component.
     if (fromCount != toCount) CannotConvert(context, f, to, where);
     shaped = from.components;
@@ -58,14 +62,17 @@ Components Convert(LoweringContext &context, const Value &from, const HlslType &
     shaped.assign(from.components.begin(), from.components.begin() + toCount);
   }
   if (toCount < fromCount && !explicitCast)
-    context.diagnostics.Warning(where, error::kImplicitTruncation, "implicit truncation of vector type");
+    context.diagnostics.Warning(where, error::kImplicitTruncation,
+                                "implicit truncation of vector type");
   return ChangeBase(context, shaped, f.base, to.base);
 }
 
-HlslType CommonType(LoweringContext &context, const HlslType &a, const HlslType &b, const SourceLocation &where) {
+HlslType CommonType(LoweringContext &context, const HlslType &a, const HlslType &b,
+                    const SourceLocation &where) {
   if (!a.IsNumeric() || !b.IsNumeric())
     context.diagnostics.Error(where, error::kTypeMismatch,
-                              "operator cannot be applied to '" + a.Name() + "' and '" + b.Name() + "'");
+                              "operator cannot be applied to '" + a.Name() + "' and '" + b.Name() +
+                                  "'");
   const BaseType base = std::max(a.base, b.base);
   if (a.shape == Shape::Scalar) return WithBase(b, base);
   if (b.shape == Shape::Scalar) return WithBase(a, base);
@@ -84,4 +91,4 @@ Components Truth(LoweringContext &context, const Value &value) {
   return ChangeBase(context, value.components, value.type.base, BaseType::Bool);
 }
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -46,7 +46,8 @@ struct Component {
     return c;
   }
   bool SameRegister(const Component &o) const {
-    return kind == Kind::Register && o.kind == Kind::Register && type == o.type && number == o.number;
+    return kind == Kind::Register && o.kind == Kind::Register && type == o.type &&
+           number == o.number;
   }
   bool operator==(const Component &o) const {
     if (kind != o.kind) return false;
@@ -66,4 +67,4 @@ struct Value {
   Components components;
 };
 
-}  // namespace zrq::d3dx9
+} // namespace zrq::d3dx9

@@ -6,15 +6,19 @@
 
 namespace zrq::d3dx9::vreg {
 
-constexpr RegisterType Temp = static_cast<RegisterType>(64);     // number: a fresh temporary
-constexpr RegisterType Uniform = static_cast<RegisterType>(65);  // number: uniform << 12 | register offset
-constexpr RegisterType Literal = static_cast<RegisterType>(66);  // number: a register of the literal pool
-constexpr RegisterType InputV = static_cast<RegisterType>(67);   // number: an input, to become v#
-constexpr RegisterType InputT = static_cast<RegisterType>(68);   // number: an input, to become t#
-constexpr RegisterType Sampler = static_cast<RegisterType>(69);  // number: a sampler uniform
+constexpr RegisterType Temp = static_cast<RegisterType>(64); // number: a fresh temporary
+constexpr RegisterType Uniform =
+    static_cast<RegisterType>(65); // number: uniform << 12 | register offset
+constexpr RegisterType Literal =
+    static_cast<RegisterType>(66); // number: a register of the literal pool
+constexpr RegisterType InputV = static_cast<RegisterType>(67);  // number: an input, to become v#
+constexpr RegisterType InputT = static_cast<RegisterType>(68);  // number: an input, to become t#
+constexpr RegisterType Sampler = static_cast<RegisterType>(69); // number: a sampler uniform
 
 constexpr uint32_t kUniformShift = 12;
-constexpr uint32_t UniformNumber(uint32_t uniform, uint32_t offset) { return (uniform << kUniformShift) | offset; }
+constexpr uint32_t UniformNumber(uint32_t uniform, uint32_t offset) {
+  return (uniform << kUniformShift) | offset;
+}
 
 // The read-port class of a register: registers of one class share the ports of that class.
 enum class PortClass { Temp, Constant, ColorInput, TextureInput, Sampler, Other };
@@ -27,4 +31,4 @@ constexpr PortClass ClassOf(RegisterType type) {
   return PortClass::Other;
 }
 
-}  // namespace zrq::d3dx9::vreg
+} // namespace zrq::d3dx9::vreg

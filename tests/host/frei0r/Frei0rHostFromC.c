@@ -34,10 +34,17 @@ struct Plugin {
 };
 
 static const struct Plugin plugins[] = {
-    {"zrq_wave", 2001}, {"zrq_replicate", 2002}, {"zrq_mirror_top", 2003},
-    {"zrq_mirror_bottom", 2004}, {"zrq_mirror_left", 2005}, {"zrq_mirror_right", 2006},
-    {"zrq_color_shift_horizontal", 2007}, {"zrq_color_shift_vertical", 2008},
-    {"zrq_color_shift_diagonal", 2009}, {"zrq_panel_rotate", 2010}, {"zrq_distortion2d", 0},
+    {"zrq_wave", 2001},
+    {"zrq_replicate", 2002},
+    {"zrq_mirror_top", 2003},
+    {"zrq_mirror_bottom", 2004},
+    {"zrq_mirror_left", 2005},
+    {"zrq_mirror_right", 2006},
+    {"zrq_color_shift_horizontal", 2007},
+    {"zrq_color_shift_vertical", 2008},
+    {"zrq_color_shift_diagonal", 2009},
+    {"zrq_panel_rotate", 2010},
+    {"zrq_distortion2d", 0},
 };
 
 struct Entries {
@@ -55,8 +62,8 @@ struct Entries {
 static int Find(void *library, struct Entries *e) {
 #define ENTRY(field) (*(void **)&e->field = dlsym(library, "f0r_" #field)) != NULL
   return ENTRY(init) && ENTRY(deinit) && ENTRY(get_plugin_info) && ENTRY(get_param_info) &&
-         ENTRY(construct) && ENTRY(destruct) && ENTRY(set_param_value) &&
-         ENTRY(get_param_value) && ENTRY(update);
+         ENTRY(construct) && ENTRY(destruct) && ENTRY(set_param_value) && ENTRY(get_param_value) &&
+         ENTRY(update);
 #undef ENTRY
 }
 
@@ -69,8 +76,7 @@ static int WriteFile(const char *path, const void *data, size_t size) {
 static int ReadFile(const char *path, void *data, size_t size) {
   FILE *file = fopen(path, "rb");
   int ok = file && fread(data, 1, size, file) == size && fgetc(file) == EOF;
-  if (file)
-    fclose(file);
+  if (file) fclose(file);
   return ok;
 }
 
@@ -80,8 +86,7 @@ static int Reference(const char *folder, const uint32_t *input, int effect, cons
   char in[512], out[512], command[2048];
   snprintf(in, sizeof in, "%s/in.raw", folder);
   snprintf(out, sizeof out, "%s/ref.raw", folder);
-  if (!WriteFile(in, input, PIXELS * 4))
-    return 0;
+  if (!WriteFile(in, input, PIXELS * 4)) return 0;
   snprintf(command, sizeof command,
            "'%s/bin/zrq-render' --raw %dx%d --effect %d --value %s --input '%s' --output '%s'",
            getenv("ZRQ_BINARY_DIR"), WIDTH, HEIGHT, effect, percent, in, out);
@@ -164,8 +169,7 @@ int main(void) {
     return 1;
   }
   char folder[] = "/tmp/zrq-frei0r-XXXXXX";
-  if (!mkdtemp(folder))
-    return 1;
+  if (!mkdtemp(folder)) return 1;
   /* A picture with something in every row and column, so turned rows show. */
   static uint32_t input[PIXELS];
   for (int y = 0; y < HEIGHT; ++y)
@@ -176,9 +180,7 @@ int main(void) {
     CheckPlugin(&plugins[i], folder, input);
   char command[600];
   snprintf(command, sizeof command, "rm -rf '%s'", folder);
-  if (system(command) != 0)
-    ++failures;
-  if (failures)
-    fprintf(stderr, "%d checks failed\n", failures);
+  if (system(command) != 0) ++failures;
+  if (failures) fprintf(stderr, "%d checks failed\n", failures);
   return failures ? 1 : 0;
 }

@@ -29,16 +29,15 @@ TEST(Frei0rUpdate, AllocatesNothingAfterTheFirstFrameWhileTheValueMoves) {
   auto construct = Entry<f0r_instance_t (*)(unsigned, unsigned)>(library, "f0r_construct");
   auto destruct = Entry<void (*)(f0r_instance_t)>(library, "f0r_destruct");
   auto set = Entry<void (*)(f0r_instance_t, f0r_param_t, int)>(library, "f0r_set_param_value");
-  auto update = Entry<void (*)(f0r_instance_t, double, const uint32_t *, uint32_t *)>(
-      library, "f0r_update");
+  auto update =
+      Entry<void (*)(f0r_instance_t, double, const uint32_t *, uint32_t *)>(library, "f0r_update");
   auto deinit = Entry<void (*)()>(library, "f0r_deinit");
   ASSERT_TRUE(init && construct && destruct && set && update && deinit);
   ASSERT_EQ(init(), 1);
 
   const unsigned width = 320, height = 184;
   std::vector<uint32_t> in(width * height), out(width * height);
-  for (size_t i = 0; i < in.size(); ++i)
-    in[i] = 0xff000000u | uint32_t(i * 2654435761u >> 8);
+  for (size_t i = 0; i < in.size(); ++i) in[i] = 0xff000000u | uint32_t(i * 2654435761u >> 8);
   for (int effect = 0; effect < 10; ++effect) {
     f0r_instance_t instance = construct(width, height);
     ASSERT_TRUE(instance);

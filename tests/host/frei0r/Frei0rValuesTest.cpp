@@ -14,16 +14,14 @@ namespace {
 
 TEST(Frei0rValues, AFractionTypedInDecimalIsThePercentageTypedInDecimal) {
   // Every whole percentage, including those whose fraction times 100 misses it (0.29, 0.57).
-  for (int k = 0; k <= 100; ++k)
-    EXPECT_EQ(PercentOfFraction(k / 100.0), double(k)) << k;
+  for (int k = 0; k <= 100; ++k) EXPECT_EQ(PercentOfFraction(k / 100.0), double(k)) << k;
   // Decimals with up to six places: the percentage is the double read from the same digits
   // with the point moved.
   std::mt19937 random(7);
   for (int i = 0; i < 20000; ++i) {
     const size_t places = 1 + random() % 6;
     std::string digits;
-    for (size_t d = 0; d < places; ++d)
-      digits += char('0' + random() % 10);
+    for (size_t d = 0; d < places; ++d) digits += char('0' + random() % 10);
     const std::string fraction = "0." + digits;
     digits.resize(std::max<size_t>(places, 2), '0');
     const std::string percent = digits.substr(0, 2) + "." + digits.substr(2);

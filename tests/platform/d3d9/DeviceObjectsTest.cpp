@@ -88,7 +88,8 @@ TEST_F(DeviceObjects, StateBlockRestoresEverythingARendererChanges) {
   IDirect3DVertexBuffer9 *vb = nullptr;
   IDirect3DIndexBuffer9 *ib = nullptr;
   ASSERT_EQ(device->CreateVertexBuffer(64, 0, 0x112, D3DPOOL_DEFAULT, &vb, nullptr), D3D_OK);
-  ASSERT_EQ(device->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib, nullptr), D3D_OK);
+  ASSERT_EQ(device->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib, nullptr),
+            D3D_OK);
   IDirect3DStateBlock9 *saved = nullptr;
   ASSERT_EQ(device->CreateStateBlock(D3DSBT_ALL, &saved), D3D_OK);
 
@@ -98,9 +99,10 @@ TEST_F(DeviceObjects, StateBlockRestoresEverythingARendererChanges) {
   D3DLIGHT9 light = {};
   light.Type = D3DLIGHT_DIRECTIONAL;
   light.Direction = {0, 0, 1};
-  const D3DRENDERSTATETYPE states[] = {D3DRS_LIGHTING, D3DRS_AMBIENT, D3DRS_FILLMODE, D3DRS_ZENABLE,
-                                       D3DRS_STENCILFUNC, D3DRS_STENCILREF, D3DRS_STENCILWRITEMASK,
-                                       D3DRS_STENCILPASS, D3DRS_ALPHABLENDENABLE, D3DRS_SRCBLEND, D3DRS_DESTBLEND};
+  const D3DRENDERSTATETYPE states[] = {
+      D3DRS_LIGHTING,         D3DRS_AMBIENT,    D3DRS_FILLMODE,         D3DRS_ZENABLE,
+      D3DRS_STENCILFUNC,      D3DRS_STENCILREF, D3DRS_STENCILWRITEMASK, D3DRS_STENCILPASS,
+      D3DRS_ALPHABLENDENABLE, D3DRS_SRCBLEND,   D3DRS_DESTBLEND};
   DWORD before[std::size(states)];
   for (size_t i = 0; i < std::size(states); ++i) {
     before[i] = RS(device, states[i]);
@@ -119,7 +121,8 @@ TEST_F(DeviceObjects, StateBlockRestoresEverythingARendererChanges) {
   device->SetFVF(0x102);
 
   ASSERT_EQ(saved->Apply(), D3D_OK);
-  for (size_t i = 0; i < std::size(states); ++i) EXPECT_EQ(RS(device, states[i]), before[i]) << states[i];
+  for (size_t i = 0; i < std::size(states); ++i)
+    EXPECT_EQ(RS(device, states[i]), before[i]) << states[i];
   EXPECT_EQ(TSS(device, 0, D3DTSS_ALPHAOP), static_cast<DWORD>(D3DTOP_SELECTARG1));
   DWORD v;
   device->GetSamplerState(0, D3DSAMP_MAGFILTER, &v);
@@ -161,7 +164,8 @@ TEST_F(DeviceObjects, StateBlockCaptureAndRecordedBlocks) {
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   ASSERT_EQ(block->Apply(), D3D_OK);
   EXPECT_EQ(RS(device, D3DRS_AMBIENT), 0x12345678u);
-  EXPECT_EQ(RS(device, D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_NONE)) << "only recorded states apply";
+  EXPECT_EQ(RS(device, D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_NONE))
+      << "only recorded states apply";
   device->SetRenderState(D3DRS_AMBIENT, 7);
   ASSERT_EQ(block->Capture(), D3D_OK);
   device->SetRenderState(D3DRS_AMBIENT, 9);
@@ -197,14 +201,18 @@ TEST_F(DeviceObjects, AllocationFailureIsOutOfMemory) {
   Open(4, 4);
   SetOptions({0, 0, FALSE, 1 << 20, FALSE});
   IDirect3DTexture9 *t = reinterpret_cast<IDirect3DTexture9 *>(1);
-  EXPECT_EQ(device->CreateTexture(1024, 1024, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), E_OUTOFMEMORY);
+  EXPECT_EQ(device->CreateTexture(1024, 1024, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
+            E_OUTOFMEMORY);
   EXPECT_EQ(t, nullptr);
   IDirect3DVertexBuffer9 *vb = nullptr;
-  EXPECT_EQ(device->CreateVertexBuffer(2 << 20, 0, 0, D3DPOOL_DEFAULT, &vb, nullptr), E_OUTOFMEMORY);
+  EXPECT_EQ(device->CreateVertexBuffer(2 << 20, 0, 0, D3DPOOL_DEFAULT, &vb, nullptr),
+            E_OUTOFMEMORY);
   // Memory comes back when objects go.
-  ASSERT_EQ(device->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), D3D_OK);
+  ASSERT_EQ(device->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
+            D3D_OK);
   t->Release();
-  ASSERT_EQ(device->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), D3D_OK);
+  ASSERT_EQ(device->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
+            D3D_OK);
   t->Release();
 }
 
@@ -214,7 +222,8 @@ TEST_F(DeviceObjects, BadArgumentsAreInvalidCallsNotCrashes) {
   EXPECT_EQ(device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(4096), 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(device->SetTextureStageState(8, D3DTSS_COLOROP, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(device->SetTransform(D3DTS_WORLD, nullptr), D3DERR_INVALIDCALL);
-  EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr, nullptr),
+            D3DERR_INVALIDCALL);
   EXPECT_EQ(device->CreateStateBlock(D3DSBT_ALL, nullptr), D3DERR_INVALIDCALL);
   EXPECT_EQ(device->GetDeviceCaps(nullptr), D3DERR_INVALIDCALL);
   // Draws without a stream, without indices, or beyond the buffers.
@@ -223,20 +232,25 @@ TEST_F(DeviceObjects, BadArgumentsAreInvalidCallsNotCrashes) {
   IDirect3DVertexBuffer9 *vb = nullptr;
   IDirect3DIndexBuffer9 *ib = nullptr;
   ASSERT_EQ(device->CreateVertexBuffer(4 * 32, 0, 0x112, D3DPOOL_DEFAULT, &vb, nullptr), D3D_OK);
-  ASSERT_EQ(device->CreateIndexBuffer(6 * 2, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib, nullptr), D3D_OK);
+  ASSERT_EQ(device->CreateIndexBuffer(6 * 2, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib, nullptr),
+            D3D_OK);
   device->SetIndices(ib);
-  EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL) << "no stream";
+  EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL)
+      << "no stream";
   device->SetStreamSource(0, vb, 0, 32);
   EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
-  EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 3, 2), D3DERR_INVALIDCALL) << "indices run out";
-  EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 4, 0, 4, 0, 2), D3DERR_INVALIDCALL) << "vertices run out";
+  EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 3, 2), D3DERR_INVALIDCALL)
+      << "indices run out";
+  EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 4, 0, 4, 0, 2), D3DERR_INVALIDCALL)
+      << "vertices run out";
   EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, -1, 0, 4, 0, 2), D3DERR_INVALIDCALL);
   EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, 4, 0, 1), D3DERR_INVALIDCALL);
   WORD *idx = nullptr;
   ASSERT_EQ(ib->Lock(0, 0, reinterpret_cast<void **>(&idx), 0), D3D_OK);
   idx[5] = 60000;
   ib->Unlock();
-  EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL) << "index 60000";
+  EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL)
+      << "index 60000";
   // Locks out of range, unbalanced unlocks.
   void *p = nullptr;
   EXPECT_EQ(vb->Lock(100, 100, &p, 0), D3DERR_INVALIDCALL);
@@ -298,5 +312,5 @@ TEST_F(DeviceObjects, RecorderListsCallsWithTheirArguments) {
   EXPECT_EQ(ZrqD3D9GetRecordedCalls(nullptr, nullptr, 0, &count), D3DERR_INVALIDCALL);
 }
 
-}  // namespace
-}  // namespace zrq::d3d9::test
+} // namespace
+} // namespace zrq::d3d9::test

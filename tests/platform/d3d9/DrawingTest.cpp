@@ -15,20 +15,25 @@ class Drawing : public DeviceFixture {};
 std::vector<DWORD> Pattern(UINT tw, UINT th) {
   std::vector<DWORD> p(static_cast<size_t>(tw) * th);
   for (UINT y = 0; y < th; ++y)
-    for (UINT x = 0; x < tw; ++x) p[y * tw + x] = 0xFF000000u | (x * 37 + y * 11) % 256 << 16 | (x ^ y) % 256 << 8 | (x * y) % 256;
+    for (UINT x = 0; x < tw; ++x)
+      p[y * tw + x] =
+          0xFF000000u | (x * 37 + y * 11) % 256 << 16 | (x ^ y) % 256 << 8 | (x * y) % 256;
   return p;
 }
 
 // The full picture as the renderers lay it out: 2.0 wide, 2.0 / aspect high, y up, v down.
 void DrawModelQuad(IDirect3DDevice9 *device, UINT width, UINT height, IDirect3DTexture9 *texture) {
   const float half = 1.0f / (static_cast<float>(width) / height);
-  const ModelVertex v[4] = {{-1, half, 0, 0, 0, -1, 0, 0}, {1, half, 0, 0, 0, -1, 1, 0},
-                            {-1, -half, 0, 0, 0, -1, 0, 1}, {1, -half, 0, 0, 0, -1, 1, 1}};
+  const ModelVertex v[4] = {{-1, half, 0, 0, 0, -1, 0, 0},
+                            {1, half, 0, 0, 0, -1, 1, 0},
+                            {-1, -half, 0, 0, 0, -1, 0, 1},
+                            {1, -half, 0, 0, 0, -1, 1, 1}};
   const WORD indices[6] = {0, 1, 2, 1, 3, 2};
   IDirect3DVertexBuffer9 *vb = nullptr;
   IDirect3DIndexBuffer9 *ib = nullptr;
   ASSERT_EQ(device->CreateVertexBuffer(sizeof v, 0, 0x112, D3DPOOL_DEFAULT, &vb, nullptr), D3D_OK);
-  ASSERT_EQ(device->CreateIndexBuffer(sizeof indices, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib, nullptr),
+  ASSERT_EQ(device->CreateIndexBuffer(sizeof indices, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                      D3DPOOL_DEFAULT, &ib, nullptr),
             D3D_OK);
   void *p;
   ASSERT_EQ(vb->Lock(0, 0, &p, 0), D3D_OK);
@@ -55,7 +60,8 @@ void DrawModelQuad(IDirect3DDevice9 *device, UINT width, UINT height, IDirect3DT
   ib->Release();
 }
 
-class Reproduction : public DeviceFixture, public ::testing::WithParamInterface<std::tuple<UINT, UINT, bool>> {};
+class Reproduction : public DeviceFixture,
+                     public ::testing::WithParamInterface<std::tuple<UINT, UINT, bool>> {};
 
 TEST_P(Reproduction, FullPictureQuadReproducesTheTextureExactly) {
   const auto [width, height, fast] = GetParam();
@@ -69,10 +75,11 @@ TEST_P(Reproduction, FullPictureQuadReproducesTheTextureExactly) {
   t->Release();
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, Reproduction,
-                         ::testing::Values(std::make_tuple(1u, 1u, true), std::make_tuple(7u, 5u, true),
-                                           std::make_tuple(64u, 48u, false), std::make_tuple(333u, 217u, true),
-                                           std::make_tuple(333u, 217u, false), std::make_tuple(1920u, 1080u, true)));
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, Reproduction,
+    ::testing::Values(std::make_tuple(1u, 1u, true), std::make_tuple(7u, 5u, true),
+                      std::make_tuple(64u, 48u, false), std::make_tuple(333u, 217u, true),
+                      std::make_tuple(333u, 217u, false), std::make_tuple(1920u, 1080u, true)));
 
 TEST_F(Drawing, SubPixelRectanglesCoverThePixelsTheTopLeftRuleGives) {
   Open(8, 8, false);
@@ -81,12 +88,12 @@ TEST_F(Drawing, SubPixelRectanglesCoverThePixelsTheTopLeftRuleGives) {
   device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
   struct Case {
     float x0, y0, x1, y1;
-    int px0, py0, px1, py1;  // covered pixels: px0 <= x < px1
+    int px0, py0, px1, py1; // covered pixels: px0 <= x < px1
   } cases[] = {
-      {1.0f, 1.0f, 3.0f, 3.0f, 1, 1, 3, 3},      // edges on centres: left and top own them
-      {1.5f, 1.5f, 3.5f, 3.5f, 2, 2, 4, 4},      // half-pixel shift covers the next centres
-      {0.9f, 2.1f, 3.1f, 4.9f, 1, 3, 4, 5},      // fractions round inward to the centres inside
-      {2.25f, 2.25f, 2.75f, 2.75f, 0, 0, 0, 0},  // no centre inside: nothing
+      {1.0f, 1.0f, 3.0f, 3.0f, 1, 1, 3, 3},     // edges on centres: left and top own them
+      {1.5f, 1.5f, 3.5f, 3.5f, 2, 2, 4, 4},     // half-pixel shift covers the next centres
+      {0.9f, 2.1f, 3.1f, 4.9f, 1, 3, 4, 5},     // fractions round inward to the centres inside
+      {2.25f, 2.25f, 2.75f, 2.75f, 0, 0, 0, 0}, // no centre inside: nothing
   };
   for (const Case &c : cases) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
@@ -95,7 +102,8 @@ TEST_F(Drawing, SubPixelRectanglesCoverThePixelsTheTopLeftRuleGives) {
     for (int y = 0; y < 8; ++y)
       for (int x = 0; x < 8; ++x) {
         const bool inside = x >= c.px0 && x < c.px1 && y >= c.py0 && y < c.py1;
-        EXPECT_EQ(px[y * 8 + x], inside ? 0xFFFFFFFFu : 0u) << "rect " << c.x0 << "," << c.y0 << " pixel " << x << "," << y;
+        EXPECT_EQ(px[y * 8 + x], inside ? 0xFFFFFFFFu : 0u)
+            << "rect " << c.x0 << "," << c.y0 << " pixel " << x << "," << y;
       }
   }
 }
@@ -104,7 +112,9 @@ TEST_F(Drawing, CullingFollowsTheScreenWinding) {
   Open(4, 4, false);
   device->SetRenderState(D3DRS_LIGHTING, FALSE);
   device->SetFVF(kScreenFVF);
-  const ScreenVertex cw[3] = {{0, 0, 0, 1, 0xFFFF0000, 0, 0}, {4, 0, 0, 1, 0xFFFF0000, 0, 0}, {0, 4, 0, 1, 0xFFFF0000, 0, 0}};
+  const ScreenVertex cw[3] = {{0, 0, 0, 1, 0xFFFF0000, 0, 0},
+                              {4, 0, 0, 1, 0xFFFF0000, 0, 0},
+                              {0, 4, 0, 1, 0xFFFF0000, 0, 0}};
   const ScreenVertex ccw[3] = {cw[0], cw[2], cw[1]};
   struct Case {
     DWORD mode;
@@ -115,7 +125,8 @@ TEST_F(Drawing, CullingFollowsTheScreenWinding) {
     for (int k = 0; k < 2; ++k) {
       device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
       device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, k == 0 ? cw : ccw, sizeof(ScreenVertex));
-      EXPECT_EQ(Pixel(0, 0) != 0, k == 0 ? c.drawsCw : c.drawsCcw) << "cull mode " << c.mode << " winding " << k;
+      EXPECT_EQ(Pixel(0, 0) != 0, k == 0 ? c.drawsCw : c.drawsCcw)
+          << "cull mode " << c.mode << " winding " << k;
     }
   }
 }
@@ -128,7 +139,10 @@ TEST_F(Drawing, TrianglesCrossingTheNearPlaneAreClippedNotDropped) {
   struct V {
     float x, y, z;
     DWORD c;
-  } v[4] = {{-1, 1, -1, 0xFFFFFFFF}, {1, 1, 1, 0xFFFFFFFF}, {-1, -1, -1, 0xFFFFFFFF}, {1, -1, 1, 0xFFFFFFFF}};
+  } v[4] = {{-1, 1, -1, 0xFFFFFFFF},
+            {1, 1, 1, 0xFFFFFFFF},
+            {-1, -1, -1, 0xFFFFFFFF},
+            {1, -1, 1, 0xFFFFFFFF}};
   device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
   ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V)), D3D_OK);
@@ -155,9 +169,12 @@ TEST_F(Drawing, TextureStageOperationsCombineTextureAndDiffuse) {
   } cases[] = {
       {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, 0x80C04020},
       {D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE, diffuse},
-      {D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_TEXTURE, diffuse},  // stage 0's current is the diffuse colour
-      {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT, each([](DWORD a, DWORD b) { return Mul8(a, b); })},
-      {D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE, each([](DWORD a, DWORD b) { return a + b > 255 ? 255 : a + b; })},
+      {D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_TEXTURE,
+       diffuse}, // stage 0's current is the diffuse colour
+      {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT,
+       each([](DWORD a, DWORD b) { return Mul8(a, b); })},
+      {D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+       each([](DWORD a, DWORD b) { return a + b > 255 ? 255 : a + b; })},
   };
   for (const Case &c : cases) {
     device->SetTextureStageState(0, D3DTSS_COLOROP, c.op);
@@ -232,10 +249,11 @@ TEST_F(Drawing, LightingAddsAmbientEmissiveAndDirectionalDiffuse) {
   D3DLIGHT9 light = {};
   light.Type = D3DLIGHT_DIRECTIONAL;
   light.Diffuse = {1, 1, 1, 1};
-  light.Direction = {0, 0, 1};  // shining away from the viewer onto a face whose normal looks back
+  light.Direction = {0, 0, 1}; // shining away from the viewer onto a face whose normal looks back
   device->SetLight(0, &light);
   device->LightEnable(0, TRUE);
-  const ModelVertex v[3] = {{-1, 1, 0.5f, 0, 0, -1, 0, 0}, {3, 1, 0.5f, 0, 0, -1, 0, 0}, {-1, -3, 0.5f, 0, 0, -1, 0, 0}};
+  const ModelVertex v[3] = {
+      {-1, 1, 0.5f, 0, 0, -1, 0, 0}, {3, 1, 0.5f, 0, 0, -1, 0, 0}, {-1, -3, 0.5f, 0, 0, -1, 0, 0}};
   device->SetFVF(0x112);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
   device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
@@ -252,7 +270,8 @@ TEST_F(Drawing, FastPathMatchesTheGeneralPipeline) {
   Open(61, 37, false);
   const std::vector<DWORD> picture = [] {
     std::vector<DWORD> p = Pattern(23, 19);
-    for (size_t i = 0; i < p.size(); ++i) p[i] = (p[i] & 0x00FFFFFF) | static_cast<DWORD>((i * 53) % 256) << 24;
+    for (size_t i = 0; i < p.size(); ++i)
+      p[i] = (p[i] & 0x00FFFFFF) | static_cast<DWORD>((i * 53) % 256) << 24;
     return p;
   }();
   IDirect3DTexture9 *t = MakeTexture(23, 19, picture);
@@ -265,11 +284,13 @@ TEST_F(Drawing, FastPathMatchesTheGeneralPipeline) {
     SetOptions({0, 0, FALSE, 0, pass == 1});
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x80406080, 1.0f, 0);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    ASSERT_EQ(DrawRect(3.3f, 2.7f, 40.2f, 30.9f, 0xC080FF40, 0.5f, 0.01f, 0.02f, 0.97f, 0.99f), D3D_OK);
+    ASSERT_EQ(DrawRect(3.3f, 2.7f, 40.2f, 30.9f, 0xC080FF40, 0.5f, 0.01f, 0.02f, 0.97f, 0.99f),
+              D3D_OK);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    ASSERT_EQ(DrawRect(20.1f, 10.6f, 60.0f, 36.2f, 0xFFFFFFFF, 0.5f, 0.0f, 0.0f, 1.0f, 1.0f), D3D_OK);
+    ASSERT_EQ(DrawRect(20.1f, 10.6f, 60.0f, 36.2f, 0xFFFFFFFF, 0.5f, 0.0f, 0.0f, 1.0f, 1.0f),
+              D3D_OK);
     results[pass] = ReadBack();
   }
   EXPECT_EQ(results[0], results[1]);
@@ -284,10 +305,12 @@ TEST_F(Drawing, FastPathMatchesTheGeneralPipeline) {
 TEST_F(Drawing, OneDrawOfManyTrianglesEqualsDrawingThemOneByOne) {
   Open(71, 97);
   std::mt19937 rng(99);
-  auto real = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+  auto real = [&](float lo, float hi) {
+    return std::uniform_real_distribution<float>(lo, hi)(rng);
+  };
   std::vector<ScreenVertex> tris;
   for (int i = 0; i < 3 * 700; ++i) {
-    const float z = i % 3 == 0 ? real(0.1f, 0.9f) : tris.back().z;  // flat or slanted, per triangle
+    const float z = i % 3 == 0 ? real(0.1f, 0.9f) : tris.back().z; // flat or slanted, per triangle
     tris.push_back({real(-10, 80), real(-10, 107), i % 2 ? z : real(0.1f, 0.9f), 1,
                     static_cast<DWORD>(rng()) | 0x20000000u, real(0, 1), real(0, 1)});
   }
@@ -298,7 +321,8 @@ TEST_F(Drawing, OneDrawOfManyTrianglesEqualsDrawingThemOneByOne) {
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);  // the vertex alphas, for blending
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP,
+                               D3DTOP_MODULATE); // the vertex alphas, for blending
   device->SetFVF(kScreenFVF);
   for (IDirect3DTexture9 *texture : {t, static_cast<IDirect3DTexture9 *>(nullptr)}) {
     device->SetTexture(0, texture);
@@ -307,10 +331,11 @@ TEST_F(Drawing, OneDrawOfManyTrianglesEqualsDrawingThemOneByOne) {
       device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102030, 1.0f, 0);
       if (oneByOne) {
         for (size_t i = 0; i < tris.size(); i += 3)
-          ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, &tris[i], sizeof(ScreenVertex)), D3D_OK);
+          ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, &tris[i], sizeof(ScreenVertex)),
+                    D3D_OK);
       } else {
-        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(tris.size() / 3), tris.data(),
-                                          sizeof(ScreenVertex)),
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(tris.size() / 3),
+                                          tris.data(), sizeof(ScreenVertex)),
                   D3D_OK);
       }
       results[oneByOne] = ReadBack();
@@ -321,5 +346,5 @@ TEST_F(Drawing, OneDrawOfManyTrianglesEqualsDrawingThemOneByOne) {
   t->Release();
 }
 
-}  // namespace
-}  // namespace zrq::d3d9::test
+} // namespace
+} // namespace zrq::d3d9::test

@@ -10,7 +10,7 @@ namespace zrq::d3d9::test {
 namespace {
 
 class FastBlend : public DeviceFixture {
- protected:
+protected:
   void TexturedStage(IDirect3DTexture9 *t) {
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     device->SetTexture(0, t);
@@ -24,13 +24,21 @@ DWORD Channel(DWORD c, int i) { return (c >> (8 * i)) & 0xFF; }
 // The factor of one channel (i = 3 is alpha), written out independently of the device.
 DWORD Factor(DWORD blend, int i, DWORD src, DWORD dst) {
   switch (blend) {
-    case D3DBLEND_ZERO: return 0;
-    case D3DBLEND_ONE: return 255;
-    case D3DBLEND_SRCCOLOR: return Channel(src, i);
-    case D3DBLEND_SRCALPHA: return src >> 24;
-    case D3DBLEND_INVSRCALPHA: return 255 - (src >> 24);
-    case D3DBLEND_DESTCOLOR: return Channel(dst, i);
-    default: ADD_FAILURE() << "no reference for factor " << blend; return 0;
+  case D3DBLEND_ZERO:
+    return 0;
+  case D3DBLEND_ONE:
+    return 255;
+  case D3DBLEND_SRCCOLOR:
+    return Channel(src, i);
+  case D3DBLEND_SRCALPHA:
+    return src >> 24;
+  case D3DBLEND_INVSRCALPHA:
+    return 255 - (src >> 24);
+  case D3DBLEND_DESTCOLOR:
+    return Channel(dst, i);
+  default:
+    ADD_FAILURE() << "no reference for factor " << blend;
+    return 0;
   }
 }
 
@@ -68,8 +76,8 @@ TEST_F(FastBlend, CommonFactorPairsGiveExactBytesForEveryCombination) {
         }
         if (px[p] != expected) {
           ++wrong;
-          ADD_FAILURE() << std::hex << "factors " << pair[0] << "/" << pair[1] << " texel 0x" << src << " over 0x" << dst
-                        << ": 0x" << px[p] << ", expected 0x" << expected;
+          ADD_FAILURE() << std::hex << "factors " << pair[0] << "/" << pair[1] << " texel 0x" << src
+                        << " over 0x" << dst << ": 0x" << px[p] << ", expected 0x" << expected;
         }
       }
     }
@@ -83,15 +91,19 @@ TEST_F(FastBlend, CommonFactorPairsGiveExactBytesForEveryCombination) {
 TEST_F(FastBlend, RandomTrianglesMatchTheGeneralPipeline) {
   Open(97, 61, false);
   std::mt19937 rng(20240601);
-  auto real = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+  auto real = [&](float lo, float hi) {
+    return std::uniform_real_distribution<float>(lo, hi)(rng);
+  };
   std::vector<DWORD> texels(41 * 29);
   for (DWORD &v : texels) v = static_cast<DWORD>(rng());
   IDirect3DTexture9 *withAlpha = MakeTexture(41, 29, texels);
   IDirect3DTexture9 *opaque = nullptr;
-  ASSERT_EQ(device->CreateTexture(41, 29, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &opaque, nullptr), D3D_OK);
+  ASSERT_EQ(device->CreateTexture(41, 29, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &opaque, nullptr),
+            D3D_OK);
   D3DLOCKED_RECT lr;
   ASSERT_EQ(opaque->LockRect(0, &lr, nullptr, 0), D3D_OK);
-  for (UINT y = 0; y < 29; ++y) std::memcpy(static_cast<BYTE *>(lr.pBits) + y * lr.Pitch, &texels[y * 41], 41 * 4);
+  for (UINT y = 0; y < 29; ++y)
+    std::memcpy(static_cast<BYTE *>(lr.pBits) + y * lr.Pitch, &texels[y * 41], 41 * 4);
   opaque->UnlockRect(0);
   device->SetRenderState(D3DRS_LIGHTING, FALSE);
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -102,10 +114,11 @@ TEST_F(FastBlend, RandomTrianglesMatchTheGeneralPipeline) {
 
   for (int round = 0; round < 60; ++round) {
     const bool separate = rng() % 2;
-    const DWORD states[] = {D3DRS_SRCBLEND, D3DRS_DESTBLEND, D3DRS_SRCBLENDALPHA, D3DRS_DESTBLENDALPHA};
+    const DWORD states[] = {D3DRS_SRCBLEND, D3DRS_DESTBLEND, D3DRS_SRCBLENDALPHA,
+                            D3DRS_DESTBLENDALPHA};
     DWORD values[6];
-    for (int i = 0; i < 4; ++i) values[i] = 1 + rng() % 15;  // ZERO … INVBLENDFACTOR
-    values[4] = 1 + rng() % 5;                                // ADD … MAX
+    for (int i = 0; i < 4; ++i) values[i] = 1 + rng() % 15; // ZERO … INVBLENDFACTOR
+    values[4] = 1 + rng() % 5;                              // ADD … MAX
     values[5] = 1 + rng() % 5;
     // Half the rounds keep texel colours as they are, half multiply them by the vertex colour.
     const DWORD colour = round % 2 ? 0xFFFFFFFFu : static_cast<DWORD>(rng());
@@ -120,7 +133,8 @@ TEST_F(FastBlend, RandomTrianglesMatchTheGeneralPipeline) {
       device->SetTexture(0, round % 3 == 2 ? opaque : withAlpha);
       device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
       device->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, separate);
-      for (int i = 0; i < 4; ++i) device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(states[i]), values[i]);
+      for (int i = 0; i < 4; ++i)
+        device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(states[i]), values[i]);
       device->SetRenderState(D3DRS_BLENDOP, values[4]);
       device->SetRenderState(D3DRS_BLENDOPALPHA, values[5]);
       device->SetRenderState(D3DRS_BLENDFACTOR, factor);
@@ -128,14 +142,15 @@ TEST_F(FastBlend, RandomTrianglesMatchTheGeneralPipeline) {
       ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(ScreenVertex)), D3D_OK);
       results[pass] = ReadBack();
     }
-    ASSERT_EQ(results[0], results[1]) << "round " << round << " factors " << values[0] << "/" << values[1] << " alpha "
-                                      << values[2] << "/" << values[3] << " ops " << values[4] << "/" << values[5]
-                                      << (separate ? " separate" : "");
+    ASSERT_EQ(results[0], results[1])
+        << "round " << round << " factors " << values[0] << "/" << values[1] << " alpha "
+        << values[2] << "/" << values[3] << " ops " << values[4] << "/" << values[5]
+        << (separate ? " separate" : "");
   }
   device->SetTexture(0, nullptr);
   withAlpha->Release();
   opaque->Release();
 }
 
-}  // namespace
-}  // namespace zrq::d3d9::test
+} // namespace
+} // namespace zrq::d3d9::test

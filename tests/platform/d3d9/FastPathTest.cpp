@@ -16,7 +16,7 @@ namespace zrq::d3d9::test {
 namespace {
 
 class FastPath : public DeviceFixture {
- protected:
+protected:
   static constexpr UINT kW = 193, kH = 109;
 
   void SetUp() override {
@@ -47,8 +47,8 @@ class FastPath : public DeviceFixture {
 
   // A model-space quad of width w and height h (the picture is 2 wide) centred at (cx, cy),
   // turned by `angle`, at depth z, showing texture coordinates u0..u1 and v0..v1.
-  HRESULT Quad(float cx, float cy, float w, float h, float angle = 0, float z = 0, float u0 = 0, float v0 = 0,
-               float u1 = 1, float v1 = 1) {
+  HRESULT Quad(float cx, float cy, float w, float h, float angle = 0, float z = 0, float u0 = 0,
+               float v0 = 0, float u1 = 1, float v1 = 1) {
     const float c = std::cos(angle), s = std::sin(angle);
     auto at = [&](float x, float y, float u, float v) {
       return ModelVertex{cx + x * c - y * s, cy + x * s + y * c, z, 0, 0, -1, u, v};
@@ -65,7 +65,8 @@ class FastPath : public DeviceFixture {
   // stored one.
   std::vector<DWORD> Draw(const std::function<void()> &scene, std::initializer_list<float> depths) {
     device->SetTexture(0, picture);
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0x40302010, 1.0f, 0);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0x40302010,
+                  1.0f, 0);
     scene();
     std::vector<DWORD> out = ReadBack();
     device->SetTexture(0, nullptr);
@@ -84,8 +85,8 @@ class FastPath : public DeviceFixture {
   }
 
   // The scene through the general pipeline and through the fast path, from the same states.
-  void ExpectSameBothWays(const std::function<void()> &scene, std::initializer_list<float> depths = {0.5f},
-                          const char *what = "") {
+  void ExpectSameBothWays(const std::function<void()> &scene,
+                          std::initializer_list<float> depths = {0.5f}, const char *what = "") {
     std::vector<DWORD> results[2];
     IDirect3DStateBlock9 *start = nullptr;
     ASSERT_EQ(device->CreateStateBlock(D3DSBT_ALL, &start), D3D_OK);
@@ -99,12 +100,13 @@ class FastPath : public DeviceFixture {
     size_t differ = 0, first = 0;
     for (size_t i = results[0].size(); i-- > 0;)
       if (results[0][i] != results[1][i]) ++differ, first = i;
-    EXPECT_EQ(differ, 0u) << what << ": first at pixel " << first % (kW * kH) << " of layer " << first / (kW * kH)
-                          << std::hex << ", general 0x" << results[0][first] << ", fast 0x" << results[1][first];
+    EXPECT_EQ(differ, 0u) << what << ": first at pixel " << first % (kW * kH) << " of layer "
+                          << first / (kW * kH) << std::hex << ", general 0x" << results[0][first]
+                          << ", fast 0x" << results[1][first];
   }
 
   IDirect3DTexture9 *picture = nullptr;
-  float height = 2.0f * kH / kW;  // the picture's height in model space
+  float height = 2.0f * kH / kW; // the picture's height in model space
 };
 
 // The depth probes of a scene at z = 0 in model space: the projection puts it at 0.5.
@@ -130,11 +132,12 @@ TEST_F(FastPath, DepthTestedLayersAfterADepthClearWithEveryFunction) {
             device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
             Material(0.5f, 1, 0.25f, 1);
             Quad(-0.4f, 0, 1.1f, height * 0.8f, 0, 0, 0.1f, 0.1f, 0.6f, 0.9f);
-            Material(0.25f, 0.5f, 1, 1);  // the same quad again: tested against its own depth
+            Material(0.25f, 0.5f, 1, 1); // the same quad again: tested against its own depth
             Quad(-0.4f, 0, 1.1f, height * 0.8f, 0, 0, 0.1f, 0.1f, 0.6f, 0.9f);
-            Quad(0.3f, 0.05f, 1.2f, height * 0.7f, 0, 2.5f, 0.9f, 0, 0.2f, 1);  // nearer
-            Quad(0.1f, -0.1f, 0.9f, height * 0.5f, 0, -2.5f, 0.3f, 0.2f, 0.7f, 0.6f);  // farther
-            Quad(-0.2f, 0.1f, 0.7f, height * 0.6f, 0, 2.5f, 0, 0, 1, 1);  // level with the nearer one
+            Quad(0.3f, 0.05f, 1.2f, height * 0.7f, 0, 2.5f, 0.9f, 0, 0.2f, 1);        // nearer
+            Quad(0.1f, -0.1f, 0.9f, height * 0.5f, 0, -2.5f, 0.3f, 0.2f, 0.7f, 0.6f); // farther
+            Quad(-0.2f, 0.1f, 0.7f, height * 0.6f, 0, 2.5f, 0, 0, 1,
+                 1); // level with the nearer one
           },
           {0.3f, 0.375f, 0.5f, 0.625f, 0.7f, 0.75f, 0.8f}, "depth function");
     }
@@ -152,7 +155,9 @@ TEST_F(FastPath, QuadsAtOneDepthWithGapsThenACoverTellingGapsFromQuads) {
           device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
           device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.75f, 0);
           const int order[] = {3, 9, 0, 6, 12, 1, 14, 7, 4, 10, 13, 2, 8, 5, 11};
-          auto narrow = [&](int k) { Quad(-0.95f + k * 0.13f, 0, 0.08f, height * (0.4f + 0.03f * k), 0, 0, 0, 0, 0.2f, 1); };
+          auto narrow = [&](int k) {
+            Quad(-0.95f + k * 0.13f, 0, 0.08f, height * (0.4f + 0.03f * k), 0, 0, 0, 0, 0.2f, 1);
+          };
           for (int k : order) narrow(k);
           // Again at the same depth: LESS fails and LESSEQUAL passes on every pixel of them.
           Material(0, 1, 0, 1);
@@ -163,7 +168,8 @@ TEST_F(FastPath, QuadsAtOneDepthWithGapsThenACoverTellingGapsFromQuads) {
           device->SetRenderState(D3DRS_ZFUNC, func);
           Material(1, 0, 0.5f, 1);
           Quad(0, 0, 2, height * 0.5f, 0, func == D3DCMP_LESS ? 2.5f : 5.5f);
-          Quad(0, 0.3f, 2, height * 0.2f, 0.1f, func == D3DCMP_LESS ? 2.5f : 5.5f, 0.5f, 0.5f, 0.6f, 0.7f);
+          Quad(0, 0.3f, 2, height * 0.2f, 0.1f, func == D3DCMP_LESS ? 2.5f : 5.5f, 0.5f, 0.5f, 0.6f,
+               0.7f);
         },
         {0.3f, kAtScene, 0.6f, 0.7f, 0.76f, 0.8f}, "quads with gaps");
   }
@@ -178,7 +184,8 @@ TEST_F(FastPath, SlantedDepthPlanesAndRotatedQuads) {
           device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
           device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
           Quad(0.1f, 0, 1.5f, height * 0.9f, angle);
-          const ModelVertex tilted[3] = {{-1, -0.5f, -6, 0, 0, -1, 0, 1}, {1, -0.4f, 6, 0, 0, -1, 1, 1},
+          const ModelVertex tilted[3] = {{-1, -0.5f, -6, 0, 0, -1, 0, 1},
+                                         {1, -0.4f, 6, 0, 0, -1, 1, 1},
                                          {0, 0.5f, 0, 0, 0, -1, 0.5f, 0}};
           device->SetFVF(0x112);
           device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tilted, sizeof(ModelVertex));
@@ -188,7 +195,8 @@ TEST_F(FastPath, SlantedDepthPlanesAndRotatedQuads) {
           device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
           device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
           device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-          const ModelVertex steep[3] = {{-0.9f, 0.4f, -9, 0, 0, -1, 0, 0}, {0.8f, 0.5f, 3, 0, 0, -1, 1, 0},
+          const ModelVertex steep[3] = {{-0.9f, 0.4f, -9, 0, 0, -1, 0, 0},
+                                        {0.8f, 0.5f, 3, 0, 0, -1, 1, 0},
                                         {0.2f, -0.5f, 8.7f, 0, 0, -1, 0.5f, 1}};
           device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, steep, sizeof(ModelVertex));
           device->SetRenderState(D3DRS_ZFUNC, D3DCMP_EQUAL);
@@ -205,13 +213,17 @@ TEST_F(FastPath, ConstantColoursModulateSelectAndAddTheTexel) {
   struct Stage {
     DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
   } stages[] = {
-      {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE},
+      {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE,
+       D3DTA_DIFFUSE},
       {D3DTOP_MODULATE, D3DTA_CURRENT, D3DTA_TEXTURE, D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE},
       {D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE},
-      {D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_DIFFUSE, D3DTA_TEXTURE},
-      {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_DIFFUSE},
+      {D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_DIFFUSE,
+       D3DTA_TEXTURE},
+      {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_DISABLE, D3DTA_TEXTURE,
+       D3DTA_DIFFUSE},
   };
-  const float colours[][4] = {{1, 1, 1, 1}, {0, 0, 1, 1}, {1, 0.5f, 0.25f, 0.6f}, {0.3f, 0.9f, 0, 0}};
+  const float colours[][4] = {
+      {1, 1, 1, 1}, {0, 0, 1, 1}, {1, 0.5f, 0.25f, 0.6f}, {0.3f, 0.9f, 0, 0}};
   for (const Stage &s : stages) {
     for (const auto &c : colours) {
       ExpectSameBothWays(
@@ -252,7 +264,7 @@ TEST_F(FastPath, ColourShiftPassesAddOntoTheBackdrop) {
           Quad(shift, shift / 2, 2, height);
           Material(0, 1, 0, 1);
           Quad(shift / 2, 0, 2, height);
-          Material(0.5f, 0.5f, 1, 0.5f);  // an alpha below one: the factor is the sum's alpha
+          Material(0.5f, 0.5f, 1, 0.5f); // an alpha below one: the factor is the sum's alpha
           Quad(-shift, 0, 2, height);
         },
         {kAtScene}, "colour shift");
@@ -272,7 +284,8 @@ TEST_F(FastPath, GridsOfSmallQuadsOneDrawEach) {
           const float cw = 2.0f / n, ch = height / n;
           for (int i = 0; i < n; ++i)
             for (int j = 0; j < n; ++j)
-              Quad((i - n / 2.0f + 0.5f) * cw, (n / 2.0f - j - 0.5f) * ch, cw, ch, 0, 0, 0, 0, 1, 1);
+              Quad((i - n / 2.0f + 0.5f) * cw, (n / 2.0f - j - 0.5f) * ch, cw, ch, 0, 0, 0, 0, 1,
+                   1);
         },
         {kAtScene}, "grid");
   }
@@ -293,7 +306,8 @@ TEST_F(FastPath, ThinTrianglesOfAWavingStrip) {
     std::vector<WORD> indices;
     for (int k = 1; k < columns; ++k) {
       const WORD bottom = static_cast<WORD>(k), top = static_cast<WORD>(k + columns);
-      for (WORD i : {WORD(bottom - 1), WORD(top - 1), bottom, bottom, WORD(top - 1), top}) indices.push_back(i);
+      for (WORD i : {WORD(bottom - 1), WORD(top - 1), bottom, bottom, WORD(top - 1), top})
+        indices.push_back(i);
     }
     ExpectSameBothWays(
         [&] {
@@ -302,8 +316,8 @@ TEST_F(FastPath, ThinTrianglesOfAWavingStrip) {
           device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 0.0f, 0);
           device->SetFVF(0x112);
           device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(v.size()),
-                                         static_cast<UINT>(indices.size() / 3), indices.data(), D3DFMT_INDEX16,
-                                         v.data(), sizeof(ModelVertex));
+                                         static_cast<UINT>(indices.size() / 3), indices.data(),
+                                         D3DFMT_INDEX16, v.data(), sizeof(ModelVertex));
         },
         {kAtScene}, "wave");
   }
@@ -331,5 +345,5 @@ TEST_F(FastPath, TexelsPastTheTextureAndScissoredTargets) {
   }
 }
 
-}  // namespace
-}  // namespace zrq::d3d9::test
+} // namespace
+} // namespace zrq::d3d9::test

@@ -24,12 +24,14 @@ std::string SourceFile(const std::string &relative) {
 UINT RegisterOf(ID3DXConstantTable *table, const char *name) {
   D3DXCONSTANT_DESC desc{};
   UINT count = 1;
-  EXPECT_EQ(table->GetConstantDesc(table->GetConstantByName(nullptr, name), &desc, &count), S_OK) << name;
+  EXPECT_EQ(table->GetConstantDesc(table->GetConstantByName(nullptr, name), &desc, &count), S_OK)
+      << name;
   return desc.RegisterIndex;
 }
 
 TEST(ModuleShadersRun, WaveVerticesFollowTheWaveFormula) {
-  const test::Compiled wave = test::Compile(SourceFile("render/shaders/Wave.hlsl"), "vs_1_1", "Wave");
+  const test::Compiled wave =
+      test::Compile(SourceFile("render/shaders/Wave.hlsl"), "vs_1_1", "Wave");
   ASSERT_EQ(wave.status, S_OK) << wave.messages;
   ShaderProgram program;
   ASSERT_TRUE(TranslateShader(wave.tokens, &program));
@@ -44,7 +46,8 @@ TEST(ModuleShadersRun, WaveVerticesFollowTheWaveFormula) {
   constants[RegisterOf(wave.table, "fWaveHeight")][0] = static_cast<float>(waveHeight);
   constants[RegisterOf(wave.table, "fObjectHeight")][0] = static_cast<float>(objectHeight);
   const UINT value = RegisterOf(wave.table, "fEffectValue");
-  for (const ShaderProgram::Definition &d : program.definitions) std::copy(d.value, d.value + 4, constants[d.index]);
+  for (const ShaderProgram::Definition &d : program.definitions)
+    std::copy(d.value, d.value + 4, constants[d.index]);
   ASSERT_EQ(program.inputs.size(), 2u);
   for (const double v : {0.05, 0.25, 0.5, 0.8, 1.0}) {
     constants[value][0] = static_cast<float>(v);
@@ -56,15 +59,19 @@ TEST(ModuleShadersRun, WaveVerticesFollowTheWaveFormula) {
         for (const ShaderInput &in : program.inputs) {
           const float position[4] = {x, y, 0, 1}, texture[4] = {u, 1.0f - row, 0, 1};
           for (int i = 0; i < 4; ++i)
-            f.r[reg::kInput + in.reg][i][0] = in.usage == D3DDECLUSAGE_POSITION ? position[i] : texture[i];
+            f.r[reg::kInput + in.reg][i][0] =
+                in.usage == D3DDECLUSAGE_POSITION ? position[i] : texture[i];
         }
         RunLanes<1>(program, env, f);
         const double depth = v * waveHeight, angle = 3.0 * 3.1415926 / v;
-        const double waved = y * (objectHeight - 2 * depth) / objectHeight + depth * std::sin(x * angle);
+        const double waved =
+            y * (objectHeight - 2 * depth) / objectHeight + depth * std::sin(x * angle);
         const double p[4] = {x, waved, 0, 1};
         for (int j = 0; j < 4; ++j) {
-          const double expected = p[0] * matrix[0][j] + p[1] * matrix[1][j] + p[2] * matrix[2][j] + p[3] * matrix[3][j];
-          ASSERT_NEAR(f.r[reg::kPosition][j][0], expected, 1e-5) << "value " << v << ", row " << row << ", column " << k;
+          const double expected =
+              p[0] * matrix[0][j] + p[1] * matrix[1][j] + p[2] * matrix[2][j] + p[3] * matrix[3][j];
+          ASSERT_NEAR(f.r[reg::kPosition][j][0], expected, 1e-5)
+              << "value " << v << ", row " << row << ", column " << k;
         }
         EXPECT_EQ(f.r[reg::kTexCoordOut][0][0], u);
         EXPECT_EQ(f.r[reg::kTexCoordOut][1][0], 1.0f - row);
@@ -72,5 +79,5 @@ TEST(ModuleShadersRun, WaveVerticesFollowTheWaveFormula) {
   }
 }
 
-}  // namespace
-}  // namespace zrq::d3d9
+} // namespace
+} // namespace zrq::d3d9

@@ -7,7 +7,7 @@ namespace zrq::d3d9::test {
 namespace {
 
 class OutputMerger : public DeviceFixture {
- protected:
+protected:
   void SetUp() override {
     Open(2, 2);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
@@ -25,23 +25,35 @@ TEST_F(OutputMerger, EachBlendFactorGivesTheExpectedBytes) {
   const DWORD src = 0x60A04020, dst = 0xC0306090;
   auto factor = [&](DWORD blend, int i) -> DWORD {
     switch (blend) {
-      case D3DBLEND_ZERO: return 0;
-      case D3DBLEND_ONE: return 255;
-      case D3DBLEND_SRCCOLOR: return Channel(src, i);
-      case D3DBLEND_INVSRCCOLOR: return 255 - Channel(src, i);
-      case D3DBLEND_SRCALPHA: return src >> 24;
-      case D3DBLEND_INVSRCALPHA: return 255 - (src >> 24);
-      case D3DBLEND_DESTALPHA: return dst >> 24;
-      case D3DBLEND_INVDESTALPHA: return 255 - (dst >> 24);
-      case D3DBLEND_DESTCOLOR: return Channel(dst, i);
-      case D3DBLEND_INVDESTCOLOR: return 255 - Channel(dst, i);
-      default: return 0;
+    case D3DBLEND_ZERO:
+      return 0;
+    case D3DBLEND_ONE:
+      return 255;
+    case D3DBLEND_SRCCOLOR:
+      return Channel(src, i);
+    case D3DBLEND_INVSRCCOLOR:
+      return 255 - Channel(src, i);
+    case D3DBLEND_SRCALPHA:
+      return src >> 24;
+    case D3DBLEND_INVSRCALPHA:
+      return 255 - (src >> 24);
+    case D3DBLEND_DESTALPHA:
+      return dst >> 24;
+    case D3DBLEND_INVDESTALPHA:
+      return 255 - (dst >> 24);
+    case D3DBLEND_DESTCOLOR:
+      return Channel(dst, i);
+    case D3DBLEND_INVDESTCOLOR:
+      return 255 - Channel(dst, i);
+    default:
+      return 0;
     }
   };
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   for (DWORD blend = D3DBLEND_ZERO; blend <= D3DBLEND_INVDESTCOLOR; ++blend) {
     for (const bool asSource : {true, false}) {
-      const DWORD sb = asSource ? blend : DWORD{D3DBLEND_ONE}, db = asSource ? DWORD{D3DBLEND_ZERO} : blend;
+      const DWORD sb = asSource ? blend : DWORD{D3DBLEND_ONE},
+                  db = asSource ? DWORD{D3DBLEND_ZERO} : blend;
       device->SetRenderState(D3DRS_SRCBLEND, sb);
       device->SetRenderState(D3DRS_DESTBLEND, db);
       device->Clear(0, nullptr, D3DCLEAR_TARGET, dst, 1.0f, 0);
@@ -51,7 +63,8 @@ TEST_F(OutputMerger, EachBlendFactorGivesTheExpectedBytes) {
         const DWORD v = Mul8(Channel(src, i), factor(sb, i)) + Mul8(Channel(dst, i), factor(db, i));
         expected |= std::min<DWORD>(v, 255) << (8 * i);
       }
-      EXPECT_EQ(Pixel(1, 1), expected) << "factor " << blend << (asSource ? " as source" : " as destination");
+      EXPECT_EQ(Pixel(1, 1), expected)
+          << "factor " << blend << (asSource ? " as source" : " as destination");
     }
   }
 }
@@ -59,9 +72,10 @@ TEST_F(OutputMerger, EachBlendFactorGivesTheExpectedBytes) {
 TEST_F(OutputMerger, EachStencilOperationWritesTheExpectedValue) {
   struct Case {
     DWORD op;
-    DWORD expected;  // from a stored 5 with reference 9
-  } cases[] = {{D3DSTENCILOP_KEEP, 5}, {D3DSTENCILOP_ZERO, 0}, {D3DSTENCILOP_REPLACE, 9}, {D3DSTENCILOP_INCRSAT, 6},
-               {D3DSTENCILOP_DECRSAT, 4}, {D3DSTENCILOP_INVERT, 250}, {D3DSTENCILOP_INCR, 6}, {D3DSTENCILOP_DECR, 4}};
+    DWORD expected; // from a stored 5 with reference 9
+  } cases[] = {{D3DSTENCILOP_KEEP, 5},    {D3DSTENCILOP_ZERO, 0},    {D3DSTENCILOP_REPLACE, 9},
+               {D3DSTENCILOP_INCRSAT, 6}, {D3DSTENCILOP_DECRSAT, 4}, {D3DSTENCILOP_INVERT, 250},
+               {D3DSTENCILOP_INCR, 6},    {D3DSTENCILOP_DECR, 4}};
   device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
   for (const Case &c : cases) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_STENCIL, 0, 1.0f, 5);
@@ -95,7 +109,7 @@ TEST_F(OutputMerger, StencilFailAndDepthFailOperationsAndWriteMask) {
   device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
   device->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_INVERT);
   device->SetRenderState(D3DRS_STENCILWRITEMASK, 0x3C);
-  ASSERT_EQ(DrawRect(0, 0, 2, 2, 0xFFFFFFFF, 0.5f), D3D_OK);  // behind the cleared depth
+  ASSERT_EQ(DrawRect(0, 0, 2, 2, 0xFFFFFFFF, 0.5f), D3D_OK); // behind the cleared depth
   EXPECT_EQ(Pixel(0, 0), 0u) << "the depth test hides the pixel";
   // Inverted through the mask: 0x0F → (0x0F & ~0x3C) | (0xF0 & 0x3C) = 0x33.
   device->SetRenderState(D3DRS_ZENABLE, FALSE);
@@ -113,13 +127,14 @@ TEST_F(OutputMerger, DepthTestKeepsTheNearerSurface) {
   EXPECT_EQ(Pixel(0, 0), 0xFFFF0000u);
   device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
   DrawRect(0, 0, 2, 2, 0xFF0000FF, 0.1f);
-  DrawRect(0, 0, 2, 2, 0xFF00FF00, 0.2f);  // still nearer than the stored 0.3
+  DrawRect(0, 0, 2, 2, 0xFF00FF00, 0.2f); // still nearer than the stored 0.3
   EXPECT_EQ(Pixel(0, 0), 0xFF00FF00u);
 }
 
 TEST_F(OutputMerger, ColourWriteMaskKeepsMaskedChannels) {
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x11223344, 1.0f, 0);
-  device->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA);
+  device->SetRenderState(D3DRS_COLORWRITEENABLE,
+                         D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA);
   DrawRect(0, 0, 2, 2, 0xAABBCCDD);
   EXPECT_EQ(Pixel(0, 0), 0xAABB3344u);
 }
@@ -138,5 +153,5 @@ TEST_F(OutputMerger, ClearHonoursRectanglesAndTheViewport) {
   EXPECT_EQ(device->Clear(1, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3DERR_INVALIDCALL);
 }
 
-}  // namespace
-}  // namespace zrq::d3d9::test
+} // namespace
+} // namespace zrq::d3d9::test

@@ -9,7 +9,7 @@ namespace zrq::d3d9::test {
 namespace {
 
 class PipelineStates : public DeviceFixture {
- protected:
+protected:
   void Flat() {
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
@@ -20,7 +20,7 @@ class PipelineStates : public DeviceFixture {
 TEST_F(PipelineStates, LinearFilteringAtCentresHalfwayAndPastTheEdges) {
   Open(10, 1, false);
   device->SetRenderState(D3DRS_LIGHTING, FALSE);
-  IDirect3DTexture9 *t = MakeTexture(3, 1, {0xFF000000, 0xFF787878, 0xFFF0F0F0});  // 0, 120, 240
+  IDirect3DTexture9 *t = MakeTexture(3, 1, {0xFF000000, 0xFF787878, 0xFFF0F0F0}); // 0, 120, 240
   device->SetTexture(0, t);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
@@ -37,10 +37,12 @@ TEST_F(PipelineStates, LinearFilteringAtCentresHalfwayAndPastTheEdges) {
     device->SetSamplerState(0, D3DSAMP_ADDRESSU, c.mode);
     for (BOOL fast : {FALSE, TRUE}) {
       SetOptions({0, 0, FALSE, 0, !fast});
-      ASSERT_EQ(DrawRect(-0.5f, 0, 9.5f, 1, 0xFFFFFFFF, 0.5f, -1.25f / 3, 0.5f, 3.75f / 3, 0.5f), D3D_OK);
+      ASSERT_EQ(DrawRect(-0.5f, 0, 9.5f, 1, 0xFFFFFFFF, 0.5f, -1.25f / 3, 0.5f, 3.75f / 3, 0.5f),
+                D3D_OK);
       const std::vector<DWORD> px = ReadBack();
       for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(px[i] & 0xFF, c.expected[i]) << "mode " << c.mode << " pixel " << i << " fast " << fast;
+        EXPECT_EQ(px[i] & 0xFF, c.expected[i])
+            << "mode " << c.mode << " pixel " << i << " fast " << fast;
     }
   }
   device->SetTexture(0, nullptr);
@@ -66,7 +68,8 @@ TEST_F(PipelineStates, EachDepthComparisonDecidesAgainstTheStoredDepth) {
     for (int k = 0; k < 3; ++k) {
       device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 0.5f, 0);
       ASSERT_EQ(DrawRect(0, 0, 2, 2, 0xFFFFFFFF, depths[k]), D3D_OK);
-      EXPECT_EQ(Pixel(1, 1), drawn[k] ? 0xFFFFFFFFu : 0xFF000000u) << "func " << c.func << " depth " << depths[k];
+      EXPECT_EQ(Pixel(1, 1), drawn[k] ? 0xFFFFFFFFu : 0xFF000000u)
+          << "func " << c.func << " depth " << depths[k];
     }
   }
   // A passing draw with writes off leaves the stored depth: the same draw still compares EQUAL.
@@ -126,7 +129,9 @@ TEST_F(PipelineStates, ViewportOffsetsPlaceAndClipTheDrawing) {
     DWORD c;
   };
   for (float s : {1.0f, 3.0f}) {
-    const V quad[4] = {{-s, s, 0.5f, 0xFFFFFFFF}, {s, s, 0.5f, 0xFFFFFFFF}, {-s, -s, 0.5f, 0xFFFFFFFF},
+    const V quad[4] = {{-s, s, 0.5f, 0xFFFFFFFF},
+                       {s, s, 0.5f, 0xFFFFFFFF},
+                       {-s, -s, 0.5f, 0xFFFFFFFF},
                        {s, -s, 0.5f, 0xFFFFFFFF}};
     device->SetViewport(&full);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
@@ -136,7 +141,8 @@ TEST_F(PipelineStates, ViewportOffsetsPlaceAndClipTheDrawing) {
     for (int y = 0; y < 6; ++y)
       for (int x = 0; x < 8; ++x) {
         const bool inside = x >= 3 && x < 7 && y >= 1 && y < 3;
-        EXPECT_EQ(px[y * 8 + x], inside ? 0xFFFFFFFFu : 0xFF000000u) << x << "," << y << " scale " << s;
+        EXPECT_EQ(px[y * 8 + x], inside ? 0xFFFFFFFFu : 0xFF000000u)
+            << x << "," << y << " scale " << s;
       }
   }
 }
@@ -147,8 +153,9 @@ TEST_F(PipelineStates, StripsAndFansDrawEveryTriangleDespiteBackFaceCulling) {
   device->SetFVF(kScreenFVF);
   const DWORD c = 0xFFFFFFFF;
   // A strip zig-zags: its odd triangles wind the other way in vertex order but keep the first's.
-  const ScreenVertex strip[6] = {{0, 0, 0, 1, c, 0, 0}, {0, 6, 0, 1, c, 0, 0}, {3, 0, 0, 1, c, 0, 0},
-                                 {3, 6, 0, 1, c, 0, 0}, {6, 0, 0, 1, c, 0, 0}, {6, 6, 0, 1, c, 0, 0}};
+  const ScreenVertex strip[6] = {{0, 0, 0, 1, c, 0, 0}, {0, 6, 0, 1, c, 0, 0},
+                                 {3, 0, 0, 1, c, 0, 0}, {3, 6, 0, 1, c, 0, 0},
+                                 {6, 0, 0, 1, c, 0, 0}, {6, 6, 0, 1, c, 0, 0}};
   // A fan round the centre, clockwise on screen.
   const ScreenVertex fan[6] = {{3, 3, 0, 1, c, 0, 0}, {0, 0, 0, 1, c, 0, 0}, {6, 0, 0, 1, c, 0, 0},
                                {6, 6, 0, 1, c, 0, 0}, {0, 6, 0, 1, c, 0, 0}, {0, 0, 0, 1, c, 0, 0}};
@@ -156,8 +163,9 @@ TEST_F(PipelineStates, StripsAndFansDrawEveryTriangleDespiteBackFaceCulling) {
     device->SetRenderState(D3DRS_CULLMODE, cull);
     for (int k = 0; k < 2; ++k) {
       device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-      ASSERT_EQ(k == 0 ? device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 4, strip, sizeof(ScreenVertex))
-                       : device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 4, fan, sizeof(ScreenVertex)),
+      ASSERT_EQ(k == 0
+                    ? device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 4, strip, sizeof(ScreenVertex))
+                    : device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 4, fan, sizeof(ScreenVertex)),
                 D3D_OK);
       // Strip triangles wind counter-clockwise, the fan's clockwise: one cull mode keeps all.
       const bool kept = (k == 0) == (cull == D3DCULL_CW);
@@ -204,7 +212,8 @@ TEST_F(PipelineStates, StateBlocksCaptureSamplersAndLightsByType) {
   device->SetLight(2, &light);
   device->LightEnable(2, FALSE);
   ASSERT_EQ(pixel->Apply(), D3D_OK);
-  EXPECT_EQ(sampler(0, D3DSAMP_MINFILTER), static_cast<DWORD>(D3DTEXF_POINT)) << "pixel blocks hold samplers";
+  EXPECT_EQ(sampler(0, D3DSAMP_MINFILTER), static_cast<DWORD>(D3DTEXF_POINT))
+      << "pixel blocks hold samplers";
   EXPECT_FALSE(enabled()) << "pixel blocks hold no lights";
   EXPECT_EQ(diffuseRed(), 0.0f);
 
@@ -212,7 +221,8 @@ TEST_F(PipelineStates, StateBlocksCaptureSamplersAndLightsByType) {
   ASSERT_EQ(vertex->Apply(), D3D_OK);
   EXPECT_TRUE(enabled()) << "vertex blocks hold the lights there were";
   EXPECT_EQ(diffuseRed(), 1.0f);
-  EXPECT_EQ(sampler(0, D3DSAMP_MINFILTER), static_cast<DWORD>(D3DTEXF_LINEAR)) << "vertex blocks hold no filters";
+  EXPECT_EQ(sampler(0, D3DSAMP_MINFILTER), static_cast<DWORD>(D3DTEXF_LINEAR))
+      << "vertex blocks hold no filters";
 
   ASSERT_EQ(recorded->Apply(), D3D_OK);
   EXPECT_EQ(sampler(1, D3DSAMP_ADDRESSV), static_cast<DWORD>(D3DTADDRESS_MIRROR));
@@ -232,5 +242,5 @@ TEST_F(PipelineStates, StateBlocksCaptureSamplersAndLightsByType) {
   recorded->Release();
 }
 
-}  // namespace
-}  // namespace zrq::d3d9::test
+} // namespace
+} // namespace zrq::d3d9::test

@@ -10,7 +10,7 @@ namespace zrq::d3d9::test {
 namespace {
 
 class ShaderDrawing : public DeviceFixture {
- protected:
+protected:
   IDirect3DPixelShader9 *PixelShader(const std::string &source) {
     const zrq::test::Compiled c = zrq::test::Assemble(source);
     EXPECT_EQ(c.status, S_OK) << c.messages;
@@ -37,20 +37,22 @@ class ShaderDrawing : public DeviceFixture {
 TEST_F(ShaderDrawing, APixelShaderWritesItsColourForEveryPixel) {
   Open(8, 4);
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-  IDirect3DPixelShader9 *ps = PixelShader("ps_2_0\ndef c1, 0.25, 0.5, 1, 0\nadd r0, c0, c1\nmov oC0, r0\n");
+  IDirect3DPixelShader9 *ps =
+      PixelShader("ps_2_0\ndef c1, 0.25, 0.5, 1, 0\nadd r0, c0, c1\nmov oC0, r0\n");
   const float c0[4] = {0.0f, 0.0f, -1.0f, 1.0f};
   device->SetPixelShaderConstantF(0, c0, 1);
   device->SetPixelShader(ps);
   ASSERT_EQ(DrawRect(0, 0, 8, 4, 0xFFFFFFFF), D3D_OK);
   device->SetPixelShader(nullptr);
-  for (DWORD p : ReadBack()) EXPECT_EQ(p, 0xFF408000u);  // (0.25, 0.5, 0, 1)
+  for (DWORD p : ReadBack()) EXPECT_EQ(p, 0xFF408000u); // (0.25, 0.5, 0, 1)
   ps->Release();
 }
 
 TEST_F(ShaderDrawing, StateBlocksCaptureShaderConstantsAndShaders) {
   Open(4, 4);
   IDirect3DPixelShader9 *ps = PixelShader("ps_2_0\nmov oC0, c3\n");
-  const float first[4] = {1, 0, 0, 1}, second[4] = {0, 1, 0, 1}, vertex[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  const float first[4] = {1, 0, 0, 1}, second[4] = {0, 1, 0, 1},
+              vertex[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   device->SetPixelShaderConstantF(3, first, 1);
   device->SetVertexShaderConstantF(250, vertex, 2);
   device->SetPixelShader(ps);
@@ -84,7 +86,8 @@ TEST_F(ShaderDrawing, TexldPointSampledReproducesTheTexture) {
   Open(16, 8);
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   IDirect3DTexture9 *t = Pattern(16, 8, 3);
-  IDirect3DPixelShader9 *ps = PixelShader("ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmov oC0, r0\n");
+  IDirect3DPixelShader9 *ps =
+      PixelShader("ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmov oC0, r0\n");
   device->SetTexture(0, t);
   device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
   device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
@@ -97,7 +100,8 @@ TEST_F(ShaderDrawing, TexldPointSampledReproducesTheTexture) {
   const std::vector<DWORD> pixels = ReadBack();
   for (UINT y = 0; y < 8; ++y)
     for (UINT x = 0; x < 16; ++x)
-      EXPECT_EQ(pixels[y * 16 + x], static_cast<const DWORD *>(lr.pBits)[y * lr.Pitch / 4 + x]) << x << ", " << y;
+      EXPECT_EQ(pixels[y * 16 + x], static_cast<const DWORD *>(lr.pBits)[y * lr.Pitch / 4 + x])
+          << x << ", " << y;
   t->UnlockRect(0);
   ps->Release();
   t->Release();
@@ -107,9 +111,9 @@ TEST_F(ShaderDrawing, TexkillLeavesThePixelsItDiscards) {
   Open(8, 1);
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
   // t0.x runs from 0 to 1 across the row: the left half goes negative and is discarded.
-  IDirect3DPixelShader9 *ps = PixelShader(
-      "ps_2_0\ndef c0, -0.5, 0, 0, 0\ndef c1, 1, 1, 1, 1\ndcl t0.xy\nadd r0, t0.xxxx, c0.x\ntexkill r0\n"
-      "mov oC0, c1\n");
+  IDirect3DPixelShader9 *ps = PixelShader("ps_2_0\ndef c0, -0.5, 0, 0, 0\ndef c1, 1, 1, 1, 1\ndcl "
+                                          "t0.xy\nadd r0, t0.xxxx, c0.x\ntexkill r0\n"
+                                          "mov oC0, c1\n");
   device->SetPixelShader(ps);
   ASSERT_EQ(DrawRect(0, 0, 8, 1, 0xFFFFFFFF), D3D_OK);
   device->SetPixelShader(nullptr);
@@ -165,14 +169,17 @@ TEST_F(ShaderDrawing, RandomShadersDrawTheSamePixelsOnePixelAtATime) {
   std::mt19937 rng(21);
   static const char *const kArithmetic[] = {"add", "sub", "mul", "min", "max"};
   for (int round = 0; round < 40; ++round) {
-    std::string text = "ps_2_0\ndcl t0.xy\ndcl_2d s0\nmad r1, t0, c0, c1\ntexld r0, r1, s0\ntexld r2, t0, s0\n";
+    std::string text =
+        "ps_2_0\ndcl t0.xy\ndcl_2d s0\nmad r1, t0, c0, c1\ntexld r0, r1, s0\ntexld r2, t0, s0\n";
     for (int k = 0; k < 4; ++k)
       text += std::string(kArithmetic[rng() % 5]) + " r" + std::to_string(rng() % 3) + ", r" +
-              std::to_string(rng() % 3) + (rng() % 2 ? ".yzxw" : "") + ", r" + std::to_string(rng() % 3) + "\n";
-    text += round % 2 ? "cmp r0, r1.x, r0, r2\nmov oC0, r0\n" : "lrp r0, c0.z, r0, r2\nmov oC0, r0\n";
+              std::to_string(rng() % 3) + (rng() % 2 ? ".yzxw" : "") + ", r" +
+              std::to_string(rng() % 3) + "\n";
+    text +=
+        round % 2 ? "cmp r0, r1.x, r0, r2\nmov oC0, r0\n" : "lrp r0, c0.z, r0, r2\nmov oC0, r0\n";
     IDirect3DPixelShader9 *ps = PixelShader(text);
     const float constants[8] = {std::uniform_real_distribution<float>(-2, 2)(rng), 1.5f, 0.25f, 1,
-                                std::uniform_real_distribution<float>(-1, 1)(rng), 0.1f, 0, 0};
+                                std::uniform_real_distribution<float>(-1, 1)(rng), 0.1f, 0,     0};
     device->SetPixelShaderConstantF(0, constants, 2);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, round % 3 == 0);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -183,8 +190,10 @@ TEST_F(ShaderDrawing, RandomShadersDrawTheSamePixelsOnePixelAtATime) {
       device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x80402010, 1.0f, 0);
       device->SetPixelShader(ps);
       // A perspective triangle pair: w differs between the corners.
-      const ScreenVertex v[4] = {{0, 0, 0.5f, 1, 0, 0, 0}, {37, 0, 0.5f, 0.5f, 0, 1, 0},
-                                 {0, 9, 0.5f, 0.25f, 0, 0, 1}, {37, 9, 0.5f, 1, 0, 1, 1}};
+      const ScreenVertex v[4] = {{0, 0, 0.5f, 1, 0, 0, 0},
+                                 {37, 0, 0.5f, 0.5f, 0, 1, 0},
+                                 {0, 9, 0.5f, 0.25f, 0, 0, 1},
+                                 {37, 9, 0.5f, 1, 0, 1, 1}};
       device->SetFVF(kScreenFVF);
       ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenVertex)), D3D_OK);
       device->SetPixelShader(nullptr);
@@ -197,5 +206,5 @@ TEST_F(ShaderDrawing, RandomShadersDrawTheSamePixelsOnePixelAtATime) {
   t->Release();
 }
 
-}  // namespace
-}  // namespace zrq::d3d9::test
+} // namespace
+} // namespace zrq::d3d9::test

@@ -18,8 +18,8 @@ using test::Float4;
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float kEdges[] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 3.7f, -2.25f, 1e-40f, -1e-41f, 1e30f, -1e30f,
-                            kInf, -kInf, kNaN, 100.0f, -0.3f};
+constexpr float kEdges[] = {0.0f,    -0.0f, 1.0f,   -1.0f, 0.5f,  3.7f, -2.25f, 1e-40f,
+                            -1e-41f, 1e30f, -1e30f, kInf,  -kInf, kNaN, 100.0f, -0.3f};
 constexpr int kEdgeCount = static_cast<int>(std::size(kEdges));
 
 ShaderProgram Translate(const std::vector<DWORD> &tokens) {
@@ -36,24 +36,28 @@ std::vector<DWORD> AssembleOrFail(const std::string &source) {
 
 // Equal as results: the same NaN-ness, the same infinity, or within 1e-5 (relative above 1).
 bool Agree(float device, float reference) {
-  if (std::isnan(reference) || std::isnan(device)) return std::isnan(reference) && std::isnan(device);
+  if (std::isnan(reference) || std::isnan(device))
+    return std::isnan(reference) && std::isnan(device);
   if (std::isinf(reference) || std::isinf(device)) return device == reference;
   return std::fabs(device - reference) <= 1e-5f * std::max(1.0f, std::fabs(reference));
 }
 
 // One pixel-shader instruction on t0..t2, every edge value in every source position.
 // Arguments of the first source beyond `range` are left out (sincos is accurate to its range).
-void CheckPixelInstruction(const std::string &line, int sources, uint8_t resultMask = 0xF, float range = kInf) {
-  const std::string source = "ps_2_0\ndef c10, -1.5500992e-006, -2.1701389e-005, 0.0026041667, 0.00026041668\n"
-                             "def c11, -0.020833334, -0.125, 1, 0.5\ndcl t0\ndcl t1\ndcl t2\n" +
-                             line + "\nmov oC0, r0\n";
+void CheckPixelInstruction(const std::string &line, int sources, uint8_t resultMask = 0xF,
+                           float range = kInf) {
+  const std::string source =
+      "ps_2_0\ndef c10, -1.5500992e-006, -2.1701389e-005, 0.0026041667, 0.00026041668\n"
+      "def c11, -0.020833334, -0.125, 1, 0.5\ndcl t0\ndcl t1\ndcl t2\n" +
+      line + "\nmov oC0, r0\n";
   const std::vector<DWORD> tokens = AssembleOrFail(source);
   const ShaderProgram program = Translate(tokens);
   test::ShaderInterpreter reference(tokens);
   ASSERT_TRUE(reference.Error().empty()) << reference.Error();
   LaneFile<1> f{};
   float constants[32][4] = {};
-  for (const ShaderProgram::Definition &d : program.definitions) std::copy(d.value, d.value + 4, constants[d.index]);
+  for (const ShaderProgram::Definition &d : program.definitions)
+    std::copy(d.value, d.value + 4, constants[d.index]);
   const ShaderEnvironment env{constants, 32, nullptr, false};
   const int combinations = sources == 1 ? kEdgeCount : kEdgeCount * kEdgeCount;
   for (int k = 0; k < combinations; ++k) {
@@ -76,9 +80,10 @@ void CheckPixelInstruction(const std::string &line, int sources, uint8_t resultM
     for (int i = 0; i < 4; ++i) {
       if (!(resultMask & (1u << i))) continue;
       EXPECT_TRUE(Agree(f.r[reg::kTemp][i][0], expected[i]))
-          << line << " component " << i << ": device " << f.r[reg::kTemp][i][0] << ", reference " << expected[i]
-          << " from (" << in[0][0] << ", " << in[0][1] << ", " << in[0][2] << ", " << in[0][3] << "), (" << in[1][0]
-          << ", " << in[1][1] << ", " << in[1][2] << ", " << in[1][3] << ")";
+          << line << " component " << i << ": device " << f.r[reg::kTemp][i][0] << ", reference "
+          << expected[i] << " from (" << in[0][0] << ", " << in[0][1] << ", " << in[0][2] << ", "
+          << in[0][3] << "), (" << in[1][0] << ", " << in[1][1] << ", " << in[1][2] << ", "
+          << in[1][3] << ")";
     }
   }
 }
@@ -122,7 +127,8 @@ TEST(ShaderInstructions, SineAndCosineMatchTheReference) {
   // over several turns in both directions.
   CheckPixelInstruction("sincos r0.xy, t0.x, c10, c11", 1, 0x3, 1e5f);
   const std::vector<DWORD> tokens =
-      AssembleOrFail("ps_2_0\ndef c10, 0, 0, 0, 0\ndef c11, 0, 0, 0, 0\ndcl t0\nsincos r0.xy, t0.x, c10, c11\nmov oC0, r0\n");
+      AssembleOrFail("ps_2_0\ndef c10, 0, 0, 0, 0\ndef c11, 0, 0, 0, 0\ndcl t0\nsincos r0.xy, "
+                     "t0.x, c10, c11\nmov oC0, r0\n");
   const ShaderProgram program = Translate(tokens);
   LaneFile<1> f{};
   float constants[32][4] = {};
@@ -168,8 +174,8 @@ TEST(ShaderInstructions, VertexOnlyInstructionsComputeTheirDefinitions) {
 }
 
 TEST(ShaderInstructions, RelativeAddressingOutsideTheConstantsReadsZero) {
-  const std::vector<DWORD> tokens =
-      AssembleOrFail("vs_1_1\ndcl_position v0\nmov a0.x, v0.x\nmov r0, c[a0.x + 250]\nmov oPos, r0\n");
+  const std::vector<DWORD> tokens = AssembleOrFail(
+      "vs_1_1\ndcl_position v0\nmov a0.x, v0.x\nmov r0, c[a0.x + 250]\nmov oPos, r0\n");
   const ShaderProgram program = Translate(tokens);
   LaneFile<1> f{};
   float constants[reg::kConstants][4];
@@ -189,10 +195,10 @@ TEST(ShaderInstructions, TokensTheDeviceCannotRunAreRefused) {
     return !TranslateShader(AssembleOrFail(source), &program);
   };
   EXPECT_FALSE(refused("ps_2_0\ndcl t0\nmov oC0, t0\n"));
-  EXPECT_TRUE(refused("ps_2_0\nmov oC0, c40\n"));             // ps_2_0 has 32 constants
-  EXPECT_TRUE(refused("ps_2_0\nmov r12, c0\nmov oC0, r12\n"));  // and 12 temporaries
-  EXPECT_TRUE(refused("vs_1_1\nsincos r0.xy, c0.x, c1, c2\nmov oPos, r0\n"));  // 2.0 and later only
-  EXPECT_TRUE(refused("vs_2_0\ndcl_position v0\nrep i0\nmov oPos, v0\nendrep\n"));  // flow control
+  EXPECT_TRUE(refused("ps_2_0\nmov oC0, c40\n"));              // ps_2_0 has 32 constants
+  EXPECT_TRUE(refused("ps_2_0\nmov r12, c0\nmov oC0, r12\n")); // and 12 temporaries
+  EXPECT_TRUE(refused("vs_1_1\nsincos r0.xy, c0.x, c1, c2\nmov oPos, r0\n")); // 2.0 and later only
+  EXPECT_TRUE(refused("vs_2_0\ndcl_position v0\nrep i0\nmov oPos, v0\nendrep\n")); // flow control
   EXPECT_TRUE(refused("vs_3_0\ndcl_position v0\ndcl_position o0\nmov o0, v0\n"));
   // A truncated stream: an instruction whose parameters run into the end token.
   std::vector<DWORD> tokens = AssembleOrFail("ps_2_0\nadd r0, c0, c1\nmov oC0, r0\n");
@@ -205,10 +211,12 @@ TEST(ShaderInstructions, DamagedTokensAreRefusedOrRunWithinTheirRegisters) {
   // Random bits flipped in real programs: whatever the translation accepts must run without
   // touching memory outside the registers, constants and texture (the sanitizers watch).
   const std::vector<DWORD> originals[] = {
-      AssembleOrFail("ps_2_0\ndef c3, 0.5, 0, 0, 0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nadd r1.xy, t0, c1\n"
+      AssembleOrFail("ps_2_0\ndef c3, 0.5, 0, 0, 0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nadd "
+                     "r1.xy, t0, c1\n"
                      "texld r1, r1, s0\ncmp r0.x, c0.x, r0.x, r1.x\nmov oC0, r0\n"),
-      AssembleOrFail("vs_1_1\ndcl_position v0\ndcl_texcoord0 v1\nmov a0.x, v1.x\nm4x4 oPos, v0, c[a0.x + 4]\n"
-                     "mul r0, v1, c2\nexpp r1, r0.x\nmov oT0, r1\nmov oD0, v1\n"),
+      AssembleOrFail(
+          "vs_1_1\ndcl_position v0\ndcl_texcoord0 v1\nmov a0.x, v1.x\nm4x4 oPos, v0, c[a0.x + 4]\n"
+          "mul r0, v1, c2\nexpp r1, r0.x\nmov oT0, r1\nmov oD0, v1\n"),
   };
   const uint32_t texels[4] = {0xFF102030, 0x80405060, 0x00708090, 0xFFA0B0C0};
   StageSetup samplers[16] = {};
@@ -227,7 +235,8 @@ TEST(ShaderInstructions, DamagedTokensAreRefusedOrRunWithinTheirRegisters) {
     ShaderProgram program;
     if (!TranslateShader(tokens, &program)) continue;
     ++accepted;
-    const ShaderEnvironment env{constants, program.pixel ? 32 : reg::kConstants, samplers, round % 3 == 0};
+    const ShaderEnvironment env{constants, program.pixel ? 32 : reg::kConstants, samplers,
+                                round % 3 == 0};
     LaneFile<8> f{};
     for (auto &r : f.r)
       for (auto &c : r)
@@ -240,8 +249,9 @@ TEST(ShaderInstructions, DamagedTokensAreRefusedOrRunWithinTheirRegisters) {
 // A random ps_2_0 program of arithmetic on t0..t3 and c0..c3, every temporary written before
 // it is read.
 std::string RandomProgram(std::mt19937 &rng) {
-  static const char *const kOps[] = {"add", "sub", "mul", "mad", "min", "max", "cmp", "lrp", "frc", "abs",
-                                     "rcp", "rsq", "exp", "log", "dp3", "dp4", "pow", "dp2add", "nrm", "crs"};
+  static const char *const kOps[] = {"add", "sub", "mul", "mad",    "min", "max", "cmp",
+                                     "lrp", "frc", "abs", "rcp",    "rsq", "exp", "log",
+                                     "dp3", "dp4", "pow", "dp2add", "nrm", "crs"};
   static const char *const kSwizzles[] = {"", ".x", ".yzwx", ".wzyx", ".xxyy", ".z"};
   std::string text = "ps_2_0\ndcl t0\ndcl t1\ndcl t2\ndcl t3\n";
   int written = 0;
@@ -256,8 +266,11 @@ std::string RandomProgram(std::mt19937 &rng) {
     const int dst = std::min(written, static_cast<int>(rng() % 6));
     const bool scalar = op == "rcp" || op == "rsq" || op == "exp" || op == "log" || op == "pow";
     const int sources = op == "mad" || op == "cmp" || op == "lrp" || op == "dp2add" ? 3
-                        : (op == "frc" || op == "abs" || op == "nrm" || (scalar && op != "pow")) ? 1 : 2;
-    const std::string mask = op == "crs" || op == "nrm" ? ".xyz" : (dst == written ? "" : (rng() % 2 ? ".xy" : ""));
+                        : (op == "frc" || op == "abs" || op == "nrm" || (scalar && op != "pow"))
+                            ? 1
+                            : 2;
+    const std::string mask =
+        op == "crs" || op == "nrm" ? ".xyz" : (dst == written ? "" : (rng() % 2 ? ".xy" : ""));
     text += op + (rng() % 5 == 0 && op != "crs" ? "_sat" : "") + " r" + std::to_string(dst) + mask;
     for (int s = 0; s < sources; ++s) text += ", " + operand(scalar || (op == "dp2add" && s == 2));
     text += "\n";
@@ -268,7 +281,8 @@ std::string RandomProgram(std::mt19937 &rng) {
 }
 
 template <int N>
-void RunEachAlone(const ShaderProgram &program, const ShaderEnvironment &env, const LaneFile<N> &in, LaneFile<N> &out) {
+void RunEachAlone(const ShaderProgram &program, const ShaderEnvironment &env, const LaneFile<N> &in,
+                  LaneFile<N> &out) {
   for (int l = 0; l < N; ++l) {
     LaneFile<1> one{};
     for (int r = 0; r < reg::kCount; ++r)
@@ -279,14 +293,13 @@ void RunEachAlone(const ShaderProgram &program, const ShaderEnvironment &env, co
   }
 }
 
-template <int N>
-void CheckLanesAgainstOneAtATime(uint32_t seed) {
+template <int N> void CheckLanesAgainstOneAtATime(uint32_t seed) {
   std::mt19937 rng(seed);
   std::uniform_real_distribution<float> value(-4.0f, 4.0f);
   for (int round = 0; round < 200; ++round) {
     const std::string text = RandomProgram(rng);
     test::Compiled c = test::Assemble(text);
-    if (c.status != S_OK) continue;  // a random combination the assembler rejects
+    if (c.status != S_OK) continue; // a random combination the assembler rejects
     ShaderProgram program;
     ASSERT_TRUE(TranslateShader(c.tokens, &program)) << text;
     float constants[32][4];
@@ -321,5 +334,5 @@ TEST(ShaderInstructions, BlocksOfLanesGiveTheBitsOfOneAtATime) {
   CheckLanesAgainstOneAtATime<kShaderBlock>(13);
 }
 
-}  // namespace
-}  // namespace zrq::d3d9
+} // namespace
+} // namespace zrq::d3d9

@@ -28,7 +28,8 @@ CComPtr<IDirect3DDevice9> SoftwareDevice() {
   pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
   pp.Windowed = TRUE;
   CComPtr<IDirect3DDevice9> device;
-  d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
+  d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                    D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
   return device;
 }
 
@@ -53,22 +54,21 @@ D3DXMATRIX Counting() {
 }
 
 // Uses every uniform so that each gets its registers.
-const char kShader[] =
-    "float f;\n"
-    "float3 v = {1, 2, 3};\n"
-    "float4x4 cm;\n"
-    "row_major float4x3 rm;\n"
-    "float2 a[3];\n"
-    "sampler2D s : register(s3);\n"
-    "struct O { float4 p : POSITION; float4 t : TEXCOORD0; };\n"
-    "O main(float4 p : POSITION) {\n"
-    "  O o;\n"
-    "  o.p = mul(p, cm) + float4(mul(p, rm), 0) + f;\n"
-    "  o.t = float4(v, a[0].x + a[1].y + a[2].x);\n"
-    "  return o;\n"
-    "}\n";
+const char kShader[] = "float f;\n"
+                       "float3 v = {1, 2, 3};\n"
+                       "float4x4 cm;\n"
+                       "row_major float4x3 rm;\n"
+                       "float2 a[3];\n"
+                       "sampler2D s : register(s3);\n"
+                       "struct O { float4 p : POSITION; float4 t : TEXCOORD0; };\n"
+                       "O main(float4 p : POSITION) {\n"
+                       "  O o;\n"
+                       "  o.p = mul(p, cm) + float4(mul(p, rm), 0) + f;\n"
+                       "  o.t = float4(v, a[0].x + a[1].y + a[2].x);\n"
+                       "  return o;\n"
+                       "}\n";
 
-}  // namespace
+} // namespace
 
 TEST(ConstantTable, SetMethodsWriteTheRegistersOfEachLayout) {
   CComPtr<IDirect3DDevice9> device = SoftwareDevice();
@@ -100,17 +100,21 @@ TEST(ConstantTable, SetMethodsWriteTheRegistersOfEachLayout) {
   EXPECT_EQ(rm.RegisterCount, 4u);
   ASSERT_EQ(t->SetMatrix(device, "rm", &m), D3D_OK);
   const Registers rows = VertexConstants(device, rm.RegisterIndex, 4);
-  for (int r = 0; r < 4; ++r) EXPECT_EQ(rows[r], (std::array<float, 4>{m.m[r][0], m.m[r][1], m.m[r][2], 0.0f}));
+  for (int r = 0; r < 4; ++r)
+    EXPECT_EQ(rows[r], (std::array<float, 4>{m.m[r][0], m.m[r][1], m.m[r][2], 0.0f}));
 
   // Scalars and vectors: the register's first lanes, zeros after.
   ASSERT_EQ(t->SetFloat(device, "f", 2.5f), D3D_OK);
-  EXPECT_EQ(VertexConstants(device, reg("f").RegisterIndex, 1)[0], (std::array<float, 4>{2.5f, 0, 0, 0}));
+  EXPECT_EQ(VertexConstants(device, reg("f").RegisterIndex, 1)[0],
+            (std::array<float, 4>{2.5f, 0, 0, 0}));
   const D3DXVECTOR4 vector(7, 8, 9, 10);
   ASSERT_EQ(t->SetVector(device, "v", &vector), D3D_OK);
-  EXPECT_EQ(VertexConstants(device, reg("v").RegisterIndex, 1)[0], (std::array<float, 4>{7, 8, 9, 0}));
+  EXPECT_EQ(VertexConstants(device, reg("v").RegisterIndex, 1)[0],
+            (std::array<float, 4>{7, 8, 9, 0}));
   const INT ints[3] = {-1, 2, 3};
   ASSERT_EQ(t->SetIntArray(device, "v", ints, 3), D3D_OK);
-  EXPECT_EQ(VertexConstants(device, reg("v").RegisterIndex, 1)[0], (std::array<float, 4>{-1, 2, 3, 0}));
+  EXPECT_EQ(VertexConstants(device, reg("v").RegisterIndex, 1)[0],
+            (std::array<float, 4>{-1, 2, 3, 0}));
 
   // Arrays: an element a register; a float array fills them in order.
   const D3DXCONSTANT_DESC a = reg("a");
@@ -120,7 +124,8 @@ TEST(ConstantTable, SetMethodsWriteTheRegistersOfEachLayout) {
   const float values[6] = {1, 2, 3, 4, 5, 6};
   ASSERT_EQ(t->SetFloatArray(device, "a", values, 6), D3D_OK);
   const Registers elements = VertexConstants(device, a.RegisterIndex, 3);
-  for (int e = 0; e < 3; ++e) EXPECT_EQ(elements[e], (std::array<float, 4>{values[2 * e], values[2 * e + 1], 0, 0}));
+  for (int e = 0; e < 3; ++e)
+    EXPECT_EQ(elements[e], (std::array<float, 4>{values[2 * e], values[2 * e + 1], 0, 0}));
   D3DXHANDLE second = t->GetConstantElement("a", 1);
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(t->GetConstantByName(nullptr, "a[1]"), second);
@@ -174,9 +179,10 @@ TEST(ConstantTable, DefaultsHandlesAndSamplers) {
 
   // In a pixel shader the sampler is listed with its register, and Set writes pixel
   // constants.
-  const Compiled ps = Compile("sampler2D s : register(s3);\nfloat4 k;\n"
-                              "float4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(s, uv) * k; }",
-                              "ps_2_0");
+  const Compiled ps =
+      Compile("sampler2D s : register(s3);\nfloat4 k;\n"
+              "float4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(s, uv) * k; }",
+              "ps_2_0");
   ASSERT_EQ(ps.status, D3D_OK) << ps.messages;
   EXPECT_EQ(ps.table->GetSamplerIndex("s"), 3u);
   EXPECT_EQ(ps.table->SetFloat(device, "s", 1), D3DERR_INVALIDCALL);
@@ -199,10 +205,10 @@ TEST(ConstantTable, DamagedTablesAreRefused) {
     CComPtr<ID3DXConstantTable> table;
     return D3DXGetShaderConstantTable(damaged.data(), &table) == D3DXERR_INVALIDDATA && !table;
   };
-  EXPECT_TRUE(refused(0, 27));                             // header size
-  EXPECT_TRUE(refused(1, static_cast<DWORD>(words * 4)));  // creator past the end
-  EXPECT_TRUE(refused(3, 0x10000));                        // more constants than could fit
-  EXPECT_TRUE(refused(4, 0xFFFFFFF0));                     // descriptions past the end
+  EXPECT_TRUE(refused(0, 27));                            // header size
+  EXPECT_TRUE(refused(1, static_cast<DWORD>(words * 4))); // creator past the end
+  EXPECT_TRUE(refused(3, 0x10000));                       // more constants than could fit
+  EXPECT_TRUE(refused(4, 0xFFFFFFF0));                    // descriptions past the end
   CComPtr<ID3DXConstantTable> table;
   EXPECT_EQ(D3DXGetShaderConstantTable(tokens.data(), &table), D3D_OK);
 }
@@ -213,12 +219,13 @@ TEST(ConstantTable, TheRenderersSettersReachTheDeviceRegisters) {
   ASSERT_NE(device, nullptr);
   CComPtr<ID3DXBuffer> shader;
   CComPtr<ID3DXConstantTable> wave, shift;
-  ASSERT_EQ(D3DXCompileShaderFromResourceW(ZrqThisModule(), MAKEINTRESOURCEW(201), nullptr, nullptr, "Wave", "vs_1_1",
-                                           0, &shader, nullptr, &wave),
+  ASSERT_EQ(D3DXCompileShaderFromResourceW(ZrqThisModule(), MAKEINTRESOURCEW(201), nullptr, nullptr,
+                                           "Wave", "vs_1_1", 0, &shader, nullptr, &wave),
             D3D_OK);
   shader.Release();
-  ASSERT_EQ(D3DXCompileShaderFromResourceW(ZrqThisModule(), MAKEINTRESOURCEW(205), nullptr, nullptr, "main", "ps_2_0",
-                                           D3DXSHADER_DEBUG, &shader, nullptr, &shift),
+  ASSERT_EQ(D3DXCompileShaderFromResourceW(ZrqThisModule(), MAKEINTRESOURCEW(205), nullptr, nullptr,
+                                           "main", "ps_2_0", D3DXSHADER_DEBUG, &shader, nullptr,
+                                           &shift),
             D3D_OK);
   const D3DXMATRIX m = Counting();
   ASSERT_EQ(wave->SetMatrix(device, "mWorldViewProj", &m), D3D_OK);

@@ -51,7 +51,7 @@ D3DXMATRIX RandomMatrix(std::mt19937 &random) {
   return m;
 }
 
-}  // namespace
+} // namespace
 
 TEST(MathKernels, SseAgreesWithPlainToOneUlp) {
   const MathKernels &plain = PlainKernels(), &sse = SseKernels();
@@ -62,17 +62,20 @@ TEST(MathKernels, SseAgreesWithPlainToOneUlp) {
     D3DXMATRIX p, s;
     plain.multiply(&p, &a, &b);
     sse.multiply(&s, &a, &b);
-    for (int i = 0; i < 16; ++i) worst = std::max(worst, UlpDistance(p.m[i / 4][i % 4], s.m[i / 4][i % 4]));
+    for (int i = 0; i < 16; ++i)
+      worst = std::max(worst, UlpDistance(p.m[i / 4][i % 4], s.m[i / 4][i % 4]));
     const D3DXVECTOR3 v(Entry(random), Entry(random), Entry(random));
     D3DXVECTOR3 pv, sv;
     for (auto transform : {&MathKernels::transformCoord, &MathKernels::transformNormal}) {
       (plain.*transform)(&pv, &v, &a);
       (sse.*transform)(&sv, &v, &a);
-      worst = std::max({worst, UlpDistance(pv.x, sv.x), UlpDistance(pv.y, sv.y), UlpDistance(pv.z, sv.z)});
+      worst = std::max(
+          {worst, UlpDistance(pv.x, sv.x), UlpDistance(pv.y, sv.y), UlpDistance(pv.z, sv.z)});
     }
     plain.normalize(&pv, &v);
     sse.normalize(&sv, &v);
-    worst = std::max({worst, UlpDistance(pv.x, sv.x), UlpDistance(pv.y, sv.y), UlpDistance(pv.z, sv.z)});
+    worst = std::max(
+        {worst, UlpDistance(pv.x, sv.x), UlpDistance(pv.y, sv.y), UlpDistance(pv.z, sv.z)});
   }
   EXPECT_LE(worst, 1);
   // Either form writes through an output that is also an input.
@@ -89,14 +92,16 @@ TEST(MathKernels, EitherRegistrySettingTurnsTheProcessorRoutinesOff) {
   for (const char16_t *name : {u"DisablePSGP", u"DisableD3DXPSGP"}) {
     EXPECT_EXIT(
         {
-          const std::string registry = testing::TempDir() + "zrq-psgp-" + std::to_string(getpid()) + ".reg";
+          const std::string registry =
+              testing::TempDir() + "zrq-psgp-" + std::to_string(getpid()) + ".reg";
           setenv("ZRQ_REGISTRY", registry.c_str(), 1);
           HKEY key = nullptr;
           DWORD one = 1;
-          bool written = RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Direct3D", 0, nullptr, 0,
-                                         KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS &&
-                         RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&one),
-                                        sizeof one) == ERROR_SUCCESS;
+          bool written =
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Direct3D", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS &&
+              RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&one),
+                             sizeof one) == ERROR_SUCCESS;
           RegCloseKey(key);
           bool plain = std::string(ActiveKernels().name) == "plain";
           std::remove(registry.c_str());

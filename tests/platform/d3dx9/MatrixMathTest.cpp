@@ -18,7 +18,7 @@ TEST(MatrixMath, MultiplyAppliesTheFirstMatrixFirst) {
   D3DXMatrixScaling(&scale, 2, 2, 2);
   D3DXMatrixTranslation(&move, 1, 0, 0);
   ASSERT_EQ(D3DXMatrixMultiply(&both, &scale, &move), &both);
-  EXPECT_FLOAT_EQ(Apply(both, 1, 0, 0).x, 3.0f);  // scaled to 2, then moved to 3
+  EXPECT_FLOAT_EQ(Apply(both, 1, 0, 0).x, 3.0f); // scaled to 2, then moved to 3
   D3DXMatrixMultiply(&both, &move, &scale);
   EXPECT_FLOAT_EQ(Apply(both, 1, 0, 0).x, 4.0f);
   // The output may be an input.
@@ -36,7 +36,7 @@ TEST(MatrixMath, IdentityTranslationAndRotationAboutZ) {
   EXPECT_EQ(m._42, 2.0f);
   EXPECT_EQ(m._43, 3.0f);
   D3DXMatrixRotationZ(&m, D3DX_PI / 2);
-  const D3DXVECTOR3 r = Apply(m, 1, 0, 0);  // x turns toward y
+  const D3DXVECTOR3 r = Apply(m, 1, 0, 0); // x turns toward y
   EXPECT_NEAR(r.x, 0.0f, 1e-6f);
   EXPECT_NEAR(r.y, 1.0f, 1e-6f);
 }
@@ -71,4 +71,4 @@ TEST(MatrixMath, InverseUndoesAndSingularFails) {
   EXPECT_EQ(D3DXMatrixInverse(&inv, nullptr, &zero), nullptr);
 }
 
-}  // namespace
+} // namespace

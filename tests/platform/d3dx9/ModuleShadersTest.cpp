@@ -24,8 +24,9 @@ namespace {
 Compiled FromResource(WORD id, const char *entry, const char *profile, DWORD flags) {
   Compiled out;
   CComPtr<ID3DXBuffer> shader, errors;
-  out.status = D3DXCompileShaderFromResourceW(ZrqThisModule(), MAKEINTRESOURCEW(id), nullptr, nullptr, entry, profile,
-                                              flags, &shader, &errors, &out.table);
+  out.status =
+      D3DXCompileShaderFromResourceW(ZrqThisModule(), MAKEINTRESOURCEW(id), nullptr, nullptr, entry,
+                                     profile, flags, &shader, &errors, &out.table);
   out.tokens = Tokens(shader);
   if (errors) out.messages = static_cast<const char *>(errors->GetBufferPointer());
   return out;
@@ -36,7 +37,8 @@ Compiled ColorShift() { return FromResource(205, "main", "ps_2_0", D3DXSHADER_DE
 
 // The same instruction at `at`, by its tokens, anywhere in the shader.
 bool Contains(const std::vector<DWORD> &tokens, const std::vector<DWORD> &instruction) {
-  return std::search(tokens.begin(), tokens.end(), instruction.begin(), instruction.end()) != tokens.end();
+  return std::search(tokens.begin(), tokens.end(), instruction.begin(), instruction.end()) !=
+         tokens.end();
 }
 
 const std::vector<std::string> kWaveAssembly = {
@@ -114,7 +116,8 @@ const std::vector<std::string> kColorShiftAssembly = {
 D3DXCONSTANT_DESC Desc(ID3DXConstantTable *table, const char *name) {
   D3DXCONSTANT_DESC d{};
   UINT count = 0;
-  EXPECT_EQ(table->GetConstantDesc(table->GetConstantByName(nullptr, name), &d, &count), D3D_OK) << name;
+  EXPECT_EQ(table->GetConstantDesc(table->GetConstantByName(nullptr, name), &d, &count), D3D_OK)
+      << name;
   EXPECT_EQ(count, 1u);
   return d;
 }
@@ -132,7 +135,7 @@ void ExpectFloatConstant(ID3DXConstantTable *table, const char *name, UINT reg) 
   EXPECT_EQ(d.DefaultValue, nullptr) << name;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ModuleShaders, WaveCompilesToTheExpectedCode) {
   const Compiled c = Wave();
@@ -143,11 +146,13 @@ TEST(ModuleShaders, WaveCompilesToTheExpectedCode) {
   // Tokens as the format spells them: version, declarations, a dp4 into oPos, the end.
   EXPECT_EQ(c.tokens.front(), 0xFFFE0101u);
   EXPECT_EQ(c.tokens.back(), 0x0000FFFFu);
-  EXPECT_TRUE(Contains(c.tokens, {0x0000001F, 0x80000000, 0x900F0000}));  // dcl_position v0
-  EXPECT_TRUE(Contains(c.tokens, {0x0000001F, 0x80000005, 0x900F0001}));  // dcl_texcoord v1
-  EXPECT_TRUE(Contains(c.tokens, {0x00000009, 0xC0010000, 0x80E40001, 0xA0E40000}));  // dp4 oPos.x, r1, c0
-  EXPECT_TRUE(Contains(c.tokens, {0x00000013, 0x80020002, 0x80000001}));  // frc r2.y, r1.x (no length in 1.x)
-  EXPECT_TRUE(Contains(c.tokens, {0x00000001, 0xE0030000, 0x90E40001}));  // mov oT0.xy, v1
+  EXPECT_TRUE(Contains(c.tokens, {0x0000001F, 0x80000000, 0x900F0000})); // dcl_position v0
+  EXPECT_TRUE(Contains(c.tokens, {0x0000001F, 0x80000005, 0x900F0001})); // dcl_texcoord v1
+  EXPECT_TRUE(
+      Contains(c.tokens, {0x00000009, 0xC0010000, 0x80E40001, 0xA0E40000})); // dp4 oPos.x, r1, c0
+  EXPECT_TRUE(Contains(c.tokens,
+                       {0x00000013, 0x80020002, 0x80000001})); // frc r2.y, r1.x (no length in 1.x)
+  EXPECT_TRUE(Contains(c.tokens, {0x00000001, 0xE0030000, 0x90E40001})); // mov oT0.xy, v1
   // The text assembles back to the same tokens, the constant table apart.
   const Compiled again = Assemble(Disassembly(c.tokens));
   ASSERT_EQ(again.status, D3D_OK) << again.messages;
@@ -160,11 +165,13 @@ TEST(ModuleShaders, ColorShiftCompilesToTheExpectedCode) {
   EXPECT_EQ(InstructionLines(c.tokens), kColorShiftAssembly);
   EXPECT_EQ(BrokenRules(c.tokens, "ps_2_0"), std::vector<std::string>());
   EXPECT_EQ(c.tokens.front(), 0xFFFF0200u);
-  EXPECT_TRUE(Contains(c.tokens, {0x0200001F, 0x80000000, 0xB0030000}));              // dcl t0.xy
-  EXPECT_TRUE(Contains(c.tokens, {0x0200001F, 0x90000000, 0xA00F0800}));              // dcl_2d s0
-  EXPECT_TRUE(Contains(c.tokens, {0x03000042, 0x800F0000, 0xB0E40000, 0xA0E40800}));  // texld r0, t0, s0
-  EXPECT_TRUE(Contains(c.tokens, {0x04000058, 0x80010001, 0x80000003, 0x80550000, 0x80550001}));  // cmp
-  EXPECT_TRUE(Contains(c.tokens, {0x02000001, 0x800F0800, 0x80E40002}));              // mov oC0, r2
+  EXPECT_TRUE(Contains(c.tokens, {0x0200001F, 0x80000000, 0xB0030000})); // dcl t0.xy
+  EXPECT_TRUE(Contains(c.tokens, {0x0200001F, 0x90000000, 0xA00F0800})); // dcl_2d s0
+  EXPECT_TRUE(
+      Contains(c.tokens, {0x03000042, 0x800F0000, 0xB0E40000, 0xA0E40800})); // texld r0, t0, s0
+  EXPECT_TRUE(
+      Contains(c.tokens, {0x04000058, 0x80010001, 0x80000003, 0x80550000, 0x80550001})); // cmp
+  EXPECT_TRUE(Contains(c.tokens, {0x02000001, 0x800F0800, 0x80E40002})); // mov oC0, r2
   const Compiled again = Assemble(Disassembly(c.tokens));
   ASSERT_EQ(again.status, D3D_OK) << again.messages;
   EXPECT_EQ(again.tokens, WithoutComments(c.tokens));
@@ -226,7 +233,8 @@ TEST(ModuleShaders, WaveComputesTheWaveFormula) {
     shader.SetConstant(6, {s, 0, 0, 0});
     for (int r = 0; r < 2; ++r)
       for (int k = 0; k < 128; ++k) {
-        const float x = k * 0.015748031f - 1.0f, y = r * s - s / 2, u = k * 0.007874016f, tv = 1.0f - r;
+        const float x = k * 0.015748031f - 1.0f, y = r * s - s / 2, u = k * 0.007874016f,
+                    tv = 1.0f - r;
         shader.SetInput(D3DDECLUSAGE_POSITION, 0, {x, y, 0.0f, 1.0f});
         shader.SetInput(D3DDECLUSAGE_TEXCOORD, 0, {u, tv, 0, 0});
         ASSERT_TRUE(shader.Run());
@@ -239,7 +247,8 @@ TEST(ModuleShaders, WaveComputesTheWaveFormula) {
         for (int j = 0; j < 4; ++j) {
           double expected = 0;
           for (int i = 0; i < 4; ++i) expected += position[i] * m.m[i][j];
-          EXPECT_NEAR(out[j], expected, 1e-5) << "v " << v << " row " << r << " column " << k << " lane " << j;
+          EXPECT_NEAR(out[j], expected, 1e-5)
+              << "v " << v << " row " << r << " column " << k << " lane " << j;
         }
         const Float4 t = shader.TexCoordOut(0);
         EXPECT_EQ(t[0], u);
@@ -259,12 +268,16 @@ TEST(ModuleShaders, ColorShiftSamplesTheShiftedChannels) {
   for (Float4 &t : texels)
     for (float &x : t) x = static_cast<float>(random() % 256) / 255.0f;
   const auto point = [&](const Float4 &uv) {
-    const auto clamp = [](float f) { return std::min(kSize - 1, std::max(0, static_cast<int>(std::floor(f * kSize)))); };
+    const auto clamp = [](float f) {
+      return std::min(kSize - 1, std::max(0, static_cast<int>(std::floor(f * kSize))));
+    };
     return texels[clamp(uv[1]) * kSize + clamp(uv[0])];
   };
   for (float v : {0.0f, 0.25f, 0.5f, 0.6f, 0.75f, 1.0f}) {
-    const float b = v <= 0.25f ? -0.25f * v : v <= 0.5f ? -0.25f * (0.5f - v) : v <= 0.75f ? 0.25f * (v - 0.5f)
-                                                                                            : 0.25f * (1.0f - v);
+    const float b = v <= 0.25f   ? -0.25f * v
+                    : v <= 0.5f  ? -0.25f * (0.5f - v)
+                    : v <= 0.75f ? 0.25f * (v - 0.5f)
+                                 : 0.25f * (1.0f - v);
     for (const Float4 offset : {Float4{b, 0, 0, 0}, Float4{0, b, 0, 0}, Float4{b, b, 0, 0}}) {
       ShaderInterpreter shader(c.tokens);
       shader.sample = [&](UINT sampler, const Float4 &uv) {
@@ -281,7 +294,8 @@ TEST(ModuleShaders, ColorShiftSamplesTheShiftedChannels) {
           ASSERT_TRUE(shader.Run());
           Float4 expected = point({tu, tv, 0, 0});
           expected[0] = point({tu + offset[0], tv + offset[1], 0, 0})[0];
-          if (v > 0.5f) expected[1] = point({tu + offset[0] * 0.5f, tv + offset[1] * 0.5f, 0, 0})[1];
+          if (v > 0.5f)
+            expected[1] = point({tu + offset[0] * 0.5f, tv + offset[1] * 0.5f, 0, 0})[1];
           EXPECT_EQ(shader.ColorOut(0), expected) << "v " << v << " pixel " << px << "," << py;
         }
     }

@@ -28,16 +28,18 @@ struct Outputs {
     if (table && table != reinterpret_cast<LPD3DXCONSTANTTABLE>(0x1)) table->Release();
   }
   std::string Messages() const {
-    return errors && errors != kGarbage ? static_cast<const char *>(errors->GetBufferPointer()) : "";
+    return errors && errors != kGarbage ? static_cast<const char *>(errors->GetBufferPointer())
+                                        : "";
   }
 };
 
-HRESULT CompileResource(LPCWSTR resource, Outputs &out, LPCSTR entry = "main", LPCSTR profile = "ps_2_0") {
-  return D3DXCompileShaderFromResourceW(ZrqThisModule(), resource, nullptr, nullptr, entry, profile, 0, &out.shader,
-                                        &out.errors, &out.table);
+HRESULT CompileResource(LPCWSTR resource, Outputs &out, LPCSTR entry = "main",
+                        LPCSTR profile = "ps_2_0") {
+  return D3DXCompileShaderFromResourceW(ZrqThisModule(), resource, nullptr, nullptr, entry, profile,
+                                        0, &out.shader, &out.errors, &out.table);
 }
 
-}  // namespace
+} // namespace
 
 TEST(D3DXBuffer, HoldsZeroedBytesUnderOneCount) {
   LPD3DXBUFFER buffer = nullptr;
@@ -49,32 +51,35 @@ TEST(D3DXBuffer, HoldsZeroedBytesUnderOneCount) {
   EXPECT_EQ(buffer->QueryInterface(IID_ID3DXConstantTable, &other), E_NOINTERFACE);
   EXPECT_EQ(other, nullptr);
   EXPECT_EQ(buffer->Release(), 0u);
-  ASSERT_EQ(D3DXCreateBuffer(0, &buffer), D3D_OK);  // empty, still with a pointer to hand out
+  ASSERT_EQ(D3DXCreateBuffer(0, &buffer), D3D_OK); // empty, still with a pointer to hand out
   EXPECT_NE(buffer->GetBufferPointer(), nullptr);
   buffer->Release();
   EXPECT_EQ(D3DXCreateBuffer(4, nullptr), D3DERR_INVALIDCALL);
 }
 
 TEST(ShaderFromResource, CompilesByNumberAndByNameInEveryForm) {
-  for (LPCWSTR resource : {static_cast<LPCWSTR>(MAKEINTRESOURCEW(7)), static_cast<LPCWSTR>(u"PassThrough")}) {
+  for (LPCWSTR resource :
+       {static_cast<LPCWSTR>(MAKEINTRESOURCEW(7)), static_cast<LPCWSTR>(u"PassThrough")}) {
     Outputs out;
     ASSERT_EQ(CompileResource(resource, out), D3D_OK) << out.Messages();
     ASSERT_NE(out.shader, nullptr);
-    EXPECT_EQ(out.errors, nullptr);  // no warnings, no buffer
+    EXPECT_EQ(out.errors, nullptr); // no warnings, no buffer
     ASSERT_NE(out.table, nullptr);
-    EXPECT_EQ(D3DXGetShaderVersion(static_cast<const DWORD *>(out.shader->GetBufferPointer())), D3DPS_VERSION(2, 0));
+    EXPECT_EQ(D3DXGetShaderVersion(static_cast<const DWORD *>(out.shader->GetBufferPointer())),
+              D3DPS_VERSION(2, 0));
     EXPECT_EQ(D3DXGetShaderSize(static_cast<const DWORD *>(out.shader->GetBufferPointer())),
               out.shader->GetBufferSize());
   }
   // The narrow and the unsuffixed forms, without a message buffer or a table.
   LPD3DXBUFFER shader = kGarbage;
-  ASSERT_EQ(D3DXCompileShaderFromResource(ZrqThisModule(), MAKEINTRESOURCEW(7), nullptr, nullptr, "main", "ps_2_0",
-                                          D3DXSHADER_DEBUG, &shader, nullptr, nullptr),
+  ASSERT_EQ(D3DXCompileShaderFromResource(ZrqThisModule(), MAKEINTRESOURCEW(7), nullptr, nullptr,
+                                          "main", "ps_2_0", D3DXSHADER_DEBUG, &shader, nullptr,
+                                          nullptr),
             D3D_OK);
   shader->Release();
   for (LPCSTR name : {"passthrough", static_cast<LPCSTR>(MAKEINTRESOURCEA(7))}) {
-    ASSERT_EQ(D3DXCompileShaderFromResourceA(ZrqThisModule(), name, nullptr, nullptr, "main", "ps_2_0", 0, &shader,
-                                             nullptr, nullptr),
+    ASSERT_EQ(D3DXCompileShaderFromResourceA(ZrqThisModule(), name, nullptr, nullptr, "main",
+                                             "ps_2_0", 0, &shader, nullptr, nullptr),
               D3D_OK);
     shader->Release();
   }
@@ -82,8 +87,9 @@ TEST(ShaderFromResource, CompilesByNumberAndByNameInEveryForm) {
 
 TEST(ShaderFromResource, MissingSourceIsInvalidDataAndMissingArgumentsAnInvalidCall) {
   // Only RCDATA holds shader source: the same file under a type of its own is not found.
-  for (LPCWSTR resource : {static_cast<LPCWSTR>(MAKEINTRESOURCEW(8)), static_cast<LPCWSTR>(MAKEINTRESOURCEW(99)),
-                           static_cast<LPCWSTR>(u"NOSUCH")}) {
+  for (LPCWSTR resource :
+       {static_cast<LPCWSTR>(MAKEINTRESOURCEW(8)), static_cast<LPCWSTR>(MAKEINTRESOURCEW(99)),
+        static_cast<LPCWSTR>(u"NOSUCH")}) {
     Outputs out;
     EXPECT_EQ(CompileResource(resource, out), D3DXERR_INVALIDDATA);
     EXPECT_EQ(out.shader, nullptr);
@@ -95,12 +101,12 @@ TEST(ShaderFromResource, MissingSourceIsInvalidDataAndMissingArgumentsAnInvalidC
   EXPECT_EQ(out.errors, nullptr);
   EXPECT_EQ(CompileResource(MAKEINTRESOURCEW(7), out, nullptr), D3DERR_INVALIDCALL);
   EXPECT_EQ(CompileResource(MAKEINTRESOURCEW(7), out, "main", nullptr), D3DERR_INVALIDCALL);
-  EXPECT_EQ(D3DXCompileShaderFromResourceW(ZrqThisModule(), MAKEINTRESOURCEW(7), nullptr, nullptr, "main", "ps_2_0",
-                                           0, nullptr, &out.errors, nullptr),
+  EXPECT_EQ(D3DXCompileShaderFromResourceW(ZrqThisModule(), MAKEINTRESOURCEW(7), nullptr, nullptr,
+                                           "main", "ps_2_0", 0, nullptr, &out.errors, nullptr),
             D3DERR_INVALIDCALL);
   EXPECT_EQ(out.errors, nullptr);
-  EXPECT_EQ(D3DXCompileShaderFromResourceA(ZrqThisModule(), "PASS\xC3\x9FTHROUGH", nullptr, nullptr, "main", "ps_2_0",
-                                           0, &out.shader, nullptr, nullptr),
+  EXPECT_EQ(D3DXCompileShaderFromResourceA(ZrqThisModule(), "PASS\xC3\x9FTHROUGH", nullptr, nullptr,
+                                           "main", "ps_2_0", 0, &out.shader, nullptr, nullptr),
             D3DXERR_INVALIDDATA);
 }
 
@@ -109,41 +115,50 @@ TEST(ShaderFromResource, BrokenSourceFailsWithMessagesNamingTheResource) {
   EXPECT_EQ(CompileResource(MAKEINTRESOURCEW(9), out), D3DXERR_INVALIDDATA);
   EXPECT_EQ(out.shader, nullptr);
   EXPECT_EQ(out.table, nullptr);
-  EXPECT_NE(out.Messages().find("#9(3,21): error X3004: undeclared identifier 'undefinedFactor'"), std::string::npos)
+  EXPECT_NE(out.Messages().find("#9(3,21): error X3004: undeclared identifier 'undefinedFactor'"),
+            std::string::npos)
       << out.Messages();
   // The wrong profile or entry point for good source fails the same way.
   Outputs wrongEntry;
   EXPECT_EQ(CompileResource(MAKEINTRESOURCEW(7), wrongEntry, "Main"), D3DXERR_INVALIDDATA);
-  EXPECT_NE(wrongEntry.Messages().find("error X3501: 'Main': entrypoint not found"), std::string::npos);
+  EXPECT_NE(wrongEntry.Messages().find("error X3501: 'Main': entrypoint not found"),
+            std::string::npos);
   Outputs wrongProfile;
-  EXPECT_EQ(CompileResource(MAKEINTRESOURCEW(7), wrongProfile, "main", "ps_3_0"), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(CompileResource(MAKEINTRESOURCEW(7), wrongProfile, "main", "ps_3_0"),
+            D3DXERR_INVALIDDATA);
   EXPECT_NE(wrongProfile.Messages().find("invalid target 'ps_3_0'"), std::string::npos);
 }
 
 TEST(CompileShader, WarningsComeWithSuccessAndContradictingFlagsAreAnInvalidCall) {
-  const Compiled truncated = Compile("float4 main(float4 c : COLOR0) : COLOR { float2 t = c; return t.xyxy; }", "ps_2_0");
+  const Compiled truncated =
+      Compile("float4 main(float4 c : COLOR0) : COLOR { float2 t = c; return t.xyxy; }", "ps_2_0");
   EXPECT_EQ(truncated.status, D3D_OK);
   EXPECT_FALSE(truncated.tokens.empty());
-  EXPECT_NE(truncated.messages.find("memory(1,53): warning X3206: implicit truncation of vector type"),
-            std::string::npos)
+  EXPECT_NE(
+      truncated.messages.find("memory(1,53): warning X3206: implicit truncation of vector type"),
+      std::string::npos)
       << truncated.messages;
   EXPECT_EQ(Compile("float4 main() : COLOR { return 0; }", "ps_2_0", "main",
                     D3DXSHADER_PACKMATRIX_ROWMAJOR | D3DXSHADER_PACKMATRIX_COLUMNMAJOR)
                 .status,
             D3DERR_INVALIDCALL);
   LPD3DXBUFFER shader = kGarbage;
-  EXPECT_EQ(D3DXCompileShader(nullptr, 0, nullptr, nullptr, "main", "vs_1_1", 0, &shader, nullptr, nullptr),
+  EXPECT_EQ(D3DXCompileShader(nullptr, 0, nullptr, nullptr, "main", "vs_1_1", 0, &shader, nullptr,
+                              nullptr),
             D3DERR_INVALIDCALL);
   EXPECT_EQ(shader, nullptr);
 }
 
 TEST(CompileShader, TheTableCameFromTheTokensAndReadsBackFromThem) {
-  const Compiled c = Compile("float4 k; float4 main(float4 c : COLOR0) : COLOR { return c * k; }", "ps_2_0");
+  const Compiled c =
+      Compile("float4 k; float4 main(float4 c : COLOR0) : COLOR { return c * k; }", "ps_2_0");
   ASSERT_EQ(c.status, D3D_OK) << c.messages;
   CComPtr<ID3DXConstantTable> fromTokens;
   ASSERT_EQ(D3DXGetShaderConstantTable(c.tokens.data(), &fromTokens), D3D_OK);
   ASSERT_EQ(fromTokens->GetBufferSize(), c.table->GetBufferSize());
-  EXPECT_EQ(std::memcmp(fromTokens->GetBufferPointer(), c.table->GetBufferPointer(), c.table->GetBufferSize()), 0);
+  EXPECT_EQ(std::memcmp(fromTokens->GetBufferPointer(), c.table->GetBufferPointer(),
+                        c.table->GetBufferSize()),
+            0);
   // Assembled code has no table.
   const Compiled assembled = Assemble("ps_2_0\nmov oC0, c0\n");
   ASSERT_EQ(assembled.status, D3D_OK);
@@ -173,5 +188,7 @@ TEST(CompileShader, PackingFlagsAndKeywordsChooseTheMatrixLayout) {
   EXPECT_EQ(layout(rows.table, "c"), D3DXPC_MATRIX_ROWS);
   // A row-major matrix is read a row a register: multiply-adds instead of dot products.
   const std::vector<std::string> lines = InstructionLines(rows.tokens);
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("dp4", 0) == 0; }), 4);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string &l) { return l.rfind("dp4", 0) == 0; }),
+            4);
 }

@@ -72,28 +72,79 @@ bool ShaderInterpreter::Run() {
     };
     const auto all = [&](float x) { out = {x, x, x, x}; };
     switch (in.opcode) {
-    case Opcode::Mov: out = a; break;
-    case Opcode::Add: each([&](int i) { return a[i] + b[i]; }); break;
-    case Opcode::Sub: each([&](int i) { return a[i] - b[i]; }); break;
-    case Opcode::Mul: each([&](int i) { return a[i] * b[i]; }); break;
-    case Opcode::Mad: each([&](int i) { const float p = a[i] * b[i]; return p + c[i]; }); break;
-    case Opcode::Min: each([&](int i) { return a[i] < b[i] ? a[i] : b[i]; }); break;
-    case Opcode::Max: each([&](int i) { return a[i] >= b[i] ? a[i] : b[i]; }); break;
-    case Opcode::Slt: each([&](int i) { return a[i] < b[i] ? 1.0f : 0.0f; }); break;
-    case Opcode::Sge: each([&](int i) { return a[i] >= b[i] ? 1.0f : 0.0f; }); break;
-    case Opcode::Cmp: each([&](int i) { return a[i] >= 0.0f ? b[i] : c[i]; }); break;
-    case Opcode::Lrp: each([&](int i) { const float d = b[i] - c[i]; const float s = a[i] * d; return s + c[i]; }); break;
-    case Opcode::Frc: each([&](int i) { return a[i] - std::floor(a[i]); }); break;
-    case Opcode::Abs: each([&](int i) { return std::fabs(a[i]); }); break;
-    case Opcode::Rcp: all(1.0f / a[0]); break;
-    case Opcode::Rsq: all(1.0f / std::sqrt(std::fabs(a[0]))); break;
-    case Opcode::Exp: all(std::exp2(a[0])); break;
-    case Opcode::Log: all(std::log2(std::fabs(a[0]))); break;
-    case Opcode::Pow: all(std::pow(std::fabs(a[0]), b[0])); break;
-    case Opcode::Dp3: all(a[0] * b[0] + a[1] * b[1] + a[2] * b[2]); break;
-    case Opcode::Dp4: all(a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3]); break;
-    case Opcode::Dp2Add: all(a[0] * b[0] + a[1] * b[1] + c[0]); break;
-    case Opcode::SinCos: out = {std::cos(a[0]), std::sin(a[0]), 0, 0}; break;
+    case Opcode::Mov:
+      out = a;
+      break;
+    case Opcode::Add:
+      each([&](int i) { return a[i] + b[i]; });
+      break;
+    case Opcode::Sub:
+      each([&](int i) { return a[i] - b[i]; });
+      break;
+    case Opcode::Mul:
+      each([&](int i) { return a[i] * b[i]; });
+      break;
+    case Opcode::Mad:
+      each([&](int i) {
+        const float p = a[i] * b[i];
+        return p + c[i];
+      });
+      break;
+    case Opcode::Min:
+      each([&](int i) { return a[i] < b[i] ? a[i] : b[i]; });
+      break;
+    case Opcode::Max:
+      each([&](int i) { return a[i] >= b[i] ? a[i] : b[i]; });
+      break;
+    case Opcode::Slt:
+      each([&](int i) { return a[i] < b[i] ? 1.0f : 0.0f; });
+      break;
+    case Opcode::Sge:
+      each([&](int i) { return a[i] >= b[i] ? 1.0f : 0.0f; });
+      break;
+    case Opcode::Cmp:
+      each([&](int i) { return a[i] >= 0.0f ? b[i] : c[i]; });
+      break;
+    case Opcode::Lrp:
+      each([&](int i) {
+        const float d = b[i] - c[i];
+        const float s = a[i] * d;
+        return s + c[i];
+      });
+      break;
+    case Opcode::Frc:
+      each([&](int i) { return a[i] - std::floor(a[i]); });
+      break;
+    case Opcode::Abs:
+      each([&](int i) { return std::fabs(a[i]); });
+      break;
+    case Opcode::Rcp:
+      all(1.0f / a[0]);
+      break;
+    case Opcode::Rsq:
+      all(1.0f / std::sqrt(std::fabs(a[0])));
+      break;
+    case Opcode::Exp:
+      all(std::exp2(a[0]));
+      break;
+    case Opcode::Log:
+      all(std::log2(std::fabs(a[0])));
+      break;
+    case Opcode::Pow:
+      all(std::pow(std::fabs(a[0]), b[0]));
+      break;
+    case Opcode::Dp3:
+      all(a[0] * b[0] + a[1] * b[1] + a[2] * b[2]);
+      break;
+    case Opcode::Dp4:
+      all(a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3]);
+      break;
+    case Opcode::Dp2Add:
+      all(a[0] * b[0] + a[1] * b[1] + c[0]);
+      break;
+    case Opcode::SinCos:
+      out = {std::cos(a[0]), std::sin(a[0]), 0, 0};
+      break;
     case Opcode::Tex: {
       Float4 coordinates = a;
       if (in.controls == d3dx9::kTexLdProject)
@@ -110,4 +161,4 @@ bool ShaderInterpreter::Run() {
   return true;
 }
 
-}  // namespace zrq::test
+} // namespace zrq::test

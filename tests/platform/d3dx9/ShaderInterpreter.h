@@ -26,12 +26,18 @@ public:
   const std::string &Error() const { return error; }
   const d3dx9::DecodedShader &Shader() const { return shader; }
 
-  void SetConstant(UINT index, const Float4 &value) { Write(d3dx9::RegisterType::Const, index, value); }
+  void SetConstant(UINT index, const Float4 &value) {
+    Write(d3dx9::RegisterType::Const, index, value);
+  }
   // The input register declared with this usage (D3DDECLUSAGE) and index, in a vertex shader.
   void SetInput(UINT usage, UINT usageIndex, const Float4 &value);
   // A pixel shader's texture coordinate t# or colour v#.
-  void SetTexCoord(UINT index, const Float4 &value) { Write(d3dx9::RegisterType::Texture, index, value); }
-  void SetColor(UINT index, const Float4 &value) { Write(d3dx9::RegisterType::Input, index, value); }
+  void SetTexCoord(UINT index, const Float4 &value) {
+    Write(d3dx9::RegisterType::Texture, index, value);
+  }
+  void SetColor(UINT index, const Float4 &value) {
+    Write(d3dx9::RegisterType::Input, index, value);
+  }
   // What texld returns for a sampler and coordinates (after the projective divide).
   std::function<Float4(UINT sampler, const Float4 &coordinates)> sample;
 
@@ -54,4 +60,4 @@ private:
   std::map<std::pair<int, UINT>, Float4> registers;
 };
 
-}  // namespace zrq::test
+} // namespace zrq::test

@@ -15,4 +15,4 @@ namespace zrq::test {
 // "vs_1_1", "vs_2_0" or "ps_2_0".
 std::vector<std::string> BrokenRules(const std::vector<DWORD> &tokens, const std::string &profile);
 
-}  // namespace zrq::test
+} // namespace zrq::test

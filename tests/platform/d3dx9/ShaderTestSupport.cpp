@@ -16,17 +16,18 @@ std::vector<DWORD> Tokens(ID3DXBuffer *buffer) {
 namespace {
 
 std::string Text(ID3DXBuffer *buffer) {
-  return buffer ? std::string(static_cast<const char *>(buffer->GetBufferPointer())) : std::string();
+  return buffer ? std::string(static_cast<const char *>(buffer->GetBufferPointer()))
+                : std::string();
 }
 
-}  // namespace
+} // namespace
 
 Compiled Compile(const std::string &source, const char *profile, const char *entry, DWORD flags,
                  const D3DXMACRO *defines, ID3DXInclude *include) {
   Compiled out;
   CComPtr<ID3DXBuffer> shader, errors;
-  out.status = D3DXCompileShader(source.data(), static_cast<UINT>(source.size()), defines, include, entry, profile,
-                                 flags, &shader, &errors, &out.table);
+  out.status = D3DXCompileShader(source.data(), static_cast<UINT>(source.size()), defines, include,
+                                 entry, profile, flags, &shader, &errors, &out.table);
   out.tokens = Tokens(shader);
   out.messages = Text(errors);
   return out;
@@ -35,8 +36,8 @@ Compiled Compile(const std::string &source, const char *profile, const char *ent
 Compiled Assemble(const std::string &source, const D3DXMACRO *defines, ID3DXInclude *include) {
   Compiled out;
   CComPtr<ID3DXBuffer> shader, errors;
-  out.status = D3DXAssembleShader(source.data(), static_cast<UINT>(source.size()), defines, include, 0, &shader,
-                                  &errors);
+  out.status = D3DXAssembleShader(source.data(), static_cast<UINT>(source.size()), defines, include,
+                                  0, &shader, &errors);
   out.tokens = Tokens(shader);
   out.messages = Text(errors);
   return out;
@@ -44,7 +45,8 @@ Compiled Assemble(const std::string &source, const D3DXMACRO *defines, ID3DXIncl
 
 std::string Disassembly(const std::vector<DWORD> &tokens) {
   CComPtr<ID3DXBuffer> text;
-  if (tokens.empty() || FAILED(D3DXDisassembleShader(tokens.data(), FALSE, nullptr, &text))) return {};
+  if (tokens.empty() || FAILED(D3DXDisassembleShader(tokens.data(), FALSE, nullptr, &text)))
+    return {};
   return static_cast<const char *>(text->GetBufferPointer());
 }
 
@@ -77,4 +79,4 @@ std::vector<DWORD> WithoutComments(const std::vector<DWORD> &tokens) {
   return std::vector<DWORD>(encoded.begin(), encoded.end());
 }
 
-}  // namespace zrq::test
+} // namespace zrq::test

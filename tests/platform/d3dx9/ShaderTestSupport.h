@@ -17,9 +17,11 @@ struct Compiled {
   CComPtr<ID3DXConstantTable> table;
 };
 
-Compiled Compile(const std::string &source, const char *profile, const char *entry = "main", DWORD flags = 0,
-                 const D3DXMACRO *defines = nullptr, ID3DXInclude *include = nullptr);
-Compiled Assemble(const std::string &source, const D3DXMACRO *defines = nullptr, ID3DXInclude *include = nullptr);
+Compiled Compile(const std::string &source, const char *profile, const char *entry = "main",
+                 DWORD flags = 0, const D3DXMACRO *defines = nullptr,
+                 ID3DXInclude *include = nullptr);
+Compiled Assemble(const std::string &source, const D3DXMACRO *defines = nullptr,
+                  ID3DXInclude *include = nullptr);
 std::vector<DWORD> Tokens(ID3DXBuffer *buffer);
 
 // The disassembly, and its declaration and instruction lines alone (no comments, no
@@ -29,4 +31,4 @@ std::vector<std::string> InstructionLines(const std::vector<DWORD> &tokens);
 // The tokens without comment blocks (which the assembler does not write).
 std::vector<DWORD> WithoutComments(const std::vector<DWORD> &tokens);
 
-}  // namespace zrq::test
+} // namespace zrq::test

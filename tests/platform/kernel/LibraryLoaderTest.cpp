@@ -74,7 +74,8 @@ TEST(LibraryLoader, FailuresSayWhyInWindowsTerms) {
   // The program is there already, not loaded a second time.
   EXPECT_EQ(LoadLibraryW(Wide(self).c_str()), GetModuleHandleW(nullptr));
 
-  const std::string notALibrary = std::string(std::getenv("ZRQ_SOURCE_DIR")) + "/tests/platform/kernel/OtherModule.rc";
+  const std::string notALibrary =
+      std::string(std::getenv("ZRQ_SOURCE_DIR")) + "/tests/platform/kernel/OtherModule.rc";
   EXPECT_EQ(LoadLibraryW(Wide(notALibrary).c_str()), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
   EXPECT_FALSE(LoaderMessage().empty());
@@ -117,7 +118,7 @@ TEST(ModuleFileName, APathThatDoesNotFitIsCutAndSaysSo) {
 }
 
 TEST(TextConversion, FollowsTheWindowsSizeRules) {
-  const char text[] = "h\xC3\xA9llo \xF0\x9F\x98\x80";  // é and an emoji outside the basic plane
+  const char text[] = "h\xC3\xA9llo \xF0\x9F\x98\x80"; // é and an emoji outside the basic plane
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0), 9) << "with the terminator";
   char16_t wide[16];
   ASSERT_EQ(MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, 16), 9);
@@ -126,7 +127,7 @@ TEST(TextConversion, FollowsTheWindowsSizeRules) {
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, 8), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 
-  const char bad[] = {'a', '\xC0', '\xAF', 'b'};  // an overlong slash
+  const char bad[] = {'a', '\xC0', '\xAF', 'b'}; // an overlong slash
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bad, 4, wide, 16), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
   ASSERT_EQ(MultiByteToWideChar(CP_UTF8, 0, bad, 4, wide, 16), 4);
@@ -136,8 +137,10 @@ TEST(TextConversion, FollowsTheWindowsSizeRules) {
   EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"héllo 😀", -1, narrow, 16, nullptr, nullptr), 12);
   EXPECT_STREQ(narrow, text);
   const char16_t lone[] = {u'a', 0xD800, u'b'};
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone, 3, narrow, 16, nullptr, nullptr), 0);
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"x", 1, narrow, 16, "?", nullptr), 0) << "UTF-8 has no default";
+  EXPECT_EQ(
+      WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone, 3, narrow, 16, nullptr, nullptr), 0);
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"x", 1, narrow, 16, "?", nullptr), 0)
+      << "UTF-8 has no default";
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
@@ -146,10 +149,13 @@ TEST(SystemMessages, HaveTheWindowsWords) {
   const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
   ASSERT_GT(FormatMessageW(flags, nullptr, ERROR_ACCESS_DENIED, 0, text, 256, nullptr), 0u);
   EXPECT_EQ(std::u16string(text), u"Access is denied.\r\n");
-  ASSERT_GT(FormatMessageW(flags, nullptr, static_cast<DWORD>(HRESULT_FROM_WIN32(ERROR_BADDB)), 0, text, 256, nullptr),
+  ASSERT_GT(FormatMessageW(flags, nullptr, static_cast<DWORD>(HRESULT_FROM_WIN32(ERROR_BADDB)), 0,
+                           text, 256, nullptr),
             0u);
   EXPECT_EQ(std::u16string(text), u"The configuration registry database is corrupt.\r\n");
-  ASSERT_GT(FormatMessageW(flags, nullptr, static_cast<DWORD>(REGDB_E_CLASSNOTREG), 0, text, 256, nullptr), 0u);
+  ASSERT_GT(FormatMessageW(flags, nullptr, static_cast<DWORD>(REGDB_E_CLASSNOTREG), 0, text, 256,
+                           nullptr),
+            0u);
   EXPECT_EQ(std::u16string(text), u"Class not registered\r\n");
   EXPECT_EQ(FormatMessageW(flags, nullptr, 0x12345678, 0, text, 256, nullptr), 0u);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
@@ -157,4 +163,4 @@ TEST(SystemMessages, HaveTheWindowsWords) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
-}  // namespace
+} // namespace

@@ -90,4 +90,4 @@ TEST(LoadString, EachModuleHasItsOwnTable) {
   EXPECT_EQ(Load(other, 1), u"") << "strings of an unloaded module";
 }
 
-}  // namespace
+} // namespace

@@ -2,4 +2,6 @@
 // that holds them.
 #include <zrqresource.h>
 
-extern "C" __attribute__((visibility("default"))) HMODULE OtherModuleHandle() { return ZrqThisModule(); }
+extern "C" __attribute__((visibility("default"))) HMODULE OtherModuleHandle() {
+  return ZrqThisModule();
+}

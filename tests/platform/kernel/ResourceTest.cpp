@@ -42,7 +42,8 @@ TEST(FindResource, ReportsWhatIsMissing) {
   EXPECT_EQ(FindResourceW(self, u"WAVE", RT_RCDATA), nullptr);
 
   // The kernel library itself carries no resources.
-  const HMODULE kernel = ZrqGetModuleHandleFromAddress(reinterpret_cast<const void *>(&LoadStringW));
+  const HMODULE kernel =
+      ZrqGetModuleHandleFromAddress(reinterpret_cast<const void *>(&LoadStringW));
   ASSERT_NE(kernel, nullptr);
   ASSERT_NE(kernel, self);
   EXPECT_EQ(FindResourceW(kernel, MAKEINTRESOURCEW(101), u"REGISTRY"), nullptr);
@@ -60,7 +61,8 @@ TEST(FindResource, HandlesThatAreNotResourcesAreRefused) {
   EXPECT_EQ(LoadResource(self, nullptr), nullptr);
   HRSRC script = FindResourceW(self, MAKEINTRESOURCEW(101), u"REGISTRY");
   ASSERT_NE(script, nullptr);
-  EXPECT_EQ(LoadResource(self, reinterpret_cast<HRSRC>(reinterpret_cast<char *>(script) + 1)), nullptr);
+  EXPECT_EQ(LoadResource(self, reinterpret_cast<HRSRC>(reinterpret_cast<char *>(script) + 1)),
+            nullptr);
 }
 
 TEST(ResourceRegistration, RegistersAndUnregistersDirectories) {
@@ -105,4 +107,4 @@ TEST(ModuleHandle, IsTheImageHoldingTheAddress) {
   EXPECT_EQ(ZrqGetModuleHandleFromAddress(reinterpret_cast<const void *>(&Bytes)), ZrqThisModule());
 }
 
-}  // namespace
+} // namespace

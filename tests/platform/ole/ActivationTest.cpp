@@ -27,11 +27,14 @@ std::u16string Braced(REFGUID guid) {
 }
 
 // {11111111-2222-3333-4444-555555555555}
-const CLSID kUnregistered = {0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
+const CLSID kUnregistered = {
+    0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
 // {22222222-2222-3333-4444-555555555555}
-const CLSID kMissingServer = {0x22222222, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
+const CLSID kMissingServer = {
+    0x22222222, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
 // {33333333-2222-3333-4444-555555555555}
-const CLSID kNotAServer = {0x33333333, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
+const CLSID kNotAServer = {
+    0x33333333, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
 
 void SetDefault(const std::u16string &path, const std::u16string &value, DWORD type = REG_SZ) {
   CRegKey key;
@@ -40,7 +43,7 @@ void SetDefault(const std::u16string &path, const std::u16string &value, DWORD t
 }
 
 class Activation : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
     const std::u16string server = u"CLSID\\" + Braced(CLSID_TestServerObject);
     SetDefault(server + u"\\InprocServer32", Wide(TEST_SERVER_PATH));
@@ -48,7 +51,8 @@ class Activation : public ::testing::Test {
     SetDefault(u"Test.Server.2\\CLSID", Braced(CLSID_TestServerObject));
     SetDefault(u"Test.Server\\CLSID", Braced(kUnregistered));
     SetDefault(u"Test.Server\\CurVer", u"Test.Server.2");
-    SetDefault(u"CLSID\\" + Braced(kMissingServer) + u"\\InprocServer32", u"/nonexistent/server.so");
+    SetDefault(u"CLSID\\" + Braced(kMissingServer) + u"\\InprocServer32",
+               u"/nonexistent/server.so");
     SetDefault(u"CLSID\\" + Braced(kNotAServer) + u"\\InprocServer32", Wide(NOT_A_SERVER_PATH));
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
   }
@@ -65,7 +69,8 @@ TEST(Apartments, ThreadsEnterAndLeaveWithTheirModel) {
   TemporaryRegistry registry;
   std::thread([] {
     void *object = reinterpret_cast<void *>(1);
-    EXPECT_EQ(CoCreateInstance(CLSID_TestServerObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+    EXPECT_EQ(CoCreateInstance(CLSID_TestServerObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               &object),
               CO_E_NOTINITIALIZED);
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
@@ -74,9 +79,10 @@ TEST(Apartments, ThreadsEnterAndLeaveWithTheirModel) {
     EXPECT_EQ(CoInitializeEx(reinterpret_cast<void *>(1), COINIT_MULTITHREADED), E_INVALIDARG);
     CoUninitialize();
     CoUninitialize();
-    EXPECT_EQ(CoCreateInstance(CLSID_TestServerObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
+    EXPECT_EQ(CoCreateInstance(CLSID_TestServerObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               &object),
               CO_E_NOTINITIALIZED);
-    CoUninitialize();  // one too many does no harm
+    CoUninitialize(); // one too many does no harm
   }).join();
 }
 
@@ -92,15 +98,19 @@ TEST_F(Activation, CreatesByClassAndByProgIdFollowingCurVer) {
   CoTaskMemFree(progId);
 
   CComPtr<IUnknown> object;
-  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void **>(&object)), S_OK);
+  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown,
+                             reinterpret_cast<void **>(&object)),
+            S_OK);
   CComPtr<IClassFactory> factory;
   ASSERT_EQ(CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                              reinterpret_cast<void **>(&factory)),
             S_OK);
   void *out = reinterpret_cast<void *>(1);
   EXPECT_EQ(factory->CreateInstance(object, IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
-  EXPECT_EQ(CoCreateInstance(clsid, object, CLSCTX_INPROC_SERVER, IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
-  EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IClassFactory, &out), E_NOINTERFACE);
+  EXPECT_EQ(CoCreateInstance(clsid, object, CLSCTX_INPROC_SERVER, IID_IUnknown, &out),
+            CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IClassFactory, &out),
+            E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);
 }
 
@@ -134,21 +144,26 @@ TEST_F(Activation, LoadsAServerOnceAndUnloadsItWhenItAllows) {
 
 TEST_F(Activation, FailuresSayWhatIsMissing) {
   void *out = reinterpret_cast<void *>(1);
-  EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &out), REGDB_E_CLASSNOTREG);
-  EXPECT_EQ(out, nullptr);
-  EXPECT_EQ(CoCreateInstance(CLSID_TestServerObject, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown, &out),
+  EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &out),
             REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(
+      CoCreateInstance(CLSID_TestServerObject, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown, &out),
+      REGDB_E_CLASSNOTREG);
   EXPECT_EQ(CoCreateInstance(kMissingServer, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &out),
             HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
   char message[512];
   ZrqGetLoaderMessage(message, sizeof message);
   EXPECT_NE(std::string(message).find("/nonexistent/server.so"), std::string::npos) << message;
-  EXPECT_EQ(CoCreateInstance(kNotAServer, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &out), CO_E_ERRORINDLL);
-  EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr), E_POINTER);
+  EXPECT_EQ(CoCreateInstance(kNotAServer, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &out),
+            CO_E_ERRORINDLL);
+  EXPECT_EQ(CoCreateInstance(kUnregistered, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr),
+            E_POINTER);
 
   CLSID clsid{};
   EXPECT_EQ(CLSIDFromProgID(u"No.Such.ProgId", &clsid), CO_E_CLASSSTRING);
-  EXPECT_EQ(CLSIDFromProgID(u"CLSID\\..", &clsid), CO_E_CLASSSTRING) << "a ProgID is one name, not a path";
+  EXPECT_EQ(CLSIDFromProgID(u"CLSID\\..", &clsid), CO_E_CLASSSTRING)
+      << "a ProgID is one name, not a path";
   EXPECT_EQ(CLSIDFromProgID(u"", &clsid), CO_E_CLASSSTRING);
   LPOLESTR progId = reinterpret_cast<LPOLESTR>(1);
   EXPECT_EQ(ProgIDFromCLSID(kUnregistered, &progId), REGDB_E_CLASSNOTREG);
@@ -162,12 +177,14 @@ TEST_F(Activation, FailuresSayWhatIsMissing) {
   EXPECT_EQ(clsid, CLSID_TestServerObject);
 
   registry.Write("damaged");
-  EXPECT_EQ(CoCreateInstance(CLSID_TestServerObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &out),
-            REGDB_E_READREGDB);
+  EXPECT_EQ(
+      CoCreateInstance(CLSID_TestServerObject, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &out),
+      REGDB_E_READREGDB);
 }
 
 TEST_F(Activation, AServerPathMayBeQuotedOrExpanded) {
-  setenv("ZRQ_TEST_SERVER_FOLDER", std::filesystem::path(TEST_SERVER_PATH).parent_path().c_str(), 1);
+  setenv("ZRQ_TEST_SERVER_FOLDER", std::filesystem::path(TEST_SERVER_PATH).parent_path().c_str(),
+         1);
   const std::u16string file = Wide(std::filesystem::path(TEST_SERVER_PATH).filename().string());
   SetDefault(u"CLSID\\" + Braced(CLSID_TestServerObject) + u"\\InprocServer32",
              u"\"%ZRQ_TEST_SERVER_FOLDER%/" + file + u"\"", REG_EXPAND_SZ);
@@ -178,4 +195,4 @@ TEST_F(Activation, AServerPathMayBeQuotedOrExpanded) {
   unsetenv("ZRQ_TEST_SERVER_FOLDER");
 }
 
-}  // namespace
+} // namespace

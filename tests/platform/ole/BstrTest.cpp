@@ -82,4 +82,4 @@ TEST(Bstr, ReAllocReplacesAndMayReadFromItself) {
   EXPECT_FALSE(SysReAllocString(nullptr, u"x"));
 }
 
-}  // namespace
+} // namespace

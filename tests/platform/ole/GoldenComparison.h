@@ -14,10 +14,12 @@ inline void ExpectTableAsGolden(const std::string &table, const olecheck::Lines 
   ASSERT_NE(source, nullptr) << "ZRQ_SOURCE_DIR names the source tree";
   const std::string golden = std::string(source) + "/tools/olecheck/golden/" + table;
   std::string error;
-  const auto expectation = olecheck::GoldenExpectation::Load(golden + ".txt", golden + "-accepted.txt", &error);
+  const auto expectation =
+      olecheck::GoldenExpectation::Load(golden + ".txt", golden + "-accepted.txt", &error);
   ASSERT_TRUE(expectation) << error;
   const std::vector<std::string> differences = expectation->Compare(lines);
   // The first few say enough; the count says how far off the table is.
   for (size_t i = 0; i < differences.size() && i < 40; ++i) ADD_FAILURE() << differences[i];
-  EXPECT_EQ(differences.size(), 0u) << "lines that differ from " << golden << ".txt and its accepted list";
+  EXPECT_EQ(differences.size(), 0u)
+      << "lines that differ from " << golden << ".txt and its accepted list";
 }

@@ -34,16 +34,17 @@ TEST(Guid, ParsesEitherCaseAndRoundTrips) {
 TEST(Guid, MalformedTextIsRefusedAndLeavesTheOutputAlone) {
   const char16_t *bad[] = {
       u"",
-      u"{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A",    // no closing brace
-      u"{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A}x",  // trailing text
-      u"D5A89DF2-3764-4F0F-9D0E-A1B75B65278A",     // no braces (a ProgID)
-      u"{D5A89DF2-3764-4F0F-9D0EA1B75B65278A0}",   // dash moved
-      u"{G5A89DF2-3764-4F0F-9D0E-A1B75B65278A}",   // not hex
-      u"{D5A89DF2-3764-4F0F-9D0E-A1B75B6527}",     // short
+      u"{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A",   // no closing brace
+      u"{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A}x", // trailing text
+      u"D5A89DF2-3764-4F0F-9D0E-A1B75B65278A",    // no braces (a ProgID)
+      u"{D5A89DF2-3764-4F0F-9D0EA1B75B65278A0}",  // dash moved
+      u"{G5A89DF2-3764-4F0F-9D0E-A1B75B65278A}",  // not hex
+      u"{D5A89DF2-3764-4F0F-9D0E-A1B75B6527}",    // short
   };
   for (const char16_t *text : bad) {
     GUID out = kSample;
-    EXPECT_EQ(CLSIDFromString(text, &out), CO_E_CLASSSTRING) << std::string(text, text + std::char_traits<char16_t>::length(text));
+    EXPECT_EQ(CLSIDFromString(text, &out), CO_E_CLASSSTRING)
+        << std::string(text, text + std::char_traits<char16_t>::length(text));
     EXPECT_EQ(IIDFromString(text, &out), E_INVALIDARG);
     EXPECT_EQ(out, kSample);
   }
@@ -53,4 +54,4 @@ TEST(Guid, MalformedTextIsRefusedAndLeavesTheOutputAlone) {
   EXPECT_EQ(out, GUID_NULL);
 }
 
-}  // namespace
+} // namespace

@@ -16,11 +16,11 @@ TEST(CComPtr, CountsReferencesThroughCopyMoveAndOutParameter) {
     EXPECT_EQ(object.refs, 3);
     EXPECT_EQ(b.p, nullptr);
     CComPtr<IUnknown> &alias = a;
-    a = alias;  // self-assignment keeps the reference
+    a = alias; // self-assignment keeps the reference
     EXPECT_EQ(object.refs, 3);
-    IUnknown **out = &c;  // releases what c held
+    IUnknown **out = &c; // releases what c held
     EXPECT_EQ(object.refs, 2);
-    *out = &object;       // an out-parameter hands over a reference
+    *out = &object; // an out-parameter hands over a reference
     object.AddRef();
     IUnknown *raw = nullptr;
     ASSERT_EQ(c.CopyTo(&raw), S_OK);
@@ -48,7 +48,7 @@ TEST(CComBSTR, OwnsAndCopiesDeeply) {
   EXPECT_EQ(b.Length(), 4u);
   CComBSTR c = std::move(a);
   EXPECT_EQ(a.m_str, nullptr);
-  BSTR *out = &c;  // frees the old string
+  BSTR *out = &c; // frees the old string
   *out = SysAllocString(u"fresh");
   EXPECT_EQ(std::u16string_view(c), u"fresh");
   BSTR copy = c.Copy();
@@ -62,21 +62,26 @@ TEST(CComBSTR, OwnsAndCopiesDeeply) {
 }
 
 TEST(CComBSTR, Utf8RoundTripWithSurrogatePairs) {
-  const char *utf8 = "Ze\xC3\xAF, \xE2\x82\xAC, \xF0\x9F\x8E\xAC";  // two-, three- and four-byte forms
+  const char *utf8 =
+      "Ze\xC3\xAF, \xE2\x82\xAC, \xF0\x9F\x8E\xAC"; // two-, three- and four-byte forms
   CComBSTR b(utf8);
   EXPECT_EQ(std::u16string_view(b.m_str, b.Length()), u"Ze\u00EF, \u20AC, \U0001F3AC");
   EXPECT_EQ(ZrqToUtf8(b.m_str, b.Length()), utf8);
 }
 
 TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
-  EXPECT_EQ(ZrqFromUtf8("a\xFF" "b"), u"a\uFFFDb");
-  EXPECT_EQ(ZrqFromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");        // overlong slash: bad lead, stray continuation
-  EXPECT_EQ(ZrqFromUtf8("\xE0\x80\xAF"), u"\uFFFD");          // overlong three-byte form
-  EXPECT_EQ(ZrqFromUtf8("\xED\xA0\x80"), u"\uFFFD");          // encoded surrogate
-  EXPECT_EQ(ZrqFromUtf8("\xF4\x90\x80\x80"), u"\uFFFD");      // beyond U+10FFFF
-  EXPECT_EQ(ZrqFromUtf8("x\xE2\x82"), u"x\uFFFD");            // cut short at the end
+  EXPECT_EQ(ZrqFromUtf8("a\xFF"
+                        "b"),
+            u"a\uFFFDb");
+  EXPECT_EQ(ZrqFromUtf8("\xC0\xAF"),
+            u"\uFFFD\uFFFD");                        // overlong slash: bad lead, stray continuation
+  EXPECT_EQ(ZrqFromUtf8("\xE0\x80\xAF"), u"\uFFFD"); // overlong three-byte form
+  EXPECT_EQ(ZrqFromUtf8("\xED\xA0\x80"), u"\uFFFD"); // encoded surrogate
+  EXPECT_EQ(ZrqFromUtf8("\xF4\x90\x80\x80"), u"\uFFFD"); // beyond U+10FFFF
+  EXPECT_EQ(ZrqFromUtf8("x\xE2\x82"), u"x\uFFFD");       // cut short at the end
   const char16_t lone[] = {u'a', 0xD800, u'b', 0xDC00};
-  EXPECT_EQ(ZrqToUtf8(lone, 4), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+  EXPECT_EQ(ZrqToUtf8(lone, 4), "a\xEF\xBF\xBD"
+                                "b\xEF\xBF\xBD");
   EXPECT_EQ(ZrqToUtf8(nullptr, 3), "");
 }
 
@@ -119,4 +124,4 @@ TEST(CComVariant, CopyMoveAndDetachKeepOneOwner) {
   EXPECT_EQ(std::u16string_view(a.bstrVal), u"shared?");
 }
 
-}  // namespace
+} // namespace

@@ -9,4 +9,4 @@ TEST(OleGolden, EveryCaseAnswersAsTheReferenceOrAsAccepted) {
   ExpectTableAsGolden("ole", lines);
 }
 
-}  // namespace
+} // namespace

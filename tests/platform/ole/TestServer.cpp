@@ -10,7 +10,7 @@ namespace {
 std::atomic<LONG> liveObjects{0};
 
 class Object final : public IUnknown {
- public:
+public:
   Object() { ++liveObjects; }
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
     if (ppv == nullptr) return E_POINTER;
@@ -26,16 +26,17 @@ class Object final : public IUnknown {
     return static_cast<ULONG>(left);
   }
 
- private:
+private:
   ~Object() { --liveObjects; }
   std::atomic<LONG> references{1};
 };
 
 class Factory final : public IClassFactory {
- public:
+public:
   STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override {
     if (ppv == nullptr) return E_POINTER;
-    *ppv = (riid == IID_IUnknown || riid == IID_IClassFactory) ? static_cast<IClassFactory *>(this) : nullptr;
+    *ppv = (riid == IID_IUnknown || riid == IID_IClassFactory) ? static_cast<IClassFactory *>(this)
+                                                               : nullptr;
     return *ppv ? S_OK : E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
@@ -58,7 +59,7 @@ class Factory final : public IClassFactory {
 
 Factory factory;
 
-}  // namespace
+} // namespace
 
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID *ppv) {
   if (ppv == nullptr) return E_POINTER;

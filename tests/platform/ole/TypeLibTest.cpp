@@ -17,7 +17,8 @@
 namespace {
 
 // {293D54B9-AC9E-435D-97B0-B6CF78EC8CD4}
-const GUID kLibraryId = {0x293D54B9, 0xAC9E, 0x435D, {0x97, 0xB0, 0xB6, 0xCF, 0x78, 0xEC, 0x8C, 0xD4}};
+const GUID kLibraryId = {
+    0x293D54B9, 0xAC9E, 0x435D, {0x97, 0xB0, 0xB6, 0xCF, 0x78, 0xEC, 0x8C, 0xD4}};
 
 std::vector<BYTE> LibraryBytes() {
   std::ifstream in(TYPELIB_PATH, std::ios::binary);
@@ -61,16 +62,20 @@ TEST(TypeLibrary, ReadsTheCompiledLibrary) {
     TYPEKIND kind = TKIND_MAX;
     CComBSTR typeName, typeDoc;
     ASSERT_EQ(library->GetTypeInfoType(i, &kind), S_OK);
-    ASSERT_EQ(library->GetDocumentation(static_cast<INT>(i), &typeName, &typeDoc, nullptr, nullptr), S_OK);
+    ASSERT_EQ(library->GetDocumentation(static_cast<INT>(i), &typeName, &typeDoc, nullptr, nullptr),
+              S_OK);
     types[std::u16string(typeName)] = {kind, typeDoc.m_str ? std::u16string(typeDoc) : u""};
   }
-  EXPECT_EQ(types[u"ZRQDistortion2DEffect"], std::make_pair(TKIND_COCLASS, std::u16string(u"ZRQDistortion2DEffect Class")));
-  EXPECT_EQ(types[u"ZRQDistortion2DProp"], std::make_pair(TKIND_COCLASS, std::u16string(u"ZRQDistortion2DProp Class")));
+  EXPECT_EQ(types[u"ZRQDistortion2DEffect"],
+            std::make_pair(TKIND_COCLASS, std::u16string(u"ZRQDistortion2DEffect Class")));
+  EXPECT_EQ(types[u"ZRQDistortion2DProp"],
+            std::make_pair(TKIND_COCLASS, std::u16string(u"ZRQDistortion2DProp Class")));
   EXPECT_EQ(types[u"IZRQDistortion2DEffect"],
             std::make_pair(TKIND_INTERFACE, std::u16string(u"IZRQDistortion2DEffect Interface")));
   TYPEKIND kind;
   EXPECT_EQ(library->GetTypeInfoType(library->GetTypeInfoCount(), &kind), TYPE_E_ELEMENTNOTFOUND);
-  EXPECT_EQ(library->GetDocumentation(-2, &name, nullptr, nullptr, nullptr), TYPE_E_ELEMENTNOTFOUND);
+  EXPECT_EQ(library->GetDocumentation(-2, &name, nullptr, nullptr, nullptr),
+            TYPE_E_ELEMENTNOTFOUND);
 }
 
 TEST(TypeLibrary, RefusesDamageAndOtherFiles) {
@@ -91,11 +96,14 @@ TEST(TypeLibrary, RefusesDamageAndOtherFiles) {
     (void)zrq::ole::ReadTypeLibrary(damaged, &description);
   }
   const BYTE text[] = "not a type library at all";
-  EXPECT_EQ(zrq::ole::ReadTypeLibrary(std::span(text, sizeof text), &description), TYPE_E_UNSUPFORMAT);
+  EXPECT_EQ(zrq::ole::ReadTypeLibrary(std::span(text, sizeof text), &description),
+            TYPE_E_UNSUPFORMAT);
 
   CComPtr<ITypeLib> library;
-  EXPECT_EQ(LoadTypeLibEx(u"/nonexistent/library.tlb", REGKIND_NONE, &library), TYPE_E_CANTLOADLIBRARY);
-  EXPECT_EQ(LoadTypeLibEx(Wide(TYPELIB_PATH).c_str(), static_cast<REGKIND>(7), &library), E_INVALIDARG);
+  EXPECT_EQ(LoadTypeLibEx(u"/nonexistent/library.tlb", REGKIND_NONE, &library),
+            TYPE_E_CANTLOADLIBRARY);
+  EXPECT_EQ(LoadTypeLibEx(Wide(TYPELIB_PATH).c_str(), static_cast<REGKIND>(7), &library),
+            E_INVALIDARG);
   EXPECT_EQ(LoadTypeLibEx(nullptr, REGKIND_NONE, &library), E_INVALIDARG);
 }
 
@@ -106,23 +114,30 @@ TEST(TypeLibrary, RegistrationWritesAndRemovesItsKeys) {
   const char16_t *version = u"TypeLib\\{293D54B9-AC9E-435D-97B0-B6CF78EC8CD4}\\1.0";
   ASSERT_EQ(RegisterTypeLib(library, u"/opt/x/module.so", u"/opt/x"), S_OK);
   EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, version, nullptr), u"ZRQDistortion2D 1.0 Type Library");
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, (std::u16string(version) + u"\\0\\win64").c_str(), nullptr),
-            u"/opt/x/module.so");
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, (std::u16string(version) + u"\\FLAGS").c_str(), nullptr), u"0");
-  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, (std::u16string(version) + u"\\HELPDIR").c_str(), nullptr), u"/opt/x");
+  EXPECT_EQ(
+      GetString(HKEY_CLASSES_ROOT, (std::u16string(version) + u"\\0\\win64").c_str(), nullptr),
+      u"/opt/x/module.so");
+  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, (std::u16string(version) + u"\\FLAGS").c_str(), nullptr),
+            u"0");
+  EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, (std::u16string(version) + u"\\HELPDIR").c_str(), nullptr),
+            u"/opt/x");
 
   // Another system's registration of the same version keeps the version key alive.
   {
     CRegKey other;
-    ASSERT_EQ(other.Create(HKEY_CLASSES_ROOT, (std::u16string(version) + u"\\0\\win32").c_str()), ERROR_SUCCESS);
+    ASSERT_EQ(other.Create(HKEY_CLASSES_ROOT, (std::u16string(version) + u"\\0\\win32").c_str()),
+              ERROR_SUCCESS);
   }
   ASSERT_EQ(UnRegisterTypeLib(kLibraryId, 1, 0, 0, SYS_WIN64), S_OK);
-  EXPECT_FALSE(GetString(HKEY_CLASSES_ROOT, (std::u16string(version) + u"\\0\\win64").c_str(), nullptr));
+  EXPECT_FALSE(
+      GetString(HKEY_CLASSES_ROOT, (std::u16string(version) + u"\\0\\win64").c_str(), nullptr));
   EXPECT_TRUE(GetString(HKEY_CLASSES_ROOT, version, nullptr));
   ASSERT_EQ(UnRegisterTypeLib(kLibraryId, 1, 0, 0, SYS_WIN32), S_OK);
   CRegKey key;
-  EXPECT_EQ(key.Open(HKEY_CLASSES_ROOT, u"TypeLib\\{293D54B9-AC9E-435D-97B0-B6CF78EC8CD4}"), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(UnRegisterTypeLib(kLibraryId, 1, 0, 0, SYS_WIN64), TYPE_E_REGISTRYACCESS) << "not registered";
+  EXPECT_EQ(key.Open(HKEY_CLASSES_ROOT, u"TypeLib\\{293D54B9-AC9E-435D-97B0-B6CF78EC8CD4}"),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(UnRegisterTypeLib(kLibraryId, 1, 0, 0, SYS_WIN64), TYPE_E_REGISTRYACCESS)
+      << "not registered";
   EXPECT_EQ(RegisterTypeLib(nullptr, u"/x", nullptr), E_INVALIDARG);
 
   registry.Write("damaged");
@@ -130,4 +145,4 @@ TEST(TypeLibrary, RegistrationWritesAndRemovesItsKeys) {
   EXPECT_EQ(registry.Text(), "damaged");
 }
 
-}  // namespace
+} // namespace

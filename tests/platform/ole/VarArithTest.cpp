@@ -17,8 +17,8 @@ struct Case {
 };
 
 void Check(ArithFunction function, const char *name, const Case &c, int line) {
-  SCOPED_TRACE(testing::Message() << name << " case at line " << line << ": vt " << c.left.vt << " with vt "
-                                  << c.right.vt);
+  SCOPED_TRACE(testing::Message() << name << " case at line " << line << ": vt " << c.left.vt
+                                  << " with vt " << c.right.vt);
   CComVariant left = c.left, right = c.right;
   VARIANT result;
   VariantInit(&result);
@@ -67,7 +67,8 @@ TEST(VarMul, OverflowMovesToAWiderType) {
   MUL_CASE(Typed(VT_I2, -32768), Typed(VT_BOOL, 1), S_OK, VT_I4, 32768);
   MUL_CASE(Typed(VT_I4, 65536), Typed(VT_I4, 65536), S_OK, VT_R8, 4294967296.0);
   MUL_CASE(Typed(VT_R4, 3e38), Typed(VT_R4, 10), S_OK, VT_R8, static_cast<double>(3e38f) * 10);
-  MUL_CASE(Typed(VT_I8, 4294967296.0 * 4), Typed(VT_I8, 4294967296.0 * 4), DISP_E_OVERFLOW, VT_EMPTY, 0);
+  MUL_CASE(Typed(VT_I8, 4294967296.0 * 4), Typed(VT_I8, 4294967296.0 * 4), DISP_E_OVERFLOW,
+           VT_EMPTY, 0);
   MUL_CASE(Typed(VT_R8, 1e200), Typed(VT_R8, 1e200), DISP_E_OVERFLOW, VT_EMPTY, 0);
 }
 
@@ -139,7 +140,7 @@ TEST(VarAdd, StringsConcatenate) {
 
 TEST(VarArith, ResultMayBeAnOperand) {
   CComVariant text = Text("ab");
-  ASSERT_EQ(VarAdd(&text, &text, &text), S_OK);  // the old string is freed, not leaked
+  ASSERT_EQ(VarAdd(&text, &text, &text), S_OK); // the old string is freed, not leaked
   EXPECT_EQ(TextOf(text), "abab");
   CComVariant number = Text("4");
   CComVariant two = Typed(VT_I2, 2);
@@ -161,4 +162,4 @@ TEST(VarArith, ByReferenceAndArrayOperandsAreRefused) {
   ref.vt = VT_EMPTY;
 }
 
-}  // namespace
+} // namespace

@@ -76,7 +76,8 @@ TEST(VariantChangeType, NumericTable) {
       {VT_I4, 5, VT_ERROR, DISP_E_TYPEMISMATCH, 0},
   };
   for (const NumericCase &c : cases) {
-    SCOPED_TRACE(testing::Message() << "from vt " << c.from << " value " << c.value << " to vt " << c.to);
+    SCOPED_TRACE(testing::Message()
+                 << "from vt " << c.from << " value " << c.value << " to vt " << c.to);
     CComVariant src = Typed(c.from, c.value);
     CComVariant dest = Typed(VT_I4, 424242);
     EXPECT_EQ(VariantChangeType(&dest, &src, 0, c.to), c.expected);
@@ -94,7 +95,7 @@ TEST(VariantChangeType, NumericTable) {
         EXPECT_EQ(NumberOf(dest), c.result);
       }
     } else {
-      EXPECT_EQ(dest.vt, VT_I4);  // a failed conversion leaves the destination alone
+      EXPECT_EQ(dest.vt, VT_I4); // a failed conversion leaves the destination alone
       EXPECT_EQ(dest.lVal, 424242);
     }
   }
@@ -120,12 +121,13 @@ TEST(VariantChangeType, CurrencyConvertsExactly) {
   CComVariant half = Typed(VT_R8, 922337203685477.5);
   ASSERT_EQ(VariantChangeType(&cy, &half, 0, VT_CY), S_OK);
   EXPECT_EQ(cy.cyVal.int64, 9223372036854775000);
-  CComVariant tie = Typed(VT_R8, 0.00005);  // a little above the tie in binary
+  CComVariant tie = Typed(VT_R8, 0.00005); // a little above the tie in binary
   ASSERT_EQ(VariantChangeType(&cy, &tie, 0, VT_CY), S_OK);
   EXPECT_EQ(cy.cyVal.int64, 1);
   // Back to integers half to even, negative amounts too.
-  for (const auto &[units, whole] : {std::pair{LONGLONG{-25000}, LONGLONG{-2}}, std::pair{LONGLONG{-15000}, LONGLONG{-2}},
-                                     std::pair{LONGLONG{-10000}, LONGLONG{-1}}, std::pair{LONGLONG{5001}, LONGLONG{1}}}) {
+  for (const auto &[units, whole] :
+       {std::pair{LONGLONG{-25000}, LONGLONG{-2}}, std::pair{LONGLONG{-15000}, LONGLONG{-2}},
+        std::pair{LONGLONG{-10000}, LONGLONG{-1}}, std::pair{LONGLONG{5001}, LONGLONG{1}}}) {
     CComVariant amount = Currency(units), integer;
     ASSERT_EQ(VariantChangeType(&integer, &amount, 0, VT_I8), S_OK);
     EXPECT_EQ(integer.llVal, whole) << units;
@@ -289,7 +291,9 @@ TEST(VariantChangeType, TextToNumbers) {
 TEST(VariantChangeType, TextEndsAtItsFirstNul) {
   CComVariant embedded;
   embedded.vt = VT_BSTR;
-  embedded.bstrVal = SysAllocStringLen(u"1\0" u"2", 3);
+  embedded.bstrVal = SysAllocStringLen(u"1\0"
+                                       u"2",
+                                       3);
   CComVariant dest;
   ASSERT_EQ(VariantChangeType(&dest, &embedded, 0, VT_I4), S_OK);
   EXPECT_EQ(dest.lVal, 1);
@@ -325,7 +329,7 @@ TEST(VariantChangeType, SameTypeCopiesAndInPlaceConversionOwnsTheResult) {
   CComVariant copy;
   ASSERT_EQ(VariantChangeType(&copy, &text, 0, VT_BSTR), S_OK);
   EXPECT_NE(copy.bstrVal, text.bstrVal);
-  ASSERT_EQ(VariantChangeType(&text, &text, 0, VT_I4), S_OK);  // frees the string it read
+  ASSERT_EQ(VariantChangeType(&text, &text, 0, VT_I4), S_OK); // frees the string it read
   EXPECT_EQ(text.vt, VT_I4);
   EXPECT_EQ(text.lVal, 42);
   ASSERT_EQ(VariantChangeType(&text, &text, 0, VT_BSTR), S_OK);
@@ -343,7 +347,7 @@ TEST(VariantChangeType, ByReferenceSourcesAreRead) {
   EXPECT_EQ(VariantChangeType(&dest, &ref, 0, VT_UI1), DISP_E_OVERFLOW);
   ref.piVal = nullptr;
   EXPECT_EQ(VariantChangeType(&dest, &ref, 0, VT_R8), DISP_E_TYPEMISMATCH);
-  ref.vt = VT_EMPTY;  // the holder does not own the pointer
+  ref.vt = VT_EMPTY; // the holder does not own the pointer
 }
 
 TEST(VariantChangeType, EmptyNullAndBadTypes) {
@@ -374,7 +378,7 @@ TEST(VariantChangeType, EmptyNullAndBadTypes) {
   EXPECT_EQ(VariantChangeType(&dest, &date, 0, VT_BSTR), DISP_E_TYPEMISMATCH);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -396,7 +400,7 @@ TEST(VariantChangeType, ShortTextsReadConsistently) {
     const HRESULT realStatus = VariantChangeType(&real, &source, 0, VT_R8);
     const HRESULT integerStatus = VariantChangeType(&integer, &source, 0, VT_I8);
     const HRESULT flagStatus = VariantChangeType(&flag, &source, 0, VT_BOOL);
-    if (text.find(u'&') != std::u16string::npos) continue;  // bit patterns read otherwise
+    if (text.find(u'&') != std::u16string::npos) continue; // bit patterns read otherwise
     // Whatever reads as an integer reads as a real (not the other way: 1e90 is no I8).
     if (integerStatus != S_OK) continue;
     ASSERT_EQ(realStatus, S_OK) << TextOf(source);
@@ -405,7 +409,7 @@ TEST(VariantChangeType, ShortTextsReadConsistently) {
     ASSERT_EQ(flagStatus, S_OK) << TextOf(source);
     EXPECT_EQ(flag.boolVal != 0, real.dblVal != 0.0) << TextOf(source);
   }
-  EXPECT_GT(numbers, 1000u);  // the alphabet does make numbers
+  EXPECT_GT(numbers, 1000u); // the alphabet does make numbers
 }
 
-}  // namespace
+} // namespace

@@ -24,7 +24,7 @@ TEST(VariantCore, InitGivesEmpty) {
 
 TEST(VariantCore, ClearFreesStringAndReleasesInterface) {
   VARIANT s = BstrVariant(u"owned");
-  EXPECT_EQ(VariantClear(&s), S_OK);  // ASan reports a leak if the string stays
+  EXPECT_EQ(VariantClear(&s), S_OK); // ASan reports a leak if the string stays
   EXPECT_EQ(s.vt, VT_EMPTY);
 
   CountingUnknown object;
@@ -50,8 +50,15 @@ TEST(VariantCore, ClearLeavesByReferenceTargetsAlone) {
 }
 
 TEST(VariantCore, BadTypesAreRefusedAndKept) {
-  const VARTYPE bad[] = {15, VT_VOID, VT_RECORD, VT_VARIANT, VT_EMPTY | VT_BYREF,
-                         VT_NULL | VT_BYREF, VT_I4 | VT_VECTOR, VT_I4 | VT_ARRAY, 0x7F};
+  const VARTYPE bad[] = {15,
+                         VT_VOID,
+                         VT_RECORD,
+                         VT_VARIANT,
+                         VT_EMPTY | VT_BYREF,
+                         VT_NULL | VT_BYREF,
+                         VT_I4 | VT_VECTOR,
+                         VT_I4 | VT_ARRAY,
+                         0x7F};
   for (VARTYPE vt : bad) {
     VARIANT v;
     VariantInit(&v);
@@ -71,14 +78,14 @@ TEST(VariantCore, CopyDeepCopiesStringKeepingItsByteLength) {
   VariantInit(&src);
   src.vt = VT_BSTR;
   src.bstrVal = SysAllocStringByteLen("abcde", 5);
-  VARIANT dest = BstrVariant(u"previous value");  // freed by the copy, or ASan sees a leak
+  VARIANT dest = BstrVariant(u"previous value"); // freed by the copy, or ASan sees a leak
   ASSERT_EQ(VariantCopy(&dest, &src), S_OK);
   EXPECT_EQ(dest.vt, VT_BSTR);
   EXPECT_NE(dest.bstrVal, src.bstrVal);
   EXPECT_EQ(SysStringByteLen(dest.bstrVal), 5u);
   EXPECT_EQ(std::memcmp(dest.bstrVal, "abcde", 5), 0);
   VariantClear(&src);
-  VariantClear(&dest);  // two independent strings: no double free
+  VariantClear(&dest); // two independent strings: no double free
 }
 
 // As on Windows, a null string copies as an empty one the copy owns.
@@ -127,4 +134,4 @@ TEST(VariantCore, CopyAddsReferenceAndScalarsCopyByValue) {
   EXPECT_EQ(VariantCopy(&dest, nullptr), E_INVALIDARG);
 }
 
-}  // namespace
+} // namespace

@@ -18,7 +18,8 @@ std::vector<BYTE> Bytes(std::initializer_list<int> values) {
 
 std::vector<BYTE> Text(std::u16string_view text, bool terminated = true) {
   std::vector<BYTE> out;
-  for (char16_t c : text) out.push_back(static_cast<BYTE>(c)), out.push_back(static_cast<BYTE>(c >> 8));
+  for (char16_t c : text)
+    out.push_back(static_cast<BYTE>(c)), out.push_back(static_cast<BYTE>(c >> 8));
   if (terminated) out.push_back(0), out.push_back(0);
   return out;
 }
@@ -43,7 +44,8 @@ RegistryTree Read(const std::string &text, RegFileProblem *problem = nullptr, bo
 // A registry with a value of every kind the writer has a form for, and names that need care.
 RegistryTree Sample() {
   RegistryTree tree;
-  RegistryKey &clsid = Make(tree, Root::ClassesRoot, {u"CLSID", u"{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A}"});
+  RegistryKey &clsid =
+      Make(tree, Root::ClassesRoot, {u"CLSID", u"{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A}"});
   clsid.SetValue(u"", REG_SZ, Text(u"Effect \"Class\" C:\\path"));
   clsid.SetValue(u"Quote\"And\\Slash", REG_SZ, Text(u"é ü 😀"));
   clsid.SetValue(u"Number", REG_DWORD, Bytes({0x2A, 0, 0, 0x80}));
@@ -57,7 +59,8 @@ RegistryTree Sample() {
   clsid.SetValue(u"Line break", REG_SZ, Text(u"one\ntwo"));
   clsid.SetValue(u"Odd", REG_SZ, Bytes({0x41}));
   clsid.SetValue(u"Custom", 0x1234, Bytes({9}));
-  Make(tree, Root::ClassesRoot, {u"CLSID", u"{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A}", u"Programmable"});
+  Make(tree, Root::ClassesRoot,
+       {u"CLSID", u"{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A}", u"Programmable"});
   Make(tree, Root::ClassesRoot, {u"Strange [name]", u".."});
   Make(tree, Root::CurrentUser, {u"Software"}).SetValue(u"", REG_SZ, Text(u""));
   tree.RootKey(Root::LocalMachine).SetValue(u"at the root", REG_DWORD, Bytes({1, 0, 0, 0}));
@@ -82,15 +85,14 @@ TEST(RegFile, TheTextIsTheFamiliarForm) {
   key.SetValue(u"", REG_SZ, Text(u"x"));
   key.SetValue(u"n", REG_DWORD, Bytes({0x2A, 0, 0, 0}));
   key.SetValue(u"m", REG_MULTI_SZ, Text(std::u16string(u"a\0", 2)));
-  EXPECT_EQ(WriteRegFile(tree),
-            "Windows Registry Editor Version 5.00\n\n"
-            "[HKEY_CLASSES_ROOT\\AppID]\n\n"
-            "[HKEY_CLASSES_ROOT\\AppID\\ZRQ.DLL]\n"
-            "\"AppID\"=\"{396CB57E-A671-442b-A94A-83BB46261AAD}\"\n"
-            "@=\"x\"\n"
-            "\"n\"=dword:0000002a\n"
-            "\"m\"=hex(7):61,00,00,00,00,00\n\n"
-            "; end of file\n");
+  EXPECT_EQ(WriteRegFile(tree), "Windows Registry Editor Version 5.00\n\n"
+                                "[HKEY_CLASSES_ROOT\\AppID]\n\n"
+                                "[HKEY_CLASSES_ROOT\\AppID\\ZRQ.DLL]\n"
+                                "\"AppID\"=\"{396CB57E-A671-442b-A94A-83BB46261AAD}\"\n"
+                                "@=\"x\"\n"
+                                "\"n\"=dword:0000002a\n"
+                                "\"m\"=hex(7):61,00,00,00,00,00\n\n"
+                                "; end of file\n");
 }
 
 TEST(RegFile, ReadsWhatTheWindowsEditorWrites) {
@@ -105,7 +107,8 @@ TEST(RegFile, ReadsWhatTheWindowsEditorWrites) {
   for (char16_t c : text) bytes += static_cast<char>(c & 0xFF), bytes += static_cast<char>(c >> 8);
   std::vector<RegFileChange> changes;
   RegFileProblem problem;
-  ASSERT_TRUE(ReadRegFile(bytes, EndMarker::Optional, &changes, &problem)) << problem.line << ": " << problem.message;
+  ASSERT_TRUE(ReadRegFile(bytes, EndMarker::Optional, &changes, &problem))
+      << problem.line << ": " << problem.message;
   ASSERT_EQ(changes.size(), 4u);
   EXPECT_EQ(changes[1].type, static_cast<DWORD>(REG_EXPAND_SZ));
   EXPECT_EQ(changes[1].data, Text(u"%HOME%"));
@@ -181,5 +184,5 @@ TEST(RegFile, AFileCutShortAnywhereIsReportedNotHalfRead) {
   }
 }
 
-}  // namespace
-}  // namespace zrq::registry
+} // namespace
+} // namespace zrq::registry

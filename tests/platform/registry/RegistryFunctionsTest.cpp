@@ -8,11 +8,12 @@
 namespace {
 
 class RegistryFunctions : public ::testing::Test {
- protected:
+protected:
   // Makes a key below HKCR and keeps it open.
   HKEY Create(const char16_t *path) {
     HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
               ERROR_SUCCESS);
     opened.push_back(key);
     return key;
@@ -28,24 +29,26 @@ class RegistryFunctions : public ::testing::Test {
 TEST_F(RegistryFunctions, CreatesNestedKeysOnceAndOpensThemInAnyCase) {
   HKEY key = nullptr;
   DWORD disposition = 0;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u"Alpha\\Beta\\Gamma", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            &disposition),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u"Alpha\\Beta\\Gamma", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
   RegCloseKey(key);
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u"ALPHA\\beta\\", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            &disposition),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u"ALPHA\\beta\\", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
   RegCloseKey(key);
 
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, u"alpha\\BETA\\gamma", 0, KEY_READ, &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, u"alpha\\BETA\\gamma", 0, KEY_READ, &key),
+            ERROR_SUCCESS);
   RegCloseKey(key);
   // The case the key was made with is kept.
   ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, u"alpha", 0, KEY_READ, &key), ERROR_SUCCESS);
   char16_t name[16];
   DWORD length = 16;
-  ASSERT_EQ(RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
   EXPECT_EQ(std::u16string(name), u"Beta");
   EXPECT_EQ(length, 4u);
   RegCloseKey(key);
@@ -60,18 +63,23 @@ TEST_F(RegistryFunctions, RefusesBadNamesHandlesAndRoots) {
             ERROR_BAD_PATHNAME);
   EXPECT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u"a\\\\b", 0, nullptr, 0, 0, nullptr, &key, nullptr),
             ERROR_BAD_PATHNAME);
-  EXPECT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u"line\nbreak", 0, nullptr, 0, 0, nullptr, &key, nullptr),
-            ERROR_INVALID_NAME);
+  EXPECT_EQ(
+      RegCreateKeyExW(HKEY_CLASSES_ROOT, u"line\nbreak", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+      ERROR_INVALID_NAME);
   const std::u16string tooLong(256, u'x');
-  EXPECT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, tooLong.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr),
-            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(
+      RegCreateKeyExW(HKEY_CLASSES_ROOT, tooLong.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr),
+      ERROR_INVALID_PARAMETER);
   std::u16string deep;
   for (int i = 0; i < 513; ++i) deep += u"k\\";
-  EXPECT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, deep.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr),
-            ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegOpenKeyExW(HKEY_PERFORMANCE_DATA, u"x", 0, KEY_READ, &key), ERROR_CALL_NOT_IMPLEMENTED);
+  EXPECT_EQ(
+      RegCreateKeyExW(HKEY_CLASSES_ROOT, deep.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr),
+      ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_PERFORMANCE_DATA, u"x", 0, KEY_READ, &key),
+            ERROR_CALL_NOT_IMPLEMENTED);
   EXPECT_EQ(RegOpenKeyExW(HKEY_DYN_DATA, u"x", 0, KEY_READ, &key), ERROR_CALL_NOT_IMPLEMENTED);
-  EXPECT_EQ(RegOpenKeyExW(reinterpret_cast<HKEY>(0x12345), u"x", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(RegOpenKeyExW(reinterpret_cast<HKEY>(0x12345), u"x", 0, KEY_READ, &key),
+            ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegCloseKey(reinterpret_cast<HKEY>(0x12345)), ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, u""), ERROR_ACCESS_DENIED) << "a root stays";
   // Nothing of this reached the file.
@@ -86,17 +94,23 @@ TEST_F(RegistryFunctions, ValuesOfEveryTypeReadBackWithTheMoreDataProtocol) {
   const char16_t multi[] = u"one\0two\0";
   ASSERT_EQ(SetString(key, nullptr, u"default"), ERROR_SUCCESS);
   ASSERT_EQ(SetString(key, u"Text", u"quote \" and \\ backslash"), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, u"Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE *>(u"%HOME%"), 14),
+  ASSERT_EQ(RegSetValueExW(key, u"Expand", 0, REG_EXPAND_SZ,
+                           reinterpret_cast<const BYTE *>(u"%HOME%"), 14),
             ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, u"Number", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), 4), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, u"Wide", 0, REG_QWORD, reinterpret_cast<const BYTE *>(&wide), 8), ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueExW(key, u"Number", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), 4),
+      ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, u"Wide", 0, REG_QWORD, reinterpret_cast<const BYTE *>(&wide), 8),
+            ERROR_SUCCESS);
   ASSERT_EQ(RegSetValueExW(key, u"Binary", 0, REG_BINARY, binary, 4), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, u"Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(multi), sizeof multi),
+  ASSERT_EQ(RegSetValueExW(key, u"Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(multi),
+                           sizeof multi),
             ERROR_SUCCESS);
   ASSERT_EQ(RegSetValueExW(key, u"Empty", 0, REG_BINARY, nullptr, 0), ERROR_SUCCESS);
 
   DWORD type = 0, size = 0;
-  ASSERT_EQ(RegQueryValueExW(key, u"text", nullptr, &type, nullptr, &size), ERROR_SUCCESS) << "value names ignore case";
+  ASSERT_EQ(RegQueryValueExW(key, u"text", nullptr, &type, nullptr, &size), ERROR_SUCCESS)
+      << "value names ignore case";
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(size, 48u);
   BYTE small[8];
@@ -113,8 +127,10 @@ TEST_F(RegistryFunctions, ValuesOfEveryTypeReadBackWithTheMoreDataProtocol) {
   ASSERT_EQ(RegQueryValueExW(key, u"Multi", nullptr, &type, data, &size), ERROR_SUCCESS);
   EXPECT_EQ(size, sizeof multi);
   EXPECT_EQ(std::memcmp(data, multi, sizeof multi), 0);
-  EXPECT_EQ(RegQueryValueExW(key, u"Absent", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegQueryValueExW(key, u"Text", nullptr, nullptr, data, nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegQueryValueExW(key, u"Absent", nullptr, nullptr, nullptr, nullptr),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegQueryValueExW(key, u"Text", nullptr, nullptr, data, nullptr),
+            ERROR_INVALID_PARAMETER);
   EXPECT_EQ(GetString(HKEY_CLASSES_ROOT, u"Values", nullptr), u"default");
 
   // Values list in the order they were first set; replacing one keeps its place.
@@ -128,10 +144,11 @@ TEST_F(RegistryFunctions, ValuesOfEveryTypeReadBackWithTheMoreDataProtocol) {
     ASSERT_EQ(status, ERROR_SUCCESS);
     names.emplace_back(name, length);
   }
-  EXPECT_EQ(names, (std::vector<std::u16string>{u"", u"Text", u"Expand", u"Number", u"Wide", u"Binary", u"Multi",
-                                                u"Empty"}));
+  EXPECT_EQ(names, (std::vector<std::u16string>{u"", u"Text", u"Expand", u"Number", u"Wide",
+                                                u"Binary", u"Multi", u"Empty"}));
   DWORD shortName = 3;
-  EXPECT_EQ(RegEnumValueW(key, 1, name, &shortName, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+  EXPECT_EQ(RegEnumValueW(key, 1, name, &shortName, nullptr, nullptr, nullptr, nullptr),
+            ERROR_MORE_DATA);
   size = 2;
   DWORD length = 32;
   EXPECT_EQ(RegEnumValueW(key, 1, name, &length, nullptr, &type, data, &size), ERROR_MORE_DATA);
@@ -143,7 +160,8 @@ TEST_F(RegistryFunctions, DeletesKeysValuesAndTrees) {
   Create(u"Top\\Middle\\Bottom");
   ASSERT_EQ(SetString(top, u"name", u"value"), ERROR_SUCCESS);
 
-  EXPECT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, u"Top\\Middle"), ERROR_ACCESS_DENIED) << "it still has a subkey";
+  EXPECT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, u"Top\\Middle"), ERROR_ACCESS_DENIED)
+      << "it still has a subkey";
   EXPECT_EQ(RegDeleteKeyW(top, u"Middle\\Bottom"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyW(top, u"Middle\\Bottom"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteValueW(top, u"NAME"), ERROR_SUCCESS);
@@ -158,10 +176,12 @@ TEST_F(RegistryFunctions, DeletesKeysValuesAndTrees) {
   // Without a subkey the tree below the key goes and the key stays.
   Create(u"Top\\X");
   EXPECT_EQ(RegDeleteTreeW(top, nullptr), ERROR_SUCCESS);
-  EXPECT_EQ(RegEnumKeyExW(top, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegEnumKeyExW(top, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+            ERROR_INVALID_PARAMETER);
   char16_t name[8];
   DWORD length = 8;
-  EXPECT_EQ(RegEnumKeyExW(top, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(RegEnumKeyExW(top, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+            ERROR_NO_MORE_ITEMS);
   EXPECT_FALSE(GetString(HKEY_CLASSES_ROOT, u"Top", u"kept"));
 
   // A key deleted while open says so.
@@ -171,7 +191,8 @@ TEST_F(RegistryFunctions, DeletesKeysValuesAndTrees) {
 }
 
 TEST_F(RegistryFunctions, SubkeysListInNameOrderWithoutRegardToCase) {
-  for (const char16_t *name : {u"Keys\\delta", u"Keys\\Alpha", u"Keys\\charlie", u"Keys\\Bravo"}) Create(name);
+  for (const char16_t *name : {u"Keys\\delta", u"Keys\\Alpha", u"Keys\\charlie", u"Keys\\Bravo"})
+    Create(name);
   HKEY keys = Create(u"Keys");
   std::vector<std::u16string> names;
   char16_t name[16];
@@ -185,7 +206,8 @@ TEST_F(RegistryFunctions, SubkeysListInNameOrderWithoutRegardToCase) {
   }
   EXPECT_EQ(names, (std::vector<std::u16string>{u"Alpha", u"Bravo", u"charlie", u"delta"}));
   DWORD length = 5;
-  EXPECT_EQ(RegEnumKeyExW(keys, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA)
+  EXPECT_EQ(RegEnumKeyExW(keys, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+            ERROR_MORE_DATA)
       << "five characters and the terminator do not fit in five";
 }
 
@@ -199,7 +221,8 @@ TEST_F(RegistryFunctions, NamesAreDataAndNeverPaths) {
   ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, u"Sandbox", 0, KEY_READ, &key), ERROR_SUCCESS);
   char16_t name[8];
   DWORD length = 8;
-  ASSERT_EQ(RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
   EXPECT_EQ(std::u16string(name), u"..");
   RegCloseKey(key);
   // A value name cannot break a line of the file.
@@ -218,4 +241,4 @@ TEST_F(RegistryFunctions, ValueSizesAreLimitedAndChecked) {
   EXPECT_EQ(RegSetValueExW(key, u"big", 0, REG_BINARY, big.data(), 1024 * 1024), ERROR_SUCCESS);
 }
 
-}  // namespace
+} // namespace

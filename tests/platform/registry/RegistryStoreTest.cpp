@@ -20,7 +20,7 @@ std::string StorePath() {
 
 // Sets or clears environment variables for one test and puts them back after.
 class ScopedEnvironment {
- public:
+public:
   void Set(const char *name, const char *value) {
     if (!saved.count(name)) {
       const char *old = std::getenv(name);
@@ -40,7 +40,7 @@ class ScopedEnvironment {
     }
   }
 
- private:
+private:
   std::map<std::string, std::optional<std::string>> saved;
 };
 
@@ -51,7 +51,8 @@ std::set<std::u16string> ValueNames(const char16_t *path) {
   char16_t name[64];
   for (DWORD i = 0;; ++i) {
     DWORD length = 64;
-    if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     names.emplace(name, length);
   }
   RegCloseKey(key);
@@ -61,9 +62,12 @@ std::set<std::u16string> ValueNames(const char16_t *path) {
 // Sets the values prefix + first ... prefix + (last - 1) of the key, one change each, in order.
 void WriteValues(const char16_t *path, const std::u16string &prefix, int first, int last) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0) return;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != 0)
+    return;
   for (int i = first; i < last; ++i) {
-    const std::u16string name = prefix + std::u16string(1, u'0' + i / 100 % 10) + std::u16string(1, u'0' + i / 10 % 10) +
+    const std::u16string name = prefix + std::u16string(1, u'0' + i / 100 % 10) +
+                                std::u16string(1, u'0' + i / 10 % 10) +
                                 std::u16string(1, u'0' + i % 10);
     if (SetString(key, name.c_str(), u"value") != ERROR_SUCCESS) _exit(3);
   }
@@ -77,9 +81,11 @@ TEST(RegistryStore, LivesWhereTheEnvironmentSays) {
   environment.Set("XDG_DATA_HOME", scratch.Folder().c_str());
   EXPECT_EQ(StorePath(), scratch.Folder() + "/zrq/registry.reg");
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Made", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Made", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
   RegCloseKey(key);
-  EXPECT_TRUE(std::filesystem::exists(scratch.Folder() + "/zrq/registry.reg")) << "its folders are made";
+  EXPECT_TRUE(std::filesystem::exists(scratch.Folder() + "/zrq/registry.reg"))
+      << "its folders are made";
 
   environment.Set("XDG_DATA_HOME", "relative/ignored");
   environment.Set("HOME", scratch.Folder().c_str());
@@ -90,15 +96,20 @@ TEST(RegistryStore, LivesWhereTheEnvironmentSays) {
 
 TEST(RegistryStore, ADamagedFileIsReportedAndLeftAlone) {
   TemporaryRegistry registry;
-  const std::string damaged = "Windows Registry Editor Version 5.00\n\n[HKEY_CLASSES_ROOT\\A]\n\"x\"=hex:0\n";
+  const std::string damaged =
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CLASSES_ROOT\\A]\n\"x\"=hex:0\n";
   registry.Write(damaged);
   HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u"B", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_BADDB);
-  EXPECT_EQ(LastProblem(), registry.File() + ":4: the file ends early: its last line must be \"; end of file\" (cut short?)");
+  EXPECT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u"B", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+            ERROR_BADDB);
+  EXPECT_EQ(LastProblem(),
+            registry.File() +
+                ":4: the file ends early: its last line must be \"; end of file\" (cut short?)");
   EXPECT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, u"A", 0, KEY_READ, &key), ERROR_BADDB);
   EXPECT_EQ(registry.Text(), damaged);
   // A call that meets no problem says so.
-  EXPECT_EQ(RegOpenKeyExW(reinterpret_cast<HKEY>(0x10001), u"A", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(RegOpenKeyExW(reinterpret_cast<HKEY>(0x10001), u"A", 0, KEY_READ, &key),
+            ERROR_INVALID_HANDLE);
   EXPECT_EQ(LastProblem(), "");
 
   registry.Write("<?xml version=\"1.0\"?><registry/>");
@@ -109,7 +120,9 @@ TEST(RegistryStore, ADamagedFileIsReportedAndLeftAlone) {
 TEST(RegistryStore, ExportsAndImportsRegFiles) {
   TemporaryRegistry registry;
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u"Kept\\Inner", 0, nullptr, 0, 0, nullptr, &key, nullptr), 0);
+  ASSERT_EQ(
+      RegCreateKeyExW(HKEY_CLASSES_ROOT, u"Kept\\Inner", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+      0);
   ASSERT_EQ(SetString(key, u"name", u"value"), ERROR_SUCCESS);
   RegCloseKey(key);
   const std::string exported = registry.Folder() + "/kept.reg";
@@ -142,7 +155,8 @@ TEST(RegistryStore, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
       WriteValues(u"Durable", u"v", static_cast<int>(written), 1000);
       _exit(0);
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(500, 20000)(random)));
+    std::this_thread::sleep_for(
+        std::chrono::microseconds(std::uniform_int_distribution<int>(500, 20000)(random)));
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
@@ -153,8 +167,8 @@ TEST(RegistryStore, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
     ASSERT_GE(names.size(), written);
     size_t i = 0;
     for (const std::u16string &name : names) {
-      ASSERT_EQ(name, u"v" + std::u16string(1, u'0' + i / 100 % 10) + std::u16string(1, u'0' + i / 10 % 10) +
-                          std::u16string(1, u'0' + i % 10));
+      ASSERT_EQ(name, u"v" + std::u16string(1, u'0' + i / 100 % 10) +
+                          std::u16string(1, u'0' + i / 10 % 10) + std::u16string(1, u'0' + i % 10));
       ++i;
     }
     written = names.size();
@@ -178,7 +192,8 @@ TEST(RegistryStore, ABatchIsOneChange) {
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    execl("/proc/self/exe", "/proc/self/exe", "--gtest_filter=BatchOutsider.DISABLED_SeesNothingThenWrites",
+    execl("/proc/self/exe", "/proc/self/exe",
+          "--gtest_filter=BatchOutsider.DISABLED_SeesNothingThenWrites",
           "--gtest_also_run_disabled_tests", static_cast<char *>(nullptr));
     _exit(127);
   }
@@ -229,4 +244,4 @@ TEST(RegistryStore, WritersInSeveralProcessesLoseNothing) {
   EXPECT_EQ(ValueNames(u"Shared").size(), 120u);
 }
 
-}  // namespace
+} // namespace

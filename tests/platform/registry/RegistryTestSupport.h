@@ -17,7 +17,7 @@
 #include <zrqregistry.h>
 
 class TemporaryRegistry {
- public:
+public:
   TemporaryRegistry() {
     char pattern[] = "/tmp/zrq-registry-test-XXXXXX";
     const char *made = mkdtemp(pattern);
@@ -49,7 +49,7 @@ class TemporaryRegistry {
   }
   void Write(const std::string &text) const { std::ofstream(file, std::ios::binary) << text; }
 
- private:
+private:
   std::string folder, file, previous;
   bool hadPrevious = false;
 };
@@ -68,12 +68,14 @@ inline LSTATUS SetString(HKEY key, const char16_t *name, std::u16string_view tex
 }
 
 // A REG_SZ read back; nothing when the key or the value cannot be read.
-inline std::optional<std::u16string> GetString(HKEY key, const char16_t *subKey, const char16_t *name) {
+inline std::optional<std::u16string> GetString(HKEY key, const char16_t *subKey,
+                                               const char16_t *name) {
   HKEY opened = nullptr;
   if (RegOpenKeyExW(key, subKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
   char16_t buffer[1024] = {};
   DWORD size = sizeof buffer - sizeof(char16_t), type = 0;
-  const LSTATUS status = RegQueryValueExW(opened, name, nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size);
+  const LSTATUS status =
+      RegQueryValueExW(opened, name, nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size);
   RegCloseKey(opened);
   if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
   return std::u16string(buffer);

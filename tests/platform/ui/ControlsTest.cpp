@@ -7,24 +7,26 @@ namespace {
 using namespace uitest;
 
 class ControlsTest : public WindowsTest {
- protected:
+protected:
   void SetUp() override {
     WindowsTest::SetUp();
     dialog = CreateSampleDialog(frame);
     ASSERT_NE(dialog, nullptr);
-    SetFocus(nullptr);  // so no control's losing the focus shows in the log
+    SetFocus(nullptr); // so no control's losing the focus shows in the log
     DialogLog().clear();
   }
   HWND Item(int id) { return GetDlgItem(dialog, id); }
-  std::string Command(int id, int code) { return "command " + std::to_string(id) + " " + std::to_string(code); }
+  std::string Command(int id, int code) {
+    return "command " + std::to_string(id) + " " + std::to_string(code);
+  }
   HWND dialog = nullptr;
 };
 
 TEST_F(ControlsTest, EditReportsEveryChangeOfItsTextSetOrTyped) {
   SetDlgItemTextW(dialog, kField, u"42");
   SetDlgItemTextW(dialog, kField, u"42");
-  EXPECT_EQ(Entries("command"), (Log{Command(kField, EN_UPDATE), Command(kField, EN_CHANGE), Command(kField, EN_UPDATE),
-                                     Command(kField, EN_CHANGE)}))
+  EXPECT_EQ(Entries("command"), (Log{Command(kField, EN_UPDATE), Command(kField, EN_CHANGE),
+                                     Command(kField, EN_UPDATE), Command(kField, EN_CHANGE)}))
       << "setting the same text is a change too";
   DialogLog().clear();
   Click(frame, CentreOf(frame, Item(kField)));
@@ -32,9 +34,9 @@ TEST_F(ControlsTest, EditReportsEveryChangeOfItsTextSetOrTyped) {
   PressKey(VK_END);
   TypeText(u"7x");
   EXPECT_EQ(TextOf(Item(kField)), u"427x");
-  EXPECT_EQ(Entries("command"),
-            (Log{Command(kField, EN_SETFOCUS), Command(kField, EN_UPDATE), Command(kField, EN_CHANGE),
-                 Command(kField, EN_UPDATE), Command(kField, EN_CHANGE)}));
+  EXPECT_EQ(Entries("command"), (Log{Command(kField, EN_SETFOCUS), Command(kField, EN_UPDATE),
+                                     Command(kField, EN_CHANGE), Command(kField, EN_UPDATE),
+                                     Command(kField, EN_CHANGE)}));
   PressKey(VK_BACK);
   EXPECT_EQ(TextOf(Item(kField)), u"427");
 }
@@ -82,7 +84,8 @@ TEST_F(ControlsTest, ComboReportsTheUsersChoicesOnly) {
   EXPECT_EQ(SendMessageW(combo, CB_SETCURSEL, 1, 0), 1);
   EXPECT_EQ(TextOf(combo), u"Ripple");
   EXPECT_EQ(SendMessageW(combo, CB_SETCURSEL, 7, 0), CB_ERR);
-  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR) << "an index out of range clears the selection";
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR)
+      << "an index out of range clears the selection";
   SendMessageW(combo, CB_SETCURSEL, 1, 0);
   EXPECT_TRUE(Entries("command").empty()) << "CB_SETCURSEL is not a user's choice";
 
@@ -90,7 +93,7 @@ TEST_F(ControlsTest, ComboReportsTheUsersChoicesOnly) {
   DialogLog().clear();
   PressKey(VK_DOWN);
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2);
-  PressKey(VK_DOWN);  // at the end already: no change, no notification
+  PressKey(VK_DOWN); // at the end already: no change, no notification
   EXPECT_EQ(Entries("command"), (Log{Command(kCombo, CBN_SELCHANGE)}));
 
   // The mouse: open the list, then pick its first entry.
@@ -115,7 +118,9 @@ TEST_F(ControlsTest, ComboKeepsItsEntriesAndAnswersErrors) {
   EXPECT_EQ(SendMessageW(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(text)), 1);
   EXPECT_EQ(std::u16string(text), u"b");
   EXPECT_EQ(SendMessageW(combo, CB_GETLBTEXT, 5, reinterpret_cast<LPARAM>(text)), CB_ERR);
-  EXPECT_EQ(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"B")), 1);
+  EXPECT_EQ(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(u"B")),
+            1);
   EXPECT_EQ(SendMessageW(combo, CB_DELETESTRING, 0, 0), 1);
   EXPECT_EQ(SendMessageW(combo, CB_DELETESTRING, 4, 0), CB_ERR);
 }
@@ -135,7 +140,8 @@ TEST_F(ControlsTest, TrackbarStartsAt0To100AndMovesByKeys) {
   PressKey(VK_RIGHT);
   PressKey(VK_NEXT);
   EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), 61);
-  EXPECT_EQ(Entries("hscroll"), (Log{"hscroll 1 41", "hscroll 8 41", "hscroll 3 61", "hscroll 8 61"}));
+  EXPECT_EQ(Entries("hscroll"),
+            (Log{"hscroll 1 41", "hscroll 8 41", "hscroll 3 61", "hscroll 8 61"}));
   PressKey(VK_END);
   EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), 100);
   PressKey(VK_HOME);
@@ -151,30 +157,35 @@ TEST_F(ControlsTest, TrackbarDragReportsTheReleaseOnly) {
   MapWindowPoints(slider, frame, &at, 1);
   RECT client;
   GetClientRect(slider, &client);
-  const int to = 8 + 75 * (client.right - 16) / 100;  // where 75 lies along the channel
+  const int to = 8 + 75 * (client.right - 16) / 100; // where 75 lies along the channel
   ASSERT_TRUE(ZrqUiMouseButton(frame, at.x, at.y, TRUE));
   ASSERT_TRUE(ZrqUiMouseMove(frame, at.x + to - 8, at.y + 40));
   ZrqUiPumpMessages();
-  EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), 75) << "the capture keeps the drag when the mouse leaves";
+  EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), 75)
+      << "the capture keeps the drag when the mouse leaves";
   EXPECT_TRUE(Entries("notify").empty());
   ASSERT_TRUE(ZrqUiMouseButton(frame, at.x + to - 8, at.y + 40, FALSE));
   ZrqUiPumpMessages();
-  EXPECT_EQ(DialogLog(), (Log{"hscroll 5 75", "hscroll 4 75", "hscroll 8 75",
-                              "notify 11 " + std::to_string(static_cast<int>(NM_RELEASEDCAPTURE))}));
+  EXPECT_EQ(DialogLog(),
+            (Log{"hscroll 5 75", "hscroll 4 75", "hscroll 8 75",
+                 "notify 11 " + std::to_string(static_cast<int>(NM_RELEASEDCAPTURE))}));
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(ControlsTest, AVerticalTrackbarRunsDownAndReportsWmVscroll) {
-  const HWND slider = CreateWindowExW(0, TRACKBAR_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | TBS_VERT, 500, 10, 24, 116,
-                                      frame, reinterpret_cast<HMENU>(40), nullptr, nullptr);
+  const HWND slider =
+      CreateWindowExW(0, TRACKBAR_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | TBS_VERT, 500, 10, 24,
+                      116, frame, reinterpret_cast<HMENU>(40), nullptr, nullptr);
   std::vector<UINT> scrolls;
   SetWindowLongPtrW(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&scrolls));
   const auto old = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(frame, GWLP_WNDPROC));
-  SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-                      if (m == WM_VSCROLL || m == WM_HSCROLL)
-                        reinterpret_cast<std::vector<UINT> *>(GetWindowLongPtrW(h, GWLP_USERDATA))->push_back(m);
-                      return DefWindowProcW(h, m, wp, lp);
-                    }));
+  SetWindowLongPtrW(
+      frame, GWLP_WNDPROC,
+      reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_VSCROLL || m == WM_HSCROLL)
+          reinterpret_cast<std::vector<UINT> *>(GetWindowLongPtrW(h, GWLP_USERDATA))->push_back(m);
+        return DefWindowProcW(h, m, wp, lp);
+      }));
   // 116 pixels tall: 100 between the first and last thumb centres, so y = 8 + position.
   Click(frame, POINT{500 + 12, 10 + 8 + 70});
   EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), 20) << "a press below the thumb pages down";
@@ -205,8 +216,8 @@ TEST_F(ControlsTest, ButtonsReportClicksFromMouseKeysAndBmClick) {
   SendMessageW(back, BM_CLICK, 0, 0);
   Click(frame, CentreOf(frame, back));
   PressKey(VK_SPACE);
-  EXPECT_EQ(Entries("command"),
-            (Log{Command(kBack, BN_CLICKED), Command(kBack, BN_CLICKED), Command(kBack, BN_CLICKED)}));
+  EXPECT_EQ(Entries("command"), (Log{Command(kBack, BN_CLICKED), Command(kBack, BN_CLICKED),
+                                     Command(kBack, BN_CLICKED)}));
   // A press that leaves the button before the release is no click.
   DialogLog().clear();
   const POINT centre = CentreOf(frame, back);
@@ -219,10 +230,12 @@ TEST_F(ControlsTest, ButtonsReportClicksFromMouseKeysAndBmClick) {
 
 TEST_F(ControlsTest, AChosenRadioButtonClearsTheOthersOfItsGroup) {
   auto radio = [&](int id, DWORD group) {
-    return CreateWindowExW(0, WC_BUTTONW, u"r", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | group, 300, 20 * id, 60, 16,
-                           frame, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(id)), nullptr, nullptr);
+    return CreateWindowExW(0, WC_BUTTONW, u"r", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | group,
+                           300, 20 * id, 60, 16, frame,
+                           reinterpret_cast<HMENU>(static_cast<LONG_PTR>(id)), nullptr, nullptr);
   };
-  const HWND a = radio(1, WS_GROUP), b = radio(2, 0), c = radio(3, WS_GROUP);  // c starts a group of its own
+  const HWND a = radio(1, WS_GROUP), b = radio(2, 0),
+             c = radio(3, WS_GROUP); // c starts a group of its own
   SendMessageW(a, BM_SETCHECK, BST_CHECKED, 0);
   SendMessageW(c, BM_SETCHECK, BST_CHECKED, 0);
   SendMessageW(b, BM_CLICK, 0, 0);
@@ -237,4 +250,4 @@ TEST_F(ControlsTest, DisabledControlsTakeNoMouse) {
   EXPECT_TRUE(Entries("command").empty());
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,7 @@ namespace {
 using namespace uitest;
 
 class DialogTest : public WindowsTest {
- protected:
+protected:
   void SetUp() override {
     WindowsTest::SetUp();
     dialog = CreateSampleDialog(frame);
@@ -66,12 +66,15 @@ TEST_F(DialogTest, ControlsHaveTheTemplatesClassesStylesAndOrder) {
   EXPECT_EQ(TextOf(label), u"&Name:");
   EXPECT_TRUE(GetWindowLongPtrW(label, GWL_STYLE) & WS_GROUP);
   EXPECT_EQ(GetWindow(label, GW_HWNDNEXT), GetDlgItem(dialog, kCombo));
-  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, kCombo)) << "WM_INITDIALOG returned TRUE: the first tab stop has the focus";
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, kCombo))
+      << "WM_INITDIALOG returned TRUE: the first tab stop has the focus";
 }
 
 TEST_F(DialogTest, AHandledMessageAnswersWithDwlpMsgResult) {
   const HWND add = GetDlgItem(dialog, kAdd);
-  EXPECT_EQ(SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kAdd, BN_CLICKED), reinterpret_cast<LPARAM>(add)), 1234);
+  EXPECT_EQ(
+      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kAdd, BN_CLICKED), reinterpret_cast<LPARAM>(add)),
+      1234);
   EXPECT_EQ(SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kBack, BN_CLICKED), 0), 0);
   SetWindowLongPtrW(dialog, DWLP_USER, 99);
   EXPECT_EQ(GetWindowLongPtrW(dialog, DWLP_USER), 99) << "a dialog has DLGWINDOWEXTRA bytes";
@@ -107,19 +110,20 @@ TEST(DialogTemplate, AClassicTemplateMakesTheSameDialog) {
   };
   dword(WS_POPUP | DS_SETFONT);
   dword(0);
-  for (WORD w : {1, 0, 0, 100, 50}) t.push_back(w);  // one item; x, y, cx, cy
-  t.push_back(0), t.push_back(0);                    // no menu, the dialog class
+  for (WORD w : {1, 0, 0, 100, 50}) t.push_back(w); // one item; x, y, cx, cy
+  t.push_back(0), t.push_back(0);                   // no menu, the dialog class
   text(u"Classic");
   t.push_back(8);
   text(u"MS Shell Dlg");
-  if (t.size() % 2) t.push_back(0);  // items start on a DWORD boundary
+  if (t.size() % 2) t.push_back(0); // items start on a DWORD boundary
   dword(WS_CHILD | WS_VISIBLE | WS_TABSTOP);
   dword(0);
-  for (WORD w : {5, 5, 40, 14, 0xFFFF}) t.push_back(w);  // x, y, cx, cy, id -1
-  t.push_back(0xFFFF), t.push_back(0x80);                 // Button
+  for (WORD w : {5, 5, 40, 14, 0xFFFF}) t.push_back(w); // x, y, cx, cy, id -1
+  t.push_back(0xFFFF), t.push_back(0x80);               // Button
   text(u"OK");
   t.push_back(0);
-  HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr, nullptr, 0);
+  HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()),
+                                           nullptr, nullptr, 0);
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(TextOf(dialog), u"Classic");
   const HWND ok = GetWindow(dialog, GW_CHILD);
@@ -141,20 +145,24 @@ TEST(DialogTemplate, ADamagedTemplateIsRefusedWithoutReadingPastIt) {
   const auto *bytes = static_cast<const BYTE *>(LockResource(LoadResource(ZrqThisModule(), found)));
   const DWORD size = SizeofResource(ZrqThisModule(), found);
   SIZE pixels{};
-  ASSERT_EQ(ZrqUiGetDialogTemplateSize(reinterpret_cast<LPCDLGTEMPLATEW>(bytes), size, &pixels), S_OK);
+  ASSERT_EQ(ZrqUiGetDialogTemplateSize(reinterpret_cast<LPCDLGTEMPLATEW>(bytes), size, &pixels),
+            S_OK);
   EXPECT_EQ(pixels.cx, 300);
   EXPECT_EQ(pixels.cy, 163);
   for (DWORD n = 0; n < size; ++n) {
     auto piece = std::make_unique<BYTE[]>(n ? n : 1);
     std::memcpy(piece.get(), bytes, n);
-    EXPECT_EQ(ZrqUiGetDialogTemplateSize(reinterpret_cast<LPCDLGTEMPLATEW>(piece.get()), n, &pixels), E_INVALIDARG)
+    EXPECT_EQ(
+        ZrqUiGetDialogTemplateSize(reinterpret_cast<LPCDLGTEMPLATEW>(piece.get()), n, &pixels),
+        E_INVALIDARG)
         << n << " of " << size << " bytes";
   }
   EXPECT_EQ(ZrqUiGetDialogTemplateSize(nullptr, size, &pixels), E_POINTER);
 }
 
 TEST(DialogTemplate, AMissingResourceMakesNoDialog) {
-  EXPECT_EQ(CreateDialogParamW(ZrqThisModule(), MAKEINTRESOURCEW(4321), nullptr, nullptr, 0), nullptr);
+  EXPECT_EQ(CreateDialogParamW(ZrqThisModule(), MAKEINTRESOURCEW(4321), nullptr, nullptr, 0),
+            nullptr);
 }
 
-}  // namespace
+} // namespace

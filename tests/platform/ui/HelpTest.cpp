@@ -37,4 +37,4 @@ TEST(WinHelp, AFileNameBeyondThePathLimitIsRefused) {
   EXPECT_FALSE(ZrqUiGetLastHelpRequest(&seen));
 }
 
-}  // namespace
+} // namespace

@@ -5,7 +5,7 @@ namespace {
 using namespace uitest;
 
 class NavigationTest : public WindowsTest {
- protected:
+protected:
   void SetUp() override {
     WindowsTest::SetUp();
     dialog = CreateSampleDialog(frame);
@@ -28,7 +28,8 @@ TEST_F(NavigationTest, TabVisitsTheTabStopsInTemplateOrderAndWraps) {
     PressKey(VK_TAB);
     visited.push_back(FocusId());
   }
-  EXPECT_EQ(visited, (std::vector<int>{kSlider, kField, kTimeSlider, kTimeField, kBack, kAdd, kRemove, kCombo}));
+  EXPECT_EQ(visited, (std::vector<int>{kSlider, kField, kTimeSlider, kTimeField, kBack, kAdd,
+                                       kRemove, kCombo}));
   ZrqUiKey(VK_SHIFT, TRUE);
   PressKey(VK_TAB);
   EXPECT_EQ(FocusId(), kRemove);
@@ -41,7 +42,8 @@ TEST_F(NavigationTest, TabbingIntoAnEditSelectsItsText) {
   PressKey(VK_TAB);
   ASSERT_EQ(FocusId(), kField);
   DWORD from = 9, to = 9;
-  SendMessageW(GetFocus(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  SendMessageW(GetFocus(), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+               reinterpret_cast<LPARAM>(&to));
   EXPECT_EQ(from, 0u);
   EXPECT_EQ(to, 2u);
 }
@@ -54,9 +56,9 @@ TEST_F(NavigationTest, DisabledOrHiddenControlsArePassedOver) {
 }
 
 TEST_F(NavigationTest, MnemonicsMoveToTheLabelledControlOrPressTheButton) {
-  AltKey('K');  // "&Keys", a group box: the next tab stop after it
+  AltKey('K'); // "&Keys", a group box: the next tab stop after it
   EXPECT_EQ(FocusId(), kTimeSlider);
-  AltKey('N');  // "&Name:", a label: the combo after it
+  AltKey('N'); // "&Name:", a label: the combo after it
   EXPECT_EQ(FocusId(), kCombo);
   DialogLog().clear();
   AltKey('A');
@@ -97,9 +99,11 @@ TEST_F(NavigationTest, EnterPressesTheFocusedButtonAndEscapeCancels) {
 // A host's frame holding the page navigates through the page's controls as through its own,
 // once the page is a control parent.
 TEST_F(NavigationTest, AFramesTabReachesIntoAControlParentPage) {
-  const HWND button = CreateWindowExW(0, WC_BUTTONW, u"&Frame", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 400, 10, 60, 20,
-                                      frame, reinterpret_cast<HMENU>(77), nullptr, nullptr);
-  SetWindowLongPtrW(dialog, GWL_EXSTYLE, GetWindowLongPtrW(dialog, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+  const HWND button =
+      CreateWindowExW(0, WC_BUTTONW, u"&Frame", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 400, 10, 60, 20,
+                      frame, reinterpret_cast<HMENU>(77), nullptr, nullptr);
+  SetWindowLongPtrW(dialog, GWL_EXSTYLE,
+                    GetWindowLongPtrW(dialog, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
   SetFocus(button);
   MSG msg{button, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
   EXPECT_TRUE(IsDialogMessageW(frame, &msg));
@@ -118,4 +122,4 @@ TEST_F(NavigationTest, MessagesOfOtherWindowsAreNotTheDialogs) {
   EXPECT_EQ(FocusId(), kSlider);
 }
 
-}  // namespace
+} // namespace

@@ -50,7 +50,8 @@ void WritePng(const std::string &path, const Picture &picture) {
   image.width = static_cast<png_uint_32>(picture.width);
   image.height = static_cast<png_uint_32>(picture.height);
   image.format = PNG_FORMAT_BGRA;
-  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, picture.bits.data(), 0, nullptr)) << path;
+  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, picture.bits.data(), 0, nullptr))
+      << path;
 }
 
 // Exact pixels against the picture kept in the tree; ZRQ_UPDATE_REFERENCES=1 rewrites it after a
@@ -74,7 +75,7 @@ DWORD PixelAt(const Picture &p, int x, int y) {
 }
 
 class RenderTest : public WindowsTest {
- protected:
+protected:
   void SetUp() override {
     WindowsTest::SetUp();
     dialog = CreateSampleDialog(frame);
@@ -92,7 +93,9 @@ class RenderTest : public WindowsTest {
   HWND dialog = nullptr;
 };
 
-TEST_F(RenderTest, TheDialogLooksAsItsReferencePicture) { ExpectMatchesReference(Render(dialog), "sample-dialog.png"); }
+TEST_F(RenderTest, TheDialogLooksAsItsReferencePicture) {
+  ExpectMatchesReference(Render(dialog), "sample-dialog.png");
+}
 
 TEST_F(RenderTest, AnOpenListIsDrawnOverWhatLiesBelowTheCombo) {
   const HWND combo = GetDlgItem(dialog, kCombo);
@@ -127,4 +130,4 @@ TEST_F(RenderTest, BadArgumentsAreRefused) {
   EXPECT_EQ(ZrqUiRenderWindow(reinterpret_cast<HWND>(0x99), &fine), E_INVALIDARG);
 }
 
-}  // namespace
+} // namespace

@@ -18,7 +18,8 @@ TEST(UiThreads, EachThreadDrivesItsOwnDialog) {
     threads.emplace_back([t, &failures] {
       for (int round = 0; round < 20; ++round) {
         HWND frame = CreateFrame();
-        HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(kSampleDialog), frame, nullptr, 0);
+        HWND dialog =
+            CreateDialogParamW(nullptr, MAKEINTRESOURCEW(kSampleDialog), frame, nullptr, 0);
         if (!frame || !dialog) {
           ++failures;
           return;
@@ -45,4 +46,4 @@ TEST(UiThreads, EachThreadDrivesItsOwnDialog) {
   EXPECT_EQ(std::u16string(last.file), u"shared.hlp");
 }
 
-}  // namespace
+} // namespace

@@ -12,29 +12,35 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 INT_PTR CALLBACK SampleProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: return TRUE;
-    case WM_COMMAND:
-      DialogLog().push_back("command " + std::to_string(LOWORD(wParam)) + " " + std::to_string(HIWORD(wParam)));
-      if (LOWORD(wParam) == kAdd && HIWORD(wParam) == BN_CLICKED) {
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1234);
-        return TRUE;
-      }
-      return FALSE;
-    case WM_NOTIFY: {
-      const auto *header = reinterpret_cast<const NMHDR *>(lParam);
-      DialogLog().push_back("notify " + std::to_string(header->idFrom) + " " +
-                            std::to_string(static_cast<int>(header->code)));
-      return FALSE;
+  case WM_INITDIALOG:
+    return TRUE;
+  case WM_COMMAND:
+    DialogLog().push_back("command " + std::to_string(LOWORD(wParam)) + " " +
+                          std::to_string(HIWORD(wParam)));
+    if (LOWORD(wParam) == kAdd && HIWORD(wParam) == BN_CLICKED) {
+      SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1234);
+      return TRUE;
     }
-    case WM_NCDESTROY: DialogLog().push_back("ncdestroy"); return FALSE;
-    case WM_HSCROLL:
-      DialogLog().push_back("hscroll " + std::to_string(LOWORD(wParam)) + " " + std::to_string(HIWORD(wParam)));
-      return FALSE;
-    default: return FALSE;
+    return FALSE;
+  case WM_NOTIFY: {
+    const auto *header = reinterpret_cast<const NMHDR *>(lParam);
+    DialogLog().push_back("notify " + std::to_string(header->idFrom) + " " +
+                          std::to_string(static_cast<int>(header->code)));
+    return FALSE;
+  }
+  case WM_NCDESTROY:
+    DialogLog().push_back("ncdestroy");
+    return FALSE;
+  case WM_HSCROLL:
+    DialogLog().push_back("hscroll " + std::to_string(LOWORD(wParam)) + " " +
+                          std::to_string(HIWORD(wParam)));
+    return FALSE;
+  default:
+    return FALSE;
   }
 }
 
-}  // namespace
+} // namespace
 
 Log &DialogLog() {
   static Log log;
@@ -58,12 +64,13 @@ HWND CreateFrame() {
     return RegisterClassExW(&wc);
   }();
   EXPECT_NE(atom, 0);
-  return CreateWindowExW(0, u"ZrqTestFrame", u"Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 600, 400, nullptr,
-                         nullptr, ZrqThisModule(), nullptr);
+  return CreateWindowExW(0, u"ZrqTestFrame", u"Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50,
+                         600, 400, nullptr, nullptr, ZrqThisModule(), nullptr);
 }
 
 HWND CreateSampleDialog(HWND parent) {
-  HWND dialog = CreateDialogParamW(ZrqThisModule(), MAKEINTRESOURCEW(kSampleDialog), parent, SampleProc, 0);
+  HWND dialog =
+      CreateDialogParamW(ZrqThisModule(), MAKEINTRESOURCEW(kSampleDialog), parent, SampleProc, 0);
   EXPECT_NE(dialog, nullptr);
   ShowWindow(dialog, SW_SHOW);
   DialogLog().clear();
@@ -117,4 +124,4 @@ void WindowsTest::TearDown() {
   }
 }
 
-}  // namespace uitest
+} // namespace uitest

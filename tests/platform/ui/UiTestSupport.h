@@ -47,10 +47,10 @@ std::u16string TextOf(HWND hwnd);
 
 // Destroys every window a test made, so the next starts clean.
 class WindowsTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override;
   void TearDown() override;
   HWND frame = nullptr;
 };
 
-}  // namespace uitest
+} // namespace uitest

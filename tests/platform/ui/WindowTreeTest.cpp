@@ -35,13 +35,15 @@ HWND Recorder(HWND parent, int id, DWORD style = WS_CHILD | WS_VISIBLE) {
   }();
   EXPECT_NE(atom, 0);
   return CreateWindowExW(0, u"recorder", u"r", style, 10 * id, 5, 30, 20, parent,
-                         reinterpret_cast<HMENU>(static_cast<LONG_PTR>(id)), ZrqThisModule(), nullptr);
+                         reinterpret_cast<HMENU>(static_cast<LONG_PTR>(id)), ZrqThisModule(),
+                         nullptr);
 }
 
 std::vector<UINT> MessagesOf(HWND hwnd, std::initializer_list<UINT> kinds) {
   std::vector<UINT> out;
   for (const auto &[message, target] : Received())
-    if (target == hwnd && std::find(kinds.begin(), kinds.end(), message) != kinds.end()) out.push_back(message);
+    if (target == hwnd && std::find(kinds.begin(), kinds.end(), message) != kinds.end())
+      out.push_back(message);
   return out;
 }
 
@@ -61,7 +63,8 @@ TEST_F(WindowsTest, ChildrenKeepCreationOrderAndTheirIds) {
 
   std::vector<HWND> seen;
   EnumChildWindows(
-      frame, [](HWND h, LPARAM p) { return reinterpret_cast<std::vector<HWND> *>(p)->push_back(h), TRUE; },
+      frame,
+      [](HWND h, LPARAM p) { return reinterpret_cast<std::vector<HWND> *>(p)->push_back(h), TRUE; },
       reinterpret_cast<LPARAM>(&seen));
   EXPECT_EQ(seen, (std::vector<HWND>{c, a, b}));
 }
@@ -78,8 +81,10 @@ TEST_F(WindowsTest, CreationAndDestructionSendTheirMessagesInOrder) {
   std::vector<std::pair<UINT, HWND>> order;
   for (const auto &e : Received())
     if (e.first == WM_DESTROY || e.first == WM_NCDESTROY) order.push_back(e);
-  EXPECT_EQ(order, (std::vector<std::pair<UINT, HWND>>{
-                       {WM_DESTROY, parent}, {WM_DESTROY, child}, {WM_NCDESTROY, child}, {WM_NCDESTROY, parent}}));
+  EXPECT_EQ(order, (std::vector<std::pair<UINT, HWND>>{{WM_DESTROY, parent},
+                                                       {WM_DESTROY, child},
+                                                       {WM_NCDESTROY, child},
+                                                       {WM_NCDESTROY, parent}}));
   EXPECT_FALSE(IsWindow(parent));
   EXPECT_FALSE(IsWindow(child));
   EXPECT_EQ(GetWindow(frame, GW_CHILD), nullptr);
@@ -87,10 +92,13 @@ TEST_F(WindowsTest, CreationAndDestructionSendTheirMessagesInOrder) {
 }
 
 TEST_F(WindowsTest, CreationFailsForUnknownClassesAndChildrenWithoutParents) {
-  EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", nullptr, WS_CHILD, 0, 0, 1, 1, frame, nullptr, nullptr, nullptr),
+  EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", nullptr, WS_CHILD, 0, 0, 1, 1, frame, nullptr,
+                            nullptr, nullptr),
             nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
-  EXPECT_EQ(CreateWindowExW(0, WC_BUTTONW, nullptr, WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(CreateWindowExW(0, WC_BUTTONW, nullptr, WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                            nullptr),
+            nullptr);
   WNDCLASSEXW again{};
   again.cbSize = sizeof again;
   again.lpfnWndProc = DefWindowProcW;
@@ -105,7 +113,8 @@ TEST_F(WindowsTest, StyleChangesGoThroughStyleChanging) {
   EXPECT_EQ(SetWindowLongPtrW(w, GWL_EXSTYLE, WS_EX_CLIENTEDGE), 0);
   EXPECT_EQ(GetWindowLongPtrW(w, GWL_EXSTYLE), WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT)
       << "the receiver's styleNew is applied";
-  EXPECT_EQ(MessagesOf(w, {WM_STYLECHANGING, WM_STYLECHANGED}), (std::vector<UINT>{WM_STYLECHANGING, WM_STYLECHANGED}));
+  EXPECT_EQ(MessagesOf(w, {WM_STYLECHANGING, WM_STYLECHANGED}),
+            (std::vector<UINT>{WM_STYLECHANGING, WM_STYLECHANGED}));
   SetWindowLongPtrW(w, GWL_STYLE, WS_CHILD);
   EXPECT_FALSE(IsWindowVisible(w));
 }
@@ -132,7 +141,7 @@ TEST_F(WindowsTest, TextGoesThroughMessagesAndIsTruncatedToTheBuffer) {
 }
 
 TEST_F(WindowsTest, RectanglesAreInScreenAndClientCoordinates) {
-  HWND w = Recorder(frame, 2);  // at (20, 5), 30 x 20 in the frame
+  HWND w = Recorder(frame, 2); // at (20, 5), 30 x 20 in the frame
   RECT r;
   ASSERT_TRUE(GetWindowRect(w, &r));
   EXPECT_EQ(r.left, 120);
@@ -167,7 +176,8 @@ TEST(MessageQueue, PostedMessagesComeInOrderAndQuitComesLast) {
   PostMessageW(frame, WM_USER + 1, 1, 0);
   PostMessageW(nullptr, WM_USER + 2, 2, 0);
   PostMessageW(frame, WM_USER + 3, 3, 0);
-  ASSERT_TRUE(PeekMessageW(&msg, frame, WM_USER + 3, WM_USER + 3, PM_REMOVE)) << "the filter picks from the middle";
+  ASSERT_TRUE(PeekMessageW(&msg, frame, WM_USER + 3, WM_USER + 3, PM_REMOVE))
+      << "the filter picks from the middle";
   EXPECT_EQ(msg.wParam, 3u);
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 1));
@@ -177,7 +187,8 @@ TEST(MessageQueue, PostedMessagesComeInOrderAndQuitComesLast) {
   EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE);
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(msg.wParam, 3u);
-  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE) << "an empty queue cannot be waited on: the loop ends";
+  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE)
+      << "an empty queue cannot be waited on: the loop ends";
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(msg.wParam, 0u);
   EXPECT_FALSE(PostMessageW(reinterpret_cast<HWND>(0x1234), WM_USER, 0, 0));
@@ -192,4 +203,4 @@ TEST(MessageQueue, WindowsOfAnotherThreadAreNotFoundHere) {
   DestroyWindow(frame);
 }
 
-}  // namespace
+} // namespace

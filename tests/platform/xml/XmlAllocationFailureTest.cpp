@@ -12,8 +12,7 @@ constexpr const char *kSample = "<root a=\"1\"><child>text</child><child b=\"2\"
 
 // Runs `edit` on the sample document with each allocation failing in turn: a failed edit
 // leaves the document's XML as it was.
-template <typename Edit>
-void EditFailsWhole(Edit edit) {
+template <typename Edit> void EditFailsWhole(Edit edit) {
   CComPtr<IXMLDOMDocument> document = LoadDocument(kSample);
   const std::string before = XmlOf(document);
   const long failed = WithEachAllocationFailing([&] { return edit(document.p); },
@@ -31,11 +30,9 @@ TEST(XmlAllocationFailure, EditsFailWholeWithOutOfMemory) {
     CComPtr<IXMLDOMElement> element;
     HRESULT hr = document->createElement(CComBSTR(u"added"), &element);
     CComPtr<IXMLDOMElement> root;
-    if (SUCCEEDED(hr))
-      hr = document->get_documentElement(&root);
+    if (SUCCEEDED(hr)) hr = document->get_documentElement(&root);
     CComPtr<IXMLDOMNode> appended;
-    if (SUCCEEDED(hr))
-      hr = root->appendChild(element, &appended);
+    if (SUCCEEDED(hr)) hr = root->appendChild(element, &appended);
     return hr;
   });
   EditFailsWhole([](IXMLDOMDocument *document) {
@@ -63,8 +60,7 @@ TEST(XmlAllocationFailure, ReadsReportOutOfMemoryAndThenSucceed) {
         CComPtr<IXMLDOMNodeList> list;
         HRESULT hr = document->selectNodes(CComBSTR(u"//child"), &list);
         LONG length = 0;
-        if (SUCCEEDED(hr))
-          hr = list->get_length(&length);
+        if (SUCCEEDED(hr)) hr = list->get_length(&length);
         return SUCCEEDED(hr) && length != 2 ? E_FAIL : hr;
       },
       [](HRESULT) {});
@@ -74,10 +70,10 @@ TEST(XmlAllocationFailure, ALoadThatRunsOutOfMemorySaysSo) {
   WithEachAllocationFailing(
       [] {
         CComPtr<IXMLDOMDocument> document;
-        HRESULT hr = ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document));
+        HRESULT hr =
+            ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document));
         VARIANT_BOOL loaded = VARIANT_FALSE;
-        if (SUCCEEDED(hr))
-          hr = document->loadXML(CComBSTR(u"<a><b c='d'>e</b></a>"), &loaded);
+        if (SUCCEEDED(hr)) hr = document->loadXML(CComBSTR(u"<a><b c='d'>e</b></a>"), &loaded);
         return hr == S_OK && loaded != VARIANT_TRUE ? E_FAIL : hr;
       },
       [](HRESULT) {});

@@ -12,12 +12,14 @@
 namespace {
 
 std::string TempPath(const char *name) {
-  return (std::filesystem::temp_directory_path() / (std::string("zrq-xml-") + std::to_string(::getpid()) + name)).string();
+  return (std::filesystem::temp_directory_path() /
+          (std::string("zrq-xml-") + std::to_string(::getpid()) + name))
+      .string();
 }
 
 CComVariant PathVariant(const std::string &path) { return CComVariant(path.c_str()); }
 
-}  // namespace
+} // namespace
 
 TEST(XmlDocumentBuild, AppendsCreatedElementsIntoATree) {
   CComPtr<IXMLDOMDocument> doc = NewDocument();
@@ -36,7 +38,9 @@ TEST(XmlDocumentBuild, AppendsCreatedElementsIntoATree) {
   ASSERT_EQ(S_OK, child->setAttribute(CComBSTR("Name"), CComVariant("a<\"b\">&c")));
   ASSERT_EQ(S_OK, child->put_text(CComBSTR("x < y & z")));
   ASSERT_EQ(S_OK, root->appendChild(child, nullptr));
-  EXPECT_EQ("<Project><Effect Name=\"a&lt;&quot;b&quot;>&amp;c\">x &lt; y &amp; z</Effect></Project>\n", XmlOf(doc));
+  EXPECT_EQ(
+      "<Project><Effect Name=\"a&lt;&quot;b&quot;>&amp;c\">x &lt; y &amp; z</Effect></Project>\n",
+      XmlOf(doc));
 
   ASSERT_EQ(S_OK, child->get_parentNode(&parent));
   CComBSTR name;
@@ -50,7 +54,8 @@ TEST(XmlDocumentBuild, AppendsCreatedElementsIntoATree) {
 }
 
 TEST(XmlDocumentBuild, NamesNodesAndGivesOwnerAndElementInterface) {
-  CComPtr<IXMLDOMDocument> doc = LoadDocument("<?xml version=\"1.0\"?><!--c--><a>t<![CDATA[d]]><b/></a>");
+  CComPtr<IXMLDOMDocument> doc =
+      LoadDocument("<?xml version=\"1.0\"?><!--c--><a>t<![CDATA[d]]><b/></a>");
   CComPtr<IXMLDOMElement> root;
   ASSERT_EQ(S_OK, doc->get_documentElement(&root));
   CComPtr<IXMLDOMNodeList> children;
@@ -115,8 +120,9 @@ TEST(XmlDocumentBuild, RemoveChildDetachesAndCanBeAppendedAgain) {
 }
 
 TEST(XmlDocumentLoad, MalformedTextFailsWithSFalseAndEmptiesTheDocument) {
-  const char *bad[] = {"", "   ", "<a>", "<a></b>", "text", "<a/><b/>", "<a/>trailing", "<a x='1></a>",
-                       "<a><!-- --</a>", "<?xml version='1.0'?>"};
+  const char *bad[] = {
+      "",         "   ",          "<a>",          "<a></b>",        "text",
+      "<a/><b/>", "<a/>trailing", "<a x='1></a>", "<a><!-- --</a>", "<?xml version='1.0'?>"};
   for (const char *xml : bad) {
     CComPtr<IXMLDOMDocument> doc = LoadDocument("<old/>");
     VARIANT_BOOL ok = VARIANT_TRUE;
@@ -142,7 +148,8 @@ TEST(XmlDocumentLoad, NodesOfEarlierContentSurviveANewLoad) {
 }
 
 TEST(XmlDocumentFile, SaveAndLoadRoundTripThroughAFile) {
-  CComPtr<IXMLDOMDocument> doc = LoadDocument("<Project><Value>caf\xC3\xA9 \xF0\x9F\x8E\xAC</Value><Mixed>a<b/>c</Mixed></Project>");
+  CComPtr<IXMLDOMDocument> doc = LoadDocument(
+      "<Project><Value>caf\xC3\xA9 \xF0\x9F\x8E\xAC</Value><Mixed>a<b/>c</Mixed></Project>");
   const std::string path = TempPath("-roundtrip.xml");
   ASSERT_EQ(S_OK, doc->save(PathVariant(path)));
 
@@ -158,7 +165,8 @@ TEST(XmlDocumentFile, SaveAndLoadRoundTripThroughAFile) {
   EXPECT_EQ(XmlOf(SelectOne(doc, "Project")), XmlOf(SelectOne(again, "Project")));
   // No temporary file is left beside it.
   int files = 0;
-  for (const auto &entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path())) {
+  for (const auto &entry :
+       std::filesystem::directory_iterator(std::filesystem::path(path).parent_path())) {
     files += entry.path().string().rfind(path, 0) == 0;
   }
   EXPECT_EQ(1, files);
@@ -172,7 +180,8 @@ TEST(XmlDocumentFile, LoadAndSaveFailuresAreReported) {
   EXPECT_EQ(VARIANT_FALSE, ok);
   EXPECT_EQ(E_INVALIDARG, doc->load(CComVariant(5), &ok));
   ASSERT_EQ(S_OK, doc->loadXML(CComBSTR("<a/>"), &ok));
-  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), doc->save(PathVariant("/nonexistent-dir/x.xml")));
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+            doc->save(PathVariant("/nonexistent-dir/x.xml")));
   EXPECT_EQ(E_INVALIDARG, doc->save(CComVariant(1.0)));
   EXPECT_EQ(E_FAIL, NewDocument()->save(PathVariant(TempPath("-empty.xml"))));
 }

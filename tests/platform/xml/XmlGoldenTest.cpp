@@ -9,4 +9,4 @@ TEST(XmlGolden, EveryCaseAnswersAsTheReferenceOrAsAccepted) {
   ExpectTableAsGolden("xml", lines);
 }
 
-}  // namespace
+} // namespace

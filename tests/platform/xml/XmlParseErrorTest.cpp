@@ -54,11 +54,12 @@ struct Broken {
 };
 
 std::string TempPath(const char *name) {
-  return (std::filesystem::temp_directory_path() / (std::string("zrq-perr-") + std::to_string(::getpid()) + name))
+  return (std::filesystem::temp_directory_path() /
+          (std::string("zrq-perr-") + std::to_string(::getpid()) + name))
       .string();
 }
 
-}  // namespace
+} // namespace
 
 TEST(XmlParseError, BrokenTextIsPlacedByLineAndColumn) {
   const Broken cases[] = {
@@ -138,7 +139,8 @@ TEST(XmlParseError, FileLoadsNameTheirFile) {
 
   // A UTF-16 file is placed by its characters, not by the bytes pugixml converted it to.
   const std::u16string wide = u"\xFEFF<a>\n\x00E9<b></c></a>";
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(wide.data()), wide.size() * 2);
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char *>(wide.data()), wide.size() * 2);
   EXPECT_EQ(S_FALSE, doc->load(CComVariant(path.c_str()), &ok));
   report = ReportOf(doc);
   EXPECT_EQ(2, report.line);
@@ -180,5 +182,6 @@ TEST(XmlParseError, NullOutPointersAreRefused) {
   CComPtr<IDispatch> dispatch;
   EXPECT_EQ(S_OK, error->QueryInterface(IID_IDispatch, reinterpret_cast<void **>(&dispatch)));
   CComPtr<IXMLDOMNode> node;
-  EXPECT_EQ(E_NOINTERFACE, error->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void **>(&node)));
+  EXPECT_EQ(E_NOINTERFACE,
+            error->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void **>(&node)));
 }

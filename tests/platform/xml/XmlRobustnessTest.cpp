@@ -30,7 +30,7 @@ LONG Count(IXMLDOMNode *node, const char *query) {
   return length;
 }
 
-}  // namespace
+} // namespace
 
 TEST(XmlRobustness, DeepNestingParsesSerialisesSelectsAndEditsWithoutRecursion) {
   const std::string xml = Nested(kDeep);
@@ -64,11 +64,11 @@ TEST(XmlRobustness, ManySiblingsAndHugeTexts) {
 
 TEST(XmlRobustness, EntitiesAndDoctypesAreNeverExpandedOrFetched) {
   // The classic tricks: an external entity, a billion laughs, a parameter entity.
-  CComPtr<IXMLDOMDocument> doc = LoadDocument(
-      "<!DOCTYPE r [<!ENTITY x SYSTEM 'file:///etc/passwd'>"
-      "<!ENTITY a 'aaaaaaaaaa'><!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;'>"
-      "<!ENTITY % p SYSTEM 'http://example.invalid/p.dtd'> %p;]>"
-      "<r><e>&x;</e><l>&b;</l><ok>&lt;&#65;&#x42;</ok></r>");
+  CComPtr<IXMLDOMDocument> doc =
+      LoadDocument("<!DOCTYPE r [<!ENTITY x SYSTEM 'file:///etc/passwd'>"
+                   "<!ENTITY a 'aaaaaaaaaa'><!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;'>"
+                   "<!ENTITY % p SYSTEM 'http://example.invalid/p.dtd'> %p;]>"
+                   "<r><e>&x;</e><l>&b;</l><ok>&lt;&#65;&#x42;</ok></r>");
   CComPtr<IXMLDOMNode> root = SelectOne(doc, "r");
   EXPECT_EQ("&x;", TextOf(SelectOne(root, "e")));
   EXPECT_EQ("&b;", TextOf(SelectOne(root, "l")));

@@ -27,7 +27,7 @@ std::vector<std::string> Walk(IXMLDOMNodeList *list) {
   return names;
 }
 
-}  // namespace
+} // namespace
 
 TEST(XmlSelection, ChildNamesAndAttributePredicates) {
   CComPtr<IXMLDOMDocument> doc = LoadDocument(kSet);

@@ -40,15 +40,16 @@ TEST(XmlTextContent, TextIsTrimmedUnlessWhiteSpaceIsPreserved) {
 }
 
 TEST(XmlTextContent, XmlSpacePreservesBelowItself) {
-  CComPtr<IXMLDOMDocument> doc =
-      LoadDocument("<v><p xml:space='preserve'> p <d xml:space='default'> d </d></p><q> q </q></v>");
+  CComPtr<IXMLDOMDocument> doc = LoadDocument(
+      "<v><p xml:space='preserve'> p <d xml:space='default'> d </d></p><q> q </q></v>");
   EXPECT_EQ(" p  d ", TextOf(SelectOne(doc, "v/p")));
   EXPECT_EQ("d", TextOf(SelectOne(doc, "v/p/d")));
   EXPECT_EQ("q", TextOf(SelectOne(doc, "v/q")));
 }
 
 TEST(XmlTextContent, EachKindOfNodeGivesItsText) {
-  CComPtr<IXMLDOMDocument> doc = LoadDocument("<v a='  x  '>  t  <![CDATA[  c  ]]><!--  m  --></v>");
+  CComPtr<IXMLDOMDocument> doc =
+      LoadDocument("<v a='  x  '>  t  <![CDATA[  c  ]]><!--  m  --></v>");
   CComPtr<IXMLDOMNode> text, cdata, comment;
   ASSERT_EQ(S_OK, Element(doc)->get_firstChild(&text));
   ASSERT_EQ(S_OK, text->get_nextSibling(&cdata));
@@ -63,4 +64,4 @@ TEST(XmlTextContent, EachKindOfNodeGivesItsText) {
   EXPECT_EQ(u"  t  ", std::u16string(value.bstrVal));
 }
 
-}  // namespace
+} // namespace

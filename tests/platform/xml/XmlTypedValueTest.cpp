@@ -12,8 +12,8 @@ namespace {
 constexpr const char *kNs = "xmlns:dt=\"urn:schemas-microsoft-com:datatypes\"";
 
 // A Value element typed typeName and given value, as a writer of project files does it.
-CComPtr<IXMLDOMElement> TypedElement(IXMLDOMDocument *doc, const char *typeName, const VARIANT &value,
-                                     HRESULT expectPut = S_OK) {
+CComPtr<IXMLDOMElement> TypedElement(IXMLDOMDocument *doc, const char *typeName,
+                                     const VARIANT &value, HRESULT expectPut = S_OK) {
   CComPtr<IXMLDOMElement> element = CreateElement(doc, "Value");
   EXPECT_EQ(S_OK, element->put_dataType(CComBSTR(typeName)));
   EXPECT_EQ(expectPut, element->put_nodeTypedValue(value)) << typeName;
@@ -29,19 +29,32 @@ CComVariant ReadTyped(IXMLDOMNode *node, HRESULT expect = S_OK) {
 bool SameValue(const VARIANT &a, const VARIANT &b) {
   if (a.vt != b.vt) return false;
   switch (a.vt) {
-    case VT_I1: return a.cVal == b.cVal;
-    case VT_I2: return a.iVal == b.iVal;
-    case VT_I4: return a.lVal == b.lVal;
-    case VT_I8: return a.llVal == b.llVal;
-    case VT_UI1: return a.bVal == b.bVal;
-    case VT_UI2: return a.uiVal == b.uiVal;
-    case VT_UI4: return a.ulVal == b.ulVal;
-    case VT_UI8: return a.ullVal == b.ullVal;
-    case VT_R4: return a.fltVal == b.fltVal;
-    case VT_R8: return a.dblVal == b.dblVal;
-    case VT_BOOL: return a.boolVal == b.boolVal;
-    case VT_BSTR: return std::u16string(a.bstrVal) == std::u16string(b.bstrVal);
-    default: return false;
+  case VT_I1:
+    return a.cVal == b.cVal;
+  case VT_I2:
+    return a.iVal == b.iVal;
+  case VT_I4:
+    return a.lVal == b.lVal;
+  case VT_I8:
+    return a.llVal == b.llVal;
+  case VT_UI1:
+    return a.bVal == b.bVal;
+  case VT_UI2:
+    return a.uiVal == b.uiVal;
+  case VT_UI4:
+    return a.ulVal == b.ulVal;
+  case VT_UI8:
+    return a.ullVal == b.ullVal;
+  case VT_R4:
+    return a.fltVal == b.fltVal;
+  case VT_R8:
+    return a.dblVal == b.dblVal;
+  case VT_BOOL:
+    return a.boolVal == b.boolVal;
+  case VT_BSTR:
+    return std::u16string(a.bstrVal) == std::u16string(b.bstrVal);
+  default:
+    return false;
   }
 }
 
@@ -49,7 +62,7 @@ std::string Expected(const char *type, const char *text) {
   return std::string("<Value ") + kNs + " dt:dt=\"" + type + "\">" + text + "</Value>";
 }
 
-}  // namespace
+} // namespace
 
 TEST(XmlTypedValue, WritesTheNamespacedDataTypeAndTextForm) {
   CComPtr<IXMLDOMDocument> doc = NewDocument();
@@ -58,7 +71,8 @@ TEST(XmlTypedValue, WritesTheNamespacedDataTypeAndTextForm) {
   EXPECT_EQ(Expected("ui1", "123"), XmlOf(TypedElement(doc, "ui1", CComVariant(BYTE(123)))));
   EXPECT_EQ(Expected("boolean", "1"), XmlOf(TypedElement(doc, "boolean", CComVariant(true))));
   EXPECT_EQ(Expected("boolean", "0"), XmlOf(TypedElement(doc, "boolean", CComVariant(false))));
-  EXPECT_EQ(Expected("string", "Effect &amp; Value"), XmlOf(TypedElement(doc, "string", CComVariant("Effect & Value"))));
+  EXPECT_EQ(Expected("string", "Effect &amp; Value"),
+            XmlOf(TypedElement(doc, "string", CComVariant("Effect & Value"))));
   // The value is converted to the element's type first.
   EXPECT_EQ(Expected("i2", "40"), XmlOf(TypedElement(doc, "i2", CComVariant(40.0))));
   EXPECT_EQ(Expected("r8", "0.25"), XmlOf(TypedElement(doc, "r8", CComVariant("0.25"))));
@@ -78,7 +92,9 @@ TEST(XmlTypedValue, DeclaresTheNamespaceOnlyWhereNoAncestorDoes) {
   // Under a different binding of dt the type needs a prefix of its own.
   CComPtr<IXMLDOMNode> b = SelectOne(doc, "Set/B");
   ASSERT_EQ(S_OK, b->put_dataType(CComBSTR("r8")));
-  EXPECT_EQ("<B xmlns:dt=\"urn:other\" xmlns:dt1=\"urn:schemas-microsoft-com:datatypes\" dt1:dt=\"r8\"/>", XmlOf(b));
+  EXPECT_EQ(
+      "<B xmlns:dt=\"urn:other\" xmlns:dt1=\"urn:schemas-microsoft-com:datatypes\" dt1:dt=\"r8\"/>",
+      XmlOf(b));
   CComVariant type;
   ASSERT_EQ(S_OK, b->get_dataType(&type));
   EXPECT_EQ(u"r8", std::u16string(type.bstrVal));
@@ -133,12 +149,8 @@ TEST(XmlTypedValue, DoublesUseTheShortestExactForm) {
     double value;
     const char *text;
   } cases[] = {
-      {0.1, "0.1"},
-      {1e-300, "1E-300"},
-      {1.7976931348623157e308, "1.7976931348623157E+308"},
-      {-0.0, "-0"},
-      {5e-324, "5E-324"},
-      {2.2250738585072009e-308, "2.225073858507201E-308"},
+      {0.1, "0.1"}, {1e-300, "1E-300"}, {1.7976931348623157e308, "1.7976931348623157E+308"},
+      {-0.0, "-0"}, {5e-324, "5E-324"}, {2.2250738585072009e-308, "2.225073858507201E-308"},
   };
   for (const auto &c : cases) {
     CComPtr<IXMLDOMElement> element = TypedElement(doc, "r8", CComVariant(c.value));
@@ -162,19 +174,23 @@ TEST(XmlTypedValue, NonFiniteRealsAreNeitherWrittenNorRead) {
     }
   }
   CComPtr<IXMLDOMElement> single = TypedElement(doc, "r4", CComVariant(0.5f));
-  EXPECT_EQ(DISP_E_OVERFLOW, single->put_nodeTypedValue(CComVariant(std::numeric_limits<float>::infinity())));
+  EXPECT_EQ(DISP_E_OVERFLOW,
+            single->put_nodeTypedValue(CComVariant(std::numeric_limits<float>::infinity())));
   EXPECT_EQ("0.5", TextOf(single));
-  CComPtr<IXMLDOMDocument> loaded = LoadDocument(
-      "<P xmlns:dt='urn:schemas-microsoft-com:datatypes'><A dt:dt='r8'>NaN</A><B dt:dt='r8'>-INF</B>"
-      "<C dt:dt='r4'>INF</C><D dt:dt='r8'>infinity</D></P>");
-  for (const char *query : {"P/A", "P/B", "P/C", "P/D"}) ReadTyped(SelectOne(loaded, query), DISP_E_TYPEMISMATCH);
+  CComPtr<IXMLDOMDocument> loaded =
+      LoadDocument("<P xmlns:dt='urn:schemas-microsoft-com:datatypes'><A dt:dt='r8'>NaN</A><B "
+                   "dt:dt='r8'>-INF</B>"
+                   "<C dt:dt='r4'>INF</C><D dt:dt='r8'>infinity</D></P>");
+  for (const char *query : {"P/A", "P/B", "P/C", "P/D"})
+    ReadTyped(SelectOne(loaded, query), DISP_E_TYPEMISMATCH);
 }
 
 TEST(XmlTypedValue, ReadsTheTextOfLoadedDocuments) {
   CComPtr<IXMLDOMDocument> doc = LoadDocument(
       "<P xmlns:dt='urn:schemas-microsoft-com:datatypes'>"
       "<B1 dt:dt='boolean'>true</B1><B2 dt:dt='boolean'>false</B2><B3 dt:dt='boolean'>yes</B3>"
-      "<T dt:dt='r8'> 0.412\n</T><E dt:dt='r8'>1E-400</E><X dt:dt='i4'>12abc</X><O dt:dt='i2'>32768</O>"
+      "<T dt:dt='r8'> 0.412\n</T><E dt:dt='r8'>1E-400</E><X dt:dt='i4'>12abc</X><O "
+      "dt:dt='i2'>32768</O>"
       "<U dt:dt='ui4'>-1</U><N dt:dt='i4'></N><Plain> as is </Plain><Q dt:dt='bin.hex'>ff</Q>"
       "<W xmlns:dt='urn:other' dt:dt='i4'>1</W></P>");
   CComVariant value = ReadTyped(SelectOne(doc, "P/B1"));
@@ -232,7 +248,8 @@ TEST(XmlTypedValue, DataTypesAreReportedByTheirCanonicalNames) {
     VARIANT type;
     type.vt = VT_I4;
     EXPECT_EQ(expect, node->get_dataType(&type));
-    std::string name = type.vt == VT_BSTR ? ZrqToUtf8(type.bstrVal, SysStringLen(type.bstrVal)) : "";
+    std::string name =
+        type.vt == VT_BSTR ? ZrqToUtf8(type.bstrVal, SysStringLen(type.bstrVal)) : "";
     if (type.vt != VT_BSTR) {
       EXPECT_EQ(VT_NULL, type.vt);
     }

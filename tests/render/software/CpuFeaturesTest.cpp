@@ -26,18 +26,22 @@ TEST(CpuFeatures, ThePreferredFormIsOneTheRoutineHasAndTheProcessorRuns) {
 }
 
 TEST(CpuFeatures, ForcingTakesOnlyFormsThatCanRunAndLastsUntilLifted) {
-  EXPECT_FALSE(ForceVariant(VariantRoutine::kWave, RoutineVariant::kVector)); // not a form of the wave
+  EXPECT_FALSE(
+      ForceVariant(VariantRoutine::kWave, RoutineVariant::kVector)); // not a form of the wave
   EXPECT_EQ(VariantFor(VariantRoutine::kWave), PreferredVariant(VariantRoutine::kWave));
 
   ASSERT_TRUE(ForceVariant(VariantRoutine::kPanelRotate, RoutineVariant::kPlain));
   EXPECT_EQ(VariantFor(VariantRoutine::kPanelRotate), RoutineVariant::kPlain);
-  EXPECT_EQ(VariantFor(VariantRoutine::kWave), PreferredVariant(VariantRoutine::kWave)); // each routine its own
+  EXPECT_EQ(VariantFor(VariantRoutine::kWave),
+            PreferredVariant(VariantRoutine::kWave)); // each routine its own
 
   EXPECT_EQ(ForceVariant(VariantRoutine::kPanelRotate, RoutineVariant::kGather), HasAvx2());
-  EXPECT_EQ(VariantFor(VariantRoutine::kPanelRotate), HasAvx2() ? RoutineVariant::kGather : RoutineVariant::kPlain);
+  EXPECT_EQ(VariantFor(VariantRoutine::kPanelRotate),
+            HasAvx2() ? RoutineVariant::kGather : RoutineVariant::kPlain);
 
   UnforceVariant(VariantRoutine::kPanelRotate);
-  EXPECT_EQ(VariantFor(VariantRoutine::kPanelRotate), PreferredVariant(VariantRoutine::kPanelRotate));
+  EXPECT_EQ(VariantFor(VariantRoutine::kPanelRotate),
+            PreferredVariant(VariantRoutine::kPanelRotate));
 }
 
 } // namespace

@@ -13,9 +13,15 @@ struct Pictures {
   LONG ss;
   BYTE *dst;
   LONG ds;
-  const BYTE *S(LONG r, LONG c, int b) const { return src + std::ptrdiff_t(r) * ss + 4 * std::ptrdiff_t(c) + b; }
-  BYTE *D(LONG r, LONG c, int b) const { return dst + std::ptrdiff_t(r) * ds + 4 * std::ptrdiff_t(c) + b; }
-  void CopyPixel(LONG dr, LONG dc, LONG sr, LONG sc) const { std::memcpy(D(dr, dc, 0), S(sr, sc, 0), 4); }
+  const BYTE *S(LONG r, LONG c, int b) const {
+    return src + std::ptrdiff_t(r) * ss + 4 * std::ptrdiff_t(c) + b;
+  }
+  BYTE *D(LONG r, LONG c, int b) const {
+    return dst + std::ptrdiff_t(r) * ds + 4 * std::ptrdiff_t(c) + b;
+  }
+  void CopyPixel(LONG dr, LONG dc, LONG sr, LONG sc) const {
+    std::memcpy(D(dr, dc, 0), S(sr, sc, 0), 4);
+  }
 };
 
 void CopyStep(const Pictures &p) {
@@ -23,8 +29,7 @@ void CopyStep(const Pictures &p) {
     // One block, ending with the last row's pixels.
     std::memcpy(p.dst, p.src, std::size_t(p.h - 1) * std::size_t(p.ss) + 4 * std::size_t(p.w));
   } else {
-    for (LONG r = 0; r < p.h; ++r)
-      std::memcpy(p.D(r, 0, 0), p.S(r, 0, 0), 4 * std::size_t(p.w));
+    for (LONG r = 0; r < p.h; ++r) std::memcpy(p.D(r, 0, 0), p.S(r, 0, 0), 4 * std::size_t(p.w));
   }
 }
 
@@ -107,14 +112,12 @@ void ColorShift(const Pictures &p, LONG id, double x) {
 void Replicate(const Pictures &p, double x) {
   const LONG n = LONG(std::trunc(x * 7.0 + 0.5)) + 1;
   const LONG ch = p.h / n, cw = p.w / n;
-  if (ch <= 0)
-    return;
+  if (ch <= 0) return;
   for (LONG tr = 0; tr < n; ++tr)
     for (LONG tc = 0; tc < n; ++tc)
       for (LONG r = 0; r < ch; ++r)
         for (LONG c = 0; c < cw; ++c)
-          for (int b = 0; b < 3; ++b)
-            *p.D(tr * ch + r, tc * cw + c, b) = *p.S(n * r, n * c, b);
+          for (int b = 0; b < 3; ++b) *p.D(tr * ch + r, tc * cw + c, b) = *p.S(n * r, n * c, b);
 }
 
 void PanelRotate(const Pictures &p, double x) {
@@ -150,8 +153,7 @@ void Wave(const Pictures &p, double x) {
   signed char sine[256], cosine[256];
   for (int i = 0; i < 256; ++i)
     sine[i] = static_cast<signed char>(std::trunc(128 * std::sin(i * 6.2831854820251465 / 256)));
-  for (int i = 0; i < 256; ++i)
-    cosine[(i + 192) % 256] = sine[i];
+  for (int i = 0; i < 256; ++i) cosine[(i + 192) % 256] = sine[i];
   const int phi = int(std::trunc(256 * x));
   const double A = 255 * x;
   const int k1 = int(std::trunc(A * 0.3333333333333333 + 1));
@@ -172,8 +174,8 @@ void Wave(const Pictures &p, double x) {
 
 } // namespace
 
-void ReferenceProcess(LONG effectId, double x, LONG width, LONG height, const BYTE *src, LONG srcStride,
-                      BYTE *dst, LONG dstStride) {
+void ReferenceProcess(LONG effectId, double x, LONG width, LONG height, const BYTE *src,
+                      LONG srcStride, BYTE *dst, LONG dstStride) {
   const Pictures p{width, height, src, srcStride, dst, dstStride};
   if (effectId == 2001)
     Wave(p, x);

@@ -6,5 +6,5 @@
 
 // Writes `dst` from `src` as effect `effectId` at value `x` (already in 0..1). The pictures are
 // `width` x `height` pixels with the given byte strides.
-void ReferenceProcess(LONG effectId, double x, LONG width, LONG height, const BYTE *src, LONG srcStride,
-                      BYTE *dst, LONG dstStride);
+void ReferenceProcess(LONG effectId, double x, LONG width, LONG height, const BYTE *src,
+                      LONG srcStride, BYTE *dst, LONG dstStride);

@@ -23,7 +23,8 @@ struct TurnedPicture {
       columns[std::size_t(i)] = (i - kWidth / 2) * double(c);
       columns[std::size_t(kWidth + i)] = -(i - kWidth / 2) * double(s);
     }
-    f = RotateFrame{kWidth, kHeight, kWidth / 2, kHeight / 2, c, s, columns.data(), columns.data() + kWidth};
+    f = RotateFrame{kWidth, kHeight, kWidth / 2,     kHeight / 2,
+                    c,      s,       columns.data(), columns.data() + kWidth};
   }
   SourcePicture Source() const { return {pixels.data(), kStride}; }
 };
@@ -35,7 +36,10 @@ TEST(RotateFootprint, ListsEveryLineABlockReadsAndNothingOutsideThePicture) {
   struct Block {
     LONG r0, r1, i0, i1;
   };
-  const Block blocks[] = {{0, 64, 0, 256}, {64, 128, 256, kWidth}, {128, kHeight, 40, 296}, {190, kHeight, 0, kWidth},
+  const Block blocks[] = {{0, 64, 0, 256},
+                          {64, 128, 256, kWidth},
+                          {128, kHeight, 40, 296},
+                          {190, kHeight, 0, kWidth},
                           {100, 101, 150, 151}};
   for (double theta : angles) {
     const TurnedPicture picture(theta);
@@ -47,7 +51,8 @@ TEST(RotateFootprint, ListsEveryLineABlockReadsAndNothingOutsideThePicture) {
       footprint.Start(picture.f, src, b.r0, b.r1, b.i0, b.i1);
       std::set<std::uintptr_t> listed;
       std::ptrdiff_t handedOut = 0;
-      for (std::uintptr_t line = footprint.NextLine(); line != 0; line = footprint.NextLine(), ++handedOut) {
+      for (std::uintptr_t line = footprint.NextLine(); line != 0;
+           line = footprint.NextLine(), ++handedOut) {
         ASSERT_GE(line, lowest) << theta;
         ASSERT_LE(line, highest) << theta;
         listed.insert(line);
@@ -58,11 +63,11 @@ TEST(RotateFootprint, ListsEveryLineABlockReadsAndNothingOutsideThePicture) {
         for (LONG i = b.i0; i < b.i1; ++i) {
           const LONG u = picture.f.SourceColumn(i, dy * double(picture.f.sinTheta));
           const LONG v = picture.f.SourceRow(i, dy * double(picture.f.cosTheta));
-          if (u < 0 || u >= kWidth || v < 0 || v >= kHeight)
-            continue;
+          if (u < 0 || u >= kWidth || v < 0 || v >= kHeight) continue;
           const BYTE *p = src.Row(v) + 4 * u;
           ASSERT_TRUE(listed.count(LineOf(p)) && listed.count(LineOf(p + 3)))
-              << "angle " << theta << ", pixel (" << r << ", " << i << ") reads (" << v << ", " << u << ")";
+              << "angle " << theta << ", pixel (" << r << ", " << i << ") reads (" << v << ", " << u
+              << ")";
         }
       }
     }

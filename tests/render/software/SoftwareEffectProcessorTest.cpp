@@ -25,24 +25,28 @@ HRESULT RunEffect(LONG id, double x, const TestPicture &src, TestPicture &dst) {
   processor.SetEffectValue(&x, sizeof x);
   BYTE *sources[] = {const_cast<BYTE *>(src.Pixels())};
   const LONG strides[] = {src.stride};
-  return processor.ProcessFrame(sources, 0, strides, 0, dst.Pixels(), 0, 0, src.width, src.height, dst.stride);
+  return processor.ProcessFrame(sources, 0, strides, 0, dst.Pixels(), 0, 0, src.width, src.height,
+                                dst.stride);
 }
 
 // Runs the processor and the reference on the same pictures and expects identical memory,
 // the bytes between rows and the guard zone included.
-void ExpectMatchesReference(LONG id, double x, const TestPicture &src, const TestPicture &dstStart, int line) {
+void ExpectMatchesReference(LONG id, double x, const TestPicture &src, const TestPicture &dstStart,
+                            int line) {
   TestPicture actual = dstStart;
   TestPicture expected = dstStart;
   ASSERT_EQ(RunEffect(id, x, src, actual), S_OK) << "line " << line;
-  ReferenceProcess(id, x, src.width, src.height, src.Pixels(), src.stride, expected.Pixels(), expected.stride);
-  if (actual.memory == expected.memory)
-    return;
+  ReferenceProcess(id, x, src.width, src.height, src.Pixels(), src.stride, expected.Pixels(),
+                   expected.stride);
+  if (actual.memory == expected.memory) return;
   for (std::size_t i = 0; i < actual.memory.size(); ++i)
     if (actual.memory[i] != expected.memory[i]) {
-      ADD_FAILURE() << "line " << line << ": effect " << id << " x=" << x << " " << src.width << "x" << src.height
-                    << " strides " << src.stride << "/" << dstStart.stride << ": first difference at byte " << i
-                    << " (row " << i / std::size_t(dstStart.stride) << ", byte " << i % std::size_t(dstStart.stride)
-                    << " of it): " << int(actual.memory[i]) << " instead of " << int(expected.memory[i]);
+      ADD_FAILURE() << "line " << line << ": effect " << id << " x=" << x << " " << src.width << "x"
+                    << src.height << " strides " << src.stride << "/" << dstStart.stride
+                    << ": first difference at byte " << i << " (row "
+                    << i / std::size_t(dstStart.stride) << ", byte "
+                    << i % std::size_t(dstStart.stride) << " of it): " << int(actual.memory[i])
+                    << " instead of " << int(expected.memory[i]);
       return;
     }
 }
@@ -62,7 +66,8 @@ TEST(SoftwareEffectProcessorMatchesReference, RandomSizesStridesAndValues) {
     src.FillRandom(rng);
     dst.FillRandom(rng);
     for (LONG id = kFirstEffect; id <= kLastEffect; ++id) {
-      const double x = rng() % 2 ? ties[rng() % std::size(ties)] : std::uniform_real_distribution<double>(0, 1)(rng);
+      const double x = rng() % 2 ? ties[rng() % std::size(ties)]
+                                 : std::uniform_real_distribution<double>(0, 1)(rng);
       ExpectMatchesReference(id, x, src, dst, __LINE__);
     }
   }
@@ -75,8 +80,7 @@ TEST(SoftwareEffectProcessorMatchesReference, EveryEffectOnAFullHdFrameAcrossThe
   src.FillRandom(rng);
   dst.FillRandom(rng);
   for (LONG id = kFirstEffect; id <= kLastEffect; ++id)
-    for (double x : {0.1, 0.3, 0.75, 0.9, 1.0})
-      ExpectMatchesReference(id, x, src, dst, __LINE__);
+    for (double x : {0.1, 0.3, 0.75, 0.9, 1.0}) ExpectMatchesReference(id, x, src, dst, __LINE__);
 }
 
 TEST(SoftwareEffectProcessorMatchesReference, PanelRotateAtManyAnglesAndOddCentres) {
@@ -117,7 +121,8 @@ class SoftwareEffectProcessorForm : public ::testing::TestWithParam<Form> {
 protected:
   void SetUp() override {
     if (!ForceVariant(GetParam().routine, GetParam().variant))
-      GTEST_SKIP() << "this processor cannot run the " << VariantName(GetParam().variant) << " form";
+      GTEST_SKIP() << "this processor cannot run the " << VariantName(GetParam().variant)
+                   << " form";
   }
   void TearDown() override { UnforceVariant(GetParam().routine); }
 };
@@ -128,9 +133,12 @@ TEST_P(SoftwareEffectProcessorForm, MatchesTheReferenceOnOddSizesAndStrides) {
   const struct {
     LONG w, h, sourcePadding, destinationPadding;
   } shapes[] = {
-      {1, 1, 0, 0},     {1, 1, 12, 4}, // one pixel
-      {1, 29, 4, 0},    {29, 1, 0, 8}, // one column, one row
-      {7, 5, 3, 1},     {130, 67, 5, 0}, // strides that are no multiple of 4
+      {1, 1, 0, 0},
+      {1, 1, 12, 4}, // one pixel
+      {1, 29, 4, 0},
+      {29, 1, 0, 8}, // one column, one row
+      {7, 5, 3, 1},
+      {130, 67, 5, 0}, // strides that are no multiple of 4
       {33, 65, 0, 0},
       {257, 131, 8, 4}, // wave rows whose sources all lie inside; rotate blocks cut short both ways
       {1100, 70, 4, 0}, // three wave strips, the last partial; five rotate block columns
@@ -140,11 +148,10 @@ TEST_P(SoftwareEffectProcessorForm, MatchesTheReferenceOnOddSizesAndStrides) {
     TestPicture dst(shape.w, shape.h, 4 * shape.w + shape.destinationPadding);
     src.FillRandom(rng);
     dst.FillRandom(rng);
-    for (double x : values)
-      ExpectMatchesReference(GetParam().effectId, x, src, dst, __LINE__);
+    for (double x : values) ExpectMatchesReference(GetParam().effectId, x, src, dst, __LINE__);
     for (int k = 0; k < 3; ++k)
-      ExpectMatchesReference(GetParam().effectId, std::uniform_real_distribution<double>(0, 1)(rng), src, dst,
-                             __LINE__);
+      ExpectMatchesReference(GetParam().effectId, std::uniform_real_distribution<double>(0, 1)(rng),
+                             src, dst, __LINE__);
   }
 }
 
@@ -154,13 +161,13 @@ TEST_P(SoftwareEffectProcessorForm, MatchesTheReferenceOnAFullHdFrame) {
   TestPicture dst(1920, 1080, 1920 * 4);
   src.FillRandom(rng);
   dst.FillRandom(rng);
-  for (double x : {0.1, 0.75})
-    ExpectMatchesReference(GetParam().effectId, x, src, dst, __LINE__);
+  for (double x : {0.1, 0.75}) ExpectMatchesReference(GetParam().effectId, x, src, dst, __LINE__);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryForm, SoftwareEffectProcessorForm, ::testing::ValuesIn(EveryForm()),
                          [](const ::testing::TestParamInfo<Form> &info) {
-                           return std::string(info.param.effectId == 2001 ? "Wave_" : "PanelRotate_") +
+                           return std::string(info.param.effectId == 2001 ? "Wave_"
+                                                                          : "PanelRotate_") +
                                   VariantName(info.param.variant);
                          });
 
@@ -189,23 +196,19 @@ TEST(SoftwareEffectProcessorBehaviour, MirrorsShowTheNeighbouringBandReversed) {
   TestPicture dst(640, 480, 640 * 4);
 
   ASSERT_EQ(RunEffect(2004, 1.0, src, dst), S_OK); // band of 240 rows
-  for (LONG r = 0; r < 240; ++r)
-    ASSERT_EQ(dst.Pixel(r, 5), src.Pixel(479 - r, 5)) << r;
+  for (LONG r = 0; r < 240; ++r) ASSERT_EQ(dst.Pixel(r, 5), src.Pixel(479 - r, 5)) << r;
   EXPECT_EQ(dst.Pixel(240, 5), src.Pixel(240, 5));
 
   ASSERT_EQ(RunEffect(2003, 0.5, src, dst), S_OK); // band of 120 rows at the end of memory
-  for (LONG i = 0; i < 120; ++i)
-    ASSERT_EQ(dst.Pixel(479 - i, 7), src.Pixel(480 - 240 + i, 7)) << i;
+  for (LONG i = 0; i < 120; ++i) ASSERT_EQ(dst.Pixel(479 - i, 7), src.Pixel(480 - 240 + i, 7)) << i;
   EXPECT_EQ(dst.Pixel(359, 7), src.Pixel(359, 7));
 
   ASSERT_EQ(RunEffect(2005, 0.5, src, dst), S_OK); // band of 160 columns
-  for (LONG c = 0; c < 160; ++c)
-    ASSERT_EQ(dst.Pixel(9, c), src.Pixel(9, 319 - c)) << c;
+  for (LONG c = 0; c < 160; ++c) ASSERT_EQ(dst.Pixel(9, c), src.Pixel(9, 319 - c)) << c;
   EXPECT_EQ(dst.Pixel(9, 160), src.Pixel(9, 160));
 
   ASSERT_EQ(RunEffect(2006, 1.0, src, dst), S_OK); // band of 320 columns
-  for (LONG c = 320; c < 640; ++c)
-    ASSERT_EQ(dst.Pixel(9, c), src.Pixel(9, 639 - c)) << c;
+  for (LONG c = 320; c < 640; ++c) ASSERT_EQ(dst.Pixel(9, c), src.Pixel(9, 639 - c)) << c;
 }
 
 TEST(SoftwareEffectProcessorBehaviour, ColourShiftDistancesRiseAndFallWithTiesGoingLow) {
@@ -217,22 +220,23 @@ TEST(SoftwareEffectProcessorBehaviour, ColourShiftDistancesRiseAndFallWithTiesGo
 
   // Horizontal at 0.25: red moves 40 columns right over columns 40..638; 639 keeps its own.
   ASSERT_EQ(RunEffect(2007, 0.25, src, dst), S_OK);
-  for (LONG c = 40; c <= 638; ++c)
-    ASSERT_EQ(dst.At(0, c)[2], BYTE((c - 40) % 256)) << c;
+  for (LONG c = 40; c <= 638; ++c) ASSERT_EQ(dst.At(0, c)[2], BYTE((c - 40) % 256)) << c;
   EXPECT_EQ(dst.At(0, 639)[2], BYTE(639 % 256));
   EXPECT_EQ(dst.At(0, 39)[2], BYTE(39));
 
   // Diagonal reach is 200 pixels: n = 50 at 0.25 and at 0.75, the second half moving the other way.
   for (LONG r = 0; r < 480; ++r)
     for (LONG c = 0; c < 640; ++c)
-      src.SetPixel(r, c, std::uint32_t(c % 256) | std::uint32_t(r % 256) << 8 | std::uint32_t((r + c) % 256) << 16);
+      src.SetPixel(r, c,
+                   std::uint32_t(c % 256) | std::uint32_t(r % 256) << 8 |
+                       std::uint32_t((r + c) % 256) << 16);
   ASSERT_EQ(RunEffect(2009, 0.25, src, dst), S_OK);
-  EXPECT_EQ(dst.At(100, 100)[2], BYTE(100));       // from (50, 50)
+  EXPECT_EQ(dst.At(100, 100)[2], BYTE(100)); // from (50, 50)
   ASSERT_EQ(RunEffect(2009, 0.75, src, dst), S_OK);
-  EXPECT_EQ(dst.At(10, 10)[0], BYTE(60));          // blue and green from (60, 60)
+  EXPECT_EQ(dst.At(10, 10)[0], BYTE(60)); // blue and green from (60, 60)
   EXPECT_EQ(dst.At(10, 10)[1], BYTE(60));
   EXPECT_EQ(dst.At(10, 10)[2], BYTE(20));          // red stays
-  ASSERT_EQ(RunEffect(2009, 0.5, src, dst), S_OK);       // the tie at 0.5 gives distance 0
+  ASSERT_EQ(RunEffect(2009, 0.5, src, dst), S_OK); // the tie at 0.5 gives distance 0
   EXPECT_EQ(dst.memory, TestPicture(src).memory);
 }
 
@@ -247,7 +251,8 @@ TEST(SoftwareEffectProcessorBehaviour, ReplicateTilesAreTheDecimatedSource) {
     for (LONG tc = 0; tc < 8; ++tc)
       for (LONG r = 0; r < 60; r += 7)
         for (LONG c = 0; c < 80; c += 3)
-          ASSERT_EQ(dst.Pixel(tr * 60 + r, tc * 80 + c), (src.Pixel(8 * r, 8 * c) & 0xFFFFFFu) | 0x3C000000u);
+          ASSERT_EQ(dst.Pixel(tr * 60 + r, tc * 80 + c),
+                    (src.Pixel(8 * r, 8 * c) & 0xFFFFFFu) | 0x3C000000u);
 
   // Too few rows for eight cells: nothing is written.
   TestPicture low(640, 5, 640 * 4);
@@ -255,8 +260,7 @@ TEST(SoftwareEffectProcessorBehaviour, ReplicateTilesAreTheDecimatedSource) {
   TestPicture untouched(640, 5, 640 * 4);
   untouched.Fill(0x77);
   ASSERT_EQ(RunEffect(2002, 1.0, low, untouched), S_OK);
-  for (BYTE b : untouched.memory)
-    ASSERT_EQ(b, 0x77);
+  for (BYTE b : untouched.memory) ASSERT_EQ(b, 0x77);
 }
 
 // A rotated pixel must come from the turned position, give or take the one pixel that the
@@ -276,8 +280,7 @@ void ExpectTurned(const TestPicture &src, const TestPicture &dst, int quarterTur
       }
       const std::uint32_t p = dst.Pixel(r, i);
       const bool inside = u >= -1 && u <= src.width && v >= -1 && v <= src.height;
-      if (p == 0 && !(u >= 1 && u < src.width - 1 && v >= 1 && v < src.height - 1))
-        continue;
+      if (p == 0 && !(u >= 1 && u < src.width - 1 && v >= 1 && v < src.height - 1)) continue;
       ASSERT_TRUE(inside) << r << "," << i;
       const LONG gotU = LONG(p & 0xFFFF), gotV = LONG(p >> 16);
       ASSERT_LE(std::abs(gotU - u), 1) << r << "," << i;
@@ -337,7 +340,8 @@ TEST(SoftwareEffectProcessorBehaviour, EqualStridesNeverCopyPastTheLastRowsPixel
     processor.SetEffectValue(&x, sizeof x);
     BYTE *sources[] = {src.Pixels()};
     const LONG strides[] = {src.stride};
-    ASSERT_EQ(processor.ProcessFrame(sources, 0, strides, 0, dst.data(), 0, 0, 0, 0, src.stride), S_OK);
+    ASSERT_EQ(processor.ProcessFrame(sources, 0, strides, 0, dst.data(), 0, 0, 0, 0, src.stride),
+              S_OK);
     for (std::size_t g = dst.size() - 8; g < dst.size(); ++g)
       ASSERT_EQ(dst[g], 0x55) << "effect " << id;
   }
@@ -386,8 +390,7 @@ protected:
     dst.Fill(0x34);
   }
   void ExpectUntouched() {
-    for (BYTE b : dst.memory)
-      ASSERT_EQ(b, 0x34);
+    for (BYTE b : dst.memory) ASSERT_EQ(b, 0x34);
   }
 };
 
@@ -397,9 +400,12 @@ TEST_P(SoftwareEffectProcessorArguments, NullPointersGiveEPointerAndWriteNothing
   BYTE *sources[] = {src.Pixels()};
   BYTE *noSource[] = {nullptr};
   const LONG strides[] = {64};
-  EXPECT_EQ(processor.ProcessFrame(nullptr, 0, strides, 0, dst.Pixels(), 0, 0, 0, 0, 64), E_POINTER);
-  EXPECT_EQ(processor.ProcessFrame(noSource, 0, strides, 0, dst.Pixels(), 0, 0, 0, 0, 64), E_POINTER);
-  EXPECT_EQ(processor.ProcessFrame(sources, 0, nullptr, 0, dst.Pixels(), 0, 0, 0, 0, 64), E_POINTER);
+  EXPECT_EQ(processor.ProcessFrame(nullptr, 0, strides, 0, dst.Pixels(), 0, 0, 0, 0, 64),
+            E_POINTER);
+  EXPECT_EQ(processor.ProcessFrame(noSource, 0, strides, 0, dst.Pixels(), 0, 0, 0, 0, 64),
+            E_POINTER);
+  EXPECT_EQ(processor.ProcessFrame(sources, 0, nullptr, 0, dst.Pixels(), 0, 0, 0, 0, 64),
+            E_POINTER);
   EXPECT_EQ(processor.ProcessFrame(sources, 0, strides, 0, nullptr, 0, 0, 0, 0, 64), E_POINTER);
   ExpectUntouched();
 }
@@ -414,18 +420,21 @@ TEST_P(SoftwareEffectProcessorArguments, BadSizesAndStridesGiveEInvalidArgAndWri
     LONG w, h;
     const LONG *srcStride;
     LONG dstStride;
-  } cases[] = {{0, 8, strides, 64},  {16, 0, strides, 64},        {-1, 8, strides, 64},
-               {16, -5, strides, 64}, {16, 8, shortStride, 64},   {16, 8, strides, 63},
-               {16, 8, negativeStride, 64}, {16, 8, strides, -64}, {0x40000000, 1, strides, 64}};
+  } cases[] = {{0, 8, strides, 64},         {16, 0, strides, 64},     {-1, 8, strides, 64},
+               {16, -5, strides, 64},       {16, 8, shortStride, 64}, {16, 8, strides, 63},
+               {16, 8, negativeStride, 64}, {16, 8, strides, -64},    {0x40000000, 1, strides, 64}};
   for (const auto &c : cases) {
     processor.SetSize(c.w, c.h);
-    EXPECT_EQ(processor.ProcessFrame(sources, 0, c.srcStride, 0, dst.Pixels(), 0, 0, 0, 0, c.dstStride), E_INVALIDARG)
+    EXPECT_EQ(
+        processor.ProcessFrame(sources, 0, c.srcStride, 0, dst.Pixels(), 0, 0, 0, 0, c.dstStride),
+        E_INVALIDARG)
         << c.w << "x" << c.h << " strides " << c.srcStride[0] << "/" << c.dstStride;
   }
   ExpectUntouched();
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryEffect, SoftwareEffectProcessorArguments, ::testing::Range(kFirstEffect, kLastEffect + 1));
+INSTANTIATE_TEST_SUITE_P(EveryEffect, SoftwareEffectProcessorArguments,
+                         ::testing::Range(kFirstEffect, kLastEffect + 1));
 
 TEST(SoftwareEffectProcessorIdentifiers, UnknownIdentifiersSucceedAndWriteNothing) {
   TestPicture src(16, 8, 64);
@@ -434,8 +443,7 @@ TEST(SoftwareEffectProcessorIdentifiers, UnknownIdentifiersSucceedAndWriteNothin
     TestPicture dst(16, 8, 64);
     dst.Fill(0x34);
     EXPECT_EQ(RunEffect(id, 0.5, src, dst), S_OK) << id;
-    for (BYTE b : dst.memory)
-      ASSERT_EQ(b, 0x34) << id;
+    for (BYTE b : dst.memory) ASSERT_EQ(b, 0x34) << id;
   }
 }
 

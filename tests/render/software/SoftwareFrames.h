@@ -17,11 +17,14 @@ struct TestPicture {
 
   static constexpr std::size_t kGuard = 64;
 
-  TestPicture(LONG w, LONG h, LONG s) : width(w), height(h), stride(s), memory(std::size_t(h) * std::size_t(s) + kGuard) {}
+  TestPicture(LONG w, LONG h, LONG s)
+      : width(w), height(h), stride(s), memory(std::size_t(h) * std::size_t(s) + kGuard) {}
 
   BYTE *Pixels() { return memory.data(); }
   const BYTE *Pixels() const { return memory.data(); }
-  BYTE *At(LONG r, LONG c) { return memory.data() + std::size_t(r) * std::size_t(stride) + 4 * std::size_t(c); }
+  BYTE *At(LONG r, LONG c) {
+    return memory.data() + std::size_t(r) * std::size_t(stride) + 4 * std::size_t(c);
+  }
   const BYTE *At(LONG r, LONG c) const {
     return memory.data() + std::size_t(r) * std::size_t(stride) + 4 * std::size_t(c);
   }
@@ -33,14 +36,12 @@ struct TestPicture {
   void SetPixel(LONG r, LONG c, std::uint32_t v) { std::memcpy(At(r, c), &v, 4); }
 
   void FillRandom(std::mt19937 &rng) {
-    for (BYTE &b : memory)
-      b = BYTE(rng());
+    for (BYTE &b : memory) b = BYTE(rng());
   }
   void Fill(BYTE value) { std::memset(memory.data(), value, memory.size()); }
   // Each pixel names its own place: column in bytes 0-1, row in bytes 2-3.
   void FillCoordinates() {
     for (LONG r = 0; r < height; ++r)
-      for (LONG c = 0; c < width; ++c)
-        SetPixel(r, c, std::uint32_t(c) | std::uint32_t(r) << 16);
+      for (LONG c = 0; c < width; ++c) SetPixel(r, c, std::uint32_t(c) | std::uint32_t(r) << 16);
   }
 };

@@ -47,8 +47,7 @@ TEST(SoftwareEffectProcessorOutOfMemory, WaveWritesNothingUntilItsMemoryCanBeHad
       hr = Process(processor, src, dst);
     }
     if (hr == E_OUTOFMEMORY) {
-      for (BYTE b : dst.memory)
-        ASSERT_EQ(b, 0x5A) << "allowance " << allowance;
+      for (BYTE b : dst.memory) ASSERT_EQ(b, 0x5A) << "allowance " << allowance;
       continue;
     }
     ASSERT_EQ(hr, S_OK);
