@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <cstring>
 #include <vector>
 
 #include "platform/ole/TypeLibrary.h"
@@ -73,7 +74,13 @@ HRESULT ReadLibraryBytes(std::u16string path, std::vector<BYTE> *bytes) {
 WINOLEAUTAPI LoadTypeLibEx(LPCOLESTR szFile, REGKIND regkind, ITypeLib **pptlib) {
   if (pptlib == nullptr) return E_INVALIDARG;
   *pptlib = nullptr;
-  if (szFile == nullptr || regkind < REGKIND_DEFAULT || regkind > REGKIND_NONE) return E_INVALIDARG;
+  // A C caller can pass any number as the kind; it is read as the int it is, never as the
+  // enumeration, which could not hold it.
+  int kind = 0;
+  static_assert(sizeof kind == sizeof regkind);
+  std::memcpy(&kind, &regkind, sizeof kind);
+  if (szFile == nullptr || kind < REGKIND_DEFAULT || kind > REGKIND_NONE) return E_INVALIDARG;
+  const bool registering = kind == REGKIND_REGISTER;
   return ZrqComBoundary(
       [&]() -> HRESULT {
         std::vector<BYTE> bytes;
@@ -85,7 +92,7 @@ WINOLEAUTAPI LoadTypeLibEx(LPCOLESTR szFile, REGKIND regkind, ITypeLib **pptlib)
         if (const HRESULT hr = zrq::ole::TypeLibrary::Create(std::move(description), &library);
             FAILED(hr))
           return hr;
-        if (regkind == REGKIND_REGISTER) {
+        if (registering) {
           if (const HRESULT hr = RegisterTypeLib(library, szFile, nullptr); FAILED(hr)) {
             library->Release();
             return hr;
