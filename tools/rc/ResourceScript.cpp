@@ -164,9 +164,18 @@ private:
       path += static_cast<char>(c);
     }
     resource.source = directory / path;
-    std::ifstream in(resource.source, std::ios::binary);
-    if (!in) throw ScriptError{file.line, "cannot read " + resource.source.string()};
-    resource.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // A folder opens like a file here and fails only as it is read, by throwing; neither may
+    // end the compiler without its line.
+    std::error_code notAFile;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(resource.source, notAFile))
+      in.open(resource.source, std::ios::binary);
+    if (!in.is_open()) throw ScriptError{file.line, "cannot read " + resource.source.string()};
+    try {
+      resource.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure &) {
+      throw ScriptError{file.line, "cannot read " + resource.source.string()};
+    }
     if (resource.bytes.size() > 0xFFFFFFFFu)
       throw ScriptError{file.line, resource.source.string() + " is too large"};
     Add(std::move(resource), nameToken.line);
