@@ -10,6 +10,8 @@
 #include "host/ProjectParameters.h"
 
 #include <benchmark/benchmark.h>
+
+#include "common/SummaryReporter.h"
 #include <frei0r.h>
 
 #include <dlfcn.h>
@@ -206,31 +208,6 @@ void BM_Frei0rUpdate(benchmark::State &state) {
   state.counters["x_cold_copy"] = pluginSeconds / frameCount / coldCopy;
   state.counters["software_x_cold_copy"] = moduleSeconds / frameCount / coldCopy;
   state.counters["x_software"] = pluginSeconds / moduleSeconds;
-}
-
-// Keeps each run's counters by name for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-  std::map<std::string, std::map<std::string, double>> counters;
-  void ReportRuns(const std::vector<Run> &runs) override {
-    for (const Run &run : runs)
-      if (!run.error_occurred && run.run_type == Run::RT_Iteration && run.iterations > 0)
-        for (const auto &[name, counter] : run.counters)
-          counters[run.benchmark_name()][name] = counter.value;
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double Find(const std::string &prefix, const std::string &counter) const {
-    for (const auto &[name, values] : counters)
-      if (name.rfind(prefix, 0) == 0 && values.count(counter)) return values.at(counter);
-    return -1;
-  }
-};
-
-std::string Times(double ratio, int digits) {
-  char text[32];
-  if (ratio < 0) return "-";
-  std::snprintf(text, sizeof text, "%.*fx", digits, ratio);
-  return text;
 }
 
 } // namespace

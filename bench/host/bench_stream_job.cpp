@@ -11,6 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "common/SummaryReporter.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -235,29 +237,6 @@ void BM_EffectAlone(benchmark::State &state) {
     }
   }
 }
-
-// Keeps each run's time and counters by name for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run> &runs) override {
-    for (const Run &run : runs)
-      if (!run.error_occurred && run.run_type == Run::RT_Iteration && run.iterations > 0) {
-        std::map<std::string, double> &values = results[run.benchmark_name()];
-        for (const auto &[name, counter] : run.counters) values[name] = counter.value;
-        values["ms"] = run.GetAdjustedRealTime();
-      }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  // The value of the first run whose name starts with `prefix`; negative when none ran.
-  double Find(const std::string &prefix, const std::string &value) const {
-    for (const auto &[name, values] : results)
-      if (name.rfind(prefix, 0) == 0 && values.count(value)) return values.at(value);
-    return -1;
-  }
-
-private:
-  std::map<std::string, std::map<std::string, double>> results;
-};
 
 } // namespace
 

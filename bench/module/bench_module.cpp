@@ -13,6 +13,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "common/SummaryReporter.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -213,33 +215,6 @@ void BM_SoftwarePath(benchmark::State &state) {
   state.counters["x_cold_copy"] = moduleSeconds / frameCount / coldCopy;
   state.counters["direct_x_cold_copy"] = directSeconds / frameCount / coldCopy;
   state.counters["module_per_direct"] = moduleSeconds / directSeconds;
-}
-
-// Keeps each run's counters by name for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-  std::map<std::string, std::map<std::string, double>> counters;
-  void ReportRuns(const std::vector<Run> &runs) override {
-    for (const Run &run : runs)
-      if (!run.error_occurred && run.run_type == Run::RT_Iteration && run.iterations > 0)
-        for (const auto &[name, counter] : run.counters)
-          counters[run.benchmark_name()][name] = counter.value;
-    ConsoleReporter::ReportRuns(runs);
-  }
-  // The counter of the first run whose name starts with `prefix`; negative when none ran.
-  double Find(const std::string &prefix, const std::string &counter) const {
-    for (const auto &[name, values] : counters)
-      if (name.rfind(prefix, 0) == 0 && values.count(counter)) return values.at(counter);
-    return -1;
-  }
-};
-
-// A multiple with `digits` decimals, or a dash for a benchmark that did not run.
-std::string Times(double ratio, int digits) {
-  char text[32];
-  if (ratio < 0) return "-";
-  std::snprintf(text, sizeof text, "%.*fx", digits, ratio);
-  return text;
 }
 
 const char *Verdict(double ratio, double target) {
