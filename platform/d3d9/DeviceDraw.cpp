@@ -169,6 +169,8 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
     if (registers.empty()) registers.resize(kShaderRegisterFloats + 16);
     const auto address = reinterpret_cast<uintptr_t>(registers.data());
     setup.shaderRegisters = registers.data() + ((64 - address % 64) % 64) / sizeof(float);
+    if (setup.shaderPath.prepare && setup.shaderPath.prepare(setup, &scratch_.shaderSteps))
+      setup.shaderSteps = &scratch_.shaderSteps;
   }
 
   // Process each vertex once when the range is compact; otherwise each corner on its own.

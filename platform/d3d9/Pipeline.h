@@ -22,13 +22,22 @@ inline constexpr int kShaderBlock = 32;
 // Floats the pixel shader's registers take for a block.
 inline constexpr size_t kShaderRegisterFloats = size_t{reg::kCount} * 4 * kShaderBlock;
 
+struct ShaderSteps;
 // Shades pixels x0..x1 of row y of a triangle with the bound pixel shader.
 using ShaderSpanFunction = void (*)(const PixelSetup &, const TriangleGradients &, int y, int x0,
                                     int x1);
-// The pixel shader's span functions: one pixel at a time, and the widest this processor runs
+// Turns the draw's pixel shader into steps for the span function (see ShaderStep.h); false
+// when it keeps to interpreting the program.
+using ShaderPrepareFunction = bool (*)(const PixelSetup &, ShaderSteps *);
+struct ShaderSpanPath {
+  ShaderSpanFunction shade;
+  ShaderPrepareFunction prepare; // null: the program is interpreted
+};
+// The pixel shader's span functions: the interpreter one pixel at a time, against which the
+// others are checked, and the widest this processor runs, on prepared steps
 // (ZRQ_D3D9_SHADER_LANES=1, 4 or 8 chooses, where the processor has them).
-ShaderSpanFunction ScalarShaderSpan();
-ShaderSpanFunction ChosenShaderSpan();
+ShaderSpanPath ScalarShaderSpan();
+ShaderSpanPath ChosenShaderSpan();
 
 // Texture stages that can sample a texture; stages from here on combine colours only.
 inline constexpr int kTexturedStages = 4;
@@ -131,8 +140,9 @@ struct PixelSetup {
   // The pixel shader, when one is bound: it replaces the texture stages. Its constants (the
   // device's, with those it defines itself) and samplers s0..s15 are resolved with the rest.
   const ShaderProgram *pixelShader;
-  ShaderSpanFunction shadeShaderSpan;
-  float *shaderRegisters; // room for the registers of kShaderRegisterFloats
+  ShaderSpanPath shaderPath;
+  float *shaderRegisters;         // room for the registers of kShaderRegisterFloats
+  const ShaderSteps *shaderSteps; // the program prepared for this draw, or null
   float psConstants[32][4];
   StageSetup shaderSamplers[16];
   // No alpha test, depth, stencil or blending, and every channel written: a shaded pixel is

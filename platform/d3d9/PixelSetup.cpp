@@ -98,7 +98,8 @@ void ResolvePixelShader(const DeviceState &st, bool fastPaths, PixelSetup *p) {
   if (!st.pixelShader) return;
   const ShaderProgram &program = st.pixelShader->Program();
   p->pixelShader = &program;
-  p->shadeShaderSpan = fastPaths ? ChosenShaderSpan() : ScalarShaderSpan();
+  p->shaderPath = fastPaths ? ChosenShaderSpan() : ScalarShaderSpan();
+  p->shaderSteps = nullptr;
   std::copy(&st.psConstF[0][0], &st.psConstF[0][0] + 32 * 4, &p->psConstants[0][0]);
   for (const ShaderProgram::Definition &d : program.definitions)
     std::copy(d.value, d.value + 4, p->psConstants[d.index]);

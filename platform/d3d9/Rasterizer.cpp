@@ -55,7 +55,7 @@ bool Magnified(const TriangleGradients &g, const StageSetup &stage, int slot, do
 }
 
 void ShadeSpan(const PixelSetup &s, const TriangleGradients &g, int y, int x0, int x1) {
-  if (s.pixelShader) return s.shadeShaderSpan(s, g, y, x0, x1);
+  if (s.pixelShader) return s.shaderPath.shade(s, g, y, x0, x1);
   const double fy = y - g.refY;
   uint32_t texels[8];
   for (int x = x0; x <= x1; ++x) {

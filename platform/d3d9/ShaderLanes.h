@@ -25,6 +25,36 @@ inline float ChannelValue(uint32_t texel, int shift) {
   return static_cast<float>((texel >> shift) & 0xFF) * (1.0f / 255.0f);
 }
 
+// Texel coordinates within one size n either side of the texture (-n <= i < 2n) mapped inside
+// by the address mode as TexelAddress maps them, without its division; lanes that take the
+// border colour are marked in `border` (and read texel 0).
+template <int N> void AddressNear(int32_t *i, int32_t n, DWORD mode, int32_t *border) {
+  switch (mode) {
+  case D3DTADDRESS_MIRROR:
+    for (int l = 0; l < N; ++l) i[l] = i[l] < 0 ? -i[l] - 1 : (i[l] >= n ? 2 * n - 1 - i[l] : i[l]);
+    return;
+  case D3DTADDRESS_CLAMP:
+    for (int l = 0; l < N; ++l) i[l] = i[l] < 0 ? 0 : (i[l] >= n ? n - 1 : i[l]);
+    return;
+  case D3DTADDRESS_BORDER:
+    for (int l = 0; l < N; ++l) {
+      const bool off = i[l] < 0 || i[l] >= n;
+      border[l] |= off;
+      i[l] = off ? 0 : i[l];
+    }
+    return;
+  case D3DTADDRESS_MIRRORONCE:
+    for (int l = 0; l < N; ++l) {
+      const int32_t m = i[l] < 0 ? -i[l] - 1 : i[l];
+      i[l] = m >= n ? n - 1 : m;
+    }
+    return;
+  default: // wrap, which unknown modes do too
+    for (int l = 0; l < N; ++l) i[l] = i[l] < 0 ? i[l] + n : (i[l] >= n ? i[l] - n : i[l]);
+    return;
+  }
+}
+
 // texld on the lanes: coordinates u and v (already divided for texldp).
 template <int N>
 void SampleLanes(const StageSetup &s, bool magnified, const float *u, const float *v,
@@ -38,23 +68,42 @@ void SampleLanes(const StageSetup &s, bool magnified, const float *u, const floa
       const float width = static_cast<float>(s.texture.width),
                   height = static_cast<float>(s.texture.height);
       alignas(32) float fx[N], fy[N];
-      alignas(32) int32_t ix[N], iy[N];
-      int32_t outside = 0;
+      int32_t far = 0;
       for (int l = 0; l < N; ++l) {
         fx[l] = Floor(u[l] * width);
         fy[l] = Floor(v[l] * height);
-        // Clamped first, so that the conversion is defined: NaN lands on -1, outside.
-        ix[l] = static_cast<int32_t>(fx[l] >= 0.0f ? (fx[l] < width ? fx[l] : width) : -1.0f);
-        iy[l] = static_cast<int32_t>(fy[l] >= 0.0f ? (fy[l] < height ? fy[l] : height) : -1.0f);
+        // Within one texture's size either side of it (NaN is not).
+        far |=
+            !(fx[l] >= -width && fx[l] < 2.0f * width && fy[l] >= -height && fy[l] < 2.0f * height);
       }
-      for (int l = 0; l < N; ++l)
-        outside |=
-            (ix[l] < 0) | (ix[l] >= s.texture.width) | (iy[l] < 0) | (iy[l] >= s.texture.height);
-      if (!outside) {
-        // Every texel lies inside: no addressing, one index per lane.
+      if (!far) {
+        alignas(32) int32_t ix[N], iy[N];
+        int32_t outside = 0;
+        for (int l = 0; l < N; ++l) {
+          ix[l] = static_cast<int32_t>(fx[l]);
+          iy[l] = static_cast<int32_t>(fy[l]);
+          outside |=
+              (ix[l] < 0) | (ix[l] >= s.texture.width) | (iy[l] < 0) | (iy[l] >= s.texture.height);
+        }
+        alignas(32) int32_t border[N] = {};
+        if (outside) {
+          AddressNear<N>(ix, s.texture.width, s.sampler.addressU, border);
+          AddressNear<N>(iy, s.texture.height, s.sampler.addressV, border);
+        }
         alignas(32) int32_t index[N];
         for (int l = 0; l < N; ++l) index[l] = iy[l] * s.texture.pitch + ix[l];
-        for (int l = 0; l < N; ++l) texel[l] = s.texture.texels[index[l]] | s.texture.alphaOr;
+        // Where the lanes read texels one after the other along a texture row, as a picture
+        // drawn at its own size does, they are loaded as they lie instead of one by one.
+        int32_t apart = 0;
+        for (int l = 0; l < N; ++l) apart |= index[l] ^ (index[0] + l);
+        if (!apart) {
+          const uint32_t *from = s.texture.texels + index[0];
+          for (int l = 0; l < N; ++l) texel[l] = from[l] | s.texture.alphaOr;
+        } else {
+          for (int l = 0; l < N; ++l) texel[l] = s.texture.texels[index[l]] | s.texture.alphaOr;
+        }
+        if (outside)
+          for (int l = 0; l < N; ++l) texel[l] = border[l] ? s.sampler.border : texel[l];
       } else {
         for (int l = 0; l < N; ++l) {
           const float x = fx[l] > -1e9f && fx[l] < 1e9f ? fx[l] : 0.0f;
@@ -125,14 +174,15 @@ template <int N>
   }
 }
 
-// Runs the program; returns a bit for every lane texkill discarded.
+// Runs one instruction on the lanes; texkill adds a bit to *killed for every lane it discards.
 template <int N>
-uint64_t RunLanes(const ShaderProgram &p, const ShaderEnvironment &env, LaneFile<N> &f) {
+[[gnu::always_inline]] inline void RunInstruction(const ShaderInstruction &in,
+                                                  const ShaderEnvironment &env, LaneFile<N> &f,
+                                                  uint64_t *killed) {
   static_assert(N <= 64, "one bit of the result per lane");
-  uint64_t killed = 0;
   Operand<N> sa, sb, sc;
   alignas(32) float o[4][N];
-  for (const ShaderInstruction &in : p.code) {
+  {
     if (in.sourceCount > 0) FetchSource(in.src[0], env, f, sa);
     if (in.sourceCount > 1) FetchSource(in.src[1], env, f, sb);
     if (in.sourceCount > 2) FetchSource(in.src[2], env, f, sc);
@@ -305,8 +355,8 @@ uint64_t RunLanes(const ShaderProgram &p, const ShaderEnvironment &env, LaneFile
       break;
     case ShaderOp::TexKill:
       for (int l = 0; l < N; ++l)
-        if (a[0][l] < 0.0f || a[1][l] < 0.0f || a[2][l] < 0.0f) killed |= uint64_t{1} << l;
-      continue;
+        if (a[0][l] < 0.0f || a[1][l] < 0.0f || a[2][l] < 0.0f) *killed |= uint64_t{1} << l;
+      return;
     }
     float(*d)[N] = f.r[in.dst];
     for (int i = 0; i < 4; ++i) {
@@ -318,104 +368,14 @@ uint64_t RunLanes(const ShaderProgram &p, const ShaderEnvironment &env, LaneFile
         for (int l = 0; l < N; ++l) d[i][l] = o[i][l];
     }
   }
-  return killed;
 }
 
-// A shader colour as an 8-bit channel: 0 below 0 (and for NaN), 255 from 1 up.
-inline uint32_t ShaderByte(float c) {
-  c = c > 0.0f ? c : 0.0f;
-  c = c < 1.0f ? c : 1.0f;
-  return static_cast<uint32_t>(static_cast<int32_t>(c * 255.0f + 0.5f));
-}
-
-// Shades pixels x0..x1 of row y of a triangle with the pixel shader, N at a time.
+// Runs the program; returns a bit for every lane texkill discarded.
 template <int N>
-void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y, int x0, int x1) {
-  const ShaderProgram &p = *s.pixelShader;
-  // The registers stay with the device from span to span: a program reads only what it wrote
-  // before or what is interpolated here (or ReadsUnwritten zeroes them).
-  static_assert(sizeof(LaneFile<N>) <= kShaderRegisterFloats * sizeof(float));
-  LaneFile<N> &f = *reinterpret_cast<LaneFile<N> *>(s.shaderRegisters);
-  const ShaderEnvironment env{s.psConstants, 32, s.shaderSamplers, g.magnified[0]};
-  const double fy = y - g.refY;
-  const uint8_t texMask = p.texCoordsRead, colorMask = p.colorsRead;
-  for (int x = x0; x <= x1; x += N) {
-    alignas(32) double w[N], fx[N];
-    for (int l = 0; l < N; ++l) fx[l] = x + l - g.refX;
-    if (g.affine) {
-      for (int l = 0; l < N; ++l) w[l] = 1.0;
-    } else {
-      for (int l = 0; l < N; ++l) {
-        const double oow = g.w0 + g.dwdx * fx[l] + g.dwdy * fy;
-        w[l] = oow != 0.0 ? 1.0 / oow : 0.0;
-      }
-    }
-    auto interpolate = [&](int varying, float *out) {
-      const double base = g.v0[varying] + g.dvdy[varying] * fy, step = g.dvdx[varying];
-      for (int l = 0; l < N; ++l) out[l] = static_cast<float>((base + step * fx[l]) * w[l]);
-    };
-    if (p.readsUnwritten) {
-      std::fill(&f.r[reg::kTemp][0][0], &f.r[reg::kInput][0][0], 0.0f);
-      std::fill(&f.r[reg::kPixelColor][0][0], &f.r[reg::kPixelColor + 1][0][0], 0.0f);
-    }
-    for (int t = 0; t < 8; ++t)
-      if (texMask & (1u << t))
-        for (int i = 0; i < 4; ++i) {
-          float *row = f.r[reg::kTexture + t][i];
-          if (p.texCoordComponents[t] & (1u << i))
-            interpolate(TexCoordVarying(t) + i, row);
-          else
-            std::fill(row, row + N, 0.0f);
-        }
-    for (int v = 0; v < 2; ++v)
-      if (colorMask & (1u << v))
-        for (int i = 0; i < 4; ++i) interpolate(4 * v + i, f.r[reg::kInput + v][i]);
-    const uint64_t killed = RunLanes<N>(p, env, f);
-    const float(*colour)[N] = f.r[reg::kPixelColor];
-    alignas(32) uint32_t packed[N];
-    for (int l = 0; l < N; ++l)
-      packed[l] = ShaderByte(colour[3][l]) << 24 | ShaderByte(colour[0][l]) << 16 |
-                  ShaderByte(colour[1][l]) << 8 | ShaderByte(colour[2][l]);
-    const int n = std::min(N, x1 - x + 1);
-    uint32_t *target = s.target + static_cast<ptrdiff_t>(y) * s.targetPitch + x;
-    if (s.plainWrite && !killed) {
-      std::copy(packed, packed + n, target);
-      continue;
-    }
-    if (s.depthOnly && !killed && !p.writesDepth) {
-      // The depth test alone stands between the pixels and the target.
-      uint32_t *words = s.depth + static_cast<ptrdiff_t>(y) * s.depthPitch + x;
-      alignas(32) uint32_t z24[N];
-      if (g.dzdx == 0.0 && g.dzdy == 0.0)
-        std::fill(z24, z24 + N, ToDepth24(static_cast<float>(g.z0)));
-      else
-        for (int l = 0; l < n; ++l)
-          z24[l] = ToDepth24(static_cast<float>(g.z0 + g.dzdx * fx[l] + g.dzdy * fy));
-      auto merge = [&](auto passes) {
-        for (int l = 0; l < n; ++l) {
-          if (!passes(z24[l], words[l] >> 8)) continue;
-          if (s.depthWrite) words[l] = z24[l] << 8 | (words[l] & 0xFF);
-          target[l] = packed[l];
-        }
-      };
-      // The common functions get loops of their own; the rest ask CompareValues per pixel.
-      if (s.depthFunc == D3DCMP_LESSEQUAL)
-        merge([](uint32_t z, uint32_t stored) { return z <= stored; });
-      else if (s.depthFunc == D3DCMP_LESS)
-        merge([](uint32_t z, uint32_t stored) { return z < stored; });
-      else if (s.depthFunc == D3DCMP_ALWAYS)
-        merge([](uint32_t, uint32_t) { return true; });
-      else
-        merge([&](uint32_t z, uint32_t stored) { return CompareValues(s.depthFunc, z, stored); });
-      continue;
-    }
-    for (int l = 0; l < n; ++l) {
-      if (killed & (uint64_t{1} << l)) continue;
-      float z = static_cast<float>(g.z0 + g.dzdx * fx[l] + g.dzdy * fy);
-      if (p.writesDepth) z = std::clamp(f.r[reg::kDepth][0][l], 0.0f, 1.0f);
-      MergePixel(s, x + l, y, packed[l], z, g.ccw);
-    }
-  }
+uint64_t RunLanes(const ShaderProgram &p, const ShaderEnvironment &env, LaneFile<N> &f) {
+  uint64_t killed = 0;
+  for (const ShaderInstruction &in : p.code) RunInstruction<N>(in, env, f, &killed);
+  return killed;
 }
 
 } // namespace

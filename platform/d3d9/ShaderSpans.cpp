@@ -1,18 +1,20 @@
 // The pixel shader's span functions on processors without AVX2 (SSE2, part of x86-64, runs a
 // block as vectors of 4 lanes) and one pixel at a time, and the one place that decides which
 // the device runs.
-#include "platform/d3d9/ShaderLanes.h"
+#include "platform/d3d9/ShaderSpanLanes.h"
 
 #include <cstdlib>
 #include <cstring>
 
 namespace zrq::d3d9 {
 
-ShaderSpanFunction Avx2ShaderSpan();
+ShaderSpanPath Avx2ShaderSpan();
 
 namespace {
 
-ShaderSpanFunction Choose() {
+template <int N> constexpr ShaderSpanPath kStepped{&ShadeShaderSpanLanes<N>, &PrepareSteps<N>};
+
+ShaderSpanPath Choose() {
   bool avx2 = false;
 #if defined(__x86_64__) || defined(__i386__)
   __builtin_cpu_init();
@@ -21,18 +23,18 @@ ShaderSpanFunction Choose() {
   // ZRQ_D3D9_SHADER_LANES names a vector width the processor has (1: one pixel at a time), so
   // that tests and measurements reach each of them; anything else keeps the widest.
   if (const char *wanted = std::getenv("ZRQ_D3D9_SHADER_LANES")) {
-    if (std::strcmp(wanted, "1") == 0) return &ShadeShaderSpanLanes<1>;
-    if (std::strcmp(wanted, "4") == 0) return &ShadeShaderSpanLanes<kShaderBlock>;
+    if (std::strcmp(wanted, "1") == 0) return kStepped<1>;
+    if (std::strcmp(wanted, "4") == 0) return kStepped<kShaderBlock>;
   }
-  return avx2 ? Avx2ShaderSpan() : &ShadeShaderSpanLanes<kShaderBlock>;
+  return avx2 ? Avx2ShaderSpan() : kStepped<kShaderBlock>;
 }
 
 } // namespace
 
-ShaderSpanFunction ScalarShaderSpan() { return &ShadeShaderSpanLanes<1>; }
+ShaderSpanPath ScalarShaderSpan() { return {&ShadeShaderSpanLanes<1>, nullptr}; }
 
-ShaderSpanFunction ChosenShaderSpan() {
-  static const ShaderSpanFunction chosen = Choose();
+ShaderSpanPath ChosenShaderSpan() {
+  static const ShaderSpanPath chosen = Choose();
   return chosen;
 }
 

@@ -1,0 +1,288 @@
+// The steps of a pixel shader prepared for one draw (ShaderStep.h), on blocks of N lanes. The
+// common operations get a function of their own that loops over resolved rows; the rest run
+// through the interpreter's code for one instruction. Every step computes each lane exactly as
+// the interpreter does, in the same order of operations, so the bits do not change.
+#pragma once
+
+#include "platform/d3d9/ShaderLanes.h"
+#include "platform/d3d9/ShaderStep.h"
+
+namespace zrq::d3d9 {
+// Each file that runs shaders gets its own copy, built for its own instruction set.
+namespace {
+
+// Programs longer than this are interpreted: they are rare, and their rows would be many.
+inline constexpr size_t kMaxSteppedInstructions = 512;
+
+// What the steps of one block share.
+template <int N> struct StepRun {
+  const ShaderEnvironment *env;
+  LaneFile<N> *f;
+  uint64_t killed; // a bit for every lane texkill discarded
+};
+
+inline float Saturate(float x) { return x > 0.0f ? (x < 1.0f ? x : 1.0f) : 0.0f; }
+
+template <int N> void InterpretStep(const ShaderStep &st, void *run) {
+  auto &r = *static_cast<StepRun<N> *>(run);
+  RunInstruction<N>(*st.in, *r.env, *r.f, &r.killed);
+}
+
+// The component-wise operations, as RunInstruction computes them.
+template <ShaderOp Op> [[gnu::always_inline]] inline float Component(float a, float b, float c) {
+  if constexpr (Op == ShaderOp::Mov) return a;
+  if constexpr (Op == ShaderOp::Add) return a + b;
+  if constexpr (Op == ShaderOp::Sub) return a - b;
+  if constexpr (Op == ShaderOp::Mul) return a * b;
+  if constexpr (Op == ShaderOp::Mad) {
+    const float t = a * b;
+    return t + c;
+  }
+  if constexpr (Op == ShaderOp::Min) return a < b ? a : b;
+  if constexpr (Op == ShaderOp::Max) return a >= b ? a : b;
+  if constexpr (Op == ShaderOp::Cmp) return a >= 0.0f ? b : c;
+  if constexpr (Op == ShaderOp::Lrp) {
+    const float d = b - c;
+    const float s = a * d;
+    return s + c;
+  }
+  if constexpr (Op == ShaderOp::Frc) return a - Floor(a);
+  if constexpr (Op == ShaderOp::Abs) return Abs(a);
+}
+
+// Staged: every component into a block of its own first, then written, for when a component
+// reads a row an earlier one writes (mov r0.xy, r0.yx). Else each row is written as it is
+// computed; a row written is then read, if at all, only by its own component, lane for lane.
+template <int N, ShaderOp Op, bool Sat, bool Staged>
+void ComponentStep(const ShaderStep &st, void *) {
+  alignas(32) float o[4][N];
+  for (int k = 0; k < st.count; ++k) {
+    const float *a = st.src[0][k], *b = st.src[1][k], *c = st.src[2][k];
+    float *d = Staged ? o[k] : st.dst[k];
+#pragma GCC ivdep
+    for (int l = 0; l < N; ++l) {
+      const float x = Component<Op>(a[l], b[l], c[l]);
+      d[l] = Sat && !Staged ? Saturate(x) : x;
+    }
+  }
+  if (Staged)
+    for (int k = 0; k < st.count; ++k) {
+      float *d = st.dst[k];
+      for (int l = 0; l < N; ++l) d[l] = Sat ? Saturate(o[k][l]) : o[k][l];
+    }
+}
+
+// The operations with one result for every component written; src holds the rows by position.
+template <int N, ShaderOp Op, bool Sat> void ScalarStep(const ShaderStep &st, void *) {
+  const float *a0 = st.src[0][0], *a1 = st.src[0][1], *a2 = st.src[0][2], *a3 = st.src[0][3];
+  const float *b0 = st.src[1][0], *b1 = st.src[1][1], *b2 = st.src[1][2], *b3 = st.src[1][3];
+  const float *c0 = st.src[2][0];
+  alignas(32) float x[N];
+  for (int l = 0; l < N; ++l) {
+    if constexpr (Op == ShaderOp::Dp3)
+      x[l] = a0[l] * b0[l] + a1[l] * b1[l] + a2[l] * b2[l];
+    else if constexpr (Op == ShaderOp::Dp4)
+      x[l] = a0[l] * b0[l] + a1[l] * b1[l] + a2[l] * b2[l] + a3[l] * b3[l];
+    else if constexpr (Op == ShaderOp::Dp2Add)
+      x[l] = a0[l] * b0[l] + a1[l] * b1[l] + c0[l];
+    else if constexpr (Op == ShaderOp::Rcp)
+      x[l] = 1.0f / a0[l];
+    else if constexpr (Op == ShaderOp::Rsq)
+      x[l] = 1.0f / __builtin_sqrtf(Abs(a0[l]));
+    if constexpr (Sat) x[l] = Saturate(x[l]);
+  }
+  for (int k = 0; k < st.count; ++k) std::copy(x, x + N, st.dst[k]);
+}
+
+// texld: src[0][0] and src[0][1] are u and v; dst[0] is the first row of the register written.
+template <int N> void TexStep(const ShaderStep &st, void *run) {
+  const auto &r = *static_cast<StepRun<N> *>(run);
+  SampleLanes<N>(r.env->samplers[st.in->sampler], r.env->magnified, st.src[0][0], st.src[0][1],
+                 st.in->mask, reinterpret_cast<float(*)[N]>(st.dst[0]));
+}
+
+// A source register's rows with its modifier applied, into rows of the step's own.
+template <int N, bool Absolute, bool Negate> void ModifyStep(const ShaderStep &st, void *) {
+  for (int k = 0; k < st.count; ++k) {
+    const float *from = st.src[0][k];
+    float *to = st.dst[k];
+    for (int l = 0; l < N; ++l) {
+      float x = from[l];
+      if (Absolute) x = Abs(x);
+      if (Negate) x = -x;
+      to[l] = x;
+    }
+  }
+}
+
+using StepFunction = void (*)(const ShaderStep &, void *);
+
+template <int N, bool Sat, bool Staged = true> StepFunction ComponentFunction(ShaderOp op) {
+  switch (op) {
+  case ShaderOp::Mov:
+    return &ComponentStep<N, ShaderOp::Mov, Sat, Staged>;
+  case ShaderOp::Add:
+    return &ComponentStep<N, ShaderOp::Add, Sat, Staged>;
+  case ShaderOp::Sub:
+    return &ComponentStep<N, ShaderOp::Sub, Sat, Staged>;
+  case ShaderOp::Mul:
+    return &ComponentStep<N, ShaderOp::Mul, Sat, Staged>;
+  case ShaderOp::Mad:
+    return &ComponentStep<N, ShaderOp::Mad, Sat, Staged>;
+  case ShaderOp::Min:
+    return &ComponentStep<N, ShaderOp::Min, Sat, Staged>;
+  case ShaderOp::Max:
+    return &ComponentStep<N, ShaderOp::Max, Sat, Staged>;
+  case ShaderOp::Cmp:
+    return &ComponentStep<N, ShaderOp::Cmp, Sat, Staged>;
+  case ShaderOp::Lrp:
+    return &ComponentStep<N, ShaderOp::Lrp, Sat, Staged>;
+  case ShaderOp::Frc:
+    return &ComponentStep<N, ShaderOp::Frc, Sat, Staged>;
+  case ShaderOp::Abs:
+    return &ComponentStep<N, ShaderOp::Abs, Sat, Staged>;
+  case ShaderOp::Rcp:
+  case ShaderOp::Rsq:
+  case ShaderOp::Dp3:
+  case ShaderOp::Dp4:
+  case ShaderOp::Slt:
+  case ShaderOp::Sge:
+  case ShaderOp::Exp:
+  case ShaderOp::Log:
+  case ShaderOp::ExpP11:
+  case ShaderOp::LogP11:
+  case ShaderOp::Lit:
+  case ShaderOp::Dst:
+  case ShaderOp::Pow:
+  case ShaderOp::Crs:
+  case ShaderOp::Sgn:
+  case ShaderOp::Nrm:
+  case ShaderOp::SinCos:
+  case ShaderOp::MovA:
+  case ShaderOp::MovAFloor:
+  case ShaderOp::Dp2Add:
+  case ShaderOp::Tex:
+  case ShaderOp::TexProj:
+  case ShaderOp::TexKill:
+    break;
+  }
+  return nullptr;
+}
+
+template <int N, bool Sat> StepFunction ScalarFunction(ShaderOp op) {
+  if (op == ShaderOp::Dp3) return &ScalarStep<N, ShaderOp::Dp3, Sat>;
+  if (op == ShaderOp::Dp4) return &ScalarStep<N, ShaderOp::Dp4, Sat>;
+  if (op == ShaderOp::Dp2Add) return &ScalarStep<N, ShaderOp::Dp2Add, Sat>;
+  if (op == ShaderOp::Rcp) return &ScalarStep<N, ShaderOp::Rcp, Sat>;
+  if (op == ShaderOp::Rsq) return &ScalarStep<N, ShaderOp::Rsq, Sat>;
+  return nullptr;
+}
+
+// Turns the draw's pixel shader into steps on the registers at setup.shaderRegisters; false
+// (nothing made) for a program the interpreter keeps.
+template <int N> bool PrepareSteps(const PixelSetup &setup, ShaderSteps *out) {
+  const ShaderProgram &p = *setup.pixelShader;
+  if (p.code.size() > kMaxSteppedInstructions) return false;
+  size_t constantRows = 0;
+  for (const ShaderInstruction &in : p.code)
+    for (int j = 0; j < in.sourceCount; ++j) {
+      if (in.src[j].relative) return false;
+      if (in.src[j].constant) constantRows += 4;
+    }
+  // A row of zeros for the positions an operation does not read, the rows of the modified
+  // sources of one instruction, then the constants.
+  constexpr size_t kModifierRows = 3 * 4;
+  out->rows.assign((1 + kModifierRows + constantRows) * N, 0.0f);
+  out->steps.clear();
+  out->steps.reserve(4 * p.code.size());
+  LaneFile<N> &f = *reinterpret_cast<LaneFile<N> *>(setup.shaderRegisters);
+  const float *zero = out->rows.data();
+  float *modified = out->rows.data() + N;
+  float *nextConstant = modified + kModifierRows * N;
+
+  for (const ShaderInstruction &in : p.code) {
+    const bool component = ComponentFunction<N, false>(in.op) != nullptr;
+    const bool scalar = ScalarFunction<N, false>(in.op) != nullptr;
+    const bool tex = in.op == ShaderOp::Tex && !in.saturate;
+    if (!component && !scalar && !tex) {
+      ShaderStep st;
+      st.run = &InterpretStep<N>;
+      st.in = &in;
+      out->steps.push_back(st);
+      continue;
+    }
+    ShaderStep modify[3];
+    // The row source j reads at `position`, as FetchSource reads it.
+    auto row = [&](int j, int position) -> const float * {
+      const ShaderSource &s = in.src[j];
+      const int c = s.swizzle[position];
+      if (s.constant) {
+        float k = setup.psConstants[s.index][c];
+        if (s.absolute) k = Abs(k);
+        if (s.negate) k = -k;
+        float *r = nextConstant;
+        nextConstant += N;
+        std::fill(r, r + N, k);
+        return r;
+      }
+      if (!s.absolute && !s.negate) return f.r[s.index][c];
+      float *r = modified + (4 * j + position) * N;
+      ShaderStep &m = modify[j];
+      m.src[0][m.count] = f.r[s.index][c];
+      m.dst[m.count++] = r;
+      return r;
+    };
+    ShaderStep st;
+    st.in = &in;
+    for (auto &positions : st.src)
+      for (const float *&r : positions) r = zero;
+    if (tex) {
+      st.run = &TexStep<N>;
+      st.src[0][0] = row(0, 0);
+      st.src[0][1] = row(0, 1);
+      st.dst[0] = f.r[in.dst][0];
+    } else if (component) {
+      bool staged = false;
+      for (int i = 0; i < 4; ++i) {
+        if (!(in.mask & (1u << i))) continue;
+        for (int j = 0; j < in.sourceCount; ++j) {
+          st.src[j][st.count] = row(j, i);
+          for (int k = 0; k < st.count; ++k) staged = staged || st.src[j][st.count] == st.dst[k];
+        }
+        st.dst[st.count++] = f.r[in.dst][i];
+      }
+      st.run = staged ? (in.saturate ? ComponentFunction<N, true>(in.op)
+                                     : ComponentFunction<N, false>(in.op))
+                      : (in.saturate ? ComponentFunction<N, true, false>(in.op)
+                                     : ComponentFunction<N, false, false>(in.op));
+    } else {
+      st.run = in.saturate ? ScalarFunction<N, true>(in.op) : ScalarFunction<N, false>(in.op);
+      for (int j = 0; j < in.sourceCount; ++j)
+        for (int i = 0; i < 4; ++i)
+          if (in.src[j].positions & (1u << i)) st.src[j][i] = row(j, i);
+      for (int i = 0; i < 4; ++i)
+        if (in.mask & (1u << i)) st.dst[st.count++] = f.r[in.dst][i];
+    }
+    for (int j = 0; j < 3; ++j) {
+      if (!modify[j].count) continue;
+      const ShaderSource &s = in.src[j];
+      modify[j].run = s.absolute
+                          ? (s.negate ? &ModifyStep<N, true, true> : &ModifyStep<N, true, false>)
+                          : &ModifyStep<N, false, true>;
+      out->steps.push_back(modify[j]);
+    }
+    out->steps.push_back(st);
+  }
+  return true;
+}
+
+// Runs the prepared steps on the block's registers; returns the lanes texkill discarded.
+template <int N>
+uint64_t RunSteps(const ShaderSteps &steps, const ShaderEnvironment &env, LaneFile<N> &f) {
+  StepRun<N> run{&env, &f, 0};
+  for (const ShaderStep &st : steps.steps) st.run(st, &run);
+  return run.killed;
+}
+
+} // namespace
+} // namespace zrq::d3d9
