@@ -8,6 +8,7 @@
 #include "host/Status.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,6 +66,9 @@ struct RenderOptions {
   bool lossless = false;
   bool quiet = false;
   bool verbose = false;
+  // Told after each frame how far the run has got (0..1), for a host that shows its own
+  // progress; the command line never sets it.
+  std::function<void(double)> progress;
   std::string demoFolder;
 };
 

@@ -33,6 +33,7 @@ Status RunPictureJob(const RenderOptions &options, const RenderPlan &plan, FILE 
         return written;
     }
     progress.Done(i + 1);
+    if (options.progress) options.progress(double(i + 1) / double(count));
   }
   progress.Finish();
   renderer.value().Finish();

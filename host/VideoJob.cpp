@@ -124,6 +124,7 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
       return converted;
     if (Status written = writer.WriteVideo(timestamp); !written.ok()) return written;
     progress.Done(++done, time);
+    if (options.progress) options.progress(time);
   }
   if (done == 0)
     return Status::Fail(Quoted(options.input) + " has no video frame in the part asked for");
