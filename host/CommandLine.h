@@ -26,6 +26,9 @@ enum class RunMode {
 
 inline constexpr int kDefaultCurveSamples = 11;
 
+// The name the tool's messages and --help go by.
+inline constexpr const char *kRenderTool = "zrq-render";
+
 struct RenderOptions {
   RunMode mode = RunMode::Picture;
   // --effect as written; the names are the module's, so ResolveEffect reads it once the
@@ -73,11 +76,14 @@ struct RenderOptions {
 };
 
 // Reads the arguments after the program name. A failure is a usage error whose message is
-// one line naming the flag at fault.
+// one line naming the flag at fault (ReportUsage prints it).
 Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &arguments);
 
 // Sets effectId from effectName with the module's names; an unknown name is a usage error.
 Status ResolveEffect(RenderOptions &options, const EffectNames &names);
 
-// The --help text.
+// The --help text, made from the declarations of the flags.
 std::string UsageText();
+
+// What --version prints.
+std::string VersionLine();

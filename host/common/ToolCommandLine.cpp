@@ -19,7 +19,7 @@ ToolCommandLine::ToolCommandLine(std::string tool, std::string description, std:
   app.set_help_flag("-h,--help", "this text");
   const std::string versionHelp = "the version";
   versionFlag = app.add_flag("--version", versionHelp);
-  app.get_formatter()->column_width(22);
+  app.get_formatter()->column_width(23);
 }
 
 CLI::Option *ToolCommandLine::AddFlag(const std::string &names, bool &target,
@@ -76,13 +76,28 @@ const CLI::Option *ToolCommandLine::Named(std::string_view written) const {
 
 std::vector<std::string>
 ToolCommandLine::Spelled(const std::vector<std::string_view> &arguments) const {
-  std::vector<std::string> spelled(arguments.begin(), arguments.end());
-  if (!slashFlags) return spelled;
-  for (std::string &argument : spelled) {
-    if (argument.size() < 2 || argument[0] != '/') continue;
+  std::vector<std::string> spelled;
+  for (std::string_view argument : arguments) {
+    // CLI11 reads "--flag=" as "--flag" and takes the next argument as its value; the user
+    // gave an empty one.
+    if (argument.size() > 3 && argument.starts_with("--") && argument.ends_with("=")) {
+      const CLI::Option *option = Named(argument.substr(0, argument.size() - 1));
+      if (option != nullptr && option->get_expected_max() > 0) {
+        spelled.emplace_back(argument.substr(0, argument.size() - 1));
+        spelled.emplace_back();
+        continue;
+      }
+    }
     // CLI11's short names are one character: "/u" is -u, "/ve" is --ve.
-    const std::string flag = (argument.size() == 2 ? "-" : "--") + argument.substr(1);
-    if (app.get_option_no_throw(flag) != nullptr) argument = flag;
+    if (slashFlags && argument.size() > 1 && argument[0] == '/') {
+      const std::string flag =
+          (argument.size() == 2 ? "-" : "--") + std::string(argument.substr(1));
+      if (app.get_option_no_throw(flag) != nullptr) {
+        spelled.push_back(flag);
+        continue;
+      }
+    }
+    spelled.emplace_back(argument);
   }
   return spelled;
 }
@@ -199,13 +214,14 @@ std::optional<int> ToolCommandLine::Conclude(CommandLineOutcome outcome) const {
   return kExitUsage;
 }
 
-int ToolCommandLine::UsageError(std::string_view why) const {
-  std::fprintf(stderr, "%s: %s (%s --help for more)\n", tool.c_str(), Printable(why).c_str(),
-               tool.c_str());
+int ReportUsage(std::string_view tool, std::string_view why) {
+  const std::string name(tool);
+  std::fprintf(stderr, "%s: %s (%s --help for more)\n", name.c_str(), Printable(why).c_str(),
+               name.c_str());
   return kExitUsage;
 }
 
-int ToolCommandLine::Failure(std::string_view why) const {
-  std::fprintf(stderr, "%s: %s\n", tool.c_str(), Printable(why).c_str());
+int ReportFailure(std::string_view tool, std::string_view why) {
+  std::fprintf(stderr, "%s: %s\n", std::string(tool).c_str(), Printable(why).c_str());
   return kExitFailure;
 }

@@ -34,6 +34,12 @@ enum class CommandLineOutcome {
 // True when the flag was on the command line.
 bool Given(const CLI::Option *flag);
 
+// Prints "TOOL: MESSAGE (TOOL --help for more)" on one line and gives kExitUsage; for a usage
+// error found after the line was read (an effect name the module does not know).
+int ReportUsage(std::string_view tool, std::string_view why);
+// Prints "TOOL: MESSAGE" on one line and gives kExitFailure.
+int ReportFailure(std::string_view tool, std::string_view why);
+
 class ToolCommandLine {
 public:
   // A reader of one value: the flag as the user wrote it and the text; its error names the flag.
@@ -97,10 +103,8 @@ public:
   // For a tool's main: prints the help, the version or the usage line the outcome asks for and
   // gives the exit status; nothing when the tool should run.
   std::optional<int> Conclude(CommandLineOutcome outcome) const;
-  // Prints "TOOL: MESSAGE (TOOL --help for more)" on one line and gives kExitUsage.
-  int UsageError(std::string_view why) const;
-  // Prints "TOOL: MESSAGE" on one line and gives kExitFailure.
-  int Failure(std::string_view why) const;
+  int UsageError(std::string_view why) const { return ReportUsage(tool, why); }
+  int Failure(std::string_view why) const { return ReportFailure(tool, why); }
 
 private:
   enum class Arity { One, Optional, Repeated };

@@ -4,6 +4,7 @@
 #include "host/EffectModule.h"
 #include "host/MessageText.h"
 #include "host/RenderJobs.h"
+#include "host/common/ToolCommandLine.h"
 
 #include <csignal>
 #include <cstdio>
@@ -14,15 +15,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-
-// Every reason leaves on one line, whatever the names and library messages in it hold.
-int Complain(int code, const std::string &message) {
-  std::fprintf(stderr, "zrq-render: %s\n", Printable(message).c_str());
-  return code;
-}
 
 Status Render(const RenderOptions &options, const EffectModule &module) {
   Result<RenderPlan> plan = PrepareRun(options, module, stdout, stderr);
@@ -64,7 +56,7 @@ Status Run(const RenderOptions &options, const EffectModule &module) {
 int LoadAndRun(RenderOptions &options) {
   Result<std::unique_ptr<EffectModule>> module =
       EffectModule::Open(options.modulePath, EffectModule::DefaultPath());
-  if (!module.ok()) return Complain(kExitFailure, module.message());
+  if (!module.ok()) return ReportFailure(kRenderTool, module.message());
   if (!module.value()->Warning().empty())
     std::fprintf(stderr, "zrq-render: warning: %s\n", Printable(module.value()->Warning()).c_str());
   if (options.verbose)
@@ -72,10 +64,10 @@ int LoadAndRun(RenderOptions &options) {
                  Quoted(module.value()->Path()).c_str(),
                  Printable(module.value()->HowFound()).c_str());
   if (Status resolved = ResolveEffect(options, module.value()->Names()); !resolved.ok())
-    return Complain(kExitUsage, resolved.message());
+    return ReportUsage(kRenderTool, resolved.message());
   Status status = Run(options, *module.value());
-  if (!status.ok()) return Complain(kExitFailure, status.message());
-  return 0;
+  if (!status.ok()) return ReportFailure(kRenderTool, status.message());
+  return kExitDone;
 }
 
 } // namespace
@@ -88,15 +80,15 @@ int main(int argc, char **argv) {
 
   std::vector<std::string_view> arguments(argv + 1, argv + argc);
   Result<RenderOptions> parsed = ParseCommandLine(arguments);
-  if (!parsed.ok()) return Complain(kExitUsage, parsed.message());
+  if (!parsed.ok()) return ReportUsage(kRenderTool, parsed.message());
   RenderOptions &options = parsed.value();
   switch (options.mode) {
   case RunMode::Help:
     std::fputs(UsageText().c_str(), stdout);
-    return 0;
+    return kExitDone;
   case RunMode::Version:
-    std::puts("zrq-render 0.1");
-    return 0;
+    std::puts(VersionLine().c_str());
+    return kExitDone;
   case RunMode::Picture:
   case RunMode::Video:
   case RunMode::NoPicture:
@@ -105,19 +97,19 @@ int main(int argc, char **argv) {
   case RunMode::RawStream:
     // Raw frames are binary: refuse to wait on a keyboard or to spray a terminal.
     if (options.input.empty() && isatty(STDIN_FILENO))
-      return Complain(kExitUsage, "--raw: standard input is a terminal; pipe frames in or "
-                                  "give --input FILE");
+      return ReportUsage(kRenderTool, "--raw: standard input is a terminal; pipe frames in or "
+                                      "give --input FILE");
     if (options.output.empty() && isatty(STDOUT_FILENO))
-      return Complain(kExitUsage, "--raw: standard output is a terminal; pipe it on or give "
-                                  "--output FILE");
+      return ReportUsage(kRenderTool, "--raw: standard output is a terminal; pipe it on or give "
+                                      "--output FILE");
     break;
   }
 
   try {
     return LoadAndRun(options);
   } catch (const std::bad_alloc &) {
-    return Complain(kExitFailure, "out of memory");
+    return ReportFailure(kRenderTool, "out of memory");
   } catch (const std::exception &error) {
-    return Complain(kExitFailure, error.what());
+    return ReportFailure(kRenderTool, error.what());
   }
 }

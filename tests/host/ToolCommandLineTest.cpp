@@ -107,7 +107,8 @@ TEST(ToolCommandLine, SaysCLI11sComplaintsInOurWords) {
       {{"stray\n.png"}, "unexpected argument 'stray\\n.png'"},
       {{"--output"}, "--output needs a value"},
       {{"-q", "-o"}, "--output needs a value"},
-      {{"--frames="}, "--frames needs a value"},
+      {{"--frames="}, "--frames: '' is not a count"},
+      {{"--frames=", "3"}, "unexpected argument '3'"}, // the value was given, empty
       {{"--quiet=yes"}, "--quiet takes no value"},
       {{"--quiet=no"}, "--quiet takes no value"},
       {{"--frames", "0"}, "--frames: '0' is not a count"},
