@@ -23,9 +23,11 @@ inline constexpr int kShaderBlock = 32;
 inline constexpr size_t kShaderRegisterFloats = size_t{reg::kCount} * 4 * kShaderBlock;
 
 struct ShaderSteps;
-// Shades pixels x0..x1 of row y of a triangle with the bound pixel shader.
+// Shades pixels x0..x1 of row y of a triangle with the bound pixel shader. With depthPassed
+// the span's depth test is known to pass (and its depth kept elsewhere): the pixels are written
+// as they are.
 using ShaderSpanFunction = void (*)(const PixelSetup &, const TriangleGradients &, int y, int x0,
-                                    int x1);
+                                    int x1, bool depthPassed);
 // Turns the draw's pixel shader into steps for the span function (see ShaderStep.h); false
 // when it keeps to interpreting the program.
 using ShaderPrepareFunction = bool (*)(const PixelSetup &, ShaderSteps *);

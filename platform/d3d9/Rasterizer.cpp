@@ -55,7 +55,7 @@ bool Magnified(const TriangleGradients &g, const StageSetup &stage, int slot, do
 }
 
 void ShadeSpan(const PixelSetup &s, const TriangleGradients &g, int y, int x0, int x1) {
-  if (s.pixelShader) return s.shaderPath.shade(s, g, y, x0, x1);
+  if (s.pixelShader) return s.shaderPath.shade(s, g, y, x0, x1, false);
   const double fy = y - g.refY;
   uint32_t texels[8];
   for (int x = x0; x <= x1; ++x) {
@@ -248,6 +248,12 @@ void TriangleRows::DrawTo(const PixelSetup &s, int y) {
   FastRow tested[kRows], decided[kRows];
   int testedCount = 0, decidedCount = 0;
   DeferredDepth *held = s.heldDepth;
+  // A pixel shader's spans whose depth test the held words decide are shaded without the test,
+  // and their depth noted there, as the fast path's are.
+  const ShaderProgram *shader = s.pixelShader;
+  const bool shaderDecides = shader && held && s.depthOnly && !shader->discards &&
+                             !shader->writesDepth && g_.dzdx == 0.0 && g_.dzdy == 0.0;
+  const uint32_t shaderZ24 = shaderDecides ? ToDepth24(static_cast<float>(g_.z0)) : 0;
   auto finish = [&](FastRow *rows, int count) {
     for (int k = 0; k < count; ++k) {
       const FastRow &r = rows[k];
@@ -277,6 +283,12 @@ void TriangleRows::DrawTo(const PixelSetup &s, int y) {
     const int sx0 = static_cast<int>(lo), sx1 = static_cast<int>(hi);
     const FastRow row{next_, sx0, sx1 - sx0 + 1, 0};
     bool passes;
+    if (shaderDecides && held->DecideSpan(next_, sx0, sx1 + 1, shaderZ24, s.depthFunc, &passes)) {
+      if (!passes) continue;
+      s.shaderPath.shade(s, g_, next_, sx0, sx1, true);
+      if (s.depthWrite) held->WriteSpan(next_, sx0, sx1 + 1, shaderZ24);
+      continue;
+    }
     if (tryFast_ && held && fast_.depth && fast_.constantZ &&
         held->DecideSpan(next_, sx0, sx1 + 1, fast_.z24, fast_.depthFunc, &passes)) {
       if (!passes) continue;

@@ -178,29 +178,142 @@ template <int N, bool Sat> StepFunction ScalarFunction(ShaderOp op) {
   return nullptr;
 }
 
+// Works out once what the program computes the same for every pixel of the draw (from
+// constants alone) into out->code and out->constants: such instructions are dropped, their
+// results read as constants; a cmp whose condition is such a result becomes the mov it picks;
+// then what no output reads is dropped. The values are those one lane computes, which every
+// lane computes.
+inline void FoldUniforms(const ShaderProgram &p, const float (*deviceConstants)[4],
+                         ShaderSteps *out) {
+  std::vector<float> &k = out->constants;
+  k.assign(&deviceConstants[0][0], &deviceConstants[0][0] + 32 * 4);
+  std::vector<ShaderInstruction> &code = out->code;
+  code.clear();
+  LaneFile<1> uf{};                  // the values of the components marked in `uniform`
+  uint8_t uniform[reg::kCount] = {}; // components known the same in every lane
+  auto newConstant = [&](const float *value) {
+    const auto index = static_cast<uint16_t>(k.size() / 4);
+    k.insert(k.end(), value, value + 4);
+    return index;
+  };
+  // The components a source reads.
+  auto reads = [](const ShaderSource &s) {
+    uint8_t m = 0;
+    for (int i = 0; i < 4; ++i)
+      if (s.positions & (1u << i)) m |= static_cast<uint8_t>(1u << s.swizzle[i]);
+    return m;
+  };
+  // A register's uniform components as a constant of their own.
+  auto constantOf = [&](int r) {
+    float value[4];
+    for (int c = 0; c < 4; ++c) value[c] = uf.r[r][c][0];
+    return newConstant(value);
+  };
+  // Writes the uniform components `m` of register r into it, for the instructions that
+  // read them with others.
+  auto materialise = [&](int r, uint8_t m) {
+    ShaderInstruction mov;
+    mov.op = ShaderOp::Mov;
+    mov.dst = static_cast<uint16_t>(r);
+    mov.mask = m;
+    mov.sourceCount = 1;
+    mov.src[0].index = constantOf(r);
+    mov.src[0].constant = true;
+    mov.src[0].positions = m;
+    code.push_back(mov);
+    uniform[r] = static_cast<uint8_t>(uniform[r] & ~m);
+  };
+  for (ShaderInstruction in : p.code) {
+    bool allUniform = true;
+    for (int j = 0; j < in.sourceCount; ++j) {
+      ShaderSource &s = in.src[j];
+      if (s.constant) continue;
+      const uint8_t m = reads(s), known = uniform[s.index] & m;
+      if (known && known != m) materialise(s.index, known);
+      if (known != m) {
+        allUniform = false;
+        continue;
+      }
+      s.index = constantOf(s.index);
+      s.constant = true;
+    }
+    const bool texture =
+        in.op == ShaderOp::Tex || in.op == ShaderOp::TexProj || in.op == ShaderOp::TexKill;
+    if (allUniform && !texture) {
+      const float(*constants)[4] = reinterpret_cast<const float(*)[4]>(k.data());
+      const ShaderEnvironment env{constants, static_cast<int>(k.size() / 4), nullptr, false};
+      uint64_t killed = 0;
+      RunInstruction<1>(in, env, uf, &killed);
+      uniform[in.dst] |= in.mask;
+      continue;
+    }
+    if (in.op == ShaderOp::Cmp && in.src[0].constant) {
+      // The condition is the same everywhere: each component copies the source it picks.
+      uint8_t pickB = 0;
+      for (int i = 0; i < 4; ++i) {
+        if (!(in.mask & (1u << i))) continue;
+        float a = k[4 * in.src[0].index + in.src[0].swizzle[i]];
+        if (in.src[0].absolute) a = Abs(a);
+        if (in.src[0].negate) a = -a;
+        if (a >= 0.0f) pickB |= static_cast<uint8_t>(1u << i);
+      }
+      const uint8_t pickC = static_cast<uint8_t>(in.mask & ~pickB);
+      // Two moves may not read what the first writes.
+      const bool apart = (in.src[1].constant || in.src[1].index != in.dst) &&
+                         (in.src[2].constant || in.src[2].index != in.dst);
+      if (!pickB || !pickC || apart) {
+        for (int j = 1; j < 3; ++j) {
+          const uint8_t m = j == 1 ? pickB : pickC;
+          if (!m) continue;
+          ShaderInstruction mov = in;
+          mov.op = ShaderOp::Mov;
+          mov.mask = m;
+          mov.sourceCount = 1;
+          mov.src[0] = in.src[j];
+          mov.src[0].positions = m;
+          code.push_back(mov);
+        }
+        uniform[in.dst] = static_cast<uint8_t>(uniform[in.dst] & ~in.mask);
+        continue;
+      }
+    }
+    code.push_back(in);
+    if (in.op != ShaderOp::TexKill)
+      uniform[in.dst] = static_cast<uint8_t>(uniform[in.dst] & ~in.mask);
+  }
+  // The outputs are read from the registers.
+  for (int r = reg::kPosition; r < reg::kCount; ++r)
+    if (uniform[r]) materialise(r, uniform[r]);
+  KeepWhatIsRead(&code);
+}
+
 // Turns the draw's pixel shader into steps on the registers at setup.shaderRegisters; false
 // (nothing made) for a program the interpreter keeps.
 template <int N> bool PrepareSteps(const PixelSetup &setup, ShaderSteps *out) {
-  const ShaderProgram &p = *setup.pixelShader;
-  if (p.code.size() > kMaxSteppedInstructions) return false;
-  size_t constantRows = 0;
-  for (const ShaderInstruction &in : p.code)
-    for (int j = 0; j < in.sourceCount; ++j) {
+  const ShaderProgram &program = *setup.pixelShader;
+  if (program.code.size() > kMaxSteppedInstructions) return false;
+  for (const ShaderInstruction &in : program.code)
+    for (int j = 0; j < in.sourceCount; ++j)
       if (in.src[j].relative) return false;
+  FoldUniforms(program, setup.psConstants, out);
+  const std::vector<ShaderInstruction> &code = out->code;
+  const float *constants = out->constants.data();
+  size_t constantRows = 0;
+  for (const ShaderInstruction &in : code)
+    for (int j = 0; j < in.sourceCount; ++j)
       if (in.src[j].constant) constantRows += 4;
-    }
   // A row of zeros for the positions an operation does not read, the rows of the modified
   // sources of one instruction, then the constants.
   constexpr size_t kModifierRows = 3 * 4;
   out->rows.assign((1 + kModifierRows + constantRows) * N, 0.0f);
   out->steps.clear();
-  out->steps.reserve(4 * p.code.size());
+  out->steps.reserve(4 * code.size());
   LaneFile<N> &f = *reinterpret_cast<LaneFile<N> *>(setup.shaderRegisters);
   const float *zero = out->rows.data();
   float *modified = out->rows.data() + N;
   float *nextConstant = modified + kModifierRows * N;
 
-  for (const ShaderInstruction &in : p.code) {
+  for (const ShaderInstruction &in : code) {
     const bool component = ComponentFunction<N, false>(in.op) != nullptr;
     const bool scalar = ScalarFunction<N, false>(in.op) != nullptr;
     const bool tex = in.op == ShaderOp::Tex && !in.saturate;
@@ -217,7 +330,7 @@ template <int N> bool PrepareSteps(const PixelSetup &setup, ShaderSteps *out) {
       const ShaderSource &s = in.src[j];
       const int c = s.swizzle[position];
       if (s.constant) {
-        float k = setup.psConstants[s.index][c];
+        float k = constants[4 * s.index + c];
         if (s.absolute) k = Abs(k);
         if (s.negate) k = -k;
         float *r = nextConstant;

@@ -85,8 +85,9 @@ void SampleLanes(const StageSetup &s, bool magnified, const float *u, const floa
           outside |=
               (ix[l] < 0) | (ix[l] >= s.texture.width) | (iy[l] < 0) | (iy[l] >= s.texture.height);
         }
-        alignas(32) int32_t border[N] = {};
+        alignas(32) int32_t border[N];
         if (outside) {
+          for (int l = 0; l < N; ++l) border[l] = 0;
           AddressNear<N>(ix, s.texture.width, s.sampler.addressU, border);
           AddressNear<N>(iy, s.texture.height, s.sampler.addressV, border);
         }

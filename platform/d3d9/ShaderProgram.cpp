@@ -390,16 +390,11 @@ public:
 
 } // namespace
 
-namespace {
-
-// Drops what no output depends on: components an instruction writes that nothing reads
-// before they are written again, and instructions left writing nothing. Texture reads then
-// unpack only the channels used, and arithmetic computes only the components used.
-void KeepWhatIsRead(ShaderProgram *p) {
+void KeepWhatIsRead(std::vector<ShaderInstruction> *code) {
   uint8_t live[reg::kCount] = {};
   for (int r = reg::kPosition; r < reg::kCount; ++r) live[r] = 0xF; // every output
   std::vector<ShaderInstruction> kept;
-  for (auto in = p->code.rbegin(); in != p->code.rend(); ++in) {
+  for (auto in = code->rbegin(); in != code->rend(); ++in) {
     ShaderInstruction i = *in;
     if (i.op != ShaderOp::TexKill) {
       const uint8_t used = static_cast<uint8_t>(i.mask & live[i.dst]);
@@ -426,10 +421,8 @@ void KeepWhatIsRead(ShaderProgram *p) {
     }
     kept.push_back(i);
   }
-  p->code.assign(kept.rbegin(), kept.rend());
+  code->assign(kept.rbegin(), kept.rend());
 }
-
-} // namespace
 
 bool TranslateShader(const std::vector<DWORD> &tokens, ShaderProgram *program) {
   if (tokens.size() < 2) return false;
@@ -443,7 +436,7 @@ bool TranslateShader(const std::vector<DWORD> &tokens, ShaderProgram *program) {
   Translator translator(program);
   if (!translator.Run(tokens)) return false;
   translator.Finish();
-  KeepWhatIsRead(program);
+  KeepWhatIsRead(&program->code);
   return true;
 }
 

@@ -124,4 +124,9 @@ struct ShaderProgram {
 // anything the device cannot run. `tokens` ends with the end token.
 [[nodiscard]] bool TranslateShader(const std::vector<DWORD> &tokens, ShaderProgram *program);
 
+// Drops what no output depends on: components an instruction writes that nothing reads
+// before they are written again, and instructions left writing nothing. Texture reads then
+// unpack only the channels used, and arithmetic computes only the components used.
+void KeepWhatIsRead(std::vector<ShaderInstruction> *code);
+
 } // namespace zrq::d3d9

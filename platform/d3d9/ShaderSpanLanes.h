@@ -20,19 +20,28 @@ inline uint32_t ShaderByte(float c) {
 
 // Shades pixels x0..x1 of row y of a triangle with the pixel shader, N at a time.
 template <int N>
-void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y, int x0, int x1) {
+void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y, int x0, int x1,
+                          bool depthPassed) {
   const ShaderProgram &p = *s.pixelShader;
   // The registers stay with the device from span to span: a program reads only what it wrote
   // before or what is interpolated here (or ReadsUnwritten zeroes them).
   static_assert(sizeof(LaneFile<N>) <= kShaderRegisterFloats * sizeof(float));
   LaneFile<N> &f = *reinterpret_cast<LaneFile<N> *>(s.shaderRegisters);
-  const ShaderEnvironment env{s.psConstants, 32, s.shaderSamplers, g.magnified[0]};
+  // Prepared steps read the constants of their own program, which adds some to the device's.
+  const ShaderSteps *steps = s.shaderSteps;
+  const ShaderEnvironment env =
+      steps ? ShaderEnvironment{reinterpret_cast<const float(*)[4]>(steps->constants.data()),
+                                static_cast<int>(steps->constants.size() / 4), s.shaderSamplers,
+                                g.magnified[0]}
+            : ShaderEnvironment{s.psConstants, 32, s.shaderSamplers, g.magnified[0]};
   const double fy = y - g.refY;
   const uint8_t texMask = p.texCoordsRead, colorMask = p.colorsRead;
   for (int x = x0; x <= x1; x += N) {
-    alignas(32) double w[N] = {}, fx[N];
+    alignas(32) double w[N], fx[N];
     for (int l = 0; l < N; ++l) fx[l] = x + l - g.refX;
-    if (!g.affine) {
+    if (g.affine) {
+      for (int l = 0; l < N; ++l) w[l] = 1.0;
+    } else {
       for (int l = 0; l < N; ++l) {
         const double oow = g.w0 + g.dwdx * fx[l] + g.dwdy * fy;
         w[l] = oow != 0.0 ? 1.0 / oow : 0.0;
@@ -62,8 +71,7 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
     for (int v = 0; v < 2; ++v)
       if (colorMask & (1u << v))
         for (int i = 0; i < 4; ++i) interpolate(4 * v + i, f.r[reg::kInput + v][i]);
-    const uint64_t killed =
-        s.shaderSteps ? RunSteps<N>(*s.shaderSteps, env, f) : RunLanes<N>(p, env, f);
+    const uint64_t killed = steps ? RunSteps<N>(*steps, env, f) : RunLanes<N>(p, env, f);
     const float(*colour)[N] = f.r[reg::kPixelColor];
     alignas(32) uint32_t packed[N];
     for (int l = 0; l < N; ++l)
@@ -71,7 +79,7 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
                   ShaderByte(colour[1][l]) << 8 | ShaderByte(colour[2][l]);
     const int n = std::min(N, x1 - x + 1);
     uint32_t *target = s.target + static_cast<ptrdiff_t>(y) * s.targetPitch + x;
-    if (s.plainWrite && !killed) {
+    if ((s.plainWrite || depthPassed) && !killed) {
       std::copy(packed, packed + n, target);
       continue;
     }

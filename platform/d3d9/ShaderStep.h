@@ -5,12 +5,12 @@
 // them.
 #pragma once
 
+#include "platform/d3d9/ShaderProgram.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace zrq::d3d9 {
-
-struct ShaderInstruction;
 
 struct ShaderStep {
   // `run` is the span function's own state for the block (its registers and environment).
@@ -24,8 +24,12 @@ struct ShaderStep {
 };
 
 // A draw's steps and the rows they read besides the registers (constants spread over a row,
-// sources with a modifier applied, results staged before they are written).
+// sources with a modifier applied). `code` is the program with what is the same for every pixel
+// of the draw worked out once; its constants (four floats each) are the device's, then those
+// worked out.
 struct ShaderSteps {
+  std::vector<ShaderInstruction> code;
+  std::vector<float> constants;
   std::vector<ShaderStep> steps;
   std::vector<float> rows;
 };
