@@ -106,3 +106,8 @@ Result<FrameSize> ParseFrameSize(std::string_view flag, std::string_view text) {
                  std::to_string(kMaxFrameSide)};
   return FrameSize{int(width), int(height)};
 }
+
+Result<std::string> ParseFileName(std::string_view flag, std::string_view text) {
+  if (text.empty()) return Error{std::string(flag) + " needs a file name"};
+  return std::string(text);
+}

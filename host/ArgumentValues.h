@@ -6,6 +6,7 @@
 #include "host/Status.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 inline constexpr int64_t kMaxFrameCount = 100'000'000;
@@ -33,6 +34,9 @@ Result<int> ParseSampleCount(std::string_view flag, std::string_view text);
 
 // A frame count from 1 to kMaxFrameCount.
 Result<int64_t> ParseFrameCount(std::string_view flag, std::string_view text);
+
+// A file name: any text but the empty one.
+Result<std::string> ParseFileName(std::string_view flag, std::string_view text);
 
 // A picture size written WxH ("1920x1080"), each side from 1 to kMaxFrameSide.
 Result<FrameSize> ParseFrameSize(std::string_view flag, std::string_view text);

@@ -38,11 +38,6 @@ struct Flags {
   Flag<bool> compare, lossless, quiet, verbose;
 };
 
-Result<std::string> ReadFileName(std::string_view flag, std::string_view text) {
-  if (text.empty()) return Usage(std::string(flag) + " needs a file name");
-  return std::string(text);
-}
-
 Result<std::string> ReadFolder(std::string_view flag, std::string_view text) {
   if (text.empty()) return Usage(std::string(flag) + " needs a folder");
   return std::string(text);
@@ -174,19 +169,19 @@ Examples
 
   const char *projects = "Projects";
   group(projects,
-        f.params.option = line.AddValue("--params", f.params.value, ReadFileName, "FILE.xml",
+        f.params.option = line.AddValue("--params", f.params.value, ParseFileName, "FILE.xml",
                                         "start from a parameter set saved by --save-params or\n"
                                         "by a host: its \"Effect ID\" and its key frames of\n"
                                         "\"Effect Value\". --effect replaces the effect; --key,\n"
                                         "--value, --from/--to replace its key frames"));
   group(projects, f.saveParams.option =
-                      line.AddValue("--save-params", f.saveParams.value, ReadFileName, "FILE.xml",
+                      line.AddValue("--save-params", f.saveParams.value, ParseFileName, "FILE.xml",
                                     "write the parameter set used (after those overrides),\n"
                                     "so the run can be repeated with --params; without\n"
                                     "--output nothing is rendered"));
 
   const char *files = "What to read and write";
-  group(files, f.input.option = line.AddValue("-i,--input", f.input.value, ReadFileName, "FILE",
+  group(files, f.input.option = line.AddValue("-i,--input", f.input.value, ParseFileName, "FILE",
                                               "a picture (PNG) to distort; default: the built-in\n"
                                               "test card. With --raw: the raw frames; default (or\n"
                                               "-): standard input. A video (any FFmpeg decodes:\n"
@@ -195,7 +190,7 @@ Examples
                                               "unchanged, its frame rate, size, aspect and colour\n"
                                               "metadata kept"));
   group(files,
-        f.output.option = line.AddValue("-o,--output", f.output.value, ReadFileName, "FILE",
+        f.output.option = line.AddValue("-o,--output", f.output.value, ParseFileName, "FILE",
                                         "where to write. A PNG; with --frames N > 1 a numbered\n"
                                         "name such as out_%04d.png (frames are numbered from\n"
                                         "0; %% is a percent sign); a picture with transparency\n"
@@ -258,7 +253,7 @@ Examples
                                         "written are those of --path. Without --output nothing\n"
                                         "is written; with --raw it needs --output FILE"));
   group(module,
-        f.module.option = line.AddValue("--module", f.module.value, ReadFileName, "FILE.so",
+        f.module.option = line.AddValue("--module", f.module.value, ParseFileName, "FILE.so",
                                         "the effect module to load; default: the module\n"
                                         "registered for the effect's class (see zrq-regsvr),\n"
                                         "else ZRQDistortion2D9.so beside this program"));

@@ -4,11 +4,13 @@
 //   zrq-reg import FILE             a .reg file's keys, values and deletions, all or nothing
 //   zrq-reg delete KEY [/v NAME | /ve]   the key with everything below it, or one value
 // Exit status 0 when done, 1 when it could not be done, 2 for bad usage.
+#include "host/common/ToolCommandLine.h"
 #include "host/zrq-reg/RegistryKeyName.h"
 #include "host/zrq-reg/StatusText.h"
 
 #include <atlbase.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -17,39 +19,51 @@
 
 namespace {
 
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
+// What the line asks for: the command and its words, and the switches, which may be written
+// /s, /v NAME and /ve as on Windows.
+struct Options {
+  std::vector<std::string> words; // the command, then its KEY and FILE
+  bool recurse = false;
+  std::optional<std::string> valueName;
+  bool defaultValue = false;
+  CLI::Option *recurseFlag = nullptr;
+  CLI::Option *valueFlag = nullptr;
+  CLI::Option *defaultValueFlag = nullptr;
+};
 
-constexpr const char *kUsage =
-    "usage: zrq-reg query KEY [/s]\n"
-    "       zrq-reg export KEY FILE\n"
-    "       zrq-reg import FILE\n"
-    "       zrq-reg delete KEY [/v NAME | /ve]\n"
-    "\n"
-    "Looks at and repairs the registry.\n"
-    "\n"
-    "  query   shows the key's values and its subkeys; /s shows everything below it\n"
-    "  export  writes the key and everything below it to FILE, in the .reg form\n"
-    "  import  applies a .reg file (keys, values, [-KEY] and \"name\"=- deletions) in one step;\n"
-    "          a file with a mistake changes nothing\n"
-    "  delete  deletes the key and everything below it, or only its value NAME (/v) or its\n"
-    "          default value (/ve)\n"
-    "\n"
-    "KEY is ROOT\\path\\to\\key, ROOT one of HKCR, HKCU, HKLM, HKU, HKCC or their long names\n"
-    "(HKEY_CLASSES_ROOT, ...). The registry is the file $ZRQ_REGISTRY, else\n"
-    "$XDG_DATA_HOME/zrq/registry.reg (~/.local/share/zrq/registry.reg).\n"
-    "Exit status: 0 done, 1 failed, 2 bad usage.\n";
+void DeclareFlags(ToolCommandLine &line, Options &options) {
+  line.AcceptSlashFlags();
+  line.App()
+      .add_option("COMMAND", options.words,
+                  "query KEY, export KEY FILE, import FILE or\n"
+                  "delete KEY")
+      ->type_name("");
+  options.recurseFlag =
+      line.AddFlag("-s", options.recurse, "query: show everything below the key; or /s")
+          ->ignore_case();
+  options.valueFlag = line.AddText("-v", options.valueName, "NAME",
+                                   "delete: only the key's value NAME; or /v NAME");
+  options.defaultValueFlag =
+      line.AddFlag("--ve", options.defaultValue, "delete: only the key's default value; or /ve");
+  line.App().footer(
+      "  query   shows the key's values and its subkeys; /s shows everything below it\n"
+      "  export  writes the key and everything below it to FILE, in the .reg form\n"
+      "  import  applies a .reg file (keys, values, [-KEY] and \"name\"=- deletions) in\n"
+      "          one step; a file with a mistake changes nothing\n"
+      "  delete  deletes the key and everything below it, or only its value NAME (/v)\n"
+      "          or its default value (/ve)\n"
+      "\n"
+      "KEY is ROOT\\path\\to\\key, ROOT one of HKCR, HKCU, HKLM, HKU, HKCC or their long\n"
+      "names (HKEY_CLASSES_ROOT, ...). The registry is the file $ZRQ_REGISTRY, else\n"
+      "$XDG_DATA_HOME/zrq/registry.reg (~/.local/share/zrq/registry.reg).\n"
+      "Exit status: 0 done, 1 failed, 2 bad usage.");
+}
 
 int Fail(const std::string &what, LONG status) {
-  std::fprintf(stderr, "zrq-reg: %s: %s\n", what.c_str(),
-               StatusText(HRESULT_FROM_WIN32(status)).c_str());
-  return kExitFailure;
+  return ReportFailure("zrq-reg", what + ": " + StatusText(HRESULT_FROM_WIN32(status)));
 }
 
-int Usage(const std::string &message) {
-  std::fprintf(stderr, "zrq-reg: %s (zrq-reg --help for more)\n", message.c_str());
-  return kExitUsage;
-}
+int Usage(const std::string &message) { return ReportUsage("zrq-reg", message); }
 
 std::string Utf8(std::u16string_view text) {
   std::string out;
@@ -165,34 +179,45 @@ LONG Query(HKEY key, const std::string &path, bool recurse) {
   return ERROR_SUCCESS;
 }
 
-int Run(const std::vector<std::string_view> &args) {
-  const std::string_view command = args[0];
+int Run(const Options &options) {
+  const std::vector<std::string> &args = options.words;
+  if (args.empty()) return Usage("which command? query, export, import or delete");
+  const std::string &command = args[0];
+  // Each switch belongs to one command.
+  const auto switches = [&](std::initializer_list<const CLI::Option *> allowed) {
+    for (const CLI::Option *flag :
+         {options.recurseFlag, options.valueFlag, options.defaultValueFlag})
+      if (Given(flag) && std::find(allowed.begin(), allowed.end(), flag) == allowed.end())
+        return false;
+    return true;
+  };
   if (command == "import") {
-    if (args.size() != 2) return Usage("import takes one file");
-    if (const LONG status = ZrqRegImportFile(std::string(args[1]).c_str()); status != ERROR_SUCCESS)
-      return Fail("cannot import " + std::string(args[1]), status);
+    if (args.size() != 2 || !switches({})) return Usage("import takes one file");
+    if (const LONG status = ZrqRegImportFile(args[1].c_str()); status != ERROR_SUCCESS)
+      return Fail("cannot import " + args[1], status);
     std::printf("The operation completed successfully.\n");
-    return 0;
+    return kExitDone;
   }
-  if (args.size() < 2) return Usage(std::string(command) + " needs a key");
+  if (command != "query" && command != "export" && command != "delete")
+    return Usage("unknown command '" + command + "'");
+  if (args.size() < 2) return Usage(command + " needs a key");
   std::string error;
   const std::optional<RegistryKeyName> name = RegistryKeyName::Parse(args[1], &error);
   if (!name) return Usage(error);
 
   if (command == "delete") {
-    if (args.size() == 2) {
+    if (args.size() != 2 || !switches({options.valueFlag, options.defaultValueFlag}) ||
+        (options.valueName && options.defaultValue))
+      return Usage("delete takes a key, and /v NAME or /ve for a value");
+    if (!options.valueName && !options.defaultValue) {
       if (name->subkey.empty()) return Usage("a root key cannot be deleted");
       if (const LONG status = RegDeleteTreeW(name->root, name->subkey.c_str());
           status != ERROR_SUCCESS)
         return Fail("cannot delete " + name->text, status);
     } else {
       std::u16string valueName;
-      if (args.size() == 3 && args[2] == "/ve") {
-      } else if (args.size() == 4 && args[2] == "/v") {
-        if (!ZrqUtf8ToWide(args[3], &valueName)) return Usage("the value name is not UTF-8");
-      } else {
-        return Usage("delete takes a key, and /v NAME or /ve for a value");
-      }
+      if (options.valueName && !ZrqUtf8ToWide(*options.valueName, &valueName))
+        return Usage("the value name is not UTF-8");
       CRegKey key;
       if (const LONG status = key.Open(name->root, name->subkey.c_str()); status != ERROR_SUCCESS)
         return Fail("cannot open " + name->text, status);
@@ -200,39 +225,39 @@ int Run(const std::vector<std::string_view> &args) {
         return Fail("cannot delete the value of " + name->text, status);
     }
     std::printf("The operation completed successfully.\n");
-    return 0;
+    return kExitDone;
   }
 
   const bool isQuery = command == "query";
-  if (!isQuery && command != "export")
-    return Usage("unknown command '" + std::string(command) + "'");
-  if (isQuery && !(args.size() == 2 || (args.size() == 3 && (args[2] == "/s" || args[2] == "/S"))))
+  if (isQuery && (args.size() != 2 || !switches({options.recurseFlag})))
     return Usage("query takes a key and, to show everything below it, /s");
-  if (!isQuery && args.size() != 3) return Usage("export takes a key and a file");
+  if (!isQuery && (args.size() != 3 || !switches({})))
+    return Usage("export takes a key and a file");
   CRegKey key;
   if (const LONG status = key.Open(name->root, name->subkey.c_str(), KEY_READ);
       status != ERROR_SUCCESS)
     return Fail("cannot open " + name->text, status);
   if (isQuery) {
-    if (const LONG status = Query(key, name->text, args.size() == 3); status != ERROR_SUCCESS)
+    if (const LONG status = Query(key, name->text, options.recurse); status != ERROR_SUCCESS)
       return Fail("cannot read " + name->text, status);
     return 0;
   }
-  if (const LONG status = ZrqRegExportKey(key, std::string(args[2]).c_str());
-      status != ERROR_SUCCESS)
-    return Fail("cannot export " + name->text + " to " + std::string(args[2]), status);
+  if (const LONG status = ZrqRegExportKey(key, args[2].c_str()); status != ERROR_SUCCESS)
+    return Fail("cannot export " + name->text + " to " + args[2], status);
   std::printf("The operation completed successfully.\n");
-  return 0;
+  return kExitDone;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
-  if (args.empty()) return Usage("which command? query, export, import or delete");
-  if (args[0] == "--help" || args[0] == "-h" || args[0] == "/?") {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  return Run(args);
+  ToolCommandLine line("zrq-reg", "Looks at and repairs the registry.\n\n"
+                                  "  zrq-reg query KEY [/s]\n"
+                                  "  zrq-reg export KEY FILE\n"
+                                  "  zrq-reg import FILE\n"
+                                  "  zrq-reg delete KEY [/v NAME | /ve]");
+  Options options;
+  DeclareFlags(line, options);
+  if (std::optional<int> status = line.Conclude(line.Parse(argc, argv))) return *status;
+  return Run(options);
 }

@@ -2,6 +2,8 @@
 // way the registration tool on Windows does: it loads the module and calls its
 // DllRegisterServer or DllUnregisterServer. One line says what happened; /s says nothing.
 // Exit status 0 when the module did it, 1 when it could not, 2 for bad usage.
+#include "host/MessageText.h"
+#include "host/common/ToolCommandLine.h"
 #include "host/zrq-reg/StatusText.h"
 
 #include <olectl.h>
@@ -9,62 +11,28 @@
 
 #include <cstdio>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace {
 
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-
-constexpr const char *kUsage =
-    "usage: zrq-regsvr [/u] [/s] MODULE.so\n"
-    "\n"
-    "Registers the in-process server MODULE.so: loads it and calls its DllRegisterServer,\n"
-    "which writes its classes into the registry.\n"
-    "\n"
-    "  /u      unregister instead (DllUnregisterServer)\n"
-    "  /s      silent: print nothing, only set the exit status\n"
-    "  --help  this text\n"
-    "\n"
-    "The registry is the file $ZRQ_REGISTRY, else $XDG_DATA_HOME/zrq/registry.reg\n"
-    "(~/.local/share/zrq/registry.reg). Exit status: 0 done, 1 failed, 2 bad usage.\n";
-
 struct Options {
   bool unregister = false;
   bool silent = false;
-  bool help = false;
+  std::vector<std::string> modules;
   std::string module;
 };
 
-// Options may be written /u or -u, in either case.
-bool ParseArguments(const std::vector<std::string_view> &arguments, Options *options,
-                    std::string *error) {
-  for (std::string_view argument : arguments) {
-    if (argument == "--help" || argument == "-h" || argument == "/?") {
-      options->help = true;
-    } else if (argument.size() == 2 && (argument[0] == '/' || argument[0] == '-') &&
-               (argument[1] == 'u' || argument[1] == 'U')) {
-      options->unregister = true;
-    } else if (argument.size() == 2 && (argument[0] == '/' || argument[0] == '-') &&
-               (argument[1] == 's' || argument[1] == 'S')) {
-      options->silent = true;
-    } else if (argument.size() > 1 && argument[0] == '-') {
-      *error = "unknown option '" + std::string(argument) + "'";
-      return false;
-    } else if (!options->module.empty()) {
-      *error =
-          "one module at a time: '" + options->module + "' and '" + std::string(argument) + "'";
-      return false;
-    } else {
-      options->module = argument;
-    }
-  }
-  if (options->module.empty() && !options->help) {
-    *error = "which module? (zrq-regsvr [/u] [/s] MODULE.so; --help for more)";
-    return false;
-  }
-  return true;
+// Flags may be written /u or -u, in either case, as on Windows.
+void DeclareFlags(ToolCommandLine &line, Options &options) {
+  line.AcceptSlashFlags();
+  line.AddFlag("-u", options.unregister, "unregister instead (DllUnregisterServer); or /u")
+      ->ignore_case();
+  line.AddFlag("-s", options.silent, "silent: print nothing, only set the exit status; or /s")
+      ->ignore_case();
+  line.App().add_option("MODULE.so", options.modules, "the in-process server")->type_name("");
+  line.App().footer(
+      "The registry is the file $ZRQ_REGISTRY, else $XDG_DATA_HOME/zrq/registry.reg\n"
+      "(~/.local/share/zrq/registry.reg). Exit status: 0 done, 1 failed, 2 bad usage.");
 }
 
 int Register(const Options &options) {
@@ -93,7 +61,7 @@ int Register(const Options &options) {
                    StatusText(hr));
   }
   const auto entry = reinterpret_cast<LPFNDLLREGISTERSERVER>(GetProcAddress(module, entryName));
-  int code = 0;
+  int code = kExitDone;
   if (entry == nullptr) {
     code = say(stderr, kExitFailure,
                "zrq-regsvr: " + options.module + " was loaded, but it has no entry point " +
@@ -113,7 +81,8 @@ int Register(const Options &options) {
                  std::string("zrq-regsvr: ") + entryName + " in " + options.module +
                      " failed: " + StatusText(hr));
     else
-      code = say(stdout, 0, std::string(entryName) + " in " + options.module + " succeeded.");
+      code =
+          say(stdout, kExitDone, std::string(entryName) + " in " + options.module + " succeeded.");
   }
   FreeLibrary(module);
   CoUninitialize();
@@ -123,15 +92,17 @@ int Register(const Options &options) {
 } // namespace
 
 int main(int argc, char **argv) {
+  ToolCommandLine line("zrq-regsvr",
+                       "Registers the in-process server MODULE.so: loads it and calls its\n"
+                       "DllRegisterServer, which writes its classes into the registry.");
   Options options;
-  std::string error;
-  if (!ParseArguments(std::vector<std::string_view>(argv + 1, argv + argc), &options, &error)) {
-    std::fprintf(stderr, "zrq-regsvr: %s\n", error.c_str());
-    return kExitUsage;
-  }
-  if (options.help) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
+  DeclareFlags(line, options);
+  if (std::optional<int> status = line.Conclude(line.Parse(argc, argv))) return *status;
+  if (options.modules.empty())
+    return line.UsageError("which module? zrq-regsvr [/u] [/s] MODULE.so");
+  if (options.modules.size() > 1)
+    return line.UsageError("one module at a time: " + Quoted(options.modules[0]) + " and " +
+                           Quoted(options.modules[1]));
+  options.module = options.modules.front();
   return Register(options);
 }
