@@ -1,38 +1,12 @@
 // Draws through shaders on the device: pixel shaders over interpolated coordinates and texture
 // reads, vertex shaders feeding the fixed-function pixel stages, and the vector path's pixels
 // against those of one pixel at a time.
-#include "platform/d3d9/DeviceFixture.h"
-#include "platform/d3dx9/ShaderTestSupport.h"
+#include "platform/d3d9/ShaderDrawingFixture.h"
 
 #include <random>
 
 namespace zrq::d3d9::test {
 namespace {
-
-class ShaderDrawing : public DeviceFixture {
-protected:
-  IDirect3DPixelShader9 *PixelShader(const std::string &source) {
-    const zrq::test::Compiled c = zrq::test::Assemble(source);
-    EXPECT_EQ(c.status, S_OK) << c.messages;
-    IDirect3DPixelShader9 *shader = nullptr;
-    EXPECT_EQ(device->CreatePixelShader(c.tokens.data(), &shader), D3D_OK) << source;
-    return shader;
-  }
-  IDirect3DVertexShader9 *VertexShader(const std::string &source) {
-    const zrq::test::Compiled c = zrq::test::Assemble(source);
-    EXPECT_EQ(c.status, S_OK) << c.messages;
-    IDirect3DVertexShader9 *shader = nullptr;
-    EXPECT_EQ(device->CreateVertexShader(c.tokens.data(), &shader), D3D_OK) << source;
-    return shader;
-  }
-  // A texture of w × h with every texel different.
-  IDirect3DTexture9 *Pattern(UINT tw, UINT th, uint32_t seed) {
-    std::mt19937 rng(seed);
-    std::vector<DWORD> texels(tw * th);
-    for (DWORD &t : texels) t = rng();
-    return MakeTexture(tw, th, texels);
-  }
-};
 
 TEST_F(ShaderDrawing, APixelShaderWritesItsColourForEveryPixel) {
   Open(8, 4);
