@@ -4,6 +4,7 @@
 #include "host/StatusCode.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -23,7 +24,8 @@ bool SameValue(const VARIANT &a, const VARIANT &b) {
   CComVariant first;
   CComVariant second;
   if (FAILED(first.ChangeType(VT_BSTR, &a)) || FAILED(second.ChangeType(VT_BSTR, &b))) return false;
-  return CComBSTR(first.bstrVal) == CComBSTR(second.bstrVal);
+  return std::u16string_view(first.bstrVal, SysStringLen(first.bstrVal)) ==
+         std::u16string_view(second.bstrVal, SysStringLen(second.bstrVal));
 }
 
 } // namespace

@@ -365,7 +365,10 @@ void Studio::HandleEvent(const SDL_Event &event) {
   default:
     break;
   }
+  // Each event's messages run before the next event's are queued: a character the layer makes
+  // from a key is posted behind the queue, and must not land after a later typed one.
   SendToWindowLayer(panel->Root(), translator.Translate(event));
+  ZrqUiPumpMessages();
 }
 
 void Studio::ReadParameters() {
