@@ -14,7 +14,7 @@ struct DrawScratch {
   // The pixel shader's registers for a block of pixels (see ShaderLanes.h), 64-byte aligned
   // inside; zeroed once, when first made.
   std::vector<float> shaderRegisters;
-  ShaderSteps shaderSteps; // the pixel shader as the draw runs it
+  ShaderSteps shaderSteps;             // the pixel shader as the draw runs it
   std::vector<ClipVertex> vertices;    // processed vertices
   std::vector<TriangleRows> triangles; // triangles set up, drawn a band at a time
 };

@@ -98,7 +98,7 @@ template <int N, ShaderOp Op, bool Sat> void ScalarStep(const ShaderStep &st, vo
 template <int N> void TexStep(const ShaderStep &st, void *run) {
   const auto &r = *static_cast<StepRun<N> *>(run);
   SampleLanes<N>(r.env->samplers[st.in->sampler], r.env->magnified, st.src[0][0], st.src[0][1],
-                 st.in->mask, reinterpret_cast<float(*)[N]>(st.dst[0]));
+                 st.in->mask, reinterpret_cast<float(*)[N]>(st.dst[0]), st.words);
 }
 
 // A source register's rows with its modifier applied, into rows of the step's own.
@@ -287,6 +287,52 @@ inline void FoldUniforms(const ShaderProgram &p, const float (*deviceConstants)[
   KeepWhatIsRead(&code);
 }
 
+// Where each component of oC0 comes from at the end of the code, when every one is a channel
+// of a texture read moved on unchanged: those reads are marked with a row for their texel
+// words, which the colour is then packed from, and what only fed oC0 is dropped.
+inline void PackTexelsWhereTheColourIsThem(ShaderSteps *out, int n) {
+  struct Origin {
+    int read = -1; // index into the code of the texture read
+    int channel = 0;
+  };
+  std::vector<ShaderInstruction> &code = out->code;
+  Origin origin[reg::kCount][4];
+  for (size_t k = 0; k < code.size(); ++k) {
+    const ShaderInstruction &in = code[k];
+    if (in.op == ShaderOp::TexKill) continue;
+    Origin now[4];
+    const ShaderSource &s = in.src[0];
+    // Only reads that take TexStep, which keeps the words.
+    const bool texture = in.op == ShaderOp::Tex && !in.saturate;
+    const bool plainMove =
+        in.op == ShaderOp::Mov && !s.constant && !s.negate && !s.absolute && !in.saturate;
+    for (int i = 0; i < 4; ++i) {
+      if (texture) now[i] = {static_cast<int>(k), i};
+      if (plainMove) now[i] = origin[s.index][s.swizzle[i]];
+    }
+    for (int i = 0; i < 4; ++i)
+      if (in.mask & (1u << i)) origin[in.dst][i] = now[i];
+  }
+  out->packsTexels = false;
+  const Origin *colour = origin[reg::kPixelColor];
+  for (int i = 0; i < 4; ++i)
+    if (colour[i].read < 0) return;
+  static constexpr int kShift[4] = {16, 8, 0, 24};
+  int rows = 0;
+  for (int i = 0; i < 4; ++i) {
+    ShaderInstruction &read = code[static_cast<size_t>(colour[i].read)];
+    if (read.wordRow < 0) read.wordRow = static_cast<int16_t>(rows++);
+    out->shift[i] = kShift[colour[i].channel];
+  }
+  out->words.assign(static_cast<size_t>(rows) * static_cast<size_t>(n), 0u);
+  for (int i = 0; i < 4; ++i)
+    out->row[i] =
+        out->words.data() + static_cast<size_t>(code[static_cast<size_t>(colour[i].read)].wordRow) *
+                                static_cast<size_t>(n);
+  out->packsTexels = true;
+  KeepWhatIsRead(&code, false);
+}
+
 // Turns the draw's pixel shader into steps on the registers at setup.shaderRegisters; false
 // (nothing made) for a program the interpreter keeps.
 template <int N> bool PrepareSteps(const PixelSetup &setup, ShaderSteps *out) {
@@ -296,6 +342,7 @@ template <int N> bool PrepareSteps(const PixelSetup &setup, ShaderSteps *out) {
     for (int j = 0; j < in.sourceCount; ++j)
       if (in.src[j].relative) return false;
   FoldUniforms(program, setup.psConstants, out);
+  PackTexelsWhereTheColourIsThem(out, N);
   const std::vector<ShaderInstruction> &code = out->code;
   const float *constants = out->constants.data();
   size_t constantRows = 0;
@@ -354,6 +401,8 @@ template <int N> bool PrepareSteps(const PixelSetup &setup, ShaderSteps *out) {
       st.src[0][0] = row(0, 0);
       st.src[0][1] = row(0, 1);
       st.dst[0] = f.r[in.dst][0];
+      if (in.wordRow >= 0)
+        st.words = out->words.data() + static_cast<size_t>(in.wordRow) * static_cast<size_t>(N);
     } else if (component) {
       bool staged = false;
       for (int i = 0; i < 4; ++i) {

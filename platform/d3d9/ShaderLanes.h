@@ -56,9 +56,10 @@ template <int N> void AddressNear(int32_t *i, int32_t n, DWORD mode, int32_t *bo
 }
 
 // texld on the lanes: coordinates u and v (already divided for texldp).
+// The texel words themselves go to `words` too, unless it is null.
 template <int N>
 void SampleLanes(const StageSetup &s, bool magnified, const float *u, const float *v,
-                 uint8_t channels, float (*out)[N]) {
+                 uint8_t channels, float (*out)[N], uint32_t *words) {
   alignas(32) uint32_t texel[N];
   if (!s.hasTexture) {
     for (int l = 0; l < N; ++l) texel[l] = 0xFF000000u; // no texture reads as opaque black
@@ -68,22 +69,23 @@ void SampleLanes(const StageSetup &s, bool magnified, const float *u, const floa
       const float width = static_cast<float>(s.texture.width),
                   height = static_cast<float>(s.texture.height);
       alignas(32) float fx[N], fy[N];
-      int32_t far = 0;
+      int32_t outside = 0, far = 0;
       for (int l = 0; l < N; ++l) {
         fx[l] = Floor(u[l] * width);
         fy[l] = Floor(v[l] * height);
-        // Within one texture's size either side of it (NaN is not).
-        far |=
-            !(fx[l] >= -width && fx[l] < 2.0f * width && fy[l] >= -height && fy[l] < 2.0f * height);
+        outside |= !(fx[l] >= 0.0f && fx[l] < width && fy[l] >= 0.0f && fy[l] < height);
       }
+      // Within one texture's size either side of it (NaN is not) the address modes need no
+      // division.
+      if (outside)
+        for (int l = 0; l < N; ++l)
+          far |= !(fx[l] >= -width && fx[l] < 2.0f * width && fy[l] >= -height &&
+                   fy[l] < 2.0f * height);
       if (!far) {
         alignas(32) int32_t ix[N], iy[N];
-        int32_t outside = 0;
         for (int l = 0; l < N; ++l) {
           ix[l] = static_cast<int32_t>(fx[l]);
           iy[l] = static_cast<int32_t>(fy[l]);
-          outside |=
-              (ix[l] < 0) | (ix[l] >= s.texture.width) | (iy[l] < 0) | (iy[l] >= s.texture.height);
         }
         alignas(32) int32_t border[N];
         if (outside) {
@@ -116,6 +118,7 @@ void SampleLanes(const StageSetup &s, bool magnified, const float *u, const floa
       for (int l = 0; l < N; ++l) texel[l] = SampleTexture(s, u[l], v[l], magnified);
     }
   }
+  if (words) std::copy(texel, texel + N, words);
   // Only the channels the program goes on to read.
   static constexpr int kShift[4] = {16, 8, 0, 24};
   for (int i = 0; i < 4; ++i)
@@ -349,9 +352,10 @@ template <int N>
       if (in.op == ShaderOp::TexProj) {
         for (int l = 0; l < N; ++l)
           sa.own[0][l] = a[0][l] / a[3][l], sa.own[1][l] = a[1][l] / a[3][l];
-        SampleLanes<N>(env.samplers[in.sampler], env.magnified, sa.own[0], sa.own[1], m, o);
+        SampleLanes<N>(env.samplers[in.sampler], env.magnified, sa.own[0], sa.own[1], m, o,
+                       nullptr);
       } else {
-        SampleLanes<N>(env.samplers[in.sampler], env.magnified, a[0], a[1], m, o);
+        SampleLanes<N>(env.samplers[in.sampler], env.magnified, a[0], a[1], m, o, nullptr);
       }
       break;
     case ShaderOp::TexKill:

@@ -390,15 +390,16 @@ public:
 
 } // namespace
 
-void KeepWhatIsRead(std::vector<ShaderInstruction> *code) {
+void KeepWhatIsRead(std::vector<ShaderInstruction> *code, bool colourRead) {
   uint8_t live[reg::kCount] = {};
   for (int r = reg::kPosition; r < reg::kCount; ++r) live[r] = 0xF; // every output
+  if (!colourRead) live[reg::kPixelColor] = 0;
   std::vector<ShaderInstruction> kept;
   for (auto in = code->rbegin(); in != code->rend(); ++in) {
     ShaderInstruction i = *in;
     if (i.op != ShaderOp::TexKill) {
       const uint8_t used = static_cast<uint8_t>(i.mask & live[i.dst]);
-      if (!used) continue;
+      if (!used && i.wordRow < 0) continue;
       // Component-wise operations read the positions they write; the others read fixed ones.
       const bool componentWise =
           i.op == ShaderOp::Mov || i.op == ShaderOp::Add || i.op == ShaderOp::Sub ||

@@ -85,6 +85,9 @@ struct ShaderInstruction {
   uint8_t sampler = 0;
   uint8_t sourceCount = 0;
   ShaderSource src[3];
+  // A texture read whose texel words a draw packs the colour from (see ShaderLaneSteps.h):
+  // their row, kept even when no channel is read; -1 for the rest.
+  int16_t wordRow = -1;
 };
 
 // An input of a vertex shader: register v# is read from the element of this usage and index.
@@ -127,6 +130,7 @@ struct ShaderProgram {
 // Drops what no output depends on: components an instruction writes that nothing reads
 // before they are written again, and instructions left writing nothing. Texture reads then
 // unpack only the channels used, and arithmetic computes only the components used.
-void KeepWhatIsRead(std::vector<ShaderInstruction> *code);
+// With colourRead false a pixel shader's oC0 counts as not read.
+void KeepWhatIsRead(std::vector<ShaderInstruction> *code, bool colourRead = true);
 
 } // namespace zrq::d3d9

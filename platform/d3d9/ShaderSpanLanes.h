@@ -74,9 +74,18 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
     const uint64_t killed = steps ? RunSteps<N>(*steps, env, f) : RunLanes<N>(p, env, f);
     const float(*colour)[N] = f.r[reg::kPixelColor];
     alignas(32) uint32_t packed[N];
-    for (int l = 0; l < N; ++l)
-      packed[l] = ShaderByte(colour[3][l]) << 24 | ShaderByte(colour[0][l]) << 16 |
-                  ShaderByte(colour[1][l]) << 8 | ShaderByte(colour[2][l]);
+    if (steps && steps->packsTexels) {
+      const uint32_t *r = steps->row[0], *g = steps->row[1], *b = steps->row[2], *a = steps->row[3];
+      const int rs = steps->shift[0], gs = steps->shift[1], bs = steps->shift[2],
+                as = steps->shift[3];
+      for (int l = 0; l < N; ++l)
+        packed[l] = ((a[l] >> as) & 0xFF) << 24 | ((r[l] >> rs) & 0xFF) << 16 |
+                    ((g[l] >> gs) & 0xFF) << 8 | ((b[l] >> bs) & 0xFF);
+    } else {
+      for (int l = 0; l < N; ++l)
+        packed[l] = ShaderByte(colour[3][l]) << 24 | ShaderByte(colour[0][l]) << 16 |
+                    ShaderByte(colour[1][l]) << 8 | ShaderByte(colour[2][l]);
+    }
     const int n = std::min(N, x1 - x + 1);
     uint32_t *target = s.target + static_cast<ptrdiff_t>(y) * s.targetPitch + x;
     if ((s.plainWrite || depthPassed) && !killed) {

@@ -21,6 +21,7 @@ struct ShaderStep {
   // For component-wise operations the row each source reads for dst[k]; for the others the row
   // of each source position 0..3 (after the swizzle).
   const float *src[3][4] = {};
+  uint32_t *words = nullptr; // for a texture read the colour is packed from: its texel words
 };
 
 // A draw's steps and the rows they read besides the registers (constants spread over a row,
@@ -32,6 +33,14 @@ struct ShaderSteps {
   std::vector<float> constants;
   std::vector<ShaderStep> steps;
   std::vector<float> rows;
+  // When every component of oC0 is a channel of a texture read passed on unchanged, the colour
+  // is packed from the texel words themselves: component i is the byte at shift[i] of the
+  // words in row[i] (N words each). A channel read as 0..1 and written back as a byte is the
+  // byte it was.
+  bool packsTexels = false;
+  const uint32_t *row[4] = {};
+  int shift[4] = {};
+  std::vector<uint32_t> words;
 };
 
 } // namespace zrq::d3d9

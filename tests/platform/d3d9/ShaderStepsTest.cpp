@@ -1,9 +1,10 @@
 // The prepared steps of a pixel shader (at the width ZRQ_D3D9_SHADER_LANES chooses) against the
 // interpreter one pixel at a time: random programs with values the same for every pixel (worked
 // out once), swizzles that read what the same instruction writes, texture reads outside the
-// texture in every address mode, and depth tests the held depth decides.
+// texture in every address mode, depth tests the held depth decides, and colours packed
+// straight from the texels.
 #include "platform/d3d9/ShaderDrawingFixture.h"
-#include "platform/d3d9/ShaderLaneSteps.h"
+#include "platform/d3d9/ShaderSpanLanes.h"
 
 namespace zrq::d3d9::test {
 namespace {
@@ -179,6 +180,55 @@ TEST(ShaderStepsFolding, ConstantWorkIsDoneOnceAndAConstantConditionPicksItsSour
       EXPECT_EQ(steps.constants[4 * add.src[1].index], 0.0625f);
     }
   }
+}
+
+// Colours made of texel channels moved on unchanged are packed from the texel words: a channel
+// read as 0..1 and written back as a byte must be the byte it was, and the pictures the same.
+TEST(ShaderStepsPacking, ATexelChannelWrittenBackIsTheByteItWas) {
+  for (uint32_t b = 0; b < 256; ++b) EXPECT_EQ(ShaderByte(ChannelValue(b << 8, 8)), b);
+}
+
+TEST_F(ShaderDrawing, ColoursOfTexelChannelsArePackedFromTheTexels) {
+  Open(29, 7);
+  IDirect3DTexture9 *t = Pattern(11, 5, 8);
+  device->SetTexture(0, t);
+  device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
+  const char *const programs[] = {
+      "ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmov oC0, r0\n",
+      "ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmul r1.xy, t0, c0\n"
+      "texld r1, r1, s0\nmov r2, r0.wzyx\nmov r2.y, r1.x\nmov oC0, r2\n",
+      // Not all channels from texels: the general packing.
+      "ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmov r0.y, c0.x\nmov oC0, r0\n",
+      "ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld_sat r0, t0, s0\nmov oC0, -r0\n"};
+  const float c0[4] = {1.7f, -0.6f, 0, 0};
+  device->SetPixelShaderConstantF(0, c0, 1);
+  int packed = 0;
+  for (const char *text : programs) {
+    const zrq::test::Compiled c = zrq::test::Assemble(text);
+    if (c.status != S_OK) continue; // texld_sat and a negated colour are not ps_2_0 everywhere
+    ShaderProgram program;
+    ASSERT_TRUE(TranslateShader(c.tokens, &program));
+    ShaderSteps steps;
+    float constants[32][4] = {};
+    FoldUniforms(program, constants, &steps);
+    PackTexelsWhereTheColourIsThem(&steps, 8);
+    packed += steps.packsTexels;
+    IDirect3DPixelShader9 *ps = PixelShader(text);
+    std::vector<DWORD> pictures[2];
+    for (int scalar = 0; scalar < 2; ++scalar) {
+      SetOptions({D3DVS_VERSION(1, 1), D3DPS_VERSION(2, 0), FALSE, 0, scalar});
+      device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+      device->SetPixelShader(ps);
+      EXPECT_EQ(DrawRect(0, 0, 29, 7, 0xFFFFFFFF, 0.5f, -0.4f, 0.1f, 1.3f, 0.9f), D3D_OK);
+      device->SetPixelShader(nullptr);
+      pictures[scalar] = ReadBack();
+    }
+    EXPECT_EQ(pictures[0], pictures[1]) << text;
+    ps->Release();
+  }
+  EXPECT_EQ(packed, 2);
+  device->SetTexture(0, nullptr);
+  t->Release();
 }
 
 } // namespace
