@@ -19,8 +19,11 @@ bool IsRgb(AVPixelFormat format) {
 
 // The video's matrix and range on its YUV side of `scaler`; what it does not say stays as the
 // library guessed from the pixel format.
-void UseVideoColours(SwsContext *scaler, const VideoPictureFormat &video, bool videoIsSource) {
+enum class VideoSide { Source, Destination };
+
+void UseVideoColours(SwsContext *scaler, const VideoPictureFormat &video, VideoSide side) {
   if (IsRgb(video.pixelFormat)) return;
+  const bool videoIsSource = side == VideoSide::Source;
   int *inverseTable = nullptr, *table = nullptr;
   int sourceRange = 0, destinationRange = 0, brightness = 0, contrast = 0, saturation = 0;
   if (sws_getColorspaceDetails(scaler, &inverseTable, &sourceRange, &table, &destinationRange,
@@ -55,12 +58,12 @@ VideoFrameConverter::Create(const VideoPictureFormat &decoded, const VideoPictur
       MakeScaler(decoded.width, decoded.height, decoded.pixelFormat, AV_PIX_FMT_BGRA);
   if (!toFrame)
     return Error{"pictures in " + FormatName(decoded.pixelFormat) + " cannot be converted to BGRA"};
-  UseVideoColours(toFrame.get(), decoded, true);
+  UseVideoColours(toFrame.get(), decoded, VideoSide::Source);
   ScalerHandle fromFrame =
       MakeScaler(encoded.width, encoded.height, AV_PIX_FMT_BGRA, encoded.pixelFormat);
   if (!fromFrame)
     return Error{"BGRA pictures cannot be converted to " + FormatName(encoded.pixelFormat)};
-  UseVideoColours(fromFrame.get(), encoded, false);
+  UseVideoColours(fromFrame.get(), encoded, VideoSide::Destination);
   return std::unique_ptr<VideoFrameConverter>(
       new VideoFrameConverter(decoded, encoded, std::move(toFrame), std::move(fromFrame)));
 }

@@ -198,7 +198,7 @@ private:
         throw ScriptError{t.line, "the script ends before its closing '}'"};
       if (t.kind == Token::Kind::Word && SameWord(t.text, u"val")) {
         ScriptNamedValue value;
-        value.name = Name(lexer.Next(), kMaxValueName, true);
+        value.name = Name(lexer.Next(), NameOf::Value);
         Expect(Token::Kind::Equals, "'=' after the value name");
         value.value = Data(t.line);
         body.push_back({std::move(value)});
@@ -212,7 +212,7 @@ private:
         if (SameWord(t.text, u"Delete")) key.flag = KeyFlag::Delete;
         if (key.flag != KeyFlag::None) t = lexer.Next();
       }
-      key.name = Name(t, kMaxKeyName, false);
+      key.name = Name(t, NameOf::Key);
       t = lexer.Next();
       if (t.kind == Token::Kind::Equals) {
         key.defaultValue = Data(t.line);
@@ -226,7 +226,11 @@ private:
     }
   }
 
-  static std::u16string Name(const Token &t, size_t maxLength, bool isValue) {
+  enum class NameOf { Key, Value };
+
+  static std::u16string Name(const Token &t, NameOf what) {
+    const bool isValue = what == NameOf::Value;
+    const size_t maxLength = isValue ? kMaxValueName : kMaxKeyName;
     if (t.kind != Token::Kind::Word && t.kind != Token::Kind::Quoted)
       throw ScriptError{t.line, isValue ? "expected a value name" : "expected a key name"};
     if (!isValue && t.text.empty()) throw ScriptError{t.line, "an empty key name"};

@@ -163,7 +163,7 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
     surfaces.heldDepth = &ds->HeldDepth();
   }
   PixelSetup setup;
-  ResolvePixelSetup(st, surfaces, !disableFastPaths_, &setup);
+  ResolvePixelSetup(st, surfaces, disableFastPaths_ ? FastPaths::Off : FastPaths::Allowed, &setup);
   if (setup.pixelShader) {
     std::vector<float> &registers = scratch_.shaderRegisters;
     if (registers.empty()) registers.resize(kShaderRegisterFloats + 16);

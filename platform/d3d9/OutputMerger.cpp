@@ -29,7 +29,8 @@ uint32_t StencilOp(DWORD op, uint32_t value, uint32_t ref) {
 }
 
 uint32_t Factor(DWORD blend, int i, uint32_t src, uint32_t dst, uint32_t blendFactor,
-                bool isSource) {
+                BlendSide side) {
+  const bool isSource = side == BlendSide::Source;
   const uint32_t sc = (src >> (8 * i)) & 0xFF, dc = (dst >> (8 * i)) & 0xFF;
   const uint32_t sa = src >> 24, da = dst >> 24, bf = (blendFactor >> (8 * i)) & 0xFF;
   switch (blend) {
@@ -135,10 +136,10 @@ void MergePixel(const PixelSetup &s, int x, int y, uint32_t src, float z, bool c
       const DWORD sb = i == 3 ? s.srcBlendAlpha : s.srcBlend;
       const DWORD db = i == 3 ? s.destBlendAlpha : s.destBlend;
       const DWORD op = i == 3 ? s.blendOpAlpha : s.blendOp;
-      uint32_t sf = Factor(sb, i, src, d, s.blendFactor, true);
-      uint32_t df = Factor(db, i, src, d, s.blendFactor, false);
+      uint32_t sf = Factor(sb, i, src, d, s.blendFactor, BlendSide::Source);
+      uint32_t df = Factor(db, i, src, d, s.blendFactor, BlendSide::Destination);
       if (sb == D3DBLEND_BOTHSRCALPHA || sb == D3DBLEND_BOTHINVSRCALPHA)
-        df = Factor(sb, i, src, d, s.blendFactor, false);
+        df = Factor(sb, i, src, d, s.blendFactor, BlendSide::Destination);
       out |= BlendChannel(op, (src >> (8 * i)) & 0xFF, sf, (d >> (8 * i)) & 0xFF, df) << (8 * i);
     }
   }

@@ -179,8 +179,15 @@ struct DrawSurfaces {
   DeferredDepth *heldDepth;
 };
 
+// Whether a draw may take the span kernels; the device's option turns them off so the general
+// stages can be checked against them.
+enum class FastPaths { Allowed, Off };
+
+// Which side of the blend a factor is for.
+enum class BlendSide { Source, Destination };
+
 // Resolves the pixel set-up of a draw from the state.
-void ResolvePixelSetup(const DeviceState &state, const DrawSurfaces &surfaces, bool fastPaths,
+void ResolvePixelSetup(const DeviceState &state, const DrawSurfaces &surfaces, FastPaths fastPaths,
                        PixelSetup *setup);
 
 // Clips a triangle in homogeneous space to the near and far planes and to a guard band around

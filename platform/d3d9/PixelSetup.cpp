@@ -37,7 +37,8 @@ bool StageTerm(DWORD op, DWORD arg1, DWORD arg2, FastTerm *term) {
 // The plain factor a blend value stands for, as the general blend reads it: the BOTH values
 // set the destination factor from the source one, and unknown values read as ONE (source) or
 // ZERO (destination).
-DWORD PlainFactor(DWORD blend, bool isSource) {
+DWORD PlainFactor(DWORD blend, BlendSide side) {
+  const bool isSource = side == BlendSide::Source;
   switch (blend) {
   case D3DBLEND_ZERO:
   case D3DBLEND_ONE:
@@ -63,9 +64,9 @@ DWORD PlainFactor(DWORD blend, bool isSource) {
 }
 
 void PlainFactors(DWORD src, DWORD dest, DWORD *plainSrc, DWORD *plainDest) {
-  *plainSrc = PlainFactor(src, true);
+  *plainSrc = PlainFactor(src, BlendSide::Source);
   const bool both = src == D3DBLEND_BOTHSRCALPHA || src == D3DBLEND_BOTHINVSRCALPHA;
-  *plainDest = PlainFactor(both ? src : dest, false);
+  *plainDest = PlainFactor(both ? src : dest, BlendSide::Destination);
 }
 
 DWORD PlainOp(DWORD op) {
@@ -132,7 +133,7 @@ void ResolveFastPath(PixelSetup *p) {
 
 } // namespace
 
-void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, bool fastPaths,
+void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, FastPaths fastPaths,
                        PixelSetup *p) {
   const DWORD *rs = st.renderStates;
   p->stageCount = 0;
@@ -224,9 +225,9 @@ void ResolvePixelSetup(const DeviceState &st, const DrawSurfaces &surfaces, bool
   p->clipY0 = static_cast<int>(std::clamp<int64_t>(y0, 0, surfaces.targetHeight));
   p->clipX1 = static_cast<int>(std::clamp<int64_t>(x1, 0, surfaces.targetWidth));
   p->clipY1 = static_cast<int>(std::clamp<int64_t>(y1, 0, surfaces.targetHeight));
-  p->fastPaths = fastPaths;
+  p->fastPaths = fastPaths == FastPaths::Allowed;
   ResolveFastPath(p);
-  ResolvePixelShader(st, fastPaths, p);
+  ResolvePixelShader(st, p->fastPaths, p);
   p->plainWrite = !p->alphaTest && !p->depth && !p->blend && p->writeMask == 0xFFFFFFFFu;
   p->depthOnly = !p->alphaTest && p->depth && p->depthTest && !p->stencil && !p->blend &&
                  p->writeMask == 0xFFFFFFFFu;
