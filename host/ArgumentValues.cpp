@@ -66,9 +66,9 @@ Result<KeyFrameArgument> ParseKeyFrame(std::string_view flag, std::string_view t
   if (equals == std::string_view::npos)
     return Error{Prefix(flag) + Quoted(text) + " is not a key frame T=V such as 0.5=80"};
   Result<double> time = ParseTime(flag, text.substr(0, equals));
-  if (!time.ok()) return Error{time.message()};
+  ZRQ_RETURN_IF_FAILED(time);
   Result<double> percent = ParsePercent(flag, text.substr(equals + 1));
-  if (!percent.ok()) return Error{percent.message()};
+  ZRQ_RETURN_IF_FAILED(percent);
   return KeyFrameArgument{time.value(), percent.value()};
 }
 
@@ -86,7 +86,7 @@ Result<int64_t> ParseCount(std::string_view flag, std::string_view text, int64_t
 
 Result<int> ParseSampleCount(std::string_view flag, std::string_view text) {
   Result<int64_t> count = ParseCount(flag, text, 2, kMaxCurveSamples);
-  if (!count.ok()) return Error{count.message()};
+  ZRQ_RETURN_IF_FAILED(count);
   return int(count.value());
 }
 

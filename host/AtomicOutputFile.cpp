@@ -104,7 +104,7 @@ AtomicOutputFile::AtomicOutputFile(std::string finalPath, OutputTarget target,
 
 Result<std::unique_ptr<AtomicOutputFile>> AtomicOutputFile::Create(const std::string &path) {
   Result<OutputTarget> target = FindOutputTarget(path);
-  if (!target.ok()) return Error{target.message()};
+  ZRQ_RETURN_IF_FAILED(target);
   std::string temporary;
   int descriptor = OpenTarget(target.value(), &temporary);
   if (descriptor < 0) {

@@ -30,7 +30,7 @@ Status ContactSheet::Place(size_t row, size_t column, const Frame &picture) {
   if (size != thumbnailSize)
     return Status::Fail("the pictures of a contact sheet must have one size");
   Result<Frame> thumbnail = ShrinkFrame(picture, size);
-  if (!thumbnail.ok()) return thumbnail.status();
+  ZRQ_RETURN_IF_FAILED(thumbnail);
   cells[row * columnLabels.size() + column] = std::move(thumbnail.value());
   return Status::Ok();
 }
@@ -47,7 +47,7 @@ Result<Frame> ContactSheet::Compose() const {
   FrameSize size{kMargin + labelWidth + kMargin + columns * (cellWidth + kMargin),
                  kMargin + headerHeight + rows * (cellHeight + kMargin)};
   Result<Frame> made = Frame::Allocate(size);
-  if (!made.ok()) return made;
+  ZRQ_RETURN_IF_FAILED(made);
   Frame &sheet = made.value();
   FillRect(sheet, 0, 0, size.width, size.height, kSheetBackground);
 

@@ -15,10 +15,10 @@ Result<std::string> CurveTable(IEffectParameters *parameters, const EffectNames 
   for (int i = 0; i < samples; ++i) {
     double time = i == samples - 1 ? 1.0 : double(i) / double(samples - 1);
     Result<double> straight = EffectValueSchedule::Evaluate(parameters, time);
-    if (!straight.ok()) return Error{straight.message()};
+    ZRQ_RETURN_IF_FAILED(straight);
     Result<double> spline =
         EffectValueSchedule::Evaluate(parameters, time, EffectValueSchedule::Law::Spline);
-    if (!spline.ok()) return Error{spline.message()};
+    ZRQ_RETURN_IF_FAILED(spline);
     char row[1024]; // room for any double in %f
     if (std::isfinite(spline.value())) {
       std::snprintf(row, sizeof row, "%8.4f %9.3f %9.3f\n", time, straight.value(), spline.value());

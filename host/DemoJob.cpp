@@ -31,28 +31,28 @@ struct DemoPath {
 
   static Result<DemoPath> Create(const EffectModule &module, RenderPath path, FrameSize size) {
     Result<ProjectParameters> project = ProjectParameters::Create(module);
-    if (!project.ok()) return Error{project.message()};
+    ZRQ_RETURN_IF_FAILED(project);
     Result<std::unique_ptr<FrameRenderer>> renderer =
         MakeFrameRenderer(path, project.value().Interface(), size);
-    if (!renderer.ok()) return Error{renderer.message()};
+    ZRQ_RETURN_IF_FAILED(renderer);
     Result<Frame> picture = Frame::Allocate(size);
-    if (!picture.ok()) return Error{picture.message()};
+    ZRQ_RETURN_IF_FAILED(picture);
     return DemoPath{std::move(project.value()), std::move(renderer.value()),
                     std::move(picture.value())};
   }
 
   Status Render(const Frame &source, LONG effectId, int value) {
-    if (Status set = project.SetEffectId(effectId); !set.ok()) return set;
-    if (Status applied = project.Apply(); !applied.ok()) return applied;
+    ZRQ_RETURN_IF_FAILED(project.SetEffectId(effectId));
+    ZRQ_RETURN_IF_FAILED(project.Apply());
     const KeyFrameArgument key{0.0, double(value)};
-    if (Status set = project.ReplaceKeyFrames({&key, 1}); !set.ok()) return set;
+    ZRQ_RETURN_IF_FAILED(project.ReplaceKeyFrames({&key, 1}));
     return renderer->Render(source, picture, 0.0);
   }
 };
 
 Status WriteSheet(const ContactSheet &sheet, const std::filesystem::path &path) {
   Result<Frame> composed = sheet.Compose();
-  if (!composed.ok()) return composed.status();
+  ZRQ_RETURN_IF_FAILED(composed);
   return WritePngFile(path.string(), composed.value(), PngChannels::Rgb);
 }
 
@@ -68,13 +68,11 @@ Status RunDemoJob(const RenderOptions &options, const EffectModule &module, FILE
                         error.message());
 
   Result<SourcePicture> source = LoadSourcePicture(options);
-  if (!source.ok()) return source.status();
+  ZRQ_RETURN_IF_FAILED(source);
   const Frame &picture = source.value().frame;
   PngChannels channels = source.value().channels;
   std::string sourceName = options.input.empty() ? "test-card.png" : "source.png";
-  if (Status written = WritePngFile((folder / sourceName).string(), picture, channels);
-      !written.ok())
-    return written;
+  ZRQ_RETURN_IF_FAILED(WritePngFile((folder / sourceName).string(), picture, channels));
 
   std::vector<DemoPath> paths;
   for (RenderPath path : kDemoPaths) {
@@ -110,24 +108,21 @@ Status RunDemoJob(const RenderOptions &options, const EffectModule &module, FILE
         if (Status rendered = paths[p].Render(picture, id, value); !rendered.ok())
           return Status::Fail(std::string(RenderPathName(kDemoPaths[p])) +
                               " path: " + rendered.message());
-        if (Status placed = pathSheet.Place(row, column * kDemoPaths.size() + p, paths[p].picture);
-            !placed.ok())
-          return placed;
+        ZRQ_RETURN_IF_FAILED(
+            pathSheet.Place(row, column * kDemoPaths.size() + p, paths[p].picture));
         progress.Done(++done);
       }
-      if (Status written = WritePngFile((folder / DemoFileName(names, id, value)).string(),
-                                        software.picture, channels);
-          !written.ok())
-        return written;
-      if (Status placed = sheet.Place(row, column, software.picture); !placed.ok()) return placed;
+      ZRQ_RETURN_IF_FAILED(WritePngFile((folder / DemoFileName(names, id, value)).string(),
+                                        software.picture, channels));
+      ZRQ_RETURN_IF_FAILED(sheet.Place(row, column, software.picture));
     }
   }
   progress.Finish();
 
   fs::path sheetPath = folder / "contact-sheet.png";
   fs::path pathSheetPath = folder / "contact-sheet-paths.png";
-  if (Status written = WriteSheet(sheet, sheetPath); !written.ok()) return written;
-  if (Status written = WriteSheet(pathSheet, pathSheetPath); !written.ok()) return written;
+  ZRQ_RETURN_IF_FAILED(WriteSheet(sheet, sheetPath));
+  ZRQ_RETURN_IF_FAILED(WriteSheet(pathSheet, pathSheetPath));
 
   std::fprintf(report,
                "zrq-render: wrote %zu pictures (%zu effects at 25, 50 and 100) and %s to %s\n"

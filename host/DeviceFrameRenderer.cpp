@@ -8,13 +8,13 @@ Result<std::unique_ptr<FrameRenderer>> DeviceFrameRenderer::Create(IUnknown *eff
   HRESULT hr = effect->QueryInterface(IID_IDeviceEffect, reinterpret_cast<void **>(&device));
   if (FAILED(hr)) return Error{"the module's effect has no device path (" + StatusCode(hr) + ")"};
   Result<std::unique_ptr<DeviceTarget>> target = DeviceTarget::Create(size, caps);
-  if (!target.ok()) return Error{target.message()};
+  ZRQ_RETURN_IF_FAILED(target);
   hr = device->SetDevice(target.value()->Device(), size.width, size.height);
   if (FAILED(hr)) return Error{"the effect refused the device (" + StatusCode(hr) + ")"};
   // From here the effect holds the device; the renderer's destructor hands it back.
   std::unique_ptr<FrameRenderer> renderer(
       new DeviceFrameRenderer(std::move(device), std::move(target.value())));
-  if (Status started = StartEffectOnPath(effect); !started.ok()) return Error{started.message()};
+  ZRQ_RETURN_IF_FAILED(StartEffectOnPath(effect));
   return renderer;
 }
 
@@ -24,8 +24,8 @@ Status DeviceFrameRenderer::Render(const Frame &source, Frame &destination, doub
   FrameSize size = target->Size();
   if (source.Size() != size || destination.Size() != size)
     return Status::Fail("the pictures differ in size from the frames the effect was set up for");
-  if (Status uploaded = target->Upload(source.Data()); !uploaded.ok()) return uploaded;
-  if (Status cleared = target->Clear(); !cleared.ok()) return cleared;
+  ZRQ_RETURN_IF_FAILED(target->Upload(source.Data()));
+  ZRQ_RETURN_IF_FAILED(target->Clear());
   IDirect3DDevice9 *device = target->Device();
   HRESULT hr = device->BeginScene();
   if (FAILED(hr)) return Status::Fail("the device cannot begin a scene (" + StatusCode(hr) + ")");

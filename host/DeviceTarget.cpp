@@ -16,7 +16,7 @@ std::string SizeText(FrameSize size) {
 } // namespace
 
 Result<std::unique_ptr<DeviceTarget>> DeviceTarget::Create(FrameSize size, DeviceCaps caps) {
-  if (Status checked = CheckFrameSize(size); !checked.ok()) return Error{checked.message()};
+  ZRQ_RETURN_IF_FAILED(CheckFrameSize(size));
   std::unique_ptr<DeviceTarget> target(new DeviceTarget);
   target->size = size;
   target->direct3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));

@@ -107,7 +107,7 @@ Result<std::unique_ptr<EffectModule>> EffectModule::Open(const std::string &path
   Result<std::unique_ptr<EffectModule>> registered = FromRegistry(&status);
   if (registered.ok()) return registered;
   Result<std::unique_ptr<EffectModule>> loaded = Load(fallback);
-  if (!loaded.ok()) return loaded;
+  ZRQ_RETURN_IF_FAILED(loaded);
   EffectModule &module = *loaded.value();
   if (status == REGDB_E_CLASSNOTREG) {
     module.howFound = "the default module (the effect's class is not registered)";

@@ -14,7 +14,7 @@ double EffectValueSchedule::TimeOf(int64_t frame) const {
 
 Result<double> EffectValueSchedule::ValueAt(int64_t frame) const {
   Result<double> percent = Evaluate(parameters, TimeOf(frame));
-  if (!percent.ok()) return percent;
+  ZRQ_RETURN_IF_FAILED(percent);
   return percent.value() * 0.01;
 }
 

@@ -16,7 +16,7 @@ Status CheckFrameSize(FrameSize size) {
 }
 
 Result<Frame> Frame::Allocate(FrameSize size) {
-  if (Status checked = CheckFrameSize(size); !checked.ok()) return Error{checked.message()};
+  ZRQ_RETURN_IF_FAILED(CheckFrameSize(size));
   std::unique_ptr<BYTE[]> pixels(new (std::nothrow)
                                      BYTE[size_t(4) * size_t(size.width) * size_t(size.height)]);
   if (!pixels)

@@ -13,7 +13,7 @@ Result<Frame> ShrinkFrame(const Frame &source, FrameSize target) {
   if (target.width > source.Width() || target.height > source.Height())
     return Error{"a thumbnail cannot be larger than its picture"};
   Result<Frame> made = Frame::Allocate(target);
-  if (!made.ok()) return made;
+  ZRQ_RETURN_IF_FAILED(made);
   Frame &shrunk = made.value();
   for (int ty = 0; ty < target.height; ++ty) {
     int y0 = int(int64_t(ty) * source.Height() / target.height);

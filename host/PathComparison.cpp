@@ -12,15 +12,15 @@ Result<std::unique_ptr<PathComparison>> PathComparison::Create(const RenderPlan 
                                                                RenderPath written, FrameSize size,
                                                                FILE *report, DeviceCaps caps) {
   Result<ProjectParameters> other = plan.project.Copy(*plan.module);
-  if (!other.ok()) return Error{other.message()};
+  ZRQ_RETURN_IF_FAILED(other);
   Result<Frame> picture = Frame::Allocate(size);
-  if (!picture.ok()) return Error{picture.message()};
+  ZRQ_RETURN_IF_FAILED(picture);
   RenderPath path = written == RenderPath::Software ? RenderPath::Device : RenderPath::Software;
   std::unique_ptr<PathComparison> comparison(new PathComparison(
       std::move(other.value()), std::move(picture.value()), plan.schedule, report));
   Result<std::unique_ptr<FrameRenderer>> renderer =
       MakeFrameRenderer(path, comparison->other.Interface(), size, caps);
-  if (!renderer.ok()) return Error{renderer.message()};
+  ZRQ_RETURN_IF_FAILED(renderer);
   comparison->renderer = std::move(renderer.value());
 
   std::fprintf(report,
@@ -36,7 +36,7 @@ Result<std::unique_ptr<PathComparison>> PathComparison::Create(const RenderPlan 
 Status PathComparison::Add(int64_t index, const Frame &source, const Frame &rendered) {
   double time = schedule.TimeOf(index);
   Result<double> value = schedule.ValueAt(index);
-  if (!value.ok()) return value.status();
+  ZRQ_RETURN_IF_FAILED(value);
   if (Status done = renderer->Render(source, otherPicture, time); !done.ok())
     return Status::Fail("--compare: " + done.message());
   FrameDifference difference = CompareFrames(rendered, otherPicture);

@@ -109,7 +109,7 @@ Result<PngPicture> ReadPngFile(const std::string &path) {
 
 Status WritePngFile(const std::string &path, const Frame &frame, PngChannels channels) {
   Result<std::unique_ptr<AtomicOutputFile>> file = AtomicOutputFile::Create(path);
-  if (!file.ok()) return file.status();
+  ZRQ_RETURN_IF_FAILED(file);
   PngSink sink{file.value()->Stream()};
   WriteStructGuard guard{
       png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, OnPngError, OnPngWarning)};

@@ -60,7 +60,7 @@ Result<double> StraightLineNumber(const VARIANT &held) {
 
 Result<ProjectParameters> ProjectParameters::Create(const EffectModule &module) {
   Result<CComPtr<IUnknown>> effect = module.CreateEffect();
-  if (!effect.ok()) return Error{effect.message()};
+  ZRQ_RETURN_IF_FAILED(effect);
   CComPtr<IEffectParameters> parameters;
   HRESULT hr = effect.value().QueryInterface(&parameters);
   // Until a render path takes the effect it waits on the software path, where a load's
@@ -77,7 +77,7 @@ Result<ProjectParameters> ProjectParameters::Create(const EffectModule &module) 
 
 Result<ProjectParameters> ProjectParameters::Copy(const EffectModule &module) const {
   Result<ProjectParameters> copy = Create(module);
-  if (!copy.ok()) return copy;
+  ZRQ_RETURN_IF_FAILED(copy);
   CComPtr<IXMLDOMDocument> document;
   HRESULT hr = ZrqCreateXMLDOMDocument(IID_IXMLDOMDocument, reinterpret_cast<void **>(&document));
   CComBSTR name("ParameterSetCopy");
@@ -170,7 +170,7 @@ Result<ULONG> ProjectParameters::KeyFrameCount() const {
 
 Result<std::vector<double>> ProjectParameters::KeyFrameTimes() const {
   Result<ULONG> count = KeyFrameCount();
-  if (!count.ok()) return Error{count.message()};
+  ZRQ_RETURN_IF_FAILED(count);
   std::vector<double> times(count.value());
   std::vector<LONG> codes(count.value());
   if (!times.empty()) {
@@ -186,7 +186,7 @@ Result<std::vector<double>> ProjectParameters::KeyFrameTimes() const {
 
 Status ProjectParameters::CheckKeyFrames(std::vector<std::string> *warnings) const {
   Result<ULONG> count = KeyFrameCount();
-  if (!count.ok()) return count.status();
+  ZRQ_RETURN_IF_FAILED(count);
   std::vector<double> times(count.value());
   std::vector<LONG> codes(count.value());
   if (!times.empty()) {
@@ -248,13 +248,12 @@ Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options,
                                              const EffectModule &module,
                                              std::vector<std::string> *warnings) {
   Result<ProjectParameters> created = ProjectParameters::Create(module);
-  if (!created.ok()) return created;
+  ZRQ_RETURN_IF_FAILED(created);
   ProjectParameters &project = created.value();
   std::string from = options.paramsFile.empty() ? "" : Quoted(options.paramsFile) + ": ";
   if (!options.paramsFile.empty()) {
     bool namesEffect = true;
-    if (Status loaded = project.Load(options.paramsFile, warnings, &namesEffect); !loaded.ok())
-      return Error{loaded.message()};
+    ZRQ_RETURN_IF_FAILED(project.Load(options.paramsFile, warnings, &namesEffect));
     if (!namesEffect && !options.effectId && warnings) {
       Result<LONG> id = project.EffectId();
       if (id.ok())
@@ -264,10 +263,10 @@ Result<ProjectParameters> ProjectFromOptions(const RenderOptions &options,
     }
   }
   if (options.effectId) {
-    if (Status set = project.SetEffectId(*options.effectId); !set.ok()) return Error{set.message()};
+    ZRQ_RETURN_IF_FAILED(project.SetEffectId(*options.effectId));
   }
   if (!options.keys.empty()) {
-    if (Status set = project.ReplaceKeyFrames(options.keys); !set.ok()) return Error{set.message()};
+    ZRQ_RETURN_IF_FAILED(project.ReplaceKeyFrames(options.keys));
   } else if (options.paramsFile.empty()) {
     // A new project holds the parameter's own value (50) from the start.
     CComVariant value;

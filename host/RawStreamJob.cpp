@@ -43,19 +43,19 @@ Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan, FIL
   std::string outputName = "standard output";
   if (!options.output.empty()) {
     Result<std::unique_ptr<AtomicOutputFile>> created = AtomicOutputFile::Create(options.output);
-    if (!created.ok()) return created.status();
+    ZRQ_RETURN_IF_FAILED(created);
     outputFile = std::move(created.value());
     output = outputFile->Descriptor();
     outputName = Quoted(options.output);
   }
 
   Result<Frame> source = Frame::Allocate(options.rawSize);
-  if (!source.ok()) return source.status();
+  ZRQ_RETURN_IF_FAILED(source);
   Result<Frame> destination = Frame::Allocate(options.rawSize);
-  if (!destination.ok()) return destination.status();
+  ZRQ_RETURN_IF_FAILED(destination);
 
   Result<RunRenderer> renderer = RunRenderer::Create(options, plan, options.rawSize, report);
-  if (!renderer.ok()) return renderer.status();
+  ZRQ_RETURN_IF_FAILED(renderer);
   RawFrameReader reader(input, options.rawSize);
   RawFrameWriter writer(output, outputName);
   ProgressLine progress(RunRenderer::WantsProgressLine(options), options.frames.value_or(0));
@@ -78,9 +78,7 @@ Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan, FIL
     case RawFrameReader::Outcome::Error:
       return Status::Fail("cannot read " + inputName + ": " + SystemReason(reader.ErrorNumber()));
     }
-    if (Status rendered = renderer.value().Render(done, source.value(), destination.value());
-        !rendered.ok())
-      return rendered;
+    ZRQ_RETURN_IF_FAILED(renderer.value().Render(done, source.value(), destination.value()));
     // Each frame is out of the process before the next is read, so the count is of frames
     // the output really took.
     if (Status written = writer.Write(destination.value()); !written.ok())
@@ -88,7 +86,7 @@ Status RunRawStreamJob(const RenderOptions &options, const RenderPlan &plan, FIL
     progress.Done(++done);
   }
   if (outputFile) {
-    if (Status committed = outputFile->Commit(); !committed.ok()) return committed;
+    ZRQ_RETURN_IF_FAILED(outputFile->Commit());
   }
   renderer.value().Finish();
   return Status::Ok();

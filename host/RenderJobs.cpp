@@ -8,7 +8,7 @@ Result<RenderPlan> PrepareRun(const RenderOptions &options, const EffectModule &
                               FILE *report, FILE *warnings) {
   std::vector<std::string> cautions; // each names the project file when there is one
   Result<ProjectParameters> project = ProjectFromOptions(options, module, &cautions);
-  if (!project.ok()) return Error{project.message()};
+  ZRQ_RETURN_IF_FAILED(project);
   LONG effectId = project.value().EffectId().value(); // checked by ProjectFromOptions
   std::string from = options.paramsFile.empty() ? "" : Quoted(options.paramsFile) + ": ";
   std::vector<std::string> keyFrameCautions;
@@ -21,14 +21,13 @@ Result<RenderPlan> PrepareRun(const RenderOptions &options, const EffectModule &
   if (options.curveSamples) {
     Result<std::string> table =
         CurveTable(project.value().Interface(), module.Names(), effectId, *options.curveSamples);
-    if (!table.ok()) return Error{table.message()};
+    ZRQ_RETURN_IF_FAILED(table);
     std::fputs(table.value().c_str(), report);
     std::fflush(report);
   }
   // Written before the frames, so a bad path fails before a long run rather than after it.
   if (!options.saveParamsFile.empty()) {
-    if (Status saved = project.value().Save(options.saveParamsFile); !saved.ok())
-      return Error{saved.message()};
+    ZRQ_RETURN_IF_FAILED(project.value().Save(options.saveParamsFile));
   }
 
   EffectValueSchedule schedule(project.value().Interface(), options.frames, options.time);
@@ -38,11 +37,11 @@ Result<RenderPlan> PrepareRun(const RenderOptions &options, const EffectModule &
 Result<SourcePicture> LoadSourcePicture(const RenderOptions &options) {
   if (options.input.empty()) {
     Result<Frame> card = MakeTestCard(options.cardSize);
-    if (!card.ok()) return Error{card.message()};
+    ZRQ_RETURN_IF_FAILED(card);
     return SourcePicture{std::move(card.value()), PngChannels::Rgb};
   }
   Result<PngPicture> picture = ReadPngFile(options.input);
-  if (!picture.ok()) return Error{picture.message()};
+  ZRQ_RETURN_IF_FAILED(picture);
   PngChannels channels = picture.value().hasAlpha ? PngChannels::Rgba : PngChannels::Rgb;
   return SourcePicture{std::move(picture.value().frame), channels};
 }

@@ -4,21 +4,19 @@ Result<RunRenderer> RunRenderer::Create(const RenderOptions &options, const Rend
                                         FrameSize size, FILE *report) {
   Result<std::unique_ptr<FrameRenderer>> renderer =
       MakeFrameRenderer(options.path, plan.project.Interface(), size, options.caps);
-  if (!renderer.ok()) return Error{renderer.message()};
+  ZRQ_RETURN_IF_FAILED(renderer);
   std::unique_ptr<PathComparison> comparison;
   if (options.compare) {
     Result<std::unique_ptr<PathComparison>> made =
         PathComparison::Create(plan, options.path, size, report, options.caps);
-    if (!made.ok()) return Error{made.message()};
+    ZRQ_RETURN_IF_FAILED(made);
     comparison = std::move(made.value());
   }
   return RunRenderer(plan, std::move(renderer.value()), std::move(comparison));
 }
 
 Status RunRenderer::Render(int64_t index, const Frame &source, Frame &destination) {
-  if (Status rendered = renderer->Render(source, destination, plan.schedule.TimeOf(index));
-      !rendered.ok())
-    return rendered;
+  ZRQ_RETURN_IF_FAILED(renderer->Render(source, destination, plan.schedule.TimeOf(index)));
   return comparison ? comparison->Add(index, source, destination) : Status::Ok();
 }
 

@@ -13,7 +13,7 @@ Result<std::unique_ptr<FrameRenderer>> SoftwareFrameRenderer::Create(IUnknown *e
   if (FAILED(hr))
     return Error{"the effect refused the frame size " + std::to_string(size.width) + "x" +
                  std::to_string(size.height) + " (" + StatusCode(hr) + ")"};
-  if (Status started = StartEffectOnPath(effect); !started.ok()) return Error{started.message()};
+  ZRQ_RETURN_IF_FAILED(StartEffectOnPath(effect));
   return std::unique_ptr<FrameRenderer>(new SoftwareFrameRenderer(std::move(software), size));
 }
 

@@ -17,6 +17,9 @@ public:
   bool ok() const { return !failed; }
   const std::string &message() const { return text; }
 
+  // A function that returns a Status may return an Error, as one that returns a Result does.
+  Status(Error error) : failed(true), text(std::move(error.message)) {}
+
 private:
   Status() = default;
   explicit Status(std::string message) : failed(true), text(std::move(message)) {}
@@ -39,3 +42,11 @@ public:
 private:
   std::variant<T, Error> content;
 };
+
+// Returns the failure of a Status or Result from the calling function, which may itself return
+// a Status or any Result; its one-line reason travels unchanged.
+#define ZRQ_RETURN_IF_FAILED(...)                                                                  \
+  do {                                                                                             \
+    if (const auto &zrqOutcome_ = (__VA_ARGS__); !zrqOutcome_.ok())                                \
+      return Error{zrqOutcome_.message()};                                                         \
+  } while (false)

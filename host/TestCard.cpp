@@ -50,14 +50,16 @@ void DrawBars(Frame &card, int height) {
   }
 }
 
-// Lines across the direction a shift would move them: `vertical` lines for sideways shifts.
+enum class LineDirection { Vertical, Horizontal };
+
+// Lines across the direction a shift would move them: vertical lines for sideways shifts.
 // Each colour has its own strip; the first half of a strip has 1-pixel lines 4 apart, the
 // second half 2-pixel lines 8 apart.
-void DrawLineBlock(Frame &card, Box box, bool vertical) {
+void DrawLineBlock(Frame &card, Box box, LineDirection direction) {
   FillRect(card, box.x, box.y, box.width, box.height, kBlack);
   for (size_t strip = 0; strip < kLineColours.size(); ++strip) {
     Colour colour = kLineColours[strip];
-    if (vertical) {
+    if (direction == LineDirection::Vertical) {
       int top = box.y + box.height * int(strip) / 4;
       int bottom = box.y + box.height * int(strip + 1) / 4 - 1;
       for (int x = 1; x < box.width; x += 4) {
@@ -145,7 +147,7 @@ void DrawRamps(Frame &card, Box box) {
 
 Result<Frame> MakeTestCard(FrameSize size) {
   Result<Frame> made = Frame::Allocate(size);
-  if (!made.ok()) return made;
+  ZRQ_RETURN_IF_FAILED(made);
   Frame &card = made.value();
   int w = card.Width();
   int h = card.Height();
@@ -158,8 +160,10 @@ Result<Frame> MakeTestCard(FrameSize size) {
 
   DrawCircle(card, w / 2, Share(h, 52), std::min(Share(w, 28), Share(h, 30)), kWhite);
 
-  DrawLineBlock(card, Box{Share(w, 4), Share(h, 32), Share(w, 22), Share(h, 48)}, true);
-  DrawLineBlock(card, Box{Share(w, 74), Share(h, 32), Share(w, 22), Share(h, 48)}, false);
+  DrawLineBlock(card, Box{Share(w, 4), Share(h, 32), Share(w, 22), Share(h, 48)},
+                LineDirection::Vertical);
+  DrawLineBlock(card, Box{Share(w, 74), Share(h, 32), Share(w, 22), Share(h, 48)},
+                LineDirection::Horizontal);
 
   int arrow = Share(h, 11);
   DrawArrow(card, Share(w, 6), barHeight + Share(h, 2) + arrow, arrow, false, kWhite);

@@ -197,7 +197,7 @@ Result<std::unique_ptr<VideoWriter>> VideoWriter::Create(const std::string &path
   CopyMetadata(&format.metadata, from.metadata);
 
   Result<std::unique_ptr<AtomicOutputFile>> file = AtomicOutputFile::Create(path);
-  if (!file.ok()) return Error{file.message()};
+  ZRQ_RETURN_IF_FAILED(file);
   writer->file = std::move(file.value());
   auto *buffer = static_cast<unsigned char *>(av_malloc(kIoBufferBytes));
   if (!buffer) return Error{"out of memory"};
@@ -263,7 +263,7 @@ Status VideoWriter::Finish() {
   if (int error = avcodec_send_frame(encoder.get(), nullptr); error < 0 && error != AVERROR_EOF)
     return Status::Fail("the " + std::string(encoder->codec->name) +
                         " encoder failed: " + LibavErrorText(error));
-  if (Status drained = Drain(); !drained.ok()) return drained;
+  ZRQ_RETURN_IF_FAILED(Drain());
   if (int error = av_write_trailer(format.get()); error < 0) return Failed(error);
   avio_flush(io.get());
   if (io->error < 0) return Failed(io->error);
