@@ -93,7 +93,13 @@ Result<int> ReadQuality(std::string_view flag, std::string_view text) {
   return crf;
 }
 
-// The flags, each with its value, reader and help, in the groups --help shows.
+// The flags that only a video file takes.
+std::vector<const CLI::Option *> VideoFlags(const Flags &f) {
+  return {f.start.option, f.duration.option, f.codec.option, f.crf.option, f.lossless.option};
+}
+
+// The flags, each with its value, reader and help, in the groups --help shows, and what
+// cannot go together.
 void DeclareFlags(ToolCommandLine &line, Flags &f) {
   line.App().footer(
       R"(The effect value (percent, 0 to 100) is key-framed over the clip's time, which
@@ -272,6 +278,20 @@ Examples
   group(other, f.verbose.option = line.AddFlag("-v,--verbose", f.verbose.value,
                                                "say which effect module was loaded and how it\n"
                                                "was found"));
+
+  // What never goes together. What depends on the run (a video's file name) is checked in
+  // ParseCommandLine.
+  line.Conflicts(f.key.option, {f.value.option, f.from.option, f.to.option},
+                 "write the key frames as --key T=V");
+  // The demo renders every effect on both paths itself.
+  line.Conflicts(f.demo.option,
+                 {f.effect.option,   f.value.option,   f.key.option,        f.time.option,
+                  f.curve.option,    f.params.option,  f.saveParams.option, f.output.option,
+                  f.raw.option,      f.frames.option,  f.from.option,       f.to.option,
+                  f.path.option,     f.compare.option, f.caps.option,       f.start.option,
+                  f.duration.option, f.codec.option,   f.crf.option,        f.lossless.option});
+  line.Conflicts(f.raw.option, VideoFlags(f), "raw frames have no clip times or codec");
+  line.Conflicts(f.lossless.option, {f.codec.option, f.crf.option}, "it chooses FFV1");
 }
 
 ToolCommandLine MakeLine() {
@@ -290,9 +310,6 @@ std::optional<Error> Refuse(std::string_view mode, const std::vector<const CLI::
 Result<std::vector<KeyFrameArgument>> KeyFramesOf(const Flags &f) {
   std::vector<KeyFrameArgument> keys;
   if (f.key.given()) {
-    if (auto refused = Refuse(f.key.name() + " (write the key frames as --key T=V)",
-                              {f.value.option, f.from.option, f.to.option}))
-      return *refused;
     keys = f.key.value;
     // Two at one time: sorted by time (and by place among equal times), the earliest place
     // that repeats a time is the one the user wrote second.
@@ -331,11 +348,6 @@ Error SameFileUsage(const std::string &file) {
                "; the frames would overwrite the project (or the project the frames)");
 }
 
-// The flags that only a video file takes.
-std::vector<const CLI::Option *> VideoFlags(const Flags &f) {
-  return {f.start.option, f.duration.option, f.codec.option, f.crf.option, f.lossless.option};
-}
-
 // What only video files take, read into `options`; the run mode is the caller's.
 std::optional<Error> ReadVideoFlags(const Flags &f, RenderOptions &options) {
   if (options.input.empty())
@@ -355,10 +367,6 @@ std::optional<Error> ReadVideoFlags(const Flags &f, RenderOptions &options) {
   options.startSeconds = f.start.value;
   options.durationSeconds = f.duration.value;
   options.lossless = f.lossless.value;
-  if (options.lossless) {
-    if (auto refused = Refuse("--lossless (it chooses FFV1)", {f.codec.option, f.crf.option}))
-      return refused;
-  }
   options.videoCodec = f.codec.value.value_or("");
   options.crf = f.crf.value;
   return std::nullopt;
@@ -398,15 +406,6 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
   if (f.demo.value) {
     options.mode = RunMode::Demo;
     options.demoFolder = *f.demo.value;
-    // The demo renders every effect on both paths itself.
-    if (auto refused =
-            Refuse("--demo",
-                   {f.effect.option,   f.value.option,   f.key.option,        f.time.option,
-                    f.curve.option,    f.params.option,  f.saveParams.option, f.output.option,
-                    f.raw.option,      f.frames.option,  f.from.option,       f.to.option,
-                    f.path.option,     f.compare.option, f.caps.option,       f.start.option,
-                    f.duration.option, f.codec.option,   f.crf.option,        f.lossless.option}))
-      return *refused;
     if (f.size.given() && f.input.given())
       return Usage("--size sets the test card's size and cannot be used with --input");
     return options;
@@ -427,8 +426,6 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
   }
 
   if (f.raw.value) {
-    if (auto refused = Refuse("--raw (raw frames have no clip times or codec)", VideoFlags(f)))
-      return *refused;
     options.mode = RunMode::RawStream;
     options.rawSize = *f.raw.value;
     if (f.size.given())

@@ -64,6 +64,11 @@ CLI::Option *ToolCommandLine::AddRead(CLI::Option *option, ValueReader read) {
   return option;
 }
 
+void ToolCommandLine::Conflicts(const CLI::Option *flag, std::vector<const CLI::Option *> refused,
+                                std::string why) {
+  conflicts.push_back({flag, std::move(refused), std::move(why)});
+}
+
 void ToolCommandLine::AcceptSlashFlags() {
   slashFlags = true;
   app.set_help_flag("-h,-?,--help", "this text");
@@ -144,6 +149,13 @@ ToolCommandLine::Structure(const std::vector<std::string> &arguments) const {
     if (option->nonpositional() && option->count() > 1 &&
         std::find(repeatable.begin(), repeatable.end(), option) == repeatable.end())
       return option->get_name() + " is given more than once"; // written together, as -qq
+  for (const Conflict &conflict : conflicts) {
+    if (!Given(conflict.flag)) continue;
+    for (const CLI::Option *refused : conflict.refused)
+      if (Given(refused))
+        return refused->get_name() + " cannot be used with " + conflict.flag->get_name() +
+               (conflict.why.empty() ? "" : " (" + conflict.why + ")");
+  }
   return std::nullopt;
 }
 

@@ -87,6 +87,12 @@ public:
                    });
   }
 
+  // Declares that none of `refused` may be given with `flag`: the first one given (in the
+  // order listed) is refused as "REFUSED cannot be used with FLAG (why)", before any value is
+  // read. Conflicts that depend on values (a video's file name) are the tool's to check.
+  void Conflicts(const CLI::Option *flag, std::vector<const CLI::Option *> refused,
+                 std::string why = "");
+
   // Lets an argument "/x" stand for the declared flag -x or --x (a Windows tool's "/u", "/?"),
   // in any case the flag accepts; "/other" stays an argument (an absolute path).
   void AcceptSlashFlags();
@@ -135,5 +141,11 @@ private:
   bool slashFlags = false;
   std::vector<std::pair<CLI::Option *, ValueReader>> readers;
   std::vector<const CLI::Option *> repeatable;
+  struct Conflict {
+    const CLI::Option *flag;
+    std::vector<const CLI::Option *> refused;
+    std::string why;
+  };
+  std::vector<Conflict> conflicts;
   std::string message;
 };

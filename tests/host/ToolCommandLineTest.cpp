@@ -121,6 +121,32 @@ TEST(ToolCommandLine, SaysCLI11sComplaintsInOurWords) {
   }
 }
 
+TEST(ToolCommandLine, RefusesTheFirstConflictingFlagBeforeReadingAnyValue) {
+  const auto conflicting = [](Tool &tool) {
+    tool.line.Conflicts(
+        tool.line.App().get_option("--key"),
+        {tool.line.App().get_option("--frames"), tool.line.App().get_option("--curve")},
+        "keys set their own times");
+    tool.line.Conflicts(tool.line.App().get_option("--quiet"),
+                        {tool.line.App().get_option("--curve")});
+  };
+  const std::pair<std::vector<std::string_view>, std::string> cases[] = {
+      {{"--curve", "--frames", "x", "-k", "1"},
+       "--frames cannot be used with --key (keys set their own times)"},
+      {{"--curve", "-q"}, "--curve cannot be used with --quiet"},
+  };
+  for (const auto &[arguments, said] : cases) {
+    Tool tool;
+    conflicting(tool);
+    EXPECT_EQ(tool.Parse(arguments), CommandLineOutcome::Usage) << said;
+    EXPECT_EQ(tool.line.UsageMessage(), said);
+  }
+  Tool apart;
+  conflicting(apart);
+  EXPECT_EQ(apart.Parse({"--frames", "2", "--curve"}), CommandLineOutcome::Run)
+      << apart.line.UsageMessage();
+}
+
 TEST(ToolCommandLine, HelpAndVersionWinOverMistakes) {
   const std::pair<std::vector<std::string_view>, CommandLineOutcome> cases[] = {
       {{"--bogus", "--help"}, CommandLineOutcome::Help},

@@ -81,8 +81,20 @@ TEST_F(RegistryTools, RegsvrUsage) {
   Outcome o = Run("zrq-regsvr", "");
   EXPECT_EQ(o.code, 2);
   EXPECT_NE(o.err.find("which module?"), std::string::npos);
-  EXPECT_EQ(Run("zrq-regsvr", "--frobnicate x.so").code, 2);
+  o = Run("zrq-regsvr", "--frobnicate x.so");
+  EXPECT_EQ(o.code, 2);
+  EXPECT_EQ(o.err, "zrq-regsvr: unknown option '--frobnicate' (zrq-regsvr --help for more)\n");
   EXPECT_EQ(Run("zrq-regsvr", "a.so b.so").code, 2);
+  // The Windows spellings: /? asks for help, and the switches in either case.
+  o = Run("zrq-regsvr", "'/?'");
+  EXPECT_EQ(o.code, 0);
+  EXPECT_NE(o.out.find("DllUnregisterServer"), std::string::npos) << o.out;
+  o = Run("zrq-regsvr", "/S " + Module());
+  EXPECT_EQ(o.code, 0) << o.err;
+  EXPECT_EQ(o.out + o.err, "");
+  EXPECT_EQ(Run("zrq-regsvr", "/U -s " + Module()).code, 0);
+  EXPECT_FALSE(
+      GetString(HKEY_CLASSES_ROOT, u"CLSID\\{D5A89DF2-3764-4F0F-9D0E-A1B75B65278A}", nullptr));
 }
 
 TEST_F(RegistryTools, QueryShowsKeysAndValues) {
@@ -107,6 +119,13 @@ TEST_F(RegistryTools, QueryShowsKeysAndValues) {
   EXPECT_EQ(Run("zrq-reg", "query 'HKXX\\Key'").code, 2);
   EXPECT_EQ(Run("zrq-reg", "frobnicate HKCR").code, 2);
   EXPECT_EQ(Run("zrq-reg", "").code, 2);
+  // Each switch belongs to its command, and is written /S or /s.
+  EXPECT_EQ(Run("zrq-reg", "query 'HKCR\\CLSID' /S").code, 0);
+  o = Run("zrq-reg", "export 'HKCR\\CLSID' out.reg /s");
+  EXPECT_EQ(o.code, 2);
+  EXPECT_EQ(o.err, "zrq-reg: export takes a key and a file (zrq-reg --help for more)\n");
+  EXPECT_EQ(Run("zrq-reg", "delete 'HKCR\\CLSID' /v a /ve").code, 2);
+  EXPECT_EQ(Run("zrq-reg", "query 'HKCR\\CLSID' /v a").code, 2);
 }
 
 TEST_F(RegistryTools, ExportDeleteAndImportRepairTheRegistry) {
