@@ -3,6 +3,7 @@
 #include "host/Drawing.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -15,26 +16,53 @@ const Frame *PictureOf(const std::vector<PreviewPicture> &pictures, RenderPath p
   return nullptr;
 }
 
+// The source pixels [first, last) that window pixel `i` of a run of `to` covers in a picture
+// side of `from` pixels: at least one, so enlarging repeats pixels and shrinking averages them.
+struct Span {
+  int first;
+  int last;
+};
+std::vector<Span> Spans(int to, int from) {
+  std::vector<Span> spans(size_t(std::max(to, 0)));
+  for (int i = 0; i < to; ++i) {
+    const int first = int(int64_t(i) * from / to);
+    const int last = std::max(first + 1, int(int64_t(i + 1) * from / to));
+    spans[size_t(i)] = {first, std::min(last, from)};
+  }
+  return spans;
+}
+
 // The picture over the backdrop by its alpha, so what the device path left transparent shows
-// as the backdrop rather than as whatever colour its transparent pixels hold.
+// as the backdrop rather than as whatever colour its transparent pixels hold. A shrunk picture
+// shows the average of the pixels under each window pixel, so fine lines do not break up.
 void Blit(Frame &canvas, const PreviewPane &pane, const Frame &picture) {
   const PixelRect to = pane.picture;
   const int left = std::max({pane.pane.x, to.x, 0});
   const int right = std::min({pane.pane.Right(), to.Right(), canvas.Width()});
   const int top = std::max({pane.pane.y, to.y, 0});
   const int bottom = std::min({pane.pane.Bottom(), to.Bottom(), canvas.Height()});
+  if (left >= right || top >= bottom) return;
+  const std::vector<Span> columns = Spans(to.width, picture.Width());
+  const std::vector<Span> rows = Spans(to.height, picture.Height());
   for (int y = top; y < bottom; ++y) {
-    const int sy = int((int64_t(y - to.y) * picture.Height()) / to.height);
-    const BYTE *row = picture.ViewRow(sy);
+    const Span rowSpan = rows[size_t(y - to.y)];
     BYTE *out = canvas.ViewPixel(0, y);
     for (int x = left; x < right; ++x) {
-      const int sx = int((int64_t(x - to.x) * picture.Width()) / to.width);
-      const BYTE *p = row + 4 * size_t(sx);
+      const Span columnSpan = columns[size_t(x - to.x)];
+      unsigned sum[3] = {0, 0, 0};
+      unsigned count = 0;
+      for (int sy = rowSpan.first; sy < rowSpan.last; ++sy) {
+        const BYTE *p = picture.ViewPixel(columnSpan.first, sy);
+        for (int sx = columnSpan.first; sx < columnSpan.last; ++sx, p += 4) {
+          const unsigned a = p[3];
+          sum[0] += (p[0] * a + kBackdrop.blue * (255 - a) + 127) / 255;
+          sum[1] += (p[1] * a + kBackdrop.green * (255 - a) + 127) / 255;
+          sum[2] += (p[2] * a + kBackdrop.red * (255 - a) + 127) / 255;
+          ++count;
+        }
+      }
       BYTE *q = out + 4 * size_t(x);
-      const unsigned a = p[3];
-      q[0] = BYTE((p[0] * a + kBackdrop.blue * (255 - a) + 127) / 255);
-      q[1] = BYTE((p[1] * a + kBackdrop.green * (255 - a) + 127) / 255);
-      q[2] = BYTE((p[2] * a + kBackdrop.red * (255 - a) + 127) / 255);
+      for (int c = 0; c < 3; ++c) q[c] = BYTE((sum[c] + count / 2) / count);
       q[3] = 255;
     }
   }
