@@ -356,6 +356,12 @@ template <int N> bool PrepareSteps(const PixelSetup &setup, ShaderSteps *out) {
   out->steps.clear();
   out->steps.reserve(4 * code.size());
   LaneFile<N> &f = *reinterpret_cast<LaneFile<N> *>(setup.shaderRegisters);
+  // Components of t# the program reads but the declaration leaves out read 0; nothing writes
+  // t#, so they are zeroed once here rather than for every block.
+  for (int t = 0; t < 8; ++t)
+    for (int i = 0; i < 4; ++i)
+      if (!(program.texCoordComponents[t] & (1u << i)))
+        std::fill(f.r[reg::kTexture + t][i], f.r[reg::kTexture + t][i] + N, 0.0f);
   const float *zero = out->rows.data();
   float *modified = out->rows.data() + N;
   float *nextConstant = modified + kModifierRows * N;

@@ -26,9 +26,9 @@ inline float ChannelValue(uint32_t texel, int shift) {
 }
 
 // Texel coordinates within one size n either side of the texture (-n <= i < 2n) mapped inside
-// by the address mode as TexelAddress maps them, without its division; lanes that take the
-// border colour are marked in `border` (and read texel 0).
-template <int N> void AddressNear(int32_t *i, int32_t n, DWORD mode, int32_t *border) {
+// by the address mode as TexelAddress maps them, without its division; -1 where the border
+// colour is taken.
+template <int N> void AddressNear(int32_t *i, int32_t n, DWORD mode) {
   switch (mode) {
   case D3DTADDRESS_MIRROR:
     for (int l = 0; l < N; ++l) i[l] = i[l] < 0 ? -i[l] - 1 : (i[l] >= n ? 2 * n - 1 - i[l] : i[l]);
@@ -37,11 +37,7 @@ template <int N> void AddressNear(int32_t *i, int32_t n, DWORD mode, int32_t *bo
     for (int l = 0; l < N; ++l) i[l] = i[l] < 0 ? 0 : (i[l] >= n ? n - 1 : i[l]);
     return;
   case D3DTADDRESS_BORDER:
-    for (int l = 0; l < N; ++l) {
-      const bool off = i[l] < 0 || i[l] >= n;
-      border[l] |= off;
-      i[l] = off ? 0 : i[l];
-    }
+    for (int l = 0; l < N; ++l) i[l] = i[l] < 0 || i[l] >= n ? -1 : i[l];
     return;
   case D3DTADDRESS_MIRRORONCE:
     for (int l = 0; l < N; ++l) {
@@ -87,14 +83,14 @@ void SampleLanes(const StageSetup &s, bool magnified, const float *u, const floa
           ix[l] = static_cast<int32_t>(fx[l]);
           iy[l] = static_cast<int32_t>(fy[l]);
         }
-        alignas(32) int32_t border[N];
         if (outside) {
-          for (int l = 0; l < N; ++l) border[l] = 0;
-          AddressNear<N>(ix, s.texture.width, s.sampler.addressU, border);
-          AddressNear<N>(iy, s.texture.height, s.sampler.addressV, border);
+          AddressNear<N>(ix, s.texture.width, s.sampler.addressU);
+          AddressNear<N>(iy, s.texture.height, s.sampler.addressV);
         }
+        // Lanes that take the border colour read texel 0 meanwhile.
         alignas(32) int32_t index[N];
-        for (int l = 0; l < N; ++l) index[l] = iy[l] * s.texture.pitch + ix[l];
+        for (int l = 0; l < N; ++l)
+          index[l] = (ix[l] | iy[l]) < 0 ? 0 : iy[l] * s.texture.pitch + ix[l];
         // Where the lanes read texels one after the other along a texture row, as a picture
         // drawn at its own size does, they are loaded as they lie instead of one by one.
         int32_t apart = 0;
@@ -106,7 +102,7 @@ void SampleLanes(const StageSetup &s, bool magnified, const float *u, const floa
           for (int l = 0; l < N; ++l) texel[l] = s.texture.texels[index[l]] | s.texture.alphaOr;
         }
         if (outside)
-          for (int l = 0; l < N; ++l) texel[l] = border[l] ? s.sampler.border : texel[l];
+          for (int l = 0; l < N; ++l) texel[l] = (ix[l] | iy[l]) < 0 ? s.sampler.border : texel[l];
       } else {
         for (int l = 0; l < N; ++l) {
           const float x = fx[l] > -1e9f && fx[l] < 1e9f ? fx[l] : 0.0f;

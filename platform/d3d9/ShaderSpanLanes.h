@@ -37,40 +37,43 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
   const double fy = y - g.refY;
   const uint8_t texMask = p.texCoordsRead, colorMask = p.colorsRead;
   for (int x = x0; x <= x1; x += N) {
-    alignas(32) double w[N], fx[N];
+    alignas(32) double fx[N];
     for (int l = 0; l < N; ++l) fx[l] = x + l - g.refX;
-    if (g.affine) {
-      for (int l = 0; l < N; ++l) w[l] = 1.0;
-    } else {
-      for (int l = 0; l < N; ++l) {
-        const double oow = g.w0 + g.dwdx * fx[l] + g.dwdy * fy;
-        w[l] = oow != 0.0 ? 1.0 / oow : 0.0;
-      }
-    }
-    auto interpolate = [&](int varying, float *out) {
-      const double base = g.v0[varying] + g.dvdy[varying] * fy, step = g.dvdx[varying];
-      // Without perspective w is 1, and a product with 1 changes nothing.
-      if (g.affine)
-        for (int l = 0; l < N; ++l) out[l] = static_cast<float>(base + step * fx[l]);
-      else
-        for (int l = 0; l < N; ++l) out[l] = static_cast<float>((base + step * fx[l]) * w[l]);
-    };
     if (p.readsUnwritten) {
       std::fill(&f.r[reg::kTemp][0][0], &f.r[reg::kInput][0][0], 0.0f);
       std::fill(&f.r[reg::kPixelColor][0][0], &f.r[reg::kPixelColor + 1][0][0], 0.0f);
     }
-    for (int t = 0; t < 8; ++t)
-      if (texMask & (1u << t))
-        for (int i = 0; i < 4; ++i) {
-          float *row = f.r[reg::kTexture + t][i];
-          if (p.texCoordComponents[t] & (1u << i))
-            interpolate(TexCoordVarying(t) + i, row);
-          else
-            std::fill(row, row + N, 0.0f);
-        }
-    for (int v = 0; v < 2; ++v)
-      if (colorMask & (1u << v))
-        for (int i = 0; i < 4; ++i) interpolate(4 * v + i, f.r[reg::kInput + v][i]);
+    auto interpolateAll = [&](auto interpolate) {
+      for (int t = 0; t < 8; ++t)
+        if (texMask & (1u << t))
+          for (int i = 0; i < 4; ++i) {
+            float *row = f.r[reg::kTexture + t][i];
+            if (p.texCoordComponents[t] & (1u << i))
+              interpolate(TexCoordVarying(t) + i, row);
+            else if (!steps) // prepared steps zero them once for the draw
+              std::fill(row, row + N, 0.0f);
+          }
+      for (int v = 0; v < 2; ++v)
+        if (colorMask & (1u << v))
+          for (int i = 0; i < 4; ++i) interpolate(4 * v + i, f.r[reg::kInput + v][i]);
+    };
+    if (g.affine) {
+      // Without perspective w is 1, and a product with 1 changes nothing.
+      interpolateAll([&](int varying, float *out) {
+        const double base = g.v0[varying] + g.dvdy[varying] * fy, step = g.dvdx[varying];
+        for (int l = 0; l < N; ++l) out[l] = static_cast<float>(base + step * fx[l]);
+      });
+    } else {
+      alignas(32) double w[N];
+      for (int l = 0; l < N; ++l) {
+        const double oow = g.w0 + g.dwdx * fx[l] + g.dwdy * fy;
+        w[l] = oow != 0.0 ? 1.0 / oow : 0.0;
+      }
+      interpolateAll([&](int varying, float *out) {
+        const double base = g.v0[varying] + g.dvdy[varying] * fy, step = g.dvdx[varying];
+        for (int l = 0; l < N; ++l) out[l] = static_cast<float>((base + step * fx[l]) * w[l]);
+      });
+    }
     const uint64_t killed = steps ? RunSteps<N>(*steps, env, f) : RunLanes<N>(p, env, f);
     const float(*colour)[N] = f.r[reg::kPixelColor];
     alignas(32) uint32_t packed[N];
