@@ -4,7 +4,7 @@
 #include "effect/EffectObjectFixture.h"
 #include "host/common/ModelSpaceView.h"
 #include "params/XmlTestDocuments.h"
-#include "render/SoftwareDevice.h"
+#include "support/TestDevice.h"
 #include "render/software/SoftwareEffectProcessor.h"
 
 #include <cmath>
@@ -133,7 +133,7 @@ protected:
     return n;
   }
 
-  SoftwareDevice target{kW, kH};
+  TestDevice target{kW, kH};
   CComPtr<IDirect3DTexture9> texture;
   ULONG deviceCount = 0;
   ULONG textureCount = 0;

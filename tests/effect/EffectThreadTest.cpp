@@ -3,8 +3,9 @@
 #include "effect/EffectObjectFixture.h"
 #include "host/common/ModelSpaceView.h"
 #include "params/XmlTestDocuments.h"
-#include "render/SoftwareDevice.h"
+#include "support/TestDevice.h"
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -34,18 +35,32 @@ void Edit(EffectObject &e, IXMLDOMElement *project, std::atomic<bool> &done) {
   done = true;
 }
 
-CComPtr<IXMLDOMElement> SavedProject() {
+// A project of one effect with a ramp of "Effect Value" from `from` at time 0 to `to` at 1.
+CComPtr<IXMLDOMElement> SavedProject(LONG effectId = PanelRotateEffectId, short from = 20,
+                                     short to = 80) {
   EffectObject source;
-  EXPECT_EQ(source.SetEffectId(PanelRotateEffectId), S_OK);
-  EXPECT_EQ(source.Key(0.0, 20), S_OK);
-  EXPECT_EQ(source.Key(1.0, 80), S_OK);
+  EXPECT_EQ(source.SetEffectId(effectId), S_OK);
+  EXPECT_EQ(source.Key(0.0, from), S_OK);
+  EXPECT_EQ(source.Key(1.0, to), S_OK);
   CComPtr<IXMLDOMElement> project = NewHostElement();
   EXPECT_EQ(source.parameters->SaveParameters(project), S_OK);
   return project;
 }
 
+// The software path's frame of `e` from the pattern picture; empty when a call fails.
+std::vector<uint32_t> SoftwareFrame(EffectObject &e) {
+  const std::vector<uint32_t> source = PatternPicture(kW, kH);
+  std::vector<uint32_t> out(source.size());
+  BYTE *sources[1] = {reinterpret_cast<BYTE *>(const_cast<uint32_t *>(source.data()))};
+  LONG strides[1] = {kW * 4};
+  if (FAILED(e.software->ProcessFrame(sources, 0, strides, 0, reinterpret_cast<BYTE *>(out.data()),
+                                      0, 0, kW, kH, kW * 4)))
+    out.clear();
+  return out;
+}
+
 TEST(EffectThreads, DeviceFramesWhileAnotherThreadEdits) {
-  SoftwareDevice target(kW, kH);
+  TestDevice target(kW, kH);
   ASSERT_TRUE(target.device);
   ASSERT_EQ(zrq::host::ApplyModelSpaceView(target.device, kW, kH), S_OK);
   CComPtr<IDirect3DTexture9> texture = target.Texture(kW, kH, PatternPicture(kW, kH));
@@ -91,6 +106,45 @@ TEST(EffectThreads, SoftwareFramesWhileAnotherThreadEdits) {
     ++frames;
   }
   editor.join();
+}
+
+TEST(EffectThreads, SoftwareFramesAreWholePicturesOfOneProject) {
+  // Two projects, loaded in turn on one thread while the other draws. Each frame must be a
+  // picture of one of them: at the value prepared for it, or at the value a processor a load
+  // has just made starts with; never a mixture of the two.
+  const CComPtr<IXMLDOMElement> projects[2] = {SavedProject(PanelRotateEffectId, 30, 30),
+                                               SavedProject(WaveEffectId, 80, 80)};
+  std::vector<std::vector<uint32_t>> wholes;
+  for (IXMLDOMElement *project : projects) {
+    EffectObject reference;
+    ASSERT_EQ(reference.software->SetFrameSize(kW, kH, 0, 0), S_OK);
+    ASSERT_EQ(reference.device->SetDuration(1.0), S_OK);
+    ASSERT_EQ(reference.xml->LoadParameters(project), S_OK);
+    wholes.push_back(SoftwareFrame(reference)); // as a load leaves it
+    ASSERT_EQ(reference.software->PrepareSoftwareFrame(0.5, 0, 0), S_OK);
+    wholes.push_back(SoftwareFrame(reference));
+  }
+  for (const std::vector<uint32_t> &whole : wholes) ASSERT_FALSE(whole.empty());
+  ASSERT_NE(wholes[1], wholes[3]);
+
+  EffectObject e;
+  ASSERT_EQ(e.software->SetFrameSize(kW, kH, 0, 0), S_OK);
+  ASSERT_EQ(e.device->SetDuration(1.0), S_OK);
+  ASSERT_EQ(e.xml->LoadParameters(projects[0]), S_OK);
+  std::atomic<bool> done{false};
+  std::thread loader([&] {
+    for (int i = 1; i <= kEdits; ++i) EXPECT_EQ(e.xml->LoadParameters(projects[i % 2]), S_OK);
+    done = true;
+  });
+  int frames = 0, mixed = 0;
+  while (!done || frames < 10) {
+    EXPECT_EQ(e.software->PrepareSoftwareFrame(0.5, 0, 0), S_OK);
+    const std::vector<uint32_t> frame = SoftwareFrame(e);
+    mixed += std::find(wholes.begin(), wholes.end(), frame) == wholes.end();
+    ++frames;
+  }
+  loader.join();
+  EXPECT_EQ(mixed, 0) << "of " << frames << " frames";
 }
 
 } // namespace

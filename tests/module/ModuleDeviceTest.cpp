@@ -12,7 +12,7 @@
 #include <ZRQDistortion2D.h>
 
 #include "host/common/ModelSpaceView.h"
-#include "render/SoftwareDevice.h"
+#include "support/TestDevice.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ TEST(ModuleOnDevice, EveryEffectDrawsAndTheHostGetsItsReferencesBack) {
   auto canUnloadNow = reinterpret_cast<LPFNCANUNLOADNOW>(dlsym(module, "DllCanUnloadNow"));
   ASSERT_TRUE(getClassObject && canUnloadNow);
 
-  zrq::test::SoftwareDevice target(kW, kH);
+  zrq::test::TestDevice target(kW, kH);
   ASSERT_TRUE(target.device);
   ASSERT_EQ(zrq::host::ApplyModelSpaceView(target.device, kW, kH), S_OK);
   const std::vector<uint32_t> picture = Picture();

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "render/SoftwareDevice.h"
+#include "support/TestDevice.h"
 
 namespace zrq::test {
 
-inline std::vector<std::string> RecordedWrites(SoftwareDevice &sw,
+inline std::vector<std::string> RecordedWrites(TestDevice &sw,
                                                const std::map<const void *, std::string> &names) {
   std::vector<std::string> out;
   for (const ZRQ_D3D9_CALL &c : sw.Calls()) {

@@ -13,7 +13,7 @@
 
 #include "host/common/ModelSpaceView.h"
 #include "render/DistortionRenderer.h"
-#include "render/SoftwareDevice.h"
+#include "support/TestDevice.h"
 
 namespace zrq::test {
 
@@ -92,7 +92,7 @@ public:
 
   uint32_t At(UINT x, UINT y) const { return pixels[y * sw.width + x]; }
 
-  SoftwareDevice sw;
+  TestDevice sw;
   std::vector<uint32_t> pixels;
 };
 

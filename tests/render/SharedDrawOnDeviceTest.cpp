@@ -6,10 +6,10 @@
 
 #include "host/common/ModelSpaceView.h"
 #include "render/RecordedWrites.h"
-#include "render/SoftwareDevice.h"
+#include "support/TestDevice.h"
 #include "render/TestRenderer.h"
 
-using zrq::test::SoftwareDevice;
+using zrq::test::TestDevice;
 using zrq::test::TestRenderer;
 
 namespace {
@@ -54,7 +54,7 @@ protected:
     return sw.ReadBack();
   }
 
-  SoftwareDevice sw{kWidth, kHeight};
+  TestDevice sw{kWidth, kHeight};
   CComPtr<IDirect3DTexture9> picture;
   TestRenderer renderer;
 };

@@ -6,10 +6,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include "support/TestDevice.h"
+
+#include <optional>
 #include <vector>
 
 namespace zrq::d3d9::test {
+
+using zrq::test::DepthBuffer;
+using zrq::test::TestDevice;
 
 struct ScreenVertex { // D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1
   float x, y, z, rhw;
@@ -25,45 +30,21 @@ struct ModelVertex { // 0x112
 class DeviceFixture : public ::testing::Test {
 protected:
   void Open(UINT width, UINT height, bool depth = true) {
-    d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d, nullptr);
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.BackBufferWidth = width;
-    pp.BackBufferHeight = height;
-    pp.BackBufferFormat = D3DFMT_A8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = depth;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                &pp, &device),
-              D3D_OK);
+    held.emplace(width, height, depth ? DepthBuffer::Yes : DepthBuffer::No);
+    ASSERT_TRUE(held->ok());
+    d3d = held->d3d;
+    device = held->device;
     w = width;
     h = height;
   }
-  void TearDown() override {
-    if (device) {
-      EXPECT_EQ(device->Release(), 0u) << "references left on the device";
-    }
-    if (d3d) {
-      EXPECT_EQ(d3d->Release(), 0u);
-    }
-  }
-  void SetOptions(const ZRQ_D3D9_DEVICE_OPTIONS &o) {
-    ASSERT_EQ(ZrqD3D9SetDeviceOptions(device, &o), D3D_OK);
-  }
+  // The device checks that no reference is left on it.
+  void TearDown() override { held.reset(); }
+  void SetOptions(const ZRQ_D3D9_DEVICE_OPTIONS &o) { held->SetOptions(o); }
 
+  // A texture the caller releases.
   IDirect3DTexture9 *MakeTexture(UINT tw, UINT th, const std::vector<DWORD> &texels,
                                  D3DPOOL pool = D3DPOOL_MANAGED) {
-    IDirect3DTexture9 *t = nullptr;
-    EXPECT_EQ(device->CreateTexture(tw, th, 1, 0, D3DFMT_A8R8G8B8, pool, &t, nullptr), D3D_OK);
-    if (!t) return nullptr;
-    D3DLOCKED_RECT lr;
-    EXPECT_EQ(t->LockRect(0, &lr, nullptr, 0), D3D_OK);
-    for (UINT y = 0; y < th; ++y)
-      std::memcpy(static_cast<BYTE *>(lr.pBits) + y * lr.Pitch, &texels[y * tw], tw * 4);
-    EXPECT_EQ(t->UnlockRect(0), D3D_OK);
-    return t;
+    return held->Texture(tw, th, texels, pool).Detach();
   }
 
   // Draws a screen-space rectangle as two clockwise triangles.
@@ -77,25 +58,10 @@ protected:
   }
 
   // The render target read back through an off-screen plain surface, as a host reads it.
-  std::vector<DWORD> ReadBack() {
-    std::vector<DWORD> out(static_cast<size_t>(w) * h);
-    IDirect3DSurface9 *rt = nullptr, *sys = nullptr;
-    EXPECT_EQ(device->GetRenderTarget(0, &rt), D3D_OK);
-    EXPECT_EQ(device->CreateOffscreenPlainSurface(w, h, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &sys,
-                                                  nullptr),
-              D3D_OK);
-    EXPECT_EQ(device->GetRenderTargetData(rt, sys), D3D_OK);
-    D3DLOCKED_RECT lr;
-    EXPECT_EQ(sys->LockRect(&lr, nullptr, D3DLOCK_READONLY), D3D_OK);
-    for (UINT y = 0; y < h; ++y)
-      std::memcpy(&out[y * w], static_cast<BYTE *>(lr.pBits) + y * lr.Pitch, w * 4);
-    sys->UnlockRect();
-    sys->Release();
-    rt->Release();
-    return out;
-  }
-  DWORD Pixel(UINT x, UINT y) { return ReadBack()[y * w + x]; }
+  std::vector<DWORD> ReadBack() { return held->ReadBack(); }
+  DWORD Pixel(UINT x, UINT y) { return held->Pixel(x, y); }
 
+  std::optional<TestDevice> held;
   IDirect3D9 *d3d = nullptr;
   IDirect3DDevice9 *device = nullptr;
   UINT w = 0, h = 0;

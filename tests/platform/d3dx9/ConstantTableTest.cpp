@@ -11,27 +11,11 @@
 #include <vector>
 
 #include "platform/d3dx9/ShaderTestSupport.h"
+#include "support/TestDevice.h"
 
 using namespace zrq::test;
 
 namespace {
-
-CComPtr<IDirect3DDevice9> SoftwareDevice() {
-  CComPtr<IDirect3D9> d3d;
-  d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
-  if (!d3d) return {};
-  D3DPRESENT_PARAMETERS pp{};
-  pp.BackBufferWidth = 16;
-  pp.BackBufferHeight = 16;
-  pp.BackBufferFormat = D3DFMT_A8R8G8B8;
-  pp.BackBufferCount = 1;
-  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  pp.Windowed = TRUE;
-  CComPtr<IDirect3DDevice9> device;
-  d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                    D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
-  return device;
-}
 
 using Registers = std::vector<std::array<float, 4>>;
 
@@ -71,7 +55,8 @@ const char kShader[] = "float f;\n"
 } // namespace
 
 TEST(ConstantTable, SetMethodsWriteTheRegistersOfEachLayout) {
-  CComPtr<IDirect3DDevice9> device = SoftwareDevice();
+  TestDevice held(16, 16, DepthBuffer::No);
+  CComPtr<IDirect3DDevice9> device = held.device;
   ASSERT_NE(device, nullptr);
   const Compiled c = Compile(kShader, "vs_2_0");
   ASSERT_EQ(c.status, D3D_OK) << c.messages;
@@ -138,7 +123,8 @@ TEST(ConstantTable, SetMethodsWriteTheRegistersOfEachLayout) {
 }
 
 TEST(ConstantTable, DefaultsHandlesAndSamplers) {
-  CComPtr<IDirect3DDevice9> device = SoftwareDevice();
+  TestDevice held(16, 16, DepthBuffer::No);
+  CComPtr<IDirect3DDevice9> device = held.device;
   ASSERT_NE(device, nullptr);
   const Compiled c = Compile(kShader, "vs_2_0");
   ASSERT_EQ(c.status, D3D_OK) << c.messages;
@@ -215,7 +201,8 @@ TEST(ConstantTable, DamagedTablesAreRefused) {
 
 // What the wave and colour-shift renderers set reaches the registers their code reads.
 TEST(ConstantTable, TheRenderersSettersReachTheDeviceRegisters) {
-  CComPtr<IDirect3DDevice9> device = SoftwareDevice();
+  TestDevice held(16, 16, DepthBuffer::No);
+  CComPtr<IDirect3DDevice9> device = held.device;
   ASSERT_NE(device, nullptr);
   CComPtr<ID3DXBuffer> shader;
   CComPtr<ID3DXConstantTable> wave, shift;
