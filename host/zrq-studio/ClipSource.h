@@ -20,6 +20,8 @@ public:
   // time line that the page's time cursor shows.
   virtual int FrameCount() const = 0;
   virtual bool IsVideo() const = 0;
+  // How long playing the clip through takes, in seconds.
+  virtual double PlaySeconds() const = 0;
   // The picture at `time` (0..1), valid until the next call.
   virtual Result<const Frame *> FrameAt(double time) = 0;
 };

@@ -12,6 +12,8 @@ public:
   FrameSize Size() const override { return picture.Size(); }
   int FrameCount() const override { return 101; }
   bool IsVideo() const override { return false; }
+  // A still picture plays its time line through in a few seconds, to watch the key frames.
+  double PlaySeconds() const override { return 4.0; }
   Result<const Frame *> FrameAt(double) override { return &picture; }
 
 private:

@@ -86,8 +86,7 @@ bool Studio::OpenClip(const std::string &path) {
   clipSize = source.value()->Size();
   clipFrames = source.value()->FrameCount();
   clipIsVideo = source.value()->IsVideo();
-  clipSeconds = kPicturePlaySeconds;
-  if (clipIsVideo) clipSeconds = std::max(0.04, double(clipFrames) / 25.0);
+  clipSeconds = std::max(0.04, source.value()->PlaySeconds());
   worker.reset();
   worker = std::make_unique<RenderWorker>(module, std::move(source.value()));
   pictures.clear();

@@ -22,9 +22,6 @@
 #include <string>
 #include <vector>
 
-// The clip's length when a still picture plays, in seconds.
-inline constexpr double kPicturePlaySeconds = 4.0;
-
 class Studio {
 public:
   // A studio of width x height over the test card and a new effect. `module` must outlive it.
@@ -88,7 +85,7 @@ private:
   FrameSize clipSize;
   int clipFrames = 101;
   bool clipIsVideo = false;
-  double clipSeconds = kPicturePlaySeconds;
+  double clipSeconds = 1.0;
 
   std::optional<ParameterSnapshot> shown; // the set last read from the page's effect
   double expectedPageTime = 0.0;          // the page's time after our last move of its cursor

@@ -15,6 +15,7 @@ public:
   FrameSize Size() const override { return picture.Size(); }
   int FrameCount() const override { return frameCount; }
   bool IsVideo() const override { return true; }
+  double PlaySeconds() const override { return length; }
   Result<const Frame *> FrameAt(double time) override;
 
 private:

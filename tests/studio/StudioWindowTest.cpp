@@ -217,6 +217,27 @@ TEST_F(StudioWindow, AProjectOnTheCommandLineOpensWithItsKeyFrames) {
   EXPECT_NE(run.messages[0].find("Opened project"), std::string::npos) << run.messages[0];
 }
 
+TEST_F(StudioWindow, TheTimelineKeysStepThePictureAndSpacePlaysIt) {
+  const std::string click =
+      "click " + std::to_string(TimelineX(0.5)) + " " + std::to_string(kTimelineRow) + "\n";
+  const std::string nearEnd =
+      "click " + std::to_string(TimelineX(0.95)) + " " + std::to_string(kTimelineRow) + "\n";
+  const StudioRun run =
+      RunStudio(folder, click + "key Right\nprint\nkey Left\nkey Left\nprint\nkey End\nprint\n" +
+                            "key Home\nprint\n" + nearEnd + "key Space\nprint\n");
+  ASSERT_EQ(run.exitCode, 0) << run.said;
+  ASSERT_EQ(run.parameters.size(), 5u) << run.said;
+  // A picture's frames are the hundredths the page's time cursor shows.
+  EXPECT_NE(run.parameters[0].find("time=0.51 cursor=0.51 "), std::string::npos)
+      << run.parameters[0];
+  EXPECT_NE(run.parameters[1].find("time=0.49 cursor=0.49 "), std::string::npos)
+      << run.parameters[1];
+  EXPECT_NE(run.parameters[2].find("time=1 cursor=1 "), std::string::npos) << run.parameters[2];
+  EXPECT_NE(run.parameters[3].find("time=0 cursor=0 "), std::string::npos) << run.parameters[3];
+  // Played to the end of the clip, where play stops (the test mode waits for it).
+  EXPECT_NE(run.parameters[4].find("time=1 cursor=1 "), std::string::npos) << run.parameters[4];
+}
+
 // The command line is answered before any window opens, so these need no display.
 TEST(StudioCommandLine, HelpUsageAndAModuleThatIsNotThere) {
   const std::string studio = (BinaryDir() / "bin" / "zrq-studio").string();
