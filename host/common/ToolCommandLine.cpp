@@ -8,7 +8,9 @@
 bool Given(const CLI::Option *flag) { return flag != nullptr && flag->count() > 0; }
 
 ToolCommandLine::ToolCommandLine(std::string tool, std::string description, std::string version)
-    : tool(std::move(tool)), version(std::move(version)), app(std::move(description), this->tool) {
+    // A blank line between the description and the usage line.
+    : tool(std::move(tool)), version(std::move(version)),
+      app(std::move(description) + "\n", this->tool) {
   // Every value is read as text and checked by our readers, so CLI11 itself never turns a
   // flag's "=no" into false, and a repeated flag is refused by Structure, with our message.
   app.option_defaults()->disable_flag_override()->multi_option_policy(
