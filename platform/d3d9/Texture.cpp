@@ -1,6 +1,8 @@
 // Textures: a chain of levels, each a surface sharing the texture's reference count.
 #include "platform/d3d9/Device.h"
 
+#include <zrqboundary.h>
+
 namespace zrq::d3d9 {
 
 Texture::Texture(Device *device, DWORD usage, D3DFORMAT format, D3DPOOL pool)
@@ -11,6 +13,12 @@ HRESULT Texture::Init(UINT width, UINT height, UINT levels) {
   for (UINT w = width, h = height; w > 1 || h > 1; w = w > 1 ? w / 2 : 1, h = h > 1 ? h / 2 : 1)
     ++full;
   if (levels == 0 || levels > full) levels = full;
+  // Room for every level first: a level made could otherwise be lost to a failed append.
+  if (FAILED(ZrqComBoundary([&] {
+        levels_.reserve(levels);
+        return D3D_OK;
+      })))
+    return E_OUTOFMEMORY;
   UINT w = width, h = height;
   for (UINT i = 0; i < levels; ++i) {
     PixelBuffer pixels;
