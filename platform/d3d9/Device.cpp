@@ -181,24 +181,28 @@ STDMETHODIMP Device::Present(const RECT *, const RECT *, HWND, const RGNDATA *) 
 }
 
 STDMETHODIMP Device::Reset(D3DPRESENT_PARAMETERS *pPresentationParameters) {
-  if (!pPresentationParameters || inScene_ || recording_) return D3DERR_INVALIDCALL;
-  const D3DPRESENT_PARAMETERS p = *pPresentationParameters;
-  if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 || p.BackBufferWidth > 16384 ||
-      p.BackBufferHeight > 16384 ||
-      (p.EnableAutoDepthStencil && !IsDepthFormat(p.AutoDepthStencilFormat)))
-    return D3DERR_INVALIDCALL;
-  // Public references to the old implicit surfaces would dangle: Direct3D 9 refuses too.
-  if ((backBuffer_ && backBuffer_->PublicCount()) ||
-      (autoDepthStencil_ && autoDepthStencil_->PublicCount()))
-    return D3DERR_INVALIDCALL;
-  state_ = DeviceState();
-  renderTarget_.Reset(nullptr);
-  depthStencil_.Reset(nullptr);
-  backBuffer_.reset();
-  autoDepthStencil_.reset();
-  params_ = p;
-  if (params_.BackBufferFormat != D3DFMT_A8R8G8B8) params_.BackBufferFormat = D3DFMT_X8R8G8B8;
-  return CreateImplicitSurfaces();
+  const HRESULT hr = [&]() -> HRESULT {
+    if (!pPresentationParameters || inScene_ || recording_) return D3DERR_INVALIDCALL;
+    const D3DPRESENT_PARAMETERS p = *pPresentationParameters;
+    if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 || p.BackBufferWidth > 16384 ||
+        p.BackBufferHeight > 16384 ||
+        (p.EnableAutoDepthStencil && !IsDepthFormat(p.AutoDepthStencilFormat)))
+      return D3DERR_INVALIDCALL;
+    // Public references to the old implicit surfaces would dangle: Direct3D 9 refuses too.
+    if ((backBuffer_ && backBuffer_->PublicCount()) ||
+        (autoDepthStencil_ && autoDepthStencil_->PublicCount()))
+      return D3DERR_INVALIDCALL;
+    state_ = DeviceState();
+    renderTarget_.Reset(nullptr);
+    depthStencil_.Reset(nullptr);
+    backBuffer_.reset();
+    autoDepthStencil_.reset();
+    params_ = p;
+    if (params_.BackBufferFormat != D3DFMT_A8R8G8B8) params_.BackBufferFormat = D3DFMT_X8R8G8B8;
+    return CreateImplicitSurfaces();
+  }();
+  recorder_.Record("Reset", {}, nullptr, hr, "%s", "parameters");
+  return hr;
 }
 
 // ---- What a device without a window or shaders does not do ------------------------------------

@@ -132,26 +132,38 @@ HRESULT MakeSurface(Device *device, UINT w, UINT h, D3DFORMAT format, DWORD usag
 STDMETHODIMP Device::CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format,
                                         D3DMULTISAMPLE_TYPE, DWORD, BOOL,
                                         IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) {
-  if (!ppSurface) return D3DERR_INVALIDCALL;
-  *ppSurface = nullptr;
-  if (pSharedHandle || !IsColourFormat(Format) || Width > kMaxTextureSize ||
-      Height > kMaxTextureSize)
-    return D3DERR_INVALIDCALL;
-  return MakeSurface(this, Width, Height, Format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
-                     ppSurface);
+  const HRESULT hr = [&]() -> HRESULT {
+    if (!ppSurface) return D3DERR_INVALIDCALL;
+    *ppSurface = nullptr;
+    if (pSharedHandle || !IsColourFormat(Format) || Width > kMaxTextureSize ||
+        Height > kMaxTextureSize)
+      return D3DERR_INVALIDCALL;
+    return MakeSurface(this, Width, Height, Format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
+                       ppSurface);
+  }();
+  recorder_.Record("CreateRenderTarget", {Width, Height, static_cast<DWORD>(Format)},
+                   ppSurface ? *ppSurface : nullptr, hr, "%u, %u, %u", Width, Height,
+                   static_cast<unsigned>(Format));
+  return hr;
 }
 
 STDMETHODIMP Device::CreateDepthStencilSurface(UINT Width, UINT Height, D3DFORMAT Format,
                                                D3DMULTISAMPLE_TYPE, DWORD, BOOL,
                                                IDirect3DSurface9 **ppSurface,
                                                HANDLE *pSharedHandle) {
-  if (!ppSurface) return D3DERR_INVALIDCALL;
-  *ppSurface = nullptr;
-  if (pSharedHandle || !IsDepthFormat(Format) || Width > kMaxTextureSize ||
-      Height > kMaxTextureSize)
-    return D3DERR_INVALIDCALL;
-  return MakeSurface(this, Width, Height, Format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
-                     ppSurface);
+  const HRESULT hr = [&]() -> HRESULT {
+    if (!ppSurface) return D3DERR_INVALIDCALL;
+    *ppSurface = nullptr;
+    if (pSharedHandle || !IsDepthFormat(Format) || Width > kMaxTextureSize ||
+        Height > kMaxTextureSize)
+      return D3DERR_INVALIDCALL;
+    return MakeSurface(this, Width, Height, Format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
+                       ppSurface);
+  }();
+  recorder_.Record("CreateDepthStencilSurface", {Width, Height, static_cast<DWORD>(Format)},
+                   ppSurface ? *ppSurface : nullptr, hr, "%u, %u, %u", Width, Height,
+                   static_cast<unsigned>(Format));
+  return hr;
 }
 
 STDMETHODIMP Device::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format,
@@ -175,42 +187,50 @@ STDMETHODIMP Device::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFOR
 STDMETHODIMP Device::UpdateSurface(IDirect3DSurface9 *pSourceSurface, const RECT *pSourceRect,
                                    IDirect3DSurface9 *pDestinationSurface,
                                    const POINT *pDestPoint) {
-  Surface *src = pSourceSurface ? Surface::From(pSourceSurface) : nullptr;
-  Surface *dst = pDestinationSurface ? Surface::From(pDestinationSurface) : nullptr;
-  if (!src || !dst || src == dst || src->Pool() != D3DPOOL_SYSTEMMEM ||
-      dst->Pool() != D3DPOOL_DEFAULT || src->Pixels().format != dst->Pixels().format ||
-      !IsColourFormat(src->Pixels().format))
-    return D3DERR_INVALIDCALL;
-  const RECT sr = pSourceRect ? *pSourceRect : Whole(src->Pixels());
-  const POINT dp = pDestPoint ? *pDestPoint : POINT{0, 0};
-  const RECT dr = {dp.x, dp.y, dp.x + (sr.right - sr.left), dp.y + (sr.bottom - sr.top)};
-  if (!RectInside(sr, src->Pixels()) || !RectInside(dr, dst->Pixels())) return D3DERR_INVALIDCALL;
-  CopyRect(src->Pixels(), sr, dst->Pixels(), dp.x, dp.y);
-  return D3D_OK;
+  const HRESULT hr = [&]() -> HRESULT {
+    Surface *src = pSourceSurface ? Surface::From(pSourceSurface) : nullptr;
+    Surface *dst = pDestinationSurface ? Surface::From(pDestinationSurface) : nullptr;
+    if (!src || !dst || src == dst || src->Pool() != D3DPOOL_SYSTEMMEM ||
+        dst->Pool() != D3DPOOL_DEFAULT || src->Pixels().format != dst->Pixels().format ||
+        !IsColourFormat(src->Pixels().format))
+      return D3DERR_INVALIDCALL;
+    const RECT sr = pSourceRect ? *pSourceRect : Whole(src->Pixels());
+    const POINT dp = pDestPoint ? *pDestPoint : POINT{0, 0};
+    const RECT dr = {dp.x, dp.y, dp.x + (sr.right - sr.left), dp.y + (sr.bottom - sr.top)};
+    if (!RectInside(sr, src->Pixels()) || !RectInside(dr, dst->Pixels())) return D3DERR_INVALIDCALL;
+    CopyRect(src->Pixels(), sr, dst->Pixels(), dp.x, dp.y);
+    return D3D_OK;
+  }();
+  recorder_.Record("UpdateSurface", {}, pDestinationSurface, hr, "%s", "surfaces");
+  return hr;
 }
 
 STDMETHODIMP Device::UpdateTexture(IDirect3DBaseTexture9 *pSourceTexture,
                                    IDirect3DBaseTexture9 *pDestinationTexture) {
-  Texture *src = pSourceTexture ? Texture::From(pSourceTexture) : nullptr;
-  Texture *dst = pDestinationTexture ? Texture::From(pDestinationTexture) : nullptr;
-  if (!src || !dst || src == dst || src->Pool() != D3DPOOL_SYSTEMMEM ||
-      dst->Pool() != D3DPOOL_DEFAULT || src->Format() != dst->Format())
-    return D3DERR_INVALIDCALL;
-  // Levels are matched from the largest of the destination on.
-  const Surface *d0 = dst->Level(0);
-  UINT first = 0;
-  while (src->Level(first) && src->Level(first)->Pixels().width > d0->Pixels().width) ++first;
-  for (UINT i = 0; dst->Level(i); ++i) {
-    const Surface *s = src->Level(first + i);
-    Surface *d = dst->Level(i);
-    if (!s || s->Pixels().width != d->Pixels().width || s->Pixels().height != d->Pixels().height)
+  const HRESULT hr = [&]() -> HRESULT {
+    Texture *src = pSourceTexture ? Texture::From(pSourceTexture) : nullptr;
+    Texture *dst = pDestinationTexture ? Texture::From(pDestinationTexture) : nullptr;
+    if (!src || !dst || src == dst || src->Pool() != D3DPOOL_SYSTEMMEM ||
+        dst->Pool() != D3DPOOL_DEFAULT || src->Format() != dst->Format())
       return D3DERR_INVALIDCALL;
-  }
-  for (UINT i = 0; dst->Level(i); ++i) {
-    Surface *s = src->Level(first + i);
-    CopyRect(s->Pixels(), Whole(s->Pixels()), dst->Level(i)->Pixels(), 0, 0);
-  }
-  return D3D_OK;
+    // Levels are matched from the largest of the destination on.
+    const Surface *d0 = dst->Level(0);
+    UINT first = 0;
+    while (src->Level(first) && src->Level(first)->Pixels().width > d0->Pixels().width) ++first;
+    for (UINT i = 0; dst->Level(i); ++i) {
+      const Surface *s = src->Level(first + i);
+      Surface *d = dst->Level(i);
+      if (!s || s->Pixels().width != d->Pixels().width || s->Pixels().height != d->Pixels().height)
+        return D3DERR_INVALIDCALL;
+    }
+    for (UINT i = 0; dst->Level(i); ++i) {
+      Surface *s = src->Level(first + i);
+      CopyRect(s->Pixels(), Whole(s->Pixels()), dst->Level(i)->Pixels(), 0, 0);
+    }
+    return D3D_OK;
+  }();
+  recorder_.Record("UpdateTexture", {}, pDestinationTexture, hr, "%s", "textures");
+  return hr;
 }
 
 STDMETHODIMP Device::GetRenderTargetData(IDirect3DSurface9 *pRenderTarget,
@@ -233,39 +253,47 @@ STDMETHODIMP Device::GetFrontBufferData(UINT, IDirect3DSurface9 *) { return D3DE
 STDMETHODIMP Device::StretchRect(IDirect3DSurface9 *pSourceSurface, const RECT *pSourceRect,
                                  IDirect3DSurface9 *pDestSurface, const RECT *pDestRect,
                                  D3DTEXTUREFILTERTYPE) {
-  Surface *src = pSourceSurface ? Surface::From(pSourceSurface) : nullptr;
-  Surface *dst = pDestSurface ? Surface::From(pDestSurface) : nullptr;
-  if (!src || !dst || src == dst || src->Pool() != D3DPOOL_DEFAULT ||
-      dst->Pool() != D3DPOOL_DEFAULT || !IsColourFormat(src->Pixels().format) ||
-      !IsColourFormat(dst->Pixels().format))
-    return D3DERR_INVALIDCALL;
-  const RECT sr = pSourceRect ? *pSourceRect : Whole(src->Pixels());
-  const RECT dr = pDestRect ? *pDestRect : Whole(dst->Pixels());
-  if (!RectInside(sr, src->Pixels()) || !RectInside(dr, dst->Pixels())) return D3DERR_INVALIDCALL;
-  // Nearest-texel scaling from centre to centre.
-  const int64_t sw = sr.right - sr.left, sh = sr.bottom - sr.top, dw = dr.right - dr.left,
-                dh = dr.bottom - dr.top;
-  for (int64_t y = 0; y < dh; ++y) {
-    const auto *srow = reinterpret_cast<const uint32_t *>(
-        src->Pixels().Row(static_cast<UINT>(sr.top + (2 * y + 1) * sh / (2 * dh))));
-    auto *drow = reinterpret_cast<uint32_t *>(dst->Pixels().Row(static_cast<UINT>(dr.top + y)));
-    for (int64_t x = 0; x < dw; ++x)
-      drow[dr.left + x] = srow[sr.left + (2 * x + 1) * sw / (2 * dw)];
-  }
-  return D3D_OK;
+  const HRESULT hr = [&]() -> HRESULT {
+    Surface *src = pSourceSurface ? Surface::From(pSourceSurface) : nullptr;
+    Surface *dst = pDestSurface ? Surface::From(pDestSurface) : nullptr;
+    if (!src || !dst || src == dst || src->Pool() != D3DPOOL_DEFAULT ||
+        dst->Pool() != D3DPOOL_DEFAULT || !IsColourFormat(src->Pixels().format) ||
+        !IsColourFormat(dst->Pixels().format))
+      return D3DERR_INVALIDCALL;
+    const RECT sr = pSourceRect ? *pSourceRect : Whole(src->Pixels());
+    const RECT dr = pDestRect ? *pDestRect : Whole(dst->Pixels());
+    if (!RectInside(sr, src->Pixels()) || !RectInside(dr, dst->Pixels())) return D3DERR_INVALIDCALL;
+    // Nearest-texel scaling from centre to centre.
+    const int64_t sw = sr.right - sr.left, sh = sr.bottom - sr.top, dw = dr.right - dr.left,
+                  dh = dr.bottom - dr.top;
+    for (int64_t y = 0; y < dh; ++y) {
+      const auto *srow = reinterpret_cast<const uint32_t *>(
+          src->Pixels().Row(static_cast<UINT>(sr.top + (2 * y + 1) * sh / (2 * dh))));
+      auto *drow = reinterpret_cast<uint32_t *>(dst->Pixels().Row(static_cast<UINT>(dr.top + y)));
+      for (int64_t x = 0; x < dw; ++x)
+        drow[dr.left + x] = srow[sr.left + (2 * x + 1) * sw / (2 * dw)];
+    }
+    return D3D_OK;
+  }();
+  recorder_.Record("StretchRect", {}, pDestSurface, hr, "%s", "surfaces");
+  return hr;
 }
 
 STDMETHODIMP Device::ColorFill(IDirect3DSurface9 *pSurface, const RECT *pRect, D3DCOLOR color) {
-  Surface *s = pSurface ? Surface::From(pSurface) : nullptr;
-  if (!s || s->Pool() != D3DPOOL_DEFAULT || !IsColourFormat(s->Pixels().format))
-    return D3DERR_INVALIDCALL;
-  const RECT r = pRect ? *pRect : Whole(s->Pixels());
-  if (!RectInside(r, s->Pixels())) return D3DERR_INVALIDCALL;
-  for (LONG y = r.top; y < r.bottom; ++y) {
-    auto *row = reinterpret_cast<uint32_t *>(s->Pixels().Row(static_cast<UINT>(y)));
-    FillWords(row + r.left, static_cast<size_t>(r.right - r.left), color);
-  }
-  return D3D_OK;
+  const HRESULT hr = [&]() -> HRESULT {
+    Surface *s = pSurface ? Surface::From(pSurface) : nullptr;
+    if (!s || s->Pool() != D3DPOOL_DEFAULT || !IsColourFormat(s->Pixels().format))
+      return D3DERR_INVALIDCALL;
+    const RECT r = pRect ? *pRect : Whole(s->Pixels());
+    if (!RectInside(r, s->Pixels())) return D3DERR_INVALIDCALL;
+    for (LONG y = r.top; y < r.bottom; ++y) {
+      auto *row = reinterpret_cast<uint32_t *>(s->Pixels().Row(static_cast<UINT>(y)));
+      FillWords(row + r.left, static_cast<size_t>(r.right - r.left), color);
+    }
+    return D3D_OK;
+  }();
+  recorder_.Record("ColorFill", {color}, pSurface, hr, "0x%08X", static_cast<unsigned>(color));
+  return hr;
 }
 
 STDMETHODIMP Device::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9 *pRenderTarget) {
@@ -296,11 +324,16 @@ STDMETHODIMP Device::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9 
 }
 
 STDMETHODIMP Device::SetDepthStencilSurface(IDirect3DSurface9 *pNewZStencil) {
-  Surface *s = pNewZStencil ? Surface::From(pNewZStencil) : nullptr;
-  if (pNewZStencil && (!s || s->OwningDevice() != this || !IsDepthFormat(s->Pixels().format)))
-    return D3DERR_INVALIDCALL;
-  depthStencil_.Reset(s);
-  return D3D_OK;
+  const HRESULT hr = [&]() -> HRESULT {
+    Surface *s = pNewZStencil ? Surface::From(pNewZStencil) : nullptr;
+    if (pNewZStencil && (!s || s->OwningDevice() != this || !IsDepthFormat(s->Pixels().format)))
+      return D3DERR_INVALIDCALL;
+    depthStencil_.Reset(s);
+    return D3D_OK;
+  }();
+  recorder_.Record("SetDepthStencilSurface", {}, pNewZStencil, hr, "%s",
+                   pNewZStencil ? "surface" : "null");
+  return hr;
 }
 
 STDMETHODIMP Device::GetDepthStencilSurface(IDirect3DSurface9 **ppZStencilSurface) {
@@ -342,21 +375,29 @@ STDMETHODIMP Device::CreateStateBlock(D3DSTATEBLOCKTYPE Type, IDirect3DStateBloc
 }
 
 STDMETHODIMP Device::BeginStateBlock() {
-  if (recording_) return D3DERR_INVALIDCALL;
-  auto *block = new (std::nothrow) StateBlock(this, StateMask());
-  if (!block) return E_OUTOFMEMORY;
-  // Values not set while recording are never applied, so starting from the device's is harmless.
-  block->State() = state_;
-  recording_.Reset(block);
-  return D3D_OK;
+  const HRESULT hr = [&]() -> HRESULT {
+    if (recording_) return D3DERR_INVALIDCALL;
+    auto *block = new (std::nothrow) StateBlock(this, StateMask());
+    if (!block) return E_OUTOFMEMORY;
+    // Values not set while recording are never applied, so starting from the device's is harmless.
+    block->State() = state_;
+    recording_.Reset(block);
+    return D3D_OK;
+  }();
+  recorder_.Record("BeginStateBlock", {}, nullptr, hr, "%s", "");
+  return hr;
 }
 
 STDMETHODIMP Device::EndStateBlock(IDirect3DStateBlock9 **ppSB) {
-  if (!ppSB || !recording_) return D3DERR_INVALIDCALL;
-  StateBlock *block = recording_.get();
-  HandOut(block, ppSB);
-  recording_.Reset(nullptr);
-  return D3D_OK;
+  const HRESULT hr = [&]() -> HRESULT {
+    if (!ppSB || !recording_) return D3DERR_INVALIDCALL;
+    StateBlock *block = recording_.get();
+    HandOut(block, ppSB);
+    recording_.Reset(nullptr);
+    return D3D_OK;
+  }();
+  recorder_.Record("EndStateBlock", {}, ppSB ? *ppSB : nullptr, hr, "%s", "block");
+  return hr;
 }
 
 // ---- Declarations and shaders -----------------------------------------------------------------

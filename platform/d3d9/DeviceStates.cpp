@@ -368,10 +368,14 @@ STDMETHODIMP Device::GetLightEnable(DWORD Index, BOOL *pEnable) {
 }
 
 STDMETHODIMP Device::SetClipPlane(DWORD Index, const float *pPlane) {
-  if (!pPlane || Index >= kClipPlaneCount) return D3DERR_INVALIDCALL;
-  std::copy(pPlane, pPlane + 4, Target().clipPlanes[Index]);
-  if (StateMask *m = RecordMask()) m->clipPlanes.set(Index);
-  return D3D_OK;
+  const HRESULT hr = [&]() -> HRESULT {
+    if (!pPlane || Index >= kClipPlaneCount) return D3DERR_INVALIDCALL;
+    std::copy(pPlane, pPlane + 4, Target().clipPlanes[Index]);
+    if (StateMask *m = RecordMask()) m->clipPlanes.set(Index);
+    return D3D_OK;
+  }();
+  recorder_.Record("SetClipPlane", {Index}, nullptr, hr, "%u", Index);
+  return hr;
 }
 
 STDMETHODIMP Device::GetClipPlane(DWORD Index, float *pPlane) {
@@ -381,10 +385,14 @@ STDMETHODIMP Device::GetClipPlane(DWORD Index, float *pPlane) {
 }
 
 STDMETHODIMP Device::SetScissorRect(const RECT *pRect) {
-  if (!pRect) return D3DERR_INVALIDCALL;
-  Target().scissor = *pRect;
-  if (StateMask *m = RecordMask()) m->scissor = true;
-  return D3D_OK;
+  const HRESULT hr = [&]() -> HRESULT {
+    if (!pRect) return D3DERR_INVALIDCALL;
+    Target().scissor = *pRect;
+    if (StateMask *m = RecordMask()) m->scissor = true;
+    return D3D_OK;
+  }();
+  recorder_.Record("SetScissorRect", {}, nullptr, hr, "%s", pRect ? "rect" : "null");
+  return hr;
 }
 
 STDMETHODIMP Device::GetScissorRect(RECT *pRect) {
@@ -584,43 +592,67 @@ HRESULT GetConstants(const T (&src)[N], UINT start, void *dst, UINT count, size_
 } // namespace
 
 STDMETHODIMP Device::SetVertexShaderConstantF(UINT r, const float *p, UINT n) {
-  StateMask *m = RecordMask();
-  return SetConstants(Target().vsConstF, m ? &m->vsConstF : nullptr, r, p, n, 16);
+  const HRESULT hr = [&]() -> HRESULT {
+    StateMask *m = RecordMask();
+    return SetConstants(Target().vsConstF, m ? &m->vsConstF : nullptr, r, p, n, 16);
+  }();
+  recorder_.Record("SetVertexShaderConstantF", {r, n}, nullptr, hr, "%u, %u", r, n);
+  return hr;
 }
 STDMETHODIMP Device::GetVertexShaderConstantF(UINT r, float *p, UINT n) {
   return GetConstants(state_.vsConstF, r, p, n, 16);
 }
 STDMETHODIMP Device::SetVertexShaderConstantI(UINT r, const int *p, UINT n) {
-  StateMask *m = RecordMask();
-  return SetConstants(Target().vsConstI, m ? &m->vsConstI : nullptr, r, p, n, 16);
+  const HRESULT hr = [&]() -> HRESULT {
+    StateMask *m = RecordMask();
+    return SetConstants(Target().vsConstI, m ? &m->vsConstI : nullptr, r, p, n, 16);
+  }();
+  recorder_.Record("SetVertexShaderConstantI", {r, n}, nullptr, hr, "%u, %u", r, n);
+  return hr;
 }
 STDMETHODIMP Device::GetVertexShaderConstantI(UINT r, int *p, UINT n) {
   return GetConstants(state_.vsConstI, r, p, n, 16);
 }
 STDMETHODIMP Device::SetVertexShaderConstantB(UINT r, const BOOL *p, UINT n) {
-  StateMask *m = RecordMask();
-  return SetConstants(Target().vsConstB, m ? &m->vsConstB : nullptr, r, p, n, sizeof(BOOL));
+  const HRESULT hr = [&]() -> HRESULT {
+    StateMask *m = RecordMask();
+    return SetConstants(Target().vsConstB, m ? &m->vsConstB : nullptr, r, p, n, sizeof(BOOL));
+  }();
+  recorder_.Record("SetVertexShaderConstantB", {r, n}, nullptr, hr, "%u, %u", r, n);
+  return hr;
 }
 STDMETHODIMP Device::GetVertexShaderConstantB(UINT r, BOOL *p, UINT n) {
   return GetConstants(state_.vsConstB, r, p, n, sizeof(BOOL));
 }
 STDMETHODIMP Device::SetPixelShaderConstantF(UINT r, const float *p, UINT n) {
-  StateMask *m = RecordMask();
-  return SetConstants(Target().psConstF, m ? &m->psConstF : nullptr, r, p, n, 16);
+  const HRESULT hr = [&]() -> HRESULT {
+    StateMask *m = RecordMask();
+    return SetConstants(Target().psConstF, m ? &m->psConstF : nullptr, r, p, n, 16);
+  }();
+  recorder_.Record("SetPixelShaderConstantF", {r, n}, nullptr, hr, "%u, %u", r, n);
+  return hr;
 }
 STDMETHODIMP Device::GetPixelShaderConstantF(UINT r, float *p, UINT n) {
   return GetConstants(state_.psConstF, r, p, n, 16);
 }
 STDMETHODIMP Device::SetPixelShaderConstantI(UINT r, const int *p, UINT n) {
-  StateMask *m = RecordMask();
-  return SetConstants(Target().psConstI, m ? &m->psConstI : nullptr, r, p, n, 16);
+  const HRESULT hr = [&]() -> HRESULT {
+    StateMask *m = RecordMask();
+    return SetConstants(Target().psConstI, m ? &m->psConstI : nullptr, r, p, n, 16);
+  }();
+  recorder_.Record("SetPixelShaderConstantI", {r, n}, nullptr, hr, "%u, %u", r, n);
+  return hr;
 }
 STDMETHODIMP Device::GetPixelShaderConstantI(UINT r, int *p, UINT n) {
   return GetConstants(state_.psConstI, r, p, n, 16);
 }
 STDMETHODIMP Device::SetPixelShaderConstantB(UINT r, const BOOL *p, UINT n) {
-  StateMask *m = RecordMask();
-  return SetConstants(Target().psConstB, m ? &m->psConstB : nullptr, r, p, n, sizeof(BOOL));
+  const HRESULT hr = [&]() -> HRESULT {
+    StateMask *m = RecordMask();
+    return SetConstants(Target().psConstB, m ? &m->psConstB : nullptr, r, p, n, sizeof(BOOL));
+  }();
+  recorder_.Record("SetPixelShaderConstantB", {r, n}, nullptr, hr, "%u, %u", r, n);
+  return hr;
 }
 STDMETHODIMP Device::GetPixelShaderConstantB(UINT r, BOOL *p, UINT n) {
   return GetConstants(state_.psConstB, r, p, n, sizeof(BOOL));

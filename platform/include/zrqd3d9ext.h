@@ -21,6 +21,16 @@ typedef struct _ZRQ_D3D9_DEVICE_OPTIONS {
   BOOL DisableFastPaths;
 } ZRQ_D3D9_DEVICE_OPTIONS;
 
+// What the recorder lists: every call that changes what the device draws with (states,
+// transforms, lights, material, viewport, scissor, clip planes, bindings, shaders and their
+// constants, state blocks), makes an object, draws, clears, copies, fills, presents or resets,
+// and the reads GetRenderState, GetTextureStageState, GetTransform, GetRenderTargetData and
+// GetDeviceCaps. Not listed: the other reads (Get*, TestCooperativeLevel, ValidateDevice,
+// GetAvailableTextureMem, GetRasterStatus); MultiplyTransform, listed as the SetTransform it
+// makes; the settings kept only for their reads (SetSoftwareVertexProcessing, SetNPatchMode,
+// SetClipStatus); and what this device does not do (swap chains, cube and volume textures,
+// palettes, cursors, gamma ramps, dialog-box mode, ProcessVertices, EvictManagedResources).
+//
 // One recorded call: the method's name and its key arguments. Numbers are the arguments as
 // passed (floats by their bit pattern); Object is the interface pointer argument, if any.
 // Text is the readable form, e.g. "SetRenderState(137, 1)" or "SetTexture(0, null)".
