@@ -127,43 +127,41 @@ HRESULT MakeSurface(Device *device, UINT w, UINT h, D3DFORMAT format, DWORD usag
   return Finish(s, D3D_OK, out);
 }
 
+// A render target or depth-stencil surface of the default pool, listed by the recorder as
+// `method`; `fits` says whether the format suits it.
+HRESULT MakeDefaultPoolSurface(Device *device, const char *method, DWORD usage, bool fits,
+                               UINT width, UINT height, D3DFORMAT format, HANDLE *shared,
+                               IDirect3DSurface9 **out) {
+  const HRESULT hr = [&]() -> HRESULT {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (shared || !fits || width > kMaxTextureSize || height > kMaxTextureSize)
+      return D3DERR_INVALIDCALL;
+    return MakeSurface(device, width, height, format, usage, D3DPOOL_DEFAULT, out);
+  }();
+  device->Recorder().Record(method, {width, height, static_cast<DWORD>(format)},
+                            out ? *out : nullptr, hr, "%u, %u, %u", width, height,
+                            static_cast<unsigned>(format));
+  return hr;
+}
+
 } // namespace
 
 STDMETHODIMP Device::CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format,
                                         D3DMULTISAMPLE_TYPE, DWORD, BOOL,
                                         IDirect3DSurface9 **ppSurface, HANDLE *pSharedHandle) {
-  const HRESULT hr = [&]() -> HRESULT {
-    if (!ppSurface) return D3DERR_INVALIDCALL;
-    *ppSurface = nullptr;
-    if (pSharedHandle || !IsColourFormat(Format) || Width > kMaxTextureSize ||
-        Height > kMaxTextureSize)
-      return D3DERR_INVALIDCALL;
-    return MakeSurface(this, Width, Height, Format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
-                       ppSurface);
-  }();
-  recorder_.Record("CreateRenderTarget", {Width, Height, static_cast<DWORD>(Format)},
-                   ppSurface ? *ppSurface : nullptr, hr, "%u, %u, %u", Width, Height,
-                   static_cast<unsigned>(Format));
-  return hr;
+  return MakeDefaultPoolSurface(this, "CreateRenderTarget", D3DUSAGE_RENDERTARGET,
+                                IsColourFormat(Format), Width, Height, Format, pSharedHandle,
+                                ppSurface);
 }
 
 STDMETHODIMP Device::CreateDepthStencilSurface(UINT Width, UINT Height, D3DFORMAT Format,
                                                D3DMULTISAMPLE_TYPE, DWORD, BOOL,
                                                IDirect3DSurface9 **ppSurface,
                                                HANDLE *pSharedHandle) {
-  const HRESULT hr = [&]() -> HRESULT {
-    if (!ppSurface) return D3DERR_INVALIDCALL;
-    *ppSurface = nullptr;
-    if (pSharedHandle || !IsDepthFormat(Format) || Width > kMaxTextureSize ||
-        Height > kMaxTextureSize)
-      return D3DERR_INVALIDCALL;
-    return MakeSurface(this, Width, Height, Format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
-                       ppSurface);
-  }();
-  recorder_.Record("CreateDepthStencilSurface", {Width, Height, static_cast<DWORD>(Format)},
-                   ppSurface ? *ppSurface : nullptr, hr, "%u, %u, %u", Width, Height,
-                   static_cast<unsigned>(Format));
-  return hr;
+  return MakeDefaultPoolSurface(this, "CreateDepthStencilSurface", D3DUSAGE_DEPTHSTENCIL,
+                                IsDepthFormat(Format), Width, Height, Format, pSharedHandle,
+                                ppSurface);
 }
 
 STDMETHODIMP Device::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format,
