@@ -386,6 +386,10 @@ void Studio::ReadParameters() {
     repaint = true;
   }
   if (changed) {
+    // The page writes every change at once and never reports pending changes, so the frame
+    // offers Apply while the set differs from what the last Apply kept.
+    Result<ParameterSnapshot> kept = ParameterSnapshot::Read(applied->Interface());
+    panel->EnableApply(!kept.ok() || !kept.value().RendersLike(now));
     Result<TimelineCurve> sampled =
         SampleTimelineCurve(project->Interface(), timeline.Track().width);
     if (sampled.ok())

@@ -31,6 +31,9 @@ constexpr int kEffectList[] = {120, 47};
 constexpr int kWaveEntry[] = {60, 66};
 constexpr int kEffectValueField[] = {400, 133};
 constexpr int kAddButton[] = {193, 217};
+constexpr int kApplyButton[] = {398, 339};
+constexpr int kCancelButton[] = {316, 339};
+constexpr int kHelpButton[] = {480, 339};
 constexpr int kFileField[] = {280, 378};
 constexpr int kOpenClipButton[] = {70, 407};
 constexpr int kOpenProjectButton[] = {198, 407};
@@ -215,6 +218,28 @@ TEST_F(StudioWindow, AProjectOnTheCommandLineOpensWithItsKeyFrames) {
   EXPECT_EQ(run.parameters[0].substr(0, 11), "effect=2003");
   EXPECT_NE(run.parameters[0].find("keys=0:0,1:100"), std::string::npos) << run.parameters[0];
   EXPECT_NE(run.messages[0].find("Opened project"), std::string::npos) << run.messages[0];
+}
+
+TEST_F(StudioWindow, CancelGoesBackToTheLastApplyAndHelpIsTold) {
+  const std::string script = Click(kEffectList) + Click(kWaveEntry) + Click(kAddButton) +
+                             Click(kApplyButton) + "print\n" +
+                             TypeInto(kEffectValueField, "30", 2) + Click(kAddButton) +
+                             Drag(0.0, 0.7) + Click(kAddButton) + "print\n" + Click(kCancelButton) +
+                             "print\n" + Click(kHelpButton) + "print\n";
+  const StudioRun run = RunStudio(folder, script);
+  ASSERT_EQ(run.exitCode, 0) << run.said;
+  ASSERT_EQ(run.parameters.size(), 4u) << run.said;
+  EXPECT_NE(run.parameters[0].find("effect=2001 value=50 time=0 "), std::string::npos)
+      << run.parameters[0];
+  EXPECT_NE(run.parameters[0].find("keys=0:50"), std::string::npos) << run.parameters[0];
+  EXPECT_NE(run.parameters[1].find("keys=0:30,0.7:30"), std::string::npos) << run.parameters[1];
+  // Cancel: the effect as Apply left it, the page showing it again.
+  EXPECT_NE(run.parameters[2].find("effect=2001 value=50 "), std::string::npos)
+      << run.parameters[2];
+  EXPECT_NE(run.parameters[2].find("keys=0:50"), std::string::npos) << run.parameters[2];
+  EXPECT_NE(run.messages[2].find("Cancelled"), std::string::npos) << run.messages[2];
+  EXPECT_NE(run.messages[3].find("Help"), std::string::npos) << run.messages[3];
+  EXPECT_EQ(run.parameters[3], run.parameters[2]);
 }
 
 TEST_F(StudioWindow, TheTimelineKeysStepThePictureAndSpacePlaysIt) {
