@@ -87,10 +87,10 @@ void SampleLanes(const StageSetup &s, bool magnified, const float *u, const floa
           AddressNear<N>(ix, s.texture.width, s.sampler.addressU);
           AddressNear<N>(iy, s.texture.height, s.sampler.addressV);
         }
-        // Lanes that take the border colour read texel 0 meanwhile.
+        // Lanes that take the border colour (a coordinate of -1) read texel 0 meanwhile.
         alignas(32) int32_t index[N];
-        for (int l = 0; l < N; ++l)
-          index[l] = (ix[l] | iy[l]) < 0 ? 0 : iy[l] * s.texture.pitch + ix[l];
+        const int32_t pitch = s.texture.pitch;
+        for (int l = 0; l < N; ++l) index[l] = (iy[l] * pitch + ix[l]) & ~((ix[l] | iy[l]) >> 31);
         // Where the lanes read texels one after the other along a texture row, as a picture
         // drawn at its own size does, they are loaded as they lie instead of one by one.
         int32_t apart = 0;
