@@ -13,86 +13,31 @@
 
 #include "objbase.h"
 #include "oleauto.h"
+#include "zrqutf.h"
 
 // UTF-16 to UTF-8. Unpaired surrogates become U+FFFD; a null pointer gives "".
 inline std::string ZrqToUtf8(const OLECHAR *text, size_t len) {
   std::string out;
   if (!text) return out;
   out.reserve(len);
-  for (size_t i = 0; i < len; ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < len && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+  for (size_t i = 0, length = 0; i < len; i += length) {
+    char32_t c = 0;
+    if (!ZrqDecodeUtf16(text, len, i, &c, &length)) c = kZrqReplacementCharacter;
+    ZrqAppendUtf8(out, c);
   }
   return out;
 }
 
-// UTF-8 to UTF-16. Each malformed sequence (bad lead byte, missing continuation, overlong
-// form, encoded surrogate, beyond U+10FFFF) becomes one U+FFFD.
+// UTF-8 to UTF-16. Each malformed sequence (a lead byte and the continuation bytes after it)
+// becomes one U+FFFD.
 inline std::u16string ZrqFromUtf8(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      out += static_cast<char16_t>(lead);
-      ++i;
-      continue;
-    }
-    size_t extra = 0;
+  const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+  for (size_t i = 0, length = 0; i < text.size(); i += length) {
     char32_t c = 0;
-    char32_t minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      extra = 1, c = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      extra = 2, c = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      extra = 3, c = lead & 0x07, minimum = 0x10000;
-    } else {
-      out += u'\uFFFD';
-      ++i;
-      continue;
-    }
-    size_t used = 1;
-    while (used <= extra && i + used < text.size() &&
-           (static_cast<unsigned char>(text[i + used]) & 0xC0) == 0x80) {
-      c = (c << 6) | (static_cast<unsigned char>(text[i + used]) & 0x3F);
-      ++used;
-    }
-    if (used != extra + 1 || c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      out += u'\uFFFD';
-      i += used;
-      continue;
-    }
-    i += used;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
+    if (!ZrqDecodeUtf8(bytes, text.size(), i, &c, &length)) c = kZrqReplacementCharacter;
+    ZrqAppendUtf16(out, c);
   }
   return out;
 }

@@ -3,81 +3,13 @@
 // either fails or becomes U+FFFD.
 #include <stringapiset.h>
 #include <winbase.h>
+#include <zrqutf.h>
 
 #include <string>
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 bool KnownCodePage(UINT codePage) { return codePage == CP_UTF8 || codePage == CP_ACP; }
-
-// Reads one code point from UTF-8; false for a malformed sequence, which is then skipped by
-// one byte, as the replacement stands for that byte.
-bool DecodeUtf8(const unsigned char *text, size_t size, size_t *at, char32_t *out) {
-  const unsigned char lead = text[*at];
-  if (lead < 0x80) {
-    *out = lead, ++*at;
-    return true;
-  }
-  size_t extra = 0;
-  char32_t c = 0, minimum = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    extra = 1, c = lead & 0x1F, minimum = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    extra = 2, c = lead & 0x0F, minimum = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    extra = 3, c = lead & 0x07, minimum = 0x10000;
-  } else {
-    ++*at;
-    return false;
-  }
-  if (size - *at <= extra) {
-    ++*at;
-    return false;
-  }
-  for (size_t i = 1; i <= extra; ++i) {
-    if ((text[*at + i] & 0xC0) != 0x80) {
-      ++*at;
-      return false;
-    }
-    c = (c << 6) | (text[*at + i] & 0x3F);
-  }
-  if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-    ++*at;
-    return false;
-  }
-  *at += extra + 1;
-  *out = c;
-  return true;
-}
-
-void AppendUtf16(std::u16string &out, char32_t c) {
-  if (c >= 0x10000) {
-    out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-    out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-  } else {
-    out += static_cast<char16_t>(c);
-  }
-}
-
-void AppendUtf8(std::string &out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 // The common tail: hand back the size, or copy when it fits.
 template <typename Unit>
@@ -116,16 +48,18 @@ MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbM
                                           : static_cast<size_t>(cbMultiByte);
     std::u16string converted;
     converted.reserve(size);
-    for (size_t at = 0; at < size;) {
+    for (size_t at = 0, length = 0; at < size; at += length) {
       char32_t c = 0;
-      if (!DecodeUtf8(text, size, &at, &c)) {
+      if (!ZrqDecodeUtf8(text, size, at, &c, &length)) {
         if (dwFlags & MB_ERR_INVALID_CHARS) {
           SetLastError(ERROR_NO_UNICODE_TRANSLATION);
           return 0;
         }
-        c = kReplacement;
+        // The replacement stands for the lead byte alone; what follows is read again.
+        c = kZrqReplacementCharacter;
+        length = 1;
       }
-      AppendUtf16(converted, c);
+      ZrqAppendUtf16(converted, c);
     }
     return Deliver(converted, lpWideCharStr, cchWideChar);
   } catch (...) {
@@ -154,19 +88,16 @@ WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cch
                                           : static_cast<size_t>(cchWideChar);
     std::string converted;
     converted.reserve(size);
-    for (size_t i = 0; i < size; ++i) {
-      char32_t c = lpWideCharStr[i];
-      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < size && lpWideCharStr[i + 1] >= 0xDC00 &&
-          lpWideCharStr[i + 1] <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (lpWideCharStr[++i] - 0xDC00);
-      } else if (c >= 0xD800 && c <= 0xDFFF) {
+    for (size_t i = 0, length = 0; i < size; i += length) {
+      char32_t c = 0;
+      if (!ZrqDecodeUtf16(lpWideCharStr, size, i, &c, &length)) {
         if (dwFlags & WC_ERR_INVALID_CHARS) {
           SetLastError(ERROR_NO_UNICODE_TRANSLATION);
           return 0;
         }
-        c = kReplacement;
+        c = kZrqReplacementCharacter;
       }
-      AppendUtf8(converted, c);
+      ZrqAppendUtf8(converted, c);
     }
     return Deliver(converted, lpMultiByteStr, cbMultiByte);
   } catch (...) {
