@@ -2,7 +2,7 @@
 #include "host/RenderJobs.h"
 #include "host/VideoFormat.h"
 #include "host/VideoFrameConverter.h"
-#include "host/VideoProgressLine.h"
+#include "host/ProgressLine.h"
 #include "host/VideoReader.h"
 #include "host/VideoWriter.h"
 
@@ -79,7 +79,7 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
       MakeFrameRenderer(options.path, plan.project.Interface(), size, options.caps);
   if (!renderer.ok()) return renderer.status();
 
-  VideoProgressLine progress(!options.quiet);
+  ProgressLine progress(!options.quiet);
   int64_t done = 0;
   double reached = 0;      // the end of the last frame read, in seconds from the clip's start
   double frameSeconds = 0; // the last frame's duration
