@@ -9,29 +9,14 @@
 
 #include <ZRQDistortion2D.h>
 
-static int failures = 0;
-
-#define CHECK(cond)                                                                                \
-  do {                                                                                             \
-    if (!(cond)) {                                                                                 \
-      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond);                           \
-      ++failures;                                                                                  \
-    }                                                                                              \
-  } while (0)
+#include "../support/CCheck.h"
+#include "CModuleLoad.h"
 
 int main(int argc, char **argv) {
-  const char *dir = getenv("ZRQ_BINARY_DIR");
-  char path[4096];
-  snprintf(path, sizeof path, "%s/bin/ZRQDistortion2D9.so", argc > 1 ? argv[1] : (dir ? dir : "."));
-  void *module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-  if (!module) {
-    fprintf(stderr, "cannot load %s: %s\n", path, dlerror());
-    return 1;
-  }
-  LPFNGETCLASSOBJECT getClassObject = (LPFNGETCLASSOBJECT)dlsym(module, "DllGetClassObject");
-  LPFNCANUNLOADNOW canUnloadNow = (LPFNCANUNLOADNOW)dlsym(module, "DllCanUnloadNow");
-  CHECK(getClassObject && canUnloadNow);
-  if (!getClassObject || !canUnloadNow) return 1;
+  LPFNGETCLASSOBJECT getClassObject = NULL;
+  LPFNCANUNLOADNOW canUnloadNow = NULL;
+  void *module = LoadModule(argc, argv, &getClassObject, &canUnloadNow);
+  if (!module) return 1;
 
   IClassFactory *factory = NULL;
   CHECK(getClassObject(&CLSID_ZRQDistortion2DEffect, &IID_IClassFactory, (void **)&factory) ==
@@ -83,9 +68,5 @@ int main(int argc, char **argv) {
   CHECK(canUnloadNow() == S_OK);
   dlclose(module);
 
-  if (failures) {
-    fprintf(stderr, "%d check(s) failed\n", failures);
-    return 1;
-  }
-  return 0;
+  return CheckedExit();
 }

@@ -7,15 +7,7 @@
 
 #include <ZRQDistortion2D.h>
 
-static int failures = 0;
-
-#define CHECK(cond)                                                                                \
-  do {                                                                                             \
-    if (!(cond)) {                                                                                 \
-      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond);                           \
-      ++failures;                                                                                  \
-    }                                                                                              \
-  } while (0)
+#include "../support/CCheck.h"
 
 static const OLECHAR progId[] = u"ZRQDistortion2D.ZRQDistortion2DEffect9";
 
@@ -62,9 +54,5 @@ int main(int argc, char **argv) {
   else
     Unregistered();
   CoUninitialize();
-  if (failures) {
-    fprintf(stderr, "%d check(s) failed\n", failures);
-    return 1;
-  }
-  return 0;
+  return CheckedExit();
 }

@@ -12,21 +12,11 @@
 #include <string.h>
 #include <unistd.h>
 
+#include "../../support/CCheck.h"
+
 #define WIDTH 64
 #define HEIGHT 48
 #define PIXELS (WIDTH * HEIGHT)
-
-static int failures = 0;
-
-#define CHECK(condition, ...)                                                                      \
-  do {                                                                                             \
-    if (!(condition)) {                                                                            \
-      fprintf(stderr, "%s:%d: ", __FILE__, __LINE__);                                              \
-      fprintf(stderr, __VA_ARGS__);                                                                \
-      fputc('\n', stderr);                                                                         \
-      ++failures;                                                                                  \
-    }                                                                                              \
-  } while (0)
 
 struct Plugin {
   const char *name;
@@ -97,49 +87,51 @@ static void CheckPlugin(const struct Plugin *plugin, const char *folder, const u
   char path[512];
   snprintf(path, sizeof path, "%s/bin/frei0r-1/%s.so", getenv("ZRQ_BINARY_DIR"), plugin->name);
   void *library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-  CHECK(library, "%s", dlerror());
+  CHECK_SAYS(library, "%s", dlerror());
   struct Entries f;
   if (!library || !Find(library, &f)) {
-    CHECK(0, "%s lacks a frei0r entry point", plugin->name);
+    CHECK_SAYS(0, "%s lacks a frei0r entry point", plugin->name);
     return;
   }
-  CHECK(f.init() == 1, "%s: f0r_init failed", plugin->name);
+  CHECK_SAYS(f.init() == 1, "%s: f0r_init failed", plugin->name);
 
   f0r_plugin_info_t info;
   memset(&info, 0, sizeof info);
   f.get_plugin_info(&info);
-  CHECK(info.name && strcmp(info.name, plugin->name) == 0, "name %s", info.name);
-  CHECK(info.author && strcmp(info.author, "ZRQ Distortion 2D") == 0, "author %s", info.author);
-  CHECK(info.plugin_type == F0R_PLUGIN_TYPE_FILTER, "%s: not a filter", plugin->name);
-  CHECK(info.color_model == F0R_COLOR_MODEL_BGRA8888, "%s: colour model", plugin->name);
-  CHECK(info.frei0r_version == FREI0R_MAJOR_VERSION, "%s: frei0r version", plugin->name);
-  CHECK(info.num_params == (plugin->effect ? 1 : 2), "%s: %d parameters", plugin->name,
-        info.num_params);
-  CHECK(info.explanation && *info.explanation, "%s: no explanation", plugin->name);
+  CHECK_SAYS(info.name && strcmp(info.name, plugin->name) == 0, "name %s", info.name);
+  CHECK_SAYS(info.author && strcmp(info.author, "ZRQ Distortion 2D") == 0, "author %s",
+             info.author);
+  CHECK_SAYS(info.plugin_type == F0R_PLUGIN_TYPE_FILTER, "%s: not a filter", plugin->name);
+  CHECK_SAYS(info.color_model == F0R_COLOR_MODEL_BGRA8888, "%s: colour model", plugin->name);
+  CHECK_SAYS(info.frei0r_version == FREI0R_MAJOR_VERSION, "%s: frei0r version", plugin->name);
+  CHECK_SAYS(info.num_params == (plugin->effect ? 1 : 2), "%s: %d parameters", plugin->name,
+             info.num_params);
+  CHECK_SAYS(info.explanation && *info.explanation, "%s: no explanation", plugin->name);
   f0r_param_info_t param;
   f.get_param_info(&param, 0);
-  CHECK(strcmp(param.name, "Effect Value") == 0 && param.type == F0R_PARAM_DOUBLE,
-        "%s: parameter 0 is %s", plugin->name, param.name);
+  CHECK_SAYS(strcmp(param.name, "Effect Value") == 0 && param.type == F0R_PARAM_DOUBLE,
+             "%s: parameter 0 is %s", plugin->name, param.name);
   if (!plugin->effect) {
     f.get_param_info(&param, 1);
-    CHECK(strcmp(param.name, "Effect") == 0 && param.type == F0R_PARAM_DOUBLE,
-          "%s: parameter 1 is %s", plugin->name, param.name);
+    CHECK_SAYS(strcmp(param.name, "Effect") == 0 && param.type == F0R_PARAM_DOUBLE,
+               "%s: parameter 1 is %s", plugin->name, param.name);
   }
 
-  CHECK(f.construct(0, HEIGHT) == NULL, "%s: made an instance for no width", plugin->name);
+  CHECK_SAYS(f.construct(0, HEIGHT) == NULL, "%s: made an instance for no width", plugin->name);
   f0r_instance_t instance = f.construct(WIDTH, HEIGHT);
-  CHECK(instance, "%s: f0r_construct failed", plugin->name);
+  CHECK_SAYS(instance, "%s: f0r_construct failed", plugin->name);
   if (instance) {
     double value = -1;
     f.get_param_value(instance, &value, 0);
-    CHECK(value == 0.5, "%s: starts at %g, not at the parameter's own 50", plugin->name, value);
+    CHECK_SAYS(value == 0.5, "%s: starts at %g, not at the parameter's own 50", plugin->name,
+               value);
     int effect = plugin->effect;
     if (!effect) {
       /* The generic plugin as Mirror from Left: its tenth starts at 0.4. */
       double choice = 0.4;
       f.set_param_value(instance, &choice, 1);
       f.get_param_value(instance, &value, 1);
-      CHECK(value == 0.4, "%s: the effect reads back as %g", plugin->name, value);
+      CHECK_SAYS(value == 0.4, "%s: the effect reads back as %g", plugin->name, value);
       effect = 2005;
     }
     /* Fractions whose product with 100 misses the percentage (0.29, 0.57) included. */
@@ -149,10 +141,10 @@ static void CheckPlugin(const struct Plugin *plugin, const char *folder, const u
       double fraction = atof(percents[i]) / 100.0;
       f.set_param_value(instance, &fraction, 0);
       f.update(instance, 1.25, input, output);
-      CHECK(Reference(folder, input, effect, percents[i], reference),
-            "zrq-render failed for %d at %s", effect, percents[i]);
-      CHECK(memcmp(output, reference, sizeof output) == 0, "%s at %s%%: frames differ",
-            plugin->name, percents[i]);
+      CHECK_SAYS(Reference(folder, input, effect, percents[i], reference),
+                 "zrq-render failed for %d at %s", effect, percents[i]);
+      CHECK_SAYS(memcmp(output, reference, sizeof output) == 0, "%s at %s%%: frames differ",
+                 plugin->name, percents[i]);
     }
     /* Missing frames are refused quietly, never followed. */
     f.update(instance, 0.0, NULL, output);
@@ -181,6 +173,5 @@ int main(void) {
   char command[600];
   snprintf(command, sizeof command, "rm -rf '%s'", folder);
   if (system(command) != 0) ++failures;
-  if (failures) fprintf(stderr, "%d checks failed\n", failures);
-  return failures ? 1 : 0;
+  return CheckedExit();
 }
