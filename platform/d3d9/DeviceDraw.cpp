@@ -4,6 +4,8 @@
 #include "platform/d3d9/TriangleBatch.h"
 #include "platform/d3d9/VertexShaderProcessor.h"
 
+#include <zrqboundary.h>
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -245,13 +247,12 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
 STDMETHODIMP Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
                                    UINT PrimitiveCount) {
   HRESULT hr = D3D_OK;
-  try {
+  hr = ZrqComBoundary([&] {
     if (PrimitiveCount)
       hr = DrawTriangles(PrimitiveType, PrimitiveCount, nullptr, D3DFMT_UNKNOWN, 0,
                          static_cast<INT>(std::min<UINT>(StartVertex, INT32_MAX)), nullptr, 0, 0);
-  } catch (const std::bad_alloc &) {
-    hr = E_OUTOFMEMORY;
-  }
+    return hr;
+  });
   recorder_.Record("DrawPrimitive",
                    {static_cast<DWORD>(PrimitiveType), StartVertex, PrimitiveCount}, nullptr, hr,
                    "%u, %u, %u", static_cast<unsigned>(PrimitiveType), StartVertex, PrimitiveCount);
@@ -262,7 +263,7 @@ STDMETHODIMP Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Ba
                                           UINT MinVertexIndex, UINT NumVertices, UINT startIndex,
                                           UINT primCount) {
   HRESULT hr = D3D_OK;
-  try {
+  hr = ZrqComBoundary([&] {
     const IndexBuffer *ib = state_.indices.get();
     if (!ib) {
       hr = D3DERR_INVALIDCALL;
@@ -277,9 +278,8 @@ STDMETHODIMP Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT Ba
                            b.Data() + static_cast<size_t>(startIndex) * size, ib->Format(),
                            available - startIndex, BaseVertexIndex, nullptr, 0, 0);
     }
-  } catch (const std::bad_alloc &) {
-    hr = E_OUTOFMEMORY;
-  }
+    return hr;
+  });
   recorder_.Record("DrawIndexedPrimitive",
                    {static_cast<DWORD>(PrimitiveType), static_cast<DWORD>(BaseVertexIndex),
                     MinVertexIndex, NumVertices, startIndex, primCount},
@@ -292,7 +292,7 @@ STDMETHODIMP Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primit
                                      const void *pVertexStreamZeroData,
                                      UINT VertexStreamZeroStride) {
   HRESULT hr = D3D_OK;
-  try {
+  hr = ZrqComBoundary([&] {
     const uint64_t count = VerticesFor(PrimitiveType, PrimitiveCount);
     if (!pVertexStreamZeroData || VertexStreamZeroStride == 0 || count > UINT32_MAX)
       hr = D3DERR_INVALIDCALL;
@@ -300,9 +300,8 @@ STDMETHODIMP Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primit
       hr = DrawTriangles(PrimitiveType, PrimitiveCount, nullptr, D3DFMT_UNKNOWN, 0, 0,
                          static_cast<const uint8_t *>(pVertexStreamZeroData),
                          VertexStreamZeroStride, static_cast<UINT>(count));
-  } catch (const std::bad_alloc &) {
-    hr = E_OUTOFMEMORY;
-  }
+    return hr;
+  });
   // As on Direct3D 9, a draw from user memory leaves no stream 0 bound.
   if (SUCCEEDED(hr)) state_.streams[0] = StreamSource();
   recorder_.Record("DrawPrimitiveUP",
@@ -318,7 +317,7 @@ STDMETHODIMP Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT
                                             const void *pVertexStreamZeroData,
                                             UINT VertexStreamZeroStride) {
   HRESULT hr = D3D_OK;
-  try {
+  hr = ZrqComBoundary([&] {
     const uint64_t count = VerticesFor(PrimitiveType, PrimitiveCount);
     const uint64_t vertexCount = static_cast<uint64_t>(MinVertexIndex) + NumVertices;
     if (!pIndexData || !pVertexStreamZeroData || VertexStreamZeroStride == 0 ||
@@ -330,9 +329,8 @@ STDMETHODIMP Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT
                          IndexDataFormat, static_cast<UINT>(count), 0,
                          static_cast<const uint8_t *>(pVertexStreamZeroData),
                          VertexStreamZeroStride, static_cast<UINT>(vertexCount));
-  } catch (const std::bad_alloc &) {
-    hr = E_OUTOFMEMORY;
-  }
+    return hr;
+  });
   if (SUCCEEDED(hr)) {
     state_.streams[0] = StreamSource();
     state_.indices.Reset(nullptr);

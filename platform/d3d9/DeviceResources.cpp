@@ -2,6 +2,8 @@
 // target and depth-stencil bindings, and the copies between surfaces.
 #include "platform/d3d9/Device.h"
 
+#include <zrqboundary.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -359,13 +361,12 @@ STDMETHODIMP Device::CreateStateBlock(D3DSTATEBLOCKTYPE Type, IDirect3DStateBloc
     hr = D3DERR_INVALIDCALL;
   } else {
     *ppSB = nullptr;
-    try {
+    hr = ZrqComBoundary([&] {
       auto *block = new StateBlock(this, StateMask::ForType(Type, state_));
       CopyState(block->State(), state_, block->Mask());
       HandOut(block, ppSB);
-    } catch (const std::bad_alloc &) {
-      hr = E_OUTOFMEMORY;
-    }
+      return hr;
+    });
   }
   recorder_.Record("CreateStateBlock", {static_cast<DWORD>(Type)}, ppSB ? *ppSB : nullptr, hr, "%u",
                    static_cast<unsigned>(Type));
@@ -410,12 +411,11 @@ STDMETHODIMP Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9 *pVertexEle
     while (count < MAXD3DDECLLENGTH && pVertexElements[count].Stream != 0xFF) ++count;
     VertexLayout layout;
     if (count < MAXD3DDECLLENGTH && LayoutFromElements(pVertexElements, count, &layout)) {
-      try {
+      hr = ZrqComBoundary([&] {
         std::vector<D3DVERTEXELEMENT9> elements(pVertexElements, pVertexElements + count + 1);
         hr = Finish(new VertexDeclaration(this, std::move(elements), layout), D3D_OK, ppDecl);
-      } catch (const std::bad_alloc &) {
-        hr = E_OUTOFMEMORY;
-      }
+        return hr;
+      });
     }
   }
   recorder_.Record("CreateVertexDeclaration", {}, *ppDecl, hr, "%s",
@@ -427,15 +427,14 @@ STDMETHODIMP Device::CreateVertexShader(const DWORD *pFunction, IDirect3DVertexS
   if (!ppShader) return D3DERR_INVALIDCALL;
   *ppShader = nullptr;
   HRESULT hr = D3DERR_INVALIDCALL;
-  try {
+  hr = ZrqComBoundary([&] {
     std::vector<DWORD> tokens;
     ShaderProgram program;
     if (CopyShaderTokens(pFunction, 0xFFFE, &tokens) && TranslateShader(tokens, &program))
       hr = Finish(new VertexShaderObject(this, std::move(tokens), std::move(program)), D3D_OK,
                   ppShader);
-  } catch (const std::bad_alloc &) {
-    hr = E_OUTOFMEMORY;
-  }
+    return hr;
+  });
   recorder_.Record("CreateVertexShader", {}, *ppShader, hr, "%s", pFunction ? "tokens" : "null");
   return hr;
 }
@@ -444,15 +443,14 @@ STDMETHODIMP Device::CreatePixelShader(const DWORD *pFunction, IDirect3DPixelSha
   if (!ppShader) return D3DERR_INVALIDCALL;
   *ppShader = nullptr;
   HRESULT hr = D3DERR_INVALIDCALL;
-  try {
+  hr = ZrqComBoundary([&] {
     std::vector<DWORD> tokens;
     ShaderProgram program;
     if (CopyShaderTokens(pFunction, 0xFFFF, &tokens) && TranslateShader(tokens, &program))
       hr = Finish(new PixelShaderObject(this, std::move(tokens), std::move(program)), D3D_OK,
                   ppShader);
-  } catch (const std::bad_alloc &) {
-    hr = E_OUTOFMEMORY;
-  }
+    return hr;
+  });
   recorder_.Record("CreatePixelShader", {}, *ppShader, hr, "%s", pFunction ? "tokens" : "null");
   return hr;
 }

@@ -3,6 +3,8 @@
 // the setters write into it instead of the device.
 #include "platform/d3d9/Device.h"
 
+#include <zrqboundary.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -300,7 +302,7 @@ STDMETHODIMP Device::GetMaterial(D3DMATERIAL9 *pMaterial) {
 
 STDMETHODIMP Device::SetLight(DWORD Index, const D3DLIGHT9 *pLight) {
   HRESULT hr = D3D_OK;
-  try {
+  hr = ZrqComBoundary([&] {
     if (!pLight || Index > kMaxLightIndex || pLight->Type < D3DLIGHT_POINT ||
         pLight->Type > D3DLIGHT_DIRECTIONAL || pLight->Range < 0.0f) {
       hr = D3DERR_INVALIDCALL;
@@ -317,9 +319,8 @@ STDMETHODIMP Device::SetLight(DWORD Index, const D3DLIGHT9 *pLight) {
       it->second.light = *pLight;
       if (StateMask *m = RecordMask()) m->AddLight(Index);
     }
-  } catch (const std::bad_alloc &) {
-    hr = E_OUTOFMEMORY;
-  }
+    return hr;
+  });
   recorder_.Record("SetLight", {Index, pLight ? static_cast<DWORD>(pLight->Type) : 0u}, nullptr, hr,
                    "%u, %s", Index, pLight ? "light" : "null");
   return hr;
@@ -335,7 +336,7 @@ STDMETHODIMP Device::GetLight(DWORD Index, D3DLIGHT9 *pLight) {
 
 STDMETHODIMP Device::LightEnable(DWORD Index, BOOL Enable) {
   HRESULT hr = D3D_OK;
-  try {
+  hr = ZrqComBoundary([&] {
     if (Index > kMaxLightIndex) {
       hr = D3DERR_INVALIDCALL;
     } else {
@@ -351,9 +352,8 @@ STDMETHODIMP Device::LightEnable(DWORD Index, BOOL Enable) {
       it->second.enabled = Enable ? TRUE : FALSE;
       if (StateMask *m = RecordMask()) m->AddLight(Index);
     }
-  } catch (const std::bad_alloc &) {
-    hr = E_OUTOFMEMORY;
-  }
+    return hr;
+  });
   recorder_.Record("LightEnable", {Index, static_cast<DWORD>(Enable)}, nullptr, hr, "%u, %d", Index,
                    Enable);
   return hr;

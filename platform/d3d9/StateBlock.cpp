@@ -2,6 +2,8 @@
 // and applied back to it.
 #include "platform/d3d9/Device.h"
 
+#include <zrqboundary.h>
+
 #include <algorithm>
 
 namespace zrq::d3d9 {
@@ -237,11 +239,10 @@ STDMETHODIMP StateBlock::GetDevice(IDirect3DDevice9 **ppDevice) {
 STDMETHODIMP StateBlock::Capture() {
   Device *device = OwningDevice();
   HRESULT hr = D3D_OK;
-  try {
+  hr = ZrqComBoundary([&] {
     CopyState(state_, device->State(), mask_);
-  } catch (const std::bad_alloc &) {
-    hr = E_OUTOFMEMORY;
-  }
+    return hr;
+  });
   device->Recorder().Record("StateBlock::Capture", {}, this, hr, "%s", "");
   return hr;
 }
@@ -249,11 +250,10 @@ STDMETHODIMP StateBlock::Capture() {
 STDMETHODIMP StateBlock::Apply() {
   Device *device = OwningDevice();
   HRESULT hr = D3D_OK;
-  try {
+  hr = ZrqComBoundary([&] {
     CopyState(device->MutableState(), state_, mask_);
-  } catch (const std::bad_alloc &) {
-    hr = E_OUTOFMEMORY;
-  }
+    return hr;
+  });
   device->Recorder().Record("StateBlock::Apply", {}, this, hr, "%s", "");
   return hr;
 }
