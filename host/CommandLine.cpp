@@ -412,7 +412,7 @@ Result<RenderOptions> ParseCommandLine(const std::vector<std::string_view> &argu
   }
 
   Result<std::vector<KeyFrameArgument>> keys = KeyFramesOf(f);
-  if (!keys.ok()) return Error{keys.message()};
+  ZRQ_RETURN_IF_FAILED(keys);
   options.keys = std::move(keys.value());
   options.paramsFile = f.params.value.value_or("");
   options.saveParamsFile = f.saveParams.value.value_or("");

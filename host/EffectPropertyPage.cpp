@@ -53,7 +53,7 @@ Result<CLSID> PageClass(IUnknown *effect) {
 Result<CComPtr<IPropertyPage>> CreateEffectPropertyPage(const EffectModule &module,
                                                         IUnknown *effect) {
   Result<CLSID> clsid = PageClass(effect);
-  if (!clsid.ok()) return Error{clsid.message()};
+  ZRQ_RETURN_IF_FAILED(clsid);
   ModuleClassObjects classObjects(module.Path());
   if (!classObjects.getClassObject)
     return Error{"cannot reach the class objects of " + Quoted(module.Path())};

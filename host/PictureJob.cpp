@@ -10,22 +10,21 @@ Status RunPictureJob(const RenderOptions &options, const RenderPlan &plan, FILE 
   std::optional<OutputPattern> pattern;
   if (!options.output.empty()) {
     Result<OutputPattern> parsed = OutputPattern::Parse(options.output);
-    if (!parsed.ok()) return parsed.status();
+    ZRQ_RETURN_IF_FAILED(parsed);
     pattern = parsed.value();
   }
   Result<SourcePicture> source = LoadSourcePicture(options);
-  if (!source.ok()) return source.status();
+  ZRQ_RETURN_IF_FAILED(source);
   const Frame &picture = source.value().frame;
   Result<Frame> destination = Frame::Allocate(picture.Size());
-  if (!destination.ok()) return destination.status();
+  ZRQ_RETURN_IF_FAILED(destination);
   Result<RunRenderer> renderer = RunRenderer::Create(options, plan, picture.Size(), report);
-  if (!renderer.ok()) return renderer.status();
+  ZRQ_RETURN_IF_FAILED(renderer);
 
   int64_t count = options.frames.value_or(1);
   ProgressLine progress(RunRenderer::WantsProgressLine(options) && count > 1, count);
   for (int64_t i = 0; i < count; ++i) {
-    if (Status rendered = renderer.value().Render(i, picture, destination.value()); !rendered.ok())
-      return rendered;
+    ZRQ_RETURN_IF_FAILED(renderer.value().Render(i, picture, destination.value()));
     if (pattern) {
       if (Status written =
               WritePngFile(pattern->Name(i), destination.value(), source.value().channels);

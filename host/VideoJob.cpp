@@ -32,7 +32,7 @@ std::optional<double> PacketSeconds(VideoReader &reader, const AVPacket &packet)
 Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
   CaptureLibavMessages(options.verbose);
   Result<std::unique_ptr<VideoReader>> opened = VideoReader::Open(options.input);
-  if (!opened.ok()) return opened.status();
+  ZRQ_RETURN_IF_FAILED(opened);
   VideoReader &reader = *opened.value();
 
   // The part rendered: from `start` for `length` seconds; its frames' times run from 0 at
@@ -61,23 +61,23 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
       ChooseVideoEncoding(options.output, options.videoCodec, options.crf, options.lossless);
   Result<std::unique_ptr<VideoWriter>> made =
       VideoWriter::Create(options.output, reader, encoding, start);
-  if (!made.ok()) return made.status();
+  ZRQ_RETURN_IF_FAILED(made);
   VideoWriter &writer = *made.value();
   const AVCodecContext &decoder = *reader.Decoder();
   VideoPictureFormat decoded{decoder.width, decoder.height, decoder.pix_fmt, decoder.colorspace,
                              decoder.color_range};
   Result<std::unique_ptr<VideoFrameConverter>> converter =
       VideoFrameConverter::Create(decoded, writer.PictureFormat());
-  if (!converter.ok()) return converter.status();
+  ZRQ_RETURN_IF_FAILED(converter);
   const FrameSize size{decoder.width, decoder.height};
-  if (Status fits = CheckFrameSize(size); !fits.ok()) return fits;
+  ZRQ_RETURN_IF_FAILED(CheckFrameSize(size));
   Result<Frame> source = Frame::Allocate(size);
-  if (!source.ok()) return source.status();
+  ZRQ_RETURN_IF_FAILED(source);
   Result<Frame> destination = Frame::Allocate(size);
-  if (!destination.ok()) return destination.status();
+  ZRQ_RETURN_IF_FAILED(destination);
   Result<std::unique_ptr<FrameRenderer>> renderer =
       MakeFrameRenderer(options.path, plan.project.Interface(), size, options.caps);
-  if (!renderer.ok()) return renderer.status();
+  ZRQ_RETURN_IF_FAILED(renderer);
 
   ProgressLine progress(!options.quiet);
   int64_t done = 0;
@@ -86,7 +86,7 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
   bool videoEnded = false;
   for (;;) {
     Result<VideoReader::Item> item = reader.Next();
-    if (!item.ok()) return item.status();
+    ZRQ_RETURN_IF_FAILED(item);
     if (item.value() == VideoReader::Item::End) break;
     if (item.value() == VideoReader::Item::Packet) {
       std::optional<double> at = PacketSeconds(reader, *reader.Packet());
@@ -96,7 +96,7 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
         if (videoEnded && *at >= end + 1.0) break;
         continue;
       }
-      if (Status copied = writer.CopyPacket(*reader.Packet()); !copied.ok()) return copied;
+      ZRQ_RETURN_IF_FAILED(writer.CopyPacket(*reader.Packet()));
       continue;
     }
     const AVFrame &picture = *reader.Frame();
@@ -116,13 +116,9 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
     if (Status converted = converter.value()->ToFrame(picture, source.value()); !converted.ok())
       return Status::Fail(Quoted(options.input) + " at " + NumberText(seconds) +
                           " s: " + converted.message());
-    if (Status rendered = renderer.value()->Render(source.value(), destination.value(), time);
-        !rendered.ok())
-      return rendered;
-    if (Status converted = converter.value()->FromFrame(destination.value(), writer.Picture());
-        !converted.ok())
-      return converted;
-    if (Status written = writer.WriteVideo(timestamp); !written.ok()) return written;
+    ZRQ_RETURN_IF_FAILED(renderer.value()->Render(source.value(), destination.value(), time));
+    ZRQ_RETURN_IF_FAILED(converter.value()->FromFrame(destination.value(), writer.Picture()));
+    ZRQ_RETURN_IF_FAILED(writer.WriteVideo(timestamp));
     progress.Done(++done, time);
     if (options.progress) options.progress(time);
   }
@@ -133,7 +129,7 @@ Status RunVideoJob(const RenderOptions &options, const RenderPlan &plan) {
     return Status::Fail(Quoted(options.input) + " ends at " + NumberText(reached) +
                         " s, short of the " + NumberText(*clipLength) +
                         " s its header gives: the file is cut short or damaged");
-  if (Status finished = writer.Finish(); !finished.ok()) return finished;
+  ZRQ_RETURN_IF_FAILED(writer.Finish());
   progress.Finish();
   return Status::Ok();
 }

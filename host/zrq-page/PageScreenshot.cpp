@@ -45,7 +45,7 @@ Result<Frame> Picture(HWND window) {
   RECT rect = {};
   GetWindowRect(window, &rect);
   Result<Frame> frame = Frame::Allocate({int(rect.right - rect.left), int(rect.bottom - rect.top)});
-  if (!frame.ok()) return frame;
+  ZRQ_RETURN_IF_FAILED(frame);
   Frame &picture = frame.value();
   std::vector<BYTE> surfaceBits(picture.ByteCount());
   const ZRQUISURFACE surface = {surfaceBits.data(), picture.Width(), picture.Height(),
@@ -62,7 +62,7 @@ Result<Frame> Picture(HWND window) {
 
 Result<Frame> PageScreenshot(const EffectModule &module, IUnknown *effect) {
   Result<CComPtr<IPropertyPage>> made = CreateEffectPropertyPage(module, effect);
-  if (!made.ok()) return Error{made.message()};
+  ZRQ_RETURN_IF_FAILED(made);
   CComPtr<IPropertyPage> page = made.value();
 
   PROPPAGEINFO info = {};

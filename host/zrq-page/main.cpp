@@ -50,7 +50,7 @@ Status Prepare(const Options &options, const EffectModule &module, ProjectParame
   std::vector<std::string> warnings;
   if (options.params) {
     Status loaded = project.Load(*options.params, &warnings);
-    if (!loaded.ok()) return loaded;
+    ZRQ_RETURN_IF_FAILED(loaded);
   }
   for (const std::string &warning : warnings)
     std::fprintf(stderr, "zrq-page: warning: %s\n", warning.c_str());
@@ -60,7 +60,7 @@ Status Prepare(const Options &options, const EffectModule &module, ProjectParame
       return Status::Fail("no effect is called " + Quoted(*options.effect) + "; choose one of " +
                           module.Names().Choices());
     Status set = project.SetEffectId(*id);
-    if (!set.ok()) return set;
+    ZRQ_RETURN_IF_FAILED(set);
   }
   if (options.time) {
     const HRESULT hr =

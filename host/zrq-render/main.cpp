@@ -18,7 +18,7 @@ namespace {
 
 Status Render(const RenderOptions &options, const EffectModule &module) {
   Result<RenderPlan> plan = PrepareRun(options, module, stdout, stderr);
-  if (!plan.ok()) return plan.status();
+  ZRQ_RETURN_IF_FAILED(plan);
   switch (options.mode) {
   case RunMode::Picture:
     return RunPictureJob(options, plan.value(), stdout);
