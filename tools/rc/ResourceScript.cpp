@@ -6,6 +6,7 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 
 namespace zrq::rc {
@@ -124,9 +125,12 @@ private:
       resource.name.id = Id(nameToken);
 
     const Token type = lexer.Next();
+    // The last four are written inline in other compilers' scripts; here only from a file.
     static const std::map<std::string, uint16_t> predefined = {
-        {"RCDATA", 10}, {"HTML", 23}, {"MANIFEST", 24}};
-    static const char *const inlineForms[] = {"MENU", "MENUEX", "ACCELERATORS", "VERSIONINFO"};
+        {"RCDATA", 10}, {"HTML", 23},        {"MANIFEST", 24},   {"MENU", 4},
+        {"MENUEX", 4},  {"ACCELERATORS", 9}, {"VERSIONINFO", 16}};
+    static const std::set<std::string> inlineForms = {"MENU", "MENUEX", "ACCELERATORS",
+                                                      "VERSIONINFO"};
     if (type.kind == TokenKind::Word && type.text == "DIALOGEX") {
       resource.type.id = kDialogType;
       const SymbolLookup lookup = [this](const std::string &name) -> std::optional<uint32_t> {
@@ -145,8 +149,6 @@ private:
     } else if (type.kind == TokenKind::Word) {
       if (type.text == "DIALOG")
         throw ScriptError{type.line, "DIALOG templates are not supported; write DIALOGEX"};
-      for (const char *form : inlineForms)
-        if (type.text == form) throw ScriptError{type.line, type.text + " must be given as a file"};
       if (auto p = predefined.find(type.text); p != predefined.end())
         resource.type.id = p->second;
       else
@@ -157,7 +159,9 @@ private:
 
     const Token file = lexer.Next();
     if (file.kind != TokenKind::String)
-      throw ScriptError{file.line, "expected the resource's file name"};
+      throw ScriptError{file.line, type.kind == TokenKind::Word && inlineForms.contains(type.text)
+                                       ? type.text + " must be given as a file"
+                                       : "expected the resource's file name"};
     std::string path;
     for (char16_t c : file.string) {
       if (c >= 0x80) throw ScriptError{file.line, "file names must be ASCII"};

@@ -7,7 +7,8 @@
 //   name DIALOGEX ...                (an extended dialog template, RT_DIALOG; DialogParser.h)
 //   #include lines                   (ignored: the standard style names are known)
 //
-// A name is a number or an identifier; a type is a number, RCDATA, HTML, MANIFEST, or any
+// A name is a number or an identifier; a type is a number, RCDATA, HTML, MANIFEST, MENU,
+// MENUEX, ACCELERATORS, VERSIONINFO (from a file, as every resource here), or any
 // other identifier or quoted string, which names a custom type (upper-cased, as Windows
 // stores names). Strings are UTF-8 in the script and UTF-16 in the module; they take the
 // escapes "" \" \\ \n \r \t \a \0 and \xHHHH.
