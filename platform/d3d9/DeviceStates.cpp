@@ -572,14 +572,21 @@ STDMETHODIMP Device::GetPixelShader(IDirect3DPixelShader9 **ppShader) {
 
 namespace {
 
+// Stores `count` registers from `start`, marks them in the state block being recorded (if
+// any), and lists the call as `method`.
 template <typename T, size_t N, size_t Bits>
-HRESULT SetConstants(T (&dst)[N], std::bitset<Bits> *mask, UINT start, const void *src, UINT count,
+HRESULT SetConstants(CallRecorder &recorder, const char *method, T (&dst)[N],
+                     std::bitset<Bits> *mask, UINT start, const void *src, UINT count,
                      size_t width) {
-  if (!src || static_cast<uint64_t>(start) + count > N) return D3DERR_INVALIDCALL;
-  std::memcpy(&dst[start], src, static_cast<size_t>(count) * width);
-  if (mask)
-    for (UINT i = 0; i < count; ++i) mask->set(start + i);
-  return D3D_OK;
+  HRESULT hr = D3DERR_INVALIDCALL;
+  if (src && static_cast<uint64_t>(start) + count <= N) {
+    std::memcpy(&dst[start], src, static_cast<size_t>(count) * width);
+    if (mask)
+      for (UINT i = 0; i < count; ++i) mask->set(start + i);
+    hr = D3D_OK;
+  }
+  recorder.Record(method, {start, count}, nullptr, hr, "%u, %u", start, count);
+  return hr;
 }
 
 template <typename T, size_t N>
@@ -592,67 +599,49 @@ HRESULT GetConstants(const T (&src)[N], UINT start, void *dst, UINT count, size_
 } // namespace
 
 STDMETHODIMP Device::SetVertexShaderConstantF(UINT r, const float *p, UINT n) {
-  const HRESULT hr = [&]() -> HRESULT {
-    StateMask *m = RecordMask();
-    return SetConstants(Target().vsConstF, m ? &m->vsConstF : nullptr, r, p, n, 16);
-  }();
-  recorder_.Record("SetVertexShaderConstantF", {r, n}, nullptr, hr, "%u, %u", r, n);
-  return hr;
+  StateMask *m = RecordMask();
+  return SetConstants(recorder_, "SetVertexShaderConstantF", Target().vsConstF,
+                      m ? &m->vsConstF : nullptr, r, p, n, 16);
 }
 STDMETHODIMP Device::GetVertexShaderConstantF(UINT r, float *p, UINT n) {
   return GetConstants(state_.vsConstF, r, p, n, 16);
 }
 STDMETHODIMP Device::SetVertexShaderConstantI(UINT r, const int *p, UINT n) {
-  const HRESULT hr = [&]() -> HRESULT {
-    StateMask *m = RecordMask();
-    return SetConstants(Target().vsConstI, m ? &m->vsConstI : nullptr, r, p, n, 16);
-  }();
-  recorder_.Record("SetVertexShaderConstantI", {r, n}, nullptr, hr, "%u, %u", r, n);
-  return hr;
+  StateMask *m = RecordMask();
+  return SetConstants(recorder_, "SetVertexShaderConstantI", Target().vsConstI,
+                      m ? &m->vsConstI : nullptr, r, p, n, 16);
 }
 STDMETHODIMP Device::GetVertexShaderConstantI(UINT r, int *p, UINT n) {
   return GetConstants(state_.vsConstI, r, p, n, 16);
 }
 STDMETHODIMP Device::SetVertexShaderConstantB(UINT r, const BOOL *p, UINT n) {
-  const HRESULT hr = [&]() -> HRESULT {
-    StateMask *m = RecordMask();
-    return SetConstants(Target().vsConstB, m ? &m->vsConstB : nullptr, r, p, n, sizeof(BOOL));
-  }();
-  recorder_.Record("SetVertexShaderConstantB", {r, n}, nullptr, hr, "%u, %u", r, n);
-  return hr;
+  StateMask *m = RecordMask();
+  return SetConstants(recorder_, "SetVertexShaderConstantB", Target().vsConstB,
+                      m ? &m->vsConstB : nullptr, r, p, n, sizeof(BOOL));
 }
 STDMETHODIMP Device::GetVertexShaderConstantB(UINT r, BOOL *p, UINT n) {
   return GetConstants(state_.vsConstB, r, p, n, sizeof(BOOL));
 }
 STDMETHODIMP Device::SetPixelShaderConstantF(UINT r, const float *p, UINT n) {
-  const HRESULT hr = [&]() -> HRESULT {
-    StateMask *m = RecordMask();
-    return SetConstants(Target().psConstF, m ? &m->psConstF : nullptr, r, p, n, 16);
-  }();
-  recorder_.Record("SetPixelShaderConstantF", {r, n}, nullptr, hr, "%u, %u", r, n);
-  return hr;
+  StateMask *m = RecordMask();
+  return SetConstants(recorder_, "SetPixelShaderConstantF", Target().psConstF,
+                      m ? &m->psConstF : nullptr, r, p, n, 16);
 }
 STDMETHODIMP Device::GetPixelShaderConstantF(UINT r, float *p, UINT n) {
   return GetConstants(state_.psConstF, r, p, n, 16);
 }
 STDMETHODIMP Device::SetPixelShaderConstantI(UINT r, const int *p, UINT n) {
-  const HRESULT hr = [&]() -> HRESULT {
-    StateMask *m = RecordMask();
-    return SetConstants(Target().psConstI, m ? &m->psConstI : nullptr, r, p, n, 16);
-  }();
-  recorder_.Record("SetPixelShaderConstantI", {r, n}, nullptr, hr, "%u, %u", r, n);
-  return hr;
+  StateMask *m = RecordMask();
+  return SetConstants(recorder_, "SetPixelShaderConstantI", Target().psConstI,
+                      m ? &m->psConstI : nullptr, r, p, n, 16);
 }
 STDMETHODIMP Device::GetPixelShaderConstantI(UINT r, int *p, UINT n) {
   return GetConstants(state_.psConstI, r, p, n, 16);
 }
 STDMETHODIMP Device::SetPixelShaderConstantB(UINT r, const BOOL *p, UINT n) {
-  const HRESULT hr = [&]() -> HRESULT {
-    StateMask *m = RecordMask();
-    return SetConstants(Target().psConstB, m ? &m->psConstB : nullptr, r, p, n, sizeof(BOOL));
-  }();
-  recorder_.Record("SetPixelShaderConstantB", {r, n}, nullptr, hr, "%u, %u", r, n);
-  return hr;
+  StateMask *m = RecordMask();
+  return SetConstants(recorder_, "SetPixelShaderConstantB", Target().psConstB,
+                      m ? &m->psConstB : nullptr, r, p, n, sizeof(BOOL));
 }
 STDMETHODIMP Device::GetPixelShaderConstantB(UINT r, BOOL *p, UINT n) {
   return GetConstants(state_.psConstB, r, p, n, sizeof(BOOL));
