@@ -3,6 +3,16 @@
 #include <algorithm>
 #include <cstdint>
 
+std::vector<SourceSpan> SourceSpans(int to, int from) {
+  std::vector<SourceSpan> spans(size_t(std::max(to, 0)));
+  for (int i = 0; i < to; ++i) {
+    const int first = int(int64_t(i) * from / to);
+    const int last = std::max(first + 1, int(int64_t(i + 1) * from / to));
+    spans[size_t(i)] = {first, std::min(last, from)};
+  }
+  return spans;
+}
+
 FrameSize ThumbnailSize(FrameSize source, int maxWidth) {
   if (source.width <= maxWidth) return source;
   int height = int(int64_t(source.height) * maxWidth / source.width);
@@ -15,12 +25,12 @@ Result<Frame> ShrinkFrame(const Frame &source, FrameSize target) {
   Result<Frame> made = Frame::Allocate(target);
   ZRQ_RETURN_IF_FAILED(made);
   Frame &shrunk = made.value();
+  const std::vector<SourceSpan> rows = SourceSpans(target.height, source.Height());
+  const std::vector<SourceSpan> columns = SourceSpans(target.width, source.Width());
   for (int ty = 0; ty < target.height; ++ty) {
-    int y0 = int(int64_t(ty) * source.Height() / target.height);
-    int y1 = int(int64_t(ty + 1) * source.Height() / target.height);
+    const int y0 = rows[size_t(ty)].first, y1 = rows[size_t(ty)].last;
     for (int tx = 0; tx < target.width; ++tx) {
-      int x0 = int(int64_t(tx) * source.Width() / target.width);
-      int x1 = int(int64_t(tx + 1) * source.Width() / target.width);
+      const int x0 = columns[size_t(tx)].first, x1 = columns[size_t(tx)].last;
       uint64_t sum[4] = {0, 0, 0, 0};
       for (int y = y0; y < y1; ++y) {
         const BYTE *pixel = source.ViewPixel(x0, y);

@@ -1,6 +1,7 @@
 #include "host/zrq-studio/PreviewView.h"
 
 #include "host/Drawing.h"
+#include "host/FrameShrink.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,22 +17,6 @@ const Frame *PictureOf(const std::vector<PreviewPicture> &pictures, RenderPath p
   return nullptr;
 }
 
-// The source pixels [first, last) that window pixel `i` of a run of `to` covers in a picture
-// side of `from` pixels: at least one, so enlarging repeats pixels and shrinking averages them.
-struct Span {
-  int first;
-  int last;
-};
-std::vector<Span> Spans(int to, int from) {
-  std::vector<Span> spans(size_t(std::max(to, 0)));
-  for (int i = 0; i < to; ++i) {
-    const int first = int(int64_t(i) * from / to);
-    const int last = std::max(first + 1, int(int64_t(i + 1) * from / to));
-    spans[size_t(i)] = {first, std::min(last, from)};
-  }
-  return spans;
-}
-
 // The picture over the backdrop by its alpha, so what the device path left transparent shows
 // as the backdrop rather than as whatever colour its transparent pixels hold. A shrunk picture
 // shows the average of the pixels under each window pixel, so fine lines do not break up.
@@ -42,13 +27,13 @@ void Blit(Frame &canvas, const PreviewPane &pane, const Frame &picture) {
   const int top = std::max({pane.pane.y, to.y, 0});
   const int bottom = std::min({pane.pane.Bottom(), to.Bottom(), canvas.Height()});
   if (left >= right || top >= bottom) return;
-  const std::vector<Span> columns = Spans(to.width, picture.Width());
-  const std::vector<Span> rows = Spans(to.height, picture.Height());
+  const std::vector<SourceSpan> columns = SourceSpans(to.width, picture.Width());
+  const std::vector<SourceSpan> rows = SourceSpans(to.height, picture.Height());
   for (int y = top; y < bottom; ++y) {
-    const Span rowSpan = rows[size_t(y - to.y)];
+    const SourceSpan rowSpan = rows[size_t(y - to.y)];
     BYTE *out = canvas.ViewPixel(0, y);
     for (int x = left; x < right; ++x) {
-      const Span columnSpan = columns[size_t(x - to.x)];
+      const SourceSpan columnSpan = columns[size_t(x - to.x)];
       unsigned sum[3] = {0, 0, 0};
       unsigned count = 0;
       for (int sy = rowSpan.first; sy < rowSpan.last; ++sy) {
