@@ -6,6 +6,7 @@
 
 #include "platform/d3d9/ShaderLanes.h"
 #include "platform/d3d9/ShaderStep.h"
+#include "platform/d3d9/ShaderTexelWalk.h"
 
 namespace zrq::d3d9 {
 // Each file that runs shaders gets its own copy, built for its own instruction set.
@@ -441,6 +442,7 @@ template <int N> bool PrepareSteps(const PixelSetup &setup, ShaderSteps *out) {
     }
     out->steps.push_back(st);
   }
+  PlanTexelWalks(program, out, N);
   return true;
 }
 

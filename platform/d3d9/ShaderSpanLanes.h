@@ -36,45 +36,55 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
             : ShaderEnvironment{s.psConstants, 32, s.shaderSamplers, g.magnified[0]};
   const double fy = y - g.refY;
   const uint8_t texMask = p.texCoordsRead, colorMask = p.colorsRead;
+  TexelLine lines[kMaxWalkedReads][2];
+  const bool walking = steps && WalkSpan(*steps, s, g, y, x0, x1, lines);
   for (int x = x0; x <= x1; x += N) {
     alignas(32) double fx[N];
     for (int l = 0; l < N; ++l) fx[l] = x + l - g.refX;
-    if (p.readsUnwritten) {
-      std::fill(&f.r[reg::kTemp][0][0], &f.r[reg::kInput][0][0], 0.0f);
-      std::fill(&f.r[reg::kPixelColor][0][0], &f.r[reg::kPixelColor + 1][0][0], 0.0f);
-    }
-    auto interpolateAll = [&](auto interpolate) {
-      for (int t = 0; t < 8; ++t)
-        if (texMask & (1u << t))
-          for (int i = 0; i < 4; ++i) {
-            float *row = f.r[reg::kTexture + t][i];
-            if (p.texCoordComponents[t] & (1u << i))
-              interpolate(TexCoordVarying(t) + i, row);
-            else if (!steps) // prepared steps zero them once for the draw
-              std::fill(row, row + N, 0.0f);
-          }
-      for (int v = 0; v < 2; ++v)
-        if (colorMask & (1u << v))
-          for (int i = 0; i < 4; ++i) interpolate(4 * v + i, f.r[reg::kInput + v][i]);
-    };
-    if (g.affine) {
-      // Without perspective w is 1, and a product with 1 changes nothing.
-      interpolateAll([&](int varying, float *out) {
-        const double base = g.v0[varying] + g.dvdy[varying] * fy, step = g.dvdx[varying];
-        for (int l = 0; l < N; ++l) out[l] = static_cast<float>(base + step * fx[l]);
-      });
+    uint64_t killed = 0;
+    if (walking) {
+      const int n = std::min(N, x1 - x + 1);
+      for (size_t j = 0; j < steps->walks.size(); ++j)
+        WalkTexels<N>(s.shaderSamplers[steps->walks[j].sampler], lines[j][0], lines[j][1], x - x0,
+                      n, steps->walks[j].words);
     } else {
-      alignas(32) double w[N];
-      for (int l = 0; l < N; ++l) {
-        const double oow = g.w0 + g.dwdx * fx[l] + g.dwdy * fy;
-        w[l] = oow != 0.0 ? 1.0 / oow : 0.0;
+      if (p.readsUnwritten) {
+        std::fill(&f.r[reg::kTemp][0][0], &f.r[reg::kInput][0][0], 0.0f);
+        std::fill(&f.r[reg::kPixelColor][0][0], &f.r[reg::kPixelColor + 1][0][0], 0.0f);
       }
-      interpolateAll([&](int varying, float *out) {
-        const double base = g.v0[varying] + g.dvdy[varying] * fy, step = g.dvdx[varying];
-        for (int l = 0; l < N; ++l) out[l] = static_cast<float>((base + step * fx[l]) * w[l]);
-      });
+      auto interpolateAll = [&](auto interpolate) {
+        for (int t = 0; t < 8; ++t)
+          if (texMask & (1u << t))
+            for (int i = 0; i < 4; ++i) {
+              float *row = f.r[reg::kTexture + t][i];
+              if (p.texCoordComponents[t] & (1u << i))
+                interpolate(TexCoordVarying(t) + i, row);
+              else if (!steps) // prepared steps zero them once for the draw
+                std::fill(row, row + N, 0.0f);
+            }
+        for (int v = 0; v < 2; ++v)
+          if (colorMask & (1u << v))
+            for (int i = 0; i < 4; ++i) interpolate(4 * v + i, f.r[reg::kInput + v][i]);
+      };
+      if (g.affine) {
+        // Without perspective w is 1, and a product with 1 changes nothing.
+        interpolateAll([&](int varying, float *out) {
+          const double base = g.v0[varying] + g.dvdy[varying] * fy, step = g.dvdx[varying];
+          for (int l = 0; l < N; ++l) out[l] = static_cast<float>(base + step * fx[l]);
+        });
+      } else {
+        alignas(32) double w[N];
+        for (int l = 0; l < N; ++l) {
+          const double oow = g.w0 + g.dwdx * fx[l] + g.dwdy * fy;
+          w[l] = oow != 0.0 ? 1.0 / oow : 0.0;
+        }
+        interpolateAll([&](int varying, float *out) {
+          const double base = g.v0[varying] + g.dvdy[varying] * fy, step = g.dvdx[varying];
+          for (int l = 0; l < N; ++l) out[l] = static_cast<float>((base + step * fx[l]) * w[l]);
+        });
+      }
+      killed = steps ? RunSteps<N>(*steps, env, f) : RunLanes<N>(p, env, f);
     }
-    const uint64_t killed = steps ? RunSteps<N>(*steps, env, f) : RunLanes<N>(p, env, f);
     const float(*colour)[N] = f.r[reg::kPixelColor];
     alignas(32) uint32_t packed[N];
     if (steps && steps->packsTexels) {

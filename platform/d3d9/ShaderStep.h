@@ -41,6 +41,19 @@ struct ShaderSteps {
   const uint32_t *row[4] = {};
   int shift[4] = {};
   std::vector<uint32_t> words;
+  // When the program is nothing but such reads, at coordinates made from t# (ShaderTexelWalk.h):
+  // each read's sampler, its u and v, and its row of words. Empty for every other program.
+  struct Coordinate {
+    int varying = -1;    // the interpolated value, TexCoordVarying(t) + component; -1: none
+    bool offset = false; // plus `constant`, as a float add
+    float constant = 0.0f;
+  };
+  struct WalkedRead {
+    int sampler;
+    Coordinate u, v;
+    uint32_t *words;
+  };
+  std::vector<WalkedRead> walks;
 };
 
 } // namespace zrq::d3d9

@@ -1,0 +1,163 @@
+// Texture reads that walk the texture: when a pixel shader only packs texel channels into its
+// colour, and each read's coordinates are an interpolated texture coordinate, alone or plus a
+// constant, point sampled on a triangle without perspective, the texel a pixel reads is found
+// along a span without interpolating or sampling pixel by pixel. A bound on the float roundings
+// of the general path proves, for the span, that its texel column and row are whole numbers
+// moving by fixed steps; where the bound is too loose to prove it the general path runs.
+#pragma once
+
+#include "platform/d3d9/ShaderLanes.h"
+#include "platform/d3d9/ShaderStep.h"
+
+#include <cmath>
+
+namespace zrq::d3d9 {
+// Each file that runs shaders gets its own copy, built for its own instruction set.
+namespace {
+
+// Of one span: the texel coordinate (before the address mode) of its pixel x0 + l is
+// first + step·l.
+// The colour's four channels come from at most four reads.
+inline constexpr size_t kMaxWalkedReads = 4;
+
+struct TexelLine {
+  int64_t first;
+  int64_t step;
+};
+
+// Proves the texel coordinate along pixels x0 .. x0 + count − 1 of row y: the lanes compute
+// floor(fl(fl(float(base + dvdx·fx) + constant)·size)) (ShaderSpanLanes.h, then the add step,
+// then SampleLanes), where fx = x − refX and base = v0 + dvdy·(y − refY) in double. Each float
+// operation is off by at most half a unit in its last place of its result, 2⁻²⁴ of it; the
+// double ones by far less. So every lane's product lies within `error` of the exact line
+// R(x0 + l) = R0 + D·l; when R0 stays further than `error` plus the drift of D from the whole
+// number k from the nearest whole numbers, every lane's floor is floor(R0) + k·l.
+inline bool ProveTexelLine(const TriangleGradients &g, const ShaderSteps::Coordinate &c, int y,
+                           int x0, int count, int size, TexelLine *line) {
+  const double v0 = g.v0[c.varying], dvdx = g.dvdx[c.varying], dvdy = g.dvdy[c.varying];
+  const double fy = y - g.refY, fx0 = x0 - g.refX, fx1 = fx0 + (count - 1);
+  const double constant = c.offset ? static_cast<double>(c.constant) : 0.0;
+  const double w = size;
+  // Above every value the lanes compute before the product, and their product.
+  const double m = (std::fabs(v0) + std::fabs(dvdy * fy) +
+                    std::max(std::fabs(dvdx * fx0), std::fabs(dvdx * fx1)) + std::fabs(constant)) *
+                   (1.0 + 0x1p-20);
+  // Far from the range where whole texel numbers stay exact (and NaN or infinity anywhere).
+  if (!(m * w < 0x1p22)) return false;
+  // Three float roundings, given a fourth for the double ones and the bound's own; 2⁻¹⁴⁰ for
+  // results below the normal range.
+  const double error = 4.0 * 0x1p-24 * m * w + 0x1p-140 * w;
+  const double d = dvdx * w;
+  const double k = std::nearbyint(d);
+  const double drift = (count - 1) * (std::fabs(d - k) + 0x1p-50 * std::fabs(d));
+  const double margin = (error + drift) * 1.01;
+  const double r0 = ((v0 + dvdy * fy) + dvdx * fx0 + constant) * w;
+  const double floor = std::floor(r0), fraction = r0 - floor;
+  if (!(fraction > margin && 1.0 - fraction > margin)) return false;
+  line->first = static_cast<int64_t>(floor);
+  line->step = static_cast<int64_t>(k);
+  return true;
+}
+
+// Finds the draws whose program the walk can run: every instruction left is a texture read
+// whose texel words the colour is packed from, or moves and adds that make their coordinates
+// from t# and constants. Fills out->walks (left empty for any other program); call after the
+// steps are made, `n` words to a row.
+inline void PlanTexelWalks(const ShaderProgram &program, ShaderSteps *out, int n) {
+  out->walks.clear();
+  if (!out->packsTexels || program.discards || program.writesDepth) return;
+  using Coordinate = ShaderSteps::Coordinate;
+  // What each register component holds, as a coordinate; varying −1 for anything else.
+  Coordinate form[reg::kCount][4];
+  for (int t = 0; t < 8; ++t)
+    for (int i = 0; i < 4; ++i)
+      if ((program.texCoordsRead & (1u << t)) && (program.texCoordComponents[t] & (1u << i)))
+        form[reg::kTexture + t][i] = {TexCoordVarying(t) + i, false, 0.0f};
+  std::vector<ShaderSteps::WalkedRead> walks;
+  for (const ShaderInstruction &in : out->code) {
+    const ShaderSource &a = in.src[0];
+    const bool plain = !a.constant && !a.relative && !a.negate && !a.absolute && !in.saturate;
+    if (in.op == ShaderOp::Tex) {
+      if (!plain || in.wordRow < 0) return;
+      const Coordinate u = form[a.index][a.swizzle[0]], v = form[a.index][a.swizzle[1]];
+      if (u.varying < 0 || v.varying < 0 || walks.size() == kMaxWalkedReads) return;
+      walks.push_back(
+          {in.sampler, u, v,
+           out->words.data() + static_cast<size_t>(in.wordRow) * static_cast<size_t>(n)});
+      for (Coordinate &f : form[in.dst]) f = Coordinate{};
+      continue;
+    }
+    Coordinate now[4];
+    for (int i = 0; i < 4; ++i) {
+      if (!(in.mask & (1u << i))) continue;
+      if (in.op == ShaderOp::Mov) {
+        if (!plain) return;
+        now[i] = form[a.index][a.swizzle[i]];
+      } else if (in.op == ShaderOp::Add || in.op == ShaderOp::Sub) {
+        // A register plus a constant, in either order; x − k is x + (−k) to the bit.
+        const int at = a.constant ? 1 : 0;
+        const ShaderSource &r = in.src[at], &k = in.src[1 - at];
+        if (in.saturate || r.constant || r.relative || r.negate || r.absolute || !k.constant ||
+            (in.op == ShaderOp::Sub && at == 1))
+          return;
+        const Coordinate from = form[r.index][r.swizzle[i]];
+        if (from.varying < 0 || from.offset) return;
+        float value = out->constants[4 * static_cast<size_t>(k.index) + k.swizzle[i]];
+        if (k.absolute) value = Abs(value);
+        if (k.negate) value = -value;
+        if (in.op == ShaderOp::Sub) value = -value;
+        now[i] = {from.varying, true, value};
+      } else {
+        return;
+      }
+    }
+    for (int i = 0; i < 4; ++i)
+      if (in.mask & (1u << i)) form[in.dst][i] = now[i];
+  }
+  out->walks = std::move(walks);
+}
+
+// Whether the span x0..x1 of row y takes the walk: the triangle without perspective, every read
+// point sampled from a texture, and the lines of its coordinates proven, into lines[j] for read
+// j (u, then v).
+inline bool WalkSpan(const ShaderSteps &steps, const PixelSetup &s, const TriangleGradients &g,
+                     int y, int x0, int x1, TexelLine (*lines)[2]) {
+  if (steps.walks.empty() || !g.affine) return false;
+  const int count = x1 - x0 + 1;
+  for (size_t j = 0; j < steps.walks.size(); ++j) {
+    const ShaderSteps::WalkedRead &read = steps.walks[j];
+    const StageSetup &stage = s.shaderSamplers[read.sampler];
+    const DWORD filter = g.magnified[0] ? stage.sampler.magFilter : stage.sampler.minFilter;
+    if (!stage.hasTexture || (filter != D3DTEXF_POINT && filter != D3DTEXF_NONE) ||
+        !ProveTexelLine(g, read.u, y, x0, count, stage.texture.width, &lines[j][0]) ||
+        !ProveTexelLine(g, read.v, y, x0, count, stage.texture.height, &lines[j][1]))
+      return false;
+  }
+  return true;
+}
+
+// The texel words of lanes 0 .. n − 1 of a block whose first pixel is `along` pixels into the
+// span: inside the texture a run (or a strided walk), else texel by texel through the address
+// modes, as SampleLanes reads them.
+template <int N>
+void WalkTexels(const StageSetup &s, const TexelLine &u, const TexelLine &v, int along, int n,
+                uint32_t *words) {
+  const int64_t x = u.first + u.step * along, y = v.first + v.step * along;
+  const int64_t xLast = x + u.step * (n - 1), yLast = y + v.step * (n - 1);
+  const int64_t w = s.texture.width, h = s.texture.height;
+  if (std::min(x, xLast) >= 0 && std::max(x, xLast) < w && std::min(y, yLast) >= 0 &&
+      std::max(y, yLast) < h) {
+    const uint32_t *from = s.texture.texels + y * s.texture.pitch + x;
+    const uint32_t alphaOr = s.texture.alphaOr;
+    const int64_t stride = v.step * s.texture.pitch + u.step;
+    if (stride == 1 && n == N)
+      for (int l = 0; l < N; ++l) words[l] = from[l] | alphaOr;
+    else
+      for (int l = 0; l < n; ++l) words[l] = from[stride * l] | alphaOr;
+    return;
+  }
+  for (int l = 0; l < n; ++l) words[l] = FetchTexel(s, x + u.step * l, y + v.step * l);
+}
+
+} // namespace
+} // namespace zrq::d3d9
