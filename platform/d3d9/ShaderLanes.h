@@ -51,6 +51,33 @@ template <int N> void AddressNear(int32_t *i, int32_t n, DWORD mode) {
   }
 }
 
+// The texels at integer coordinates within one size either side of the texture, through the
+// address modes (`outside`: some lane is outside the texture); the coordinates are overwritten.
+template <int N>
+[[gnu::always_inline]] inline void NearTexels(const StageSetup &s, int32_t *ix, int32_t *iy,
+                                              bool outside, uint32_t *texel) {
+  if (outside) {
+    AddressNear<N>(ix, s.texture.width, s.sampler.addressU);
+    AddressNear<N>(iy, s.texture.height, s.sampler.addressV);
+  }
+  // Lanes that take the border colour (a coordinate of -1) read texel 0 meanwhile.
+  alignas(32) int32_t index[N];
+  const int32_t pitch = s.texture.pitch;
+  for (int l = 0; l < N; ++l) index[l] = (iy[l] * pitch + ix[l]) & ~((ix[l] | iy[l]) >> 31);
+  // Where the lanes read texels one after the other along a texture row, as a picture drawn at
+  // its own size does, they are loaded as they lie instead of one by one.
+  int32_t apart = 0;
+  for (int l = 0; l < N; ++l) apart |= index[l] ^ (index[0] + l);
+  if (!apart) {
+    const uint32_t *from = s.texture.texels + index[0];
+    for (int l = 0; l < N; ++l) texel[l] = from[l] | s.texture.alphaOr;
+  } else {
+    for (int l = 0; l < N; ++l) texel[l] = s.texture.texels[index[l]] | s.texture.alphaOr;
+  }
+  if (outside)
+    for (int l = 0; l < N; ++l) texel[l] = (ix[l] | iy[l]) < 0 ? s.sampler.border : texel[l];
+}
+
 // texld on the lanes: coordinates u and v (already divided for texldp).
 // The texel words themselves go to `words` too, unless it is null.
 template <int N>
@@ -83,26 +110,7 @@ void SampleLanes(const StageSetup &s, bool magnified, const float *u, const floa
           ix[l] = static_cast<int32_t>(fx[l]);
           iy[l] = static_cast<int32_t>(fy[l]);
         }
-        if (outside) {
-          AddressNear<N>(ix, s.texture.width, s.sampler.addressU);
-          AddressNear<N>(iy, s.texture.height, s.sampler.addressV);
-        }
-        // Lanes that take the border colour (a coordinate of -1) read texel 0 meanwhile.
-        alignas(32) int32_t index[N];
-        const int32_t pitch = s.texture.pitch;
-        for (int l = 0; l < N; ++l) index[l] = (iy[l] * pitch + ix[l]) & ~((ix[l] | iy[l]) >> 31);
-        // Where the lanes read texels one after the other along a texture row, as a picture
-        // drawn at its own size does, they are loaded as they lie instead of one by one.
-        int32_t apart = 0;
-        for (int l = 0; l < N; ++l) apart |= index[l] ^ (index[0] + l);
-        if (!apart) {
-          const uint32_t *from = s.texture.texels + index[0];
-          for (int l = 0; l < N; ++l) texel[l] = from[l] | s.texture.alphaOr;
-        } else {
-          for (int l = 0; l < N; ++l) texel[l] = s.texture.texels[index[l]] | s.texture.alphaOr;
-        }
-        if (outside)
-          for (int l = 0; l < N; ++l) texel[l] = (ix[l] | iy[l]) < 0 ? s.sampler.border : texel[l];
+        NearTexels<N>(s, ix, iy, outside, texel);
       } else {
         for (int l = 0; l < N; ++l) {
           const float x = fx[l] > -1e9f && fx[l] < 1e9f ? fx[l] : 0.0f;

@@ -137,23 +137,35 @@ inline bool WalkSpan(const ShaderSteps &steps, const PixelSetup &s, const Triang
 }
 
 // The texel words of lanes 0 .. n − 1 of a block whose first pixel is `along` pixels into the
-// span: inside the texture a run (or a strided walk), else texel by texel through the address
-// modes, as SampleLanes reads them.
+// span, as SampleLanes reads them: inside the texture a run (or a strided walk), within one size
+// of it through the address modes as a vector, else texel by texel.
 template <int N>
 void WalkTexels(const StageSetup &s, const TexelLine &u, const TexelLine &v, int along, int n,
                 uint32_t *words) {
   const int64_t x = u.first + u.step * along, y = v.first + v.step * along;
   const int64_t xLast = x + u.step * (n - 1), yLast = y + v.step * (n - 1);
+  const int64_t xMin = std::min(x, xLast), xMax = std::max(x, xLast);
+  const int64_t yMin = std::min(y, yLast), yMax = std::max(y, yLast);
   const int64_t w = s.texture.width, h = s.texture.height;
-  if (std::min(x, xLast) >= 0 && std::max(x, xLast) < w && std::min(y, yLast) >= 0 &&
-      std::max(y, yLast) < h) {
+  if (xMin >= 0 && xMax < w && yMin >= 0 && yMax < h) {
     const uint32_t *from = s.texture.texels + y * s.texture.pitch + x;
     const uint32_t alphaOr = s.texture.alphaOr;
     const int64_t stride = v.step * s.texture.pitch + u.step;
-    if (stride == 1 && n == N)
-      for (int l = 0; l < N; ++l) words[l] = from[l] | alphaOr;
+    if (stride == 1)
+      for (int l = 0; l < n; ++l) words[l] = from[l] | alphaOr;
     else
       for (int l = 0; l < n; ++l) words[l] = from[stride * l] | alphaOr;
+    return;
+  }
+  if (xMin >= -w && xMax < 2 * w && yMin >= -h && yMax < 2 * h) {
+    // The lanes past the span repeat the first, so that every lane stays near.
+    alignas(32) int32_t ix[N], iy[N];
+    for (int l = 0; l < N; ++l) {
+      const int64_t k = l < n ? l : 0;
+      ix[l] = static_cast<int32_t>(x + u.step * k);
+      iy[l] = static_cast<int32_t>(y + v.step * k);
+    }
+    NearTexels<N>(s, ix, iy, true, words);
     return;
   }
   for (int l = 0; l < n; ++l) words[l] = FetchTexel(s, x + u.step * l, y + v.step * l);
