@@ -101,8 +101,16 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
     }
     const int n = std::min(N, x1 - x + 1);
     uint32_t *target = s.target + static_cast<ptrdiff_t>(y) * s.targetPitch + x;
+    // A whole block as vectors: a copy of a length known only at run time is a string move, slow
+    // to start for so few bytes.
+    auto write = [&] {
+      if (n == N)
+        for (int l = 0; l < N; ++l) target[l] = packed[l];
+      else
+        std::copy(packed, packed + n, target);
+    };
     if ((s.plainWrite || depthPassed) && !killed) {
-      std::copy(packed, packed + n, target);
+      write();
       continue;
     }
     if (s.depthOnly && !killed && !p.writesDepth) {
@@ -121,7 +129,7 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
         if (!fails) {
           if (s.depthWrite)
             for (int l = 0; l < n; ++l) words[l] = z24[l] << 8 | (words[l] & 0xFF);
-          std::copy(packed, packed + n, target);
+          write();
           return;
         }
         for (int l = 0; l < n; ++l) {

@@ -151,7 +151,9 @@ void WalkTexels(const StageSetup &s, const TexelLine &u, const TexelLine &v, int
     const uint32_t *from = s.texture.texels + y * s.texture.pitch + x;
     const uint32_t alphaOr = s.texture.alphaOr;
     const int64_t stride = v.step * s.texture.pitch + u.step;
-    if (stride == 1)
+    if (stride == 1 && n == N)
+      for (int l = 0; l < N; ++l) words[l] = from[l] | alphaOr;
+    else if (stride == 1)
       for (int l = 0; l < n; ++l) words[l] = from[l] | alphaOr;
     else
       for (int l = 0; l < n; ++l) words[l] = from[stride * l] | alphaOr;
