@@ -213,7 +213,7 @@ HRESULT Device::DrawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const 
 
   const DWORD cull = st.renderStates[D3DRS_CULLMODE];
   const D3DVIEWPORT9 &vp = st.viewport;
-  TriangleBatch batch(setup, scratch_.triangles);
+  TriangleBatch batch(setup, scratch_.triangles, scratch_.runs);
   auto drawScreen = [&](const ScreenVertex &a, const ScreenVertex &b, const ScreenVertex &c) {
     const float area = (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
     // y points down: a positive area is a clockwise triangle on screen.

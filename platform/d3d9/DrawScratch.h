@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/d3d9/Pipeline.h"
+#include "platform/d3d9/RowRuns.h"
 #include "platform/d3d9/ShaderStep.h"
 #include "platform/d3d9/TriangleRows.h"
 
@@ -17,6 +18,7 @@ struct DrawScratch {
   ShaderSteps shaderSteps;             // the pixel shader as the draw runs it
   std::vector<ClipVertex> vertices;    // processed vertices
   std::vector<TriangleRows> triangles; // triangles set up, drawn a band at a time
+  RowRuns runs;                        // their spans, drawn side by side
 };
 
 } // namespace zrq::d3d9

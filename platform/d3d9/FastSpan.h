@@ -11,11 +11,17 @@
 namespace zrq::d3d9 {
 
 struct FastRow;
+struct FastRun;
 struct FastTriangle;
 
 // Draws spans of one triangle, each as far as its texels lie inside the texture (see FastRow);
 // chosen per triangle from the blend, whether the texel is shaded, and whether depth is tested.
 using SpanKernel = void (*)(const FastTriangle &t, FastRow *rows, int count);
+// Draws a run of spans of several triangles side by side on one row (see FastRun) in whole
+// blocks across their borders; returns how many blocks it left, with a texel outside the
+// texture, each as its first and its end pixel (from the run's x0) in failed, which has room
+// for every block.
+using RunKernel = int (*)(const FastTriangle &t, const FastRun &run, int *failed);
 
 struct FastTriangle {
   // The point-sampled texture.
@@ -55,6 +61,9 @@ struct FastTriangle {
 
   SpanKernel kernel;
   SpanKernel kernelUntested; // the same without the depth test, for spans whose test is decided
+  // For texels written unshaded and whole, without the depth test: spans of triangles side by
+  // side drawn together. Null otherwise.
+  RunKernel runKernel;
 };
 
 // One span: pixels x0 .. x0 + count − 1 of row y. The kernel draws blocks of it from the left
@@ -63,6 +72,17 @@ struct FastTriangle {
 struct FastRow {
   int y, x0, count;
   int drawn;
+};
+
+// Spans of triangles of one draw lying side by side on row y, pixels x0 .. x0 + count − 1, all
+// drawn by the same run kernel: pixel x0 + i belongs to triangle number segment[i] of the run,
+// whose plane terms are entry segment[i] of the arrays (the row's dudy·fy in cu, dvdy·fy in cv).
+// The segment numbers go on for a block past the end, repeating the last; the arrays for eight
+// entries past the last triangle.
+struct FastRun {
+  int y, x0, count;
+  const uint16_t *segment;
+  const double *refX, *u0, *dudx, *cu, *v0, *dvdx, *cv;
 };
 
 // Whether the texel columns of a span's `count` pixels, as the general path computes them from
@@ -74,6 +94,7 @@ bool TexelWalk(const FastTriangle &t, double fx0, double cu, int count, int *fir
 // The kernels of one instruction set, by [FastBlend][shaded][depth tested].
 struct SpanKernelTable {
   SpanKernel kernels[4][2][2];
+  RunKernel run; // written, unshaded, untested
 };
 
 const SpanKernelTable *Sse2SpanKernels(); // null where SSE2 is not available

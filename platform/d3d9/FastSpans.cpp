@@ -108,6 +108,10 @@ bool PrepareFastTriangle(const PixelSetup &s, const TriangleGradients &g, FastTr
   const int kind = static_cast<int>(Classify(*t));
   t->kernel = kernels->kernels[kind][shaded][t->depth != nullptr];
   t->kernelUntested = kernels->kernels[kind][shaded][0];
+  t->runKernel =
+      kind == static_cast<int>(FastBlend::Write) && !shaded && t->writeMask == 0xFFFFFFFFu
+          ? kernels->run
+          : nullptr;
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/d3d9/TriangleRows.h"
 
 #include "platform/d3d9/DeferredDepth.h"
+#include "platform/d3d9/RowRuns.h"
 
 #include <algorithm>
 #include <cmath>
@@ -212,7 +213,21 @@ bool TriangleRows::Start(const PixelSetup &s, const ScreenVertex &a, const Scree
 
   tryFast_ = s.fastPaths && !s.pixelShader && s.fastTextured && g.affine && g.constantDiffuse &&
              PrepareFastTriangle(s, g, &fast_);
+  // Depth tested spans go side by side where the held words can decide them.
+  runs_ = tryFast_ && fast_.runKernel && (!fast_.depth || (fast_.constantZ && s.heldDepth));
   return true;
+}
+
+void TriangleRows::DrawSpan(const PixelSetup &s, int y, int x0, int x1) const {
+  DeferredDepth *held = s.heldDepth;
+  if (held) held->Settle(y, x0, x1);
+  FastRow row{y, x0, x1 - x0, 0};
+  fast_.kernel(fast_, &row, 1);
+  if (row.drawn < row.count) ShadeSpan(s, g_, y, x0 + row.drawn, x1 - 1);
+}
+
+void TriangleRows::Shade(const PixelSetup &s, int y, int x0, int x1) const {
+  ShadeSpan(s, g_, y, x0, x1 - 1);
 }
 
 bool TriangleRows::TexelsFor(int y0, int y1, TexelBox *box) const {
@@ -240,7 +255,7 @@ bool TriangleRows::TexelsFor(int y0, int y1, TexelBox *box) const {
   return true;
 }
 
-void TriangleRows::DrawTo(const PixelSetup &s, int y) {
+void TriangleRows::DrawTo(const PixelSetup &s, int y, RowRuns *runs) {
   // Spans are gathered for the fast path and drawn together; what it leaves of a span the
   // general path draws after it, which changes nothing, as no two spans share a pixel. Spans
   // whose depth test the held depth words decide go apart, without the test.
@@ -281,6 +296,13 @@ void TriangleRows::DrawTo(const PixelSetup &s, int y) {
     left_[0].Step(), left_[1].Step(), right_[0].Step(), right_[1].Step();
     if (lo > hi) continue;
     const int sx0 = static_cast<int>(lo), sx1 = static_cast<int>(hi);
+    if (runs) {
+      if (runs_) {
+        runs->Add(next_, sx0, sx1 - sx0 + 1, this);
+        continue;
+      }
+      runs->Draw(next_);
+    }
     const FastRow row{next_, sx0, sx1 - sx0 + 1, 0};
     bool passes;
     if (shaderDecides && held->DecideSpan(next_, sx0, sx1 + 1, shaderZ24, s.depthFunc, &passes)) {

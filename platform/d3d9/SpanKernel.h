@@ -30,6 +30,7 @@ public:
     Fill<FastBlend::Add>(table);
     Fill<FastBlend::Over>(table);
     Fill<FastBlend::Mixed>(table);
+    table.run = &Row;
     return table;
   }
 
@@ -230,6 +231,69 @@ private:
     if (c.partialMask) out = L::Or(L::And(out, c.writeMask), L::AndNot(c.writeMask, d));
     if (!all) out = L::Select(pass, out, d);
     L::Store(at.dst, out);
+    return true;
+  }
+
+  // A run of spans of triangles side by side (see FastRun), texels written as they are: whole
+  // blocks across the triangles' borders, each lane working with its own triangle's terms.
+  static int Row(const FastTriangle &t, const FastRun &run, int *failed) {
+    const P alphaOr = L::Splat(t.alphaOr);
+    const D width = L::SplatD(t.width), height = L::SplatD(t.height);
+    const D last = L::SplatD(run.x0 + run.count - 1);
+    uint32_t *const dst = t.target + static_cast<ptrdiff_t>(run.y) * t.targetPitch + run.x0;
+    const int room = t.targetPitch - run.x0; // pixels from x0 to the end of the row's memory
+    int failures = 0;
+    for (int i = 0; i < run.count; i += N) {
+      const int valid = run.count - i < N ? run.count - i : N;
+      P texels;
+      if (!RunTexels(t, run, i, valid, last, width, height, &texels)) {
+        failed[2 * failures] = i, failed[2 * failures + 1] = i + valid;
+        ++failures;
+        continue;
+      }
+      const P src = L::Or(texels, alphaOr);
+      if (valid == N) {
+        L::Store(dst + i, src);
+      } else if (room - i >= N) {
+        // The pixels past the run are read and written back as they were.
+        const P pass = L::CmpGt(L::Splat(static_cast<uint32_t>(valid)), L::Iota());
+        L::Store(dst + i, L::Select(pass, src, L::Load(dst + i)));
+      } else {
+        alignas(64) uint32_t out[N];
+        L::Store(out, src);
+        std::memcpy(dst + i, out, static_cast<size_t>(valid) * 4);
+      }
+    }
+    return failures;
+  }
+
+  // The texels of the run's pixels i .. i + valid − 1 (the lanes past them repeat the last);
+  // false when one lies outside the texture.
+  ZRQ_SPAN_INLINE static bool RunTexels(const FastTriangle &t, const FastRun &run, int i, int valid,
+                                        D last, D width, D height, P *texels) {
+    constexpr int Half = N / 2;
+    const D x = L::SplatD(run.x0 + i);
+    const D xLo = L::MinD(L::AddD(x, L::IotaLo()), last),
+            xHi = L::MinD(L::AddD(x, L::IotaHi()), last);
+    const uint16_t *segment = run.segment + i;
+    const int lo = segment[0], hi = segment[Half];
+    const auto iLo = L::SegmentIndex(segment, lo), iHi = L::SegmentIndex(segment + Half, hi);
+    // x − refX of each lane's triangle, exact, then the general path's planes.
+    const D fxLo = L::SubD(xLo, L::Pick(run.refX + lo, iLo)),
+            fxHi = L::SubD(xHi, L::Pick(run.refX + hi, iHi));
+    auto plane = [&](const double *c0, const double *d, const double *cy, const auto &index,
+                     int base, D fx) {
+      return Plane(L::Pick(c0 + base, index), L::Pick(d + base, index), L::Pick(cy + base, index),
+                   fx);
+    };
+    const D uLo = L::MulD(plane(run.u0, run.dudx, run.cu, iLo, lo, fxLo), width);
+    const D uHi = L::MulD(plane(run.u0, run.dudx, run.cu, iHi, hi, fxHi), width);
+    if (!L::Inside(uLo, uHi, width)) return false;
+    const D vLo = L::MulD(plane(run.v0, run.dvdx, run.cv, iLo, lo, fxLo), height);
+    const D vHi = L::MulD(plane(run.v0, run.dvdx, run.cv, iHi, hi, fxHi), height);
+    if (!L::Inside(vLo, vHi, height)) return false;
+    const unsigned validBits = valid < N ? (1u << valid) - 1 : L::kAll;
+    *texels = Texels(t, nullptr, L::Trunc(uLo, uHi), L::Trunc(vLo, vHi), validBits);
     return true;
   }
 

@@ -76,6 +76,24 @@ template <bool UseGather> struct Avx2Lanes {
   static D AddD(D a, D b) { return _mm256_add_pd(a, b); }
   static D MulD(D a, D b) { return _mm256_mul_pd(a, b); }
   static D MinD(D a, D b) { return _mm256_min_pd(a, b); }
+  static D SubD(D a, D b) { return _mm256_sub_pd(a, b); }
+  // Which of four table entries each lane takes (segment[l] − base, below four), as the pair
+  // of 32-bit halves 2i, 2i + 1 that make up double i.
+  using DIndex = __m256i;
+  static DIndex SegmentIndex(const uint16_t *segment, int base) {
+    int64_t four;
+    std::memcpy(&four, segment, sizeof four);
+    const __m128i i =
+        _mm_sub_epi32(_mm_cvtepu16_epi32(_mm_cvtsi64_si128(four)), _mm_set1_epi32(base));
+    const __m256i wide = _mm256_cvtepu32_epi64(i);
+    return _mm256_add_epi64(
+        _mm256_add_epi64(_mm256_slli_epi64(wide, 1), _mm256_slli_epi64(wide, 33)),
+        _mm256_set1_epi64x(int64_t{1} << 32));
+  }
+  static D Pick(const double *table, DIndex index) {
+    return _mm256_castps_pd(
+        _mm256_permutevar8x32_ps(_mm256_castpd_ps(_mm256_loadu_pd(table)), index));
+  }
   static D IotaLo() { return _mm256_setr_pd(0.0, 1.0, 2.0, 3.0); }
   static D IotaHi() { return _mm256_setr_pd(4.0, 5.0, 6.0, 7.0); }
   // Whether every lane of lo and hi lies in [0, size).

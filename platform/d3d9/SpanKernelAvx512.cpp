@@ -83,6 +83,16 @@ template <bool UseGather> struct Avx512Lanes {
   static D AddD(D a, D b) { return _mm512_add_pd(a, b); }
   static D MulD(D a, D b) { return _mm512_mul_pd(a, b); }
   static D MinD(D a, D b) { return _mm512_min_pd(a, b); }
+  static D SubD(D a, D b) { return _mm512_sub_pd(a, b); }
+  // Which of eight table entries each lane takes: segment[l] − base, below eight.
+  using DIndex = __m512i;
+  static DIndex SegmentIndex(const uint16_t *segment, int base) {
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i *>(segment));
+    return _mm512_sub_epi64(_mm512_cvtepu16_epi64(s), _mm512_set1_epi64(base));
+  }
+  static D Pick(const double *table, DIndex index) {
+    return _mm512_permutexvar_pd(index, _mm512_loadu_pd(table));
+  }
   static D IotaLo() { return _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7); }
   static D IotaHi() { return _mm512_setr_pd(8, 9, 10, 11, 12, 13, 14, 15); }
   // Whether every lane of lo and hi lies in [0, size).

@@ -73,6 +73,18 @@ struct Sse2Lanes {
   static D AddD(D a, D b) { return _mm_add_pd(a, b); }
   static D MulD(D a, D b) { return _mm_mul_pd(a, b); }
   static D MinD(D a, D b) { return _mm_min_pd(a, b); }
+  static D SubD(D a, D b) { return _mm_sub_pd(a, b); }
+  // Which of two table entries each lane takes (segment[l] − base, 0 or 1), as a lane mask of
+  // the second.
+  using DIndex = __m128d;
+  static DIndex SegmentIndex(const uint16_t *segment, int base) {
+    return _mm_castsi128_pd(_mm_set_epi64x(-static_cast<int64_t>(segment[1] - base),
+                                           -static_cast<int64_t>(segment[0] - base)));
+  }
+  static D Pick(const double *table, DIndex second) {
+    return _mm_or_pd(_mm_and_pd(second, _mm_set1_pd(table[1])),
+                     _mm_andnot_pd(second, _mm_set1_pd(table[0])));
+  }
   static D IotaLo() { return _mm_setr_pd(0.0, 1.0); }
   static D IotaHi() { return _mm_setr_pd(2.0, 3.0); }
   // Whether every lane of lo and hi lies in [0, size).

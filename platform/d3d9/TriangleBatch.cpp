@@ -5,9 +5,11 @@
 
 namespace zrq::d3d9 {
 
-TriangleBatch::TriangleBatch(const PixelSetup &setup, std::vector<TriangleRows> &store)
-    : setup_(setup), store_(store) {
+TriangleBatch::TriangleBatch(const PixelSetup &setup, std::vector<TriangleRows> &store,
+                             RowRuns &runs)
+    : setup_(setup), store_(store), runs_(runs) {
   store_.resize(kCapacity);
+  runs_.Reserve(kBandRows, static_cast<int>(kCapacity), setup.clipX1);
 }
 
 void TriangleBatch::Add(const ScreenVertex &a, const ScreenVertex &b, const ScreenVertex &c,
@@ -39,8 +41,10 @@ void TriangleBatch::Flush() {
     first = std::min(first, store_[i].NextRow());
     last = std::max(last, store_[i].LastRow());
   }
+  runs_.Prepare(setup_, store_.data(), count_);
   for (int band = first; band <= last; band += kBandRows) {
     const int bandLast = std::min(last, band + kBandRows - 1);
+    runs_.Begin(band);
     for (size_t i = 0; i < count_; ++i) {
       TriangleRows &t = store_[i];
       // The texels of a triangle a little ahead are fetched while this one draws: a thin
@@ -48,8 +52,9 @@ void TriangleBatch::Flush() {
       TriangleRows::TexelBox box;
       if (i + kPrefetchAhead < count_ && store_[i + kPrefetchAhead].TexelsFor(band, bandLast, &box))
         Prefetch(box);
-      if (t.NextRow() <= bandLast && t.NextRow() <= t.LastRow()) t.DrawTo(setup_, bandLast);
+      if (t.NextRow() <= bandLast && t.NextRow() <= t.LastRow()) t.DrawTo(setup_, bandLast, &runs_);
     }
+    runs_.DrawAll();
   }
   count_ = 0;
 }

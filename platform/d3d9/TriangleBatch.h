@@ -7,6 +7,7 @@
 // the bytes are the same as drawing each triangle in turn.
 #pragma once
 
+#include "platform/d3d9/RowRuns.h"
 #include "platform/d3d9/TriangleRows.h"
 
 #include <vector>
@@ -19,9 +20,9 @@ public:
   static constexpr int kBandRows = 32;
   static constexpr size_t kPrefetchAhead = 2;
 
-  // `store` is resized to kCapacity here (which may throw std::bad_alloc), before anything is
-  // drawn.
-  TriangleBatch(const PixelSetup &setup, std::vector<TriangleRows> &store);
+  // `store` is resized to kCapacity and `runs` given room here (which may throw std::bad_alloc),
+  // before anything is drawn.
+  TriangleBatch(const PixelSetup &setup, std::vector<TriangleRows> &store, RowRuns &runs);
   TriangleBatch(const TriangleBatch &) = delete;
   TriangleBatch &operator=(const TriangleBatch &) = delete;
 
@@ -36,6 +37,7 @@ private:
 
   const PixelSetup &setup_;
   std::vector<TriangleRows> &store_;
+  RowRuns &runs_;
   size_t count_ = 0;
   TriangleRows::TexelBox prefetched_;
 };

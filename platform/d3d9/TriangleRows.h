@@ -9,6 +9,8 @@
 
 namespace zrq::d3d9 {
 
+class RowRuns;
+
 class TriangleRows {
 public:
   // Sets up the triangle; false when it covers no pixel inside the setup's clip rectangle.
@@ -17,8 +19,16 @@ public:
              const ScreenVertex &c, bool ccwFacing);
   int NextRow() const { return next_; }
   int LastRow() const { return last_; }
-  // Draws the rows not drawn yet, up to row `y`.
-  void DrawTo(const PixelSetup &setup, int y);
+  // Draws the rows not drawn yet, up to row `y`. With `runs`, spans it can draw side by side
+  // with other triangles' are held there, and what it draws itself on a row waits for the spans
+  // held for that row.
+  void DrawTo(const PixelSetup &setup, int y, RowRuns *runs = nullptr);
+  // For RowRuns: the fast path's terms, and pixels x0 <= x < x1 of row y drawn as this triangle
+  // draws a span alone (depth tested where it is), or by the general path.
+  bool Runs() const { return runs_; }
+  const FastTriangle &Fast() const { return fast_; }
+  void DrawSpan(const PixelSetup &setup, int y, int x0, int x1) const;
+  void Shade(const PixelSetup &setup, int y, int x0, int x1) const;
   // The texels rows y0 .. y1 of the triangle may read, as rows and columns of the texture,
   // when the fast path draws it.
   struct TexelBox {
@@ -57,6 +67,7 @@ private:
   TriangleGradients g_;
   FastTriangle fast_;
   bool tryFast_ = false;
+  bool runs_ = false; // spans drawn side by side with other triangles' (see RowRuns)
   // A triangle has one or two edges on either side (a horizontal one only bounds its rows);
   // unused slots never bind.
   EdgeLimit left_[2], right_[2];

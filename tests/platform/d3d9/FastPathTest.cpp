@@ -323,6 +323,135 @@ TEST_F(FastPath, ThinTrianglesOfAWavingStrip) {
   }
 }
 
+// A strip of `columns` thin quads across the picture, waved, as a triangle list with vertices
+// of its own for each quad: quad k at depth z(k), showing texture columns u0 .. u1.
+struct Strip {
+  int columns = 96;
+  float u0 = 0, u1 = 1, wave = 0.15f;
+  std::function<float(int)> z = [](int) { return 0.0f; };
+
+  std::vector<ModelVertex> Vertices(float height) const {
+    std::vector<ModelVertex> v;
+    auto at = [&](int k, int r) {
+      const float x = k * 2.0f / columns - 1, y = (r - 0.5f) * height * 0.8f;
+      return ModelVertex{x,  y + wave * height * std::sin(k * 0.7f),           0,       0, 0,
+                         -1, u0 + (u1 - u0) * static_cast<float>(k) / columns, 1.0f - r};
+    };
+    for (int k = 0; k < columns; ++k) {
+      ModelVertex q[4] = {at(k, 0), at(k, 1), at(k + 1, 0), at(k + 1, 1)};
+      for (ModelVertex &c : q) c.z = z(k);
+      for (int i : {0, 1, 2, 2, 1, 3}) v.push_back(q[i]);
+    }
+    return v;
+  }
+};
+
+TEST_F(FastPath, SpansOfThinTrianglesDrawnSideBySide) {
+  // A row's spans of a strip are drawn as one run across the triangles' borders. Each case
+  // below takes a way out of that: texels past the picture in the middle of a run, a second
+  // strip over the first in the same draw, triangles given right to left, quads at other
+  // depths, depth words a draw left in memory, a depth test that fails, and triangles of
+  // another colour among them.
+  auto draw = [&](const std::vector<ModelVertex> &v) {
+    device->SetFVF(0x112);
+    return device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(v.size() / 3), v.data(),
+                                   sizeof(ModelVertex));
+  };
+  auto plain = [&] {
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  };
+  const std::vector<ModelVertex> strip = Strip{}.Vertices(height);
+
+  for (DWORD address : {D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP, D3DTADDRESS_MIRROR}) {
+    Strip past;
+    past.u0 = -0.35f, past.u1 = 1.3f;
+    ExpectSameBothWays(
+        [&] {
+          plain();
+          device->SetSamplerState(0, D3DSAMP_ADDRESSU, address);
+          device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+          EXPECT_EQ(draw(past.Vertices(height)), D3D_OK);
+        },
+        {0.45f, kAtScene, 0.55f}, "texels past the picture");
+  }
+
+  ExpectSameBothWays(
+      [&] {
+        plain();
+        std::vector<ModelVertex> twice = strip;
+        Strip over;
+        over.columns = 41, over.wave = -0.3f, over.u0 = 0.2f, over.u1 = 0.7f;
+        const std::vector<ModelVertex> second = over.Vertices(height);
+        twice.insert(twice.end(), second.begin(), second.end());
+        device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+        EXPECT_EQ(draw(twice), D3D_OK);
+      },
+      {kAtScene}, "a strip over a strip");
+
+  ExpectSameBothWays(
+      [&] {
+        plain();
+        std::vector<ModelVertex> reversed;
+        for (size_t t = strip.size() / 3; t-- > 0;)
+          reversed.insert(reversed.end(), strip.begin() + 3 * t, strip.begin() + 3 * t + 3);
+        EXPECT_EQ(draw(reversed), D3D_OK);
+      },
+      {kAtScene}, "right to left");
+
+  ExpectSameBothWays(
+      [&] {
+        plain();
+        Strip steps;
+        steps.z = [](int k) { return 0.1f * static_cast<float>(k % 5) - 0.2f; };
+        EXPECT_EQ(draw(steps.Vertices(height)), D3D_OK);
+      },
+      {0.3f, 0.45f, kAtScene, 0.55f, 0.7f}, "quads at several depths");
+
+  for (DWORD func : {D3DCMP_LESS, D3DCMP_GREATER, D3DCMP_EQUAL}) {
+    ExpectSameBothWays(
+        [&] {
+          plain();
+          // A quad sloping away leaves depth words of every kind in memory over the middle of
+          // the picture; the strip tests against them there, and against the cleared words
+          // elsewhere.
+          device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+          const float h = height * 0.3f;
+          const ModelVertex slope[6] = {
+              {-0.5f, h, -0.4f, 0, 0, -1, 0, 0},  {0.5f, h, 0.4f, 0, 0, -1, 1, 0},
+              {-0.5f, -h, -0.4f, 0, 0, -1, 0, 1}, {0.5f, h, 0.4f, 0, 0, -1, 1, 0},
+              {0.5f, -h, 0.4f, 0, 0, -1, 1, 1},   {-0.5f, -h, -0.4f, 0, 0, -1, 0, 1}};
+          EXPECT_EQ(draw({slope, slope + 6}), D3D_OK);
+          device->SetRenderState(D3DRS_ZFUNC, func);
+          EXPECT_EQ(draw(strip), D3D_OK);
+        },
+        {0.4f, kAtScene, 0.6f}, "depth words in memory");
+  }
+
+  ExpectSameBothWays(
+      [&] {
+        plain();
+        // Every seventh triangle is tinted: those are shaded, drawn on their own among the
+        // others.
+        struct Coloured {
+          float x, y, z;
+          DWORD colour;
+          float u, v;
+        };
+        std::vector<Coloured> tinted;
+        for (size_t i = 0; i < strip.size(); ++i) {
+          const ModelVertex &m = strip[i];
+          tinted.push_back({m.x, m.y, m.z, i / 3 % 7 == 3 ? 0xFF80C0FFu : 0xFFFFFFFFu, m.u, m.v});
+        }
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+        EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(tinted.size() / 3),
+                                          tinted.data(), sizeof(Coloured)),
+                  D3D_OK);
+      },
+      {0.45f, kAtScene}, "other colours among them");
+}
+
 TEST_F(FastPath, TexelsPastTheTextureAndScissoredTargets) {
   // Coordinates running past the picture (wrapped, clamped or mirrored by the general path),
   // and a scissor rectangle clipping the spans.
