@@ -42,11 +42,20 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
     alignas(32) double fx[N];
     for (int l = 0; l < N; ++l) fx[l] = x + l - g.refX;
     uint64_t killed = 0;
+    // Where a colour packed from texels takes each component's words, and what to or them with.
+    const uint32_t *source[4] = {};
+    uint32_t sourceOr[4] = {};
     if (walking) {
       const int n = std::min(N, x1 - x + 1);
+      const uint32_t *read[kMaxWalkedReads] = {};
+      uint32_t readOr[kMaxWalkedReads] = {};
       for (size_t j = 0; j < steps->walks.size(); ++j)
-        WalkTexels<N>(s.shaderSamplers[steps->walks[j].sampler], lines[j][0], lines[j][1], x - x0,
-                      n, steps->walks[j].words);
+        read[j] = WalkTexels<N>(s.shaderSamplers[steps->walks[j].sampler], lines[j][0], lines[j][1],
+                                x - x0, n, steps->walks[j].words, &readOr[j]);
+      for (int i = 0; i < 4; ++i) {
+        source[i] = read[steps->walkOf[i]];
+        sourceOr[i] = readOr[steps->walkOf[i]];
+      }
     } else {
       if (p.readsUnwritten) {
         std::fill(&f.r[reg::kTemp][0][0], &f.r[reg::kInput][0][0], 0.0f);
@@ -84,16 +93,19 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
         });
       }
       killed = steps ? RunSteps<N>(*steps, env, f) : RunLanes<N>(p, env, f);
+      if (steps)
+        for (int i = 0; i < 4; ++i) source[i] = steps->row[i];
     }
     const float(*colour)[N] = f.r[reg::kPixelColor];
     alignas(32) uint32_t packed[N];
     if (steps && steps->packsTexels) {
-      const uint32_t *r = steps->row[0], *g = steps->row[1], *b = steps->row[2], *a = steps->row[3];
+      const uint32_t *r = source[0], *g = source[1], *b = source[2], *a = source[3];
+      const uint32_t ro = sourceOr[0], go = sourceOr[1], bo = sourceOr[2], ao = sourceOr[3];
       const int rs = steps->shift[0], gs = steps->shift[1], bs = steps->shift[2],
                 as = steps->shift[3];
       for (int l = 0; l < N; ++l)
-        packed[l] = ((a[l] >> as) & 0xFF) << 24 | ((r[l] >> rs) & 0xFF) << 16 |
-                    ((g[l] >> gs) & 0xFF) << 8 | ((b[l] >> bs) & 0xFF);
+        packed[l] = (((a[l] | ao) >> as) & 0xFF) << 24 | (((r[l] | ro) >> rs) & 0xFF) << 16 |
+                    (((g[l] | go) >> gs) & 0xFF) << 8 | (((b[l] | bo) >> bs) & 0xFF);
     } else {
       for (int l = 0; l < N; ++l)
         packed[l] = ShaderByte(colour[3][l]) << 24 | ShaderByte(colour[0][l]) << 16 |

@@ -54,6 +54,7 @@ struct ShaderSteps {
     uint32_t *words;
   };
   std::vector<WalkedRead> walks;
+  int walkOf[4] = {}; // the read each component of the colour comes from
 };
 
 } // namespace zrq::d3d9

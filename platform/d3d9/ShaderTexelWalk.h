@@ -44,9 +44,9 @@ inline bool ProveTexelLine(const TriangleGradients &g, const ShaderSteps::Coordi
                    (1.0 + 0x1p-20);
   // Far from the range where whole texel numbers stay exact (and NaN or infinity anywhere).
   if (!(m * w < 0x1p22)) return false;
-  // Three float roundings, given a fourth for the double ones and the bound's own; 2⁻¹⁴⁰ for
-  // results below the normal range.
-  const double error = 4.0 * 0x1p-24 * m * w + 0x1p-140 * w;
+  // Three float roundings, given a fourth for the double ones and the bound's own; 2⁻¹²⁰ for
+  // results below the normal range, kept or flushed to zero.
+  const double error = 4.0 * 0x1p-24 * m * w + 0x1p-120 * w;
   const double d = dvdx * w;
   const double k = std::nearbyint(d);
   const double drift = (count - 1) * (std::fabs(d - k) + 0x1p-50 * std::fabs(d));
@@ -114,6 +114,9 @@ inline void PlanTexelWalks(const ShaderProgram &program, ShaderSteps *out, int n
     for (int i = 0; i < 4; ++i)
       if (in.mask & (1u << i)) form[in.dst][i] = now[i];
   }
+  for (int i = 0; i < 4; ++i)
+    for (size_t j = 0; j < walks.size(); ++j)
+      if (walks[j].words == out->row[i]) out->walkOf[i] = static_cast<int>(j);
   out->walks = std::move(walks);
 }
 
@@ -137,27 +140,28 @@ inline bool WalkSpan(const ShaderSteps &steps, const PixelSetup &s, const Triang
 }
 
 // The texel words of lanes 0 .. n − 1 of a block whose first pixel is `along` pixels into the
-// span, as SampleLanes reads them: inside the texture a run (or a strided walk), within one size
-// of it through the address modes as a vector, else texel by texel.
+// span, as SampleLanes reads them, each to be or'ed with *alphaOr: a whole block inside the
+// texture, along a row, as it lies in the texture; the rest into `words`, inside the texture as
+// a strided walk, within one size of it through the address modes as a vector, else texel by
+// texel.
 template <int N>
-void WalkTexels(const StageSetup &s, const TexelLine &u, const TexelLine &v, int along, int n,
-                uint32_t *words) {
+const uint32_t *WalkTexels(const StageSetup &s, const TexelLine &u, const TexelLine &v, int along,
+                           int n, uint32_t *words, uint32_t *alphaOr) {
   const int64_t x = u.first + u.step * along, y = v.first + v.step * along;
   const int64_t xLast = x + u.step * (n - 1), yLast = y + v.step * (n - 1);
   const int64_t xMin = std::min(x, xLast), xMax = std::max(x, xLast);
   const int64_t yMin = std::min(y, yLast), yMax = std::max(y, yLast);
   const int64_t w = s.texture.width, h = s.texture.height;
+  *alphaOr = 0;
   if (xMin >= 0 && xMax < w && yMin >= 0 && yMax < h) {
     const uint32_t *from = s.texture.texels + y * s.texture.pitch + x;
-    const uint32_t alphaOr = s.texture.alphaOr;
     const int64_t stride = v.step * s.texture.pitch + u.step;
-    if (stride == 1 && n == N)
-      for (int l = 0; l < N; ++l) words[l] = from[l] | alphaOr;
-    else if (stride == 1)
-      for (int l = 0; l < n; ++l) words[l] = from[l] | alphaOr;
-    else
-      for (int l = 0; l < n; ++l) words[l] = from[stride * l] | alphaOr;
-    return;
+    if (stride == 1 && n == N) {
+      *alphaOr = s.texture.alphaOr;
+      return from;
+    }
+    for (int l = 0; l < n; ++l) words[l] = from[stride * l] | s.texture.alphaOr;
+    return words;
   }
   if (xMin >= -w && xMax < 2 * w && yMin >= -h && yMax < 2 * h) {
     // The lanes past the span repeat the first, so that every lane stays near.
@@ -168,9 +172,10 @@ void WalkTexels(const StageSetup &s, const TexelLine &u, const TexelLine &v, int
       iy[l] = static_cast<int32_t>(y + v.step * k);
     }
     NearTexels<N>(s, ix, iy, true, words);
-    return;
+    return words;
   }
   for (int l = 0; l < n; ++l) words[l] = FetchTexel(s, x + u.step * l, y + v.step * l);
+  return words;
 }
 
 } // namespace

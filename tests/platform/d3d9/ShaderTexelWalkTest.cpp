@@ -133,6 +133,21 @@ TEST(ShaderTexelWalk, OnlyProgramsOfTexelsReadAtShiftedCoordinatesWalk) {
   for (const char *text : kept) EXPECT_TRUE(Walks(text, c0).empty()) << text;
 }
 
+// An X8R8G8B8 texture of noise, the unused byte too.
+IDirect3DTexture9 *OpaqueNoise(IDirect3DDevice9 *device, UINT tw, UINT th, uint32_t seed) {
+  std::mt19937 rng(seed);
+  IDirect3DTexture9 *t = nullptr;
+  EXPECT_EQ(device->CreateTexture(tw, th, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
+            D3D_OK);
+  D3DLOCKED_RECT locked{};
+  EXPECT_EQ(t->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  for (UINT y = 0; y < th; ++y)
+    for (UINT x = 0; x < tw; ++x)
+      static_cast<uint32_t *>(locked.pBits)[y * static_cast<UINT>(locked.Pitch) / 4 + x] = rng();
+  t->UnlockRect(0);
+  return t;
+}
+
 // Quads whose texture coordinates step a whole number of texels a pixel (or none) along x and
 // y, offsets that move the reads partly or wholly outside the texture, every address mode, and
 // filters that leave the walk; the pictures as the interpreter draws them.
@@ -148,7 +163,9 @@ TEST_F(ShaderDrawing, TexelWalksDrawTheInterpretersPixels) {
   for (const char *text : kShiftPrograms) shaders.push_back(PixelShader(text));
   for (int round = 0; round < 150; ++round) {
     const UINT tw = 1 + rng() % 100, th = 1 + rng() % 20;
-    IDirect3DTexture9 *t = Pattern(tw, th, static_cast<uint32_t>(round));
+    // Some without alpha, whose texels read as opaque whatever their top byte holds.
+    IDirect3DTexture9 *t = round % 3 ? Pattern(tw, th, static_cast<uint32_t>(round))
+                                     : OpaqueNoise(device, tw, th, static_cast<uint32_t>(round));
     device->SetTexture(0, t);
     device->SetSamplerState(0, D3DSAMP_ADDRESSU, kModes[rng() % 5]);
     device->SetSamplerState(0, D3DSAMP_ADDRESSV, kModes[rng() % 5]);
