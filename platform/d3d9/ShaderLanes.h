@@ -68,14 +68,23 @@ template <int N>
   // its own size does, they are loaded as they lie instead of one by one.
   int32_t apart = 0;
   for (int l = 0; l < N; ++l) apart |= index[l] ^ (index[0] + l);
+  // `texel` is never the texture or the sampler: the loops need not fear a store changing what
+  // they load.
+  const uint32_t alphaOr = s.texture.alphaOr;
   if (!apart) {
     const uint32_t *from = s.texture.texels + index[0];
-    for (int l = 0; l < N; ++l) texel[l] = from[l] | s.texture.alphaOr;
+#pragma GCC ivdep
+    for (int l = 0; l < N; ++l) texel[l] = from[l] | alphaOr;
   } else {
-    for (int l = 0; l < N; ++l) texel[l] = s.texture.texels[index[l]] | s.texture.alphaOr;
+    const uint32_t *texels = s.texture.texels;
+#pragma GCC ivdep
+    for (int l = 0; l < N; ++l) texel[l] = texels[index[l]] | alphaOr;
   }
-  if (outside)
-    for (int l = 0; l < N; ++l) texel[l] = (ix[l] | iy[l]) < 0 ? s.sampler.border : texel[l];
+  if (outside) {
+    const uint32_t border = s.sampler.border;
+#pragma GCC ivdep
+    for (int l = 0; l < N; ++l) texel[l] = (ix[l] | iy[l]) < 0 ? border : texel[l];
+  }
 }
 
 // texld on the lanes: coordinates u and v (already divided for texldp).

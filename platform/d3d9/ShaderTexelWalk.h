@@ -15,11 +15,11 @@ namespace zrq::d3d9 {
 // Each file that runs shaders gets its own copy, built for its own instruction set.
 namespace {
 
-// Of one span: the texel coordinate (before the address mode) of its pixel x0 + l is
-// first + step·l.
 // The colour's four channels come from at most four reads.
 inline constexpr size_t kMaxWalkedReads = 4;
 
+// Of one span: the texel coordinate (before the address mode) of its pixel x0 + l is
+// first + step·l.
 struct TexelLine {
   int64_t first;
   int64_t step;
@@ -38,7 +38,7 @@ inline bool ProveTexelLine(const TriangleGradients &g, const ShaderSteps::Coordi
   const double fy = y - g.refY, fx0 = x0 - g.refX, fx1 = fx0 + (count - 1);
   const double constant = c.offset ? static_cast<double>(c.constant) : 0.0;
   const double w = size;
-  // Above every value the lanes compute before the product, and their product.
+  // Above every value the lanes compute before the product (the product is within m·w).
   const double m = (std::fabs(v0) + std::fabs(dvdy * fy) +
                     std::max(std::fabs(dvdx * fx0), std::fabs(dvdx * fx1)) + std::fabs(constant)) *
                    (1.0 + 0x1p-20);
@@ -160,7 +160,8 @@ const uint32_t *WalkTexels(const StageSetup &s, const TexelLine &u, const TexelL
       *alphaOr = s.texture.alphaOr;
       return from;
     }
-    for (int l = 0; l < n; ++l) words[l] = from[stride * l] | s.texture.alphaOr;
+    const uint32_t texelOr = s.texture.alphaOr;
+    for (int l = 0; l < n; ++l) words[l] = from[stride * l] | texelOr;
     return words;
   }
   if (xMin >= -w && xMax < 2 * w && yMin >= -h && yMax < 2 * h) {
