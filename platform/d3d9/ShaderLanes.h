@@ -139,6 +139,15 @@ void SampleLanes(const StageSetup &s, bool magnified, const float *u, const floa
       for (int l = 0; l < N; ++l) out[i][l] = ChannelValue(texel[l], kShift[i]);
 }
 
+// An interpolated value on the lanes of a triangle without perspective: the plane in double,
+// rounded to float once. fx holds each lane's x − refX, fy the row's y − refY.
+template <int N>
+[[gnu::always_inline]] inline void InterpolateAffine(const TriangleGradients &g, int varying,
+                                                     double fy, const double *fx, float *out) {
+  const double base = g.v0[varying] + g.dvdy[varying] * fy, step = g.dvdx[varying];
+  for (int l = 0; l < N; ++l) out[l] = static_cast<float>(base + step * fx[l]);
+}
+
 // What a shader run needs besides its registers.
 struct ShaderEnvironment {
   const float (*constants)[4]; // reg::kConstants of them for vertex shaders, 32 for pixel shaders

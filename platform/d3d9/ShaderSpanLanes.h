@@ -37,7 +37,9 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
   const double fy = y - g.refY;
   const uint8_t texMask = p.texCoordsRead, colorMask = p.colorsRead;
   TexelLine lines[kMaxWalkedReads][2];
-  const bool walking = steps && WalkSpan(*steps, s, g, y, x0, x1, lines);
+  bool proven[kMaxWalkedReads] = {};
+  const bool walking = steps && !steps->walks.empty() && g.affine;
+  if (walking) ProveWalks(*steps, s, g, y, x0, x1, lines, proven);
   for (int x = x0; x <= x1; x += N) {
     alignas(32) double fx[N];
     for (int l = 0; l < N; ++l) fx[l] = x + l - g.refX;
@@ -49,9 +51,17 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
       const int n = std::min(N, x1 - x + 1);
       const uint32_t *read[kMaxWalkedReads] = {};
       uint32_t readOr[kMaxWalkedReads] = {};
-      for (size_t j = 0; j < steps->walks.size(); ++j)
-        read[j] = WalkTexels<N>(s.shaderSamplers[steps->walks[j].sampler], lines[j][0], lines[j][1],
-                                x - x0, n, steps->walks[j].words, &readOr[j]);
+      for (size_t j = 0; j < steps->walks.size(); ++j) {
+        const ShaderSteps::WalkedRead &walk = steps->walks[j];
+        const StageSetup &stage = s.shaderSamplers[walk.sampler];
+        if (proven[j]) {
+          read[j] =
+              WalkTexels<N>(stage, lines[j][0], lines[j][1], x - x0, n, walk.words, &readOr[j]);
+        } else {
+          SampleUnwalked<N>(stage, g, walk, fy, fx, walk.words);
+          read[j] = walk.words;
+        }
+      }
       for (int i = 0; i < 4; ++i) {
         source[i] = read[steps->walkOf[i]];
         sourceOr[i] = readOr[steps->walkOf[i]];
@@ -77,10 +87,8 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
       };
       if (g.affine) {
         // Without perspective w is 1, and a product with 1 changes nothing.
-        interpolateAll([&](int varying, float *out) {
-          const double base = g.v0[varying] + g.dvdy[varying] * fy, step = g.dvdx[varying];
-          for (int l = 0; l < N; ++l) out[l] = static_cast<float>(base + step * fx[l]);
-        });
+        interpolateAll(
+            [&](int varying, float *out) { InterpolateAffine<N>(g, varying, fy, fx, out); });
       } else {
         alignas(32) double w[N];
         for (int l = 0; l < N; ++l) {

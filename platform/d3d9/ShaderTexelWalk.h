@@ -3,7 +3,8 @@
 // constant, point sampled on a triangle without perspective, the texel a pixel reads is found
 // along a span without interpolating or sampling pixel by pixel. A bound on the float roundings
 // of the general path proves, for the span, that its texel column and row are whole numbers
-// moving by fixed steps; where the bound is too loose to prove it the general path runs.
+// moving by fixed steps; a read for which the bound is too loose to prove it is sampled pixel by
+// pixel as the general path samples it, and perspective takes the general path.
 #pragma once
 
 #include "platform/d3d9/ShaderLanes.h"
@@ -120,23 +121,36 @@ inline void PlanTexelWalks(const ShaderProgram &program, ShaderSteps *out, int n
   out->walks = std::move(walks);
 }
 
-// Whether the span x0..x1 of row y takes the walk: the triangle without perspective, every read
-// point sampled from a texture, and the lines of its coordinates proven, into lines[j] for read
-// j (u, then v).
-inline bool WalkSpan(const ShaderSteps &steps, const PixelSetup &s, const TriangleGradients &g,
-                     int y, int x0, int x1, TexelLine (*lines)[2]) {
-  if (steps.walks.empty() || !g.affine) return false;
+// Proves the lines of the reads' coordinates along the span x0..x1 of row y of a triangle
+// without perspective, into lines[j] for read j (u, then v), and proven[j] where that holds:
+// the read point sampled from a texture and both lines proven.
+inline void ProveWalks(const ShaderSteps &steps, const PixelSetup &s, const TriangleGradients &g,
+                       int y, int x0, int x1, TexelLine (*lines)[2], bool *proven) {
   const int count = x1 - x0 + 1;
   for (size_t j = 0; j < steps.walks.size(); ++j) {
     const ShaderSteps::WalkedRead &read = steps.walks[j];
     const StageSetup &stage = s.shaderSamplers[read.sampler];
     const DWORD filter = g.magnified[0] ? stage.sampler.magFilter : stage.sampler.minFilter;
-    if (!stage.hasTexture || (filter != D3DTEXF_POINT && filter != D3DTEXF_NONE) ||
-        !ProveTexelLine(g, read.u, y, x0, count, stage.texture.width, &lines[j][0]) ||
-        !ProveTexelLine(g, read.v, y, x0, count, stage.texture.height, &lines[j][1]))
-      return false;
+    proven[j] = stage.hasTexture && (filter == D3DTEXF_POINT || filter == D3DTEXF_NONE) &&
+                ProveTexelLine(g, read.u, y, x0, count, stage.texture.width, &lines[j][0]) &&
+                ProveTexelLine(g, read.v, y, x0, count, stage.texture.height, &lines[j][1]);
   }
-  return true;
+}
+
+// A read whose lines are not proven, sampled pixel by pixel as the general path samples it: the
+// coordinates interpolated, the constant added, SampleLanes; its words into `words`.
+template <int N>
+void SampleUnwalked(const StageSetup &s, const TriangleGradients &g,
+                    const ShaderSteps::WalkedRead &read, double fy, const double *fx,
+                    uint32_t *words) {
+  alignas(32) float uv[2][N];
+  const ShaderSteps::Coordinate *c[2] = {&read.u, &read.v};
+  for (int i = 0; i < 2; ++i) {
+    InterpolateAffine<N>(g, c[i]->varying, fy, fx, uv[i]);
+    if (c[i]->offset)
+      for (int l = 0; l < N; ++l) uv[i][l] = uv[i][l] + c[i]->constant;
+  }
+  SampleLanes<N>(s, g.magnified[0], uv[0], uv[1], 0, nullptr, words);
 }
 
 // The texel words of lanes 0 .. n − 1 of a block whose first pixel is `along` pixels into the

@@ -183,12 +183,16 @@ TEST_F(ShaderDrawing, TexelWalksDrawTheInterpretersPixels) {
                                : unit(rng) * 4.0f - 2.0f;
     }
     device->SetPixelShaderConstantF(0, constants, 2);
-    // Texel coordinates at the pixel edges x' = x + 0.5, y' = y + 0.5: u·tw = u0 + ku·x' + su·y',
-    // v·th = v0 + kv·x' + sv·y'.
-    const float u0 =
-        static_cast<float>(static_cast<int>(rng() % (3 * tw)) - static_cast<int>(tw)) + unit(rng);
-    const float v0 =
-        static_cast<float>(static_cast<int>(rng() % (3 * th)) - static_cast<int>(th)) + unit(rng);
+    // The texel coordinates of pixel x, y: u·tw = u0 + ku·x' + su·y', v·th = v0 + kv·x' + sv·y',
+    // where x' = x + 0.5, y' = y + 0.5. A fraction of 0.5 in u0 or v0 puts the pixel centres on
+    // texel edges, where the roundings decide (and no line is proven).
+    static const float kFractions[] = {0.0f, 0.5f, 0.25f, -1.0f};
+    auto start = [&](UINT size) {
+      const float fraction = kFractions[rng() % 4];
+      return static_cast<float>(static_cast<int>(rng() % (3 * size)) - static_cast<int>(size)) +
+             (fraction < 0.0f ? unit(rng) : fraction);
+    };
+    const float u0 = start(tw), v0 = start(th);
     const int ku = kSteps[rng() % 6], su = static_cast<int>(rng() % 2);
     const int kv = static_cast<int>(rng() % 3 == 0), sv = kSteps[rng() % 6];
     auto corner = [&](float x, float y) {
