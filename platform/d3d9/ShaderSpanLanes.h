@@ -36,10 +36,10 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
             : ShaderEnvironment{s.psConstants, 32, s.shaderSamplers, g.magnified[0]};
   const double fy = y - g.refY;
   const uint8_t texMask = p.texCoordsRead, colorMask = p.colorsRead;
-  TexelLine lines[kMaxWalkedReads][2];
-  bool proven[kMaxWalkedReads] = {};
+  // A program of texel reads alone walks the texture (ShaderTexelWalk.h).
+  SpanWalk walk{};
   const bool walking = steps && !steps->walks.empty() && g.affine;
-  if (walking) ProveWalks(*steps, s, g, y, x0, x1, lines, proven);
+  if (walking) ProveWalks(*steps, s, g, y, x0, x1, &walk);
   for (int x = x0; x <= x1; x += N) {
     alignas(32) double fx[N];
     for (int l = 0; l < N; ++l) fx[l] = x + l - g.refX;
@@ -48,24 +48,7 @@ void ShadeShaderSpanLanes(const PixelSetup &s, const TriangleGradients &g, int y
     const uint32_t *source[4] = {};
     uint32_t sourceOr[4] = {};
     if (walking) {
-      const int n = std::min(N, x1 - x + 1);
-      const uint32_t *read[kMaxWalkedReads] = {};
-      uint32_t readOr[kMaxWalkedReads] = {};
-      for (size_t j = 0; j < steps->walks.size(); ++j) {
-        const ShaderSteps::WalkedRead &walk = steps->walks[j];
-        const StageSetup &stage = s.shaderSamplers[walk.sampler];
-        if (proven[j]) {
-          read[j] =
-              WalkTexels<N>(stage, lines[j][0], lines[j][1], x - x0, n, walk.words, &readOr[j]);
-        } else {
-          SampleUnwalked<N>(stage, g, walk, fy, fx, walk.words);
-          read[j] = walk.words;
-        }
-      }
-      for (int i = 0; i < 4; ++i) {
-        source[i] = read[steps->walkOf[i]];
-        sourceOr[i] = readOr[steps->walkOf[i]];
-      }
+      WalkBlock<N>(*steps, s, g, walk, fy, fx, x - x0, std::min(N, x1 - x + 1), source, sourceOr);
     } else {
       if (p.readsUnwritten) {
         std::fill(&f.r[reg::kTemp][0][0], &f.r[reg::kInput][0][0], 0.0f);

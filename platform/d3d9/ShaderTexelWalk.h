@@ -121,19 +121,26 @@ inline void PlanTexelWalks(const ShaderProgram &program, ShaderSteps *out, int n
   out->walks = std::move(walks);
 }
 
+// A span's reads: the lines of read j's coordinates (u, then v), and whether they are proven.
+struct SpanWalk {
+  TexelLine lines[kMaxWalkedReads][2];
+  bool proven[kMaxWalkedReads];
+};
+
 // Proves the lines of the reads' coordinates along the span x0..x1 of row y of a triangle
-// without perspective, into lines[j] for read j (u, then v), and proven[j] where that holds:
-// the read point sampled from a texture and both lines proven.
+// without perspective; a read is proven when point sampled from a texture and both its lines
+// hold.
 inline void ProveWalks(const ShaderSteps &steps, const PixelSetup &s, const TriangleGradients &g,
-                       int y, int x0, int x1, TexelLine (*lines)[2], bool *proven) {
+                       int y, int x0, int x1, SpanWalk *walk) {
   const int count = x1 - x0 + 1;
   for (size_t j = 0; j < steps.walks.size(); ++j) {
     const ShaderSteps::WalkedRead &read = steps.walks[j];
     const StageSetup &stage = s.shaderSamplers[read.sampler];
     const DWORD filter = g.magnified[0] ? stage.sampler.magFilter : stage.sampler.minFilter;
-    proven[j] = stage.hasTexture && (filter == D3DTEXF_POINT || filter == D3DTEXF_NONE) &&
-                ProveTexelLine(g, read.u, y, x0, count, stage.texture.width, &lines[j][0]) &&
-                ProveTexelLine(g, read.v, y, x0, count, stage.texture.height, &lines[j][1]);
+    TexelLine(&lines)[2] = walk->lines[j];
+    walk->proven[j] = stage.hasTexture && (filter == D3DTEXF_POINT || filter == D3DTEXF_NONE) &&
+                      ProveTexelLine(g, read.u, y, x0, count, stage.texture.width, &lines[0]) &&
+                      ProveTexelLine(g, read.v, y, x0, count, stage.texture.height, &lines[1]);
   }
 }
 
@@ -191,6 +198,32 @@ const uint32_t *WalkTexels(const StageSetup &s, const TexelLine &u, const TexelL
   }
   for (int l = 0; l < n; ++l) words[l] = FetchTexel(s, x + u.step * l, y + v.step * l);
   return words;
+}
+
+// The texel words of a walked program's block of n pixels, `along` pixels into its span (fx and
+// fy as the lanes have them): for each component of the colour, its words and what to or them
+// with.
+template <int N>
+void WalkBlock(const ShaderSteps &steps, const PixelSetup &s, const TriangleGradients &g,
+               const SpanWalk &walk, double fy, const double *fx, int along, int n,
+               const uint32_t **source, uint32_t *sourceOr) {
+  const uint32_t *read[kMaxWalkedReads] = {};
+  uint32_t readOr[kMaxWalkedReads] = {};
+  for (size_t j = 0; j < steps.walks.size(); ++j) {
+    const ShaderSteps::WalkedRead &r = steps.walks[j];
+    const StageSetup &stage = s.shaderSamplers[r.sampler];
+    if (walk.proven[j]) {
+      read[j] =
+          WalkTexels<N>(stage, walk.lines[j][0], walk.lines[j][1], along, n, r.words, &readOr[j]);
+    } else {
+      SampleUnwalked<N>(stage, g, r, fy, fx, r.words);
+      read[j] = r.words;
+    }
+  }
+  for (int i = 0; i < 4; ++i) {
+    source[i] = read[steps.walkOf[i]];
+    sourceOr[i] = readOr[steps.walkOf[i]];
+  }
 }
 
 } // namespace
