@@ -144,18 +144,36 @@ inline void ProveWalks(const ShaderSteps &steps, const PixelSetup &s, const Tria
   }
 }
 
+// The interpolated coordinates of a block's reads that are not proven, each made once however
+// many reads share it (as the general path interpolates each t# once).
+template <int N> struct InterpolatedRows {
+  alignas(32) float rows[2 * kMaxWalkedReads][N];
+  int varying[2 * kMaxWalkedReads];
+  int count = 0;
+
+  const float *Of(const TriangleGradients &g, int v, double fy, const double *fx) {
+    for (int k = 0; k < count; ++k)
+      if (varying[k] == v) return rows[k];
+    InterpolateAffine<N>(g, v, fy, fx, rows[count]);
+    varying[count] = v;
+    return rows[count++];
+  }
+};
+
 // A read whose lines are not proven, sampled pixel by pixel as the general path samples it: the
 // coordinates interpolated, the constant added, SampleLanes; its words into `words`.
 template <int N>
 void SampleUnwalked(const StageSetup &s, const TriangleGradients &g,
                     const ShaderSteps::WalkedRead &read, double fy, const double *fx,
-                    uint32_t *words) {
-  alignas(32) float uv[2][N];
+                    InterpolatedRows<N> *interpolated, uint32_t *words) {
+  alignas(32) float shifted[2][N];
+  const float *uv[2];
   const ShaderSteps::Coordinate *c[2] = {&read.u, &read.v};
   for (int i = 0; i < 2; ++i) {
-    InterpolateAffine<N>(g, c[i]->varying, fy, fx, uv[i]);
-    if (c[i]->offset)
-      for (int l = 0; l < N; ++l) uv[i][l] = uv[i][l] + c[i]->constant;
+    uv[i] = interpolated->Of(g, c[i]->varying, fy, fx);
+    if (!c[i]->offset) continue;
+    for (int l = 0; l < N; ++l) shifted[i][l] = uv[i][l] + c[i]->constant;
+    uv[i] = shifted[i];
   }
   SampleLanes<N>(s, g.magnified[0], uv[0], uv[1], 0, nullptr, words);
 }
@@ -209,6 +227,7 @@ void WalkBlock(const ShaderSteps &steps, const PixelSetup &s, const TriangleGrad
                const uint32_t **source, uint32_t *sourceOr) {
   const uint32_t *read[kMaxWalkedReads] = {};
   uint32_t readOr[kMaxWalkedReads] = {};
+  InterpolatedRows<N> interpolated;
   for (size_t j = 0; j < steps.walks.size(); ++j) {
     const ShaderSteps::WalkedRead &r = steps.walks[j];
     const StageSetup &stage = s.shaderSamplers[r.sampler];
@@ -216,7 +235,7 @@ void WalkBlock(const ShaderSteps &steps, const PixelSetup &s, const TriangleGrad
       read[j] =
           WalkTexels<N>(stage, walk.lines[j][0], walk.lines[j][1], along, n, r.words, &readOr[j]);
     } else {
-      SampleUnwalked<N>(stage, g, r, fy, fx, r.words);
+      SampleUnwalked<N>(stage, g, r, fy, fx, &interpolated, r.words);
       read[j] = r.words;
     }
   }
