@@ -57,10 +57,9 @@ void RowRuns::DrawRow(int y) {
   counts_[r] = 0;
   // Runs break where the spans leave a gap, or where the depth they write changes.
   for (int i = 0; i < count;) {
-    const FastTriangle &first = triangles_[spans[i].triangle].Fast();
     int j = i + 1;
     while (j < count && spans[j].x0 == spans[j - 1].x0 + spans[j - 1].count &&
-           (!first.depth || triangles_[spans[j].triangle].Fast().z24 == first.z24))
+           spans[j].z24 == spans[i].z24)
       ++j;
     DrawRun(y, spans + i, j - i);
     i = j;

@@ -30,7 +30,8 @@ public:
     const int r = y - y0_;
     if (counts_[r] && x0 < ends_[r]) Draw(y);
     held_[static_cast<size_t>(r * stride_ + counts_[r]++)] = {
-        x0, count, static_cast<int>(triangle - triangles_)};
+        x0, count, static_cast<int>(triangle - triangles_),
+        triangle->Fast().depth ? triangle->Fast().z24 : 0u};
     ends_[r] = x0 + count;
   }
   // Draws the spans held for row y: before anything else draws on it.
@@ -44,6 +45,7 @@ private:
   struct Held {
     int x0, count;
     int triangle; // in the batch
+    uint32_t z24; // the depth it tests and writes, when it does
   };
   // A triangle's plane terms, packed for the rows that read them one after the other.
   struct Terms {
