@@ -77,8 +77,8 @@ struct FastRow {
 // Spans of triangles of one draw lying side by side on row y, pixels x0 .. x0 + count − 1, all
 // drawn by the same run kernel: pixel x0 + i belongs to triangle number segment[i] of the run,
 // whose plane terms are entry segment[i] of the arrays (the row's dudy·fy in cu, dvdy·fy in cv).
-// The segment numbers go on for a block past the end, repeating the last; the arrays for eight
-// entries past the last triangle.
+// The segment numbers go on for a block past the end, repeating the last; the arrays may be read
+// eight entries past the last triangle.
 struct FastRun {
   int y, x0, count;
   const uint16_t *segment;

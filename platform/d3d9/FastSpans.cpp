@@ -3,6 +3,8 @@
 // target. Per triangle this resolves the terms and picks the kernel (SpanKernel.h).
 #include "platform/d3d9/FastSpan.h"
 
+#include "platform/d3d9/TexelSteps.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -127,21 +129,15 @@ bool TexelWalk(const FastTriangle &t, double fx0, double cu, int count, int *fir
   if (!(t0 >= 0.0 && t0 < t.width)) return false;
   const double d = t.dudx * t.width;
   if (!(std::fabs(d) <= t.width)) return false;
-  // The whole number nearest d (which of two at a tie does not matter: the bound below uses
-  // the distance), without a call into the maths library.
-  const double k = static_cast<double>(static_cast<int64_t>(d + (d < 0.0 ? -0.5 : 0.5)));
   const double fx1 = fx0 + (count - 1);
   const double m =
       std::fabs(t.u0) + std::max(std::fabs(t.dudx * fx0), std::fabs(t.dudx * fx1)) + std::fabs(cu);
   const double e =
       8.0 * kUnit * t.width * (m + 1.0); // twice the bound, for the bound's own roundings
-  const double drift = (count - 1) * (std::fabs(d - k) + 4.0 * kUnit * std::fabs(d));
-  const double margin = (2.0 * e + drift) * 1.01;
-  const double b = static_cast<double>(static_cast<int64_t>(t0)),
-               fraction = t0 - b; // t0 ≥ 0: the floor; exact
-  if (!(fraction > margin && 1.0 - fraction > margin)) return false;
-  const double last = b + k * (count - 1);
-  if (!(last >= 0.0 && last < t.width)) return false;
+  int64_t b, k;
+  if (!WholeTexelSteps(t0, d, count, 2.0 * e, 4.0 * kUnit, &b, &k)) return false;
+  const int64_t last = b + k * (count - 1);
+  if (!(last >= 0 && last < t.texWidth)) return false;
   *first = static_cast<int>(b);
   *step = static_cast<int>(k);
   return true;

@@ -9,6 +9,7 @@
 
 #include "platform/d3d9/ShaderLanes.h"
 #include "platform/d3d9/ShaderStep.h"
+#include "platform/d3d9/TexelSteps.h"
 
 #include <cmath>
 
@@ -48,16 +49,8 @@ inline bool ProveTexelLine(const TriangleGradients &g, const ShaderSteps::Coordi
   // Three float roundings, given a fourth for the double ones and the bound's own; 2⁻¹²⁰ for
   // results below the normal range, kept or flushed to zero.
   const double error = 4.0 * 0x1p-24 * m * w + 0x1p-120 * w;
-  const double d = dvdx * w;
-  const double k = std::nearbyint(d);
-  const double drift = (count - 1) * (std::fabs(d - k) + 0x1p-50 * std::fabs(d));
-  const double margin = (error + drift) * 1.01;
   const double r0 = ((v0 + dvdy * fy) + dvdx * fx0 + constant) * w;
-  const double floor = std::floor(r0), fraction = r0 - floor;
-  if (!(fraction > margin && 1.0 - fraction > margin)) return false;
-  line->first = static_cast<int64_t>(floor);
-  line->step = static_cast<int64_t>(k);
-  return true;
+  return WholeTexelSteps(r0, dvdx * w, count, error, 0x1p-50, &line->first, &line->step);
 }
 
 // Finds the draws whose program the walk can run: every instruction left is a texture read

@@ -22,7 +22,7 @@ public:
   // Draws the rows not drawn yet, up to row `y`. With `runs`, spans it can draw side by side
   // with other triangles' are held there, and what it draws itself on a row waits for the spans
   // held for that row.
-  void DrawTo(const PixelSetup &setup, int y, RowRuns *runs = nullptr);
+  void DrawTo(const PixelSetup &setup, int y, RowRuns *runs);
   // For RowRuns: the fast path's terms, and pixels x0 <= x < x1 of row y drawn as this triangle
   // draws a span alone (depth tested where it is), or by the general path.
   bool Runs() const { return runs_; }
